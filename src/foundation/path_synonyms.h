@@ -1,0 +1,37 @@
+#pragma once
+// Logical paths: a file name whose first component is a synonym (PRT/SYSLOG, TMP/x,
+// HW/unicode/%s.uct, WIN:APPDATA/kovw) turned into a real path, and %NAME% references
+// expanded. Both "/" and "\" are accepted as separators; results use "/".
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kovw::foundation {
+
+// Flags of resolve_path.
+inline constexpr int kPathKeepQuotes = 1;          // wrap the result in quotes if the source had any
+inline constexpr int kPathQuoteIfBlank = 2;        // wrap the result in quotes if it has a blank
+inline constexpr int kPathNoShortcuts = 4;         // do not resolve shortcuts (links)
+inline constexpr int kPathWindowsFolderFirst = 8;  // try the synonym as a WIN: folder name first
+
+// Limits of resolve_path.
+inline constexpr int kPathWhole = 0;        // read the whole source
+inline constexpr int kPathFirstWord = -1;   // up to the first blank outside double quotes
+inline constexpr int kPathDoubleBlank = -2; // up to the first pair of blanks outside quotes
+
+// Longest resolved path.
+inline constexpr std::size_t kPathMax = 1023;
+
+// Resolves `source`; std::nullopt when the result would not fit in kPathMax characters.
+std::optional<std::string> resolve_path(std::string_view source, int limit = kPathWhole,
+                                        int flags = 0);
+
+// The folder of a WIN: row, by numeric key (when not 0) or by name; nullopt when unknown.
+std::optional<std::string> windows_folder(int key, std::string_view name);
+
+// Copies `source` replacing %NAME% references; `replaced` tells whether any was replaced.
+// nullopt when the result would not fit in kPathMax characters.
+std::optional<std::string> expand_names(std::string_view source, bool* replaced = nullptr);
+
+}  // namespace kovw::foundation
