@@ -259,6 +259,20 @@ TEST_F(LinkFrame, RoundTripEveryOptionCombination) {
   }
 }
 
+TEST_F(LinkFrame, LargePayloadBufferGrowsWithTheBytesThatArrive) {
+  options(0, false, false);
+  const Bytes payload = counting(3u << 20);
+  const Bytes frame = build(4, 2, payload);
+  FrameReader reader;
+  frame_reset(reader, -1);
+  int result = 0;
+  frame_feed(reader, frame.data(), 24 + 100, &result);
+  EXPECT_EQ(1, result);
+  EXPECT_LE(reader.payload_capacity, 1u << 20);  // not the announced 3 MiB yet
+  ASSERT_EQ(0, take(reader, frame, 100000));
+  EXPECT_EQ(payload, payload_of(reader));
+}
+
 // Frames that a broken or hostile peer might send.
 TEST_F(LinkFrame, MalformedFramesBreakTheLink) {
   auto frame_with = [](std::uint8_t kind, const Bytes& payload) {
