@@ -276,16 +276,13 @@ TEST_F(LinkFrame, LargePayloadBufferGrowsWithTheBytesThatArrive) {
 // Frames that a broken or hostile peer might send.
 TEST_F(LinkFrame, MalformedFramesBreakTheLink) {
   auto frame_with = [](std::uint8_t kind, const Bytes& payload) {
-    Bytes frame(24, 0);
+    const bool inline_payload = payload.size() <= 20;
+    Bytes frame(inline_payload ? 24 : 24 + payload.size(), 0);
     frame[0] = kind;
     frame[1] = 1;
     frame[2] = static_cast<std::uint8_t>(payload.size() >> 8);
     frame[3] = static_cast<std::uint8_t>(payload.size());
-    if (payload.size() <= 20) {
-      std::copy(payload.begin(), payload.end(), frame.begin() + 4);
-    } else {
-      frame.insert(frame.end(), payload.begin(), payload.end());
-    }
+    std::copy(payload.begin(), payload.end(), frame.begin() + (inline_payload ? 4 : 24));
     return frame;
   };
   Bytes trailer_too_long(20, 0);
