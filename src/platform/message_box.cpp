@@ -58,7 +58,7 @@ class QtMessagePresenter final : public foundation::MessagePresenter {
 
   int present(const MessageBoxRequest& request) override {
     auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
-    if (!app || !gui_object_) return log_only(request);
+    if (!app || !gui_object_ || QCoreApplication::closingDown()) return log_only(request);
     if (QThread::currentThread() == app->thread()) return exec_message_box(request);
     // The calling thread waits for the GUI thread's answer; the GUI thread never waits.
     int answer = foundation::message_default_answer(request.flags);
