@@ -19,6 +19,7 @@
 #include <mutex>
 #include <new>
 
+#include "foundation/error_text.h"
 #include "net/datagram_assembler.h"
 #include "net/socket_errors.h"
 #include "net/socket_wait.h"
@@ -134,7 +135,7 @@ int uc_open(int port, bool /*reset_off*/) {
   // ICMP port-unreachable messages are never reported on an unconnected datagram socket
   // here, so there is nothing to switch off for `reset_off`.
   if (port < 0 || port > 65535) {
-    store_code(kWsaInvalid);
+    store_code(foundation::kWSAEINVAL);
     return -1;
   }
   int socket = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_UDP);
@@ -170,7 +171,7 @@ int uc_send(int socket, const void* data, int length, const DatagramAddress& add
   uc_flush(socket);
   if (find_record(socket) == nullptr || length <= 0) return 0;
   if (mode != kDatagramModePlain || data == nullptr) {
-    store_code(mode != kDatagramModePlain ? kWsaNotSupported : kWsaFault);
+    store_code(mode != kDatagramModePlain ? foundation::kWSAEOPNOTSUPP : foundation::kWSAEFAULT);
     return -1;
   }
   const sockaddr_in target = to_sockaddr(address);
@@ -189,12 +190,12 @@ int uc_send(int socket, const void* data, int length, const DatagramAddress& add
 int uc_recv(int socket, void* buffer, int length, DatagramAddress* sender, int mode) {
   if (length <= 0) return 0;
   if (mode != kDatagramModePlain || buffer == nullptr) {
-    store_code(mode != kDatagramModePlain ? kWsaNotSupported : kWsaFault);
+    store_code(mode != kDatagramModePlain ? foundation::kWSAEOPNOTSUPP : foundation::kWSAEFAULT);
     return -1;
   }
   std::shared_ptr<SocketRecord> record = find_record(socket);
   if (record == nullptr) {
-    store_code(kWsaNotSocket);
+    store_code(foundation::kWSAENOTSOCK);
     return -1;
   }
   std::uint8_t datagram[kDatagramPayload];
