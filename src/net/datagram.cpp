@@ -271,12 +271,11 @@ std::optional<DatagramAddress> uc_pick_address(std::span<const DatagramAddress> 
 }
 
 int uc_host_address(const char* name, DatagramAddress* address_out) {
-  const bool own_station = name == nullptr || *name == '\0';
   char host_name[HOST_NAME_MAX + 1] = {};
-  if (own_station) {
-    if (::gethostname(host_name, sizeof host_name - 1) != 0) host_name[0] = '\0';
-    name = host_name;
-  }
+  if (::gethostname(host_name, sizeof host_name - 1) != 0) host_name[0] = '\0';
+  const bool own_station = name == nullptr || *name == '\0' ||
+                           (host_name[0] != '\0' && std::strcmp(name, host_name) == 0);
+  if (name == nullptr || *name == '\0') name = host_name;
 
   std::optional<DatagramAddress> picked;
   in_addr dotted{};

@@ -255,6 +255,11 @@ TEST(DatagramAddresses, StationAddressSkipsAllLoopbackAddresses) {
     ASSERT_EQ(uc_host_address(nullptr, &address), 0);
     EXPECT_NE(address.ip[0], 127);
     EXPECT_EQ(uc_host_address("", &address), 0);
+    char own_name[256] = {};
+    ::gethostname(own_name, sizeof own_name - 1);
+    DatagramAddress by_name;
+    ASSERT_EQ(uc_host_address(own_name, &by_name), 0);
+    EXPECT_NE(by_name.ip[0], 127);
   }
 }
 
