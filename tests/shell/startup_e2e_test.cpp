@@ -13,7 +13,7 @@
 namespace {
 
 class Workstation : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     ASSERT_TRUE(home_.isValid());
     data_ = home_.path() + "/data";
@@ -25,6 +25,9 @@ protected:
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("KOVW_UNATTENDED", "1");
     env.remove("KOVW_TEST");
+    env.remove("LC_ALL");
+    env.remove("LC_MESSAGES");
+    env.insert("LANG", "C");  // English messages
     process_.setProcessEnvironment(env);
     process_.setWorkingDirectory(home_.path());
   }
