@@ -20,7 +20,9 @@
 #include "foundation/show_message.h"
 #include "foundation/verbose.h"
 #include "foundation/workflow_state.h"
+#include "net/tcp_socket.h"
 #include "net/twofish_cipher.h"
+#include "platform/message_box.h"
 #include "shell/command_line.h"
 #include "shell/exit_code.h"
 #include "shell/language_choice.h"
@@ -210,6 +212,7 @@ int run_workstation(int argc, char** argv) {
   QApplication app(argc, argv);
   app.setQuitOnLastWindowClosed(false);
   app.setApplicationName(QStringLiteral("kovw"));
+  platform::install_message_box_presenter();
 
   // The ciphers: a failed known-answer test is reported and the start goes on.
   if (!net::twofish_self_test()) {
@@ -281,6 +284,7 @@ int run_workstation(int argc, char** argv) {
     log_printf("KOVW Start %s, Testmodus %d (%x)", state.version_text.c_str(), verbosity,
                verbosity);
   }
+  net::sc_set_error_logging((verbosity & foundation::kVerboseTransmission) ? 1 : 0);
 
   // The hidden main window; its destruction ends the message loop.
   QPointer<MainWindow> window = new MainWindow((state.options.overrides.mask & kOverrideWorkflow)
@@ -311,6 +315,7 @@ int run_workstation(int argc, char** argv) {
     if (workflow)
       foundation::append_workflow_protocol("Workflow-Ergebnis " + std::to_string(state.result));
   }
+  platform::remove_message_box_presenter();
   foundation::hvt_destroy_critical_ex(monitor, __FILE__, __LINE__);
   foundation::hvt_end_threads(__FILE__, __LINE__);
   return process_exit_code(state.result);
