@@ -34,7 +34,7 @@ std::vector<std::uint8_t> valid_table(std::string_view name) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace kovw::foundation;
   if (size < 4) return 0;
-  const int mode = data[0] & 1;
+  const int mode = data[0] & 3;
   const int flags = data[1] & 0x17;
   const std::size_t capacity = data[2];
   const std::uint8_t* rest = data + 3;
@@ -44,10 +44,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (mode == 0) {
     file.assign(rest, rest + rest_size);
   } else {
-    // Patch the slots and the first code points of a valid table with the input.
+    // Patch a valid table with the input: its header (mode 1) or its slots and the first
+    // code points (modes 2 and 3).
     file = valid_table("FUZZ");
-    const std::size_t n = std::min(rest_size, kCodeTableFileSize - kCodeTableToUtf8Offset);
-    std::copy_n(rest, n, file.begin() + kCodeTableToUtf8Offset);
+    const std::size_t at = mode == 1 ? 0 : kCodeTableToUtf8Offset;
+    const std::size_t n = std::min(rest_size, kCodeTableFileSize - at);
+    std::copy_n(rest, n, file.begin() + static_cast<std::ptrdiff_t>(at));
   }
   std::string error;
   auto table = parse_code_table(file, "FUZZ", "fuzz", error);
