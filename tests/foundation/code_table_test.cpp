@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <thread>
 #include <vector>
 
 namespace kovw::foundation {
@@ -261,6 +262,29 @@ TEST_F(CodeTables, TheDefaultTableIsLoadedOnFirstUseAndBytesPassWithoutOne) {
   CodeTableCache with;
   ASSERT_NE(with.current(), nullptr);
   EXPECT_EQ(with.current()->name, "ISO8859-1");
+}
+
+TEST_F(CodeTables, SelectionAndConversionFromSeveralThreads) {
+  write("T-1", table_file("T-1"));
+  write("T-2", table_file("T-2"));
+  CodeTableCache cache;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 2; ++t) {
+    threads.emplace_back([&, t] {
+      for (int k = 0; k < 200; ++k) cache.select((k + t) % 2 ? "T-1" : "T-2");
+    });
+    threads.emplace_back([&] {
+      for (int k = 0; k < 200; ++k) {
+        std::string field(2, 'x');
+        if (const CodeTable* table = cache.current()) {
+          EXPECT_EQ(utf8_to_table(table, "\xC4\x80", field, 0), 1u);
+          EXPECT_EQ(field[0], '\x80');
+        }
+      }
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  EXPECT_EQ(cache.size(), 2u);
 }
 
 TEST(CodeTableParse, ChecksTheLengthBeforeReading) {
