@@ -17,6 +17,7 @@
 #include "foundation/log.h"
 #include "foundation/message_table.h"
 #include "foundation/named_lock.h"
+#include "foundation/path_synonyms.h"
 #include "foundation/show_message.h"
 #include "foundation/verbose.h"
 #include "foundation/workflow_state.h"
@@ -252,6 +253,8 @@ int run_workstation(int argc, char** argv) {
   // The settings, with the command line applied over them.
   preset_new_installation(g_settings);
   apply_overrides(g_settings, state.options.overrides);
+  // %KOVW% in names from the host stands for the "Install Path" setting.
+  foundation::set_install_path_provider([] { return g_settings.install_path.str(); });
   if (action == StartAction::InstallHelper || action == StartAction::Uninstall) {
     return kExitOk;
   }
