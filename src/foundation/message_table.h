@@ -2,6 +2,8 @@
 // The workstation's own texts by number, in German and English: messages 10001 and up,
 // button labels 20001 to 20006, and resource texts 40000 and up.
 
+#include <vector>
+
 namespace kovw::foundation {
 
 // User-interface languages of the "Language" setting.
@@ -18,5 +20,14 @@ bool german();
 const char* message_text(int number);
 // The text in the given language (German when `in_german`).
 const char* message_text(int number, bool in_german);
+// Every number the table holds, ascending.
+std::vector<int> message_numbers();
+
+// Menus whose items carry texts of their own: the login dialog's menu and the tray menu.
+inline constexpr int kMenuLoginDialog = 210;
+inline constexpr int kMenuTray = 127;
+// The text of item `id` of `menu` (with its "&" accelerator marks); "" when the menu has none.
+const char* menu_text(int menu, int id);
+const char* menu_text(int menu, int id, bool in_german);
 
 }  // namespace kovw::foundation
