@@ -131,6 +131,7 @@ int open_log_file(const std::string& path) {
     return -1;
   }
   if (created) ::fchmod(fd, kLogMode);
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);  // a terminal gets whole lines
   return fd;
 }
 
