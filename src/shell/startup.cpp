@@ -161,7 +161,7 @@ void open_log(const ShellState& state) {
   std::string quoted = "\"" + path + "\"";
   int result = foundation::log_set_path(quoted.c_str());
   if (result < 0) {
-    int error = errno;
+    int error = foundation::log_last_open_error();
     foundation::show_message(nullptr, 0, 0, "KOVW", message_text(10209), path.c_str(), error);
   } else if (result == 1) {
     std::string used = foundation::log_path();
