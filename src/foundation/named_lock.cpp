@@ -163,13 +163,13 @@ bool hvt_trace_enabled() {
   return g_trace.load();
 }
 
-NamedLockGuard::NamedLockGuard(NamedLock* lock, std::source_location where)
-    : lock_(lock), where_(where) {
-  if (lock_) hvt_enter_critical_ex(lock_, where_.file_name(), static_cast<int>(where_.line()));
+NamedLockGuard::NamedLockGuard(NamedLock* lock, const char* file, int line)
+    : lock_(lock), file_(file), line_(line) {
+  if (lock_) hvt_enter_critical_ex(lock_, file_, line_);
 }
 
 NamedLockGuard::~NamedLockGuard() {
-  if (lock_) hvt_leave_critical_ex(lock_, where_.file_name(), static_cast<int>(where_.line()));
+  if (lock_) hvt_leave_critical_ex(lock_, file_, line_);
 }
 
 }  // namespace kovw::foundation

@@ -6,7 +6,6 @@
 
 #include <atomic>
 #include <mutex>
-#include <source_location>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -62,26 +61,28 @@ NamedLock* hvt_default_lock();
 void hvt_set_trace(bool on);
 bool hvt_trace_enabled();
 
-// Takes a lock for the lifetime of the guard, with the trace of the hvt_ functions.
+// Takes a lock for the lifetime of the guard, with the trace of the hvt_ functions. The
+// caller's file and line are filled in by the compiler.
 class NamedLockGuard {
  public:
-  explicit NamedLockGuard(NamedLock* lock,
-                          std::source_location where = std::source_location::current());
+  explicit NamedLockGuard(NamedLock* lock, const char* file = __builtin_FILE(),
+                          int line = __builtin_LINE());
   ~NamedLockGuard();
   NamedLockGuard(const NamedLockGuard&) = delete;
   NamedLockGuard& operator=(const NamedLockGuard&) = delete;
 
  private:
   NamedLock* lock_;
-  std::source_location where_;
+  const char* file_;
+  int line_;
 };
 
 // Takes "HV-default" for the lifetime of the guard while the thread count is not 0; a no-op
 // before start-up has counted the first thread.
 class DefaultLockGuard {
  public:
-  explicit DefaultLockGuard(std::source_location where = std::source_location::current())
-      : guard_(hvt_default_lock(), where) {}
+  explicit DefaultLockGuard(const char* file = __builtin_FILE(), int line = __builtin_LINE())
+      : guard_(hvt_default_lock(), file, line) {}
 
  private:
   NamedLockGuard guard_;

@@ -59,8 +59,9 @@ void uc_close(int socket);
 
 // Resolves a host name or dotted address into an address with port 0; an absent or empty
 // name means this station. Addresses in 127.0.0.0/8 are skipped when the name has another
-// one; for this station the first non-loopback interface address is used when its name
-// resolves to loopback only. Returns 0, or -1 when no address was found.
+// one; for this station (no name or its own host name) the first non-loopback interface
+// address is used when its name resolves to loopback only or not at all. Returns 0, or -1 when no
+// address was found.
 int uc_host_address(const char* name, DatagramAddress* address_out);
 
 // The broadcast address of `own` by the class of its first byte (below 128: x.255.255.255,

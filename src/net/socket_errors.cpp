@@ -1,5 +1,7 @@
 #include "net/socket_errors.h"
 
+#include "foundation/error_text.h"
+
 #include <netdb.h>
 
 #include <cerrno>
@@ -15,59 +17,59 @@ struct ErrnoRow {
 
 // The one table from errno to the Winsock numbering.
 constexpr ErrnoRow kErrnoTable[] = {
-    {EINTR, kWsaInterrupted},
-    {EBADF, kWsaBadHandle},
-    {EACCES, kWsaAccess},
-    {EPERM, kWsaAccess},
-    {EFAULT, kWsaFault},
-    {EINVAL, kWsaInvalid},
-    {EMFILE, kWsaTooManyFiles},
-    {ENFILE, kWsaTooManyFiles},
-    {EAGAIN, kWsaWouldBlock},
+    {EINTR, foundation::kWSAEINTR},
+    {EBADF, foundation::kWSAEBADF},
+    {EACCES, foundation::kWSAEACCES},
+    {EPERM, foundation::kWSAEACCES},
+    {EFAULT, foundation::kWSAEFAULT},
+    {EINVAL, foundation::kWSAEINVAL},
+    {EMFILE, foundation::kWSAEMFILE},
+    {ENFILE, foundation::kWSAEMFILE},
+    {EAGAIN, foundation::kWSAEWOULDBLOCK},
 #if EWOULDBLOCK != EAGAIN
-    {EWOULDBLOCK, kWsaWouldBlock},
+    {EWOULDBLOCK, foundation::kWSAEWOULDBLOCK},
 #endif
-    {EINPROGRESS, kWsaInProgress},
-    {EALREADY, kWsaAlready},
-    {ENOTSOCK, kWsaNotSocket},
-    {EDESTADDRREQ, 10039},
-    {EMSGSIZE, kWsaMessageSize},
-    {EPROTOTYPE, 10041},
-    {ENOPROTOOPT, kWsaNoProtocolOption},
-    {EPROTONOSUPPORT, 10043},
-    {ESOCKTNOSUPPORT, 10044},
-    {EOPNOTSUPP, kWsaNotSupported},
+    {EINPROGRESS, foundation::kWSAEINPROGRESS},
+    {EALREADY, foundation::kWSAEALREADY},
+    {ENOTSOCK, foundation::kWSAENOTSOCK},
+    {EDESTADDRREQ, foundation::kWSAEDESTADDRREQ},
+    {EMSGSIZE, foundation::kWSAEMSGSIZE},
+    {EPROTOTYPE, foundation::kWSAEPROTOTYPE},
+    {ENOPROTOOPT, foundation::kWSAENOPROTOOPT},
+    {EPROTONOSUPPORT, foundation::kWSAEPROTONOSUPPORT},
+    {ESOCKTNOSUPPORT, foundation::kWSAESOCKTNOSUPPORT},
+    {EOPNOTSUPP, foundation::kWSAEOPNOTSUPP},
 #if ENOTSUP != EOPNOTSUPP
-    {ENOTSUP, kWsaNotSupported},
+    {ENOTSUP, foundation::kWSAEOPNOTSUPP},
 #endif
-    {EPFNOSUPPORT, 10046},
-    {EAFNOSUPPORT, kWsaFamilyNotSupported},
-    {EADDRINUSE, kWsaAddressInUse},
-    {EADDRNOTAVAIL, kWsaAddressNotAvailable},
-    {ENETDOWN, kWsaNetDown},
-    {ENETUNREACH, kWsaNetUnreachable},
-    {ENETRESET, kWsaNetReset},
-    {ECONNABORTED, kWsaConnectionAborted},
-    {ECONNRESET, kWsaConnectionReset},
+    {EPFNOSUPPORT, foundation::kWSAEPFNOSUPPORT},
+    {EAFNOSUPPORT, foundation::kWSAEAFNOSUPPORT},
+    {EADDRINUSE, foundation::kWSAEADDRINUSE},
+    {EADDRNOTAVAIL, foundation::kWSAEADDRNOTAVAIL},
+    {ENETDOWN, foundation::kWSAENETDOWN},
+    {ENETUNREACH, foundation::kWSAENETUNREACH},
+    {ENETRESET, foundation::kWSAENETRESET},
+    {ECONNABORTED, foundation::kWSAECONNABORTED},
+    {ECONNRESET, foundation::kWSAECONNRESET},
     // Writing to a connection the peer has closed or reset.
-    {EPIPE, kWsaConnectionReset},
-    {ENOBUFS, kWsaNoBuffers},
-    {ENOMEM, kWsaNoBuffers},
-    {EISCONN, kWsaIsConnected},
-    {ENOTCONN, kWsaNotConnected},
-    {ESHUTDOWN, kWsaShutdown},
-    {ETOOMANYREFS, 10059},
-    {ETIMEDOUT, kWsaTimedOut},
-    {ECONNREFUSED, kWsaConnectionRefused},
-    {ELOOP, 10062},
-    {ENAMETOOLONG, 10063},
-    {EHOSTDOWN, kWsaHostDown},
-    {EHOSTUNREACH, kWsaHostUnreachable},
-    {ENOTEMPTY, 10066},
-    {EUSERS, 10068},
-    {EDQUOT, 10069},
-    {ESTALE, 10070},
-    {EREMOTE, 10071},
+    {EPIPE, foundation::kWSAECONNRESET},
+    {ENOBUFS, foundation::kWSAENOBUFS},
+    {ENOMEM, foundation::kWSAENOBUFS},
+    {EISCONN, foundation::kWSAEISCONN},
+    {ENOTCONN, foundation::kWSAENOTCONN},
+    {ESHUTDOWN, foundation::kWSAESHUTDOWN},
+    {ETOOMANYREFS, foundation::kWSAETOOMANYREFS},
+    {ETIMEDOUT, foundation::kWSAETIMEDOUT},
+    {ECONNREFUSED, foundation::kWSAECONNREFUSED},
+    {ELOOP, foundation::kWSAELOOP},
+    {ENAMETOOLONG, foundation::kWSAENAMETOOLONG},
+    {EHOSTDOWN, foundation::kWSAEHOSTDOWN},
+    {EHOSTUNREACH, foundation::kWSAEHOSTUNREACH},
+    {ENOTEMPTY, foundation::kWSAENOTEMPTY},
+    {EUSERS, foundation::kWSAEUSERS},
+    {EDQUOT, foundation::kWSAEDQUOT},
+    {ESTALE, foundation::kWSAESTALE},
+    {EREMOTE, foundation::kWSAEREMOTE},
 };
 
 }  // namespace
@@ -77,7 +79,7 @@ int socket_error_from_errno(int errno_value) {
   for (const ErrnoRow& row : kErrnoTable) {
     if (row.errno_value == errno_value) return row.socket_error;
   }
-  return kCLibraryErrorBase + errno_value;
+  return foundation::kErrnoErrorBase + errno_value;
 }
 
 int socket_error_from_resolver(int eai_code, int errno_value) {
@@ -91,25 +93,25 @@ int socket_error_from_resolver(int eai_code, int errno_value) {
 #ifdef EAI_ADDRFAMILY
     case EAI_ADDRFAMILY:
 #endif
-      return kWsaHostNotFound;
+      return foundation::kWSAHOST_NOT_FOUND;
     case EAI_AGAIN:
-      return kWsaTryAgain;
+      return foundation::kWSATRY_AGAIN;
     case EAI_MEMORY:
-      return kWsaNoBuffers;
+      return foundation::kWSAENOBUFS;
     case EAI_FAMILY:
-      return kWsaFamilyNotSupported;
+      return foundation::kWSAEAFNOSUPPORT;
     case EAI_SOCKTYPE:
-      return 10044;
+      return foundation::kWSAESOCKTNOSUPPORT;
     case EAI_SERVICE:
-      return kWsaNoData;
+      return foundation::kWSANO_DATA;
     case EAI_BADFLAGS:
-      return kWsaInvalid;
+      return foundation::kWSAEINVAL;
     case EAI_SYSTEM: {
       int code = socket_error_from_errno(errno_value);
-      return code != 0 ? code : kWsaNoRecovery;
+      return code != 0 ? code : foundation::kWSANO_RECOVERY;
     }
     default:
-      return kWsaNoRecovery;
+      return foundation::kWSANO_RECOVERY;
   }
 }
 

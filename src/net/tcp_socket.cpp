@@ -15,6 +15,7 @@
 #include <cstring>
 #include <string>
 
+#include "foundation/error_text.h"
 #include "foundation/log.h"
 #include "foundation/verbose.h"
 #include "net/last_socket_error.h"
@@ -103,7 +104,7 @@ bool resolve_host(const char* host, in_addr* address) {
   int saved = errno;
   if (list != nullptr) ::freeaddrinfo(list);
   int code = rc != 0 ? socket_error_from_resolver(rc, saved) : 0;
-  set_last_socket_error(code != 0 ? code : kWsaHostNotFound);
+  set_last_socket_error(code != 0 ? code : foundation::kWSAHOST_NOT_FOUND);
   return false;
 }
 
@@ -111,7 +112,7 @@ int accept_waiting(int listen_socket, sockaddr_in* peer) {
   // Only a connection that is already waiting is taken: the call never blocks.
   int ready = wait_for_socket(listen_socket, POLLIN, 0);
   if (ready == 0) {
-    store_code(kWsaWouldBlock);
+    store_code(foundation::kWSAEWOULDBLOCK);
     return -1;
   }
   if (ready < 0) {
@@ -173,7 +174,7 @@ int sc_listen(int port, int* port_out) {
   for (;;) {
     int rc = -1;
     if (port < 0 || port > kMaxPort) {
-      store_code(kWsaInvalid);
+      store_code(foundation::kWSAEINVAL);
     } else {
       sockaddr_in address{};
       address.sin_family = AF_INET;
@@ -183,7 +184,7 @@ int sc_listen(int port, int* port_out) {
       if (rc != 0) store_errno(errno);
     }
     if (rc == 0) break;
-    if (last_socket_error() != kWsaAddressInUse || port_out == nullptr) {
+    if (last_socket_error() != foundation::kWSAEADDRINUSE || port_out == nullptr) {
       if (logging_on()) {
         log_printf("sc_listen(-22.1) Error %d binding socket for port %d: %s", last_socket_error(),
                    port, error_line().c_str());
@@ -304,7 +305,7 @@ int sc_verb_to(int socket, const char* host, int port, int timeout_ms) {
   if (timeout_ms == 0) {
     int rc = -1;
     if (!port_valid) {
-      store_code(kWsaAddressNotAvailable);
+      store_code(foundation::kWSAEADDRNOTAVAIL);
     } else {
       rc = ::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address);
       if (rc != 0 && (errno == EINTR || errno == EINPROGRESS)) {
@@ -341,7 +342,7 @@ int sc_verb_to(int socket, const char* host, int port, int timeout_ms) {
   }
   int rc = -1;
   if (!port_valid) {
-    store_code(kWsaAddressNotAvailable);
+    store_code(foundation::kWSAEADDRNOTAVAIL);
   } else {
     rc = ::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address);
     if (rc == 0) return 0;
@@ -389,7 +390,7 @@ int sc_verb_to(int socket, const char* host, int port, int timeout_ms) {
 
 int sc_send(int socket, int length, const void* data, int timeout_ms) {
   if (socket < 0) {
-    set_last_socket_error(kWsaInvalid);
+    set_last_socket_error(foundation::kWSAEINVAL);
     return kScBadSocket;
   }
   length = text_length(length, data);
@@ -397,7 +398,7 @@ int sc_send(int socket, int length, const void* data, int timeout_ms) {
   int sent = 0;
   bool failed = false;
   if (length < 0 || (length > 0 && bytes == nullptr)) {
-    store_code(kWsaInvalid);
+    store_code(foundation::kWSAEINVAL);
     failed = true;
     sent = length < 0 ? length : 0;
   } else if (timeout_ms != 0 && set_non_blocking(socket, true) != 0) {
@@ -407,7 +408,7 @@ int sc_send(int socket, int length, const void* data, int timeout_ms) {
   while (!failed && sent < length) {
     int ready = wait_for_socket(socket, POLLOUT, timeout_ms != 0 ? timeout_ms : -1);
     if (ready == 0) {
-      store_code(kWsaInterrupted);
+      store_code(foundation::kWSAEINTR);
       failed = true;
       break;
     }
@@ -442,7 +443,7 @@ int sc_send_all(int socket, int length, const void* data) {
   int sent = 0;
   bool failed = false;
   if (length < 0 || (length > 0 && bytes == nullptr)) {
-    store_code(kWsaInvalid);
+    store_code(foundation::kWSAEINVAL);
     failed = true;
     sent = length < 0 ? length : 0;
   }
@@ -471,7 +472,7 @@ int sc_send_all(int socket, int length, const void* data) {
 int sc_recv(int socket, int size, void* buffer, int mode, int wait_ms) {
   char* bytes = static_cast<char*>(buffer);
   if (size < 0 || (size > 0 && bytes == nullptr)) {
-    store_code(kWsaInvalid);
+    store_code(foundation::kWSAEINVAL);
     if (logging_on()) {
       log_printf("sc_recv(-41.2) Error %d recv: %s", last_socket_error(), error_line().c_str());
     }
@@ -521,7 +522,7 @@ int sc_recv(int socket, int size, void* buffer, int mode, int wait_ms) {
 
 int sc_close(int socket) {
   if (socket < 0) {
-    set_last_socket_error(kWsaNotSocket);
+    set_last_socket_error(foundation::kWSAENOTSOCK);
     return -1;
   }
   int rc = ::close(socket);
