@@ -23,7 +23,7 @@ QString escape_value_name(const QString& name) {
   out.reserve(name.size());
   for (QChar c : name) {
     if (c == u'/' || c == u'\\' || c == u'%') {
-      out += QStringLiteral("%%%1").arg(c.unicode(), 2, 16, QChar(u'0')).toUpper();
+      out += QString::asprintf("%%%02X", unsigned(c.unicode()));
     } else {
       out += c;
     }
@@ -197,7 +197,7 @@ QString Registry::escape_key_name(std::string_view name) {
   QString out;
   for (unsigned char c : name) {
     if (c == '/' || c == '\\' || c == '%' || c < 0x20 || c == 0x7F) {
-      out += QStringLiteral("%%%1").arg(c, 2, 16, QChar(u'0')).toUpper();
+      out += QString::asprintf("%%%02X", unsigned(c));
     } else {
       out += QChar(c);  // 8-bit text, one character per byte
     }

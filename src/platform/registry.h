@@ -91,9 +91,7 @@ class Registry {
   class WriteGuard {
    public:
     explicit WriteGuard(Registry& registry) : registry_(registry), ok_(registry.lock()) {}
-    ~WriteGuard() {
-      if (ok_) registry_.unlock();
-    }
+    ~WriteGuard() { registry_.unlock(); }
     WriteGuard(const WriteGuard&) = delete;
     WriteGuard& operator=(const WriteGuard&) = delete;
     bool locked() const { return ok_; }

@@ -150,6 +150,7 @@ int SettingsStore::load_settings(bool unconditional) {
     // stored values, never command-line ones (the overrides are applied after this).
     set_fresh_values();
     const std::uint8_t factor = record_.font_factor;
+    compute_derived_values(record_, false);
     write_all_settings();
     // A new installation writes factor 0, which every later load reads as 100.
     record_.font_factor = factor == 0 ? 100 : factor;
@@ -158,7 +159,10 @@ int SettingsStore::load_settings(bool unconditional) {
     const bool rewrite = read_settings_values();
     if (verbose(kVerboseGeneral)) log_printf("Vorgaben gelesen");
     if (!overrides_ || !(overrides_->mask & kOverrideEnvironment)) read_environment();
-    if (rewrite) write_all_settings();
+    if (rewrite) {
+      compute_derived_values(record_, false);
+      write_all_settings();
+    }
   }
   apply_overrides();
   return 0;
