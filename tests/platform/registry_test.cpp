@@ -16,7 +16,7 @@ using kovw::platform::RegType;
 namespace {
 
 class RegistryTest : public ::testing::Test {
-protected:
+ protected:
   // Writes the registry file by hand, as a user or a damaged disk might leave it.
   void write_ini(const char* text) {
     QDir().mkpath(home.config() + "/kovw");
@@ -87,8 +87,8 @@ TEST_F(RegistryTest, KeyAndValueNamesCompareWithoutRegardToCase) {
 TEST_F(RegistryTest, EscapedNamesCannotCreateOrReachOtherKeys) {
   Registry registry;
   ASSERT_TRUE(registry.write_int("Settings", "Ping Timer", 30));
-  const std::string hostile[] = {"..\\Settings", "a/b", "x\\..\\..\\Settings", "/", "\\", "",
-                                 "%2F", "Settings"};
+  const std::string hostile[] = {"..\\Settings", "a/b",     "x\\..\\..\\Settings", "/", "\\", "",
+                                 "%2F",          "Settings"};
   for (const std::string& name : hostile) {
     const QString key = "User\\" + Registry::escape_key_name(name);
     EXPECT_FALSE(key.mid(5).contains('/')) << name;
@@ -100,7 +100,8 @@ TEST_F(RegistryTest, EscapedNamesCannotCreateOrReachOtherKeys) {
   EXPECT_EQ(registry.subkeys(""), (QStringList{"Settings", "User"}));
   EXPECT_EQ(registry.value_names("Settings"), QStringList{"Ping Timer"});
   EXPECT_EQ(registry.read_int("Settings", "Ping Timer"), 30);
-  for (const QString& sub : registry.subkeys("User")) EXPECT_TRUE(registry.subkeys("User\\" + sub).isEmpty());
+  for (const QString& sub : registry.subkeys("User"))
+    EXPECT_TRUE(registry.subkeys("User\\" + sub).isEmpty());
   // Distinct names stay distinct.
   EXPECT_NE(Registry::escape_key_name("a/b"), Registry::escape_key_name("a\\b"));
   EXPECT_NE(Registry::escape_key_name("%2F"), Registry::escape_key_name("/"));
@@ -117,14 +118,14 @@ TEST_F(RegistryTest, ValueNamesWithSeparatorsStayOneValue) {
 TEST_F(RegistryTest, MalformedStoredValuesReadAsMissing) {
   write_ini(
       "[Settings]\n"
-      "a=dword:1\n"               // a number where binary is wanted: wrong type
-      "b=hex:1e0000\n"            // 3 bytes for a 4-byte number
-      "c=hex:zz000000\n"          // not hexadecimal
-      "d=hex:1e00000\n"           // odd number of digits
-      "e=dword:123456789\n"       // more than 32 bits
-      "f=@ByteArray(abc)\n"       // a Qt type, not one of ours
-      "g=plain text\n"            // no type at all
-      "h=sz:with, comma\n"        // unquoted comma: read as a list, joined again
+      "a=dword:1\n"          // a number where binary is wanted: wrong type
+      "b=hex:1e0000\n"       // 3 bytes for a 4-byte number
+      "c=hex:zz000000\n"     // not hexadecimal
+      "d=hex:1e00000\n"      // odd number of digits
+      "e=dword:123456789\n"  // more than 32 bits
+      "f=@ByteArray(abc)\n"  // a Qt type, not one of ours
+      "g=plain text\n"       // no type at all
+      "h=sz:with, comma\n"   // unquoted comma: read as a list, joined again
       "i=hex:1e000000\n"
       "j=dword:\n"
       "k=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x12)\n");

@@ -15,7 +15,7 @@ namespace {
 using platform::Registry;
 
 class SettingsStoreTest : public ::testing::Test {
-protected:
+ protected:
   // A store as start-up sees it: a cleared record with the ports preset.
   std::unique_ptr<SettingsStore> fresh_store(const OverrideRecord* overrides = nullptr) {
     auto store = std::make_unique<SettingsStore>();
@@ -199,11 +199,11 @@ TEST_F(SettingsStoreTest, EditModeIsDeletedOnLoadAndOnSave) {
 
 TEST_F(SettingsStoreTest, MalformedValuesAreMissingAndLongTextsAreRefused) {
   prepare([&](Registry& registry) {
-    registry.write_dword(settings_key, "Ping Timer", 77);              // wrong type
-    registry.write_string(settings_key, "Cursor Width", "5");          // wrong type
+    registry.write_dword(settings_key, "Ping Timer", 77);                         // wrong type
+    registry.write_string(settings_key, "Cursor Width", "5");                     // wrong type
     registry.write_string(settings_key, "Start Program", std::string(260, 'x'));  // too long
     registry.write_string(settings_key, "Font Name", std::string(255, 'f'));      // just fits
-    registry.write_int(settings_key, "Font Faktor", 120);              // 4 bytes, not 1
+    registry.write_int(settings_key, "Font Faktor", 120);                         // 4 bytes, not 1
   });
   auto store = fresh_store();
   store->load_settings(true);

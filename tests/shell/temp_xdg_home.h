@@ -10,7 +10,7 @@
 namespace kovw::test {
 
 class TempXdgHome {
-public:
+ public:
   TempXdgHome()
       : saved_config_(qgetenv("XDG_CONFIG_HOME")),
         saved_data_(qgetenv("XDG_DATA_HOME")),
@@ -28,7 +28,7 @@ public:
   QString config() const { return dir_.path() + "/config"; }
   QString data() const { return dir_.path() + "/data"; }
 
-private:
+ private:
   static void restore(const char* name, const QByteArray& value) {
     if (value.isNull()) {
       qunsetenv(name);
