@@ -30,6 +30,15 @@ void log_delete();
 int log_open();
 void log_close();
 
+// Sets keep-open: 1 keeps each thread's file open between lines, 0 closes it after every line.
+// A path change or log_close returns it to its default (1).
+void log_set_keep_open(int keep_open);
+// The system error (errno) of the first location that log_set_path could not open; 0 if none.
+int log_last_open_error();
+// Returns the logger to its start state: path pending, no pending line, keep-open default;
+// closes the calling thread's file. For re-initialisation and tests.
+void log_reset();
+
 // The calling thread's log name (empty: the executable name is shown), up to 16 characters.
 void log_set_thread_name(const std::string& name);
 // The executable name shown for threads without a log name (computed from argv[0]).

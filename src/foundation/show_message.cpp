@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "foundation/error_text.h"
 #include "foundation/log.h"
@@ -53,17 +54,22 @@ std::string format_text(const char* format, va_list args) {
   return text;
 }
 
-std::string system_error_text(int code) {
-  std::string text = error_text(code, german());
-  if (text.empty()) text = message_text(40429);
-  return text;
-}
-
 void log_text(const std::string& text) {
   log_printf("%s", text.c_str());
 }
 
 }  // namespace
+
+std::string message_with_system_error(std::string text, int system_error, bool log_only) {
+  if (system_error <= 0) return text;
+  std::string error = error_text(system_error, german());
+  if (error.empty()) error = message_text(40429);
+  text += log_only ? ' ' : '\n';
+  text += std::to_string(system_error);
+  text += ' ';
+  text += error;
+  return text;
+}
 
 bool unattended() {
   const char* value = std::getenv(kUnattendedVariable);
@@ -95,12 +101,7 @@ int show_message_v(void* owner, int flags, int system_error, const char* caption
   // exit code), so they separate the error like log-only mode only where no workflow runs.
   const bool in_workflow = !log_only && workflow_mode();
   const bool quiet = log_only || (!in_workflow && unattended());
-  if (system_error > 0) {
-    text += quiet ? ' ' : '\n';
-    text += std::to_string(system_error);
-    text += ' ';
-    text += system_error_text(system_error);
-  }
+  text = message_with_system_error(std::move(text), system_error, quiet);
 
   if (quiet) {
     log_text(text);

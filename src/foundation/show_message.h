@@ -60,6 +60,11 @@ int show_message_v(void* owner, int flags, int system_error, const char* caption
 int show_message_number(void* owner, int flags, int system_error, const char* caption, int number,
                         ...);
 
+// The text with the system error appended when it is above 0: a line break (a blank in
+// log-only mode), the number, a blank and the system's text for it (message 40429 when the
+// system has none).
+std::string message_with_system_error(std::string text, int system_error, bool log_only);
+
 // One box as a presenter or a session shows it.
 struct MessageBoxRequest {
   void* owner = nullptr;

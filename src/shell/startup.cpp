@@ -12,10 +12,14 @@
 #include <ctime>
 #include <vector>
 
+#include "foundation/allocator.h"
+#include "foundation/console_signals.h"
 #include "foundation/log.h"
 #include "foundation/message_table.h"
+#include "foundation/named_lock.h"
 #include "foundation/show_message.h"
 #include "foundation/verbose.h"
+#include "foundation/workflow_state.h"
 #include "net/twofish_cipher.h"
 #include "shell/command_line.h"
 #include "shell/exit_code.h"
@@ -198,6 +202,9 @@ int run_workstation(int argc, char** argv) {
   pthread_setname_np(pthread_self(), "kovw Main");
   foundation::log_set_executable(argc > 0 ? argv[0] : "kovw");
   std::signal(SIGPIPE, SIG_IGN);  // a peer closing a link must not end the process
+  foundation::hvt_init_threads(__FILE__, __LINE__);
+  foundation::NamedLock* monitor =
+      foundation::hvt_create_critical_ex("kovw_monitor", __FILE__, __LINE__);
 
   choose_platform_without_display();
   QApplication app(argc, argv);
@@ -214,6 +221,9 @@ int run_workstation(int argc, char** argv) {
   state.version_word = version_word(version_of(state.version_text));
   state.title = window_title();
   state.today = today_number();
+
+  // Until the settings name a language, messages follow the user's locale.
+  foundation::set_language(choose_language(0));
 
   // The command line.
   std::vector<std::string> words(argv + 1, argv + argc);
@@ -242,8 +252,11 @@ int run_workstation(int argc, char** argv) {
   if (action == StartAction::InstallHelper || action == StartAction::Uninstall) {
     return kExitOk;
   }
-  if (state.options.overrides.mask & kOverrideWorkflow && !state.options.workflow.command_given) {
-    return kExitOk;
+  const bool workflow = state.options.overrides.mask & kOverrideWorkflow;
+  if (workflow) {
+    foundation::set_workflow_mode(true);
+    foundation::set_workflow_protocol_path(state.options.workflow.protocol_file);
+    if (!state.options.workflow.command_given) return kExitOk;
   }
 
   state.login_template =
@@ -258,6 +271,7 @@ int run_workstation(int argc, char** argv) {
 
   int verbosity = initial_verbosity(state.options);
   foundation::set_verbose(verbosity);
+  foundation::set_allocator_mode(foundation::allocator_mode_for_verbose(verbosity));
   if (verbosity) log_printf("kovw. Neuer Start");
 
   if (state.today != g_settings.date) g_settings.date = state.today;
@@ -275,10 +289,30 @@ int run_workstation(int argc, char** argv) {
   QObject::connect(window, &QObject::destroyed, &app, &QCoreApplication::quit);
   window->winId();  // created, never shown
 
+  // Ctrl-C, a closed terminal or a shutdown end the workstation in order.
+  foundation::install_console_signal_handlers([window](int) {
+    QMetaObject::invokeMethod(
+        qApp,
+        [window] {
+          if (window) window->end_workstation();
+        },
+        Qt::QueuedConnection);
+  });
+
   app.exec();
 
+  foundation::uninstall_console_signal_handlers();
   if (verbosity & foundation::kVerboseGeneral) log_printf("KOVW Ende.");
   if (window) delete window;
+  if (workflow) state.result = foundation::workflow_result();
+  if (state.result > 255) {
+    // The process status has 8 bits: the full result goes to the log and the protocol.
+    log_printf("Workflow-Ergebnis %ld", state.result);
+    if (workflow)
+      foundation::append_workflow_protocol("Workflow-Ergebnis " + std::to_string(state.result));
+  }
+  foundation::hvt_destroy_critical_ex(monitor, __FILE__, __LINE__);
+  foundation::hvt_end_threads(__FILE__, __LINE__);
   return process_exit_code(state.result);
 }
 

@@ -1,0 +1,137 @@
+#include "platform/message_box.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QMetaObject>
+#include <QObject>
+#include <QPointer>
+#include <QPushButton>
+#include <QThread>
+#include <cstdio>
+#include <map>
+#include <memory>
+
+#include "foundation/log.h"
+#include "foundation/message_table.h"
+
+namespace kovw::platform {
+namespace {
+
+using foundation::MessageBoxRequest;
+using foundation::MessageButton;
+
+QMessageBox::StandardButton standard_button(MessageButton button) {
+  switch (button) {
+    case MessageButton::Ok:
+      return QMessageBox::Ok;
+    case MessageButton::Cancel:
+      return QMessageBox::Cancel;
+    case MessageButton::Abort:
+      return QMessageBox::Abort;
+    case MessageButton::Retry:
+      return QMessageBox::Retry;
+    case MessageButton::Ignore:
+      return QMessageBox::Ignore;
+    case MessageButton::Yes:
+      return QMessageBox::Yes;
+    case MessageButton::No:
+      return QMessageBox::No;
+    case MessageButton::TryAgain:
+    case MessageButton::Continue:
+      return QMessageBox::NoButton;
+  }
+  return QMessageBox::NoButton;
+}
+
+// Without a QApplication no box can be drawn: the text goes to the log and to standard error.
+int log_only(const MessageBoxRequest& request) {
+  foundation::log_printf("%s", request.text.c_str());
+  std::fprintf(stderr, "%s: %s\n", request.caption.c_str(), request.text.c_str());
+  return foundation::message_default_answer(request.flags);
+}
+
+class QtMessagePresenter final : public foundation::MessagePresenter {
+ public:
+  // `gui_object` lives in the GUI thread; boxes asked for by other threads run through it.
+  explicit QtMessagePresenter(QObject* gui_object) : gui_object_(gui_object) {}
+
+  int present(const MessageBoxRequest& request) override {
+    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    if (!app || !gui_object_ || QCoreApplication::closingDown()) return log_only(request);
+    if (QThread::currentThread() == app->thread()) return exec_message_box(request);
+    // The calling thread waits for the GUI thread's answer; the GUI thread never waits.
+    int answer = foundation::message_default_answer(request.flags);
+    if (!QMetaObject::invokeMethod(
+            gui_object_.data(), [&request] { return exec_message_box(request); },
+            Qt::BlockingQueuedConnection, &answer))
+      return log_only(request);
+    return answer;
+  }
+
+ private:
+  QPointer<QObject> gui_object_;
+};
+
+std::unique_ptr<QObject> g_gui_object;
+std::unique_ptr<QtMessagePresenter> g_presenter;
+
+}  // namespace
+
+int exec_message_box(const MessageBoxRequest& request) {
+  QMessageBox box;
+  box.setWindowTitle(QString::fromUtf8(request.caption));
+  box.setText(QString::fromUtf8(request.text));
+  box.setTextFormat(Qt::PlainText);
+  box.setIcon(request.icon == foundation::MessageIcon::Question ? QMessageBox::Question
+                                                                : QMessageBox::Information);
+  box.setWindowModality(Qt::ApplicationModal);
+
+  std::map<QAbstractButton*, int> answers;
+  QAbstractButton* escape = nullptr;
+  for (const auto& spec : request.buttons) {
+    const QString label = spec.label_number
+                              ? QString::fromUtf8(foundation::message_text(spec.label_number))
+                              : QString();
+    QAbstractButton* button = nullptr;
+    if (const auto standard = standard_button(spec.button); standard != QMessageBox::NoButton) {
+      button = box.addButton(standard);
+      if (!label.isEmpty()) button->setText(label);
+    } else {
+      button = box.addButton(label, QMessageBox::AcceptRole);
+    }
+    answers[button] = spec.answer;
+    if (answers.size() == 1) box.setDefaultButton(qobject_cast<QPushButton*>(button));
+    if (spec.button == MessageButton::Cancel) escape = button;
+  }
+  if (!escape && request.buttons.size() == 1) escape = answers.begin()->first;
+  if (escape) box.setEscapeButton(escape);
+
+  box.show();
+  box.raise();
+  box.activateWindow();
+  box.exec();
+
+  QAbstractButton* clicked = box.clickedButton();
+  if (!clicked) clicked = escape;
+  const auto found = answers.find(clicked);
+  if (found != answers.end()) return found->second;
+  return foundation::message_default_answer(request.flags);
+}
+
+void install_message_box_presenter() {
+  if (g_presenter) return;
+  g_gui_object = std::make_unique<QObject>();
+  if (auto* app = QCoreApplication::instance()) g_gui_object->moveToThread(app->thread());
+  g_presenter = std::make_unique<QtMessagePresenter>(g_gui_object.get());
+  foundation::set_message_presenter(g_presenter.get());
+}
+
+void remove_message_box_presenter() {
+  if (foundation::message_presenter() == g_presenter.get())
+    foundation::set_message_presenter(nullptr);
+  g_presenter.reset();
+  g_gui_object.reset();
+}
+
+}  // namespace kovw::platform
