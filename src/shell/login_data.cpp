@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "foundation/log.h"
+#include "foundation/named_lock.h"
 #include "net/stored_cipher.h"
-#include "shell/settings_lock.h"
 #include "shell/settings_store.h"
 
 namespace kovw::shell {
@@ -130,7 +130,7 @@ int load_browser_login(SettingsStore& store, std::string_view host, std::string_
 
 int save_browser_login(SettingsStore& store, std::string_view host, std::string_view instance,
                        std::uint32_t browser_session) {
-  GlobalLockGuard lock;
+  foundation::DefaultLockGuard lock;
   Registry& registry = store.registry();
   const SettingsRecord& record = store.record();
   const QString key = browser_login_key(host, instance);

@@ -5,8 +5,8 @@
 #include <mutex>
 
 #include "foundation/log.h"
+#include "foundation/named_lock.h"
 #include "foundation/verbose.h"
-#include "shell/settings_lock.h"
 #include "shell/settings_table.h"
 
 namespace kovw::shell {
@@ -269,7 +269,7 @@ int SettingsStore::save_setting(std::string_view name) {
 }
 
 int SettingsStore::save_date(std::int32_t date) {
-  GlobalLockGuard lock;
+  foundation::DefaultLockGuard lock;
   record_.date = date;
   return registry_->write_int(key(kSettingsKey), value_name("Date"), date) ? 0 : -1;
 }
@@ -296,13 +296,13 @@ CustomColors SettingsStore::load_custom_colors() {
     log_printf("Vorgabe %s hat %d statt %zu Bytes, nicht verwendet", kCustomColorsValue,
                int(stored->size()), sizeof(colors));
   }
-  GlobalLockGuard lock;
+  foundation::DefaultLockGuard lock;
   record_.custom_colors = colors;
   return colors;
 }
 
 int SettingsStore::save_custom_colors(const CustomColors& colors) {
-  GlobalLockGuard lock;
+  foundation::DefaultLockGuard lock;
   if (load_custom_colors() == colors) return -1;
   QByteArray bytes;
   for (std::uint32_t c : colors) {

@@ -4,7 +4,7 @@
 #include <QScreen>
 
 #include "foundation/log.h"
-#include "shell/settings_lock.h"
+#include "foundation/named_lock.h"
 #include "shell/settings_store.h"
 
 namespace kovw::shell {
@@ -73,7 +73,7 @@ int dr_load_sizes(Registry& registry, const QString& program_name, WindowSizes& 
 }
 
 int dr_save_sizes(Registry& registry, const QString& program_name, const WindowSizes& sizes) {
-  GlobalLockGuard lock;
+  foundation::DefaultLockGuard lock;
   const QString key = sizes_key(program_name);
   WindowSizes copy = sizes;
   Registry::WriteGuard guard(registry);
