@@ -8,6 +8,7 @@
 #include "foundation/named_lock.h"
 #include "foundation/verbose.h"
 #include "shell/settings_table.h"
+#include "shell/version.h"
 
 namespace kovw::shell {
 
@@ -28,7 +29,8 @@ QString value_name(const char* name) {
 }  // namespace
 
 SettingsStore::SettingsStore(std::unique_ptr<Registry> registry)
-    : registry_(registry ? std::move(registry) : std::make_unique<Registry>()) {}
+    : registry_(registry ? std::move(registry) : std::make_unique<Registry>()),
+      version_word_(static_cast<std::int32_t>(version_word(version_of(version_text())))) {}
 
 void SettingsStore::set_fresh_values() {
   for (const SettingDescriptor& d : settings_table()) {

@@ -49,7 +49,8 @@ class SettingsStore {
   void set_overrides(const OverrideRecord* overrides) { overrides_ = overrides; }
   const OverrideRecord* overrides() const { return overrides_; }
   bool overrides_active() const { return overrides_ != nullptr && overrides_->mask != 0; }
-  // The running program's version word, stored as "Saved Version" by a whole save.
+  // The version word stored as "Saved Version" by a whole save (the running program's by
+  // default).
   void set_version_word(std::int32_t word) { version_word_ = word; }
 
   // `dr_load_settings`: loads "Settings", the environment table and the derived values and

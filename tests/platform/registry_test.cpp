@@ -4,8 +4,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
+#include <QProcess>
 #include <QSysInfo>
+#include <QThread>
+#include <cstdio>
 #include <string>
 
 #include "shell/temp_xdg_home.h"
@@ -107,6 +111,16 @@ TEST_F(RegistryTest, EscapedNamesCannotCreateOrReachOtherKeys) {
   EXPECT_NE(Registry::escape_key_name("%2F"), Registry::escape_key_name("/"));
 }
 
+TEST_F(RegistryTest, EightBitNamesRoundTrip) {
+  Registry registry;
+  const QString key = "User\\" + Registry::escape_key_name("J\xfcrgen");
+  ASSERT_TRUE(registry.write_string(key, "Stra\u00dfe", "M\xfcnchen"));
+  Registry other;
+  EXPECT_EQ(other.subkeys("User"), QStringList{QString::fromLatin1("J\xfcrgen")});
+  EXPECT_EQ(other.read_string(key, "STRASSE"), std::nullopt);
+  EXPECT_EQ(other.read_string(key, "Stra\u00dfe"), "M\xfcnchen");
+}
+
 TEST_F(RegistryTest, ValueNamesWithSeparatorsStayOneValue) {
   Registry registry;
   ASSERT_TRUE(registry.write_string("Environ", "A/B\\C%", "x"));
@@ -171,6 +185,42 @@ TEST_F(RegistryTest, WritesWaitForTheLockOfAnotherProcess) {
   EXPECT_EQ(Registry().read_int("Settings", "Date"), 1);
   EXPECT_TRUE(registry.write_int("Settings", "Date", 4));
   EXPECT_EQ(Registry().read_int("Settings", "Date"), 4);
+}
+
+// Run as a second process by the test below: holds the write lock of the registry file named
+// by KOVW_LOCK_HOLDER until its standard input closes.
+TEST(RegistryLockHolder, HoldsTheLockForAnotherProcess) {
+  const QByteArray path = qgetenv("KOVW_LOCK_HOLDER");
+  if (path.isEmpty()) GTEST_SKIP() << "only run as the helper process";
+  QLockFile lock(QString::fromLocal8Bit(path) + ".write-lock");
+  ASSERT_TRUE(lock.tryLock(5000));
+  std::printf("locked\n");
+  std::fflush(stdout);
+  while (std::fgetc(stdin) != EOF) {
+  }
+}
+
+TEST_F(RegistryTest, ASecondProcessHoldingTheLockBlocksWrites) {
+  Registry registry;
+  registry.set_lock_timeout(200);
+  ASSERT_TRUE(registry.write_int("Settings", "Date", 1));
+
+  QProcess holder;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("KOVW_LOCK_HOLDER", registry.file_path());
+  holder.setProcessEnvironment(env);
+  holder.start(QFileInfo("/proc/self/exe").symLinkTarget(),
+               {"--gtest_filter=RegistryLockHolder.HoldsTheLockForAnotherProcess"});
+  ASSERT_TRUE(holder.waitForStarted(10000));
+  while (!holder.readAllStandardOutput().contains("locked")) {
+    ASSERT_TRUE(holder.waitForReadyRead(10000)) << "helper did not take the lock";
+  }
+  EXPECT_FALSE(registry.write_int("Settings", "Date", 2));
+  holder.closeWriteChannel();
+  ASSERT_TRUE(holder.waitForFinished(10000));
+  EXPECT_EQ(holder.exitCode(), 0);
+  EXPECT_TRUE(registry.write_int("Settings", "Date", 3));
+  EXPECT_EQ(Registry().read_int("Settings", "Date"), 3);
 }
 
 TEST_F(RegistryTest, ALockLeftByADeadProcessIsTakenOver) {

@@ -8,6 +8,7 @@
 
 #include "shell/settings_table.h"
 #include "shell/temp_xdg_home.h"
+#include "shell/version.h"
 
 namespace kovw::shell {
 namespace {
@@ -428,6 +429,9 @@ TEST_F(SettingsStoreTest, ProcessWideStoreAndTheEstablishedNames) {
   EXPECT_EQ(Registry().read_int(settings_key, "Ping Timer"), 12);
   EXPECT_EQ(dr_save_settings(), 0);
   EXPECT_EQ(dr_save_settings(), 1);
+  // A whole save records the running program's version.
+  EXPECT_EQ(Registry().read_int(settings_key, "Saved Version"),
+            std::int32_t(version_word(version_of(version_text()))));
   EXPECT_EQ(dr_save_date(20270101), 0);
   EXPECT_EQ(dr_load_login(true), 0);
   EXPECT_EQ(dr_save_login(), 1);
