@@ -7,6 +7,7 @@
 #include <QVariant>
 #include <cctype>
 #include <cstring>
+#include <mutex>
 
 #include "foundation/log.h"
 
@@ -206,6 +207,7 @@ QString Registry::escape_key_name(std::string_view name) {
 }
 
 void Registry::refresh() {
+  const std::lock_guard hold(mutex_);
   if (lock_depth_ == 0) settings_->sync();
 }
 
@@ -251,6 +253,7 @@ QString Registry::value_path(const QString& key, const QString& name) const {
 }
 
 bool Registry::key_exists(const QString& key) const {
+  const std::lock_guard hold(mutex_);
   const QString group = resolve_group(key);
   settings_->beginGroup(group);
   const bool exists = !settings_->childKeys().isEmpty() || !settings_->childGroups().isEmpty();
@@ -259,6 +262,7 @@ bool Registry::key_exists(const QString& key) const {
 }
 
 QStringList Registry::value_names(const QString& key) const {
+  const std::lock_guard hold(mutex_);
   settings_->beginGroup(resolve_group(key));
   QStringList names = settings_->childKeys();
   settings_->endGroup();
@@ -267,6 +271,7 @@ QStringList Registry::value_names(const QString& key) const {
 }
 
 QStringList Registry::subkeys(const QString& key) const {
+  const std::lock_guard hold(mutex_);
   settings_->beginGroup(resolve_group(key));
   const QStringList names = settings_->childGroups();
   settings_->endGroup();
@@ -274,6 +279,7 @@ QStringList Registry::subkeys(const QString& key) const {
 }
 
 std::optional<RegValue> Registry::read(const QString& key, const QString& name) const {
+  const std::lock_guard hold(mutex_);
   const QString path = value_path(key, name);
   const QVariant stored = settings_->value(path);
   if (!stored.isValid()) return std::nullopt;
@@ -315,6 +321,7 @@ std::optional<QByteArray> Registry::read_binary(const QString& key, const QStrin
 }
 
 bool Registry::lock() {
+  const std::lock_guard hold(mutex_);
   if (lock_depth_++ > 0) return !lock_failed_;
   if (!lock_file_->tryLock(lock_timeout_)) {
     lock_failed_ = true;
@@ -328,6 +335,7 @@ bool Registry::lock() {
 }
 
 void Registry::unlock() {
+  const std::lock_guard hold(mutex_);
   if (lock_depth_ == 0 || --lock_depth_ > 0) return;
   if (lock_failed_) {
     lock_failed_ = false;
@@ -341,6 +349,7 @@ void Registry::unlock() {
 }
 
 bool Registry::write(const QString& key, const QString& name, const RegValue& value) {
+  const std::lock_guard hold(mutex_);
   WriteGuard guard(*this);
   if (!guard.locked()) return false;
   const QVariant encoded = encode(value);
@@ -377,6 +386,7 @@ bool Registry::write_binary(const QString& key, const QString& name, const QByte
 }
 
 bool Registry::create_key(const QString& key) {
+  const std::lock_guard hold(mutex_);
   WriteGuard guard(*this);
   if (!guard.locked()) return false;
 #ifdef Q_OS_WIN
@@ -392,6 +402,7 @@ bool Registry::create_key(const QString& key) {
 }
 
 bool Registry::remove_value(const QString& key, const QString& name) {
+  const std::lock_guard hold(mutex_);
   WriteGuard guard(*this);
   if (!guard.locked()) return false;
   settings_->remove(value_path(key, name));
@@ -399,6 +410,7 @@ bool Registry::remove_value(const QString& key, const QString& name) {
 }
 
 bool Registry::remove_key(const QString& key) {
+  const std::lock_guard hold(mutex_);
   WriteGuard guard(*this);
   if (!guard.locked()) return false;
   const QString group = resolve_group(key);

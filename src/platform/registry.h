@@ -9,8 +9,9 @@
 // Names that come from users (user, host, domain, program names) must pass through
 // escape_key_name() before they become part of a key path.
 //
-// Writes are guarded by a lock file, so that a second workstation process of the same user
-// cannot interleave its writes; a batch of writes holds the lock with a WriteGuard.
+// An instance may be shared between threads. Writes are guarded by a lock file, so that a second
+// workstation process of the same user cannot interleave its writes; a batch of writes holds the
+// lock with a WriteGuard.
 
 #include <QByteArray>
 #include <QLockFile>
@@ -19,6 +20,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -114,6 +116,9 @@ class Registry {
   QString resolve_value(const QString& group, const QString& name) const;
   QString value_path(const QString& key, const QString& name) const;
 
+  // One registry may serve several threads (program threads save window sizes while the
+  // main thread saves settings); every operation holds this.
+  mutable std::recursive_mutex mutex_;
   QString file_path_;
   std::unique_ptr<QSettings> settings_;
   std::unique_ptr<QLockFile> lock_file_;

@@ -131,5 +131,7 @@ int dr_save_settings(const char* value_name);
 int dr_save_settings(std::string_view value_name);
 int dr_save_login();
 int dr_save_date(std::int32_t date);
+// Uninstall: deletes every key of the program for the current user.
+int dr_delete_all_keys();
 
 }  // namespace kovw::shell

@@ -87,6 +87,14 @@ int dr_save_sizes(Registry& registry, const QString& program_name, const WindowS
   return ok ? 0 : -1;
 }
 
+int dr_load_sizes(const QString& program_name, WindowSizes& sizes, bool with_sizes12) {
+  return dr_load_sizes(settings_store().registry(), program_name, sizes, with_sizes12);
+}
+
+int dr_save_sizes(const QString& program_name, const WindowSizes& sizes) {
+  return dr_save_sizes(settings_store().registry(), program_name, sizes);
+}
+
 namespace {
 QString viewer_key(ViewerWindow window) {
   const char* sub = window == ViewerWindow::Help   ? "Help"

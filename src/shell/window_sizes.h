@@ -40,6 +40,10 @@ int dr_load_sizes(platform::Registry& registry, const QString& program_name, Win
 int dr_save_sizes(platform::Registry& registry, const QString& program_name,
                   const WindowSizes& sizes);
 
+// The same on the registry of the process-wide settings store (any thread).
+int dr_load_sizes(const QString& program_name, WindowSizes& sizes, bool with_sizes12);
+int dr_save_sizes(const QString& program_name, const WindowSizes& sizes);
+
 // The file-viewer windows.
 enum class ViewerWindow { Help, Show, Choose };
 // Width and height of a viewer window; nullopt unless both are stored.

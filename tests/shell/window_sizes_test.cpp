@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
+#include "shell/settings_store.h"
 #include "shell/temp_xdg_home.h"
 
 namespace kovw::shell {
@@ -72,6 +75,28 @@ TEST_F(WindowSizesTest, ProgramNamesWithSeparatorsStayInTheirOwnKey) {
   WindowSizes sizes{};
   ASSERT_EQ(dr_load_sizes(registry, "HW/p/wdim", sizes, true, std::nullopt), 1);
   EXPECT_EQ(sizes.geo_x, 1);
+}
+
+TEST_F(WindowSizesTest, ProgramThreadsSaveSizesWhileTheMainThreadSavesSettings) {
+  reset_settings_store();
+  settings_store().load_settings(true);
+  std::thread program([] {
+    for (int i = 0; i < 40; ++i) {
+      ASSERT_EQ(dr_save_sizes(QString("prog%1").arg(i % 4), WindowSizes{i, i, i, i, i, i, i, i}),
+                0);
+    }
+  });
+  for (int i = 0; i < 20; ++i) {
+    mutable_settings().ping_timer = i;
+    ASSERT_EQ(settings_store().save_settings(true), 0);
+  }
+  program.join();
+  Registry fresh;
+  EXPECT_EQ(fresh.read_int("Settings", "Ping Timer"), 19);
+  WindowSizes sizes{};
+  ASSERT_EQ(dr_load_sizes(fresh, "prog3", sizes, true, std::nullopt), 1);
+  EXPECT_EQ(sizes.size2, 39);
+  reset_settings_store();
 }
 
 TEST_F(WindowSizesTest, FileViewerSizes) {
