@@ -50,12 +50,25 @@ std::string decipher_password(const PasswordField& enciphered) {
 
 int SettingsStore::save_login() {
   const QString login = name(kLoginKey);
+  // Values given on the command line (or by a "kovw:" link that any web page can open) are
+  // for this run only: they never replace the stored login, so that a link cannot redirect
+  // the next plain start, with its stored password, to another host.
+  const std::uint32_t given = overrides_ ? overrides_->mask : 0;
   Registry::WriteGuard guard(*registry_);
   if (!guard.locked()) return 0;
-  bool ok = registry_->write_string(login, name("Host"), record_.host.view());
-  ok = registry_->write_string(login, name("User"), record_.user.view()) && ok;
-  ok = registry_->write_string(login, name("Domain"), record_.domain.view()) && ok;
-  if (record_.save_passwd & kSavePassword) {
+  bool ok = true;
+  if (!(given & kOverrideHost)) {
+    ok = registry_->write_string(login, name("Host"), record_.host.view()) && ok;
+  }
+  if (!(given & kOverrideUser)) {
+    ok = registry_->write_string(login, name("User"), record_.user.view()) && ok;
+  }
+  if (!(given & kOverrideDomain)) {
+    ok = registry_->write_string(login, name("Domain"), record_.domain.view()) && ok;
+  }
+  if (given & kOverridePassword) {
+    // Kept as stored.
+  } else if (record_.save_passwd & kSavePassword) {
     ok = registry_->write_binary(login, name("Password"), bytes_of(record_.password)) && ok;
   } else {
     // Not saved: a single zero byte takes the place of the password.

@@ -66,7 +66,9 @@ class SettingsStore {
   // `dr_save_settings` with a field: writes just value `name` from the record. Returns 0,
   // -1 when the store could not be written, -2 for an unknown name.
   int save_setting(std::string_view name);
-  // `dr_save_login`: "Host", "User", "Domain" and "Password". Returns 1 on success, else 0.
+  // `dr_save_login`: "Host", "User", "Domain" and "Password" (the enciphered 32 bytes when
+  // "Save Passwd" bit 0 is set, else one zero byte); values overridden by the command line
+  // keep their stored form. Returns 1 on success, else 0.
   int save_login();
   // `dr_save_date`: sets and writes only "Date", under the global lock. Returns 0 or -1.
   int save_date(std::int32_t date);

@@ -91,6 +91,40 @@ TEST_F(LoginDataTest, LoginIsReadOnceAndOverridesAreReapplied) {
   EXPECT_EQ(loaded->record().host, "changed");
 }
 
+TEST_F(LoginDataTest, CommandLineLoginValuesAreNotStored) {
+  auto s = store();
+  s->load_settings(true);
+  s->record().host.assign("home-host");
+  s->record().user.assign("anna");
+  s->record().save_passwd = kSavePassword;
+  s->record().password = enciphered("stored");
+  ASSERT_EQ(s->save_login(), 1);
+
+  // kovw:-r evil -b mallory//pw: used for this run, never written back.
+  OverrideRecord o;
+  o.mask = kOverrideHost | kOverrideUser | kOverridePassword;
+  o.values.host.assign("evil");
+  o.values.user.assign("mallory");
+  o.values.password = enciphered("pw");
+  auto run = store(&o);
+  run->load_settings(true);
+  run->load_login(true);
+  EXPECT_EQ(run->record().host, "evil");
+  run->record().domain.assign("typed-domain");
+  ASSERT_EQ(run->save_login(), 1);
+
+  Registry registry;
+  EXPECT_EQ(registry.read_string(kLoginKey, "Host"), "home-host");
+  EXPECT_EQ(registry.read_string(kLoginKey, "User"), "anna");
+  EXPECT_EQ(registry.read_string(kLoginKey, "Domain"), "typed-domain");
+  const auto password = registry.read_binary(kLoginKey, "Password");
+  ASSERT_TRUE(password);
+  PasswordField field{};
+  ASSERT_EQ(password->size(), 32);
+  std::memcpy(field.data(), password->constData(), 32);
+  EXPECT_EQ(decipher_password(field), "stored");
+}
+
 TEST_F(LoginDataTest, MalformedLoginValuesAreNotUsed) {
   Registry registry;
   registry.write_string(kLoginKey, "Host", std::string(64, 'h'));  // one too long
