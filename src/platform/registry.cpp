@@ -120,8 +120,10 @@ std::optional<RegValue> decode(const QVariant& stored, const QString& where) {
   return value;
 }
 #else
-// Native registry: QSettings maps QByteArray to REG_BINARY, unsigned numbers to REG_DWORD and
-// QString to REG_SZ, and gives them back in the same types.
+// Native registry through QSettings: numbers become REG_DWORD and texts REG_SZ, but QSettings
+// stores byte arrays as marked text, not as REG_BINARY. Values written here read back with
+// their types; exact REG_BINARY values for other programs need the registry API itself.
+// (This branch is not built by the Linux configuration.)
 QVariant encode(const RegValue& value) {
   switch (value.type) {
     case RegType::String:
