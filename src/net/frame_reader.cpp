@@ -1,0 +1,128 @@
+#include "net/frame_reader.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "foundation/log.h"
+#include "net/last_socket_error.h"
+#include "net/link_state.h"
+#include "net/link_stats.h"
+#include "net/link_trace.h"
+
+namespace kovw::net {
+
+namespace {
+
+bool is_built_in(const FrameReader& reader, const std::uint8_t* buffer) {
+  return buffer == reader.built_in[0] || buffer == reader.built_in[1];
+}
+
+void release_buffer(const FrameReader& reader, std::uint8_t* buffer) {
+  if (buffer != nullptr && !is_built_in(reader, buffer)) delete[] buffer;
+}
+
+}  // namespace
+
+FrameReader::~FrameReader() {
+  frame_release(*this);
+}
+
+int frame_reserve(FrameReader& reader, std::size_t length) {
+  if (reader.payload != nullptr && reader.payload_capacity >= length) return 0;
+  release_buffer(reader, reader.payload);
+  reader.payload = nullptr;
+  reader.payload_capacity = 0;
+  if (length <= kBuiltInBuffer) {
+    reader.payload = reader.spare == reader.built_in[0] ? reader.built_in[1] : reader.built_in[0];
+    reader.payload_capacity = kBuiltInBuffer;
+    return 0;
+  }
+  const std::size_t capacity = std::max(length, kMinHeapBuffer);
+  reader.payload = new (std::nothrow) std::uint8_t[capacity];
+  if (reader.payload == nullptr) return -1;
+  reader.payload_capacity = capacity;
+  return 0;
+}
+
+void frame_release(FrameReader& reader) {
+  release_buffer(reader, reader.payload);
+  release_buffer(reader, reader.spare);
+  reader.payload = reader.spare = nullptr;
+  reader.payload_capacity = reader.spare_capacity = 0;
+}
+
+void frame_reset(FrameReader& reader, int socket) {
+  reader.socket = socket;
+  reader.state = kFrameNew;
+  reader.payload_length = 0;
+}
+
+std::span<std::uint8_t> frame_receive_space(FrameReader& reader) {
+  if (reader.state == kFrameComplete) return {};
+  if (reader.state == kFrameNew) {
+    reader.header_count = reader.payload_count = reader.payload_length = 0;
+    reader.state = kFrameInProgress;
+  }
+  if (reader.header_count < kFrameHeaderSize) {
+    return {reader.header.data() + reader.header_count, kFrameHeaderSize - reader.header_count};
+  }
+  return {reader.payload + reader.payload_count, reader.payload_length - reader.payload_count};
+}
+
+int frame_accept(FrameReader& reader, std::size_t count) {
+  LinkStatistics& stats = link_stats();
+  link_stats_add(stats.bytes_received, count);
+  if (reader.header_count < kFrameHeaderSize) {
+    reader.header_count += count;
+    if (reader.header_count < kFrameHeaderSize) return 1;
+    const std::uint8_t* header = reader.header.data();
+    const std::uint32_t length = header_payload_length(header);
+    reader.payload_count = 0;
+    LinkState& state = link_state();
+    if (state.level_tracking) state.header_level = header_is_extended(header) ? 2 : 1;
+    if (length > kMaxFrameLength) {
+      foundation::log_printf("link: frame length %lu above the limit, link broken",
+                             static_cast<unsigned long>(length));
+      set_last_socket_error(kErrorInvalidData);
+      return kLinkMalformed;
+    }
+    reader.payload_length = length;
+    if (length != 0 && frame_reserve(reader, length) != 0) return -1;
+    if (length <= header_inline_capacity(header)) {
+      if (length != 0) std::memcpy(reader.payload, header + header_tail_offset(header), length);
+      reader.state = kFrameComplete;
+      frame_trace("recv", header[0], header[1], static_cast<long>(kFrameHeaderSize));
+      return 2;
+    }
+    return 1;
+  }
+  reader.payload_count += count;
+  if (reader.payload_count < reader.payload_length) return 1;
+  reader.state = kFrameComplete;
+  frame_trace("recv", reader.header[0], reader.header[1],
+              static_cast<long>(kFrameHeaderSize + reader.payload_length));
+  return 2;
+}
+
+std::size_t frame_feed(FrameReader& reader, const std::uint8_t* data, std::size_t length,
+                       int* result) {
+  std::size_t taken = 0;
+  int step = 1;
+  while (taken < length) {
+    const std::span<std::uint8_t> space = frame_receive_space(reader);
+    if (space.empty()) {
+      step = reader.state == kFrameComplete ? 2 : 1;
+      break;
+    }
+    const std::size_t count = std::min(space.size(), length - taken);
+    std::memcpy(space.data(), data + taken, count);
+    taken += count;
+    step = frame_accept(reader, count);
+    if (step != 1) break;
+  }
+  if (result) *result = step;
+  return taken;
+}
+
+}  // namespace kovw::net
