@@ -61,11 +61,10 @@ NamedLock* hvt_default_lock();
 void hvt_set_trace(bool on);
 bool hvt_trace_enabled();
 
-// Takes a lock for the lifetime of the guard, with the trace of the hvt_ functions.
+// Takes a lock for the lifetime of the guard, with the trace of the hvt_ functions. The
+// caller's file and line are filled in by the compiler.
 class NamedLockGuard {
  public:
-  // The caller's file and line come from the compiler builtins (clang 14 with this C++
-  // library has no std::source_location).
   explicit NamedLockGuard(NamedLock* lock, const char* file = __builtin_FILE(),
                           int line = __builtin_LINE());
   ~NamedLockGuard();

@@ -73,6 +73,19 @@ TEST_F(NamedLockTest, TraceLinesOfEveryOperation) {
   expected.push_back("HVTHREADS end.cpp(30): retc = 0");
   EXPECT_EQ(messages(), expected);
   EXPECT_EQ(hvt_thread_count(), before);
+
+  // The guard traces with its caller's file and line.
+  NamedLock* guarded = hvt_create_critical_ex("Geschuetzt", __FILE__, __LINE__);
+  hvt_set_trace(true);
+  const int line = __LINE__ + 1;
+  { NamedLockGuard guard(guarded); }
+  hvt_set_trace(false);
+  hvt_destroy_critical_ex(guarded, __FILE__, __LINE__);
+  const std::vector<std::string> all = messages();
+  ASSERT_EQ(all.size(), expected.size() + 4);
+  EXPECT_EQ(all[expected.size()], std::string("HVTHREADS ") + __FILE__ + "(" +
+                                      std::to_string(line) +
+                                      "): hvt_enter_critical_ex(Geschuetzt) 1");
 }
 
 TEST_F(NamedLockTest, LogLockTracesItsOwnUseButNeverWhileWritingATraceLine) {
