@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QMessageBox>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -78,10 +79,20 @@ ServerConnection::ServerConnection(MainWindow* window, SettingsRecord& settings)
   net::link_state().net_timeout_ms = net::default_net_timeout();
   display_text_ = message_text(40287);
   listen_port_ = shell_state().ports.listen;
+  if (window_) window_->installEventFilter(this);
   refresh_display();
 }
 
+bool ServerConnection::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == window_ && event->type() == QEvent::Close && state_ == kStateConnected) {
+    log_printf("%s (%s:%d)", "do_logout aus WM_DESTROY", __FILE__, __LINE__);
+    do_logout(false);
+  }
+  return QObject::eventFilter(watched, event);
+}
+
 ServerConnection::~ServerConnection() {
+  window_ = nullptr;  // the window is being destroyed
   if (state_ == kStateConnected) {
     log_printf("%s (%s:%d)", "do_logout aus WM_DESTROY", __FILE__, __LINE__);
     do_logout(false);

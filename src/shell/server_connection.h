@@ -83,6 +83,8 @@ class ServerConnection : public QObject {
 
  protected:
   void timerEvent(QTimerEvent* event) override;
+  // The main window's closing logs out while the window still exists.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   enum class Phase { Idle, Searching, Connecting, AwaitConnect, AwaitLogin, Online };
