@@ -8,6 +8,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QTimerEvent>
+#include <algorithm>
 #include <cstdlib>
 #include <random>
 #include <thread>
@@ -755,12 +756,16 @@ void ServerConnection::stop_session_timer() {
   session_timer_.stop();
 }
 
+int remaining_session_seconds(std::time_t started, int length_seconds, std::time_t now) {
+  const long long remaining = static_cast<long long>(started) + length_seconds - now;
+  if (remaining < 120) return 120;
+  return static_cast<int>(std::min<long long>(remaining, length_seconds));
+}
+
 void ServerConnection::restart_session_timer() {
   if (session_seconds_ <= 0) return;
   const std::time_t now = std::time(nullptr);
-  long remaining = static_cast<long>(session_started_ + session_seconds_ - now);
-  if (remaining < 120) remaining = 120;
-  session_seconds_ = static_cast<int>(remaining);
+  session_seconds_ = remaining_session_seconds(session_started_, session_seconds_, now);
   session_started_ = now;
   session_timer_.start(session_seconds_ * 1000, this);
 }

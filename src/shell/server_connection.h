@@ -29,6 +29,10 @@ namespace kovw::shell {
 
 class MainWindow;
 
+// The session time-out that remains when the daemon restarts it: start + length - now, in
+// seconds, at least two minutes.
+int remaining_session_seconds(std::time_t started, int length_seconds, std::time_t now);
+
 class ServerConnection : public QObject {
   Q_OBJECT
 
