@@ -167,7 +167,7 @@ bool FakeDaemon::handle_login(int socket, const ReceivedMessage& message) {
     seen.password.assign(reinterpret_cast<const char*>(clear.data()),
                          ::strnlen(reinterpret_cast<const char*>(clear.data()), 31));
   }
-  net::get_int_field(at);  // listen port
+  seen.listen_port = net::get_int_field(at);
   seen.domain = read_text(at);
   net::get_int_field(at);  // version
   read_text(at);           // computer name

@@ -44,6 +44,7 @@ struct LoginSeen {
   std::string domain;
   std::string platform;
   int kind = -1;
+  int listen_port = 0;
   std::uint32_t client_flags = 0;
 };
 

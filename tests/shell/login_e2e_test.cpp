@@ -425,6 +425,43 @@ TEST_F(LoginE2E, ProxyLinkIsConnectedBackAndOpenedWithTheDaemonMessage) {
   EXPECT_EQ(finish(), 0);
 }
 
+int free_port() {
+  const int socket = net::sc_listen(0, nullptr);
+  int port = 0;
+  char address[32] = {};
+  net::sc_addr(socket, 1, address, &port);
+  net::sc_close(socket);
+  return port;
+}
+
+TEST_F(LoginE2E, ListeningPortMovesToTheDaemonsChoiceAndAcceptsPrograms) {
+  const int first = free_port();
+  const int second = free_port();
+  DaemonConfig config;
+  config.listen_port_request = second;
+  FakeDaemon daemon(config);
+  log_in(daemon, {"-ok", "-w", QString::number(first)});
+  EXPECT_EQ(daemon.login_seen().listen_port, first);
+  EXPECT_TRUE(
+      log().contains(QString("Open Listen Port %1 for external connect. Result").arg(first)));
+  ASSERT_TRUE(wait_for_log(QString("Open Listen Port %1 for external connect.").arg(second)));
+
+  const int program = net::sc_connect("127.0.0.1", second);
+  ASSERT_GE(program, 0);
+  EXPECT_TRUE(wait_for_log("New client ok. ")) << log().toStdString();
+  // The link is taken over and closed until program sessions exist.
+  char byte = 0;
+  EXPECT_LE(net::sc_recv(program, 1, &byte, net::kRecvAny, 10000), 0);  // closed or reset
+  net::sc_close(program);
+  // The first port is free again: the listening socket of the login was closed.
+  const int again = net::sc_listen(first, nullptr);
+  EXPECT_GE(again, 0);
+  net::sc_close(again);
+
+  daemon.send_event(11, {});
+  EXPECT_EQ(finish(), 0);
+}
+
 TEST_F(LoginE2E, LoginWithoutPasswordEndsWithAClearMessage) {
   FakeDaemon daemon(DaemonConfig{});
   start(login_args(daemon.port(), {}, "anna"));
