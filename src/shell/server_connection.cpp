@@ -179,7 +179,8 @@ int ServerConnection::do_login(int kind) {
     return -1;
   }
   const StartOptions& options = shell_state().options;
-  if (options.overrides.font_mask & kFontOverrideLeastLoaded) {
+  if ((options.overrides.font_mask & kFontOverrideLeastLoaded) &&
+      !settings_.disable_ask_for_hosts) {
     // The search waits for answers: it runs off the GUI thread and posts its list.
     phase_ = Phase::Searching;
     set_state(kStateSearching);
