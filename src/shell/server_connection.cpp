@@ -69,6 +69,7 @@ QString from_host_text(const std::string& text) {
 ServerConnection::ServerConnection(MainWindow* window, SettingsRecord& settings)
     : QObject(window), window_(window), settings_(settings) {
   g_instance = this;
+  gui_thread_ = std::this_thread::get_id();
   const StartOptions& options = shell_state().options;
   int timeout = options.net_timeout_ms;
   if (timeout <= 0) {
@@ -277,6 +278,7 @@ void ServerConnection::on_connected(int, int socket, int result, int error) {
   // A new link starts without key and with plain classic frames.
   net::link_set_session_key(nullptr, nullptr);
   net::link_set_options(0, false, false);
+  remember_link_options();
   net::link_state().net_timeout_ms = net::default_net_timeout();
 
   std::random_device device;
@@ -327,6 +329,7 @@ void ServerConnection::on_readable() {
     on_link_failure(finished, net::last_socket_error());
     return;
   }
+  remember_link_options();  // the sending encryption follows the received frames
   net::LinkMessage message;
   net::link_take_message(reader_, message);
   std::vector<std::uint8_t> payload(reader_.payload_view().begin(), reader_.payload_view().end());
@@ -399,6 +402,7 @@ void ServerConnection::handle_connect_reply(const net::LinkMessage& message,
     if (daemon_version_ < kDaemonWithEncryption) options_word_ &= ~kOptionEncryption;
     net::link_set_session_key(client_value_.data(), reply->server_value.data());
     net::link_set_options(options_word_, true, settings_.crypted_connection != 0);
+    remember_link_options();
   }
   if (login_kind_ == kLoginForgottenPassword && daemon_version_ < kDaemonWithForgottenPassword) {
     foundation::show_message_number(window_, 0, 0, "Login", 10094, display_text_.c_str());
@@ -633,7 +637,30 @@ int ServerConnection::send(const net::LinkMessage& message, const void* payload)
     net::set_last_socket_error(foundation::kWSAENOTSOCK);
     return -1;
   }
-  return net::link_send(socket, message, payload);
+  if (std::this_thread::get_id() == gui_thread_) return net::link_send(socket, message, payload);
+  // Another thread (a program thread) sends with the server link's options, not with those
+  // of its own link.
+  net::LinkState& state = net::link_state();
+  const int level = state.header_level;
+  const bool compression = state.compression_on;
+  const bool encryption = state.encryption_on;
+  const unsigned options = link_options_.load();
+  state.header_level = static_cast<int>(options & 0xff);
+  state.compression_on = (options & kOptionCompression) != 0;
+  state.encryption_on = (options & kOptionEncryption) != 0;
+  const int result = net::link_send(socket, message, payload);
+  state.header_level = level;
+  state.compression_on = compression;
+  state.encryption_on = encryption;
+  return result;
+}
+
+void ServerConnection::remember_link_options() {
+  const net::LinkState& state = net::link_state();
+  unsigned options = static_cast<unsigned>(state.header_level) & 0xff;
+  if (state.compression_on) options |= kOptionCompression;
+  if (state.encryption_on) options |= kOptionEncryption;
+  link_options_ = options;
 }
 
 int ServerConnection::send(int type, std::span<const std::uint8_t> payload) {

@@ -16,6 +16,7 @@
 #include <mutex>
 #include <span>
 #include <string>
+#include <thread>
 
 #include "net/frame_reader.h"
 #include "net/link_message.h"
@@ -119,7 +120,13 @@ class ServerConnection : public QObject {
   int login_kind_ = kLoginNormal;
   int attempt_ = 0;
 
+  // Keeps the options of the server link for sends from other threads: header level, 0x100
+  // compression, 0x200 encryption (as the GUI thread's link state has them).
+  void remember_link_options();
+
   std::atomic<int> server_socket_{-1};
+  std::atomic<unsigned> link_options_{0};
+  std::thread::id gui_thread_;
   std::mutex send_lock_;
   net::FrameReader reader_;
   QSocketNotifier* server_notifier_ = nullptr;

@@ -252,6 +252,15 @@ bool FakeDaemon::received(int type) {
   return false;
 }
 
+std::vector<ReceivedMessage> FakeDaemon::all_of(int type) {
+  std::lock_guard lock(mutex_);
+  std::vector<ReceivedMessage> out;
+  for (const ReceivedMessage& message : received_) {
+    if (message.service == 0 && message.type == type) out.push_back(message);
+  }
+  return out;
+}
+
 LoginSeen FakeDaemon::login_seen() {
   std::lock_guard lock(mutex_);
   return login_;

@@ -65,6 +65,8 @@ class FakeDaemon {
   bool wait_for(int type, ReceivedMessage* out = nullptr,
                 std::chrono::milliseconds limit = std::chrono::seconds(15));
   bool received(int type);
+  // Every received message of `type`, in order.
+  std::vector<ReceivedMessage> all_of(int type);
   LoginSeen login_seen();
   bool wait_link_closed(std::chrono::milliseconds limit = std::chrono::seconds(15));
 
