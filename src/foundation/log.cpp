@@ -131,6 +131,7 @@ int open_log_file(const std::string& path) {
     return -1;
   }
   if (created) ::fchmod(fd, kLogMode);
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);  // a terminal gets whole lines
   return fd;
 }
 
@@ -180,7 +181,8 @@ int set_path_locked(const char* name) {
       if (i == 0) log.last_open_error = errno;
       continue;
     }
-    ::fchmod(fd, kLogMode);
+    struct stat info;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) ::fchmod(fd, kLogMode);  // not a device
     ::close(fd);
     log.path = candidates[i];
     return i == 0 ? 0 : 1;

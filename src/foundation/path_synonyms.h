@@ -31,7 +31,8 @@ inline constexpr std::size_t kPathMax = 1023;
 std::optional<std::string> resolve_path(std::string_view source, int limit = kPathWhole,
                                         int flags = 0);
 
-// The folder of a WIN: row, by numeric key (when not 0) or by name; nullopt when unknown.
+// The folder of a WIN: row, by numeric key (when not 0) or by exact name; nullopt when there
+// is no such row or the folder has no counterpart here (see windows_folders.cpp).
 std::optional<std::string> windows_folder(int key, std::string_view name);
 
 // Copies `source` replacing %NAME% references; `replaced` tells whether any was replaced.

@@ -18,6 +18,7 @@
 #include "foundation/log.h"
 #include "foundation/message_table.h"
 #include "foundation/named_lock.h"
+#include "foundation/path_synonyms.h"
 #include "foundation/show_message.h"
 #include "foundation/verbose.h"
 #include "foundation/workflow_state.h"
@@ -162,7 +163,7 @@ void open_log(const ShellState& state) {
   std::string quoted = "\"" + path + "\"";
   int result = foundation::log_set_path(quoted.c_str());
   if (result < 0) {
-    int error = errno;
+    int error = foundation::log_last_open_error();
     foundation::show_message(nullptr, 0, 0, "KOVW", message_text(10209), path.c_str(), error);
   } else if (result == 1) {
     std::string used = foundation::log_path();
@@ -254,6 +255,8 @@ int run_workstation(int argc, char** argv) {
   // The settings, with the command line applied over them.
   preset_new_installation(g_settings);
   apply_overrides(g_settings, state.options.overrides);
+  // %KOVW% in names from the host stands for the "Install Path" setting.
+  foundation::set_install_path_provider([] { return g_settings.install_path.str(); });
   if (action == StartAction::InstallHelper || action == StartAction::Uninstall) {
     return kExitOk;
   }
