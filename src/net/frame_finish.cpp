@@ -40,9 +40,12 @@ bool reserve_spare(FrameReader& reader, std::size_t target) {
     reader.spare_capacity = kBuiltInBuffer;
     return true;
   }
-  reader.spare = new (std::nothrow) std::uint8_t[target];
+  // At least the size of a heap payload buffer, so that the two buffers can swap roles for
+  // medium frames without new allocations.
+  const std::size_t capacity = std::max(target, kMinHeapBuffer);
+  reader.spare = new (std::nothrow) std::uint8_t[capacity];
   if (reader.spare == nullptr) return false;
-  reader.spare_capacity = target;
+  reader.spare_capacity = capacity;
   return true;
 }
 

@@ -22,6 +22,23 @@ void release_buffer(const FrameReader& reader, std::uint8_t* buffer) {
   if (buffer != nullptr && !is_built_in(reader, buffer)) delete[] buffer;
 }
 
+// A large announced payload is not allocated in one piece before its bytes arrive: the buffer
+// starts at this size and doubles as the bytes come in, so a peer cannot make the reader take
+// memory for data it never sends.
+constexpr std::size_t kFirstReceiveReserve = 1u << 20;
+
+bool grow_payload(FrameReader& reader) {
+  const std::size_t capacity =
+      std::min(reader.payload_length, std::max(2 * reader.payload_capacity, kMinHeapBuffer));
+  auto* buffer = new (std::nothrow) std::uint8_t[capacity];
+  if (buffer == nullptr) return false;
+  if (reader.payload_count != 0) std::memcpy(buffer, reader.payload, reader.payload_count);
+  release_buffer(reader, reader.payload);
+  reader.payload = buffer;
+  reader.payload_capacity = capacity;
+  return true;
+}
+
 }  // namespace
 
 FrameReader::~FrameReader() {
@@ -67,7 +84,9 @@ std::span<std::uint8_t> frame_receive_space(FrameReader& reader) {
   if (reader.header_count < kFrameHeaderSize) {
     return {reader.header.data() + reader.header_count, kFrameHeaderSize - reader.header_count};
   }
-  return {reader.payload + reader.payload_count, reader.payload_length - reader.payload_count};
+  if (reader.payload_count == reader.payload_capacity && !grow_payload(reader)) return {};
+  const std::size_t limit = std::min(reader.payload_length, reader.payload_capacity);
+  return {reader.payload + reader.payload_count, limit - reader.payload_count};
 }
 
 int frame_accept(FrameReader& reader, std::size_t count) {
@@ -88,7 +107,10 @@ int frame_accept(FrameReader& reader, std::size_t count) {
       return kLinkMalformed;
     }
     reader.payload_length = length;
-    if (length != 0 && frame_reserve(reader, length) != 0) return -1;
+    if (length != 0 &&
+        frame_reserve(reader, std::min<std::size_t>(length, kFirstReceiveReserve)) != 0) {
+      return -1;
+    }
     if (length <= header_inline_capacity(header)) {
       if (length != 0) std::memcpy(reader.payload, header + header_tail_offset(header), length);
       reader.state = kFrameComplete;
@@ -112,7 +134,7 @@ std::size_t frame_feed(FrameReader& reader, const std::uint8_t* data, std::size_
   while (taken < length) {
     const std::span<std::uint8_t> space = frame_receive_space(reader);
     if (space.empty()) {
-      step = reader.state == kFrameComplete ? 2 : 1;
+      step = reader.state == kFrameComplete ? 2 : -1;
       break;
     }
     const std::size_t count = std::min(space.size(), length - taken);

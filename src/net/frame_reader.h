@@ -55,8 +55,9 @@ void frame_release(FrameReader& reader);
 void frame_reset(FrameReader& reader, int socket);
 
 // The place where the next received bytes of the frame go (at most the missing header bytes or
-// the missing payload bytes); empty when the frame is complete. Moves a new reader into
-// progress.
+// the missing payload bytes); empty when the frame is complete or a growing payload buffer
+// could not be allocated. Moves a new reader into progress. Payloads above 1 MiB are received
+// into a buffer that grows as their bytes arrive.
 std::span<std::uint8_t> frame_receive_space(FrameReader& reader);
 
 // Accounts for `count` bytes (1 or more) that were written to the front of the receive space.

@@ -13,6 +13,7 @@ namespace kovw::net {
 int frame_receive_step(FrameReader& reader, int wait_ms) {
   if (reader.state == kFrameComplete) return 1;
   const std::span<std::uint8_t> space = frame_receive_space(reader);
+  if (space.empty()) return -1;  // a payload buffer could not be allocated
   const int received =
       sc_recv(reader.socket, static_cast<int>(space.size()), space.data(), kRecvAny, wait_ms);
   if (received <= 0) return received;

@@ -12,7 +12,9 @@ namespace kovw::net {
 // The most bytes packbits_encode writes for `length` input bytes. Each literal group costs one
 // control byte and is followed by a repeat of at least two bytes (or the end), so the worst case
 // is one extra byte per three input bytes; half is a safe margin.
-inline constexpr std::size_t packbits_bound(std::size_t length) { return length + length / 2 + 2; }
+inline constexpr std::size_t packbits_bound(std::size_t length) {
+  return length + length / 2 + 2;
+}
 
 // Encodes `length` bytes into `out` (at least packbits_bound(length) bytes). Returns the coded
 // size.

@@ -259,19 +259,30 @@ TEST_F(LinkFrame, RoundTripEveryOptionCombination) {
   }
 }
 
+TEST_F(LinkFrame, LargePayloadBufferGrowsWithTheBytesThatArrive) {
+  options(0, false, false);
+  const Bytes payload = counting(3u << 20);
+  const Bytes frame = build(4, 2, payload);
+  FrameReader reader;
+  frame_reset(reader, -1);
+  int result = 0;
+  frame_feed(reader, frame.data(), 24 + 100, &result);
+  EXPECT_EQ(1, result);
+  EXPECT_LE(reader.payload_capacity, 1u << 20);  // not the announced 3 MiB yet
+  ASSERT_EQ(0, take(reader, frame, 100000));
+  EXPECT_EQ(payload, payload_of(reader));
+}
+
 // Frames that a broken or hostile peer might send.
 TEST_F(LinkFrame, MalformedFramesBreakTheLink) {
   auto frame_with = [](std::uint8_t kind, const Bytes& payload) {
-    Bytes frame(24, 0);
+    const bool inline_payload = payload.size() <= 20;
+    Bytes frame(inline_payload ? 24 : 24 + payload.size(), 0);
     frame[0] = kind;
     frame[1] = 1;
     frame[2] = static_cast<std::uint8_t>(payload.size() >> 8);
     frame[3] = static_cast<std::uint8_t>(payload.size());
-    if (payload.size() <= 20) {
-      std::copy(payload.begin(), payload.end(), frame.begin() + 4);
-    } else {
-      frame.insert(frame.end(), payload.begin(), payload.end());
-    }
+    std::copy(payload.begin(), payload.end(), frame.begin() + (inline_payload ? 4 : 24));
     return frame;
   };
   Bytes trailer_too_long(20, 0);
