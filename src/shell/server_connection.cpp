@@ -13,6 +13,7 @@
 #include <random>
 #include <thread>
 
+#include "foundation/host_text.h"
 #include "foundation/log.h"
 #include "foundation/message_table.h"
 #include "foundation/show_message.h"
@@ -60,8 +61,9 @@ std::string clear_password(const SettingsRecord& settings) {
   return clear;
 }
 
+// Texts from the host (display name, user) are host strings: ANSI or marked UTF-8.
 QString from_host_text(const std::string& text) {
-  return QString::fromLocal8Bit(text.c_str());
+  return QString::fromStdU16String(foundation::host_to_wide(text));
 }
 
 }  // namespace

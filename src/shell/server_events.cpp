@@ -4,6 +4,7 @@
 #include <atomic>
 #include <string>
 
+#include "foundation/host_text.h"
 #include "foundation/log.h"
 #include "foundation/message_table.h"
 #include "foundation/show_message.h"
@@ -100,8 +101,8 @@ void on_info_message(ServerConnection& c, std::span<const std::uint8_t> payload)
   if (!message->sound.empty()) {
     log_printf("Info-Meldung: Klang %s wird nicht abgespielt (kein Cache)", message->sound.c_str());
   }
-  c.show_info_window(QString::fromLocal8Bit(caption.c_str()), QString::fromLocal8Bit(text.c_str()),
-                     0);
+  c.show_info_window(QString::fromStdU16String(foundation::host_to_wide(caption)),
+                     QString::fromStdU16String(foundation::host_to_wide(text)), 0);
 }
 
 void on_alarm(ServerConnection& c, std::span<const std::uint8_t> payload) {
