@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <map>
 
 #include "fake_daemon.h"
 #include "net/fields.h"
@@ -404,16 +405,26 @@ TEST_F(LoginE2E, ProxyLinkIsConnectedBackAndOpenedWithTheDaemonMessage) {
   put_text(proxy, "4711");
   daemon.send_event(13, proxy);
 
-  pollfd fd{program, POLLIN, 0};
-  ASSERT_EQ(::poll(&fd, 1, 10000), 1) << log().toStdString();
-  const int link = net::sc_accept(program);
-  ASSERT_GE(link, 0);
-  net::FrameReader reader;
-  net::LinkMessage first;
-  ASSERT_EQ(net::link_receive(link, first, reader, net::kSkipKeepAlive), 1);
-  EXPECT_EQ(first.type, 13);
-  EXPECT_EQ(Bytes(reader.payload_view().begin(), reader.payload_view().end()), proxy);
-  net::sc_close(link);
+  // A print link is connected back the same way.
+  Bytes print;
+  put_int(print, port);
+  put_text(print, "4713");
+  daemon.send_event(14, print);
+
+  // The two links are connected in parallel: either may come first.
+  std::map<int, Bytes> opened;
+  for (int i = 0; i < 2; ++i) {
+    pollfd fd{program, POLLIN, 0};
+    ASSERT_EQ(::poll(&fd, 1, 10000), 1) << log().toStdString();
+    const int link = net::sc_accept(program);
+    ASSERT_GE(link, 0);
+    net::FrameReader reader;
+    net::LinkMessage first;
+    ASSERT_EQ(net::link_receive(link, first, reader, net::kSkipKeepAlive), 1);
+    opened[first.type] = Bytes(reader.payload_view().begin(), reader.payload_view().end());
+    net::sc_close(link);
+  }
+  EXPECT_EQ(opened, (std::map<int, Bytes>{{13, proxy}, {14, print}}));
   net::sc_close(program);
 
   Bytes refused;
