@@ -63,7 +63,10 @@ TEST(ServerConnection, SendsOfSeveralThreadsArriveAsWholeFramesOnAnEncryptedComp
   auto* window = new MainWindow();
   auto* connection = new ServerConnection(window, settings);
   int result = 1;
+  std::vector<int> states;
   QObject::connect(connection, &ServerConnection::login_finished, [&](int r) { result = r; });
+  QObject::connect(connection, &ServerConnection::state_changed,
+                   [&](int state) { states.push_back(state); });
   ASSERT_EQ(connection->do_login(kLoginNormal), 0);
   ASSERT_TRUE(spin_until([&] { return result != 1; }));
   ASSERT_EQ(result, 0);
@@ -104,6 +107,8 @@ TEST(ServerConnection, SendsOfSeveralThreadsArriveAsWholeFramesOnAnEncryptedComp
   EXPECT_EQ(connection->do_logout(false), 0);
   EXPECT_EQ(connection->state(), kStateNotConnected);
   EXPECT_TRUE(daemon.wait_for(net::KWK_KLOGOUT));
+  EXPECT_EQ(states, (std::vector<int>{kStateConnecting, kStateConnected, kStateDisconnecting,
+                                      kStateNotConnected}));
   delete window;
   EXPECT_EQ(ServerConnection::instance(), nullptr);
 }
