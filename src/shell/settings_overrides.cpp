@@ -8,7 +8,11 @@ void apply_login_overrides(SettingsRecord& s, const OverrideRecord& o) {
   if (o.mask & kOverrideHost) s.host = v.host;
   if (o.mask & kOverrideUser) s.user = v.user;
   if (o.mask & kOverrideDomain) s.domain = v.domain;
-  if (o.mask & kOverridePassword) s.password = v.password;
+  if (o.mask & kOverridePassword) {
+    // A password on the command line is present for this run and allows the login.
+    s.password = v.password;
+    s.save_passwd |= kPasswordPresent | kPasswordAutoLogin;
+  }
 }
 
 void apply_override_fields(SettingsRecord& s, const OverrideRecord& o) {

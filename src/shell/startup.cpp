@@ -27,9 +27,12 @@
 #include "platform/message_box.h"
 #include "shell/command_line.h"
 #include "shell/exit_code.h"
+#include "shell/file_type_registration.h"
 #include "shell/language_choice.h"
 #include "shell/main_window.h"
 #include "shell/server_connection.h"
+#include "shell/settings_store.h"
+#include "shell/settings_workflow.h"
 #include "shell/usage_text.h"
 #include "shell/version.h"
 
@@ -38,100 +41,6 @@ namespace {
 
 using foundation::log_printf;
 using foundation::message_text;
-
-// Until the settings store is connected, the record holds the values of a new
-// installation, with the command-line overrides applied over them.
-SettingsRecord g_settings;
-
-void preset_new_installation(SettingsRecord& s) {
-  s = SettingsRecord{};
-  s.kovd_port = 4724;
-  s.kovw_printer_port = 9500;
-  s.kovw_port = 4727;
-  s.automatic_kovw_port = 1;
-  s.auto_end = 1;
-  s.kovw_videoport = 48000;
-  s.auto_print_port = 1;
-  s.no_syscol_change = 1;
-  s.smart_edit = 6;
-  s.start_login = 1;
-  s.cursor_width = 2;
-  s.secure_connection = 1;
-  s.crypted_connection = 1;
-  s.ping_timer = 10;
-  s.error_level = 3;
-  s.tab_blanks = 2;
-  s.font_factor = 100;
-  s.icon_size = 16;
-  s.start_program.assign("HW/p/wdimen");
-  s.first_start = 1;
-}
-
-void apply_overrides(SettingsRecord& s, const OverrideRecord& o) {
-  const SettingsRecord& v = o.values;
-  std::uint32_t m = o.mask;
-  if (m & kOverrideStartProgram) {
-    s.start_program = v.start_program;
-    s.command_line = v.command_line;
-  }
-  if (m & kOverrideWorkingDirectory) s.working_directory = v.working_directory;
-  if (m & kOverrideFont) {
-    s.font_name = v.font_name;
-    s.font_size = v.font_size;
-  }
-  if (m & kOverrideButtonFont) {
-    s.button_font = v.button_font;
-    s.button_size = v.button_size;
-  }
-  if (m & kOverrideAutoLogin) s.auto_login = v.auto_login;
-  if (m & kOverrideAutoEnd) s.auto_end = v.auto_end;
-  if (m & kOverrideEnvironment) {
-    s.environment = v.environment;
-    s.environment_used = v.environment_used;
-  }
-  if (m & kOverrideHost) s.host = v.host;
-  if (m & kOverrideUser) s.user = v.user;
-  if (m & kOverrideDomain) s.domain = v.domain;
-  if (m & kOverridePassword) {
-    s.password = v.password;
-    s.save_passwd |= 0x6;  // a password is present for this run
-  }
-  if (m & kOverrideKovdPort) s.kovd_port = v.kovd_port;
-  if (m & kOverrideKovwPort) {
-    s.kovw_port = v.kovw_port;
-    s.automatic_kovw_port = v.kovw_port < 1 ? 1 : 0;
-  }
-  if (m & kOverrideVirtualKeyboard) s.virtual_keyboard = v.virtual_keyboard;
-  if (m & kOverridePrinterPort) {
-    if (v.disable_print_service) {
-      s.disable_print_service = 1;
-    } else {
-      s.kovw_printer_port = v.kovw_printer_port;
-      s.disable_print_service = 0;
-      s.auto_print_port = v.auto_print_port;
-    }
-  }
-  if (m & kOverrideSecureConnection) s.secure_connection = v.secure_connection;
-  if (m & kOverrideCryptedConnection) s.crypted_connection = v.crypted_connection;
-  if (m & kOverridePingTimer) s.ping_timer = v.ping_timer;
-  if (m & kOverrideInstallPath) s.install_path = v.install_path;
-  if (m & kOverridePosterPrint) s.poster_print = v.poster_print;
-  if (m & kOverridePropFont) {
-    s.prop_font = v.prop_font;
-    s.prop_size = v.prop_size;
-  }
-  if (m & kOverrideLanguage) s.language = v.language;
-  if (m & kOverrideDoubleClick) s.double_click = v.double_click;
-  if (m & kOverrideSlowConnect) s.slow_connect = v.slow_connect;
-  if (m & kOverrideNoSyscolChange) s.no_syscol_change = v.no_syscol_change;
-  if (m & kOverrideCharset) s.charset = v.charset;
-  if (m & kOverrideNoPasswordChange) s.no_password_change = v.no_password_change;
-  std::uint32_t f = o.font_mask;
-  if (f & kFontOverrideFactor) s.font_factor = v.font_factor;
-  if (f & kFontOverrideIconSize) s.icon_size = v.icon_size;
-  if (f & kFontOverrideVideoPort) s.kovw_videoport = v.kovw_videoport;
-  s.effective_slow_connect = s.slow_connect;
-}
 
 // Messages of the command line: a box (or the log in unattended runs), a log line, and a
 // line on the standard error for people who started kovw from a terminal.
@@ -174,6 +83,62 @@ void open_log(const ShellState& state) {
   foundation::log_set_pending(("KOVW " + state.version_text).c_str());
 }
 
+// The thread bookkeeping and the monitor lock, from the start to every way out.
+class ThreadBookkeeping {
+ public:
+  ThreadBookkeeping() {
+    foundation::hvt_init_threads(__FILE__, __LINE__);
+    monitor_ = foundation::hvt_create_critical_ex("kovw_monitor", __FILE__, __LINE__);
+  }
+  ~ThreadBookkeeping() {
+    foundation::hvt_destroy_critical_ex(monitor_, __FILE__, __LINE__);
+    foundation::hvt_end_threads(__FILE__, __LINE__);
+  }
+  ThreadBookkeeping(const ThreadBookkeeping&) = delete;
+  ThreadBookkeeping& operator=(const ThreadBookkeeping&) = delete;
+
+ private:
+  foundation::NamedLock* monitor_ = nullptr;
+};
+
+// The installation helper (-j): the settings are written with the running version.
+int run_install_helper(const ShellState& state) {
+  if (state.options.foreground_lock != 0) {
+    // The focus-stealing time-out of the Windows desktop has no counterpart here.
+    log_printf("-jf%c: keine Fokussperre auf dieser Plattform",
+               state.options.foreground_lock > 0 ? '+' : '-');
+  }
+  SettingsRecord& s = mutable_settings();
+  if (state.options.install_path_given) s.install_path = state.options.install_path;
+  s.last_version = static_cast<std::int32_t>(state.version_word);
+  return dr_save_settings(true) < 0 ? kExitOtherResult : kExitOk;
+}
+
+// Uninstall (-q): the file-type registration and every key of the current user go.
+int run_uninstall() {
+  register_file_type(0);
+  return dr_delete_all_keys() < 0 ? kExitOtherResult : kExitOk;
+}
+
+// Workflow mode: the stored workflow values become the login values of this run.
+void take_workflow_values(const WorkflowOptions& workflow, SettingsRecord& s) {
+  // Values the workflow key does not hold keep those of the settings and command line.
+  if (workflow.port_given) {
+    s.kovd_port = workflow.kovd_port;
+    s.kovw_port = workflow.kovd_port + 3;
+  }
+  if (workflow.host_given) s.host.assign(workflow.host.view());
+  if (workflow.user_given) {
+    std::string user = workflow_user(workflow);
+    if (!s.user.assign(user)) log_printf("Workflow-Benutzer zu lang: %s", user.c_str());
+    s.domain.assign(workflow.domain.view());
+    std::copy_n(workflow.password.begin(), s.password.size(), s.password.begin());
+  }
+  s.save_passwd |= 0x3;
+  s.auto_login = 1;
+  s.auto_end = 1;
+}
+
 int initial_verbosity(const StartOptions& options) {
   if (options.verbosity_given) return options.verbosity;
   const char* test = std::getenv("KOVW_TEST");
@@ -207,9 +172,7 @@ int run_workstation(int argc, char** argv) {
   pthread_setname_np(pthread_self(), "kovw Main");
   foundation::log_set_executable(argc > 0 ? argv[0] : "kovw");
   std::signal(SIGPIPE, SIG_IGN);  // a peer closing a link must not end the process
-  foundation::hvt_init_threads(__FILE__, __LINE__);
-  foundation::NamedLock* monitor =
-      foundation::hvt_create_critical_ex("kovw_monitor", __FILE__, __LINE__);
+  ThreadBookkeeping threads;
 
   choose_platform_without_display();
   QApplication app(argc, argv);
@@ -218,15 +181,18 @@ int run_workstation(int argc, char** argv) {
   platform::install_message_box_presenter();
 
   // The ciphers: a failed known-answer test is reported and the start goes on.
-  if (!net::twofish_self_test()) {
+  net::Twofish_initialise([](const char*) {
     foundation::show_message(nullptr, 0, 0, "KOVW", "%s", message_text(10097));
-  }
+  });
   tzset();
 
   state.version_text = version_text();
   state.version_word = version_word(version_of(state.version_text));
   state.title = window_title();
   state.today = today_number();
+
+  // Parameter files and "kovw:" links open this program.
+  register_file_type(1);
 
   // Until the settings name a language, messages follow the user's locale.
   foundation::set_language(choose_language(0));
@@ -252,29 +218,46 @@ int run_workstation(int argc, char** argv) {
       break;
   }
 
-  // The settings, with the command line applied over them.
-  preset_new_installation(g_settings);
-  apply_overrides(g_settings, state.options.overrides);
+  // The settings, with the command line applied over them after every load.
+  SettingsStore& store = settings_store();
+  store.set_overrides(&state.options.overrides);
+  store.set_version_word(static_cast<std::int32_t>(state.version_word));
+  SettingsRecord& settings = mutable_settings();
+  settings.kovd_port = 4724;
+  settings.kovw_printer_port = 9500;
+  settings.kovw_port = 4727;
+  settings.automatic_kovw_port = 1;
   // %KOVW% in names from the host stands for the "Install Path" setting.
-  foundation::set_install_path_provider([] { return g_settings.install_path.str(); });
-  if (action == StartAction::InstallHelper || action == StartAction::Uninstall) {
-    return kExitOk;
-  }
+  foundation::set_install_path_provider([] { return kovw::shell::settings().install_path.str(); });
+
+  if (action == StartAction::Uninstall) return run_uninstall();
+  dr_load_settings(true);
+  if (action == StartAction::InstallHelper) return run_install_helper(state);
+  dr_load_login(false);
+
   const bool workflow = state.options.overrides.mask & kOverrideWorkflow;
   if (workflow) {
     foundation::set_workflow_mode(true);
     foundation::set_workflow_protocol_path(state.options.workflow.protocol_file);
+    dwf_save_settings(store.registry(), state.options.workflow);
+    dwf_load_settings(store.registry(), state.options.workflow);
     if (!state.options.workflow.command_given) return kExitOk;
   }
 
-  state.login_template =
-      (g_settings.disable_ask_for_hosts || (state.options.overrides.mask & kOverrideHost)) ? 213
-                                                                                           : 211;
-  state.language = choose_language(g_settings.language);
-  foundation::set_language(state.language);
-  state.font_charset = font_charset(g_settings.charset);
+  if (settings.last_version != static_cast<std::int32_t>(state.version_word)) {
+    settings.last_version = static_cast<std::int32_t>(state.version_word);
+    dr_save_settings("Last Version");
+    dr_save_settings();
+  }
 
-  state.directories = fix_directories(g_settings.install_path.str());
+  state.login_template =
+      (settings.disable_ask_for_hosts || (state.options.overrides.mask & kOverrideHost)) ? 213
+                                                                                         : 211;
+  state.language = choose_language(settings.language);
+  foundation::set_language(state.language);
+  state.font_charset = font_charset(settings.charset);
+
+  state.directories = fix_directories(settings.install_path.str());
   open_log(state);
 
   int verbosity = initial_verbosity(state.options);
@@ -282,9 +265,10 @@ int run_workstation(int argc, char** argv) {
   foundation::set_allocator_mode(foundation::allocator_mode_for_verbose(verbosity));
   if (verbosity) log_printf("kovw. Neuer Start");
 
-  if (state.today != g_settings.date) g_settings.date = state.today;
+  if (state.today != settings.date) dr_save_date(state.today);
+  if (workflow) take_workflow_values(state.options.workflow, settings);
 
-  state.ports = derive_port_plan(g_settings);
+  state.ports = derive_port_plan(settings);
   if (verbosity) {
     log_printf("KOVW Start %s, Testmodus %d (%x)", state.version_text.c_str(), verbosity,
                verbosity);
@@ -299,7 +283,7 @@ int run_workstation(int argc, char** argv) {
   window->winId();  // created, never shown
 
   // The server connection lives with the main window; its creation runs the first login.
-  auto* connection = new ServerConnection(window, g_settings);
+  auto* connection = new ServerConnection(window, settings);
   QTimer::singleShot(0, connection, [connection] { connection->first_login(); });
 
   // Ctrl-C, a closed terminal or a shutdown end the workstation in order.
@@ -324,9 +308,9 @@ int run_workstation(int argc, char** argv) {
     if (workflow)
       foundation::append_workflow_protocol("Workflow-Ergebnis " + std::to_string(state.result));
   }
+  // Values the user changed are kept; command-line values never become permanent.
+  dr_save_settings();
   platform::remove_message_box_presenter();
-  foundation::hvt_destroy_critical_ex(monitor, __FILE__, __LINE__);
-  foundation::hvt_end_threads(__FILE__, __LINE__);
   return process_exit_code(state.result);
 }
 
