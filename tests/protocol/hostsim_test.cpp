@@ -11,6 +11,7 @@
 #include <random>
 #include <sstream>
 
+#include "net/datagram.h"
 #include "net/frame_reader.h"
 #include "net/link_io.h"
 #include "net/link_state.h"
@@ -254,5 +255,41 @@ TEST(Hostsim, ScriptSendsEventsInOrder) {
   EXPECT_EQ(parse_stop_request(link.payload())->delay_seconds, 2);
   ASSERT_EQ(link.receive(), 1);
   EXPECT_EQ(link.message.type, net::KWK_KKOVDE);
+  std::filesystem::remove(script);
+}
+
+TEST(Hostsim, AnswersTheHostSearchWithItsLinkPort) {
+  if (!kHostsim) GTEST_SKIP() << "hostsim not built";
+  Hostsim daemon({"--host-name", "demo", "--load", "7"});
+  ASSERT_GT(daemon.port(), 0);
+  if (daemon.log().find("host search off") != std::string::npos)
+    GTEST_SKIP() << "datagram port taken";
+  const int socket = net::uc_open(0, true);
+  ASSERT_GE(socket, 0);
+  net::uc_set_receive_wait(2000);
+  const auto query = build_host_query();
+  const net::DatagramAddress to{{127, 0, 0, 1}, static_cast<std::uint16_t>(daemon.port())};
+  ASSERT_EQ(net::uc_send(socket, query.data(), static_cast<int>(query.size()), to, 2),
+            static_cast<int>(query.size()));
+  std::uint8_t buffer[600];
+  net::DatagramAddress from;
+  const int n = net::uc_recv(socket, buffer, sizeof buffer, &from, 2);
+  net::uc_close(socket);
+  ASSERT_GT(n, 0);
+  const auto answer = parse_host_answer({buffer, static_cast<std::size_t>(n)});
+  ASSERT_TRUE(answer) << answer.error;
+  EXPECT_EQ(answer->host_name, "demo");
+  EXPECT_EQ(answer->port, daemon.port() + 1);
+  EXPECT_EQ(answer->load, 7);
+}
+
+TEST(Hostsim, RejectsAMalformedScript) {
+  if (!kHostsim) GTEST_SKIP() << "hostsim not built";
+  const auto script = std::filesystem::temp_directory_path() /
+                      ("hostsim-bad-" + std::to_string(::getpid()) + ".txt");
+  std::ofstream(script) << "KMESSAGE \"unterminated\n";
+  Hostsim daemon({"--script", script.string()});
+  EXPECT_EQ(daemon.port(), 0);
+  EXPECT_EQ(daemon.wait_exit(), 2);
   std::filesystem::remove(script);
 }
