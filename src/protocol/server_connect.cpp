@@ -219,8 +219,8 @@ Result<LoginRequest> parse_login_request(Payload payload) {
   r.client_flags = static_cast<std::uint32_t>(in.int_field("client flags"));
   r.installation_id = in.text("installation id", kMaxInstallationId + 1);
   r.print_port = in.int_field("print port");
-  r.data_directory = in.text("data directory", 1024);
-  r.install_directory = in.text("install directory", 1024);
+  r.data_directory = in.text("data directory", kMaxDirectory);
+  r.install_directory = in.text("install directory", kMaxDirectory);
   r.browser_number = in.int_field("browser number");
   const int kind = in.int_field("login kind");
   if (in.ok() && (kind < 0 || kind > 2)) in.fail("login kind: " + std::to_string(kind));

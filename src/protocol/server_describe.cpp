@@ -66,8 +66,26 @@ std::string describe_fields(int type, Payload p, bool from_daemon) {
         return s;
       });
     case KWK_KOMOK:
-      if (from_daemon) break;
-      return "";
+      if (!from_daemon || p.empty()) return "";
+      return fields(parse_login_reply(p, {}), [](const LoginReply& r) {
+        std::string s = "flags=" + hex(r.flags.value_or(0)) +
+                        " listen=" + std::to_string(r.listen_port.value_or(0));
+        if (r.daemon_version) s += " daemon=" + hex(*r.daemon_version);
+        if (r.session_timeout_min) s += " timeout=" + std::to_string(*r.session_timeout_min);
+        return s;
+      });
+    case kTypeMacroFile:
+      return fields(parse_macro_file(p), [](const MacroFile& m) {
+        return "package=" + quoted(m.package_file) + " macro=" + quoted(m.macro_name);
+      });
+    case kTypeMacroStart:
+      return fields(parse_macro_start(p), [](const MacroStart& m) {
+        return "flags=" + hex(m.flags) + " macro=" + quoted(m.macro_name);
+      });
+    case kTypeMacroDelete:
+      return fields(parse_macro_delete(p), [](const MacroDelete& m) {
+        return "flags=" + hex(m.flags) + " macro=" + quoted(m.macro_name);
+      });
     case KWK_KOMFAIL:
       return fields(parse_login_refusal(p), [](const LoginRefusal& r) {
         std::string s = r.reason ? "reason=" + std::to_string(*r.reason) : "";

@@ -130,6 +130,7 @@ inline constexpr std::size_t kMaxUserName = 64;
 inline constexpr std::size_t kMaxDomain = 64;
 inline constexpr std::size_t kMaxInstallationId = 25;
 inline constexpr std::size_t kMaxPassword = 31;
+inline constexpr std::size_t kMaxDirectory = 4096;  // the daemon's limit on received paths
 
 // The builder writes the optional tails for the flags that are set (a set flag without its value
 // writes 0).
