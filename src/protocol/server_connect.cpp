@@ -1,6 +1,8 @@
 // Connection set-up and login messages of the server link, and the password field forms.
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <random>
 
 #include "net/password_scramble.h"
 #include "protocol/payload_codec.h"
@@ -150,6 +152,26 @@ std::vector<std::uint8_t> scrambled_password_field(std::string_view password,
   net::scramble_password(field.data(), 31);
   field[31] = 0;
   return field;
+}
+
+std::vector<std::uint8_t> login_password_field(std::string_view stored_password, int daemon_version,
+                                               const net::TwofishCipher* session_cipher,
+                                               std::span<const std::uint8_t> filler) {
+  const auto nul = stored_password.find('\0');
+  if (nul != std::string_view::npos) stored_password = stored_password.substr(0, nul);
+  while (!stored_password.empty() && static_cast<unsigned char>(stored_password.back()) < 33)
+    stored_password.remove_suffix(1);
+  if (daemon_version >= kDaemonEncryptedPassword && session_cipher && session_cipher->prepared())
+    return encrypted_password_field(stored_password, *session_cipher);
+  return scrambled_password_field(stored_password, filler);
+}
+
+std::vector<std::uint8_t> password_filler() {
+  const auto ticks = std::chrono::high_resolution_clock::now().time_since_epoch().count();
+  std::minstd_rand generator(static_cast<std::uint_fast32_t>(ticks ^ (ticks >> 32)));
+  std::vector<std::uint8_t> filler(31);
+  for (auto& b : filler) b = static_cast<std::uint8_t>(generator() >> 8);
+  return filler;
 }
 
 std::vector<std::uint8_t> forgotten_password_field() {

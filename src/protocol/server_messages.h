@@ -148,6 +148,14 @@ std::vector<std::uint8_t> encrypted_password_field(std::string_view password,
 // scrambled and byte 31 zero. `filler` supplies the random bytes (at least 31 are used).
 std::vector<std::uint8_t> scrambled_password_field(std::string_view password,
                                                    std::span<const std::uint8_t> filler);
+// The password field of a normal login: trailing bytes below 33 removed from the stored
+// password, then the encrypted form for a daemon >= 0x71602 when a session key exists
+// (`session_cipher` not null and prepared), else the scrambled form with `filler`.
+std::vector<std::uint8_t> login_password_field(std::string_view stored_password, int daemon_version,
+                                               const net::TwofishCipher* session_cipher,
+                                               std::span<const std::uint8_t> filler);
+// 31 pseudo-random filler bytes seeded from the processor clock.
+std::vector<std::uint8_t> password_filler();
 // Forgotten-password request: a blank and a zero byte.
 std::vector<std::uint8_t> forgotten_password_field();
 // The daemon side: recovers the password from either form (session key needed for the

@@ -226,6 +226,22 @@ TEST(ServerLogin, ScrambledPasswordKeepsItsZeroAndFillsAfterIt) {
   EXPECT_EQ(*decode_password_field(forgotten_password_field(), nullptr), " ");
 }
 
+TEST(ServerLogin, PasswordFormFollowsDaemonVersionAndKey) {
+  const auto cipher = test_cipher();
+  const B filler(31, 1);
+  const std::string stored = std::string("abc \x01") + std::string(27, '\0');  // 32 bytes
+  auto field = login_password_field(stored, kDaemonEncryptedPassword, &cipher, filler);
+  ASSERT_EQ(field.size(), 17u);
+  EXPECT_EQ(*decode_password_field(field, &cipher), "abc");
+  field = login_password_field(stored, kDaemonEncryptedPassword - 1, &cipher, filler);
+  ASSERT_EQ(field.size(), 32u);
+  EXPECT_EQ(*decode_password_field(field, nullptr), "abc");
+  net::TwofishCipher no_key;
+  EXPECT_EQ(login_password_field(stored, 0x72300, &no_key, filler).size(), 32u);
+  EXPECT_EQ(login_password_field(stored, 0x72300, nullptr, filler).size(), 32u);
+  EXPECT_EQ(password_filler().size(), 31u);
+}
+
 TEST(ServerLogin, RefusalForms) {
   auto r = parse_login_refusal({});
   ASSERT_TRUE(r);
