@@ -260,7 +260,7 @@ TEST(Hostsim, ScriptSendsEventsInOrder) {
 
 TEST(Hostsim, AnswersTheHostSearchWithItsLinkPort) {
   if (!kHostsim) GTEST_SKIP() << "hostsim not built";
-  Hostsim daemon({"--host-name", "demo", "--load", "7"});
+  Hostsim daemon({"--host-name", "demo", "--load", "7", "--address", "127.0.0.1"});
   ASSERT_GT(daemon.port(), 0);
   if (daemon.log().find("host search off") != std::string::npos)
     GTEST_SKIP() << "datagram port taken";
@@ -281,6 +281,7 @@ TEST(Hostsim, AnswersTheHostSearchWithItsLinkPort) {
   EXPECT_EQ(answer->host_name, "demo");
   EXPECT_EQ(answer->port, daemon.port() + 1);
   EXPECT_EQ(answer->load, 7);
+  EXPECT_EQ(answer->address, "127.0.0.1");
 }
 
 TEST(Hostsim, RejectsAMalformedScript) {

@@ -105,7 +105,9 @@ void Daemon::answer_host_search() {
   proto::HostAnswer answer;
   answer.host_name = options_.host_name;
   net::DatagramAddress own;
-  if (net::uc_host_address(nullptr, &own) == 0) {
+  if (!options_.address.empty()) {
+    answer.address = options_.address;
+  } else if (net::uc_host_address(nullptr, &own) == 0) {
     char text[20];
     std::snprintf(text, sizeof text, "%d.%d.%d.%d", own.ip[0], own.ip[1], own.ip[2], own.ip[3]);
     answer.address = text;

@@ -32,6 +32,7 @@ const char kUsage[] =
     "  --script FILE        event script (see README.md)\n"
     "  --log FILE           frame log (default: standard output)\n"
     "  --load N             load value in host search answers\n"
+    "  --address A          address in host search answers (default: this station's)\n"
     "  --exit-after-logout  end after the first session\n";
 
 bool number(std::string_view text, long& out) {
@@ -146,6 +147,10 @@ std::optional<Options> parse_options(int argc, char** argv) {
     } else if (arg == "--load") {
       if (!int_value(n)) return fail("bad --load");
       o.load = static_cast<int>(n);
+    } else if (arg == "--address") {
+      const char* v = value();
+      if (!v || std::string_view(v).size() > 31) return fail("bad --address");
+      o.address = v;
     } else if (arg == "--exit-after-logout") {
       o.exit_after_logout = true;
     } else {

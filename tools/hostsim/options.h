@@ -34,7 +34,8 @@ struct Options {
   std::string script_path;
   std::string log_path;
   bool exit_after_logout = false;
-  int load = -1;  // load value in host search answers (-1: not sent)
+  int load = -1;        // load value in host search answers (-1: not sent)
+  std::string address;  // address in host search answers (empty: this station's)
 };
 
 // Parses the arguments; on failure prints the reason and the usage to stderr and returns
