@@ -183,12 +183,19 @@ TEST(Hostsim, CompressedEncryptedLoginStartPingAndLogout) {
   ASSERT_TRUE(link.send(build_empty(net::KWK_KPING)));
   ASSERT_EQ(link.receive(), 1);
   EXPECT_EQ(link.message.type, net::KWK_KPING);
+  // The workstation sends the daemon's ping back; that echo is not answered again.
+  ASSERT_TRUE(link.send(build_empty(net::KWK_KPING)));
   ASSERT_TRUE(link.send(build_empty(net::KWK_KLOGOUT)));
   EXPECT_EQ(daemon.wait_exit(), 0);
   const std::string log = daemon.log();
   EXPECT_NE(log.find("recv KWK_KLOGIN user=\"anna\""), std::string::npos) << log;
   EXPECT_NE(log.find("recv KWK_KENVIR \"TERM\"=\"kovw\""), std::string::npos) << log;
   EXPECT_NE(log.find("recv KWK_KLOGOUT"), std::string::npos) << log;
+  std::size_t sent_pings = 0;
+  for (auto at = log.find("send KWK_KPING"); at != std::string::npos;
+       at = log.find("send KWK_KPING", at + 1))
+    ++sent_pings;
+  EXPECT_EQ(sent_pings, 1u) << log;
 }
 
 TEST(Hostsim, RefusalsCarryTheirReasons) {

@@ -248,6 +248,7 @@ bool Daemon::run_session(int socket) {
   std::size_t next_action = 0;
   Clock::time_point script_wake = Clock::now();
   int awaited_type = -1;
+  int pings_awaiting_echo = 0;  // daemon pings whose echo has not arrived yet
 
   while (!stop_requested) {
     // Run what is due.
@@ -266,6 +267,7 @@ bool Daemon::run_session(int socket) {
       switch (action.kind) {
         case ScriptAction::Kind::send:
           if (!send(socket, action.message)) return true;
+          if (action.message.type() == net::KWK_KPING) ++pings_awaiting_echo;
           break;
         case ScriptAction::Kind::sleep:
           script_wake = Clock::now() + std::chrono::milliseconds(action.milliseconds);
@@ -285,7 +287,14 @@ bool Daemon::run_session(int socket) {
     if (message.type == awaited_type) awaited_type = -1;
     switch (message.type) {
       case net::KWK_KPING:
-        if (!send(socket, proto::build_empty(net::KWK_KPING))) return true;
+        // The workstation sends every daemon ping back. A ping that may be such an echo is not
+        // answered, or the two ends would bounce one ping between them for ever.
+        if (pings_awaiting_echo > 0) {
+          --pings_awaiting_echo;
+        } else {
+          if (!send(socket, proto::build_empty(net::KWK_KPING))) return true;
+          ++pings_awaiting_echo;
+        }
         break;
       case net::KWK_KLOGOUT:
         return true;
