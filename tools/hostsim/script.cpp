@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "net/fields.h"
 #include "net/link_names.h"
 #include "protocol/server_messages.h"
 
@@ -121,11 +122,15 @@ std::optional<ScriptAction> parse_line(const std::vector<std::string>& w, std::s
     if (ints.size() > 0) r.run_id = ints[0];
     if (ints.size() > 1) r.delay_seconds = ints[1];
     a.message = proto::build_stop_request(r);
-  } else if (command == "KKOVDE" || command == "KPING" || command == "SCRIPTABORT") {
+  } else if (command == "KKOVDE") {
+    // The workstation does not read its payload; an optional number is sent as an int field.
+    if (!arity(0, 1) || !want_ints(1, 2)) return std::nullopt;
+    std::vector<std::uint8_t> payload;
+    if (!ints.empty()) net::put_int_field(payload, ints[0], 4);
+    a.message = proto::make_message(net::KWD_KOMM, net::KWK_KKOVDE, std::move(payload));
+  } else if (command == "KPING" || command == "SCRIPTABORT") {
     if (!arity(0, 0)) return std::nullopt;
-    a.message = proto::build_empty(command == "KKOVDE"  ? net::KWK_KKOVDE
-                                   : command == "KPING" ? net::KWK_KPING
-                                                        : proto::kTypeScriptAbort);
+    a.message = proto::build_empty(command == "KPING" ? net::KWK_KPING : proto::kTypeScriptAbort);
   } else if (command == "KCFLAG") {
     if (!arity(1, 1) || !want_ints(1, 2)) return std::nullopt;
     a.message = proto::build_session_flag({ints[0]});
