@@ -77,8 +77,9 @@ bool Daemon::open() {
   base_port_ = bound - 1;
   net::uc_set_receive_wait(200);
   search_socket_ = net::uc_open(base_port_, true);
+  // On standard error: the first line of standard output is always the "listening" line.
   if (search_socket_ < 0)
-    log_line("host search off: cannot open datagram port " + std::to_string(base_port_));
+    std::fprintf(stderr, "hostsim: host search off: cannot open datagram port %d\n", base_port_);
   return true;
 }
 
