@@ -280,7 +280,7 @@ TEST(Hostsim, AnswersTheHostSearchWithItsLinkPort) {
   net::DatagramAddress from;
   const int n = net::uc_recv(socket, buffer, sizeof buffer, &from, 2);
   net::uc_close(socket);
-  if (n < 0) GTEST_SKIP() << "no answer: the datagram port was probably taken";
+  ASSERT_GT(n, 0);
   const auto answer = parse_host_answer({buffer, static_cast<std::size_t>(n)});
   ASSERT_TRUE(answer) << answer.error;
   EXPECT_EQ(answer->host_name, "demo");

@@ -65,22 +65,35 @@ void Daemon::log_line(const std::string& line) {
 }
 
 bool Daemon::open() {
-  int bound = 0;
-  const int wanted = options_.base_port == 0 ? 0 : options_.base_port + 1;
-  listen_socket_ = net::sc_listen(wanted, &bound);
-  if (listen_socket_ < 0 || (wanted != 0 && bound != wanted)) {
-    std::fprintf(stderr, "hostsim: cannot listen on port %d (error %d)\n", wanted,
-                 net::last_socket_error());
-    return false;
-  }
-  link_port_ = bound;
-  base_port_ = bound - 1;
   net::uc_set_receive_wait(200);
-  search_socket_ = net::uc_open(base_port_, true);
-  // On standard error: the first line of standard output is always the "listening" line.
-  if (search_socket_ < 0)
-    std::fprintf(stderr, "hostsim: host search off: cannot open datagram port %d\n", base_port_);
-  return true;
+  const bool any_port = options_.base_port == 0;
+  // With a free port chosen by the system, try a few until the datagram port below it is free
+  // too, so that the host search works on every instance.
+  for (int attempt = 0; attempt < (any_port ? 20 : 1); ++attempt) {
+    int bound = 0;
+    const int wanted = any_port ? 0 : options_.base_port + 1;
+    const int socket = net::sc_listen(wanted, &bound);
+    if (socket < 0 || (!any_port && bound != wanted) || bound < 2) {
+      if (socket >= 0) net::sc_close(socket);
+      std::fprintf(stderr, "hostsim: cannot listen on port %d (error %d)\n", wanted,
+                   net::last_socket_error());
+      return false;
+    }
+    search_socket_ = net::uc_open(bound - 1, true);
+    if (search_socket_ < 0 && any_port) {
+      net::sc_close(socket);
+      continue;
+    }
+    listen_socket_ = socket;
+    link_port_ = bound;
+    base_port_ = bound - 1;
+    // On standard error: the first line of standard output is always the "listening" line.
+    if (search_socket_ < 0)
+      std::fprintf(stderr, "hostsim: host search off: cannot open datagram port %d\n", base_port_);
+    return true;
+  }
+  std::fprintf(stderr, "hostsim: found no free pair of ports\n");
+  return false;
 }
 
 bool Daemon::send(int socket, const proto::BuiltMessage& message) {
