@@ -1,0 +1,301 @@
+// The demonstration daemon on loopback, driven by the workstation's side of the protocol.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "net/datagram.h"
+#include "net/frame_reader.h"
+#include "net/link_io.h"
+#include "net/link_state.h"
+#include "net/session_key.h"
+#include "net/tcp_socket.h"
+#include "protocol/server_messages.h"
+
+extern char** environ;
+
+using namespace kovw::protocol;
+namespace net = kovw::net;
+
+namespace {
+
+#ifdef HOSTSIM_BINARY
+constexpr const char* kHostsim = HOSTSIM_BINARY;
+#else
+constexpr const char* kHostsim = nullptr;
+#endif
+
+class Hostsim {
+ public:
+  explicit Hostsim(std::vector<std::string> args) {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("hostsim-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
+    std::filesystem::create_directories(dir_);
+    log_ = (dir_ / "frames.log").string();
+    std::vector<std::string> all = {kHostsim, "--port", "0", "--log", log_};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : all) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    int out[2];
+    if (::pipe(out) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    if (posix_spawn(&pid_, kHostsim, &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    stdout_ = ::fdopen(out[0], "r");
+    char line[128] = {};
+    if (pid_ > 0 && std::fgets(line, sizeof line, stdout_))
+      std::sscanf(line, "listening on port %d", &port_);
+  }
+  ~Hostsim() {
+    if (pid_ > 0 && !waited_) {
+      ::kill(pid_, SIGTERM);
+      ::waitpid(pid_, nullptr, 0);
+    }
+    if (stdout_) std::fclose(stdout_);
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+  }
+  int port() const { return port_; }
+  std::string log() const {
+    std::ifstream in(log_);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  // Waits for the process to end by itself; returns its exit status or -1.
+  int wait_exit() {
+    int status = 0;
+    for (int i = 0; i < 100; ++i) {
+      if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+        waited_ = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      }
+      ::usleep(20000);
+    }
+    return -1;
+  }
+
+ private:
+  static inline int counter_ = 0;
+  std::filesystem::path dir_;
+  std::string log_;
+  pid_t pid_ = -1;
+  FILE* stdout_ = nullptr;
+  int port_ = 0;
+  bool waited_ = false;
+};
+
+// The workstation's end of one server link.
+struct Link {
+  int socket = -1;
+  net::FrameReader reader;
+  net::LinkMessage message;
+  Value16 client{};
+
+  explicit Link(int daemon_port) {
+    net::link_set_session_key(nullptr, nullptr);
+    net::link_set_options(0, false, false);
+    net::link_state().net_timeout_ms = 3000;
+    socket = net::sc_connect("127.0.0.1", daemon_port + 1);
+    for (int i = 0; i < 16; ++i) client[i] = std::uint8_t(i * 7);
+  }
+  ~Link() {
+    if (socket >= 0) net::sc_close(socket);
+    net::link_set_session_key(nullptr, nullptr);
+    net::link_set_options(0, false, false);
+  }
+  bool send(const BuiltMessage& m) { return send_message(socket, m) >= 0; }
+  int receive() { return net::link_receive(socket, message, reader, net::kSkipKeepAlive); }
+  Payload payload() const { return reader.payload_view(); }
+
+  // The connect exchange; returns the reply (or nothing for a daemon without options).
+  std::optional<ConnectReply> connect(std::uint32_t offer) {
+    if (!send(build_connect_request({"testpc", 0x070305, client, offer}))) return std::nullopt;
+    if (receive() != 1 || message.type != net::KWK_KCONNECT) return std::nullopt;
+    auto reply = parse_connect_reply(payload());
+    if (!reply) return std::nullopt;
+    net::link_set_session_key(client.data(), reply->server_value.data());
+    net::link_set_options(effective_options(reply->options, reply->daemon_version), true, true);
+    return *reply;
+  }
+
+  bool login(const std::string& user, const std::string& password, bool encrypted) {
+    LoginRequest r;
+    r.user = user;
+    if (encrypted) {
+      net::link_prepare_keys(net::link_state());
+      r.password_field = encrypted_password_field(password, net::link_state().encryption);
+    } else {
+      const std::vector<std::uint8_t> filler(31, 0x5a);
+      r.password_field = scrambled_password_field(password, filler);
+    }
+    r.version_word = 0x070305;
+    r.computer_name = "testpc";
+    return send(build_login_request(r));
+  }
+};
+
+}  // namespace
+
+TEST(Hostsim, CompressedEncryptedLoginStartPingAndLogout) {
+  if (!kHostsim) GTEST_SKIP() << "hostsim not built";
+  Hostsim daemon({"--user", "anna:geheim", "--compression", "--encryption", "--header-level", "2",
+                  "--start-status", "0x100", "--exit-after-logout"});
+  ASSERT_GT(daemon.port(), 0);
+  Link link(daemon.port());
+  ASSERT_GE(link.socket, 0);
+  const auto reply = link.connect(0x300);
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(reply->options, 0x302u);
+  EXPECT_EQ(reply->host_name, "hostsim");
+  ASSERT_TRUE(link.login("anna", "geheim", true));
+  ASSERT_EQ(link.receive(), 1);
+  ASSERT_EQ(link.message.type, net::KWK_KOMOK);
+  const auto ok = parse_login_reply(link.payload(), {false, 0x070305, false});
+  ASSERT_TRUE(ok) << ok.error;
+  EXPECT_EQ(ok->daemon_version, 0x072300);
+
+  ASSERT_TRUE(link.send(build_environment({"TERM", "kovw"})));
+  ASSERT_TRUE(link.send(build_start_request({"HW/p/menu", "/home/anna", ""})));
+  ASSERT_EQ(link.receive(), 1);
+  const auto started = parse_start_reply(link.message.type, link.payload());
+  ASSERT_TRUE(started);
+  EXPECT_EQ(started->error, 0);
+  ASSERT_EQ(link.receive(), 1);
+  ASSERT_EQ(link.message.type, net::KWK_KEND);
+  const auto ended = parse_program_ended(link.payload());
+  ASSERT_TRUE(ended);
+  EXPECT_EQ(ended->run_id, started->run_id);
+  EXPECT_EQ(ended->exit_code(), 1);
+
+  ASSERT_TRUE(link.send(build_empty(net::KWK_KPING)));
+  ASSERT_EQ(link.receive(), 1);
+  EXPECT_EQ(link.message.type, net::KWK_KPING);
+  // The workstation sends the daemon's ping back; that echo is not answered again.
+  ASSERT_TRUE(link.send(build_empty(net::KWK_KPING)));
+  ASSERT_TRUE(link.send(build_empty(net::KWK_KLOGOUT)));
+  EXPECT_EQ(daemon.wait_exit(), 0);
+  const std::string log = daemon.log();
+  EXPECT_NE(log.find("recv KWK_KLOGIN user=\"anna\""), std::string::npos) << log;
+  EXPECT_NE(log.find("recv KWK_KENVIR \"TERM\"=\"kovw\""), std::string::npos) << log;
+  EXPECT_NE(log.find("recv KWK_KLOGOUT"), std::string::npos) << log;
+  std::size_t sent_pings = 0;
+  for (auto at = log.find("send KWK_KPING"); at != std::string::npos;
+       at = log.find("send KWK_KPING", at + 1))
+    ++sent_pings;
+  EXPECT_EQ(sent_pings, 1u) << log;
+}
+
+TEST(Hostsim, RefusalsCarryTheirReasons) {
+  if (!kHostsim) GTEST_SKIP() << "hostsim not built";
+  Hostsim daemon({"--user", "anna:geheim"});
+  ASSERT_GT(daemon.port(), 0);
+  const struct {
+    const char* user;
+    const char* password;
+    int reason;
+  } cases[] = {{"anna", "falsch", 1}, {"otto", "geheim", 2}, {"root", "x", 3}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.user);
+    Link link(daemon.port());
+    ASSERT_TRUE(link.connect(0));
+    ASSERT_TRUE(link.login(c.user, c.password, false));
+    ASSERT_EQ(link.receive(), 1);
+    ASSERT_EQ(link.message.type, net::KWK_KOMFAIL);
+    const auto refusal = parse_login_refusal(link.payload());
+    ASSERT_TRUE(refusal);
+    EXPECT_EQ(refusal->reason, c.reason);
+  }
+}
+
+TEST(Hostsim, OldDaemonTakesTheScrambledPassword) {
+  if (!kHostsim) GTEST_SKIP() << "hostsim not built";
+  Hostsim daemon({"--user", "anna:geheim", "--old-daemon"});
+  Link link(daemon.port());
+  ASSERT_TRUE(link.send(build_connect_request({"pc", 0x070305, link.client, 0x300})));
+  ASSERT_EQ(link.receive(), 1);
+  EXPECT_NE(link.message.type, net::KWK_KCONNECT);  // no options, no key
+  ASSERT_TRUE(link.login("anna", "geheim", false));
+  ASSERT_EQ(link.receive(), 1);
+  EXPECT_EQ(link.message.type, net::KWK_KOMOK);
+}
+
+TEST(Hostsim, ScriptSendsEventsInOrder) {
+  if (!kHostsim) GTEST_SKIP() << "hostsim not built";
+  const auto script = std::filesystem::temp_directory_path() /
+                      ("hostsim-script-" + std::to_string(::getpid()) + ".txt");
+  {
+    std::ofstream out(script);
+    out << "# greet, wait for a ping, stop\n"
+           "after-login KMESSAGE \"Hallo Welt\" \"ding.wav\"\n"
+           "wait-for KPING\n"
+           "sleep 50\n"
+           "KSTOP 0 2\n"
+           "KKOVDE\n";
+  }
+  Hostsim daemon({"--user", "anna:geheim", "--script", script.string()});
+  Link link(daemon.port());
+  ASSERT_TRUE(link.connect(0x100));
+  ASSERT_TRUE(link.login("anna", "geheim", true));
+  ASSERT_EQ(link.receive(), 1);
+  ASSERT_EQ(link.message.type, net::KWK_KOMOK);
+  ASSERT_EQ(link.receive(), 1);
+  ASSERT_EQ(link.message.type, net::KWK_KMESSAGE);
+  EXPECT_EQ(parse_host_message(link.payload())->text, "Hallo Welt");
+  ASSERT_TRUE(link.send(build_empty(net::KWK_KPING)));
+  ASSERT_EQ(link.receive(), 1);
+  EXPECT_EQ(link.message.type, net::KWK_KPING);  // the answer to ours
+  ASSERT_EQ(link.receive(), 1);
+  ASSERT_EQ(link.message.type, net::KWK_KSTOP);
+  EXPECT_EQ(parse_stop_request(link.payload())->delay_seconds, 2);
+  ASSERT_EQ(link.receive(), 1);
+  EXPECT_EQ(link.message.type, net::KWK_KKOVDE);
+  std::filesystem::remove(script);
+}
+
+TEST(Hostsim, AnswersTheHostSearchWithItsLinkPort) {
+  if (!kHostsim) GTEST_SKIP() << "hostsim not built";
+  Hostsim daemon({"--host-name", "demo", "--load", "7", "--address", "127.0.0.1"});
+  ASSERT_GT(daemon.port(), 0);
+  const int socket = net::uc_open(0, true);
+  ASSERT_GE(socket, 0);
+  net::uc_set_receive_wait(2000);
+  const auto query = build_host_query();
+  const net::DatagramAddress to{{127, 0, 0, 1}, static_cast<std::uint16_t>(daemon.port())};
+  ASSERT_EQ(net::uc_send(socket, query.data(), static_cast<int>(query.size()), to, 2),
+            static_cast<int>(query.size()));
+  std::uint8_t buffer[600];
+  net::DatagramAddress from;
+  const int n = net::uc_recv(socket, buffer, sizeof buffer, &from, 2);
+  net::uc_close(socket);
+  ASSERT_GT(n, 0);
+  const auto answer = parse_host_answer({buffer, static_cast<std::size_t>(n)});
+  ASSERT_TRUE(answer) << answer.error;
+  EXPECT_EQ(answer->host_name, "demo");
+  EXPECT_EQ(answer->port, daemon.port() + 1);
+  EXPECT_EQ(answer->load, 7);
+  EXPECT_EQ(answer->address, "127.0.0.1");
+}
+
+TEST(Hostsim, RejectsAMalformedScript) {
+  if (!kHostsim) GTEST_SKIP() << "hostsim not built";
+  const auto script = std::filesystem::temp_directory_path() /
+                      ("hostsim-bad-" + std::to_string(::getpid()) + ".txt");
+  std::ofstream(script) << "KMESSAGE \"unterminated\n";
+  Hostsim daemon({"--script", script.string()});
+  EXPECT_EQ(daemon.port(), 0);
+  EXPECT_EQ(daemon.wait_exit(), 2);
+  std::filesystem::remove(script);
+}

@@ -1,0 +1,25 @@
+#pragma once
+// The event script: a text file of lines, each one action that the daemon runs in order once a
+// login has been answered (see README.md for the format).
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "protocol/built_message.h"
+
+namespace hostsim {
+
+struct ScriptAction {
+  enum class Kind { send, sleep, wait_for, close } kind = Kind::send;
+  kovw::protocol::BuiltMessage message;  // send
+  int milliseconds = 0;                  // sleep
+  int type = 0;                          // wait_for: the message type awaited
+  std::string text;                      // the line as written (for the log)
+};
+
+// Parses a whole script; on failure `error` holds "line N: reason".
+std::optional<std::vector<ScriptAction>> parse_script(const std::string& text, std::string& error);
+std::optional<std::vector<ScriptAction>> load_script(const std::string& path, std::string& error);
+
+}  // namespace hostsim
