@@ -200,3 +200,20 @@ TEST(ErrorAnswers, WaitingRequestsGetAClearError) {
 
 }  // namespace
 }  // namespace kovw::protocol
+
+namespace kovw::protocol {
+namespace {
+
+using namespace testing;
+
+// Items that hosts send beyond the ones a message defines are ignored.
+TEST(HostRequests, TrailingItemsAreIgnored) {
+  const Bytes extra = cat({int4(99), str("more")});
+  EXPECT_TRUE(parse_kgetdate(cat({int4(2024), int4(1), int4(2), str("t"), extra})).ok());
+  EXPECT_TRUE(parse_file_operation(net::KWK_KMKDIR, cat({str("TMP/x"), extra})).ok());
+  EXPECT_TRUE(parse_kgetfname(cat({str(""), str(""), int4(0), str(""), extra})).ok());
+  EXPECT_EQ(parse_kfontlist(cat({int4(0), str("A*"), extra}))->character_set, 1);
+}
+
+}  // namespace
+}  // namespace kovw::protocol
