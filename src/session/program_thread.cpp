@@ -187,8 +187,8 @@ int ProgramThread::dt_winmain() {
 
 void SuperWindow::connect_link() {
   if (session_.socket < 0) return;
-  session_.notifier =
-      std::make_unique<QSocketNotifier>(session_.socket, QSocketNotifier::Read, this);
+  // Owned by the session alone (no parent), so it dies exactly once, in close_link.
+  session_.notifier = std::make_unique<QSocketNotifier>(session_.socket, QSocketNotifier::Read);
   QObject::connect(session_.notifier.get(), &QSocketNotifier::activated, this, [this] {
     if (foundation::verbose(foundation::kVerboseGeneral)) foundation::log_printf("WML_SOCK_CLIENT");
     dt_receive(session_);

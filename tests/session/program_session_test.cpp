@@ -102,6 +102,19 @@ TEST_F(SessionTest, KeepAliveFramesAndUnknownMessagesAreNotAnswered) {
   EXPECT_EQ(6u, ids.size());
 }
 
+TEST_F(SessionTest, InternetModeSendsKeepAliveWhenTheLinkIsIdle) {
+  SessionHost host = *session_host();
+  host.keep_alive_seconds = 1;
+  set_session_host(host);
+  HostPeer& peer = start_program();
+  init_program(peer, 4, "internet");
+  // The first tick finds the link active (KGETWINID), the second one sends the keep-alive.
+  net::link_state().net_timeout_ms = 5000;
+  net::LinkMessage message;
+  // 2: a keep-alive frame (service 15, type 254, no payload) arrived.
+  EXPECT_EQ(2, net::link_receive(peer.socket, message, peer.reader, net::kReturnKeepAlive));
+}
+
 TEST_F(SessionTest, LargeMessageGrowsTheReceiveBuffer) {
   HostPeer& peer = start_program();
   init_program(peer, 3, "large");
