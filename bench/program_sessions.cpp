@@ -19,11 +19,11 @@
 #include <vector>
 
 #include "foundation/named_lock.h"
-#include "net/fields.h"
 #include "net/frame_reader.h"
 #include "net/link_io.h"
 #include "net/link_names.h"
 #include "net/tcp_socket.h"
+#include "protocol/program/start_messages.h"
 #include "session/program_list.h"
 #include "session/program_thread.h"
 #include "session/program_view.h"
@@ -70,15 +70,13 @@ int start_program(bool shown, int pid) {
   if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) return -1;
   session::dt_open(pair[1], "bench", "<NULL>", -1, "0", {});
   if (shown) {
-    std::vector<std::uint8_t> payload;
-    net::put_int_field(payload, pid, 4);
-    net::put_bytes_field(payload, "idle", 5);
-    net::put_int_field(payload, 0x070305, 4);
-    net::LinkMessage message;
-    message.service = net::KWD_KOMM;
-    message.type = net::KWK_KINIT;
-    message.length = static_cast<int>(payload.size());
-    net::link_send(pair[0], message, payload.data());
+    protocol::KInit kinit;
+    kinit.host_pid = pid;
+    kinit.program_name = "idle";
+    kinit.host_version = 0x070305;
+    const protocol::Outgoing out = protocol::build_kinit(kinit);
+    const net::LinkMessage message = out.header();
+    net::link_send(pair[0], message, out.payload.data());
   }
   return pair[0];
 }

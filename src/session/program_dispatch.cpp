@@ -8,9 +8,9 @@
 #include "foundation/host_text.h"
 #include "foundation/log.h"
 #include "foundation/message_table.h"
-#include "net/fields.h"
 #include "net/link_names.h"
 #include "net/link_state.h"
+#include "protocol/program/start_messages.h"
 #include "session/program_link.h"
 #include "session/program_list.h"
 #include "session/program_session.h"
@@ -24,52 +24,37 @@ namespace kovw::session {
 
 namespace {
 
-// The host's reconnect request (not in the shared name table yet).
-constexpr int kKrReconnect = 61;
-
-// Host library versions that gate KINIT items and the internet mode.
-constexpr int kVersionParentWindow = 0x030002;
-constexpr int kVersionEmbedFlag = 0x042400;
-constexpr int kVersionLinkTimeout = 0x060504;
+// Host library versions of the internet mode.
 constexpr int kVersionInternetMode = 0x020602;
 constexpr int kVersionLinkOptions = 0x020603;
 
 constexpr std::size_t kProgramNameMax = 256;  // characters
 
-// An optional integer item is there when at least a field header remains.
-bool has_item(const net::FieldCursor& at) {
-  return !at.failed && at.remaining() >= 2;
+void log_failure(const protocol::ParseFailure& failure) {
+  foundation::log_printf("dt_command: %s", failure.message.c_str());
 }
 
-std::string program_name_from(std::span<const std::uint8_t> field) {
-  std::string_view text(reinterpret_cast<const char*>(field.data()), field.size());
-  if (const auto zero = text.find('\0'); zero != std::string_view::npos)
-    text = text.substr(0, zero);
-  std::u16string wide = foundation::host_to_wide(text);
+std::string program_name_from(const std::string& host_text) {
+  std::u16string wide = foundation::host_to_wide(host_text);
   if (wide.size() >= kProgramNameMax) wide.resize(kProgramNameMax - 1);
   return QString::fromStdU16String(wide).toStdString();
 }
 
 void handle_kinit(ProgramSession& session, std::span<const std::uint8_t> payload) {
-  ThreadContext& context = *thread_context();
-  net::FieldCursor at(payload);
-  const int host_pid = net::get_int_field(at);
-  const auto name_field = net::get_bytes_view(at);
-  if (at.failed) {
-    foundation::log_printf("KWK_KINIT: fehlerhafte Nachricht (%zu Bytes)", payload.size());
+  const auto parsed = protocol::parse_kinit(payload);
+  if (!parsed) {
+    log_failure(parsed.error());
     return;
   }
-  const std::string program_name = program_name_from(name_field);
-  const int version = has_item(at) ? net::get_int_field(at) : kDefaultHostVersion;
-  std::int64_t parent = 0;
-  bool embed = false;
-  int link_timeout = 0;
-  if (version >= kVersionParentWindow && has_item(at)) parent = net::get_int_field(at);
-  if (version >= kVersionEmbedFlag && has_item(at)) embed = net::get_int_field(at) != 0;
-  if (version >= kVersionLinkTimeout && has_item(at)) link_timeout = net::get_int_field(at);
+  const protocol::KInit& kinit = *parsed;
+  ThreadContext& context = *thread_context();
+  const std::string program_name = program_name_from(kinit.program_name);
+  const int version = kinit.version();
+  const std::int64_t parent = kinit.parent_window;
 
   context.host_version = version;
-  context.link_timeout_ms = link_timeout > 0 ? link_timeout : net::default_net_timeout();
+  context.link_timeout_ms =
+      kinit.link_timeout_ms.value_or(0) > 0 ? *kinit.link_timeout_ms : net::default_net_timeout();
   if (session.caption.empty()) session.caption = program_name;
 
   ProgramInfo parent_program;
@@ -79,7 +64,7 @@ void handle_kinit(ProgramSession& session, std::span<const std::uint8_t> payload
   }
   if (parent != 0) {
     session.parent_window = parent;
-    if (embed) session.status |= kStatusEmbedded;
+    if (kinit.embed.value_or(0) != 0) session.status |= kStatusEmbedded;
   }
 
   // The windows: handles first (the host asks for them next), then the widgets on the GUI
@@ -87,7 +72,7 @@ void handle_kinit(ProgramSession& session, std::span<const std::uint8_t> payload
   const std::int64_t main = session.main_window != 0 ? session.main_window : new_window_handle();
   const std::int64_t content =
       session.content_window != 0 ? session.content_window : new_window_handle();
-  program_list_update(session, host_pid, program_name, main, content);
+  program_list_update(session, kinit.host_pid, program_name, main, content);
   if (!session.windows_created) {
     auto* create = new ViewCreateEvent(main, content, session.parent_thread_id ? parent : 0);
     create->text = QString::fromStdString(program_name.empty() ? session.title : program_name);
@@ -113,37 +98,37 @@ void handle_kinit(ProgramSession& session, std::span<const std::uint8_t> payload
 
 void handle_kgetwinid(ProgramSession& session) {
   const ScreenSize screen = screen_size();
-  std::vector<std::uint8_t> answer;
-  net::put_int_field(answer, session.content_window, 4);
-  net::put_int_field(answer, session.main_window, 4);
-  net::put_int_field(answer, screen.width, 4);
-  net::put_int_field(answer, screen.height, 4);
-  net::put_int_field(answer, (session.status & kStatusEmbedded) ? session.parent_window : 0, 4);
-  net::put_int_field(answer, session.thread_id, 4);
-  dt_send(session, net::KWD_KOMM, net::KWK_KGETWINID, answer);
+  protocol::WindowIds ids;
+  ids.content_window = static_cast<std::int32_t>(session.content_window);
+  ids.main_window = static_cast<std::int32_t>(session.main_window);
+  ids.screen_width = screen.width;
+  ids.screen_height = screen.height;
+  ids.parent_window =
+      (session.status & kStatusEmbedded) ? static_cast<std::int32_t>(session.parent_window) : 0;
+  ids.thread_id = session.thread_id;
+  const protocol::Outgoing answer = protocol::build_window_ids(ids);
+  dt_send(session, answer.service, answer.type, answer.payload);
 }
 
 // The link moves to the thread that served this host program before; this thread ends.
 void handle_reconnect(ProgramSession& session, std::span<const std::uint8_t> payload) {
-  net::FieldCursor at(payload);
-  const int host_pid = net::get_int_field(at);
-  net::get_int_field(at);  // the main window: not needed
-  const int thread_id = net::get_int_field(at);
-  if (at.failed) {
-    foundation::log_printf("KWK_KRECONNECT: fehlerhafte Nachricht (%zu Bytes)", payload.size());
+  const auto parsed = protocol::parse_kreconnect(payload);
+  if (!parsed) {
+    log_failure(parsed.error());
     return;
   }
   ProgramInfo old;
-  const bool found = thread_id != session.thread_id && find_program(thread_id, &old);
-  if (!found || old.host_pid != host_pid) {
-    foundation::log_printf("WML_RECONNECT failed, wrong Host-Pid %d (expect: %d)", host_pid,
+  const bool found =
+      parsed->thread_id != session.thread_id && find_program(parsed->thread_id, &old);
+  if (!found || old.host_pid != parsed->host_pid) {
+    foundation::log_printf("WML_RECONNECT failed, wrong Host-Pid %d (expect: %d)", parsed->host_pid,
                            found ? old.host_pid : 0);
     session.super->close_link();
     end_program(session);
     return;
   }
   const int socket = session.super->release_link();
-  old.to_program->post(new ReconnectEvent(host_pid, socket));
+  old.to_program->post(new ReconnectEvent(parsed->host_pid, socket));
   end_program(session);
 }
 
@@ -159,15 +144,15 @@ void dt_command(ProgramSession& session, const net::LinkMessage& header,
       case net::KWK_KGETWINID:
         handle_kgetwinid(session);
         return;
-      case kKrReconnect:
+      case protocol::KWK_KRECONNECT:
         handle_reconnect(session, payload);
         return;
-      case net::KWK_KCFLAG: {
-        net::FieldCursor at(payload);
-        const int bits = net::get_int_field(at);
-        if (!at.failed) thread_context()->exit_flags |= static_cast<std::uint32_t>(bits);
+      case net::KWK_KCFLAG:
+        if (const auto bits = protocol::parse_kcflag(payload))
+          thread_context()->exit_flags |= static_cast<std::uint32_t>(*bits);
+        else
+          log_failure(bits.error());
         return;
-      }
       default:
         break;
     }

@@ -6,6 +6,11 @@
 namespace kovw::session::test {
 namespace {
 
+int send_reconnect(HostPeer& peer, int pid, int main_window, int thread_id) {
+  const auto message = protocol::build_kreconnect({pid, main_window, thread_id});
+  return peer.send(message.service, message.type, message.payload);
+}
+
 TEST_F(SessionTest, ProgramLinkStartsThreadAndShowsItsWindowOnKinit) {
   HostPeer& peer = start_program();
   ASSERT_TRUE(wait_until([] { return program_count() == 1; }));
@@ -79,13 +84,9 @@ TEST_F(SessionTest, LinkClosingBeforeKinitEndsCleanlyWithoutWindow) {
 
 TEST_F(SessionTest, ExitFlagsReachTheShell) {
   HostPeer& peer = start_program();
-  std::vector<std::uint8_t> bits;
-  net::put_int_field(bits, 0x5, 4);
   init_program(peer, 1, "flags");
-  ASSERT_GT(peer.send(net::KWD_KOMM, net::KWK_KCFLAG, bits), 0);
-  bits.clear();
-  net::put_int_field(bits, 0x10, 4);
-  ASSERT_GT(peer.send(net::KWD_KOMM, net::KWK_KCFLAG, bits), 0);
+  ASSERT_GT(peer.send(net::KWD_KOMM, net::KWK_KCFLAG, protocol::build_kcflag(0x5).payload), 0);
+  ASSERT_GT(peer.send(net::KWD_KOMM, net::KWK_KCFLAG, protocol::build_kcflag(0x10).payload), 0);
   window_ids(peer);  // the flags were taken before this answer
   peer.close();
   ASSERT_TRUE(wait_until([&] { return shell_.ends.size() == 1; }));
@@ -188,14 +189,7 @@ TEST_F(SessionTest, ReconnectMovesTheLinkToTheOldThread) {
   const auto old_ids = init_program(old_link, 4242, "survivor");
   HostPeer& new_link = start_program();
   ASSERT_TRUE(wait_until([] { return program_count() == 2; }));
-  ASSERT_GT(new_link.send(net::KWD_KOMM, 61,
-                          [&] {
-                            std::vector<std::uint8_t> out;
-                            for (int value : {4242, old_ids[1], old_ids[5], 0})
-                              net::put_int_field(out, value, 4);
-                            return out;
-                          }()),
-            0);
+  ASSERT_GT(send_reconnect(new_link, 4242, old_ids[1], old_ids[5]), 0);
   // The new thread ends; the old one now answers on the new link and has dropped the old one.
   ASSERT_TRUE(wait_until([&] { return shell_.ends.size() == 1; }));
   EXPECT_EQ(1, program_count());
@@ -212,10 +206,7 @@ TEST_F(SessionTest, ReconnectWithWrongPidClosesTheOfferedLink) {
   };
   for (const Offer offer : {Offer{4243, old_ids[5]}, Offer{4242, old_ids[5] + 1000}}) {
     HostPeer& new_link = start_program();
-    std::vector<std::uint8_t> payload;
-    for (int value : {offer.pid, old_ids[1], offer.thread_id, 0})
-      net::put_int_field(payload, value, 4);
-    ASSERT_GT(new_link.send(net::KWD_KOMM, 61, payload), 0);
+    ASSERT_GT(send_reconnect(new_link, offer.pid, old_ids[1], offer.thread_id), 0);
     EXPECT_TRUE(new_link.closed_by_workstation());
     EXPECT_EQ(old_ids, window_ids(old_link));  // untouched
   }

@@ -32,6 +32,7 @@
 #include "net/link_names.h"
 #include "net/link_state.h"
 #include "net/tcp_socket.h"
+#include "protocol/program/start_messages.h"
 #include "session/program_list.h"
 #include "session/program_thread.h"
 #include "session/program_view.h"
@@ -149,12 +150,15 @@ struct HostPeer {
   }
 };
 
+// KINIT with the optional items in `optional` (version, parent window, embed flag, link
+// time-out), as many as given.
 inline std::vector<std::uint8_t> kinit_payload(int pid, const std::string& name,
                                                std::vector<int> optional = {}) {
-  std::vector<std::uint8_t> out;
-  net::put_int_field(out, pid, 4);
-  net::put_bytes_field(out, name.c_str(), name.size() + 1);
-  for (int value : optional) net::put_int_field(out, value, 4);
+  protocol::KInit message;
+  message.host_pid = pid;
+  message.program_name = name;
+  std::vector<std::uint8_t> out = protocol::build_kinit(message).payload;  // pid and name only
+  for (int value : optional) protocol::put_int(out, value);
   return out;
 }
 
