@@ -89,8 +89,16 @@ struct SettingsRecord {
   std::array<EnvironmentEntry, kEnvironmentEntries> environment;
   int environment_used = 0;
 
-  // Derived: the effective slow-connect level.
+  // Derived: the effective slow-connect level, from "Slow Connect" after every load and
+  // from the browser login data.
   std::int32_t effective_slow_connect = 0;
+
+  // Derived at the end of every load from the font values and "Font Faktor": the font of
+  // text screens and the proportional font, with their heights (tenths of a point).
+  FixedString<256> text_font_name;
+  std::int32_t text_font_height = 0;
+  FixedString<256> prop_font_name;
+  std::int32_t prop_font_height = 0;
 };
 
 }  // namespace kovw::shell

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <QTimer>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -28,6 +29,7 @@
 #include "shell/exit_code.h"
 #include "shell/language_choice.h"
 #include "shell/main_window.h"
+#include "shell/server_connection.h"
 #include "shell/usage_text.h"
 #include "shell/version.h"
 
@@ -295,6 +297,10 @@ int run_workstation(int argc, char** argv) {
                                                    : 0);
   QObject::connect(window, &QObject::destroyed, &app, &QCoreApplication::quit);
   window->winId();  // created, never shown
+
+  // The server connection lives with the main window; its creation runs the first login.
+  auto* connection = new ServerConnection(window, g_settings);
+  QTimer::singleShot(0, connection, [connection] { connection->first_login(); });
 
   // Ctrl-C, a closed terminal or a shutdown end the workstation in order.
   foundation::install_console_signal_handlers([window](int) {

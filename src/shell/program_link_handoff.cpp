@@ -1,0 +1,17 @@
+#include "shell/program_link_handoff.h"
+
+#include "foundation/log.h"
+#include "net/tcp_socket.h"
+
+namespace kovw::shell {
+
+void hand_over_link(NewLink link) {
+  // Program sessions and print jobs are not served yet: the link is closed, so the host
+  // program sees its end at once instead of waiting.
+  foundation::log_printf("%s-Verbindung %s(%s)-%d Pid %s: nicht bedient, geschlossen",
+                         link.kind == LinkKind::Program ? "Programm" : "Druck", link.peer.c_str(),
+                         link.host_address.c_str(), link.port, link.process_id.c_str());
+  if (link.socket >= 0) net::sc_close(link.socket);
+}
+
+}  // namespace kovw::shell

@@ -1,0 +1,905 @@
+#include "shell/server_connection.h"
+
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QMessageBox>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <QTimerEvent>
+#include <algorithm>
+#include <cstdlib>
+#include <random>
+#include <thread>
+
+#include "foundation/host_text.h"
+#include "foundation/log.h"
+#include "foundation/message_table.h"
+#include "foundation/show_message.h"
+#include "foundation/verbose.h"
+#include "foundation/workflow_state.h"
+#include "net/last_socket_error.h"
+#include "net/link_io.h"
+#include "net/link_names.h"
+#include "net/link_state.h"
+#include "net/socket_errors.h"
+#include "net/tcp_socket.h"
+#include "shell/login_data.h"
+#include "shell/main_window.h"
+#include "shell/program_link_handoff.h"
+#include "shell/server_events.h"
+#include "shell/server_messages.h"
+#include "shell/startup.h"
+
+namespace kovw::shell {
+namespace {
+
+using foundation::log_printf;
+using foundation::message_text;
+
+ServerConnection* g_instance = nullptr;
+
+constexpr int kSearchSeconds = 3;
+
+std::string computer_name() {
+  char name[256] = {};
+  if (::gethostname(name, sizeof name - 1) != 0) return "localhost";
+  return name;
+}
+
+// The login password is encrypted block by block with the session key.
+void encrypt_with_session_key(const std::uint8_t* in, std::uint8_t* out) {
+  net::LinkState& state = net::link_state();
+  net::link_prepare_keys(state);
+  state.encryption.encrypt_block(in, out);
+}
+
+std::string clear_password(const SettingsRecord& settings) {
+  std::string clear = decipher_password(settings.password);
+  while (!clear.empty() && static_cast<unsigned char>(clear.back()) < 33) clear.pop_back();
+  return clear;
+}
+
+// Texts from the host (display name, user) are host strings: ANSI or marked UTF-8.
+QString from_host_text(const std::string& text) {
+  return QString::fromStdU16String(foundation::host_to_wide(text));
+}
+
+}  // namespace
+
+ServerConnection::ServerConnection(MainWindow* window, SettingsRecord& settings)
+    : QObject(window), window_(window), settings_(settings) {
+  g_instance = this;
+  gui_thread_ = std::this_thread::get_id();
+  const StartOptions& options = shell_state().options;
+  int timeout = options.net_timeout_ms;
+  if (timeout <= 0) {
+    if (const char* text = std::getenv("HV_DC_NETTIMEOUT"); text != nullptr && *text != '\0') {
+      timeout = net::net_timeout_from_option(std::strtol(text, nullptr, 10));
+    }
+  }
+  if (timeout > 0) net::set_default_net_timeout(timeout);
+  net::link_state().net_timeout_ms = net::default_net_timeout();
+  display_text_ = message_text(40287);
+  listen_port_ = shell_state().ports.listen;
+  if (window_) window_->installEventFilter(this);
+  refresh_display();
+}
+
+bool ServerConnection::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == window_ && event->type() == QEvent::Close && state_ == kStateConnected) {
+    log_printf("%s (%s:%d)", "do_logout aus WM_DESTROY", __FILE__, __LINE__);
+    do_logout(false);
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+ServerConnection::~ServerConnection() {
+  window_ = nullptr;  // the window is being destroyed
+  if (state_ == kStateConnected) {
+    log_printf("%s (%s:%d)", "do_logout aus WM_DESTROY", __FILE__, __LINE__);
+    do_logout(false);
+  }
+  close_server_link();
+  close_listener();
+  if (g_instance == this) g_instance = nullptr;
+}
+
+ServerConnection* ServerConnection::instance() {
+  return g_instance;
+}
+
+void ServerConnection::set_state(int state) {
+  state_ = state;
+  refresh_display();
+  emit state_changed(state);
+}
+
+void ServerConnection::refresh_display() {
+  if (window_ == nullptr) return;
+  QString text;
+  if (state_ == kStateConnected) {
+    // "KOVW display:user[:start program]", at most 64 characters.
+    std::string tip = "KOVW " + display_text_ + ":" + settings_.user.str();
+    if (!settings_.start_program.view().empty()) tip += ":" + settings_.start_program.str();
+    if (tip.size() > 64) tip = tip.substr(0, 61) + "...";
+    text = from_host_text(tip);
+  } else {
+    text = from_host_text(display_text_) + QStringLiteral(" - ") +
+           QString::fromUtf8(message_text(state_));
+  }
+  window_->set_display_text(text);
+}
+
+bool ServerConnection::needs_user_input(std::string* what) const {
+  const StartOptions& options = shell_state().options;
+  const bool least_loaded = options.overrides.font_mask & kFontOverrideLeastLoaded;
+  if (settings_.host.view().empty() && !least_loaded) {
+    *what = foundation::german() ? "Host" : "host";
+    return true;
+  }
+  if (trim_login_text(settings_.user.view(), 64).empty()) {
+    *what = foundation::german() ? "Benutzer" : "user";
+    return true;
+  }
+  const bool ask = options.overrides.mask & kOverrideAskPassword;
+  if (login_kind_ != kLoginForgottenPassword &&
+      (ask || (settings_.save_passwd & (0x2 | 0x4)) == 0)) {
+    *what = foundation::german() ? "Kennwort" : "password";
+    return true;
+  }
+  return false;
+}
+
+void ServerConnection::first_login() {
+  if (settings_.auto_login || foundation::workflow_mode()) {
+    do_login(kLoginNormal);
+    return;
+  }
+  foundation::show_message(window_, 0, 0, "Login", "%s",
+                           foundation::german()
+                               ? "Keine automatische Anmeldung (-l), und der Anmeldedialog ist "
+                                 "nicht verfügbar."
+                               : "No automatic login (-l), and the login dialog is not available.");
+}
+
+int ServerConnection::do_login(int kind) {
+  if (phase_ != Phase::Idle || state_ == kStateConnected) return -1;
+  login_kind_ = kind;
+  remembered_state_ = state_;
+  ++attempt_;
+  std::string missing;
+  if (needs_user_input(&missing)) {
+    set_state(kStateConnecting);
+    foundation::show_message(
+        window_, 0, 0, "Login",
+        foundation::german()
+            ? "Anmeldung nicht möglich: %s fehlt, und der Anmeldedialog ist nicht verfügbar."
+            : "Cannot log in: the %s is missing and the login dialog is not available.",
+        missing.c_str());
+    login_failed(-1);
+    return -1;
+  }
+  const StartOptions& options = shell_state().options;
+  if ((options.overrides.font_mask & kFontOverrideLeastLoaded) &&
+      !settings_.disable_ask_for_hosts) {
+    // The search waits for answers: it runs off the GUI thread and posts its list.
+    phase_ = Phase::Searching;
+    set_state(kStateSearching);
+    const PortPlan ports = shell_state().ports;
+    const int attempt = attempt_;
+    QPointer<ServerConnection> self(this);
+    std::thread([self, attempt, ports] {
+      auto list = std::make_shared<HostList>();
+      const int result =
+          search_hosts(kSearchSeconds, ports.search_target, ports.search_answer, *list);
+      QMetaObject::invokeMethod(
+          qApp,
+          [self, attempt, list, result] {
+            if (!self || self->attempt_ != attempt || self->phase_ != Phase::Searching) return;
+            self->hosts_ = *list;
+            if (result < 0) log_printf("Hostabfrage fehlgeschlagen. Fehler %d", result);
+            if (const HostEntry* best = self->hosts_.least_loaded()) {
+              self->settings_.host.assign(best->name);
+            }
+            self->set_state(kStateNotConnected);
+            self->continue_login();
+          },
+          Qt::QueuedConnection);
+    }).detach();
+    return 0;
+  }
+  continue_login();
+  return 0;
+}
+
+void ServerConnection::continue_login() {
+  set_state(kStateConnecting);
+  phase_ = Phase::Connecting;
+  const StartOptions& options = shell_state().options;
+
+  host_name_ = trim_login_text(settings_.host.view(), 64);
+  if (host_name_.empty()) {
+    foundation::show_message(window_, 0, 0, "Login", "%s",
+                             foundation::german() ? "Kein Host gefunden." : "No host found.");
+    login_failed(-1);
+    return;
+  }
+  host_address_ = host_name_;
+  host_port_ = shell_state().ports.daemon;
+  if (const HostEntry* entry = hosts_.find(host_name_)) {
+    if (!entry->address.empty()) host_address_ = entry->address;
+    if (entry->port != 0) host_port_ = entry->port;
+  }
+
+  if (options.open_ports && listen_socket_ < 0) {
+    if (!open_listener(shell_state().ports.listen, settings_.automatic_kovw_port != 0)) {
+      const int error = net::last_socket_error();
+      foundation::show_message_number(window_, 0, error, "Login", 10039, host_name_.c_str(),
+                                      shell_state().ports.listen, -1, error);
+      login_failed(-1);
+      return;
+    }
+  }
+
+  log_printf("Try connect to %s / %d ...", host_address_.c_str(), host_port_);
+  // The connect waits for the host: it runs off the GUI thread and posts its result.
+  const int attempt = attempt_;
+  const std::string address = host_address_;
+  const int port = host_port_;
+  const int timeout = net::default_net_timeout();
+  QPointer<ServerConnection> self(this);
+  std::thread([self, attempt, address, port, timeout] {
+    const int socket = net::sc_connect_to(address.c_str(), port, timeout);
+    const int error = socket < 0 ? net::last_socket_error() : 0;
+    QMetaObject::invokeMethod(
+        qApp,
+        [self, attempt, socket, error] {
+          if (!self || self->attempt_ != attempt || self->phase_ != Phase::Connecting) {
+            if (socket >= 0) net::sc_close(socket);
+            return;
+          }
+          self->on_connected(attempt, socket, socket < 0 ? socket : 0, error);
+        },
+        Qt::QueuedConnection);
+  }).detach();
+}
+
+void ServerConnection::on_connected(int, int socket, int result, int error) {
+  log_printf(" ... done. Result %d / %d", result, error);
+  if (socket < 0) {
+    foundation::show_message_number(window_, 0, error, "Login", 10039, host_name_.c_str(),
+                                    host_port_, result, error);
+    login_failed(result);
+    return;
+  }
+  server_socket_ = socket;
+  display_text_ = host_name_;
+
+  // A new link starts without key and with plain classic frames.
+  net::link_set_session_key(nullptr, nullptr);
+  net::link_set_options(0, false, false);
+  remember_link_options();
+  net::link_state().net_timeout_ms = net::default_net_timeout();
+
+  std::random_device device;
+  for (auto& byte : client_value_) byte = static_cast<std::uint8_t>(device() & 0xff);
+  ConnectRequest request;
+  request.computer_name = computer_name();
+  request.version_word = shell_state().version_word;
+  request.client_value = client_value_;
+  request.offered_options =
+      offered_options(settings_.secure_connection != 0, settings_.crypted_connection != 0,
+                      foundation::verbose(), shell_state().options.browser_mode);
+  const Payload payload = build_connect_request(request);
+  log_printf("Wait for initial communication");
+  const int sent = send(kConnectRequestType, payload);
+  if (sent < 0) {
+    const int system_error = net::last_socket_error();
+    log_printf(" ... done. Result %d / %d", sent, system_error);
+    foundation::show_message_number(window_, 0, system_error, "Login", 10038, display_text_.c_str(),
+                                    sent, system_error);
+    login_failed(sent);
+    return;
+  }
+  net::frame_reset(reader_, socket);
+  server_notifier_ = new QSocketNotifier(socket, QSocketNotifier::Read, this);
+  connect(server_notifier_, &QSocketNotifier::activated, this, [this] { on_readable(); });
+  phase_ = Phase::AwaitConnect;
+  answer_timer_.start(net::default_net_timeout(), this);
+}
+
+void ServerConnection::on_readable() {
+  if (server_socket_ < 0 || dispatching_) return;
+  if (phase_ == Phase::Online && foundation::verbose(foundation::kVerboseTransmission)) {
+    log_printf("Data from host server");
+  }
+  const int step = net::frame_receive_step(reader_, net::link_state().net_timeout_ms);
+  if (step == 1) return;
+  if (step <= 0) {
+    on_link_failure(step, step == 0 ? foundation::kWSAECONNRESET : net::last_socket_error());
+    return;
+  }
+  const bool keep_alive = (reader_.header[0] & net::kKindServiceMask) == net::kKeepAliveService &&
+                          reader_.header[1] == net::kKeepAliveType && reader_.payload_length == 0;
+  if (keep_alive) {
+    net::frame_reset(reader_, server_socket_);
+    return;
+  }
+  if (const int finished = net::frame_finish(reader_); finished != 0) {
+    on_link_failure(finished, net::last_socket_error());
+    return;
+  }
+  remember_link_options();  // the sending encryption follows the received frames
+  net::LinkMessage message;
+  net::link_take_message(reader_, message);
+  std::vector<std::uint8_t> payload(reader_.payload_view().begin(), reader_.payload_view().end());
+  net::frame_reset(reader_, server_socket_);
+  on_frame(message, payload);
+}
+
+void ServerConnection::on_link_failure(int result, int error) {
+  if (phase_ == Phase::AwaitConnect || phase_ == Phase::AwaitLogin) {
+    log_printf(" ... done. Result %d / %d", result, error);
+    foundation::show_message_number(window_, 0, error, "Login", 10037, display_text_.c_str(),
+                                    result, error);
+    login_failed(result);
+    return;
+  }
+  if (result != 0) log_printf("Fehler beim Empfangen vom Server. Result %d / %d", result, error);
+  on_server_closed();
+}
+
+void ServerConnection::on_server_closed() {
+  close_server_link();
+  log_printf("%s (%s:%d)", "do_logout aus FD_CLOSE/ObeyServer", __FILE__, __LINE__);
+  do_logout(true);
+  end_if_auto_end();
+}
+
+void ServerConnection::on_frame(const net::LinkMessage& message,
+                                std::span<const std::uint8_t> payload) {
+  switch (phase_) {
+    case Phase::AwaitConnect:
+      handle_connect_reply(message, payload);
+      return;
+    case Phase::AwaitLogin:
+      handle_login_reply(message, payload);
+      return;
+    case Phase::Online: {
+      // A message box of the dispatch runs a nested loop: further frames wait until the
+      // dispatch has ended (the notifier reports them again then).
+      dispatching_ = true;
+      if (server_notifier_) server_notifier_->setEnabled(false);
+      QPointer<ServerConnection> self(this);
+      dispatch_server_event(*this, message, payload);
+      if (!self) return;
+      dispatching_ = false;
+      if (server_notifier_) server_notifier_->setEnabled(true);
+      return;
+    }
+    default:
+      return;
+  }
+}
+
+void ServerConnection::handle_connect_reply(const net::LinkMessage& message,
+                                            std::span<const std::uint8_t> payload) {
+  log_printf(" ... done. Result %d / %d", 1, 0);
+  options_word_ = 0;
+  daemon_version_ = 0;
+  if (message.type == kConnectReplyType) {
+    std::optional<ConnectReply> reply = parse_connect_reply(payload);
+    if (!reply) {
+      foundation::show_message_number(window_, 0, net::kErrorInvalidData, "Login", 10037,
+                                      display_text_.c_str(), net::kLinkMalformed,
+                                      net::kErrorInvalidData);
+      login_failed(net::kLinkMalformed);
+      return;
+    }
+    if (!reply->display_name.empty()) display_text_ = reply->display_name;
+    daemon_version_ = reply->daemon_version;
+    options_word_ = reply->options;
+    if (daemon_version_ < kDaemonWithEncryption) options_word_ &= ~kOptionEncryption;
+    net::link_set_session_key(client_value_.data(), reply->server_value.data());
+    net::link_set_options(options_word_, true, settings_.crypted_connection != 0);
+    remember_link_options();
+  }
+  if (login_kind_ == kLoginForgottenPassword && daemon_version_ < kDaemonWithForgottenPassword) {
+    foundation::show_message_number(window_, 0, 0, "Login", 10094, display_text_.c_str());
+    login_failed(-1);
+    return;
+  }
+
+  const StartOptions& options = shell_state().options;
+  LoginRequest request;
+  request.user = trim_login_text(settings_.user.view(), 64);
+  const bool encrypted =
+      daemon_version_ >= kDaemonWithEncryptedPassword && net::session_key_present();
+  request.password_field =
+      login_password_field(clear_password(settings_), login_kind_ == kLoginForgottenPassword,
+                           encrypted ? encrypt_with_session_key : nullptr);
+  request.listen_port = listen_socket_ >= 0 ? listen_port_ : shell_state().ports.listen;
+  request.domain = trim_login_text(settings_.domain.view(), 64);
+  request.version_word = shell_state().version_word;
+  request.computer_name = computer_name();
+  std::uint32_t flags = kClientOtherSystem | kClientAlways;
+  const int slow = settings_.effective_slow_connect;
+  if (slow >= 1 && slow <= 3) flags |= static_cast<std::uint32_t>(slow) << 5;
+  flags |= static_cast<std::uint32_t>(options.browser_mode) & 0xF00;
+  request.net_timeout_ms = net::default_net_timeout();
+  if (request.net_timeout_ms != net::kDefaultNetTimeoutMs) flags |= kClientNetTimeout;
+  if (options.host_type != 0) {
+    flags |= kClientHostType;
+    request.host_type = options.host_type;
+  }
+  if ((options.overrides.font_mask & kFontOverrideIconSize) &&
+      daemon_version_ >= kDaemonWithIconSize) {
+    flags |= kClientIconSize;
+    request.icon_size = settings_.icon_size;
+  }
+  if ((options.overrides.font_mask & kFontOverrideFactor) &&
+      daemon_version_ >= kDaemonWithFontFactor) {
+    flags |= kClientFontFactor;
+    request.font_factor = settings_.font_factor;
+  }
+  request.client_flags = flags;
+  request.print_port = 0;  // the print service does not listen yet
+  request.data_directory = shell_state().directories.data;
+  request.install_directory = shell_state().directories.install;
+  request.browser_number =
+      (options.overrides.mask & kOverrideBrowserNumber) ? options.browser_number : 0;
+  request.login_kind = login_kind_ == kLoginChangePassword      ? 1
+                       : login_kind_ == kLoginForgottenPassword ? 2
+                                                                : 0;
+  const Payload login = build_login(request);
+  std::fill(request.password_field.begin(), request.password_field.end(), 0);
+
+  log_printf("Try Login %s to %s. Port %d. Comp.name %s", request.user.c_str(), host_name_.c_str(),
+             request.listen_port, request.computer_name.c_str());
+  const int sent = send(net::KWK_KLOGIN, login);
+  if (sent < 0) {
+    const int system_error = net::last_socket_error();
+    foundation::show_message_number(window_, 0, system_error, "Login", 10038, display_text_.c_str(),
+                                    sent, system_error);
+    login_failed(sent);
+    return;
+  }
+  log_printf("Wait for login reply");
+  phase_ = Phase::AwaitLogin;
+  answer_timer_.start(net::default_net_timeout(), this);
+}
+
+void ServerConnection::handle_login_reply(const net::LinkMessage& message,
+                                          std::span<const std::uint8_t> payload) {
+  answer_timer_.stop();
+  log_printf(" ... done. Result %d / %d", 1, 0);
+  const bool workflow = foundation::workflow_mode();
+  if (message.type != net::KWK_KOMOK) {
+    std::optional<LoginRefused> refused = parse_login_refused(payload);
+    if (!refused) refused = LoginRefused{};
+    if (refused->has_reason) foundation::set_workflow_result(300000 + refused->reason);
+    std::string reason = refused->text;
+    if (reason.empty() && refused->has_reason) {
+      const int r = refused->reason;
+      if (r == 1 || r == 2 || r == 3 || r == 4 || r == 6) reason = message_text(10022 + r);
+    }
+    if (reason.empty()) {
+      char text[64];
+      std::snprintf(text, sizeof text, "Kommando %d / %d", message.service, message.type);
+      reason = text;
+    }
+    foundation::show_message_number(window_, 0, 0, "Login", 10022, display_text_.c_str(),
+                                    reason.c_str());
+    login_failed(-1);
+    return;
+  }
+
+  std::optional<LoginAccepted> ok = parse_login_accepted(payload, workflow);
+  if (!ok) {
+    foundation::show_message_number(window_, 0, net::kErrorInvalidData, "Login", 10037,
+                                    display_text_.c_str(), net::kLinkMalformed,
+                                    net::kErrorInvalidData);
+    login_failed(net::kLinkMalformed);
+    return;
+  }
+  reply_flags_ = ok->reply_flags;
+  if (workflow) {
+    daemon_version_ = 0;
+  } else if (ok->daemon_version != 0) {
+    daemon_version_ = ok->daemon_version;
+  }
+  if (ok->net_timeout_ms > net::link_state().net_timeout_ms) {
+    net::link_state().net_timeout_ms = ok->net_timeout_ms;
+    net::set_default_net_timeout(ok->net_timeout_ms);
+  }
+  if (ok->update_version > static_cast<int>(shell_state().version_word) &&
+      !shell_state().options.no_auto_update) {
+    log_printf("Update auf Version %x angeboten (%d Bytes); Aktualisierung nicht verfügbar",
+               ok->update_version, ok->update_size);
+  }
+
+  const bool supports_change = reply_flags_ & 0x10;
+  if (supports_change && (reply_flags_ & 0x60)) {
+    foundation::show_message(window_, 0, 0, "Login", "%s",
+                             foundation::german()
+                                 ? "Das Kennwort ist abgelaufen und muss geändert werden."
+                                 : "The password has expired and must be changed.");
+    log_printf("%s (%s:%d)", "do_logout aus New Password", __FILE__, __LINE__);
+    send(net::KWK_KLOGOUT, {});
+    login_failed(-1);
+    return;
+  }
+  if (login_kind_ == kLoginChangePassword) {
+    if (!supports_change) {
+      foundation::show_message_number(window_, 0, 0, "Login", 10065, display_text_.c_str());
+    } else {
+      foundation::show_message(window_, 0, 0, "Login", "%s",
+                               foundation::german() ? "Die Kennwort-Änderung ist nicht verfügbar."
+                                                    : "Changing the password is not available.");
+    }
+    log_printf("%s (%s:%d)", "do_logout aus Change Password", __FILE__, __LINE__);
+    send(net::KWK_KLOGOUT, {});
+    login_failed(-1);
+    return;
+  }
+
+  // The daemon asks for another listening port.
+  if (listen_socket_ >= 0 && ok->listen_port != 0 && ok->listen_port != listen_port_) {
+    close_listener();
+    if (!open_listener(ok->listen_port, false)) {
+      const int error = net::last_socket_error();
+      foundation::show_message_number(window_, 0, error, "Login", 10039, host_name_.c_str(),
+                                      ok->listen_port, -1, error);
+      login_failed(-1);
+      return;
+    }
+  }
+
+  phase_ = Phase::Online;
+  login_time_ = std::time(nullptr);
+  set_state(kStateConnected);
+  log_printf("Select auf Server %d", server_socket_.load());
+
+  if (!send_after_login()) return;
+
+  if (ok->session_timeout_minutes > 0) {
+    session_seconds_ = ok->session_timeout_minutes * 60;
+    session_started_ = std::time(nullptr);
+    session_timer_.start(session_seconds_ * 1000, this);
+  }
+  if (settings_.ping_timer > 0) ping_timer_.start(settings_.ping_timer * 1000, this);
+
+  failed_logins_ = 0;
+  log_printf("Login ok.");
+  refresh_display();
+  log_printf("do_login Ende. err=%d", 0);
+  emit login_finished(0);
+}
+
+bool ServerConnection::send_after_login() {
+  auto fail = [this](int sent) {
+    const int system_error = net::last_socket_error();
+    foundation::show_message_number(window_, 0, system_error, "Login", 10038, display_text_.c_str(),
+                                    sent, system_error);
+    login_failed(sent);
+    return false;
+  };
+  const auto table = std::span<const EnvironmentEntry>(
+      settings_.environment.data(),
+      static_cast<std::size_t>(std::clamp(settings_.environment_used, 0, kEnvironmentEntries)));
+  for (const EnvironmentEntry& entry : table) {
+    const std::string value = expand_environment_value(table, entry.value.view(), &entry);
+    if (const int sent = send(net::KWK_KENVIR, build_environment(entry.name.view(), value));
+        sent < 0) {
+      return fail(sent);
+    }
+  }
+  const StartOptions& options = shell_state().options;
+  if (foundation::workflow_mode()) {
+    const std::string command = options.workflow.command.str();
+    log_printf("Start Workflow %s", command.c_str());
+    if (const int sent = send(net::KWK_KWORKFLOW, build_workflow(command)); sent < 0) {
+      return fail(sent);
+    }
+  } else if (!settings_.start_program.view().empty() && settings_.start_program.view()[0] != ' ') {
+    log_printf("Start Program %s %s in %s", settings_.start_program.c_str(),
+               settings_.command_line.c_str(), settings_.working_directory.c_str());
+    if (const int sent = send(net::KWK_KSTART, build_start(settings_.start_program.view(),
+                                                           settings_.working_directory.view(),
+                                                           settings_.command_line.view()));
+        sent < 0) {
+      return fail(sent);
+    }
+  }
+  return true;
+}
+
+void ServerConnection::login_failed(int error) {
+  answer_timer_.stop();
+  log_printf("Login failed. err=%d", error);
+  close_server_link();
+  close_listener();
+  phase_ = Phase::Idle;
+  display_text_ = message_text(40287);
+  set_state(remembered_state_);
+  ++failed_logins_;
+  log_printf("do_login Ende. err=%d", error);
+  emit login_finished(-1);
+  // The login dialog would be shown again here; without it the workstation ends when
+  // "Auto End" is set.
+  end_if_auto_end();
+}
+
+int ServerConnection::send(const net::LinkMessage& message, const void* payload) {
+  std::lock_guard<std::mutex> lock(send_lock_);
+  const int socket = server_socket_.load();
+  if (socket < 0) {
+    net::set_last_socket_error(foundation::kWSAENOTSOCK);
+    return -1;
+  }
+  if (std::this_thread::get_id() == gui_thread_) return net::link_send(socket, message, payload);
+  // Another thread (a program thread) sends with the server link's options, not with those
+  // of its own link.
+  net::LinkState& state = net::link_state();
+  const int level = state.header_level;
+  const bool compression = state.compression_on;
+  const bool encryption = state.encryption_on;
+  const unsigned options = link_options_.load();
+  state.header_level = static_cast<int>(options & 0xff);
+  state.compression_on = (options & kOptionCompression) != 0;
+  state.encryption_on = (options & kOptionEncryption) != 0;
+  const int result = net::link_send(socket, message, payload);
+  state.header_level = level;
+  state.compression_on = compression;
+  state.encryption_on = encryption;
+  return result;
+}
+
+void ServerConnection::remember_link_options() {
+  const net::LinkState& state = net::link_state();
+  unsigned options = static_cast<unsigned>(state.header_level) & 0xff;
+  if (state.compression_on) options |= kOptionCompression;
+  if (state.encryption_on) options |= kOptionEncryption;
+  link_options_ = options;
+}
+
+int ServerConnection::send(int type, std::span<const std::uint8_t> payload) {
+  net::LinkMessage message;
+  message.service = net::KWD_KOMM;
+  message.type = static_cast<std::uint8_t>(type);
+  message.length = static_cast<std::int32_t>(payload.size());
+  return send(message, payload.empty() ? nullptr : payload.data());
+}
+
+int ServerConnection::do_logout(bool show_dialog) {
+  log_printf("%s (%s:%d)", "do_logout Start", __FILE__, __LINE__);
+  if (state_ != kStateConnected) {
+    log_printf("do_logout Nicht online");
+    return 0;
+  }
+  set_state(kStateDisconnecting);
+  // Program sessions are stopped here once they exist.
+  int result = 0;
+  if (server_socket_ >= 0) {
+    result = send(net::KWK_KLOGOUT, {});
+    if (result < 0) {
+      const int system_error = net::last_socket_error();
+      log_printf("Logout failed %d", result);
+      foundation::show_message_number(window_, 0, system_error, "Logout", 10038,
+                                      display_text_.c_str(), result, system_error);
+    } else {
+      log_printf("Logout ok");
+      result = 0;
+    }
+  } else {
+    // The daemon closed the link: there is nobody left to tell.
+    log_printf("Logout ok");
+  }
+  phase_ = Phase::Idle;
+  close_server_link();
+  close_listener();
+  display_text_ = message_text(40287);
+  session_timer_.stop();
+  ping_timer_.stop();
+  set_state(kStateNotConnected);
+  if (show_dialog && !settings_.auto_end && !foundation::workflow_mode()) {
+    log_printf("Anmeldedialog nicht verfügbar");
+  }
+  log_printf("do_logout Ende");
+  return result;
+}
+
+void ServerConnection::end_if_auto_end() {
+  if (settings_.auto_end || foundation::workflow_mode()) {
+    if (window_)
+      QTimer::singleShot(0, window_, [w = QPointer<MainWindow>(window_)] {
+        if (w) w->end_workstation();
+      });
+  }
+}
+
+void ServerConnection::close_server_link() {
+  answer_timer_.stop();
+  if (server_notifier_) {
+    server_notifier_->setEnabled(false);
+    server_notifier_->deleteLater();
+    server_notifier_ = nullptr;
+  }
+  std::lock_guard<std::mutex> lock(send_lock_);
+  const int socket = server_socket_.exchange(-1);
+  if (socket >= 0) net::sc_close(socket);
+  net::frame_reset(reader_, -1);
+  dispatching_ = false;
+}
+
+bool ServerConnection::open_listener(int port, bool search) {
+  int found = port;
+  const int socket = net::sc_listen(port, search ? &found : nullptr);
+  const int error = socket < 0 ? net::last_socket_error() : 0;
+  log_printf("Open Listen Port %d for external connect. Result %d / %d", found, socket, error);
+  if (socket < 0) return false;
+  listen_socket_ = socket;
+  listen_port_ = found;
+  listen_notifier_ = new QSocketNotifier(socket, QSocketNotifier::Read, this);
+  connect(listen_notifier_, &QSocketNotifier::activated, this, [this] { on_program_accept(); });
+  return true;
+}
+
+void ServerConnection::close_listener() {
+  if (listen_notifier_) {
+    listen_notifier_->setEnabled(false);
+    listen_notifier_->deleteLater();
+    listen_notifier_ = nullptr;
+  }
+  if (listen_socket_ >= 0) net::sc_close(listen_socket_);
+  listen_socket_ = -1;
+}
+
+void ServerConnection::on_program_accept() {
+  if (listen_socket_ < 0) return;
+  std::array<char, 64> name{};
+  std::array<int, 4> address{};
+  const int socket = net::sc_accna(listen_socket_, name, &address);
+  if (socket < 0) {
+    const int error = net::last_socket_error();
+    if (error == foundation::kWSAEWOULDBLOCK) return;  // the caller went away again
+    log_printf("New client failed. %d", socket);
+    foundation::show_message_number(window_, 0, error, "Programmstart", 10014, socket, error);
+    return;
+  }
+  net::sc_clwait(socket, net::kOptDontLinger);
+  log_printf("New client ok. %s %d.%d.%d.%d", name.data(), address[0], address[1], address[2],
+             address[3]);
+  NewLink link;
+  link.kind = LinkKind::Program;
+  link.socket = socket;
+  link.peer = name.data();
+  link.host_address = "<NULL>";
+  link.port = -1;
+  link.process_id = "0";
+  hand_over_link(std::move(link));
+}
+
+void ServerConnection::stop_session_timer() {
+  session_timer_.stop();
+}
+
+int remaining_session_seconds(std::time_t started, int length_seconds, std::time_t now) {
+  const long long remaining = static_cast<long long>(started) + length_seconds - now;
+  if (remaining < 120) return 120;
+  return static_cast<int>(std::min<long long>(remaining, length_seconds));
+}
+
+void ServerConnection::restart_session_timer() {
+  if (session_seconds_ <= 0) return;
+  const std::time_t now = std::time(nullptr);
+  session_seconds_ = remaining_session_seconds(session_started_, session_seconds_, now);
+  session_started_ = now;
+  session_timer_.start(session_seconds_ * 1000, this);
+}
+
+void ServerConnection::stop_programs_later(int run_id, int delay_seconds) {
+  // The delay is a timer: the GUI thread keeps serving meanwhile.
+  QTimer::singleShot(std::max(0, delay_seconds) * 1000, this, [this, run_id] {
+    // Every program whose host process id equals the run id (all for 0) gets WML_STOP once
+    // program sessions exist.
+    if (run_id == 0 && state_ == kStateConnected) {
+      log_printf("%s (%s:%d)", "do_logout aus KWK_KSTOP", __FILE__, __LINE__);
+      do_logout(true);
+      end_if_auto_end();
+    }
+  });
+}
+
+void ServerConnection::connect_back(int type, int port, std::string process_id,
+                                    std::vector<std::uint8_t> message_payload) {
+  const std::string address = host_address_;
+  const std::string display = display_text_;
+  const int timeout = net::default_net_timeout();
+  QPointer<ServerConnection> self(this);
+  std::thread([self, type, port, address, display, timeout, process_id = std::move(process_id),
+               message_payload = std::move(message_payload)]() mutable {
+    const int socket = net::sc_connect_to(address.c_str(), port, timeout);
+    const int error = socket < 0 ? net::last_socket_error() : 0;
+    QMetaObject::invokeMethod(
+        qApp,
+        [self, type, port, address, display, socket, error, process_id = std::move(process_id),
+         message_payload = std::move(message_payload)]() mutable {
+          if (!self) {
+            if (socket >= 0) net::sc_close(socket);
+            return;
+          }
+          if (socket < 0) {
+            foundation::show_message_number(self->window_, 0, error, "Login", 10039,
+                                            display.c_str(), port, socket, error);
+            return;
+          }
+          if (foundation::verbose(foundation::kVerboseGeneral)) {
+            log_printf("New Proxy-Client ok. %s(%s)-%d", display.c_str(), address.c_str(), port);
+          }
+          // The daemon's message identifies the link to the host program: it goes first and
+          // unencrypted.
+          net::LinkMessage message;
+          message.service = net::KWD_KOMM;
+          message.type = static_cast<std::uint8_t>(type);
+          message.length = static_cast<std::int32_t>(message_payload.size());
+          net::LinkState& state = net::link_state();
+          const bool encryption = state.encryption_on;
+          state.encryption_on = false;
+          net::link_send(socket, message,
+                         message_payload.empty() ? nullptr : message_payload.data());
+          state.encryption_on = encryption;
+          NewLink link;
+          link.kind = type == net::KWK_KPRINT ? LinkKind::Print : LinkKind::Program;
+          link.socket = socket;
+          link.peer = display;
+          link.host_address = address;
+          link.port = port;
+          link.process_id = process_id;
+          link.opening = std::move(message_payload);
+          hand_over_link(std::move(link));
+        },
+        Qt::QueuedConnection);
+  }).detach();
+}
+
+void ServerConnection::show_info_window(const QString& caption, const QString& text,
+                                        int close_after_ms) {
+  if (foundation::unattended() || foundation::workflow_mode() || window_ == nullptr) {
+    foundation::show_message(window_, foundation::kMsgLogOnly, 0, caption.toUtf8().constData(),
+                             "%s", text.toUtf8().constData());
+    return;
+  }
+  auto* box = new QMessageBox(QMessageBox::Information, caption, text, QMessageBox::Ok);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setModal(false);
+  box->show();
+  if (close_after_ms > 0) {
+    QTimer::singleShot(close_after_ms, box, [box] { box->close(); });
+  }
+}
+
+void ServerConnection::timerEvent(QTimerEvent* event) {
+  const int id = event->timerId();
+  if (id == answer_timer_.timerId()) {
+    answer_timer_.stop();
+    if (phase_ == Phase::AwaitConnect || phase_ == Phase::AwaitLogin) {
+      net::set_last_socket_error(foundation::kWSAETIMEDOUT);
+      on_link_failure(net::kScTimeout, foundation::kWSAETIMEDOUT);
+    }
+  } else if (id == session_timer_.timerId()) {
+    session_timer_.stop();
+    show_info_window(QStringLiteral("KOVW"), QString::fromUtf8(message_text(40435)), 10000);
+    log_printf("%s (%s:%d)", "do_logout aus ID_TIMEOUT", __FILE__, __LINE__);
+    do_logout(true);
+    end_if_auto_end();
+  } else if (id == ping_timer_.timerId()) {
+    send(net::KWK_KPING, {});
+  } else {
+    QObject::timerEvent(event);
+  }
+}
+
+}  // namespace kovw::shell

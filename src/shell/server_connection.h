@@ -1,0 +1,159 @@
+#pragma once
+// The one connection to a host's server daemon: login, logout, the server link's
+// notifications on the GUI thread, the listening socket for host programs and the timers of
+// the session. Nothing here waits on the GUI thread: connects run briefly on a helper
+// thread and post their result, answers arrive through socket notifiers, waits are timers.
+
+#include <QBasicTimer>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <ctime>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <string>
+#include <thread>
+
+#include "net/frame_reader.h"
+#include "net/link_message.h"
+#include "shell/connection_state.h"
+#include "shell/host_search.h"
+#include "shell/settings_record.h"
+
+class QSocketNotifier;
+
+namespace kovw::shell {
+
+class MainWindow;
+
+// The session time-out that remains when the daemon restarts it: start + length - now, in
+// seconds, at least two minutes.
+int remaining_session_seconds(std::time_t started, int length_seconds, std::time_t now);
+
+class ServerConnection : public QObject {
+  Q_OBJECT
+
+ public:
+  ServerConnection(MainWindow* window, SettingsRecord& settings);
+  ~ServerConnection() override;
+
+  // The process-wide connection (null when none exists).
+  static ServerConnection* instance();
+
+  // The login at start: an automatic login when "Auto Login" is set and a password is
+  // present; otherwise the login dialog would be shown, which is not available yet: the user
+  // is told so.
+  void first_login();
+  // Starts a login of `kind` (kLoginNormal, ...). The result arrives with login_finished:
+  // 0 logged in, -1 failed. Returns -1 at once when a login runs or a connection exists.
+  int do_login(int kind);
+  // Logs out; returns 0 or the link error of the logout message.
+  int do_logout(bool show_dialog);
+
+  int state() const { return state_; }
+  const std::string& display_text() const { return display_text_; }
+  const std::string& host_address() const { return host_address_; }
+  int daemon_version() const { return daemon_version_; }
+  int listen_port() const { return listen_port_; }
+  const HostList& hosts() const { return hosts_; }
+
+  // Sends one frame on the server link; callable from every thread (sends are serialised).
+  int send(const net::LinkMessage& message, const void* payload);
+  int send(int type, std::span<const std::uint8_t> payload);
+
+  // Used by the server event dispatch.
+  MainWindow* window() const { return window_; }
+  const SettingsRecord& settings() const { return settings_; }
+  // Ends the workstation when "Auto End" is set.
+  void end_if_auto_end();
+  void stop_session_timer();
+  // Restarts the session time-out with the time that remains (at least 2 minutes).
+  void restart_session_timer();
+  // Stops the programs of `run_id` (0: all) after `delay_seconds`; with 0 also logs out.
+  void stop_programs_later(int run_id, int delay_seconds);
+  // Connects back to the host at `port` and hands the link on (proxy and print links).
+  void connect_back(int type, int port, std::string process_id,
+                    std::vector<std::uint8_t> message_payload);
+  // Shows a text in a window that does not block the loop; closes itself after
+  // `close_after_ms` when not 0.
+  void show_info_window(const QString& caption, const QString& text, int close_after_ms);
+
+ signals:
+  void login_finished(int result);
+  void state_changed(int state);
+
+ protected:
+  void timerEvent(QTimerEvent* event) override;
+  // The main window's closing logs out while the window still exists.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  enum class Phase { Idle, Searching, Connecting, AwaitConnect, AwaitLogin, Online };
+
+  void set_state(int state);
+  void refresh_display();
+  void continue_login();
+  void on_connected(int attempt, int socket, int result, int error);
+  void on_readable();
+  void on_link_failure(int result, int error);
+  void on_server_closed();
+  void on_frame(const net::LinkMessage& message, std::span<const std::uint8_t> payload);
+  void handle_connect_reply(const net::LinkMessage& message, std::span<const std::uint8_t> payload);
+  void handle_login_reply(const net::LinkMessage& message, std::span<const std::uint8_t> payload);
+  bool send_after_login();
+  void login_failed(int error);
+  bool open_listener(int port, bool search);
+  void close_listener();
+  void close_server_link();
+  void on_program_accept();
+  bool needs_user_input(std::string* what) const;
+
+  MainWindow* window_;
+  SettingsRecord& settings_;
+  int state_ = kStateNotConnected;
+  int remembered_state_ = kStateNotConnected;
+  Phase phase_ = Phase::Idle;
+  int login_kind_ = kLoginNormal;
+  int attempt_ = 0;
+
+  // Keeps the options of the server link for sends from other threads: header level, 0x100
+  // compression, 0x200 encryption (as the GUI thread's link state has them).
+  void remember_link_options();
+
+  std::atomic<int> server_socket_{-1};
+  std::atomic<unsigned> link_options_{0};
+  std::thread::id gui_thread_;
+  std::mutex send_lock_;
+  net::FrameReader reader_;
+  QSocketNotifier* server_notifier_ = nullptr;
+  bool dispatching_ = false;
+
+  int listen_socket_ = -1;
+  int listen_port_ = 0;
+  QSocketNotifier* listen_notifier_ = nullptr;
+
+  std::string display_text_;
+  std::string host_name_;
+  std::string host_address_;
+  int host_port_ = 0;
+  std::array<std::uint8_t, 16> client_value_{};
+  int daemon_version_ = 0;
+  std::uint32_t options_word_ = 0;
+  std::uint32_t reply_flags_ = 0;
+  std::time_t login_time_ = 0;
+  int failed_logins_ = 0;
+
+  QBasicTimer answer_timer_;   // waiting for a daemon answer during the login
+  QBasicTimer session_timer_;  // 40435
+  QBasicTimer ping_timer_;     // 40445
+  int session_seconds_ = 0;
+  std::time_t session_started_ = 0;
+
+  HostList hosts_;
+};
+
+}  // namespace kovw::shell

@@ -1,0 +1,117 @@
+// The server connection inside the test process: sends from several threads reach the
+// daemon as whole frames with the server link's options.
+#include "shell/server_connection.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <set>
+#include <thread>
+
+#include "fake_daemon.h"
+#include "net/fields.h"
+#include "net/link_names.h"
+#include "shell/main_window.h"
+#include "shell/password_field.h"
+#include "shell/startup.h"
+
+namespace kovw::shell {
+namespace {
+
+QApplication& application() {
+  static int argc = 1;
+  static char name[] = "test_shell";
+  static char* argv[] = {name, nullptr};
+  static QApplication* app = [] {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("KOVW_UNATTENDED", "1");
+    return new QApplication(argc, argv);
+  }();
+  return *app;
+}
+
+template <typename Condition>
+bool spin_until(Condition condition, int ms = 10000) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!condition()) {
+    if (timer.elapsed() > ms) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  return true;
+}
+
+TEST(ServerConnection, SendsOfSeveralThreadsArriveAsWholeFramesOnAnEncryptedCompressedLink) {
+  application();
+  test::DaemonConfig config;
+  config.options = 0x302;
+  test::FakeDaemon daemon(config);
+
+  SettingsRecord settings;
+  settings.host.assign("127.0.0.1");
+  settings.user.assign("anna");
+  ASSERT_TRUE(encipher_password("secret", settings.password));
+  settings.save_passwd = 0x6;
+  settings.kovd_port = daemon.port() - 1;
+  settings.secure_connection = 1;
+  settings.crypted_connection = 1;
+  settings.start_program.assign(" ");  // no start program
+  shell_state().ports = derive_port_plan(settings);
+  shell_state().version_word = 0x070305;
+
+  auto* window = new MainWindow();
+  auto* connection = new ServerConnection(window, settings);
+  int result = 1;
+  std::vector<int> states;
+  QObject::connect(connection, &ServerConnection::login_finished, [&](int r) { result = r; });
+  QObject::connect(connection, &ServerConnection::state_changed,
+                   [&](int state) { states.push_back(state); });
+  ASSERT_EQ(connection->do_login(kLoginNormal), 0);
+  ASSERT_TRUE(spin_until([&] { return result != 1; }));
+  ASSERT_EQ(result, 0);
+  EXPECT_EQ(connection->state(), kStateConnected);
+
+  constexpr int kThreads = 4;
+  constexpr int kEach = 50;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([connection, t] {
+      for (int i = 0; i < kEach; ++i) {
+        std::vector<std::uint8_t> info;
+        net::put_int_field(info, t * 1000 + i, 4);
+        net::put_int_field(info, 1700000000, 8);
+        test::put_text(info, std::string(100 + i, static_cast<char>('a' + t)));
+        EXPECT_GT(connection->send(net::KWK_KINFO, info), 0);
+      }
+    });
+  }
+  for (int i = 0; i < kEach; ++i) connection->send(net::KWK_KPING, {});
+  for (std::thread& thread : threads) thread.join();
+
+  ASSERT_TRUE(spin_until([&] { return daemon.all_of(net::KWK_KINFO).size() == kThreads * kEach; }))
+      << daemon.all_of(net::KWK_KINFO).size();
+  std::set<int> seen;
+  for (const test::ReceivedMessage& message : daemon.all_of(net::KWK_KINFO)) {
+    net::FieldCursor at(message.payload);
+    const int id = net::get_int_field(at);
+    net::get_int_field(at);
+    auto name = net::get_bytes_view(at);
+    ASSERT_FALSE(at.failed);
+    EXPECT_EQ(name.size(), static_cast<std::size_t>(100 + id % 1000 + 1));
+    seen.insert(id);
+  }
+  EXPECT_EQ(seen.size(), static_cast<std::size_t>(kThreads * kEach));
+  EXPECT_TRUE(spin_until([&] { return daemon.all_of(net::KWK_KPING).size() == kEach; }));
+
+  EXPECT_EQ(connection->do_logout(false), 0);
+  EXPECT_EQ(connection->state(), kStateNotConnected);
+  EXPECT_TRUE(daemon.wait_for(net::KWK_KLOGOUT));
+  EXPECT_EQ(states, (std::vector<int>{kStateConnecting, kStateConnected, kStateDisconnecting,
+                                      kStateNotConnected}));
+  delete window;
+  EXPECT_EQ(ServerConnection::instance(), nullptr);
+}
+
+}  // namespace
+}  // namespace kovw::shell
