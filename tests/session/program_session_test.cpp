@@ -1,6 +1,7 @@
 #include <unistd.h>
 
 #include "session/program_link.h"
+#include "session/shell_bridge.h"
 #include "session_fixture.h"
 
 namespace kovw::session::test {
@@ -278,6 +279,39 @@ TEST_F(SessionTest, FiftyProgramsStartAndEndWithoutLeaks) {
   }));
   EXPECT_EQ(0, program_count());
   EXPECT_EQ(descriptors, open_descriptors());
+}
+
+}  // namespace
+}  // namespace kovw::session::test
+
+namespace kovw::session::test {
+namespace {
+
+// The shell's view: a program link as the shell hands it over, and the program ends it hears of.
+TEST_F(SessionTest, ShellHandsOverLinksAndHearsOfProgramEnds) {
+  QObject shell_window;
+  std::vector<std::pair<int, std::uint32_t>> ends;
+  connect_program_ends(&shell_window, [&](int remaining, std::uint32_t flags) {
+    ends.emplace_back(remaining, flags);
+  });
+  int pair[2];
+  ASSERT_EQ(0, socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair));
+  shell::NewLink link;
+  link.socket = pair[1];
+  link.peer = "daemon display";
+  link.host_address = "10.0.0.1";
+  link.port = 7001;
+  link.process_id = "1234";
+  link.opening = {1, 2, 3};
+  ASSERT_EQ(0, open_program_link(std::move(link)));
+  ASSERT_TRUE(wait_until([] { return program_count() == 1; }));
+  const auto programs = program_list_snapshot();
+  EXPECT_EQ(1234, programs[0].host_pid);
+  EXPECT_EQ("daemon display", programs[0].title);
+  ::close(pair[0]);
+  ASSERT_TRUE(wait_until([&] { return ends.size() == 1; }));
+  EXPECT_EQ(0, ends[0].first);
+  EXPECT_TRUE(shell_.ends.empty());  // the shell's receiver took the place of the probe
 }
 
 }  // namespace
