@@ -88,7 +88,12 @@ void handle_kinit(ProgramSession& session, std::span<const std::uint8_t> payload
   const SessionHost& host = *session.host_hooks;
   if (host.keep_alive_seconds <= 0) return;
   if (version < kVersionInternetMode) {
-    foundation::log_printf("%s: %s", program_name.c_str(), foundation::message_text(40446));
+    // The user is told without holding up the program: the view shows the warning.
+    std::string text = foundation::message_text(40446);
+    if (const auto at = text.find("%s"); at != std::string::npos) text.replace(at, 2, program_name);
+    auto* warning = new WmlEvent(WML_WARNING, 40446);
+    warning->text = QString::fromStdString(text);
+    session.to_view->post(warning);
     return;
   }
   session.super->start_keep_alive(host.keep_alive_seconds);

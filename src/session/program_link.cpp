@@ -36,7 +36,10 @@ const char* server_host(const ProgramSession& session) {
 
 // The link broke while the program runs: tell the user once, close it and end the program.
 void lose_link(ProgramSession& session, int message, int result, int error) {
-  if (!session.link_lost_reported) {
+  foundation::log_printf("%s: Verbindung verloren %d/%d", session.title.c_str(), result, error);
+  // Receive errors are shown once the program has windows and the system named an error.
+  const bool show = message != 10037 || (session.windows_created && error != 0);
+  if (show && !session.link_lost_reported) {
     session.link_lost_reported = true;
     foundation::show_message_number(nullptr, 0, 0, session.caption.c_str(), message,
                                     server_host(session), -result, error);

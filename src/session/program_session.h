@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -75,8 +76,10 @@ struct ProgramSession {
   bool link_lost_reported = false;           // a dead link was reported once; sends stop
   int keep_alive_timer = 0;
 
-  // Closing.
+  // Closing. The current screen's close handler (a text screen sends the close key to the
+  // host) returns true when the user must be asked instead; without one the user is asked.
   CloseRule close_rule;
+  std::function<bool(ProgramSession&)> screen_close_handler;
   bool ending = false;  // the event loop is asked to end
 
   std::shared_ptr<const SessionHost> host_hooks;

@@ -257,8 +257,8 @@ void SuperWindow::on_close_request() {
   bool ask = action == CloseRule::Action::AskUser;
   if (action == CloseRule::Action::ScreenHandler) {
     // The screen kinds bring their own close handlers (a text screen sends the close key).
-    // Without a screen there is nobody to tell: the user is asked at once.
-    ask = session_.screen_kind == kScreenNone;
+    // Without one there is nobody to tell: the user is asked at once.
+    ask = session_.screen_close_handler ? session_.screen_close_handler(session_) : true;
   }
   if (!ask) return;
   const bool graphics =

@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "foundation/log.h"
+#include "foundation/show_message.h"
 #include "foundation/verbose.h"
 #include "session/cursor_kinds.h"
 
@@ -86,6 +87,12 @@ void ProgramView::customEvent(QEvent* event) {
         main_->content()->setFocus();
       }
       break;
+    case WML_WARNING: {
+      const std::string text = message.text.toStdString();
+      foundation::show_message(main_.data(), foundation::kMsgUtf8, 0, "KOV Workstation", "%s",
+                               text.c_str());
+      break;
+    }
     case WML_VIEW_DESTROY:
       destroy_windows();
       deleteLater();

@@ -248,6 +248,29 @@ TEST_F(SessionTest, FailingSendOnDeadLinkEndsProgramWithOneMessage) {
   EXPECT_NE(std::string::npos, user_.asked[0].find("/10054")) << user_.asked[0];
 }
 
+TEST_F(SessionTest, BrokenFrameEndsProgramWithOneMessage) {
+  HostPeer& peer = start_program();
+  init_program(peer, 13, "broken");
+  // A header announcing a payload far above the largest frame a link may carry.
+  std::uint8_t header[net::kFrameHeaderSize] = {0, 0, 0xff, 0xff, 0x7f, 0xff, 0xff, 0xff};
+  ASSERT_EQ(static_cast<int>(sizeof header), net::sc_send_all(peer.socket, sizeof header, header));
+  ASSERT_TRUE(wait_until([&] { return shell_.ends.size() == 1; }));
+  ASSERT_EQ(1u, user_.count());
+  EXPECT_NE(std::string::npos, user_.asked[0].find("Fehler beim Empfangen vom Host"));
+  EXPECT_TRUE(peer.closed_by_workstation());
+}
+
+TEST_F(SessionTest, OldHostLibraryInInternetModeIsWarnedAbout) {
+  SessionHost host = *session_host();
+  host.keep_alive_seconds = 1;
+  set_session_host(host);
+  HostPeer& peer = start_program();
+  init_program(peer, 14, "oldnet", {0x020500});
+  ASSERT_TRUE(wait_until([&] { return user_.count() == 1; }));
+  EXPECT_NE(std::string::npos, user_.asked[0].find("oldnet"));
+  EXPECT_NE(std::string::npos, user_.asked[0].find("internetf"));
+}
+
 TEST_F(SessionTest, ThreadThatCannotStartClosesItsLink) {
   const int descriptors = open_descriptors();
   testing::fail_next_thread_start();
