@@ -1,5 +1,6 @@
 #include "session/shell_bridge.h"
 
+#include "session/program_list.h"
 #include "session/program_thread.h"
 #include "session/session_host.h"
 #include "session/window_messages.h"
@@ -39,6 +40,10 @@ int open_program_link(shell::NewLink link) {
 void connect_program_ends(QObject* receiver,
                           std::function<void(int remaining, std::uint32_t exit_flags)> on_end) {
   new ProgramEndReceiver(receiver, std::move(on_end));
+}
+
+bool program_end_ends_login(int remaining, std::uint32_t exit_flags) {
+  return remaining <= 0 && program_count() == 0 && (exit_flags & 1u) == 0;
 }
 
 void send_notices_through_server_connection() {

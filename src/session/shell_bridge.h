@@ -22,6 +22,11 @@ int open_program_link(shell::NewLink link);
 void connect_program_ends(QObject* receiver,
                           std::function<void(int remaining, std::uint32_t exit_flags)> on_end);
 
+// Whether the end of a program ends the login: it was the last one (`remaining` 0 or less and
+// the program list empty) and it did not set exit flag bit 0 (keep the login). The shell then
+// logs out ("do_logout aus WML_ENDE") and, with "Auto End", ends the workstation.
+bool program_end_ends_login(int remaining, std::uint32_t exit_flags);
+
 // Sends the session notices (KINFO, KEND) through the process's server connection.
 void send_notices_through_server_connection();
 

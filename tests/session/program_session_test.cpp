@@ -335,6 +335,9 @@ TEST_F(SessionTest, ShellHandsOverLinksAndHearsOfProgramEnds) {
   ASSERT_TRUE(wait_until([&] { return ends.size() == 1; }));
   EXPECT_EQ(0, ends[0].first);
   EXPECT_TRUE(shell_.ends.empty());  // the shell's receiver took the place of the probe
+  EXPECT_TRUE(program_end_ends_login(ends[0].first, ends[0].second));
+  EXPECT_FALSE(program_end_ends_login(0, 1));  // the host asked to keep the login
+  EXPECT_FALSE(program_end_ends_login(1, 0));
 }
 
 }  // namespace
