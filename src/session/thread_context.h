@@ -7,19 +7,18 @@
 #include <cstdint>
 #include <string>
 
+#include "protocol/program/host_versions.h"
+
 namespace kovw::session {
 
 struct ProgramSession;
-
-// The host library version assumed when KINIT carries none.
-inline constexpr int kDefaultHostVersion = 0x020400;
 
 struct ThreadContext {
   ProgramSession* session = nullptr;  // null until the session exists and after it is freed
   std::string window_text = "KOVT";   // names the thread's windows
   std::string short_name;             // at most 16 bytes: window text, later the caption
-  int host_version = kDefaultHostVersion;
-  int link_timeout_ms = 0;       // receive time-out of this thread's link
+  int host_version = protocol::kDefaultHostVersion;  // until KINIT reports one
+  int link_timeout_ms = 0;                           // receive time-out of this thread's link
   std::uint32_t exit_flags = 0;  // bits the host sets with KCFLAG, reported in WML_ENDE
 };
 
