@@ -1,0 +1,89 @@
+#pragma once
+// One running host program: its identity, its link, the handles of its windows and the state
+// of its lifecycle. Owned by the program thread, which alone touches it; other threads see it
+// only through the program list (program_list.h), and only the members marked "shared" there,
+// under the process-wide lock.
+
+#include <QSocketNotifier>
+#include <chrono>
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "net/frame_reader.h"
+#include "session/close_rule.h"
+#include "session/event_channel.h"
+#include "session/session_host.h"
+
+namespace kovw::session {
+
+class SuperWindow;
+
+// Screen kinds (0 until the first screen is initialised).
+inline constexpr int kScreenNone = 0;
+inline constexpr int kScreenText = 1;
+inline constexpr int kScreenGraphics = 2;
+inline constexpr int kScreenGraphics2 = 3;
+inline constexpr int kScreenIcons = 4;
+inline constexpr int kScreenIconStyle = 5;
+
+// Status bits.
+inline constexpr std::uint32_t kStatusFirstProgram = 0x1;
+inline constexpr std::uint32_t kStatusEmbedded = 0x100;
+
+// The smallest receive buffer.
+inline constexpr std::size_t kMinReceiveBuffer = 512;
+
+struct ProgramSession {
+  // Identity (shared: read by other threads under the process-wide lock).
+  int thread_id = 0;         // the number KGETWINID reports and KRECONNECT names
+  int host_pid = 0;          // from KINIT (before it: the pid text of the start record)
+  std::string program_name;  // UTF-8, from KINIT
+  std::string title;         // the connection name (start title)
+  std::string host;          // host text of the start record
+  int port = -1;
+  std::vector<std::uint8_t> identification;  // the message that opened the link
+  std::string caption;                       // window caption text, caption of the program's boxes
+  std::time_t start_time = 0;
+  std::uint32_t status = 0;
+  ChannelPtr to_program;  // the program thread's super window
+  // Window handles, 0 until the windows exist (shared).
+  std::int64_t main_window = 0;
+  std::int64_t content_window = 0;
+  std::int64_t parent_window = 0;  // the window this program is placed over or in, 0 none
+
+  // Child program that holds this program modal.
+  std::int64_t child_window = 0;
+  int child_thread_id = 0;
+  int parent_thread_id = 0;  // the program whose window is our parent, 0 none
+
+  // Windows (the program thread only posts to them).
+  ChannelPtr to_view;  // the program's widgets on the GUI thread
+  bool windows_created = false;
+  int screen_kind = kScreenNone;
+  int cursor_kind = 0;
+
+  // Link.
+  int socket = -1;  // -1 when closed
+  std::unique_ptr<QSocketNotifier> notifier;
+  net::FrameReader reader;
+  std::vector<std::uint8_t> receive_buffer;  // at least 512 bytes, grown to the largest message
+  bool activity = false;                     // set by every send and receive
+  bool link_lost_reported = false;           // a dead link was reported once; sends stop
+  int keep_alive_timer = 0;
+
+  // Closing. The current screen's close handler (a text screen sends the close key to the
+  // host) returns true when the user must be asked instead; without one the user is asked.
+  CloseRule close_rule;
+  std::function<bool(ProgramSession&)> screen_close_handler;
+  bool ending = false;  // the event loop is asked to end
+
+  std::shared_ptr<const SessionHost> host_hooks;
+  SuperWindow* super = nullptr;
+};
+
+}  // namespace kovw::session

@@ -1,0 +1,136 @@
+#include "session/program_view.h"
+
+#include <QCloseEvent>
+#include <QVBoxLayout>
+#include <atomic>
+#include <unordered_map>
+
+#include "foundation/log.h"
+#include "foundation/show_message.h"
+#include "foundation/verbose.h"
+#include "session/cursor_kinds.h"
+
+namespace kovw::session {
+
+namespace {
+
+std::atomic<std::int64_t> g_next_handle{0x10002};
+int g_live_views = 0;  // GUI thread only
+std::unordered_map<std::int64_t, QPointer<QWidget>>& registry() {
+  static std::unordered_map<std::int64_t, QPointer<QWidget>> widgets;  // GUI thread only
+  return widgets;
+}
+
+}  // namespace
+
+std::int64_t new_window_handle() {
+  return g_next_handle.fetch_add(2);
+}
+
+MainWindow::MainWindow(ChannelPtr to_program, QWidget* parent)
+    : QWidget(parent, parent != nullptr ? Qt::Window : Qt::WindowFlags{}),
+      to_program_(std::move(to_program)),
+      content_(new ContentWindow(this)) {
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(content_);
+  resize(640, 480);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  // The program decides: the repeated-close rule and the question run on its thread.
+  event->ignore();
+  to_program_->post(new WmlEvent(WML_CLOSE));
+}
+
+ProgramView::ProgramView(ChannelPtr to_program, ChannelPtr to_view)
+    : to_program_(std::move(to_program)), to_view_(std::move(to_view)) {
+  to_view_->bind(this);
+  ++g_live_views;
+}
+
+ProgramView::~ProgramView() {
+  to_view_->unbind();
+  destroy_windows();
+  --g_live_views;
+}
+
+int ProgramView::live_count() {
+  return g_live_views;
+}
+
+QWidget* ProgramView::widget_for(std::int64_t handle) {
+  const auto found = registry().find(handle);
+  return found == registry().end() ? nullptr : found->second.data();
+}
+
+void ProgramView::customEvent(QEvent* event) {
+  const auto& message = static_cast<const WmlEvent&>(*event);
+  switch (message.number()) {
+    case WML_VIEW_CREATE:
+      create_windows(static_cast<const ViewCreateEvent&>(message));
+      break;
+    case WML_VIEW_SHOW:
+      if (main_) main_->show();
+      break;
+    case WML_VIEW_TITLE:
+      if (main_) main_->setWindowTitle(message.text);
+      break;
+    case WML_VIEW_CURSOR:
+      if (main_) main_->content()->setCursor(cursor_shape(static_cast<int>(message.wparam)));
+      break;
+    case WML_VIEW_CHILD:
+      // A child program holds this program: its window is modal to ours (Qt blocks our input
+      // while it is shown); when it ends, ours takes the focus again.
+      if (main_ && message.wparam == 0) {
+        main_->activateWindow();
+        main_->content()->setFocus();
+      }
+      break;
+    case WML_WARNING: {
+      const std::string text = message.text.toStdString();
+      foundation::show_message(main_.data(), foundation::kMsgUtf8, 0, "KOV Workstation", "%s",
+                               text.c_str());
+      break;
+    }
+    case WML_VIEW_DESTROY:
+      destroy_windows();
+      deleteLater();
+      break;
+    default:
+      foundation::log_printf("ProgramView: %s (%d) nicht behandelt", wml_name(message.number()),
+                             message.number());
+  }
+}
+
+void ProgramView::create_windows(const ViewCreateEvent& event) {
+  if (main_) return;
+  if (foundation::verbose(foundation::kVerboseGeneral))
+    foundation::log_printf("dt_winmain: Open Client Main Window");
+  QWidget* parent = widget_for(event.parent_handle);
+  main_ = new MainWindow(to_program_, parent);
+  if (parent != nullptr) main_->setWindowModality(Qt::WindowModal);
+  main_->setWindowTitle(event.text);
+  main_->content()->setCursor(cursor_shape(kCursorArrow));
+  if (foundation::verbose(foundation::kVerboseGeneral))
+    foundation::log_printf("dt_winmain: Open Client Sub Window");
+  main_handle_ = event.wparam;
+  content_handle_ = event.lparam;
+  registry()[main_handle_] = main_.data();
+  registry()[content_handle_] = main_->content();
+}
+
+void ProgramView::destroy_windows() {
+  registry().erase(main_handle_);
+  registry().erase(content_handle_);
+  if (!main_) return;
+  // Windows of child programs placed over ours stay with their own programs.
+  for (QObject* child : main_->children()) {
+    if (auto* window = qobject_cast<QWidget*>(child); window != nullptr && window->isWindow()) {
+      window->setParent(nullptr, window->windowFlags());
+    }
+  }
+  delete main_.data();
+}
+
+}  // namespace kovw::session

@@ -1,0 +1,79 @@
+#pragma once
+// The program's windows on the GUI thread: the main (frame) window and the content window
+// inside it. A ProgramView is created for every program thread; it makes its widgets when the
+// program asks for them (KINIT) and obeys the WML_VIEW_* events its program thread posts. User
+// actions go the other way, as events posted to the program thread (a close request becomes
+// WML_CLOSE); the view never waits for its program.
+//
+// Window handles are numbers the program thread assigns (new_window_handle) and reports to the
+// host; the view registers its widgets under them, so a child program can find the window of
+// its parent program.
+
+#include <QEvent>
+#include <QPointer>
+#include <QWidget>
+#include <cstdint>
+
+#include "session/event_channel.h"
+#include "session/window_messages.h"
+
+namespace kovw::session {
+
+// A process-wide unique window handle (never 0).
+std::int64_t new_window_handle();
+
+// WML_VIEW_CREATE: create the main and content windows with these handles, the caption, and
+// the parent program's window when one holds this program (0 none).
+class ViewCreateEvent : public WmlEvent {
+ public:
+  ViewCreateEvent(std::int64_t main_handle, std::int64_t content_handle, std::int64_t parent)
+      : WmlEvent(WML_VIEW_CREATE, main_handle, content_handle), parent_handle(parent) {}
+  std::int64_t parent_handle;
+};
+
+class ContentWindow : public QWidget {
+ public:
+  explicit ContentWindow(QWidget* parent) : QWidget(parent) {}
+};
+
+class MainWindow : public QWidget {
+ public:
+  MainWindow(ChannelPtr to_program, QWidget* parent);
+  ContentWindow* content() const { return content_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  ChannelPtr to_program_;
+  ContentWindow* content_;
+};
+
+class ProgramView : public QObject {
+ public:
+  // `to_program` reaches the program thread; the view binds `to_view` to itself.
+  ProgramView(ChannelPtr to_program, ChannelPtr to_view);
+  ~ProgramView() override;
+
+  MainWindow* main_window() const { return main_; }
+
+  // Views alive in the process (GUI thread only): a leak shows here.
+  static int live_count();
+  // The widget registered under `handle` (GUI thread only), or null.
+  static QWidget* widget_for(std::int64_t handle);
+
+ protected:
+  void customEvent(QEvent* event) override;
+
+ private:
+  void create_windows(const ViewCreateEvent& event);
+  void destroy_windows();
+
+  ChannelPtr to_program_;
+  ChannelPtr to_view_;
+  QPointer<MainWindow> main_;
+  std::int64_t main_handle_ = 0;
+  std::int64_t content_handle_ = 0;
+};
+
+}  // namespace kovw::session

@@ -1,0 +1,42 @@
+#pragma once
+// What program sessions need from the shell, handed over once by the shell before the first
+// program starts (and again when a login changes it). Program threads read a snapshot; the
+// shell never has to know their internals.
+//
+// The shell also binds its main window to shell_channel(): every program thread that ends posts
+// WML_ENDE there (wParam programs still running, lParam the thread's exit flags).
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "session/event_channel.h"
+
+namespace kovw::session {
+
+struct SessionHost {
+  // Sends one service-0 message of `type` on the server daemon link (KINFO, KEND); returns a
+  // negative value on failure. Empty while there is no server link. Called on program threads.
+  std::function<int(int type, std::span<const std::uint8_t> payload)> send_to_server;
+  // The server's host name as messages name it ("Kann keine Daten zum Host %s senden").
+  std::string server_host_name;
+  // Internet mode: keep-alive interval in seconds (the -a value, else "Ping Timer" when the
+  // options word negotiated at login has bit 0x10000); 0 when not in internet mode.
+  int keep_alive_seconds = 0;
+  // The options word negotiated at login and whether "Crypted Connection enabled" is set.
+  std::uint32_t options_word = 0;
+  bool encryption_allowed = false;
+  // Debug start delay of every program thread in seconds (-ow).
+  int start_delay_seconds = 0;
+};
+
+// Replaces the host description; threads that run keep the snapshot they took.
+void set_session_host(SessionHost host);
+std::shared_ptr<const SessionHost> session_host();
+
+// The shell's main window, the receiver of WML_ENDE.
+EventChannel& shell_channel();
+
+}  // namespace kovw::session

@@ -1,0 +1,52 @@
+#include "session/window_messages.h"
+
+#include "net/tcp_socket.h"
+
+namespace kovw::session {
+
+namespace {
+
+struct MessageName {
+  int number;
+  const char* name;
+};
+
+constexpr MessageName kNames[] = {
+    {WML_ENDE, "WML_ENDE"},
+    {WML_TEXT_OUTPUT, "WML_TEXT_OUTPUT"},
+    {WML_SOCK_CLIENT, "WML_SOCK_CLIENT"},
+    {WML_WARNING, "WML_WARNING"},
+    {WML_CHILD_PROGRAM, "WML_CHILD_PROGRAM"},
+    {WML_END_LOOP, "WML_END_LOOP"},
+    {WML_STOP, "WML_STOP"},
+    {WML_SHOW_MESSAGE, "WML_SHOW_MESSAGE"},
+    {WML_RECONNECT, "WML_RECONNECT"},
+    {WML_CLOSE, "WM_CLOSE"},
+    {WML_VIEW_CREATE, "WML_VIEW_CREATE"},
+    {WML_VIEW_SHOW, "WML_VIEW_SHOW"},
+    {WML_VIEW_TITLE, "WML_VIEW_TITLE"},
+    {WML_VIEW_CURSOR, "WML_VIEW_CURSOR"},
+    {WML_VIEW_DESTROY, "WML_VIEW_DESTROY"},
+    {WML_VIEW_CHILD, "WML_VIEW_CHILD"},
+};
+
+}  // namespace
+
+const char* wml_name(int number) {
+  for (const auto& entry : kNames) {
+    if (entry.number == number) return entry.name;
+  }
+  return "WM_USER+n";
+}
+
+ReconnectEvent::~ReconnectEvent() {
+  if (lparam >= 0) net::sc_close(static_cast<int>(lparam));
+}
+
+int ReconnectEvent::take_socket() {
+  const int socket = static_cast<int>(lparam);
+  lparam = -1;
+  return socket;
+}
+
+}  // namespace kovw::session
