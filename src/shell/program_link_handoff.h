@@ -1,8 +1,9 @@
 #pragma once
 // Where a new host-program link or print link goes once it is connected: the program
-// threads and the print service take it over there. Until they exist, the link is logged
-// and closed.
+// threads and the print service take it over there. Print links are logged and closed
+// until the print service exists.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,5 +23,11 @@ struct NewLink {
 
 // Takes over the link's socket.
 void hand_over_link(NewLink link);
+
+// The program sessions live in a layer above the shell: the process entry installs the
+// function that starts a program session on a new program link. Without one the link is
+// logged and closed.
+using ProgramLinkHandler = std::function<void(NewLink)>;
+void set_program_link_handler(ProgramLinkHandler handler);
 
 }  // namespace kovw::shell

@@ -148,6 +148,17 @@ int initial_verbosity(const StartOptions& options) {
 
 }  // namespace
 
+namespace {
+std::function<void(MainWindow&)>& main_window_hook() {
+  static std::function<void(MainWindow&)> hook;
+  return hook;
+}
+}  // namespace
+
+void set_main_window_hook(std::function<void(MainWindow&)> hook) {
+  main_window_hook() = std::move(hook);
+}
+
 ShellState& shell_state() {
   static ShellState state;
   return state;
@@ -284,6 +295,7 @@ int run_workstation(int argc, char** argv) {
 
   // The server connection lives with the main window; its creation runs the first login.
   auto* connection = new ServerConnection(window, settings);
+  if (main_window_hook()) main_window_hook()(*window);
   QTimer::singleShot(0, connection, [connection] { connection->first_login(); });
 
   // Ctrl-C, a closed terminal or a shutdown end the workstation in order.

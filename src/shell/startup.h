@@ -2,6 +2,7 @@
 // The workstation's start-up sequence, its message loop and its orderly end.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "shell/directories.h"
@@ -29,6 +30,12 @@ ShellState& shell_state();
 
 // Today's date as YYYYMMDD in local time.
 int today_number();
+
+class MainWindow;
+
+// Called once the hidden main window and the server connection exist, before the first
+// login: the process entry connects the layers above the shell there.
+void set_main_window_hook(std::function<void(MainWindow&)> hook);
 
 // The process entry of the workstation: runs start-up, the message loop and the end, and
 // returns the process exit status.

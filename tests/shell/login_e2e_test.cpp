@@ -396,6 +396,12 @@ TEST_F(LoginE2E, MessagesAndAlarmsAreShown) {
 TEST_F(LoginE2E, ProxyLinkIsConnectedBackAndOpenedWithTheDaemonMessage) {
   FakeDaemon daemon(DaemonConfig{});
   log_in(daemon);
+  Bytes refused;
+  put_int(refused, 0);  // port 0 becomes -1: the connect error is shown
+  put_text(refused, "4712");
+  daemon.send_event(13, refused);
+  EXPECT_TRUE(wait_for_log("Cannot connect to port testhost:-1.")) << log().toStdString();
+
   const int program = net::sc_listen(0, nullptr);
   int port = 0;
   char address[32] = {};
@@ -427,13 +433,11 @@ TEST_F(LoginE2E, ProxyLinkIsConnectedBackAndOpenedWithTheDaemonMessage) {
   EXPECT_EQ(opened, (std::map<int, Bytes>{{13, proxy}, {14, print}}));
   net::sc_close(program);
 
-  Bytes refused;
-  put_int(refused, 0);  // port 0 becomes -1: the connect error is shown
-  put_text(refused, "4712");
-  daemon.send_event(13, refused);
-  EXPECT_TRUE(wait_for_log("Cannot connect to port testhost:-1.")) << log().toStdString();
-  daemon.send_event(11, {});
+  // The program link went to a program thread; its end was the last program's end, which
+  // logs out and, with "Auto End", ends the workstation.
   EXPECT_EQ(finish(), 0);
+  EXPECT_TRUE(log().contains("dt_open")) << log().toStdString();
+  EXPECT_TRUE(log().contains("do_logout aus WML_ENDE")) << log().toStdString();
 }
 
 int free_port() {
