@@ -47,9 +47,9 @@ class ItemReader {
 
   // The decoded value, or the first failure.
   template <class T>
-  Result<T> finish(T value) const {
+  ParseResult<T> finish(T value) const {
     if (failure_) return *failure_;
-    return Result<T>(std::move(value));
+    return ParseResult<T>(std::move(value));
   }
   const std::optional<ParseFailure>& failure() const { return failure_; }
 

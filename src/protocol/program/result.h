@@ -1,7 +1,8 @@
 #pragma once
 // The result of decoding one program-link message: the decoded value, or a failure that says
 // what was wrong. Decoders read every item first and check once at the end, so a failure
-// names the first item that did not fit.
+// names the first item that did not fit. (The server-link catalogue's Result in
+// protocol/result.h is a different type; the names differ so that both can be linked.)
 
 #include <string>
 #include <utility>
@@ -23,10 +24,10 @@ struct ParseFailure {
 };
 
 template <class T>
-class Result {
+class ParseResult {
  public:
-  Result(T value) : state_(std::move(value)) {}
-  Result(ParseFailure failure) : state_(std::move(failure)) {}
+  ParseResult(T value) : state_(std::move(value)) {}
+  ParseResult(ParseFailure failure) : state_(std::move(failure)) {}
 
   bool ok() const { return std::holds_alternative<T>(state_); }
   explicit operator bool() const { return ok(); }
