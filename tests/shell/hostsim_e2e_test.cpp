@@ -1,0 +1,117 @@
+// The real workstation against the demonstration daemon: log in with each link option set,
+// receive scripted events, log out and end with "Auto End".
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+namespace {
+
+struct LinkCase {
+  const char* name;
+  QStringList daemon_options;
+  const char* frame_log_expectation;
+};
+
+class HostsimLogin : public ::testing::TestWithParam<LinkCase> {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(home_.isValid());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", home_.path());
+    env.insert("XDG_CONFIG_HOME", home_.path() + "/config");
+    env.insert("XDG_DATA_HOME", home_.path() + "/share");
+    env.insert("TMPDIR", home_.path());
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("KOVW_UNATTENDED", "1");
+    env.insert("LANG", "C");
+    env.remove("LC_ALL");
+    env.remove("KOVW_TEST");
+    daemon_.setProcessEnvironment(env);
+    kovw_.setProcessEnvironment(env);
+    kovw_.setWorkingDirectory(home_.path());
+  }
+  void TearDown() override {
+    for (QProcess* p : {&kovw_, &daemon_}) {
+      if (p->state() != QProcess::NotRunning) {
+        p->kill();
+        p->waitForFinished(5000);
+      }
+    }
+  }
+
+  // Starts hostsim on a free port and returns the daemon port it prints.
+  int start_daemon(const QStringList& options) {
+    QFile script(home_.path() + "/events.script");
+    EXPECT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("KMESSAGE \"hello from the host\"\nKPING\nwait-for KPING\nKSTOP 0\n");
+    script.close();
+    QStringList arguments = {"--port",
+                             "0",
+                             "--user",
+                             "anna:geheim",
+                             "--exit-after-logout",
+                             "--script",
+                             script.fileName(),
+                             "--start-run-ms",
+                             "60000",
+                             "--log",
+                             home_.path() + "/frames.log"};
+    daemon_.start(QStringLiteral(HOSTSIM_BINARY), arguments + options);
+    if (!daemon_.waitForStarted(10000)) return -1;
+    for (int waited = 0; waited < 10000; waited += 20) {
+      if (daemon_.canReadLine()) {
+        QByteArray line = daemon_.readLine().trimmed();
+        if (line.startsWith("listening on port ")) return line.mid(18).toInt();
+      }
+      daemon_.waitForReadyRead(20);
+    }
+    return -1;
+  }
+
+  QString read(const QString& path) const {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+  }
+
+  QTemporaryDir home_;
+  QProcess daemon_;
+  QProcess kovw_;
+};
+
+TEST_P(HostsimLogin, LogsInReceivesEventsLogsOutAndEnds) {
+  const LinkCase& c = GetParam();
+  const int port = start_daemon(c.daemon_options);
+  ASSERT_GT(port, 0);
+  const QString data = home_.path() + "/data";
+  kovw_.start(QStringLiteral(KOVW_BINARY), {"-r", "127.0.0.1", "-v", QString::number(port), "-b",
+                                            "anna//geheim", "-l", "-e", "-t", "1", "-z", data});
+  ASSERT_TRUE(kovw_.waitForStarted(10000));
+  ASSERT_TRUE(kovw_.waitForFinished(30000)) << read(data + "/kovw.log").toStdString();
+  EXPECT_EQ(kovw_.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(kovw_.exitCode(), 0);
+  ASSERT_TRUE(daemon_.waitForFinished(10000));
+  EXPECT_EQ(daemon_.exitCode(), 0);
+
+  const QString log = read(data + "/kovw.log");
+  const QString frames = read(home_.path() + "/frames.log");
+  EXPECT_TRUE(log.contains("Login ok.")) << log.toStdString();
+  EXPECT_TRUE(log.contains("do_logout aus KWK_KSTOP")) << log.toStdString();
+  EXPECT_TRUE(log.contains("KOVW Ende.")) << log.toStdString();
+  EXPECT_TRUE(frames.contains("login of \"anna\" accepted")) << frames.toStdString();
+  EXPECT_TRUE(frames.contains(c.frame_log_expectation)) << frames.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Links, HostsimLogin,
+    ::testing::Values(LinkCase{"Plain", {"--header-level", "1"}, "options=0x1\n"},
+                      LinkCase{"CompressedEncrypted",
+                               {"--compression", "--encryption", "--header-level", "2"},
+                               "options=0x302\n"},
+                      // A daemon without options gets the scrambled 32-byte password form.
+                      LinkCase{"OldDaemon", {"--old-daemon"}, "password=32 bytes"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
