@@ -14,6 +14,7 @@
 #include "net/link_names.h"
 #include "shell/main_window.h"
 #include "shell/password_field.h"
+#include "shell/server_texts.h"
 #include "shell/startup.h"
 
 namespace kovw::shell {
@@ -111,6 +112,27 @@ TEST(ServerConnection, SendsOfSeveralThreadsArriveAsWholeFramesOnAnEncryptedComp
                                       kStateNotConnected}));
   delete window;
   EXPECT_EQ(ServerConnection::instance(), nullptr);
+}
+
+TEST(ServerConnection, VerbosityTwoOffersNeitherCompressionNorEncryption) {
+  EXPECT_EQ(offered_link_options(true, true, 0, 1), 0x20300u);
+  EXPECT_EQ(offered_link_options(true, true, 2, 0), 0u);
+  EXPECT_EQ(offered_link_options(true, false, 3, 0), 0x100u);
+  EXPECT_EQ(offered_link_options(false, true, 0, 2), 0x200u);
+}
+
+TEST(ServerConnection, TrimsLoginAndMessageTexts) {
+  EXPECT_EQ(trim_login_text("anna \t\r\n", 64), "anna");
+  EXPECT_EQ(trim_login_text(std::string(80, 'x'), 64), std::string(64, 'x'));
+  EXPECT_EQ(trim_message_text("hello  ", 1020), "hello");
+  EXPECT_EQ(trim_message_text(std::string(2000, 'a'), 1024).size(), 1024u);
+}
+
+TEST(SessionTimeout, RestartUsesTheRemainingSecondsAndAtLeastTwoMinutes) {
+  EXPECT_EQ(remaining_session_seconds(1000, 600, 1100), 500);
+  EXPECT_EQ(remaining_session_seconds(1000, 600, 1550), 120);
+  EXPECT_EQ(remaining_session_seconds(1000, 600, 5000), 120);
+  EXPECT_EQ(remaining_session_seconds(1000, 600, 900), 600);  // a clock set back
 }
 
 }  // namespace
