@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QTimerEvent>
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <random>
 #include <thread>
@@ -31,6 +32,7 @@
 #include "shell/main_window.h"
 #include "shell/program_link_handoff.h"
 #include "shell/server_events.h"
+#include "shell/server_session_hooks.h"
 #include "shell/server_texts.h"
 #include "shell/startup.h"
 
@@ -561,6 +563,7 @@ void ServerConnection::handle_login_reply(const net::LinkMessage& message,
   set_state(kStateConnected);
   log_printf("Select auf Server %d", server_socket_.load());
 
+  tell_programs_of_login();
   if (!send_after_login()) return;
 
   if (ok->session_timeout_min.value_or(0) > 0) {
@@ -575,6 +578,21 @@ void ServerConnection::handle_login_reply(const net::LinkMessage& message,
   refresh_display();
   log_printf("do_login Ende. err=%d", 0);
   emit login_finished(0);
+}
+
+void ServerConnection::tell_programs_of_login() {
+  const ServerSessionHooks& hooks = server_session_hooks();
+  if (!hooks.logged_in) return;
+  const StartOptions& options = shell_state().options;
+  const int a_value =
+      (options.overrides.mask & kOverridePingTimer) != 0 ? options.overrides.values.ping_timer : 0;
+  LoginFacts facts;
+  facts.host_name = display_text_;
+  facts.keep_alive_seconds = keep_alive_seconds(a_value, settings_.ping_timer, options_word_);
+  facts.options_word = options_word_;
+  facts.encryption_allowed = settings_.crypted_connection != 0;
+  facts.start_delay_seconds = options.start_delay_seconds;
+  hooks.logged_in(facts);
 }
 
 bool ServerConnection::send_after_login() {
@@ -682,7 +700,10 @@ int ServerConnection::do_logout(bool show_dialog) {
     return 0;
   }
   set_state(kStateDisconnecting);
-  // Program sessions are stopped here once they exist.
+  if (const auto& stop = server_session_hooks().stop_programs; stop && stop(0) > 0) {
+    // The programs get a moment to take their stop before the daemon hears of the logout.
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  }
   int result = 0;
   if (server_socket_ >= 0) {
     result = send(net::KWK_KLOGOUT, {});
@@ -815,8 +836,8 @@ void ServerConnection::restart_session_timer() {
 void ServerConnection::stop_programs_later(int run_id, int delay_seconds) {
   // The delay is a timer: the GUI thread keeps serving meanwhile.
   QTimer::singleShot(std::max(0, delay_seconds) * 1000, this, [this, run_id] {
-    // Every program whose host process id equals the run id (all for 0) gets WML_STOP once
-    // program sessions exist.
+    // Every program whose host process id equals the run id (all for 0) gets WML_STOP.
+    if (const auto& stop = server_session_hooks().stop_programs) stop(run_id);
     if (run_id == 0 && state_ == kStateConnected) {
       log_printf("%s (%s:%d)", "do_logout aus KWK_KSTOP", __FILE__, __LINE__);
       do_logout(true);

@@ -64,6 +64,8 @@ class ServerConnection : public QObject {
   const std::string& display_text() const { return display_text_; }
   const std::string& host_address() const { return host_address_; }
   int daemon_version() const { return daemon_version_; }
+  // The options word negotiated with the daemon (0 when the daemon has no options).
+  std::uint32_t options_word() const { return options_word_; }
   int listen_port() const { return listen_port_; }
   const HostList& hosts() const { return hosts_; }
 
@@ -112,6 +114,8 @@ class ServerConnection : public QObject {
   void handle_connect_reply(const net::LinkMessage& message, std::span<const std::uint8_t> payload);
   void handle_login_reply(const net::LinkMessage& message, std::span<const std::uint8_t> payload);
   bool send_after_login();
+  // Hands the login's facts to the program sessions.
+  void tell_programs_of_login();
   void login_failed(int error);
   bool open_listener(int port, bool search);
   void close_listener();

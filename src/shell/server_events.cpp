@@ -14,6 +14,7 @@
 #include "protocol/server_messages.h"
 #include "shell/main_window.h"
 #include "shell/server_connection.h"
+#include "shell/server_session_hooks.h"
 #include "shell/server_texts.h"
 
 namespace kovw::shell {
@@ -113,7 +114,10 @@ void on_alarm(ServerConnection& c, std::span<const std::uint8_t> payload) {
   const std::string text = c.display_text() + ": " + trim_message_text(alarm->text, 1024);
   const std::string caption = format_text(message_text(40434), c.display_text());
   if (verbose_general()) log_printf("Alarmmeldung. %s", text.c_str());
-  // Once program sessions exist, the first program shows the alarm in its window.
+  // The first program shows the alarm in its window; without programs the shell shows it.
+  if (const auto& show = server_session_hooks().show_urgent_message;
+      show && show(caption, text) > 0)
+    return;
   foundation::show_message(c.window(), 0, 0, caption.c_str(), "%s", text.c_str());
 }
 
