@@ -1,16 +1,34 @@
 // The process entry of the workstation: connects the program sessions to the shell, which
 // cannot name the layer above it, and runs the workstation.
 #include "foundation/log.h"
+#include "session/program_list.h"
+#include "session/session_host.h"
 #include "session/shell_bridge.h"
 #include "shell/main_window.h"
 #include "shell/program_link_handoff.h"
 #include "shell/server_connection.h"
+#include "shell/server_session_hooks.h"
 #include "shell/startup.h"
 
 int main(int argc, char** argv) {
   using namespace kovw;
   shell::set_program_link_handler(
       [](shell::NewLink link) { session::open_program_link(std::move(link)); });
+  shell::ServerSessionHooks hooks;
+  hooks.logged_in = [](const shell::LoginFacts& facts) {
+    session::SessionHost host = *session::session_host();
+    host.server_host_name = facts.host_name;
+    host.keep_alive_seconds = facts.keep_alive_seconds;
+    host.options_word = facts.options_word;
+    host.encryption_allowed = facts.encryption_allowed;
+    host.start_delay_seconds = facts.start_delay_seconds;
+    session::set_session_host(std::move(host));
+  };
+  hooks.stop_programs = [](int run_id) { return session::post_stop_programs(run_id); };
+  hooks.show_urgent_message = [](const std::string& caption, const std::string& text) {
+    return session::post_show_message(caption, text);
+  };
+  shell::set_server_session_hooks(std::move(hooks));
   shell::set_main_window_hook([](shell::MainWindow& window) {
     session::send_notices_through_server_connection();
     // The end of the last program ends the login, and with "Auto End" the workstation.

@@ -6,6 +6,7 @@
 
 #include "foundation/log.h"
 #include "net/datagram.h"
+#include "protocol/server_messages.h"
 
 namespace kovw::shell {
 namespace {
@@ -44,8 +45,9 @@ bool HostList::add_answer(std::span<const std::uint8_t> answer,
   std::vector<std::string> texts = split_texts(answer);
   if (texts.empty() || texts[0].empty()) return false;
   HostEntry entry;
-  entry.name = texts[0].substr(0, 31);
-  entry.address = texts.size() > 1 ? texts[1].substr(0, 31) : std::string();
+  entry.name = texts[0].substr(0, protocol::kMaxHostAnswerText);
+  entry.address =
+      texts.size() > 1 ? texts[1].substr(0, protocol::kMaxHostAnswerText) : std::string();
   entry.station = station;
   if (texts.size() > 2) entry.port = parse_number(texts[2], 0);
   if (texts.size() > 3) entry.load = parse_number(texts[3], -1);
@@ -76,9 +78,11 @@ int search_hosts(int seconds, int target_port, int answer_port, HostList& list) 
   list.clear();
   const std::vector<net::DatagramAddress> targets =
       net::uc_broadcast_addresses(static_cast<std::uint16_t>(target_port));
+  const std::vector<std::uint8_t> query = protocol::build_host_query();
   auto ask = [&] {
     for (const net::DatagramAddress& target : targets) {
-      net::uc_send(socket, kHostQuestion, sizeof kHostQuestion, target, net::kDatagramModePlain);
+      net::uc_send(socket, query.data(), static_cast<int>(query.size()), target,
+                   net::kDatagramModePlain);
     }
   };
   const int previous_wait = net::uc_receive_wait();

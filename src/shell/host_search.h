@@ -37,9 +37,6 @@ class HostList {
   std::vector<HostEntry> entries_;
 };
 
-// The question sent to the daemons (with its zero byte).
-inline constexpr char kHostQuestion[] = "Asking for KOV-Hosts";
-
 // Broadcasts the question to `target_port` from a datagram socket on `answer_port` and
 // collects the answers for `seconds`, asking again after each 1.5 s without answer. Blocks
 // for the whole time: call it off the GUI thread. Returns 0, or the negative result of the

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QTimerEvent>
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <random>
 #include <thread>
@@ -25,11 +26,14 @@
 #include "net/link_state.h"
 #include "net/socket_errors.h"
 #include "net/tcp_socket.h"
+#include "protocol/server_messages.h"
+#include "shell/environment_expansion.h"
 #include "shell/login_data.h"
 #include "shell/main_window.h"
 #include "shell/program_link_handoff.h"
 #include "shell/server_events.h"
-#include "shell/server_messages.h"
+#include "shell/server_session_hooks.h"
+#include "shell/server_texts.h"
 #include "shell/startup.h"
 
 namespace kovw::shell {
@@ -46,13 +50,6 @@ std::string computer_name() {
   char name[256] = {};
   if (::gethostname(name, sizeof name - 1) != 0) return "localhost";
   return name;
-}
-
-// The login password is encrypted block by block with the session key.
-void encrypt_with_session_key(const std::uint8_t* in, std::uint8_t* out) {
-  net::LinkState& state = net::link_state();
-  net::link_prepare_keys(state);
-  state.encryption.encrypt_block(in, out);
 }
 
 std::string clear_password(const SettingsRecord& settings) {
@@ -285,16 +282,15 @@ void ServerConnection::on_connected(int, int socket, int result, int error) {
 
   std::random_device device;
   for (auto& byte : client_value_) byte = static_cast<std::uint8_t>(device() & 0xff);
-  ConnectRequest request;
+  protocol::ConnectRequest request;
   request.computer_name = computer_name();
-  request.version_word = shell_state().version_word;
+  request.version_word = static_cast<std::int32_t>(shell_state().version_word);
   request.client_value = client_value_;
   request.offered_options =
-      offered_options(settings_.secure_connection != 0, settings_.crypted_connection != 0,
-                      foundation::verbose(), shell_state().options.browser_mode);
-  const Payload payload = build_connect_request(request);
+      offered_link_options(settings_.secure_connection != 0, settings_.crypted_connection != 0,
+                           foundation::verbose(), shell_state().options.browser_mode);
   log_printf("Wait for initial communication");
-  const int sent = send(kConnectRequestType, payload);
+  const int sent = send(protocol::build_connect_request(request));
   if (sent < 0) {
     const int system_error = net::last_socket_error();
     log_printf(" ... done. Result %d / %d", sent, system_error);
@@ -389,8 +385,8 @@ void ServerConnection::handle_connect_reply(const net::LinkMessage& message,
   log_printf(" ... done. Result %d / %d", 1, 0);
   options_word_ = 0;
   daemon_version_ = 0;
-  if (message.type == kConnectReplyType) {
-    std::optional<ConnectReply> reply = parse_connect_reply(payload);
+  if (message.type == net::KWK_KCONNECT) {
+    const protocol::Result<protocol::ConnectReply> reply = protocol::parse_connect_reply(payload);
     if (!reply) {
       foundation::show_message_number(window_, 0, net::kErrorInvalidData, "Login", 10037,
                                       display_text_.c_str(), net::kLinkMalformed,
@@ -398,67 +394,66 @@ void ServerConnection::handle_connect_reply(const net::LinkMessage& message,
       login_failed(net::kLinkMalformed);
       return;
     }
-    if (!reply->display_name.empty()) display_text_ = reply->display_name;
+    if (!reply->host_name.empty()) display_text_ = reply->host_name;
     daemon_version_ = reply->daemon_version;
-    options_word_ = reply->options;
-    if (daemon_version_ < kDaemonWithEncryption) options_word_ &= ~kOptionEncryption;
+    options_word_ = protocol::effective_options(reply->options, daemon_version_);
     net::link_set_session_key(client_value_.data(), reply->server_value.data());
     net::link_set_options(options_word_, true, settings_.crypted_connection != 0);
     remember_link_options();
   }
-  if (login_kind_ == kLoginForgottenPassword && daemon_version_ < kDaemonWithForgottenPassword) {
+  if (login_kind_ == kLoginForgottenPassword &&
+      daemon_version_ < protocol::kDaemonForgottenPassword) {
     foundation::show_message_number(window_, 0, 0, "Login", 10094, display_text_.c_str());
     login_failed(-1);
     return;
   }
 
   const StartOptions& options = shell_state().options;
-  LoginRequest request;
-  request.user = trim_login_text(settings_.user.view(), 64);
-  const bool encrypted =
-      daemon_version_ >= kDaemonWithEncryptedPassword && net::session_key_present();
-  request.password_field =
-      login_password_field(clear_password(settings_), login_kind_ == kLoginForgottenPassword,
-                           encrypted ? encrypt_with_session_key : nullptr);
+  protocol::LoginRequest request;
+  request.user = trim_login_text(settings_.user.view(), protocol::kMaxUserName);
+  if (login_kind_ == kLoginForgottenPassword) {
+    request.password_field = protocol::forgotten_password_field();
+  } else {
+    // The session key is prepared on this thread for the encrypted form.
+    net::LinkState& state = net::link_state();
+    const bool keyed = net::session_key_present() && net::link_prepare_keys(state);
+    request.password_field = protocol::login_password_field(
+        clear_password(settings_), daemon_version_, keyed ? &state.encryption : nullptr,
+        protocol::password_filler());
+  }
   request.listen_port = listen_socket_ >= 0 ? listen_port_ : shell_state().ports.listen;
-  request.domain = trim_login_text(settings_.domain.view(), 64);
-  request.version_word = shell_state().version_word;
+  request.domain = trim_login_text(settings_.domain.view(), protocol::kMaxDomain);
+  request.version_word = static_cast<std::int32_t>(shell_state().version_word);
   request.computer_name = computer_name();
-  std::uint32_t flags = kClientOtherSystem | kClientAlways;
-  const int slow = settings_.effective_slow_connect;
-  if (slow >= 1 && slow <= 3) flags |= static_cast<std::uint32_t>(slow) << 5;
-  flags |= static_cast<std::uint32_t>(options.browser_mode) & 0xF00;
-  request.net_timeout_ms = net::default_net_timeout();
-  if (request.net_timeout_ms != net::kDefaultNetTimeoutMs) flags |= kClientNetTimeout;
-  if (options.host_type != 0) {
-    flags |= kClientHostType;
-    request.host_type = options.host_type;
-  }
-  if ((options.overrides.font_mask & kFontOverrideIconSize) &&
-      daemon_version_ >= kDaemonWithIconSize) {
-    flags |= kClientIconSize;
-    request.icon_size = settings_.icon_size;
-  }
-  if ((options.overrides.font_mask & kFontOverrideFactor) &&
-      daemon_version_ >= kDaemonWithFontFactor) {
-    flags |= kClientFontFactor;
-    request.font_factor = settings_.font_factor;
-  }
-  request.client_flags = flags;
+  protocol::ClientFlagsInput flags;
+  flags.slow_connect_level = settings_.effective_slow_connect;
+  flags.browser_mode = options.browser_mode;
+  flags.net_timeout_ms = net::default_net_timeout();
+  if (options.host_type != 0) flags.browser_host_type = options.host_type;
+  if (options.overrides.font_mask & kFontOverrideIconSize) flags.icon_size = settings_.icon_size;
+  if (options.overrides.font_mask & kFontOverrideFactor) flags.font_factor = settings_.font_factor;
+  request.client_flags = protocol::client_flags_word(flags, daemon_version_);
+  if (request.client_flags & protocol::kClientNetTimeout)
+    request.net_timeout_ms = flags.net_timeout_ms;
+  if (request.client_flags & protocol::kClientHostType)
+    request.browser_host_type = flags.browser_host_type;
+  if (request.client_flags & protocol::kClientIconSize) request.icon_size = flags.icon_size;
+  if (request.client_flags & protocol::kClientFontFactor) request.font_factor = flags.font_factor;
   request.print_port = 0;  // the print service does not listen yet
   request.data_directory = shell_state().directories.data;
   request.install_directory = shell_state().directories.install;
   request.browser_number =
       (options.overrides.mask & kOverrideBrowserNumber) ? options.browser_number : 0;
-  request.login_kind = login_kind_ == kLoginChangePassword      ? 1
-                       : login_kind_ == kLoginForgottenPassword ? 2
-                                                                : 0;
-  const Payload login = build_login(request);
+  request.kind = login_kind_ == kLoginChangePassword      ? protocol::LoginKind::password_change
+                 : login_kind_ == kLoginForgottenPassword ? protocol::LoginKind::forgotten_password
+                                                          : protocol::LoginKind::normal;
+  protocol::BuiltMessage login = protocol::build_login_request(request);
   std::fill(request.password_field.begin(), request.password_field.end(), 0);
 
   log_printf("Try Login %s to %s. Port %d. Comp.name %s", request.user.c_str(), host_name_.c_str(),
              request.listen_port, request.computer_name.c_str());
-  const int sent = send(net::KWK_KLOGIN, login);
+  const int sent = send(login);
+  std::fill(login.payload.begin(), login.payload.end(), 0);
   if (sent < 0) {
     const int system_error = net::last_socket_error();
     foundation::show_message_number(window_, 0, system_error, "Login", 10038, display_text_.c_str(),
@@ -477,12 +472,12 @@ void ServerConnection::handle_login_reply(const net::LinkMessage& message,
   log_printf(" ... done. Result %d / %d", 1, 0);
   const bool workflow = foundation::workflow_mode();
   if (message.type != net::KWK_KOMOK) {
-    std::optional<LoginRefused> refused = parse_login_refused(payload);
-    if (!refused) refused = LoginRefused{};
-    if (refused->has_reason) foundation::set_workflow_result(300000 + refused->reason);
-    std::string reason = refused->text;
-    if (reason.empty() && refused->has_reason) {
-      const int r = refused->reason;
+    protocol::Result<protocol::LoginRefusal> refused = protocol::parse_login_refusal(payload);
+    if (!refused) refused = {};
+    if (refused->reason) foundation::set_workflow_result(300000 + *refused->reason);
+    std::string reason = refused->text.value_or(std::string());
+    if (reason.empty() && refused->reason) {
+      const int r = *refused->reason;
       if (r == 1 || r == 2 || r == 3 || r == 4 || r == 6) reason = message_text(10022 + r);
     }
     if (reason.empty()) {
@@ -496,7 +491,11 @@ void ServerConnection::handle_login_reply(const net::LinkMessage& message,
     return;
   }
 
-  std::optional<LoginAccepted> ok = parse_login_accepted(payload, workflow);
+  protocol::LoginReplyContext context;
+  context.workflow_mode = workflow;
+  context.running_version = static_cast<std::int32_t>(shell_state().version_word);
+  context.update_suppressed = shell_state().options.no_auto_update;
+  const protocol::Result<protocol::LoginReply> ok = protocol::parse_login_reply(payload, context);
   if (!ok) {
     foundation::show_message_number(window_, 0, net::kErrorInvalidData, "Login", 10037,
                                     display_text_.c_str(), net::kLinkMalformed,
@@ -504,24 +503,25 @@ void ServerConnection::handle_login_reply(const net::LinkMessage& message,
     login_failed(net::kLinkMalformed);
     return;
   }
-  reply_flags_ = ok->reply_flags;
+  reply_flags_ = ok->flags.value_or(0);
   if (workflow) {
     daemon_version_ = 0;
-  } else if (ok->daemon_version != 0) {
-    daemon_version_ = ok->daemon_version;
+  } else if (ok->daemon_version.value_or(0) != 0) {
+    daemon_version_ = *ok->daemon_version;
   }
-  if (ok->net_timeout_ms > net::link_state().net_timeout_ms) {
-    net::link_state().net_timeout_ms = ok->net_timeout_ms;
-    net::set_default_net_timeout(ok->net_timeout_ms);
+  if (ok->net_timeout_ms.value_or(0) > net::link_state().net_timeout_ms) {
+    net::link_state().net_timeout_ms = *ok->net_timeout_ms;
+    net::set_default_net_timeout(*ok->net_timeout_ms);
   }
-  if (ok->update_version > static_cast<int>(shell_state().version_word) &&
+  const int update_version = ok->update_version.value_or(0);
+  if (update_version > static_cast<int>(shell_state().version_word) &&
       !shell_state().options.no_auto_update) {
     log_printf("Update auf Version %x angeboten (%d Bytes); Aktualisierung nicht verfügbar",
-               ok->update_version, ok->update_size);
+               update_version, ok->update_size.value_or(0));
   }
 
-  const bool supports_change = reply_flags_ & 0x10;
-  if (supports_change && (reply_flags_ & 0x60)) {
+  const bool supports_change = reply_flags_ & protocol::kReplyPasswordChange;
+  if (supports_change && (reply_flags_ & protocol::kReplyPasswordExpired)) {
     foundation::show_message(window_, 0, 0, "Login", "%s",
                              foundation::german()
                                  ? "Das Kennwort ist abgelaufen und muss geändert werden."
@@ -546,12 +546,13 @@ void ServerConnection::handle_login_reply(const net::LinkMessage& message,
   }
 
   // The daemon asks for another listening port.
-  if (listen_socket_ >= 0 && ok->listen_port != 0 && ok->listen_port != listen_port_) {
+  const int requested_port = ok->listen_port.value_or(0);
+  if (listen_socket_ >= 0 && requested_port != 0 && requested_port != listen_port_) {
     close_listener();
-    if (!open_listener(ok->listen_port, false)) {
+    if (!open_listener(requested_port, false)) {
       const int error = net::last_socket_error();
       foundation::show_message_number(window_, 0, error, "Login", 10039, host_name_.c_str(),
-                                      ok->listen_port, -1, error);
+                                      requested_port, -1, error);
       login_failed(-1);
       return;
     }
@@ -562,10 +563,11 @@ void ServerConnection::handle_login_reply(const net::LinkMessage& message,
   set_state(kStateConnected);
   log_printf("Select auf Server %d", server_socket_.load());
 
+  tell_programs_of_login();
   if (!send_after_login()) return;
 
-  if (ok->session_timeout_minutes > 0) {
-    session_seconds_ = ok->session_timeout_minutes * 60;
+  if (ok->session_timeout_min.value_or(0) > 0) {
+    session_seconds_ = *ok->session_timeout_min * 60;
     session_started_ = std::time(nullptr);
     session_timer_.start(session_seconds_ * 1000, this);
   }
@@ -576,6 +578,21 @@ void ServerConnection::handle_login_reply(const net::LinkMessage& message,
   refresh_display();
   log_printf("do_login Ende. err=%d", 0);
   emit login_finished(0);
+}
+
+void ServerConnection::tell_programs_of_login() {
+  const ServerSessionHooks& hooks = server_session_hooks();
+  if (!hooks.logged_in) return;
+  const StartOptions& options = shell_state().options;
+  const int a_value =
+      (options.overrides.mask & kOverridePingTimer) != 0 ? options.overrides.values.ping_timer : 0;
+  LoginFacts facts;
+  facts.host_name = display_text_;
+  facts.keep_alive_seconds = keep_alive_seconds(a_value, settings_.ping_timer, options_word_);
+  facts.options_word = options_word_;
+  facts.encryption_allowed = settings_.crypted_connection != 0;
+  facts.start_delay_seconds = options.start_delay_seconds;
+  hooks.logged_in(facts);
 }
 
 bool ServerConnection::send_after_login() {
@@ -591,8 +608,7 @@ bool ServerConnection::send_after_login() {
       static_cast<std::size_t>(std::clamp(settings_.environment_used, 0, kEnvironmentEntries)));
   for (const EnvironmentEntry& entry : table) {
     const std::string value = expand_environment_value(table, entry.value.view(), &entry);
-    if (const int sent = send(net::KWK_KENVIR, build_environment(entry.name.view(), value));
-        sent < 0) {
+    if (const int sent = send(protocol::build_environment({entry.name.str(), value})); sent < 0) {
       return fail(sent);
     }
   }
@@ -600,15 +616,15 @@ bool ServerConnection::send_after_login() {
   if (foundation::workflow_mode()) {
     const std::string command = options.workflow.command.str();
     log_printf("Start Workflow %s", command.c_str());
-    if (const int sent = send(net::KWK_KWORKFLOW, build_workflow(command)); sent < 0) {
+    if (const int sent = send(protocol::build_workflow_request({command})); sent < 0) {
       return fail(sent);
     }
   } else if (!settings_.start_program.view().empty() && settings_.start_program.view()[0] != ' ') {
     log_printf("Start Program %s %s in %s", settings_.start_program.c_str(),
                settings_.command_line.c_str(), settings_.working_directory.c_str());
-    if (const int sent = send(net::KWK_KSTART, build_start(settings_.start_program.view(),
-                                                           settings_.working_directory.view(),
-                                                           settings_.command_line.view()));
+    if (const int sent = send(protocol::build_start_request({settings_.start_program.str(),
+                                                             settings_.working_directory.str(),
+                                                             settings_.command_line.str()}));
         sent < 0) {
       return fail(sent);
     }
@@ -647,9 +663,9 @@ int ServerConnection::send(const net::LinkMessage& message, const void* payload)
   const bool compression = state.compression_on;
   const bool encryption = state.encryption_on;
   const unsigned options = link_options_.load();
-  state.header_level = static_cast<int>(options & 0xff);
-  state.compression_on = (options & kOptionCompression) != 0;
-  state.encryption_on = (options & kOptionEncryption) != 0;
+  state.header_level = static_cast<int>(options & protocol::kOptionHeaderLevelMask);
+  state.compression_on = (options & protocol::kOptionCompression) != 0;
+  state.encryption_on = (options & protocol::kOptionEncryption) != 0;
   const int result = net::link_send(socket, message, payload);
   state.header_level = level;
   state.compression_on = compression;
@@ -659,10 +675,14 @@ int ServerConnection::send(const net::LinkMessage& message, const void* payload)
 
 void ServerConnection::remember_link_options() {
   const net::LinkState& state = net::link_state();
-  unsigned options = static_cast<unsigned>(state.header_level) & 0xff;
-  if (state.compression_on) options |= kOptionCompression;
-  if (state.encryption_on) options |= kOptionEncryption;
+  unsigned options = static_cast<unsigned>(state.header_level) & protocol::kOptionHeaderLevelMask;
+  if (state.compression_on) options |= protocol::kOptionCompression;
+  if (state.encryption_on) options |= protocol::kOptionEncryption;
   link_options_ = options;
+}
+
+int ServerConnection::send(const protocol::BuiltMessage& message) {
+  return send(message.header, message.payload.empty() ? nullptr : message.payload.data());
 }
 
 int ServerConnection::send(int type, std::span<const std::uint8_t> payload) {
@@ -680,7 +700,10 @@ int ServerConnection::do_logout(bool show_dialog) {
     return 0;
   }
   set_state(kStateDisconnecting);
-  // Program sessions are stopped here once they exist.
+  if (const auto& stop = server_session_hooks().stop_programs; stop && stop(0) > 0) {
+    // The programs get a moment to take their stop before the daemon hears of the logout.
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  }
   int result = 0;
   if (server_socket_ >= 0) {
     result = send(net::KWK_KLOGOUT, {});
@@ -786,6 +809,16 @@ void ServerConnection::stop_session_timer() {
   session_timer_.stop();
 }
 
+std::uint32_t offered_link_options(bool secure, bool crypted, int verbosity, int browser_mode) {
+  std::uint32_t options = 0;
+  if (verbosity != 2) {
+    if (secure) options |= protocol::kOptionCompression;
+    if (crypted) options |= protocol::kOptionEncryption;
+  }
+  if (browser_mode & 1) options |= protocol::kOptionBrowserMode;
+  return options;
+}
+
 int remaining_session_seconds(std::time_t started, int length_seconds, std::time_t now) {
   const long long remaining = static_cast<long long>(started) + length_seconds - now;
   if (remaining < 120) return 120;
@@ -803,8 +836,8 @@ void ServerConnection::restart_session_timer() {
 void ServerConnection::stop_programs_later(int run_id, int delay_seconds) {
   // The delay is a timer: the GUI thread keeps serving meanwhile.
   QTimer::singleShot(std::max(0, delay_seconds) * 1000, this, [this, run_id] {
-    // Every program whose host process id equals the run id (all for 0) gets WML_STOP once
-    // program sessions exist.
+    // Every program whose host process id equals the run id (all for 0) gets WML_STOP.
+    if (const auto& stop = server_session_hooks().stop_programs) stop(run_id);
     if (run_id == 0 && state_ == kStateConnected) {
       log_printf("%s (%s:%d)", "do_logout aus KWK_KSTOP", __FILE__, __LINE__);
       do_logout(true);

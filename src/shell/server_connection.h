@@ -20,6 +20,7 @@
 
 #include "net/frame_reader.h"
 #include "net/link_message.h"
+#include "protocol/built_message.h"
 #include "shell/connection_state.h"
 #include "shell/host_search.h"
 #include "shell/settings_record.h"
@@ -33,6 +34,11 @@ class MainWindow;
 // The session time-out that remains when the daemon restarts it: start + length - now, in
 // seconds, at least two minutes.
 int remaining_session_seconds(std::time_t started, int length_seconds, std::time_t now);
+
+// The options word the workstation offers in its connection request: compression and
+// encryption by the settings (neither when the verbosity is exactly 2), the browser bit for
+// browser mode bit 0.
+std::uint32_t offered_link_options(bool secure, bool crypted, int verbosity, int browser_mode);
 
 class ServerConnection : public QObject {
   Q_OBJECT
@@ -58,12 +64,15 @@ class ServerConnection : public QObject {
   const std::string& display_text() const { return display_text_; }
   const std::string& host_address() const { return host_address_; }
   int daemon_version() const { return daemon_version_; }
+  // The options word negotiated with the daemon (0 when the daemon has no options).
+  std::uint32_t options_word() const { return options_word_; }
   int listen_port() const { return listen_port_; }
   const HostList& hosts() const { return hosts_; }
 
   // Sends one frame on the server link; callable from every thread (sends are serialised).
   int send(const net::LinkMessage& message, const void* payload);
   int send(int type, std::span<const std::uint8_t> payload);
+  int send(const protocol::BuiltMessage& message);
 
   // Used by the server event dispatch.
   MainWindow* window() const { return window_; }
@@ -105,6 +114,8 @@ class ServerConnection : public QObject {
   void handle_connect_reply(const net::LinkMessage& message, std::span<const std::uint8_t> payload);
   void handle_login_reply(const net::LinkMessage& message, std::span<const std::uint8_t> payload);
   bool send_after_login();
+  // Hands the login's facts to the program sessions.
+  void tell_programs_of_login();
   void login_failed(int error);
   bool open_listener(int port, bool search);
   void close_listener();

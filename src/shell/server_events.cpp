@@ -11,9 +11,11 @@
 #include "foundation/verbose.h"
 #include "foundation/workflow_state.h"
 #include "net/link_names.h"
+#include "protocol/server_messages.h"
 #include "shell/main_window.h"
 #include "shell/server_connection.h"
-#include "shell/server_messages.h"
+#include "shell/server_session_hooks.h"
+#include "shell/server_texts.h"
 
 namespace kovw::shell {
 namespace {
@@ -32,14 +34,15 @@ std::string format_text(const char* format, const std::string& value) {
 }
 
 void on_start_reply(ServerConnection& c, int type, std::span<const std::uint8_t> payload) {
-  std::optional<StartReply> reply = parse_start_reply(payload);
+  const protocol::Result<protocol::StartReply> reply = protocol::parse_start_reply(type, payload);
   if (!reply) return;
+  const std::string error_text = reply->error_text.value_or(std::string());
   if (reply->error != 0) {
     const std::string directory =
-        reply->has_directory ? reply->directory : c.settings().working_directory.str();
+        reply->directory ? *reply->directory : c.settings().working_directory.str();
     foundation::show_message_number(c.window(), 0, 0, "Kommunikation", 10036,
                                     reply->program.c_str(), directory.c_str(), reply->error,
-                                    reply->error_text.c_str());
+                                    error_text.c_str());
     if (type == net::KWK_KWORKFLOW) foundation::set_workflow_result(300000 + reply->error);
     if (type != net::KWK_KEXEC) {
       log_printf("%s (%s:%d)", "do_logout aus KSTART/KWORKFLOW", __FILE__, __LINE__);
@@ -48,8 +51,7 @@ void on_start_reply(ServerConnection& c, int type, std::span<const std::uint8_t>
     }
   }
   if (verbose_general()) {
-    log_printf("New Program. Runid=%d, Err=%d/%s", reply->run_id, reply->error,
-               reply->error_text.c_str());
+    log_printf("New Program. Runid=%d, Err=%d/%s", reply->run_id, reply->error, error_text.c_str());
   }
 }
 
@@ -61,19 +63,19 @@ void on_illegal_data(ServerConnection& c, std::size_t length) {
 }
 
 void on_program_end(ServerConnection& c, std::span<const std::uint8_t> payload) {
-  std::optional<ProgramEnd> end = parse_program_end(payload);
+  const protocol::Result<protocol::ProgramEnded> end = protocol::parse_program_ended(payload);
   if (!end) return;
+  const std::string program = end->program.value_or(std::string());
   if (end->status != 0) {
-    const EndStatus decoded = decode_end_status(end->status);
+    const bool abnormal = end->abnormal();
     std::string third;
-    if (decoded.abnormal && decoded.core) third = std::string(message_text(10016)).substr(0, 80);
-    foundation::show_message_number(c.window(), 0, 0, "Kommunikation", 10032, end->program.c_str(),
-                                    end->status, message_text(decoded.abnormal ? 10034 : 10033),
-                                    decoded.number, third.c_str());
+    if (abnormal && end->core_dumped()) third = std::string(message_text(10016)).substr(0, 80);
+    foundation::show_message_number(c.window(), 0, 0, "Kommunikation", 10032, program.c_str(),
+                                    end->status, message_text(abnormal ? 10034 : 10033),
+                                    abnormal ? end->signal() : end->exit_code(), third.c_str());
   }
   if (verbose_general()) {
-    log_printf("Program finished. Runid=%d, Err=%d/%s", end->run_id, end->status,
-               end->program.c_str());
+    log_printf("Program finished. Runid=%d, Err=%d/%s", end->run_id, end->status, program.c_str());
   }
 }
 
@@ -87,31 +89,35 @@ void on_daemon_end(ServerConnection& c) {
 }
 
 void on_new_link(ServerConnection& c, int type, std::span<const std::uint8_t> payload) {
-  std::optional<ProxyRequest> proxy = parse_proxy(payload);
+  const protocol::Result<protocol::ProxyEvent> proxy = protocol::parse_proxy_event(type, payload);
   if (!proxy) return;
-  c.connect_back(type, proxy->port, proxy->process_id,
+  c.connect_back(type, proxy->port, proxy->pid_text,
                  std::vector<std::uint8_t>(payload.begin(), payload.end()));
 }
 
 void on_info_message(ServerConnection& c, std::span<const std::uint8_t> payload) {
-  std::optional<InfoMessage> message = parse_info_message(payload);
+  const protocol::Result<protocol::HostMessage> message = protocol::parse_host_message(payload);
   if (!message) return;
   const std::string caption = format_text(message_text(40433), c.display_text());
   const std::string text = caption + "\r\n" + trim_message_text(message->text, 1020);
-  if (!message->sound.empty()) {
-    log_printf("Info-Meldung: Klang %s wird nicht abgespielt (kein Cache)", message->sound.c_str());
+  if (message->sound_file && !message->sound_file->empty()) {
+    log_printf("Info-Meldung: Klang %s wird nicht abgespielt (kein Cache)",
+               message->sound_file->c_str());
   }
   c.show_info_window(QString::fromStdU16String(foundation::host_to_wide(caption)),
                      QString::fromStdU16String(foundation::host_to_wide(text)), 0);
 }
 
 void on_alarm(ServerConnection& c, std::span<const std::uint8_t> payload) {
-  std::optional<std::string> message = parse_alarm(payload);
-  if (!message) return;
-  const std::string text = c.display_text() + ": " + trim_message_text(*message, 1024);
+  const protocol::Result<protocol::HostAlarm> alarm = protocol::parse_host_alarm(payload);
+  if (!alarm) return;
+  const std::string text = c.display_text() + ": " + trim_message_text(alarm->text, 1024);
   const std::string caption = format_text(message_text(40434), c.display_text());
   if (verbose_general()) log_printf("Alarmmeldung. %s", text.c_str());
-  // Once program sessions exist, the first program shows the alarm in its window.
+  // The first program shows the alarm in its window; without programs the shell shows it.
+  if (const auto& show = server_session_hooks().show_urgent_message;
+      show && show(caption, text) > 0)
+    return;
   foundation::show_message(c.window(), 0, 0, caption.c_str(), "%s", text.c_str());
 }
 
@@ -147,20 +153,20 @@ void dispatch_server_event(ServerConnection& c, const net::LinkMessage& message,
       on_alarm(c, payload);
       break;
     case net::KWK_KSTOP:
-      if (std::optional<StopRequest> stop = parse_stop(payload)) {
-        c.stop_programs_later(stop->run_id, stop->delay_seconds);
+      if (const auto stop = protocol::parse_stop_request(payload)) {
+        c.stop_programs_later(stop->run_id.value_or(0), stop->delay_seconds.value_or(0));
       }
       break;
     case net::KWK_KCFLAG:
-      if (std::optional<int> mode = parse_timer_control(payload)) {
-        if (*mode == 2) c.stop_session_timer();
-        if (*mode == 3) c.restart_session_timer();
+      if (const auto flag = protocol::parse_session_flag(payload)) {
+        if (flag->mode == protocol::kCflagStopTimeout) c.stop_session_timer();
+        if (flag->mode == protocol::kCflagRestartTimeout) c.restart_session_timer();
       }
       break;
-    case 62:
-    case 63:
-    case 64:
-    case 66:
+    case protocol::kTypeMacroFile:
+    case protocol::kTypeMacroStart:
+    case protocol::kTypeMacroDelete:
+    case protocol::kTypeScriptAbort:
       log_printf("Makro-Anforderung %d: Makros nicht verfügbar", type);
       break;
     case net::KWK_KPING:

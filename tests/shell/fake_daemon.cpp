@@ -7,22 +7,12 @@
 #include "net/fields.h"
 #include "net/frame_reader.h"
 #include "net/link_io.h"
+#include "net/link_names.h"
 #include "net/link_state.h"
-#include "net/password_scramble.h"
-#include "net/session_key.h"
 #include "net/tcp_socket.h"
-#include "net/twofish_cipher.h"
+#include "protocol/server_messages.h"
 
 namespace kovw::test {
-namespace {
-
-std::string read_text(net::FieldCursor& at) {
-  auto view = net::get_bytes_view(at);
-  const auto* begin = reinterpret_cast<const char*>(view.data());
-  return std::string(begin, ::strnlen(begin, view.size()));
-}
-
-}  // namespace
 
 void put_int(std::vector<std::uint8_t>& out, std::int64_t value, int width) {
   net::put_int_field(out, value, width);
@@ -99,38 +89,27 @@ void FakeDaemon::serve(int socket) {
     }
     changed_.notify_all();
     if (copy.service != 0) continue;
-    if (copy.type == 22) {
+    if (copy.type == net::KWK_KSDATEI) {
       if (config_.close_after_connect_request) break;
-      std::vector<std::uint8_t> reply;
       if (!config_.answer_connect) {
         net::LinkMessage other;
         other.type = 10;  // any other type: a daemon without options
         net::link_send(socket, other, nullptr);
         continue;
       }
-      net::FieldCursor at(copy.payload);
-      net::get_bytes_view(at);  // "KCONNECT"
-      read_text(at);
-      net::get_int_field(at);
-      auto client = net::get_bytes_view(at);
-      std::uint8_t server_value[16];
-      for (int i = 0; i < 16; ++i) server_value[i] = static_cast<std::uint8_t>(0x40 + i * 7);
-      put_text(reply, "testhost");
-      put_int(reply, config_.daemon_version);
-      net::put_bytes_field(reply, server_value, 16);
-      put_int(reply, config_.options);
-      if (config_.daemon_version >= 0x30008) {
-        for (int i = 0; i < 4; ++i) put_int(reply, 0);
-      }
-      net::LinkMessage answer;
-      answer.type = 98;
-      answer.length = static_cast<std::int32_t>(reply.size());
-      net::link_send(socket, answer, reply.data());
-      if (client.size() == 16) net::link_set_session_key(client.data(), server_value);
+      const auto request = protocol::parse_connect_request(copy.payload);
+      protocol::ConnectReply reply;
+      reply.host_name = "testhost";
+      reply.daemon_version = config_.daemon_version;
+      for (int i = 0; i < 16; ++i) reply.server_value[i] = static_cast<std::uint8_t>(0x40 + i * 7);
+      reply.options = config_.options;
+      protocol::send_message(socket, protocol::build_connect_reply(reply));
+      if (request)
+        net::link_set_session_key(request->client_value.data(), reply.server_value.data());
       net::link_set_options(config_.options, true, true);
-    } else if (copy.type == 1) {
+    } else if (copy.type == net::KWK_KLOGIN) {
       open = handle_login(socket, copy);
-    } else if (copy.type == 99) {
+    } else if (copy.type == net::KWK_KPING) {
       // the workstation's ping: recorded only
     }
   }
@@ -144,73 +123,53 @@ void FakeDaemon::serve(int socket) {
 
 bool FakeDaemon::handle_login(int socket, const ReceivedMessage& message) {
   LoginSeen seen;
-  net::FieldCursor at(message.payload);
-  net::get_int_field(at);
-  seen.user = read_text(at);
-  auto field = net::get_bytes_view(at);
-  seen.password_field_size = static_cast<int>(field.size());
-  if ((field.size() == 17 || field.size() == 33) && field.back() == 'T') {
-    seen.encrypted_form = true;
+  const auto request = protocol::parse_login_request(message.payload);
+  if (request) {
+    seen.user = request->user;
+    seen.password_field_size = static_cast<int>(request->password_field.size());
+    const auto& field = request->password_field;
+    seen.encrypted_form = (field.size() == 17 || field.size() == 33) && field.back() == 'T';
     net::LinkState& state = net::link_state();
     net::link_prepare_keys(state);
-    std::vector<std::uint8_t> clear(field.begin(), field.end() - 1);
-    for (std::size_t block = 0; block < clear.size(); block += 16) {
-      std::uint8_t out[16];
-      state.decryption.decrypt_block(clear.data() + block, out);
-      std::memcpy(clear.data() + block, out, 16);
+    if (const auto password =
+            protocol::decode_password_field(request->password_field, &state.decryption);
+        password && request->kind != protocol::LoginKind::forgotten_password) {
+      seen.password = *password;
     }
-    seen.password.assign(reinterpret_cast<const char*>(clear.data()),
-                         ::strnlen(reinterpret_cast<const char*>(clear.data()), clear.size()));
-  } else if (field.size() == 32) {
-    std::vector<std::uint8_t> clear(field.begin(), field.end());
-    net::unscramble_password(clear.data(), 31);
-    seen.password.assign(reinterpret_cast<const char*>(clear.data()),
-                         ::strnlen(reinterpret_cast<const char*>(clear.data()), 31));
+    seen.listen_port = request->listen_port;
+    seen.domain = request->domain;
+    seen.client_flags = request->client_flags;
+    seen.kind = static_cast<int>(request->kind);
+    seen.platform = request->platform;
   }
-  seen.listen_port = net::get_int_field(at);
-  seen.domain = read_text(at);
-  net::get_int_field(at);  // version
-  read_text(at);           // computer name
-  seen.client_flags = static_cast<std::uint32_t>(net::get_int_field(at));
-  read_text(at);           // installation id
-  net::get_int_field(at);  // print port
-  read_text(at);           // data directory
-  read_text(at);           // install directory
-  net::get_int_field(at);  // browser number
-  seen.kind = net::get_int_field(at);
-  seen.platform = read_text(at);
   {
     std::lock_guard lock(mutex_);
     login_ = seen;
   }
 
-  std::vector<std::uint8_t> reply;
-  net::LinkMessage answer;
   int reason = config_.refuse_reason;
   if (reason == 0 && (seen.user != config_.user || seen.password != config_.password)) {
     reason = seen.user != config_.user ? 2 : 1;
   }
   if (reason != 0) {
-    answer.type = 4;
+    protocol::LoginRefusal refusal;
     if (!config_.refuse_without_payload) {
-      put_int(reply, reason);
-      if (!config_.refuse_text.empty()) put_text(reply, config_.refuse_text);
+      refusal.reason = reason;
+      if (!config_.refuse_text.empty()) refusal.text = config_.refuse_text;
     }
+    protocol::send_message(socket, protocol::build_login_refusal(refusal));
   } else {
-    answer.type = 3;
-    put_int(reply, 0x10);
-    put_int(reply, config_.listen_port_request);
-    put_int(reply, 221);
-    put_int(reply, 0);
-    put_int(reply, 0);
-    put_int(reply, config_.daemon_version);
-    put_int(reply, config_.session_timeout_minutes);
-    for (int i = 0; i < 4; ++i) put_int(reply, 0);
-    put_text(reply, "session");
-    put_text(reply, "name");
+    protocol::LoginReply reply;
+    reply.flags = protocol::kReplyPasswordChange;
+    reply.listen_port = config_.listen_port_request;
+    reply.update_version = 0;
+    reply.update_size = 0;
+    reply.daemon_version = config_.daemon_version;
+    reply.session_timeout_min = config_.session_timeout_minutes;
+    reply.session_text = "session";
+    reply.name_text = "name";
+    protocol::send_message(socket, protocol::build_login_reply(reply));
   }
-  answer.length = static_cast<std::int32_t>(reply.size());
-  net::link_send(socket, answer, reply.empty() ? nullptr : reply.data());
   changed_.notify_all();
   return true;
 }

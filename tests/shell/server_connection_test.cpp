@@ -14,6 +14,8 @@
 #include "net/link_names.h"
 #include "shell/main_window.h"
 #include "shell/password_field.h"
+#include "shell/server_session_hooks.h"
+#include "shell/server_texts.h"
 #include "shell/startup.h"
 
 namespace kovw::shell {
@@ -111,6 +113,116 @@ TEST(ServerConnection, SendsOfSeveralThreadsArriveAsWholeFramesOnAnEncryptedComp
                                       kStateNotConnected}));
   delete window;
   EXPECT_EQ(ServerConnection::instance(), nullptr);
+}
+
+// The hooks to the program sessions: the login's facts before the start message, KSTOP and the
+// logout stop programs, KALARM goes to the first program.
+TEST(ServerConnection, ProgramSessionsHearOfLoginStopsAndAlarms) {
+  application();
+  test::DaemonConfig config;
+  config.options = 0x10100;  // internet mode, compression
+  test::FakeDaemon daemon(config);
+
+  std::vector<LoginFacts> logins;
+  std::vector<int> stops;
+  std::vector<std::string> alarms;
+  ServerSessionHooks hooks;
+  hooks.logged_in = [&](const LoginFacts& facts) {
+    EXPECT_FALSE(daemon.received(net::KWK_KSTART));  // the facts come before the start
+    logins.push_back(facts);
+  };
+  hooks.stop_programs = [&](int run_id) {
+    stops.push_back(run_id);
+    return 1;
+  };
+  hooks.show_urgent_message = [&](const std::string& caption, const std::string& text) {
+    alarms.push_back(caption + "|" + text);
+    return 1;
+  };
+  set_server_session_hooks(std::move(hooks));
+
+  SettingsRecord settings;
+  settings.host.assign("127.0.0.1");
+  settings.user.assign("anna");
+  ASSERT_TRUE(encipher_password("secret", settings.password));
+  settings.save_passwd = 0x6;
+  settings.kovd_port = daemon.port() - 1;
+  settings.secure_connection = 1;
+  settings.crypted_connection = 1;
+  settings.ping_timer = 25;
+  settings.start_program.assign("HW/p/demo");
+  shell_state().ports = derive_port_plan(settings);
+  shell_state().version_word = 0x070305;
+  shell_state().options.start_delay_seconds = 3;
+
+  auto* window = new MainWindow();
+  auto* connection = new ServerConnection(window, settings);
+  int result = 1;
+  QObject::connect(connection, &ServerConnection::login_finished, [&](int r) { result = r; });
+  ASSERT_EQ(connection->do_login(kLoginNormal), 0);
+  ASSERT_TRUE(spin_until([&] { return result != 1; }));
+  ASSERT_EQ(result, 0);
+  EXPECT_EQ(connection->options_word(), 0x10100u);
+  ASSERT_EQ(logins.size(), 1u);
+  EXPECT_EQ(logins[0].host_name, "testhost");
+  EXPECT_EQ(logins[0].keep_alive_seconds, 25);
+  EXPECT_EQ(logins[0].options_word, 0x10100u);
+  EXPECT_TRUE(logins[0].encryption_allowed);
+  EXPECT_EQ(logins[0].start_delay_seconds, 3);
+
+  std::vector<std::uint8_t> stop;
+  test::put_int(stop, 77);
+  daemon.send_event(net::KWK_KSTOP, stop);
+  std::vector<std::uint8_t> alarm;
+  test::put_text(alarm, "Shutdown now   ");
+  daemon.send_event(net::KWK_KALARM, alarm);
+  ASSERT_TRUE(spin_until([&] { return !stops.empty() && !alarms.empty(); }));
+  EXPECT_EQ(stops, std::vector<int>{77});
+  EXPECT_EQ(connection->state(), kStateConnected);  // another run id keeps the login
+  ASSERT_EQ(alarms.size(), 1u);
+  EXPECT_NE(alarms[0].find("|testhost: Shutdown now"), std::string::npos) << alarms[0];
+  EXPECT_EQ(alarms[0].back(), 'w');
+
+  EXPECT_EQ(connection->do_logout(false), 0);
+  EXPECT_EQ(stops, (std::vector<int>{77, 0}));
+  EXPECT_TRUE(daemon.wait_for(net::KWK_KLOGOUT));
+  delete window;
+  set_server_session_hooks({});
+  shell_state().options.start_delay_seconds = 0;
+}
+
+TEST(ServerConnection, KeepAliveIntervalOfTheProgramLinks) {
+  struct Case {
+    int a_value, ping_timer;
+    std::uint32_t options;
+    int expected;
+  };
+  for (const Case& c : {Case{0, 30, 0x302, 0}, Case{0, 30, 0x10000, 30}, Case{7, 30, 0, 7},
+                        Case{7, 30, 0x10000, 7}}) {
+    EXPECT_EQ(keep_alive_seconds(c.a_value, c.ping_timer, c.options), c.expected)
+        << c.a_value << " " << c.options;
+  }
+}
+
+TEST(ServerConnection, VerbosityTwoOffersNeitherCompressionNorEncryption) {
+  EXPECT_EQ(offered_link_options(true, true, 0, 1), 0x20300u);
+  EXPECT_EQ(offered_link_options(true, true, 2, 0), 0u);
+  EXPECT_EQ(offered_link_options(true, false, 3, 0), 0x100u);
+  EXPECT_EQ(offered_link_options(false, true, 0, 2), 0x200u);
+}
+
+TEST(ServerConnection, TrimsLoginAndMessageTexts) {
+  EXPECT_EQ(trim_login_text("anna \t\r\n", 64), "anna");
+  EXPECT_EQ(trim_login_text(std::string(80, 'x'), 64), std::string(64, 'x'));
+  EXPECT_EQ(trim_message_text("hello  ", 1020), "hello");
+  EXPECT_EQ(trim_message_text(std::string(2000, 'a'), 1024).size(), 1024u);
+}
+
+TEST(SessionTimeout, RestartUsesTheRemainingSecondsAndAtLeastTwoMinutes) {
+  EXPECT_EQ(remaining_session_seconds(1000, 600, 1100), 500);
+  EXPECT_EQ(remaining_session_seconds(1000, 600, 1550), 120);
+  EXPECT_EQ(remaining_session_seconds(1000, 600, 5000), 120);
+  EXPECT_EQ(remaining_session_seconds(1000, 600, 900), 600);  // a clock set back
 }
 
 }  // namespace

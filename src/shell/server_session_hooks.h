@@ -1,0 +1,43 @@
+#pragma once
+// How the server connection reaches the program sessions. The sessions live in the layer above
+// the shell, so the shell declares these hooks and the process entry installs them before the
+// shell starts. An empty hook means there are no program sessions to tell.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace kovw::shell {
+
+// What program sessions need to know about a login that succeeded.
+struct LoginFacts {
+  std::string host_name;  // the connection's display text
+  // Internet mode: the keep-alive interval in seconds (the -a value, else "Ping Timer" when
+  // the negotiated options word has bit 0x10000); 0 when not in internet mode.
+  int keep_alive_seconds = 0;
+  std::uint32_t options_word = 0;   // negotiated at login
+  bool encryption_allowed = false;  // "Crypted Connection enabled"
+  int start_delay_seconds = 0;      // -ow
+};
+
+struct ServerSessionHooks {
+  // After a login, before the start message is sent.
+  std::function<void(const LoginFacts&)> logged_in;
+  // WML_STOP to every program whose host process id is `run_id` (every program for 0).
+  // Returns the number of programs told.
+  std::function<int(int run_id)> stop_programs;
+  // The daemon's urgent message to the first program. Returns the number of programs told
+  // (0 when none runs: the shell shows the message itself).
+  std::function<int(const std::string& caption, const std::string& text)> show_urgent_message;
+};
+
+// Installs the hooks (before the workstation runs; they are read on the GUI thread).
+void set_server_session_hooks(ServerSessionHooks hooks);
+const ServerSessionHooks& server_session_hooks();
+
+// The keep-alive interval of the program links: internet mode is on when the -a value is not 0
+// or the options word has bit 0x10000; the interval is the -a value, or "Ping Timer" when the
+// -a value is 0. 0 when not in internet mode.
+int keep_alive_seconds(int a_value, int ping_timer, std::uint32_t options_word);
+
+}  // namespace kovw::shell
