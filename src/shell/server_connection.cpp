@@ -700,10 +700,9 @@ int ServerConnection::do_logout(bool show_dialog) {
     return 0;
   }
   set_state(kStateDisconnecting);
-  if (const auto& stop = server_session_hooks().stop_programs; stop && stop(0) > 0) {
-    // The programs get a moment to take their stop before the daemon hears of the logout.
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-  }
+  // The programs are told to stop first; the GUI thread does not wait for them, and what
+  // they still send after the logout goes nowhere.
+  if (const auto& stop = server_session_hooks().stop_programs; stop) stop(0);
   int result = 0;
   if (server_socket_ >= 0) {
     result = send(net::KWK_KLOGOUT, {});
