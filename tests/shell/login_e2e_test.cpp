@@ -16,40 +16,15 @@
 #include "net/frame_reader.h"
 #include "net/link_io.h"
 #include "net/tcp_socket.h"
+#include "support/workstation_process.h"
 
 namespace kovw::test {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-class LoginE2E : public ::testing::Test {
+class LoginE2E : public WorkstationProcess {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(home_.isValid());
-    data_ = home_.path() + "/data";
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("HOME", home_.path());
-    env.insert("XDG_CONFIG_HOME", home_.path() + "/config");
-    env.insert("XDG_DATA_HOME", home_.path() + "/share");
-    env.insert("TMPDIR", home_.path());
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("KOVW_UNATTENDED", "1");
-    env.remove("KOVW_TEST");
-    env.remove("HV_DC_NETTIMEOUT");
-    env.remove("LC_ALL");
-    env.remove("LC_MESSAGES");
-    env.insert("LANG", "C");  // English messages
-    process_.setProcessEnvironment(env);
-    process_.setWorkingDirectory(home_.path());
-  }
-
-  void TearDown() override {
-    if (process_.state() != QProcess::NotRunning) {
-      process_.kill();
-      process_.waitForFinished(5000);
-    }
-  }
-
   // The login options against `port` (the daemon's link port); -c takes the rest of the line.
   QStringList login_args(int port, const QStringList& extra = {},
                          const QString& credentials = "anna//secret") {
@@ -61,42 +36,12 @@ class LoginE2E : public ::testing::Test {
     return args;
   }
 
-  void start(const QStringList& arguments) {
-    process_.start(QStringLiteral(KOVW_BINARY), arguments);
-    ASSERT_TRUE(process_.waitForStarted(10000));
-  }
-
-  QString log() const {
-    QFile file(data_ + "/kovw.log");
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    return QString::fromUtf8(file.readAll());
-  }
-
-  bool wait_for_log(const QString& text, int ms = 15000) {
-    for (int waited = 0; waited < ms; waited += 20) {
-      if (log().contains(text)) return true;
-      if (process_.state() == QProcess::NotRunning) return log().contains(text);
-      QThread::msleep(20);
-    }
-    return false;
-  }
-
-  int finish() {
-    EXPECT_TRUE(process_.waitForFinished(15000)) << log().toStdString();
-    EXPECT_EQ(process_.exitStatus(), QProcess::NormalExit);
-    return process_.exitCode();
-  }
-
   // Logs in against `daemon` and waits for the start message.
   void log_in(FakeDaemon& daemon, const QStringList& extra = {}) {
     start(login_args(daemon.port(), extra));
     ReceivedMessage start_message;
     ASSERT_TRUE(daemon.wait_for(6, &start_message)) << log().toStdString();
   }
-
-  QTemporaryDir home_;
-  QString data_;
-  QProcess process_;
 };
 
 std::string text_at(net::FieldCursor& at) {

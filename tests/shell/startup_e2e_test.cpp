@@ -3,65 +3,15 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include <QDir>
-#include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QThread>
+
+#include "support/workstation_process.h"
 
 namespace {
 
-class Workstation : public ::testing::Test {
+class Workstation : public kovw::test::WorkstationProcess {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(home_.isValid());
-    data_ = home_.path() + "/data";
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("HOME", home_.path());
-    env.insert("XDG_CONFIG_HOME", home_.path() + "/config");
-    env.insert("XDG_DATA_HOME", home_.path() + "/share");
-    env.insert("TMPDIR", home_.path());
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("KOVW_UNATTENDED", "1");
-    env.remove("KOVW_TEST");
-    env.remove("LC_ALL");
-    env.remove("LC_MESSAGES");
-    env.insert("LANG", "C");  // English messages
-    process_.setProcessEnvironment(env);
-    process_.setWorkingDirectory(home_.path());
-  }
-
-  void start(const QStringList& arguments) {
-    process_.start(QStringLiteral(KOVW_BINARY), arguments);
-    ASSERT_TRUE(process_.waitForStarted(10000));
-  }
-
-  QString log() const {
-    QFile file(data_ + "/kovw.log");
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    return QString::fromUtf8(file.readAll());
-  }
-
-  // Waits until the log holds `text`.
-  bool wait_for_log(const QString& text, int ms = 20000) {
-    for (int waited = 0; waited < ms; waited += 50) {
-      if (log().contains(text)) return true;
-      if (process_.state() == QProcess::NotRunning) return log().contains(text);
-      QThread::msleep(50);
-    }
-    return false;
-  }
-
-  int finish() {
-    EXPECT_TRUE(process_.waitForFinished(20000));
-    EXPECT_EQ(process_.exitStatus(), QProcess::NormalExit);
-    return process_.exitCode();
-  }
-
-  QTemporaryDir home_;
-  QString data_;
-  QProcess process_;
+  bool wait_for_log(const QString& text) { return WorkstationProcess::wait_for_log(text, 20000); }
 };
 
 TEST_F(Workstation, StartsWritesItsLogAndEndsInOrderOnSigterm) {
