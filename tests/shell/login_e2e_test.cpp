@@ -362,19 +362,22 @@ TEST_F(LoginE2E, ProxyLinkIsConnectedBackAndOpenedWithTheDaemonMessage) {
   put_text(print, "4713");
   daemon.send_event(14, print);
 
-  // The two links are connected in parallel: either may come first.
+  // The two links are connected in parallel: either may come first. Both stay open until
+  // both were read: the end of the program link ends the workstation.
   std::map<int, Bytes> opened;
+  std::vector<int> links;
   for (int i = 0; i < 2; ++i) {
     pollfd fd{program, POLLIN, 0};
     ASSERT_EQ(::poll(&fd, 1, 10000), 1) << log().toStdString();
     const int link = net::sc_accept(program);
     ASSERT_GE(link, 0);
+    links.push_back(link);
     net::FrameReader reader;
     net::LinkMessage first;
     ASSERT_EQ(net::link_receive(link, first, reader, net::kSkipKeepAlive), 1);
     opened[first.type] = Bytes(reader.payload_view().begin(), reader.payload_view().end());
-    net::sc_close(link);
   }
+  for (int link : links) net::sc_close(link);
   EXPECT_EQ(opened, (std::map<int, Bytes>{{13, proxy}, {14, print}}));
   net::sc_close(program);
 
