@@ -17,6 +17,7 @@
 #include "net/link_state.h"
 #include "net/session_key.h"
 #include "net/tcp_socket.h"
+#include "protocol/program/start_messages.h"
 #include "protocol/server_messages.h"
 
 extern char** environ;
@@ -297,5 +298,94 @@ TEST(Hostsim, RejectsAMalformedScript) {
   Hostsim daemon({"--script", script.string()});
   EXPECT_EQ(daemon.port(), 0);
   EXPECT_EQ(daemon.wait_exit(), 2);
+  std::filesystem::remove(script);
+}
+
+// A start request runs the host program script: it is announced with KPROXY, takes the
+// workstation's connection back, sends KINIT and its scripted messages, logs the answers and
+// ends with KEND for its run id.
+TEST(Hostsim, StartProgramComesThroughProxyAndEndsWithKend) {
+  if (!kHostsim) GTEST_SKIP() << "hostsim not built";
+  const auto script = std::filesystem::temp_directory_path() /
+                      ("hostsim-program-" + std::to_string(::getpid()) + ".txt");
+  std::ofstream(script) << "KINIT \"Demo\" 0 0x020603\n"
+                           "KGETWINID\n"
+                           "expect KGETWINID 3000\n"
+                           "send 4 7 42 \"some text\"\n"
+                           "close\n";
+  Hostsim daemon({"--user", "anna:geheim", "--start-program", script.string()});
+  ASSERT_GT(daemon.port(), 0);
+  Link link(daemon.port());
+  ASSERT_TRUE(link.connect(0));
+  ASSERT_TRUE(link.login("anna", "geheim", false));
+  ASSERT_EQ(link.receive(), 1);
+  ASSERT_EQ(link.message.type, net::KWK_KOMOK);
+  ASSERT_TRUE(link.send(build_start_request({"HW/p/menu", "/home/anna", ""})));
+  ASSERT_EQ(link.receive(), 1);
+  const auto started = parse_start_reply(link.message.type, link.payload());
+  ASSERT_TRUE(started);
+  ASSERT_EQ(link.receive(), 1);
+  ASSERT_EQ(link.message.type, net::KWK_KPROXY);
+  const auto proxy = parse_proxy_event(net::KWK_KPROXY, link.payload());
+  ASSERT_TRUE(proxy);
+  EXPECT_EQ(proxy->pid_text, std::to_string(started->run_id));
+
+  // The workstation's side of the program link: the daemon's message goes first.
+  const int program = net::sc_connect("127.0.0.1", proxy->port);
+  ASSERT_GE(program, 0);
+  const auto opening = build_proxy_event(*proxy);
+  ASSERT_GE(send_message(program, opening), 0);
+  net::FrameReader reader(program);
+  net::LinkMessage message;
+  ASSERT_EQ(net::link_receive(program, message, reader, net::kSkipKeepAlive), 1);
+  ASSERT_EQ(message.type, net::KWK_KINIT);
+  const auto kinit = parse_kinit(reader.payload_view());
+  ASSERT_TRUE(kinit);
+  EXPECT_EQ(kinit->host_pid, started->run_id);
+  EXPECT_EQ(kinit->program_name, "Demo");
+  EXPECT_EQ(kinit->version(), 0x020603);
+  ASSERT_EQ(net::link_receive(program, message, reader, net::kSkipKeepAlive), 1);
+  ASSERT_EQ(message.type, net::KWK_KGETWINID);
+  const auto ids = build_window_ids({11, 12, 800, 600, 0, 5});
+  ASSERT_GE(net::link_send(program, ids.header(), ids.payload.data()), 0);
+  ASSERT_EQ(net::link_receive(program, message, reader, net::kSkipKeepAlive), 1);
+  EXPECT_EQ(message.service, net::KWD_WIN);
+  EXPECT_EQ(message.type, 7);
+  std::vector<std::uint8_t> items;
+  put_int(items, 42);
+  put_text(items, "some text");
+  const auto payload = reader.payload_view();
+  EXPECT_EQ(std::vector<std::uint8_t>(payload.begin(), payload.end()), items);
+  EXPECT_EQ(net::link_receive(program, message, reader, net::kSkipKeepAlive), 0);
+  net::sc_close(program);
+
+  ASSERT_EQ(link.receive(), 1);
+  ASSERT_EQ(link.message.type, net::KWK_KEND);
+  const auto ended = parse_program_ended(link.payload());
+  ASSERT_TRUE(ended);
+  EXPECT_EQ(ended->run_id, started->run_id);
+  EXPECT_EQ(ended->exit_code(), 0);
+  const std::string log = daemon.log();
+  const std::string me = "program " + std::to_string(started->run_id) + ": ";
+  EXPECT_NE(log.find(me + "recv KWK_KPROXY"), std::string::npos) << log;
+  EXPECT_NE(log.find(me + "recv KWD_KOMM/KWK_KGETWINID content=11 main=12 screen=800x600 "
+                          "parent=0 thread=5"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find(me + "ended"), std::string::npos) << log;
+  std::filesystem::remove(script);
+}
+
+TEST(Hostsim, RejectsAMalformedHostProgramScript) {
+  if (!kHostsim) GTEST_SKIP() << "hostsim not built";
+  const auto script = std::filesystem::temp_directory_path() /
+                      ("hostsim-bad-program-" + std::to_string(::getpid()) + ".txt");
+  for (const char* text : {"KINIT\n", "expect NOSUCHTYPE\n", "send 99 1\n", "launch\n"}) {
+    SCOPED_TRACE(text);
+    std::ofstream(script) << text;
+    Hostsim daemon({"--start-program", script.string()});
+    EXPECT_EQ(daemon.port(), 0);
+    EXPECT_EQ(daemon.wait_exit(), 2);
+  }
   std::filesystem::remove(script);
 }

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -43,10 +44,12 @@ class HostsimLogin : public ::testing::TestWithParam<LinkCase> {
   }
 
   // Starts hostsim on a free port and returns the daemon port it prints.
-  int start_daemon(const QStringList& options) {
+  int start_daemon(const QStringList& options,
+                   const QByteArray& events =
+                       "KMESSAGE \"hello from the host\"\nKPING\nwait-for KPING\nKSTOP 0\n") {
     QFile script(home_.path() + "/events.script");
     EXPECT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write("KMESSAGE \"hello from the host\"\nKPING\nwait-for KPING\nKSTOP 0\n");
+    script.write(events);
     script.close();
     QStringList arguments = {"--port",
                              "0",
@@ -69,6 +72,13 @@ class HostsimLogin : public ::testing::TestWithParam<LinkCase> {
       daemon_.waitForReadyRead(20);
     }
     return -1;
+  }
+
+  QString write(const QString& name, const QByteArray& text) const {
+    QFile file(home_.path() + "/" + name);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+    return file.fileName();
   }
 
   QString read(const QString& path) const {
@@ -102,6 +112,38 @@ TEST_P(HostsimLogin, LogsInReceivesEventsLogsOutAndEnds) {
   EXPECT_TRUE(log.contains("KOVW Ende.")) << log.toStdString();
   EXPECT_TRUE(frames.contains("login of \"anna\" accepted")) << frames.toStdString();
   EXPECT_TRUE(frames.contains(c.frame_log_expectation)) << frames.toStdString();
+}
+
+// A host program arrives through KPROXY, introduces itself, asks for its window ids and closes;
+// the end of the last program ends the login and, under -e, the workstation.
+TEST_F(HostsimLogin, HostProgramThroughProxyOpensWindowAndEndsLogin) {
+  const QString program = write(
+      "host.script", "KINIT \"Demo program\"\nKGETWINID\nexpect KGETWINID\nsleep 200\nclose\n");
+  const int port = start_daemon({}, "program \"" + program.toUtf8() + "\"\n");
+  ASSERT_GT(port, 0);
+  const QString data = home_.path() + "/data";
+  kovw_.start(QStringLiteral(KOVW_BINARY), {"-r", "127.0.0.1", "-v", QString::number(port), "-b",
+                                            "anna//geheim", "-l", "-e", "-t", "1", "-z", data});
+  ASSERT_TRUE(kovw_.waitForStarted(10000));
+  ASSERT_TRUE(kovw_.waitForFinished(30000)) << read(data + "/kovw.log").toStdString();
+  EXPECT_EQ(kovw_.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(kovw_.exitCode(), 0);
+  ASSERT_TRUE(daemon_.waitForFinished(10000));
+  EXPECT_EQ(daemon_.exitCode(), 0);
+
+  const QString log = read(data + "/kovw.log");
+  const QString frames = read(home_.path() + "/frames.log");
+  EXPECT_TRUE(log.contains("dt_open")) << log.toStdString();
+  EXPECT_TRUE(log.contains("do_logout aus WML_ENDE")) << log.toStdString();
+  EXPECT_TRUE(log.contains("KOVW Ende.")) << log.toStdString();
+  EXPECT_TRUE(frames.contains("send KWK_KPROXY")) << frames.toStdString();
+  EXPECT_TRUE(frames.contains("program 1000: recv KWK_KPROXY")) << frames.toStdString();
+  EXPECT_TRUE(frames.contains("program 1000: send KWD_KOMM/KWK_KINIT")) << frames.toStdString();
+  EXPECT_TRUE(frames.contains(QRegularExpression(
+      "program 1000: recv KWD_KOMM/KWK_KGETWINID content=[1-9][0-9]* main=[1-9][0-9]* "
+      "screen=[1-9][0-9]*x[1-9][0-9]* parent=0 thread=[1-9]")))
+      << frames.toStdString();
+  EXPECT_TRUE(frames.contains("program 1000: ended")) << frames.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -51,8 +51,12 @@ const char* refusal_name(int reason) {
 
 }  // namespace
 
-Daemon::Daemon(Options options, std::vector<ScriptAction> script, std::FILE* log)
-    : options_(std::move(options)), script_(std::move(script)), log_(log) {}
+Daemon::Daemon(Options options, std::vector<ScriptAction> script,
+               std::shared_ptr<const HostScript> start_program, std::FILE* log)
+    : options_(std::move(options)),
+      script_(std::move(script)),
+      log_(log),
+      start_program_(std::move(start_program)) {}
 
 Daemon::~Daemon() {
   if (listen_socket_ >= 0) net::sc_close(listen_socket_);
@@ -60,6 +64,8 @@ Daemon::~Daemon() {
 }
 
 void Daemon::log_line(const std::string& line) {
+  // Host programs log from their own threads.
+  std::lock_guard lock(log_mutex_);
   std::fprintf(log_, "%s\n", line.c_str());
   std::fflush(log_);
 }
@@ -157,6 +163,65 @@ int Daemon::run() {
 }
 
 bool Daemon::run_session(int socket) {
+  const bool logged_in = serve_session(socket);
+  stop_programs();
+  return logged_in;
+}
+
+void Daemon::stop_programs() {
+  programs_stop_ = true;
+  for (Running& program : programs_) program.thread.join();
+  programs_.clear();
+  ended_.clear();
+  programs_stop_ = false;
+}
+
+bool Daemon::launch_program(int socket, std::shared_ptr<const HostScript> script, int run_id) {
+  int port = 0;
+  const int listener = net::sc_listen(0, &port);
+  if (listener < 0) {
+    log_line("program " + std::to_string(run_id) + ": cannot listen (error " +
+             std::to_string(net::last_socket_error()) + ")");
+    std::lock_guard lock(ended_mutex_);
+    ended_.push_back(run_id);
+    return true;
+  }
+  log_line("program " + std::to_string(run_id) + ": " + script->name + " listening on port " +
+           std::to_string(port));
+  Running running;
+  running.run_id = run_id;
+  running.name = script->name;
+  running.thread = std::thread([this, script, run_id, listener] {
+    run_host_program(*script, run_id, listener, programs_stop_,
+                     [this](const std::string& line) { log_line(line); });
+    std::lock_guard lock(ended_mutex_);
+    ended_.push_back(run_id);
+  });
+  programs_.push_back(std::move(running));
+  return send(socket, proto::build_proxy_event({net::KWK_KPROXY, port, std::to_string(run_id)}));
+}
+
+bool Daemon::report_ended_programs(int socket) {
+  std::vector<int> ended;
+  {
+    std::lock_guard lock(ended_mutex_);
+    ended.swap(ended_);
+  }
+  for (const int run_id : ended) {
+    std::string name;
+    for (auto it = programs_.begin(); it != programs_.end(); ++it) {
+      if (it->run_id != run_id) continue;
+      name = it->name;
+      it->thread.join();
+      programs_.erase(it);
+      break;
+    }
+    if (!send(socket, proto::build_program_ended({run_id, 0, name}))) return false;
+  }
+  return true;
+}
+
+bool Daemon::serve_session(int socket) {
   // Every link starts plain: no key, no options.
   net::link_set_session_key(nullptr, nullptr);
   net::link_set_options(0, false, false);
@@ -291,8 +356,13 @@ bool Daemon::run_session(int socket) {
           break;
         case ScriptAction::Kind::close:
           return true;
+        case ScriptAction::Kind::program:
+          if (!launch_program(socket, action.program, next_run_id_++)) return true;
+          break;
       }
     }
+
+    if (!report_ended_programs(socket)) return true;
 
     pollfd fd{socket, POLLIN, 0};
     if (::poll(&fd, 1, kPollSliceMs / 5) <= 0) continue;
@@ -333,7 +403,9 @@ bool Daemon::run_session(int socket) {
           start.error_text = "start refused by hostsim";
         }
         if (!send(socket, proto::build_start_reply(start))) return true;
-        if (!start.error) {
+        if (!start.error && start_program_) {
+          if (!launch_program(socket, start_program_, start.run_id)) return true;
+        } else if (!start.error) {
           proto::ProgramEnded ended{start.run_id, options_.start_status, start.program};
           pending.push_back({Clock::now() + std::chrono::milliseconds(options_.start_run_time_ms),
                              proto::build_program_ended(ended)});

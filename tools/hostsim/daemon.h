@@ -4,9 +4,13 @@
 // event script once a login has been answered. Every frame it receives (and sends) is written
 // to the frame log, decoded, one line each.
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "options.h"
@@ -17,7 +21,9 @@ namespace hostsim {
 
 class Daemon {
  public:
-  Daemon(Options options, std::vector<ScriptAction> script, std::FILE* log);
+  // `start_program`, when given, is the host program that start requests run.
+  Daemon(Options options, std::vector<ScriptAction> script,
+         std::shared_ptr<const HostScript> start_program, std::FILE* log);
   ~Daemon();
 
   // Opens the sockets. Returns false (reason on stderr) when the link port cannot be opened.
@@ -37,6 +43,13 @@ class Daemon {
   void answer_host_search();
   // Runs one server link; returns true when a login was answered.
   bool run_session(int socket);
+  bool serve_session(int socket);
+  // Starts a host program on its own thread: listens on a free port and announces it with
+  // KWK_KPROXY; its end is sent as KWK_KEND by the session loop. False when the link failed.
+  bool launch_program(int socket, std::shared_ptr<const HostScript> script, int run_id);
+  // Sends KWK_KEND for every host program that ended; false when the link failed.
+  bool report_ended_programs(int socket);
+  void stop_programs();
   bool send(int socket, const kovw::protocol::BuiltMessage& message);
 
   Options options_;
@@ -47,6 +60,18 @@ class Daemon {
   int base_port_ = 0;
   int link_port_ = 0;
   int next_run_id_ = 1000;
+  std::shared_ptr<const HostScript> start_program_;
+
+  std::mutex log_mutex_;
+  struct Running {
+    int run_id = 0;
+    std::string name;
+    std::thread thread;
+  };
+  std::vector<Running> programs_;
+  std::mutex ended_mutex_;
+  std::vector<int> ended_;  // run ids of host programs that ended, not yet reported
+  std::atomic<bool> programs_stop_{false};
 };
 
 }  // namespace hostsim

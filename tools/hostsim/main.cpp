@@ -1,6 +1,7 @@
 // hostsim: a demonstration server daemon for the workstation (see README.md).
 #include <csignal>
 #include <cstdio>
+#include <memory>
 
 #include "daemon.h"
 #include "options.h"
@@ -27,6 +28,16 @@ int main(int argc, char** argv) {
     }
     script = std::move(*loaded);
   }
+  std::shared_ptr<const hostsim::HostScript> start_program;
+  if (!options->start_program_path.empty()) {
+    std::string error;
+    auto loaded = hostsim::load_host_script(options->start_program_path, error);
+    if (!loaded) {
+      std::fprintf(stderr, "hostsim: start program %s\n", error.c_str());
+      return 2;
+    }
+    start_program = std::make_shared<const hostsim::HostScript>(std::move(*loaded));
+  }
   std::FILE* log = stdout;
   if (!options->log_path.empty()) {
     log = std::fopen(options->log_path.c_str(), "a");
@@ -41,7 +52,7 @@ int main(int argc, char** argv) {
   sigaction(SIGINT, &action, nullptr);
   std::signal(SIGPIPE, SIG_IGN);
 
-  hostsim::Daemon daemon(std::move(*options), std::move(script), log);
+  hostsim::Daemon daemon(std::move(*options), std::move(script), std::move(start_program), log);
   if (!daemon.open()) return 1;
   std::printf("listening on port %d\n", daemon.base_port());
   std::fflush(stdout);

@@ -30,6 +30,7 @@ const char kUsage[] =
     "  --start-run-ms MS    how long the start program runs before its KEND\n"
     "  --close-at STAGE     close the link at 'connect' or 'login' (after that message)\n"
     "  --script FILE        event script (see README.md)\n"
+    "  --start-program FILE a start request runs this host program script (see README.md)\n"
     "  --log FILE           frame log (default: standard output)\n"
     "  --load N             load value in host search answers\n"
     "  --address A          address in host search answers (default: this station's)\n"
@@ -136,6 +137,10 @@ std::optional<Options> parse_options(int argc, char** argv) {
       if (!v || (std::string_view(v) != "connect" && std::string_view(v) != "login"))
         return fail("bad --close-at");
       o.close_at = v;
+    } else if (arg == "--start-program") {
+      const char* v = value();
+      if (!v) return fail("bad --start-program");
+      o.start_program_path = v;
     } else if (arg == "--script") {
       const char* v = value();
       if (!v) return fail("bad --script");

@@ -32,6 +32,7 @@ struct Options {
   int start_run_time_ms = 0;      // how long the no-op start program runs
   std::string close_at;           // "connect" or "login": close the link there
   std::string script_path;
+  std::string start_program_path;  // host program script run by start requests (empty: no-op)
   std::string log_path;
   bool exit_after_logout = false;
   int load = -1;        // load value in host search answers (-1: not sent)

@@ -13,10 +13,9 @@ namespace hostsim {
 namespace proto = kovw::protocol;
 namespace net = kovw::net;
 
-namespace {
-
 // Splits a line into words; "double quoted" words may hold blanks and \" \\ \n escapes.
-bool split(const std::string& line, std::vector<std::string>& words, std::string& error) {
+bool split_script_line(const std::string& line, std::vector<std::string>& words,
+                       std::string& error) {
   std::size_t i = 0;
   while (i < line.size()) {
     if (line[i] == ' ' || line[i] == '\t') {
@@ -52,7 +51,7 @@ bool split(const std::string& line, std::vector<std::string>& words, std::string
   return true;
 }
 
-bool to_int(const std::string& text, int& out) {
+bool script_int(const std::string& text, int& out) {
   char* end = nullptr;
   const long v = std::strtol(text.c_str(), &end, 0);
   if (text.empty() || *end != 0) return false;
@@ -60,10 +59,12 @@ bool to_int(const std::string& text, int& out) {
   return true;
 }
 
+namespace {
+
 // A message type by name: "KMESSAGE", "KWK_KMESSAGE" or a number.
 int type_by_name(const std::string& name) {
   int number = 0;
-  if (to_int(name, number)) return number;
+  if (script_int(name, number)) return number;
   int code = net::type_code(net::KWD_KOMM, name);
   if (code < 0) code = net::type_code(net::KWD_KOMM, "KWK_" + name);
   return code;
@@ -78,7 +79,7 @@ std::optional<ScriptAction> parse_line(const std::vector<std::string>& w, std::s
   auto want_ints = [&](std::size_t from, std::size_t to) {  // w[from..to) must be numbers
     for (std::size_t i = from; i < to && i < n; ++i) {
       int v = 0;
-      if (!to_int(w[i], v)) {
+      if (!script_int(w[i], v)) {
         error = "not a number: " + w[i];
         return false;
       }
@@ -108,6 +109,16 @@ std::optional<ScriptAction> parse_line(const std::vector<std::string>& w, std::s
   } else if (command == "close") {
     if (!arity(0, 0)) return std::nullopt;
     a.kind = ScriptAction::Kind::close;
+  } else if (command == "program") {
+    if (!arity(1, 1)) return std::nullopt;
+    std::string why;
+    auto script = load_host_script(w[1], why);
+    if (!script) {
+      error = "program " + w[1] + ": " + why;
+      return std::nullopt;
+    }
+    a.kind = ScriptAction::Kind::program;
+    a.program = std::make_shared<const HostScript>(std::move(*script));
   } else if (command == "KMESSAGE") {
     if (!arity(1, 2)) return std::nullopt;
     proto::HostMessage m{w[1], {}};
@@ -174,7 +185,7 @@ std::optional<std::vector<ScriptAction>> parse_script(const std::string& text, s
     if (!line.empty() && line.back() == '\r') line.pop_back();
     std::vector<std::string> words;
     std::string why;
-    if (!split(line, words, why)) {
+    if (!split_script_line(line, words, why)) {
       error = "line " + std::to_string(number) + ": " + why;
       return std::nullopt;
     }

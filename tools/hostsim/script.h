@@ -2,21 +2,30 @@
 // The event script: a text file of lines, each one action that the daemon runs in order once a
 // login has been answered (see README.md for the format).
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "host_program.h"
 #include "protocol/built_message.h"
 
 namespace hostsim {
 
 struct ScriptAction {
-  enum class Kind { send, sleep, wait_for, close } kind = Kind::send;
-  kovw::protocol::BuiltMessage message;  // send
-  int milliseconds = 0;                  // sleep
-  int type = 0;                          // wait_for: the message type awaited
-  std::string text;                      // the line as written (for the log)
+  enum class Kind { send, sleep, wait_for, close, program } kind = Kind::send;
+  kovw::protocol::BuiltMessage message;       // send
+  int milliseconds = 0;                       // sleep
+  int type = 0;                               // wait_for: the message type awaited
+  std::string text;                           // the line as written (for the log)
+  std::shared_ptr<const HostScript> program;  // program: the host program to run
 };
+
+// Splits a script line into words ("double quotes", escapes, # comments); false on an
+// unterminated quote. A number word is read with base prefixes (0x...).
+bool split_script_line(const std::string& line, std::vector<std::string>& words,
+                       std::string& error);
+bool script_int(const std::string& text, int& out);
 
 // Parses a whole script; on failure `error` holds "line N: reason".
 std::optional<std::vector<ScriptAction>> parse_script(const std::string& text, std::string& error);

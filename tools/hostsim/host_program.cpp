@@ -1,0 +1,280 @@
+#include "host_program.h"
+
+#include <poll.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+
+#include "net/frame_reader.h"
+#include "net/link_io.h"
+#include "net/link_names.h"
+#include "net/link_state.h"
+#include "net/tcp_socket.h"
+#include "protocol/server_messages.h"
+#include "script.h"
+
+namespace hostsim {
+
+namespace proto = kovw::protocol;
+namespace net = kovw::net;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kPollSliceMs = 20;
+constexpr int kDefaultWaitMs = 10000;  // accepting the workstation, an expect without a limit
+
+std::string frame_name(int service, int type) {
+  const char* s = net::service_name(service);
+  const char* t = net::type_name(service, type);
+  return std::string(s ? s : std::to_string(service)) + "/" + (t ? t : std::to_string(type));
+}
+
+// A message type of the KWD_KOMM service by name (with or without KWK_) or a number.
+int komm_type(const std::string& name) {
+  int number = 0;
+  if (script_int(name, number)) return number;
+  int code = net::type_code(net::KWD_KOMM, name);
+  if (code < 0) code = net::type_code(net::KWD_KOMM, "KWK_" + name);
+  return code;
+}
+
+std::optional<HostStep> parse_step(const std::vector<std::string>& w, std::string& error) {
+  HostStep step;
+  std::string command = w[0];
+  if (command.rfind("KWK_", 0) == 0) command = command.substr(4);
+  const std::size_t args = w.size() - 1;
+  std::vector<int> ints;
+  auto numbers = [&](std::size_t from) {
+    for (std::size_t i = from; i < w.size(); ++i) {
+      int v = 0;
+      if (!script_int(w[i], v)) {
+        error = "not a number: " + w[i];
+        return false;
+      }
+      ints.push_back(v);
+    }
+    return true;
+  };
+  auto arity = [&](std::size_t least, std::size_t most) {
+    if (args < least || args > most) error = command + ": wrong number of arguments";
+    return args >= least && args <= most;
+  };
+  if (command == "sleep") {
+    if (!arity(1, 1) || !numbers(1)) return std::nullopt;
+    step.kind = HostStep::Kind::sleep;
+    step.milliseconds = ints[0];
+  } else if (command == "expect") {
+    if (!arity(1, 2)) return std::nullopt;
+    step.kind = HostStep::Kind::expect;
+    step.type = komm_type(w[1]);
+    if (step.type < 0) {
+      error = "unknown message type " + w[1];
+      return std::nullopt;
+    }
+    step.milliseconds = kDefaultWaitMs;
+    if (args == 2 && !numbers(2)) return std::nullopt;
+    if (args == 2) step.milliseconds = ints[0];
+  } else if (command == "close") {
+    if (!arity(0, 0)) return std::nullopt;
+    step.kind = HostStep::Kind::close;
+  } else if (command == "KINIT") {
+    // KINIT "title" [PID [VERSION [PARENT [EMBED [LINK_TIMEOUT]]]]]
+    if (!arity(1, 6) || !numbers(2)) return std::nullopt;
+    step.kind = HostStep::Kind::kinit;
+    step.kinit.program_name = w[1];
+    if (ints.size() > 0) step.kinit.host_pid = ints[0];
+    if (ints.size() > 1) step.kinit.host_version = ints[1];
+    if (ints.size() > 2) step.kinit.parent_window = ints[2];
+    if (ints.size() > 3) step.kinit.embed = ints[3];
+    if (ints.size() > 4) step.kinit.link_timeout_ms = ints[4];
+  } else if (command == "KGETWINID") {
+    if (!arity(0, 0)) return std::nullopt;
+    step.message = proto::build_kgetwinid_request();
+  } else if (command == "KCFLAG") {
+    if (!arity(1, 1) || !numbers(1)) return std::nullopt;
+    step.message = proto::build_kcflag(ints[0]);
+  } else if (command == "send") {
+    // send SERVICE TYPE [ITEM...]: numbers go as int items, other words as texts.
+    if (args < 2) {
+      error = "send: wrong number of arguments";
+      return std::nullopt;
+    }
+    int service = 0;
+    if (!script_int(w[1], service) || service < 0 || service > 31) {
+      error = "send: bad service " + w[1];
+      return std::nullopt;
+    }
+    int type = 0;
+    if (!script_int(w[2], type)) type = net::type_code(service, w[2]);
+    if (type < 0 && service == net::KWD_KOMM) type = komm_type(w[2]);
+    if (type < 0 || type > 255) {
+      error = "send: bad type " + w[2];
+      return std::nullopt;
+    }
+    step.message.service = service;
+    step.message.type = type;
+    for (std::size_t i = 3; i < w.size(); ++i) {
+      int v = 0;
+      if (script_int(w[i], v))
+        proto::put_int(step.message.payload, v);
+      else
+        proto::put_text(step.message.payload, w[i]);
+    }
+  } else {
+    error = "unknown command " + w[0];
+    return std::nullopt;
+  }
+  return step;
+}
+
+}  // namespace
+
+std::optional<HostScript> parse_host_script(const std::string& text, std::string& error) {
+  HostScript script;
+  std::istringstream in(text);
+  std::string line;
+  for (int number = 1; std::getline(in, line); ++number) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::vector<std::string> words;
+    std::string why;
+    std::optional<HostStep> step;
+    if (split_script_line(line, words, why)) {
+      if (words.empty()) continue;
+      step = parse_step(words, why);
+    }
+    if (!step) {
+      error = "line " + std::to_string(number) + ": " + why;
+      return std::nullopt;
+    }
+    step->text = line;
+    script.steps.push_back(std::move(*step));
+  }
+  return script;
+}
+
+std::optional<HostScript> load_host_script(const std::string& path, std::string& error) {
+  std::ifstream file(path);
+  if (!file) {
+    error = "cannot read " + path;
+    return std::nullopt;
+  }
+  std::stringstream all;
+  all << file.rdbuf();
+  auto script = parse_host_script(all.str(), error);
+  if (script) script->name = path;
+  return script;
+}
+
+std::string describe_program_frame(int service, int type, std::span<const std::uint8_t> payload) {
+  std::string text = frame_name(service, type);
+  if (service == net::KWD_KOMM && type == net::KWK_KGETWINID) {
+    if (const auto ids = proto::parse_window_ids(payload)) {
+      return text + " content=" + std::to_string(ids->content_window) +
+             " main=" + std::to_string(ids->main_window) +
+             " screen=" + std::to_string(ids->screen_width) + "x" +
+             std::to_string(ids->screen_height) + " parent=" + std::to_string(ids->parent_window) +
+             " thread=" + std::to_string(ids->thread_id);
+    } else {
+      return text + " malformed: " + ids.error().message;
+    }
+  }
+  return text + " " + std::to_string(payload.size()) + " bytes";
+}
+
+void run_host_program(const HostScript& script, int run_id, int listen_socket,
+                      const std::atomic<bool>& stop, const LogLine& log) {
+  const std::string me = "program " + std::to_string(run_id) + ": ";
+  // A program link starts plain, whatever the server link negotiated.
+  net::link_set_options(0, false, false);
+
+  int socket = -1;
+  for (int waited = 0; socket < 0 && waited < kDefaultWaitMs && !stop; waited += kPollSliceMs) {
+    pollfd fd{listen_socket, POLLIN, 0};
+    if (::poll(&fd, 1, kPollSliceMs) > 0) socket = net::sc_accept(listen_socket);
+  }
+  net::sc_close(listen_socket);
+  if (socket < 0) {
+    log(me + "the workstation did not connect");
+    return;
+  }
+  log(me + "link accepted");
+
+  net::FrameReader reader(socket);
+  net::LinkMessage message;
+  bool first = true;
+  // Receives one frame and logs it; false when the link ended.
+  auto receive = [&]() {
+    const int rc = net::link_receive(socket, message, reader, net::kSkipKeepAlive);
+    if (rc == 1) {
+      const auto payload = reader.payload_view();
+      // The workstation forwards the daemon's KWK_KPROXY first, in the server link's form.
+      log(me + "recv " +
+          (first && message.service == net::KWD_KOMM
+               ? proto::describe_server_message(message.type, payload, /*from_daemon=*/true)
+               : describe_program_frame(message.service, message.type, payload)));
+      first = false;
+      return true;
+    }
+    log(me + (rc == 0 ? std::string("peer closed") : "receive failed " + std::to_string(rc)));
+    return false;
+  };
+  // Serves frames until `deadline` or until `until` (when >= 0) arrived; false when the link
+  // ended or the wait ran out for an awaited type.
+  auto serve = [&](Clock::time_point deadline, int until) {
+    while (!stop) {
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      if (left <= 0) {
+        if (until >= 0) log(me + "expect timed out");
+        return until < 0;
+      }
+      pollfd fd{socket, POLLIN, 0};
+      if (::poll(&fd, 1, static_cast<int>(std::min<long long>(left, kPollSliceMs))) <= 0) continue;
+      if (!receive()) return false;
+      if (until >= 0 && message.service == net::KWD_KOMM && message.type == until) return true;
+    }
+    return false;
+  };
+
+  if (serve(Clock::now() + std::chrono::milliseconds(kDefaultWaitMs), net::KWK_KPROXY)) {
+    for (const HostStep& step : script.steps) {
+      if (stop) break;
+      log(me + "script: " + step.text);
+      bool going = true;
+      switch (step.kind) {
+        case HostStep::Kind::kinit:
+        case HostStep::Kind::send: {
+          proto::Outgoing out = step.message;
+          if (step.kind == HostStep::Kind::kinit) {
+            proto::KInit kinit = step.kinit;
+            if (kinit.host_pid == 0) kinit.host_pid = run_id;
+            out = proto::build_kinit(kinit);
+          }
+          const int rc = net::link_send(socket, out.header(),
+                                        out.payload.empty() ? nullptr : out.payload.data());
+          log(me + "send " + frame_name(out.service, out.type) + " " +
+              std::to_string(out.payload.size()) + " bytes" +
+              (rc < 0 ? " FAILED " + std::to_string(rc) : ""));
+          going = rc >= 0;
+          break;
+        }
+        case HostStep::Kind::sleep:
+          going = serve(Clock::now() + std::chrono::milliseconds(step.milliseconds), -1);
+          break;
+        case HostStep::Kind::expect:
+          going = serve(Clock::now() + std::chrono::milliseconds(step.milliseconds), step.type);
+          break;
+        case HostStep::Kind::close:
+          going = false;
+          break;
+      }
+      if (!going) break;
+    }
+  }
+  net::sc_close(socket);
+  log(me + "ended");
+}
+
+}  // namespace hostsim
