@@ -75,7 +75,7 @@ bool is_continuation(char c) {
   return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
-MessageButtonSpec spec(MessageButton button) {
+MessageButtonSpec button_spec(MessageButton button) {
   switch (button) {
     case MessageButton::Ok:
       return {button, kAnswerOk, 20001};
@@ -162,19 +162,19 @@ std::vector<MessageButtonSpec> message_buttons(int flags) {
   using B = MessageButton;
   switch (button_set(flags)) {
     case 1:
-      return {spec(B::Ok), spec(B::Cancel)};
+      return {button_spec(B::Ok), button_spec(B::Cancel)};
     case 2:
-      return {spec(B::Abort), spec(B::Retry), spec(B::Ignore)};
+      return {button_spec(B::Abort), button_spec(B::Retry), button_spec(B::Ignore)};
     case 3:
-      return {spec(B::Yes), spec(B::No), spec(B::Cancel)};
+      return {button_spec(B::Yes), button_spec(B::No), button_spec(B::Cancel)};
     case 4:
-      return {spec(B::Yes), spec(B::No)};
+      return {button_spec(B::Yes), button_spec(B::No)};
     case 5:
-      return {spec(B::Retry), spec(B::Cancel)};
+      return {button_spec(B::Retry), button_spec(B::Cancel)};
     case 6:
-      return {spec(B::Cancel), spec(B::TryAgain), spec(B::Continue)};
+      return {button_spec(B::Cancel), button_spec(B::TryAgain), button_spec(B::Continue)};
     default:
-      return {spec(B::Ok)};
+      return {button_spec(B::Ok)};
   }
 }
 
@@ -190,18 +190,18 @@ std::vector<MessageButtonSpec> message_dialog_buttons(int flags) {
   using B = MessageButton;
   switch (button_set(flags)) {
     case 1:
-      return {spec(B::Ok), spec(B::Cancel)};
+      return {button_spec(B::Ok), button_spec(B::Cancel)};
     case 3:
-      return {spec(B::Yes), spec(B::No), spec(B::Cancel)};
+      return {button_spec(B::Yes), button_spec(B::No), button_spec(B::Cancel)};
     case 4:
-      return {spec(B::Yes), spec(B::No)};
+      return {button_spec(B::Yes), button_spec(B::No)};
     case 5:
-      return {spec(B::TryAgain), spec(B::Cancel)};
+      return {button_spec(B::TryAgain), button_spec(B::Cancel)};
     case 2:
     case 6:
-      return {spec(B::Cancel), spec(B::TryAgain), spec(B::Continue)};
+      return {button_spec(B::Cancel), button_spec(B::TryAgain), button_spec(B::Continue)};
     default:
-      return {spec(B::Ok)};
+      return {button_spec(B::Ok)};
   }
 }
 

@@ -89,20 +89,20 @@ int exec_message_box(const MessageBoxRequest& request) {
 
   std::map<QAbstractButton*, int> answers;
   QAbstractButton* escape = nullptr;
-  for (const auto& spec : request.buttons) {
-    const QString label = spec.label_number
-                              ? QString::fromUtf8(foundation::message_text(spec.label_number))
+  for (const auto& wanted : request.buttons) {
+    const QString label = wanted.label_number
+                              ? QString::fromUtf8(foundation::message_text(wanted.label_number))
                               : QString();
     QAbstractButton* button = nullptr;
-    if (const auto standard = standard_button(spec.button); standard != QMessageBox::NoButton) {
+    if (const auto standard = standard_button(wanted.button); standard != QMessageBox::NoButton) {
       button = box.addButton(standard);
       if (!label.isEmpty()) button->setText(label);
     } else {
       button = box.addButton(label, QMessageBox::AcceptRole);
     }
-    answers[button] = spec.answer;
+    answers[button] = wanted.answer;
     if (answers.size() == 1) box.setDefaultButton(qobject_cast<QPushButton*>(button));
-    if (spec.button == MessageButton::Cancel) escape = button;
+    if (wanted.button == MessageButton::Cancel) escape = button;
   }
   if (!escape && request.buttons.size() == 1) escape = answers.begin()->first;
   if (escape) box.setEscapeButton(escape);
