@@ -43,8 +43,8 @@ bool number(std::string_view text, long& out) {
   return !s.empty() && end && *end == 0;
 }
 
-bool add_account(Options& o, const std::string& spec, char separator) {
-  std::istringstream in(spec);
+bool add_account(Options& o, const std::string& value_text, char separator) {
+  std::istringstream in(value_text);
   std::string user, password, domain;
   if (separator == ':') {
     std::getline(in, user, ':');
@@ -93,11 +93,11 @@ std::optional<Options> parse_options(int argc, char** argv) {
     } else if (arg == "--refuse") {
       const char* v = value();
       if (!v) return fail("bad --refuse");
-      const std::string spec = v;
-      const auto colon = spec.find(':');
-      if (!number(spec.substr(0, colon), n)) return fail("bad --refuse");
+      const std::string value_text = v;
+      const auto colon = value_text.find(':');
+      if (!number(value_text.substr(0, colon), n)) return fail("bad --refuse");
       o.refuse_reason = static_cast<int>(n);
-      if (colon != std::string::npos) o.refuse_text = spec.substr(colon + 1);
+      if (colon != std::string::npos) o.refuse_text = value_text.substr(colon + 1);
     } else if (arg == "--header-level") {
       if (!int_value(n) || n < 0 || n > 255) return fail("bad --header-level");
       o.header_level = static_cast<int>(n);
