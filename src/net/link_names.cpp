@@ -68,6 +68,10 @@ const Name kKwdKommTypes[] = {
     {KWK_KBUTTON, "KWK_KBUTTON"},
     {KWK_KBUTTON_NR, "KWK_KBUTTON_NR"},
     {KWK_KCFLAG, "KWK_KCFLAG"},
+    {KWK_KGETPRINTER, "KWK_KGETPRINTER"},
+    {KWK_KSENDPRINTER, "KWK_KSENDPRINTER"},
+    {KWK_KFONTLIST, "KWK_KFONTLIST"},
+    {KWK_KRECONNECT, "KWK_KRECONNECT"},
     {KWK_KCONNECT, "KWK_KCONNECT"},
     {KWK_KPING, "KWK_KPING"},
 };
@@ -90,6 +94,7 @@ const Name kKwdDigraTypes[] = {
     {KWK_GAWLIST, "KWK_GAWLIST"},
     {KWK_GVIDEO, "KWK_GVIDEO"},
     {KWK_GSPEAK, "KWK_GSPEAK"},
+    {KWK_GSPEECH, "KWK_GSPEECH"},
     {KWK_BEEP, "KWK_BEEP"},
     {KWK_CURSOR, "KWK_CURSOR"},
     {KWK_STATUS, "KWK_STATUS"},
@@ -99,6 +104,7 @@ const Name kKwdDigraTypes[] = {
     {KWK_GGETEX, "KWK_GGETEX"},
     {KWK_GCHECK, "KWK_GCHECK"},
     {KWK_GABORT, "KWK_GABORT"},
+    {KWK_GFONTSLOT, "KWK_GFONTSLOT"},
     {KWK_PDIGRA, "KWK_PDIGRA"},
 };
 const Name kKwdStreamTypes[] = {

@@ -76,6 +76,10 @@ inline constexpr int KWK_KMAP = 53;
 inline constexpr int KWK_KBUTTON = 54;
 inline constexpr int KWK_KBUTTON_NR = 55;
 inline constexpr int KWK_KCFLAG = 56;
+inline constexpr int KWK_KGETPRINTER = 57;
+inline constexpr int KWK_KSENDPRINTER = 58;
+inline constexpr int KWK_KFONTLIST = 60;
+inline constexpr int KWK_KRECONNECT = 61;
 inline constexpr int KWK_KCONNECT = 98;
 inline constexpr int KWK_KPING = 99;
 // KWD_DIGRA
@@ -97,6 +101,7 @@ inline constexpr int KWK_GTLEN = 15;
 inline constexpr int KWK_GAWLIST = 16;
 inline constexpr int KWK_GVIDEO = 17;
 inline constexpr int KWK_GSPEAK = 18;
+inline constexpr int KWK_GSPEECH = 19;
 inline constexpr int KWK_BEEP = 26;
 inline constexpr int KWK_CURSOR = 27;
 inline constexpr int KWK_STATUS = 28;
@@ -106,6 +111,7 @@ inline constexpr int KWK_GMARK = 31;
 inline constexpr int KWK_GGETEX = 32;
 inline constexpr int KWK_GCHECK = 33;
 inline constexpr int KWK_GABORT = 34;
+inline constexpr int KWK_GFONTSLOT = 35;
 inline constexpr int KWK_PDIGRA = 128;
 // KWD_STREAM
 inline constexpr int KWK_SDATA = 1;

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "net/link_names.h"
+
 namespace kovw::protocol {
 
 // Assumed when KWK_KINIT carries no version.
@@ -32,12 +34,12 @@ inline constexpr std::int32_t kVersionScreenOptions = 0x040505;
 inline constexpr std::int32_t kVersionIconSizes = 0x041E07;
 inline constexpr std::int32_t kVersionExtendedOptions = 0x060B00;
 
-// Message types of program links that the shared name table does not hold yet.
-inline constexpr int KWK_KGETPRINTER = 57;
-inline constexpr int KWK_KSENDPRINTER = 58;
-inline constexpr int KWK_KFONTLIST = 60;
-inline constexpr int KWK_KRECONNECT = 61;
-inline constexpr int KWK_GSPEECH = 19;
-inline constexpr int KWK_GFONTSLOT = 35;
+// Program-link message types used unqualified in this layer (defined in the name table).
+using net::KWK_GFONTSLOT;
+using net::KWK_GSPEECH;
+using net::KWK_KFONTLIST;
+using net::KWK_KGETPRINTER;
+using net::KWK_KRECONNECT;
+using net::KWK_KSENDPRINTER;
 
 }  // namespace kovw::protocol
