@@ -1,6 +1,6 @@
 #pragma once
 // Host library versions (0xMMmmpp) from which program-link messages carry their optional
-// items, and the message types that the shared name table does not list yet.
+// items.
 
 #include <cstdint>
 
