@@ -86,6 +86,19 @@ class HostsimLogin : public ::testing::TestWithParam<LinkCase> {
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
   }
 
+  // Logs kovw in to the daemon on `port` with -e and waits until both have ended with 0.
+  void run_session(int port) {
+    const QString data = home_.path() + "/data";
+    kovw_.start(QStringLiteral(KOVW_BINARY), {"-r", "127.0.0.1", "-v", QString::number(port), "-b",
+                                              "anna//geheim", "-l", "-e", "-t", "1", "-z", data});
+    ASSERT_TRUE(kovw_.waitForStarted(10000));
+    ASSERT_TRUE(kovw_.waitForFinished(30000)) << read(data + "/kovw.log").toStdString();
+    EXPECT_EQ(kovw_.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(kovw_.exitCode(), 0);
+    ASSERT_TRUE(daemon_.waitForFinished(10000));
+    EXPECT_EQ(daemon_.exitCode(), 0);
+  }
+
   QTemporaryDir home_;
   QProcess daemon_;
   QProcess kovw_;
@@ -95,17 +108,8 @@ TEST_P(HostsimLogin, LogsInReceivesEventsLogsOutAndEnds) {
   const LinkCase& c = GetParam();
   const int port = start_daemon(c.daemon_options);
   ASSERT_GT(port, 0);
-  const QString data = home_.path() + "/data";
-  kovw_.start(QStringLiteral(KOVW_BINARY), {"-r", "127.0.0.1", "-v", QString::number(port), "-b",
-                                            "anna//geheim", "-l", "-e", "-t", "1", "-z", data});
-  ASSERT_TRUE(kovw_.waitForStarted(10000));
-  ASSERT_TRUE(kovw_.waitForFinished(30000)) << read(data + "/kovw.log").toStdString();
-  EXPECT_EQ(kovw_.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(kovw_.exitCode(), 0);
-  ASSERT_TRUE(daemon_.waitForFinished(10000));
-  EXPECT_EQ(daemon_.exitCode(), 0);
-
-  const QString log = read(data + "/kovw.log");
+  ASSERT_NO_FATAL_FAILURE(run_session(port));
+  const QString log = read(home_.path() + "/data/kovw.log");
   const QString frames = read(home_.path() + "/frames.log");
   EXPECT_TRUE(log.contains("Login ok.")) << log.toStdString();
   EXPECT_TRUE(log.contains("do_logout aus KWK_KSTOP")) << log.toStdString();
@@ -121,17 +125,8 @@ TEST_F(HostsimLogin, HostProgramThroughProxyOpensWindowAndEndsLogin) {
       "host.script", "KINIT \"Demo program\"\nKGETWINID\nexpect KGETWINID\nsleep 200\nclose\n");
   const int port = start_daemon({}, "program \"" + program.toUtf8() + "\"\n");
   ASSERT_GT(port, 0);
-  const QString data = home_.path() + "/data";
-  kovw_.start(QStringLiteral(KOVW_BINARY), {"-r", "127.0.0.1", "-v", QString::number(port), "-b",
-                                            "anna//geheim", "-l", "-e", "-t", "1", "-z", data});
-  ASSERT_TRUE(kovw_.waitForStarted(10000));
-  ASSERT_TRUE(kovw_.waitForFinished(30000)) << read(data + "/kovw.log").toStdString();
-  EXPECT_EQ(kovw_.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(kovw_.exitCode(), 0);
-  ASSERT_TRUE(daemon_.waitForFinished(10000));
-  EXPECT_EQ(daemon_.exitCode(), 0);
-
-  const QString log = read(data + "/kovw.log");
+  ASSERT_NO_FATAL_FAILURE(run_session(port));
+  const QString log = read(home_.path() + "/data/kovw.log");
   const QString frames = read(home_.path() + "/frames.log");
   EXPECT_TRUE(log.contains("dt_open")) << log.toStdString();
   EXPECT_TRUE(log.contains("do_logout aus WML_ENDE")) << log.toStdString();

@@ -31,15 +31,6 @@ std::string frame_name(int service, int type) {
   return std::string(s ? s : std::to_string(service)) + "/" + (t ? t : std::to_string(type));
 }
 
-// A message type of the KWD_KOMM service by name (with or without KWK_) or a number.
-int komm_type(const std::string& name) {
-  int number = 0;
-  if (script_int(name, number)) return number;
-  int code = net::type_code(net::KWD_KOMM, name);
-  if (code < 0) code = net::type_code(net::KWD_KOMM, "KWK_" + name);
-  return code;
-}
-
 std::optional<HostStep> parse_step(const std::vector<std::string>& w, std::string& error) {
   HostStep step;
   std::string command = w[0];

@@ -59,16 +59,15 @@ bool script_int(const std::string& text, int& out) {
   return true;
 }
 
-namespace {
-
-// A message type by name: "KMESSAGE", "KWK_KMESSAGE" or a number.
-int type_by_name(const std::string& name) {
+int komm_type(const std::string& name) {
   int number = 0;
   if (script_int(name, number)) return number;
   int code = net::type_code(net::KWD_KOMM, name);
   if (code < 0) code = net::type_code(net::KWD_KOMM, "KWK_" + name);
   return code;
 }
+
+namespace {
 
 std::optional<ScriptAction> parse_line(const std::vector<std::string>& w, std::string& error) {
   ScriptAction a;
@@ -101,7 +100,7 @@ std::optional<ScriptAction> parse_line(const std::vector<std::string>& w, std::s
   } else if (command == "wait-for") {
     if (!arity(1, 1)) return std::nullopt;
     a.kind = ScriptAction::Kind::wait_for;
-    a.type = type_by_name(w[1]);
+    a.type = komm_type(w[1]);
     if (a.type < 0) {
       error = "unknown message type " + w[1];
       return std::nullopt;

@@ -26,6 +26,9 @@ struct ScriptAction {
 bool split_script_line(const std::string& line, std::vector<std::string>& words,
                        std::string& error);
 bool script_int(const std::string& text, int& out);
+// A message type of the KWD_KOMM service by name ("KMESSAGE", "KWK_KMESSAGE") or number;
+// -1 when unknown.
+int komm_type(const std::string& name);
 
 // Parses a whole script; on failure `error` holds "line N: reason".
 std::optional<std::vector<ScriptAction>> parse_script(const std::string& text, std::string& error);
