@@ -65,7 +65,6 @@ class Parser {
   // Message 10051: an error on the command line.
   void command_line_error(const std::string& what, const char* caption = "Start") {
     report(10051, caption, format_message_s(10051, what));
-    error_seen_ = true;
   }
   // An error that ends the program: reported, and the result is an error.
   StartAction fatal(const std::string& what, const char* caption = "Start") {
@@ -129,7 +128,6 @@ class Parser {
   template <std::size_t N>
   bool store(const std::string& option, FixedString<N>& field, const std::string& value) {
     if (field.assign(value)) return true;
-    too_long_ = true;
     command_line_error(option + " " + value.substr(0, 40) + "... " +
                        format_text(foundation::german() ? "(länger als %zu Zeichen)"
                                                         : "(longer than %zu characters)",
@@ -166,9 +164,7 @@ class Parser {
   StartOptions& options_;
   const ParseContext& context_;
   std::vector<CommandLineMessage>* messages_;
-  bool error_seen_ = false;
   bool stop_ = false;  // -c, -i, -j and -q end the option parsing
-  bool too_long_ = false;
   bool fi_given_ = false;
   bool pp_given_ = false;
   int pp_value_ = 0;
@@ -199,7 +195,7 @@ void Parser::decode_url_form() {
     return -1;
   };
   for (std::size_t i = start + 5; i < text_.size(); ++i) {
-    if (text_[i] == '%' && i + 2 < text_.size() + 0 && hex(text_[i + 1]) >= 0 &&
+    if (text_[i] == '%' && i + 2 < text_.size() && hex(text_[i + 1]) >= 0 &&
         hex(text_[i + 2]) >= 0) {
       char byte = static_cast<char>(hex(text_[i + 1]) * 16 + hex(text_[i + 2]));
       // A decoded zero byte would end the text early; it is dropped.
@@ -327,7 +323,6 @@ StartAction Parser::option_b() {
       options_.overrides.mask |= kOverrideAskPassword;
     } else {
       if (!encipher_password(password, values.password)) {
-        too_long_ = true;
         command_line_error(format_text(foundation::german()
                                            ? "-b (Passwort länger als %zu Zeichen)"
                                            : "-b (password longer than %zu characters)",
@@ -577,7 +572,6 @@ void Parser::option_s() {
   auto& values = options_.overrides.values;
   if (kEnvironmentEntries - values.environment_used < 6) {
     report(10050, "Start", message_text(10050));
-    error_seen_ = true;
     return;
   }
   const std::pair<const char*, std::string> entries[] = {
@@ -611,7 +605,6 @@ void Parser::option_u() {
   auto& values = options_.overrides.values;
   if (values.environment_used >= kEnvironmentEntries) {
     report(10050, "Start", message_text(10050));
-    error_seen_ = true;
     return;
   }
   add_environment(name, value);
