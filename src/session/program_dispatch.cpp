@@ -1,7 +1,8 @@
-// The command dispatch of a program link: program start-up (KINIT and the windows it
-// creates), the window ids the host library asks for (KGETWINID), moving a link to the thread
-// that served the program before (KRECONNECT) and the exit flags (KCFLAG). Every other message
-// is logged as not handled yet; the screen, dialog and graphics handlers join here.
+// The command dispatch of a program link: program start-up (KINIT and the windows it creates,
+// hidden until the first screen definition shows them), the screen definitions, the window ids
+// the host library asks for (KGETWINID), moving a link to the thread that served the program
+// before (KRECONNECT) and the exit flags (KCFLAG). Every other message is logged as not handled
+// yet; the screen contents, dialog and graphics handlers join here.
 
 #include <QString>
 
@@ -11,11 +12,13 @@
 #include "net/link_names.h"
 #include "net/link_state.h"
 #include "protocol/program/start_messages.h"
+#include "session/cursor_kinds.h"
 #include "session/program_link.h"
 #include "session/program_list.h"
 #include "session/program_session.h"
 #include "session/program_thread.h"
 #include "session/program_view.h"
+#include "session/screen_initialisation.h"
 #include "session/screen_metrics.h"
 #include "session/thread_context.h"
 #include "session/window_messages.h"
@@ -78,10 +81,7 @@ void handle_kinit(ProgramSession& session, std::span<const std::uint8_t> payload
     create->text = QString::fromStdString(program_name.empty() ? session.title : program_name);
     session.to_view->post(create);
     session.to_view->post(new WmlEvent(WML_VIEW_CURSOR, session.cursor_kind));
-    session.to_view->post(new WmlEvent(WML_VIEW_SHOW));
-    session.windows_created = true;
-    if (session.parent_thread_id != 0)
-      parent_program.to_program->post(new WmlEvent(WML_CHILD_PROGRAM, 1, main));
+    session.windows_created = true;  // shown by the first screen definition
   }
 
   // Internet mode: keep-alive and the link options of the login.
@@ -161,6 +161,22 @@ void dt_command(ProgramSession& session, const net::LinkMessage& header,
       default:
         break;
     }
+  }
+  // The screen definitions of the three screen families.
+  if (header.service == net::KWD_WIN && header.type == net::KWK_WINIT) {
+    initialise_screen(session, payload);
+    return;
+  }
+  if (header.service == net::KWD_LIST && header.type == net::KWK_LINIT) {
+    session.to_view->post(new WmlEvent(WML_VIEW_HIDE));
+    initialise_screen(session, payload);
+    session.screen_ready = true;
+    return;
+  }
+  if (header.service == net::KWD_DIMEN && header.type == net::KWK_DMINIT) {
+    set_cursor_kind(session, kCursorWait);
+    initialise_screen(session, payload);
+    return;
   }
   const char* service = net::service_name(header.service);
   const char* type = net::type_name(header.service, header.type);

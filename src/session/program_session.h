@@ -62,9 +62,14 @@ struct ProgramSession {
   int parent_thread_id = 0;  // the program whose window is our parent, 0 none
 
   // Windows (the program thread only posts to them).
-  ChannelPtr to_view;  // the program's widgets on the GUI thread
-  bool windows_created = false;
+  ChannelPtr to_view;            // the program's widgets on the GUI thread
+  bool windows_created = false;  // KINIT created them (hidden)
+  bool windows_shown = false;    // the first screen definition showed them
   int screen_kind = kScreenNone;
+  std::int32_t screen_style = 0;  // style bits of the last screen definition
+  bool screen_ready = false;
+  int content_width = 0, content_height = 0;  // pixels, from the screen definition
+  int window_x = 0, window_y = 0;             // position of the main window
   int cursor_kind = 0;
 
   // Link.

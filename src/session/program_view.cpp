@@ -1,7 +1,9 @@
 #include "session/program_view.h"
 
 #include <QCloseEvent>
+#include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <atomic>
 #include <unordered_map>
 
@@ -19,6 +21,21 @@ int g_live_views = 0;  // GUI thread only
 std::unordered_map<std::int64_t, QPointer<QWidget>>& registry() {
   static std::unordered_map<std::int64_t, QPointer<QWidget>> widgets;  // GUI thread only
   return widgets;
+}
+
+// A window sticking out of the desktop to the right or bottom is moved back so that it ends one
+// pixel before the edge (to the desktop's origin when it is larger than the desktop).
+void keep_on_desktop(QWidget& window) {
+  const QScreen* screen = window.screen();
+  if (screen == nullptr) return;
+  const QRect desktop = screen->availableGeometry();
+  const QRect frame = window.frameGeometry();
+  QPoint position = frame.topLeft();
+  if (frame.right() >= desktop.right())
+    position.setX(std::max(desktop.left(), desktop.right() - frame.width()));
+  if (frame.bottom() >= desktop.bottom())
+    position.setY(std::max(desktop.top(), desktop.bottom() - frame.height()));
+  if (position != frame.topLeft()) window.move(position);
 }
 
 }  // namespace
@@ -71,7 +88,10 @@ void ProgramView::customEvent(QEvent* event) {
       create_windows(static_cast<const ViewCreateEvent&>(message));
       break;
     case WML_VIEW_SHOW:
-      if (main_) main_->show();
+      show_windows(static_cast<const ViewShowEvent&>(message));
+      break;
+    case WML_VIEW_HIDE:
+      if (main_) main_->hide();
       break;
     case WML_VIEW_TITLE:
       if (main_) main_->setWindowTitle(message.text);
@@ -118,6 +138,20 @@ void ProgramView::create_windows(const ViewCreateEvent& event) {
   content_handle_ = event.lparam;
   registry()[main_handle_] = main_.data();
   registry()[content_handle_] = main_->content();
+}
+
+void ProgramView::show_windows(const ViewShowEvent& event) {
+  if (!main_) return;
+  if (!event.text.isEmpty()) main_->setWindowTitle(event.text);
+  if (event.width > 0 && event.height > 0) main_->resize(event.width, event.height);
+  const bool top_level = main_->isWindow();
+  if (top_level) main_->move(event.x, event.y);
+  main_->show();
+  // The frame's size is known once the window is shown.
+  if (top_level) keep_on_desktop(*main_);
+  main_->raise();
+  main_->activateWindow();
+  main_->content()->setFocus();
 }
 
 void ProgramView::destroy_windows() {

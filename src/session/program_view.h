@@ -31,6 +31,15 @@ class ViewCreateEvent : public WmlEvent {
   std::int64_t parent_handle;
 };
 
+// WML_VIEW_SHOW: place the main window at (x, y) with a content area of width x height (a
+// size of 0 keeps the current one) and the caption in `text`, then show and raise it.
+class ViewShowEvent : public WmlEvent {
+ public:
+  ViewShowEvent(int x, int y, int width, int height)
+      : WmlEvent(WML_VIEW_SHOW), x(x), y(y), width(width), height(height) {}
+  int x, y, width, height;
+};
+
 class ContentWindow : public QWidget {
  public:
   explicit ContentWindow(QWidget* parent) : QWidget(parent) {}
@@ -67,6 +76,7 @@ class ProgramView : public QObject {
 
  private:
   void create_windows(const ViewCreateEvent& event);
+  void show_windows(const ViewShowEvent& event);
   void destroy_windows();
 
   ChannelPtr to_program_;

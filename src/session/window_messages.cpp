@@ -28,6 +28,7 @@ constexpr MessageName kNames[] = {
     {WML_VIEW_CURSOR, "WML_VIEW_CURSOR"},
     {WML_VIEW_DESTROY, "WML_VIEW_DESTROY"},
     {WML_VIEW_CHILD, "WML_VIEW_CHILD"},
+    {WML_VIEW_HIDE, "WML_VIEW_HIDE"},
 };
 
 }  // namespace

@@ -30,11 +30,12 @@ inline constexpr int WML_RECONNECT = 2051;     // take over a new link: wParam p
 // program exchange with their procedures). Numbered above the shared ones.
 inline constexpr int WML_CLOSE = 3001;         // to the program: the user closes its window
 inline constexpr int WML_VIEW_CREATE = 3101;   // to the view: create main and content windows
-inline constexpr int WML_VIEW_SHOW = 3102;     // to the view: show the windows
+inline constexpr int WML_VIEW_SHOW = 3102;     // to the view: place and show the windows
 inline constexpr int WML_VIEW_TITLE = 3103;    // to the view: caption text
 inline constexpr int WML_VIEW_CURSOR = 3104;   // to the view: cursor kind wParam
 inline constexpr int WML_VIEW_DESTROY = 3105;  // to the view: destroy the windows (last event)
 inline constexpr int WML_VIEW_CHILD = 3106;    // to the view: a child program holds it (wParam 1/0)
+inline constexpr int WML_VIEW_HIDE = 3107;     // to the view: hide the main window
 
 // The name of a message number for log lines ("WML_STOP"), or "WM_USER+n" for others.
 const char* wml_name(int number);

@@ -1,5 +1,7 @@
 #include <unistd.h>
 
+#include <QScreen>
+
 #include "session/program_link.h"
 #include "session/shell_bridge.h"
 #include "session_fixture.h"
@@ -12,7 +14,7 @@ int send_reconnect(HostPeer& peer, int pid, int main_window, int thread_id) {
   return peer.send(message.service, message.type, message.payload);
 }
 
-TEST_F(SessionTest, ProgramLinkStartsThreadAndShowsItsWindowOnKinit) {
+TEST_F(SessionTest, ProgramLinkStartsThreadAndItsScreenDefinitionShowsTheWindow) {
   HostPeer& peer = start_program();
   ASSERT_TRUE(wait_until([] { return program_count() == 1; }));
   EXPECT_EQ(nullptr, window_titled("first program"));
@@ -33,18 +35,45 @@ TEST_F(SessionTest, ProgramLinkStartsThreadAndShowsItsWindowOnKinit) {
   EXPECT_EQ(programs[0].main_window, ids[1]);
   EXPECT_EQ(programs[0].content_window, ids[0]);
 
-  ASSERT_TRUE(wait_until([] {
-    QWidget* window = window_titled("first program");
-    return window != nullptr && window->isVisible();
-  }));
-  EXPECT_EQ(window_titled("first program"), ProgramView::widget_for(ids[1]));
-  EXPECT_EQ(ProgramView::widget_for(ids[1]), ProgramView::widget_for(ids[0])->window());
+  // KINIT made the windows; they stay hidden until the screen is defined.
+  ASSERT_TRUE(wait_until([&] { return ProgramView::widget_for(ids[1]) != nullptr; }));
+  QWidget* main = ProgramView::widget_for(ids[1]);
+  EXPECT_EQ(main, window_titled("first program"));
+  EXPECT_EQ(main, ProgramView::widget_for(ids[0])->window());
+  EXPECT_FALSE(main->isVisible());
+
+  // The screen definition names the caption, the content size and the position.
+  ASSERT_GT(define_screen(peer, "Kunden \xe4ndern", 3, 500, 300, 30, 40), 0);
+  ASSERT_TRUE(wait_until([&] { return main->isVisible(); }));
+  EXPECT_EQ(QString::fromUtf8("Kunden \xc3\xa4ndern"), main->windowTitle());  // host text
+  EXPECT_EQ(QSize(500, 300), ProgramView::widget_for(ids[0])->size());
+  EXPECT_EQ(QPoint(30, 40), main->pos());
 
   // The host ends: the thread ends, the window goes, the shell hears of it.
   peer.close();
   ASSERT_TRUE(wait_until([&] { return shell_.ends.size() == 1; }));
   EXPECT_EQ(0, shell_.ends[0].first);
-  ASSERT_TRUE(wait_until([] { return window_titled("first program") == nullptr; }));
+  ASSERT_TRUE(wait_until([&] { return ProgramView::widget_for(ids[1]) == nullptr; }));
+}
+
+// A deferred window (style bit 15) and a broken definition show nothing; a later definition
+// does, and a window that would stick out of the desktop is moved back onto it.
+TEST_F(SessionTest, DeferredOrBrokenScreenDefinitionKeepsTheWindowHidden) {
+  HostPeer& peer = start_program();
+  const auto ids = init_program(peer, 7, "deferred");
+  ASSERT_GT(define_screen(peer, "later", 3 | protocol::kStyleDeferredWindow, 200, 100), 0);
+  ASSERT_GT(peer.send(net::KWD_WIN, net::KWK_WINIT, {0x00, 0x01}), 0);  // cut short
+  EXPECT_EQ(6u, window_ids(peer).size());  // both were handled before this answer
+  wait_until([] { return false; }, 100);
+  ASSERT_NE(nullptr, ProgramView::widget_for(ids[1]));
+  EXPECT_FALSE(ProgramView::widget_for(ids[1])->isVisible());
+
+  ASSERT_GT(define_screen(peer, "now", 1, 200, 100, 100000, 100000), 0);
+  ASSERT_TRUE(wait_until([&] { return ProgramView::widget_for(ids[1])->isVisible(); }));
+  QWidget* main = ProgramView::widget_for(ids[1]);
+  const QRect desktop = main->screen()->availableGeometry();
+  EXPECT_TRUE(desktop.contains(main->frameGeometry().bottomRight()));
+  EXPECT_EQ("now", main->windowTitle());
 }
 
 TEST_F(SessionTest, ServerLinkHearsOfStartAndEnd) {
@@ -129,7 +158,11 @@ TEST_F(SessionTest, LargeMessageGrowsTheReceiveBuffer) {
 TEST_F(SessionTest, CloseFromWindowAsksAndEndsOnYes) {
   HostPeer& peer = start_program();
   const auto ids = init_program(peer, 5, "closing");
-  ASSERT_TRUE(wait_until([&] { return ProgramView::widget_for(ids[1]) != nullptr; }));
+  ASSERT_GT(define_screen(peer, "closing", 3), 0);
+  ASSERT_TRUE(wait_until([&] {
+    return ProgramView::widget_for(ids[1]) != nullptr &&
+           ProgramView::widget_for(ids[1])->isVisible();
+  }));
   user_.answers = {7, 6};  // No, then Yes
   ProgramView::widget_for(ids[1])->close();
   ASSERT_TRUE(wait_until([&] { return user_.count() == 1; }));

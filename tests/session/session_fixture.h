@@ -32,6 +32,7 @@
 #include "net/link_names.h"
 #include "net/link_state.h"
 #include "net/tcp_socket.h"
+#include "protocol/program/screen_definition.h"
 #include "protocol/program/start_messages.h"
 #include "session/program_list.h"
 #include "session/program_thread.h"
@@ -224,6 +225,23 @@ class SessionTest : public ::testing::Test {
                                          std::vector<int> optional = {0x070305}) {
     EXPECT_GT(peer.send(net::KWD_KOMM, net::KWK_KINIT, kinit_payload(pid, name, optional)), 0);
     return window_ids(peer);
+  }
+
+  // KWK_WINIT as a current host library sends it: a screen of `mode` (with style bits),
+  // content size and window position.
+  static int define_screen(HostPeer& peer, const std::string& title, int mode, int width = 0,
+                           int height = 0, int x = 0, int y = 0) {
+    protocol::ScreenDefinition screen;
+    screen.mode_and_style = mode;
+    screen.title = title;
+    screen.width = width;
+    screen.height = height;
+    screen.x = x;
+    screen.y = y;
+    screen.screen_options = protocol::default_screen_options();
+    const auto out =
+        protocol::build_screen_definition(screen, 0x070305, net::KWD_WIN, net::KWK_WINIT);
+    return peer.send(out.service, out.type, out.payload);
   }
 
   std::vector<std::int32_t> window_ids(HostPeer& peer) {

@@ -118,11 +118,13 @@ TEST_P(HostsimLogin, LogsInReceivesEventsLogsOutAndEnds) {
   EXPECT_TRUE(frames.contains(c.frame_log_expectation)) << frames.toStdString();
 }
 
-// A host program arrives through KPROXY, introduces itself, asks for its window ids and closes;
-// the end of the last program ends the login and, under -e, the workstation.
+// A host program arrives through KPROXY, introduces itself, asks for its window ids, defines
+// its screen and closes; the daemon reports its end, and the end of the last program ends the
+// login and, under -e, the workstation.
 TEST_F(HostsimLogin, HostProgramThroughProxyOpensWindowAndEndsLogin) {
-  const QString program = write(
-      "host.script", "KINIT \"Demo program\"\nKGETWINID\nexpect KGETWINID\nsleep 200\nclose\n");
+  const QString program = write("host.script",
+                                "KINIT \"Demo program\"\nKGETWINID\nexpect KGETWINID\n"
+                                "WINIT \"Demo\" 3 300 200 10 10\nsleep 200\nclose\n");
   const int port = start_daemon({}, "program \"" + program.toUtf8() + "\"\n");
   ASSERT_GT(port, 0);
   ASSERT_NO_FATAL_FAILURE(run_session(port));
@@ -138,7 +140,10 @@ TEST_F(HostsimLogin, HostProgramThroughProxyOpensWindowAndEndsLogin) {
       "program 1000: recv KWD_KOMM/KWK_KGETWINID content=[1-9][0-9]* main=[1-9][0-9]* "
       "screen=[1-9][0-9]*x[1-9][0-9]* parent=0 thread=[1-9]")))
       << frames.toStdString();
+  EXPECT_TRUE(frames.contains("program 1000: send KWD_WIN/KWK_WINIT")) << frames.toStdString();
+  EXPECT_FALSE(log.contains("KWK_WINIT")) << log.toStdString();  // handled, nothing to report
   EXPECT_TRUE(frames.contains("program 1000: ended")) << frames.toStdString();
+  EXPECT_TRUE(frames.contains("send KWK_KEND run=1000")) << frames.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(

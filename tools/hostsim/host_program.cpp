@@ -80,6 +80,19 @@ std::optional<HostStep> parse_step(const std::vector<std::string>& w, std::strin
     if (ints.size() > 2) step.kinit.parent_window = ints[2];
     if (ints.size() > 3) step.kinit.embed = ints[3];
     if (ints.size() > 4) step.kinit.link_timeout_ms = ints[4];
+  } else if (command == "WINIT") {
+    // WINIT "title" [MODE [WIDTH HEIGHT [X Y]]]: a screen definition without menu or icons.
+    if (!arity(1, 6) || !numbers(2)) return std::nullopt;
+    if (ints.size() == 2 || ints.size() == 4) {
+      error = "WINIT: width and height, x and y come in pairs";
+      return std::nullopt;
+    }
+    step.kind = HostStep::Kind::winit;
+    step.screen.title = w[1];
+    step.screen.mode_and_style = ints.size() > 0 ? ints[0] : 3;
+    if (ints.size() > 1) step.screen.width = ints[1], step.screen.height = ints[2];
+    if (ints.size() > 3) step.screen.x = ints[3], step.screen.y = ints[4];
+    step.screen.screen_options = proto::default_screen_options();
   } else if (command == "KGETWINID") {
     if (!arity(0, 0)) return std::nullopt;
     step.message = proto::build_kgetwinid_request();
@@ -195,6 +208,7 @@ void run_host_program(const HostScript& script, int run_id, int listen_socket,
   net::FrameReader reader(socket);
   net::LinkMessage message;
   bool first = true;
+  std::int32_t host_version = proto::kDefaultHostVersion;  // as the last KINIT announced
   // Receives one frame and logs it; false when the link ended.
   auto receive = [&]() {
     const int rc = net::link_receive(socket, message, reader, net::kSkipKeepAlive);
@@ -236,12 +250,17 @@ void run_host_program(const HostScript& script, int run_id, int listen_socket,
       bool going = true;
       switch (step.kind) {
         case HostStep::Kind::kinit:
+        case HostStep::Kind::winit:
         case HostStep::Kind::send: {
           proto::Outgoing out = step.message;
           if (step.kind == HostStep::Kind::kinit) {
             proto::KInit kinit = step.kinit;
             if (kinit.host_pid == 0) kinit.host_pid = run_id;
+            host_version = kinit.version();
             out = proto::build_kinit(kinit);
+          } else if (step.kind == HostStep::Kind::winit) {
+            out = proto::build_screen_definition(step.screen, host_version, net::KWD_WIN,
+                                                 net::KWK_WINIT);
           }
           const int rc = net::link_send(socket, out.header(),
                                         out.payload.empty() ? nullptr : out.payload.data());

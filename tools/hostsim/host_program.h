@@ -1,7 +1,7 @@
 #pragma once
 // Scriptable host programs: a host program listens on a free port, is announced to the
 // workstation with KWK_KPROXY, accepts the workstation's connection back, then runs its own
-// script (KINIT, KGETWINID, any message, sleep, expect, close) on its program link and logs
+// script (KINIT, WINIT, KGETWINID, any message, sleep, expect, close) on its program link and logs
 // every frame it receives, decoded, one line each (see README.md for the script lines).
 
 #include <atomic>
@@ -12,17 +12,19 @@
 #include <vector>
 
 #include "protocol/program/outgoing.h"
+#include "protocol/program/screen_definition.h"
 #include "protocol/program/start_messages.h"
 
 namespace hostsim {
 
 struct HostStep {
-  enum class Kind { send, kinit, sleep, expect, close } kind = Kind::send;
-  kovw::protocol::Outgoing message;  // send
-  kovw::protocol::KInit kinit;       // kinit (host pid 0: the run id)
-  int milliseconds = 0;              // sleep; expect: how long to wait at most
-  int type = 0;                      // expect: a KWD_KOMM type
-  std::string text;                  // the line as written (for the log)
+  enum class Kind { send, kinit, winit, sleep, expect, close } kind = Kind::send;
+  kovw::protocol::Outgoing message;         // send
+  kovw::protocol::KInit kinit;              // kinit (host pid 0: the run id)
+  kovw::protocol::ScreenDefinition screen;  // winit, built for the KINIT's library version
+  int milliseconds = 0;                     // sleep; expect: how long to wait at most
+  int type = 0;                             // expect: a KWD_KOMM type
+  std::string text;                         // the line as written (for the log)
 };
 
 struct HostScript {

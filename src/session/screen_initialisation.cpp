@@ -1,0 +1,77 @@
+#include "session/screen_initialisation.h"
+
+#include <QString>
+
+#include "foundation/log.h"
+#include "protocol/program/screen_definition.h"
+#include "session/cursor_kinds.h"
+#include "session/program_list.h"
+#include "session/program_session.h"
+#include "session/program_thread.h"
+#include "session/program_view.h"
+#include "session/thread_context.h"
+#include "session/window_messages.h"
+
+namespace kovw::session {
+
+namespace {
+
+constexpr int kModeIconStyle = 5;
+
+// Shows the windows once: the main window at the defined position with the defined content
+// size. A child program attaches to its parent when its windows are first shown.
+void show_windows(ProgramSession& session) {
+  auto* show = new ViewShowEvent(session.window_x, session.window_y, session.content_width,
+                                 session.content_height);
+  show->text = QString::fromStdString(session.caption);
+  session.to_view->post(show);
+  if (session.windows_shown) return;
+  session.windows_shown = true;
+  if (session.parent_thread_id == 0) return;
+  ProgramInfo parent;
+  if (find_program(session.parent_thread_id, &parent))
+    parent.to_program->post(new WmlEvent(WML_CHILD_PROGRAM, 1, session.main_window));
+}
+
+}  // namespace
+
+int screen_kind_for_mode(int mode) {
+  switch (mode) {
+    case 1:
+      return kScreenText;
+    case 2:
+      return kScreenGraphics;
+    case 4:
+      return kScreenIcons;
+    case 5:
+      return kScreenIconStyle;
+    default:  // mode 3 and anything outside 1 to 5: a text screen in field layout
+      return kScreenText;
+  }
+}
+
+void initialise_screen(ProgramSession& session, std::span<const std::uint8_t> payload) {
+  const int version = thread_context()->host_version;
+  const auto parsed = protocol::parse_screen_definition(payload, version);
+  if (!parsed) {
+    foundation::log_printf("dh_init: %s", parsed.error().message.c_str());
+    return;
+  }
+  const protocol::ScreenDefinition& screen = *parsed;
+  session.screen_style = screen.mode_and_style;
+  session.screen_kind = screen_kind_for_mode(screen.screen_mode());
+  session.screen_ready = false;
+  session.content_width = screen.width;
+  session.content_height = screen.height;
+  // Embedded programs sit at the origin of their parent's window.
+  const bool embedded = (session.status & kStatusEmbedded) != 0;
+  session.window_x = embedded ? 0 : screen.x;
+  session.window_y = embedded ? 0 : screen.y;
+  const std::u16string title = screen.wide_title();
+  if (!title.empty()) session.caption = QString::fromStdU16String(title).toStdString();
+
+  if (!screen.has_style(protocol::kStyleDeferredWindow)) show_windows(session);
+  if (screen.screen_mode() != kModeIconStyle) set_cursor_kind(session, kCursorArrow);
+}
+
+}  // namespace kovw::session

@@ -1,0 +1,22 @@
+#pragma once
+// Screen initialisation (KWK_WINIT, and KWK_LINIT / KWK_DMINIT with the same definition): the
+// host defines the program's screen — kind, size, position, title and style — and, unless it
+// defers the window, the program's windows are placed and shown. A program's windows stay
+// hidden from KINIT until its first screen definition, so a program that never defines a
+// screen shows no empty window (and costs no window memory).
+
+#include <cstdint>
+#include <span>
+
+namespace kovw::session {
+
+struct ProgramSession;
+
+// Reads the screen definition in `payload` and applies it. A malformed definition is logged
+// and changes nothing.
+void initialise_screen(ProgramSession& session, std::span<const std::uint8_t> payload);
+
+// The screen kind a screen mode (the low byte of the definition's style) selects.
+int screen_kind_for_mode(int mode);
+
+}  // namespace kovw::session
