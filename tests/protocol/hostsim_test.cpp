@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +18,7 @@
 #include "net/link_state.h"
 #include "net/session_key.h"
 #include "net/tcp_socket.h"
+#include "protocol/program/screen_definition.h"
 #include "protocol/program/start_messages.h"
 #include "protocol/server_messages.h"
 
@@ -311,6 +313,7 @@ TEST(Hostsim, StartProgramComesThroughProxyAndEndsWithKend) {
   std::ofstream(script) << "KINIT \"Demo\" 0 0x020603\n"
                            "KGETWINID\n"
                            "expect KGETWINID 3000\n"
+                           "WINIT \"Screen\" 1 300 200 5 6\n"
                            "send 4 7 42 \"some text\"\n"
                            "close\n";
   Hostsim daemon({"--user", "anna:geheim", "--start-program", script.string()});
@@ -348,6 +351,16 @@ TEST(Hostsim, StartProgramComesThroughProxyAndEndsWithKend) {
   ASSERT_EQ(message.type, net::KWK_KGETWINID);
   const auto ids = build_window_ids({11, 12, 800, 600, 0, 5});
   ASSERT_GE(net::link_send(program, ids.header(), ids.payload.data()), 0);
+  // The screen definition comes in the form of the library version KINIT announced.
+  ASSERT_EQ(net::link_receive(program, message, reader, net::kSkipKeepAlive), 1);
+  EXPECT_EQ(message.service, net::KWD_WIN);
+  EXPECT_EQ(message.type, net::KWK_WINIT);
+  const auto screen = parse_screen_definition(reader.payload_view(), 0x020603);
+  ASSERT_TRUE(screen) << screen.error().message;
+  EXPECT_EQ(screen->title, "Screen");
+  EXPECT_EQ(screen->screen_mode(), 1);
+  EXPECT_EQ((std::array{screen->width, screen->height, screen->x, screen->y}),
+            (std::array{300, 200, 5, 6}));
   ASSERT_EQ(net::link_receive(program, message, reader, net::kSkipKeepAlive), 1);
   EXPECT_EQ(message.service, net::KWD_WIN);
   EXPECT_EQ(message.type, 7);
@@ -380,7 +393,8 @@ TEST(Hostsim, RejectsAMalformedHostProgramScript) {
   if (!kHostsim) GTEST_SKIP() << "hostsim not built";
   const auto script = std::filesystem::temp_directory_path() /
                       ("hostsim-bad-program-" + std::to_string(::getpid()) + ".txt");
-  for (const char* text : {"KINIT\n", "expect NOSUCHTYPE\n", "send 99 1\n", "launch\n"}) {
+  for (const char* text :
+       {"KINIT\n", "expect NOSUCHTYPE\n", "send 99 1\n", "launch\n", "WINIT \"x\" 3 300\n"}) {
     SCOPED_TRACE(text);
     std::ofstream(script) << text;
     Hostsim daemon({"--start-program", script.string()});
