@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
     host.options_word = facts.options_word;
     host.encryption_allowed = facts.encryption_allowed;
     host.start_delay_seconds = facts.start_delay_seconds;
+    host.beeps_on = facts.beeps_on;
     session::set_session_host(std::move(host));
   };
   hooks.stop_programs = [](int run_id) { return session::post_stop_programs(run_id); };

@@ -13,6 +13,7 @@
 #include "net/link_state.h"
 #include "protocol/program/start_messages.h"
 #include "session/cursor_kinds.h"
+#include "session/host_message_box.h"
 #include "session/program_link.h"
 #include "session/program_list.h"
 #include "session/program_session.h"
@@ -165,6 +166,15 @@ void dt_command(ProgramSession& session, const net::LinkMessage& header,
   // The screen definitions of the three screen families.
   if (header.service == net::KWD_WIN && header.type == net::KWK_WINIT) {
     initialise_screen(session, payload);
+    return;
+  }
+  if ((header.service == net::KWD_DIGRA || header.service == net::KWD_WIN) &&
+      header.type == net::KWK_BEEP) {
+    if (session.host_hooks->beeps_on) session.to_view->post(new WmlEvent(WML_VIEW_BEEP));
+    return;
+  }
+  if (header.service == net::KWD_WIN && header.type == net::KWK_WMELDE) {
+    handle_message_box(session, payload);
     return;
   }
   if (header.service == net::KWD_LIST && header.type == net::KWK_LINIT) {

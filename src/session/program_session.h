@@ -81,6 +81,11 @@ struct ProgramSession {
   bool link_lost_reported = false;           // a dead link was reported once; sends stop
   int keep_alive_timer = 0;
 
+  // Messages (show_message on this thread).
+  int current_message_flags = 0;           // the flags of the last box shown
+  bool boxes_on_graphics_allowed = false;  // the program allows boxes on kind-3 graphics
+  bool macro_playback = false;             // a macro plays: boxes become 1 s message windows
+
   // Closing. The current screen's close handler (a text screen sends the close key to the
   // host) returns true when the user must be asked instead; without one the user is asked.
   CloseRule close_rule;

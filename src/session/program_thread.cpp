@@ -20,6 +20,7 @@
 #include "session/cursor_kinds.h"
 #include "session/program_link.h"
 #include "session/program_list.h"
+#include "session/program_messages.h"
 #include "session/program_view.h"
 #include "session/screen_metrics.h"
 #include "session/window_messages.h"
@@ -153,6 +154,8 @@ int ProgramThread::dt_winmain() {
   to_program_->bind(&super);
 
   context.session = &session;
+  ProgramMessages messages(session);
+  foundation::set_thread_message_handler(&messages);
   program_list_insert(session);
   send_kinfo(session);
   log_general("Insert new program/window");
@@ -178,6 +181,7 @@ int ProgramThread::dt_winmain() {
   send_kend(session);
   super.close_link();
   to_view_->post(new WmlEvent(WML_VIEW_DESTROY));
+  foundation::set_thread_message_handler(nullptr);
   context.session = nullptr;
   return result;
 }

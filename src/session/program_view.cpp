@@ -1,5 +1,6 @@
 #include "session/program_view.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -113,6 +114,12 @@ void ProgramView::customEvent(QEvent* event) {
                                text.c_str());
       break;
     }
+    case WML_VIEW_MESSAGE:
+      messages_.handle(message, main_.data());
+      break;
+    case WML_VIEW_BEEP:
+      QApplication::beep();
+      break;
     case WML_VIEW_DESTROY:
       destroy_windows();
       deleteLater();
@@ -155,6 +162,7 @@ void ProgramView::show_windows(const ViewShowEvent& event) {
 }
 
 void ProgramView::destroy_windows() {
+  messages_.close_all();
   registry().erase(main_handle_);
   registry().erase(content_handle_);
   if (!main_) return;

@@ -15,6 +15,7 @@
 #include <cstdint>
 
 #include "session/event_channel.h"
+#include "session/message_windows.h"
 #include "session/window_messages.h"
 
 namespace kovw::session {
@@ -65,6 +66,7 @@ class ProgramView : public QObject {
   ~ProgramView() override;
 
   MainWindow* main_window() const { return main_; }
+  const MessageWindows& message_windows() const { return messages_; }
 
   // Views alive in the process (GUI thread only): a leak shows here.
   static int live_count();
@@ -84,6 +86,7 @@ class ProgramView : public QObject {
   QPointer<MainWindow> main_;
   std::int64_t main_handle_ = 0;
   std::int64_t content_handle_ = 0;
+  MessageWindows messages_;
 };
 
 }  // namespace kovw::session

@@ -28,6 +28,8 @@ struct SessionHost {
   // The options word negotiated at login and whether "Crypted Connection enabled" is set.
   std::uint32_t options_word = 0;
   bool encryption_allowed = false;
+  // Beeps and the warning sound of host message boxes are on (bit 0x10 of "Error Level" clear).
+  bool beeps_on = true;
   // Debug start delay of every program thread in seconds (-ow).
   int start_delay_seconds = 0;
 };

@@ -29,6 +29,8 @@ constexpr MessageName kNames[] = {
     {WML_VIEW_DESTROY, "WML_VIEW_DESTROY"},
     {WML_VIEW_CHILD, "WML_VIEW_CHILD"},
     {WML_VIEW_HIDE, "WML_VIEW_HIDE"},
+    {WML_VIEW_MESSAGE, "WML_VIEW_MESSAGE"},
+    {WML_VIEW_BEEP, "WML_VIEW_BEEP"},
 };
 
 }  // namespace

@@ -36,6 +36,8 @@ inline constexpr int WML_VIEW_CURSOR = 3104;   // to the view: cursor kind wPara
 inline constexpr int WML_VIEW_DESTROY = 3105;  // to the view: destroy the windows (last event)
 inline constexpr int WML_VIEW_CHILD = 3106;    // to the view: a child program holds it (wParam 1/0)
 inline constexpr int WML_VIEW_HIDE = 3107;     // to the view: hide the main window
+inline constexpr int WML_VIEW_MESSAGE = 3108;  // to the view: modeless message/splash window
+inline constexpr int WML_VIEW_BEEP = 3109;     // to the view: the warning sound
 
 // The name of a message number for log lines ("WML_STOP"), or "WM_USER+n" for others.
 const char* wml_name(int number);

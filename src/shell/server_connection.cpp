@@ -592,6 +592,7 @@ void ServerConnection::tell_programs_of_login() {
   facts.options_word = options_word_;
   facts.encryption_allowed = settings_.crypted_connection != 0;
   facts.start_delay_seconds = options.start_delay_seconds;
+  facts.beeps_on = (settings_.error_level & SettingsRecord::kErrorLevelNoBeeps) == 0;
   hooks.logged_in(facts);
 }
 

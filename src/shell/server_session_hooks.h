@@ -18,6 +18,7 @@ struct LoginFacts {
   std::uint32_t options_word = 0;   // negotiated at login
   bool encryption_allowed = false;  // "Crypted Connection enabled"
   int start_delay_seconds = 0;      // -ow
+  bool beeps_on = true;        // bit 0x10 of "Error Level" clear
 };
 
 struct ServerSessionHooks {

@@ -66,6 +66,7 @@ struct SettingsRecord {
   std::int32_t ping_timer = 0;             // "Ping Timer", seconds
   std::int32_t date = 0;                   // "Date", YYYYMMDD
   std::int32_t error_level = 0;            // "Error Level"
+  static constexpr std::int32_t kErrorLevelNoBeeps = 0x10;  // bit of "Error Level": beeps off
   FixedString<2048> command_line;          // "Command Line"
   std::int32_t environ_count = 0;          // "Environ Count"
   FixedString<260> install_path;           // "Install Path": the local data directory

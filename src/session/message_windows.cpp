@@ -1,0 +1,101 @@
+#include "session/message_windows.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "foundation/show_message.h"
+
+namespace kovw::session {
+
+namespace {
+
+// The splash window's size without a splash picture.
+constexpr int kSplashWidth = 320;
+constexpr int kSplashHeight = 240;
+constexpr int kMessageMinimumWidth = 300;
+
+QLabel* add_text(QWidget& window, const QString& text) {
+  auto* layout = new QVBoxLayout(&window);
+  auto* label = new QLabel(text, &window);
+  label->setWordWrap(true);
+  label->setAlignment(Qt::AlignCenter);
+  label->setTextFormat(Qt::PlainText);
+  layout->addWidget(label);
+  return label;
+}
+
+void close_later(QWidget* window) {
+  if (window == nullptr) return;
+  window->hide();
+  window->deleteLater();
+}
+
+}  // namespace
+
+MessageWindows::~MessageWindows() {
+  delete message_.data();
+  delete splash_.data();
+}
+
+void MessageWindows::handle(const WmlEvent& message, QWidget* owner) {
+  switch (static_cast<int>(message.wparam)) {
+    case foundation::kMsgFormOpenWindow:
+      open_message(message, owner);
+      break;
+    case foundation::kMsgFormReplaceText:
+      if (message_text_) message_text_->setText(message.text);
+      break;
+    case foundation::kMsgFormSplash:
+      open_splash(message, owner);
+      break;
+    case foundation::kMsgFormCloseWindows:
+      close_all();
+      break;
+    default:
+      break;
+  }
+}
+
+void MessageWindows::close_all() {
+  close_later(message_.data());
+  close_later(splash_.data());
+}
+
+void MessageWindows::open_message(const WmlEvent& message, QWidget* owner) {
+  // One message window per program: a new text replaces the old window's.
+  if (!message_) {
+    message_ = new QWidget(owner, Qt::Tool);
+    message_->setObjectName("MessageWindow");
+    message_->setMinimumWidth(kMessageMinimumWidth);
+    message_text_ = add_text(*message_, message.text);
+  } else {
+    message_text_->setText(message.text);
+  }
+  message_->setWindowTitle(message.caption);
+  message_->show();
+  message_->raise();
+  if (message.lparam > 0) {
+    QPointer<QWidget> window = message_;
+    QTimer::singleShot(static_cast<int>(message.lparam), window, [window] { close_later(window); });
+  }
+}
+
+void MessageWindows::open_splash(const WmlEvent& message, QWidget* owner) {
+  close_later(splash_.data());
+  splash_ = new QWidget(owner, Qt::Tool | Qt::FramelessWindowHint);
+  splash_->setObjectName("SplashWindow");
+  splash_->setFixedSize(kSplashWidth, kSplashHeight);
+  add_text(*splash_, message.text);
+  const QScreen* screen = owner != nullptr ? owner->screen() : QGuiApplication::primaryScreen();
+  if (screen != nullptr) {
+    const QRect area = screen->availableGeometry();
+    splash_->move(area.center() - QPoint(kSplashWidth / 2, kSplashHeight / 2));
+  }
+  splash_->show();
+  splash_->raise();
+}
+
+}  // namespace kovw::session
