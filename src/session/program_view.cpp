@@ -39,6 +39,18 @@ void keep_on_desktop(QWidget& window) {
   if (position != frame.topLeft()) window.move(position);
 }
 
+// The size a host asks for, bounded: a side more than twice the screen's becomes the screen's
+// (a window far larger than the desktop helps nobody, and its backing store would not fit
+// into memory).
+QSize bounded_size(const QWidget& window, int width, int height) {
+  const QScreen* screen = window.screen();
+  if (screen == nullptr) return {width, height};
+  const QSize desktop = screen->availableGeometry().size();
+  if (width / 2 > desktop.width()) width = desktop.width();
+  if (height / 2 > desktop.height()) height = desktop.height();
+  return {width, height};
+}
+
 }  // namespace
 
 std::int64_t new_window_handle() {
@@ -150,7 +162,8 @@ void ProgramView::create_windows(const ViewCreateEvent& event) {
 void ProgramView::show_windows(const ViewShowEvent& event) {
   if (!main_) return;
   if (!event.text.isEmpty()) main_->setWindowTitle(event.text);
-  if (event.width > 0 && event.height > 0) main_->resize(event.width, event.height);
+  if (event.width > 0 && event.height > 0)
+    main_->resize(bounded_size(*main_, event.width, event.height));
   const bool top_level = main_->isWindow();
   if (top_level) main_->move(event.x, event.y);
   main_->show();

@@ -68,11 +68,15 @@ TEST_F(SessionTest, DeferredOrBrokenScreenDefinitionKeepsTheWindowHidden) {
   ASSERT_NE(nullptr, ProgramView::widget_for(ids[1]));
   EXPECT_FALSE(ProgramView::widget_for(ids[1])->isVisible());
 
-  ASSERT_GT(define_screen(peer, "now", 1, 200, 100, 100000, 100000), 0);
+  // Far out of the desktop, and far larger than it in height.
+  ASSERT_GT(define_screen(peer, "now", 1, 200, 2000000000, 100000, 100000), 0);
   ASSERT_TRUE(wait_until([&] { return ProgramView::widget_for(ids[1])->isVisible(); }));
   QWidget* main = ProgramView::widget_for(ids[1]);
   const QRect desktop = main->screen()->availableGeometry();
-  EXPECT_TRUE(desktop.contains(main->frameGeometry().bottomRight()));
+  EXPECT_EQ(200, main->width());
+  EXPECT_EQ(desktop.height(), main->height());
+  EXPECT_TRUE(desktop.contains(main->frameGeometry().topLeft()));
+  EXPECT_TRUE(desktop.contains(main->frameGeometry().topRight()));
   EXPECT_EQ("now", main->windowTitle());
 }
 
