@@ -42,6 +42,7 @@ Result<HostAnswer> parse_host_answer(std::span<const std::uint8_t> datagram) {
   }
   if (texts.size() < 2)
     return ParseFailure{ParseError::kTruncated, "host answer: fewer than two texts"};
+  if (texts[0].empty()) return ParseFailure{ParseError::kTruncated, "host answer: no host name"};
   if (texts[0].size() > kMaxHostAnswerText || texts[1].size() > kMaxHostAnswerText)
     return ParseFailure{ParseError::kTextTooLong,
                         "host answer: name or address longer than 31 characters"};

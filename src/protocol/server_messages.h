@@ -424,7 +424,11 @@ inline constexpr char kHostQuery[] = "Asking for KOV-Hosts";
 std::vector<std::uint8_t> build_host_query();
 bool is_host_query(std::span<const std::uint8_t> datagram);
 
-// A daemon's answer: zero-terminated texts host name, address, optional port and load.
+// A daemon's answer: zero-terminated texts host name, address, optional port and load (decimal;
+// an empty text counts as not given); a last text without its zero byte counts too, texts after
+// the fourth are ignored. The parser refuses an answer without a host name or address, a name
+// or address longer than 31 characters (a cut name could name another host) and a port or load
+// that is not a number.
 struct HostAnswer {
   std::string host_name;  // at most 31 characters
   std::string address;    // at most 31 characters

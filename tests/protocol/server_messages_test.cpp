@@ -512,12 +512,21 @@ TEST(HostSearch, QueryAndAnswers) {
   EXPECT_FALSE(a->port);
   EXPECT_FALSE(a->load);
   EXPECT_EQ(parse_host_answer(build_host_answer({"h", "a", 7001, 3}))->load, 3);
-  EXPECT_FALSE(parse_host_answer(B{'h', 0}));
-  EXPECT_FALSE(parse_host_answer(B{'h', 0, 'a', 0, '7', 'x', 0}));
   B long_name(32, 'n');
   long_name.push_back(0);
   long_name.push_back('a');
-  EXPECT_FALSE(parse_host_answer(long_name));
+  const std::vector<std::pair<B, ParseError>> refused = {
+      {B{'h', 0}, ParseError::kTruncated},
+      {B{0, 'a', 0}, ParseError::kTruncated},  // no host name
+      {B{'h', 0, 'a', 0, '7', 'x', 0}, ParseError::kMalformed},
+      {B{'h', 0, 'a', 0, '1', 0, '-', 0}, ParseError::kMalformed},
+      {long_name, ParseError::kTextTooLong},
+  };
+  for (const auto& [datagram, code] : refused) {
+    const auto bad = parse_host_answer(datagram);
+    ASSERT_FALSE(bad);
+    EXPECT_EQ(bad.error().code, code) << bad.error().message;
+  }
 }
 
 // Every proper prefix of a valid payload parses without reading past it, and a field whose
