@@ -40,7 +40,7 @@ class PayloadReader {
   explicit PayloadReader(std::span<const std::uint8_t> payload) : at_(payload) {}
 
   // Reads an integer field (up to 4 value bytes are significant; width 8 gives the low 32
-  // bits). `what` names the field in the error text.
+  // bits). `what` names the field in the failure text.
   std::int32_t int_field(const char* what);
   // Reads an integer field of any width up to 8 as a signed 64-bit value.
   std::int64_t int64_field(const char* what);

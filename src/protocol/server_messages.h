@@ -3,7 +3,8 @@
 // that makes the message ready to send and a parser that decodes a received payload. Builders
 // write the fields in link order, including the optional tails whose presence the struct (its
 // flags, its version word) decides; parsers check every field against the payload and return a
-// Result with an error text for a malformed payload. Message names come from net/link_names.h.
+// Result whose failure (code and text) names the first field of a malformed payload. Message
+// names come from net/link_names.h.
 //
 // Direction in the comments: W = workstation to daemon, D = daemon to workstation. Both ends
 // use both builders and parsers (the demonstration daemon in tools/hostsim is the other end).
