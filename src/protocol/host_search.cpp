@@ -32,7 +32,6 @@ std::vector<std::uint8_t> build_host_answer(const HostAnswer& answer) {
 }
 
 Result<HostAnswer> parse_host_answer(std::span<const std::uint8_t> datagram) {
-  using R = Result<HostAnswer>;
   std::vector<std::string> texts;
   std::size_t start = 0;
   while (start < datagram.size() && texts.size() < 4) {
@@ -41,25 +40,32 @@ Result<HostAnswer> parse_host_answer(std::span<const std::uint8_t> datagram) {
     texts.emplace_back(reinterpret_cast<const char*>(datagram.data()) + start, end - start);
     start = end + 1;
   }
-  if (texts.size() < 2) return R::failure("host answer: fewer than two texts");
+  if (texts.size() < 2)
+    return ParseFailure{ParseError::kTruncated, "host answer: fewer than two texts"};
+  if (texts[0].empty()) return ParseFailure{ParseError::kTruncated, "host answer: no host name"};
   if (texts[0].size() > kMaxHostAnswerText || texts[1].size() > kMaxHostAnswerText)
-    return R::failure("host answer: name or address longer than 31 characters");
-  R r;
-  r.value.host_name = texts[0];
-  r.value.address = texts[1];
+    return ParseFailure{ParseError::kTextTooLong,
+                        "host answer: name or address longer than 31 characters"};
+  HostAnswer answer;
+  answer.host_name = texts[0];
+  answer.address = texts[1];
+  std::optional<ParseFailure> failure;
   auto number = [&](const std::string& text, const char* what) -> std::optional<std::int32_t> {
     if (text.empty()) return std::nullopt;
     std::int32_t value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (ec != std::errc() || end != text.data() + text.size()) {
-      if (r.error.empty()) r.error = std::string("host answer: ") + what + " is not a number";
+      if (!failure)
+        failure = ParseFailure{ParseError::kMalformed,
+                               std::string("host answer: ") + what + " is not a number"};
       return std::nullopt;
     }
     return value;
   };
-  if (texts.size() > 2) r.value.port = number(texts[2], "port");
-  if (texts.size() > 3) r.value.load = number(texts[3], "load");
-  return r;
+  if (texts.size() > 2) answer.port = number(texts[2], "port");
+  if (texts.size() > 3) answer.load = number(texts[3], "load");
+  if (failure) return *failure;
+  return answer;
 }
 
 }  // namespace kovw::protocol

@@ -26,14 +26,15 @@ PayloadWriter& PayloadWriter::bytes(std::string_view data) {
   return *this;
 }
 
-void PayloadReader::fail(std::string text) {
-  if (error_.empty()) error_ = std::move(text);
+void PayloadReader::fail(ParseError code, std::string text) {
+  if (!failure_) failure_ = ParseFailure{code, std::move(text)};
 }
 
 std::int32_t PayloadReader::int_field(const char* what) {
   if (!ok()) return 0;
   const std::int32_t value = net::get_int_field(at_);
-  if (at_.failed) fail(std::string(what) + ": integer field runs past the payload");
+  if (at_.failed)
+    fail(ParseError::kTruncated, std::string(what) + ": integer field runs past the payload");
   return value;
 }
 
@@ -42,7 +43,7 @@ std::int64_t PayloadReader::int64_field(const char* what) {
   const std::uint8_t* p = at_.position;
   const std::uint8_t* end = at_.end;
   auto broken = [&]() {
-    fail(std::string(what) + ": integer field runs past the payload");
+    fail(ParseError::kTruncated, std::string(what) + ": integer field runs past the payload");
     return std::int64_t{0};
   };
   if (p < end && (p[0] & 0x80) != 0) {  // a tag word in front
@@ -54,7 +55,7 @@ std::int64_t PayloadReader::int64_field(const char* what) {
   p += 2;
   if (width > static_cast<std::size_t>(end - p)) return broken();
   if (width > 8) {
-    fail(std::string(what) + ": integer field wider than 8 bytes");
+    fail(ParseError::kMalformed, std::string(what) + ": integer field wider than 8 bytes");
     return 0;
   }
   std::uint64_t value = 0;
@@ -68,11 +69,12 @@ std::string PayloadReader::text(const char* what, std::size_t max_bytes) {
   if (!ok()) return {};
   const auto view = net::get_bytes_view(at_);
   if (at_.failed) {
-    fail(std::string(what) + ": text field runs past the payload");
+    fail(ParseError::kTruncated, std::string(what) + ": text field runs past the payload");
     return {};
   }
   if (view.size() > max_bytes) {
-    fail(std::string(what) + ": text longer than " + std::to_string(max_bytes) + " bytes");
+    fail(ParseError::kTextTooLong,
+         std::string(what) + ": text longer than " + std::to_string(max_bytes) + " bytes");
     return {};
   }
   const void* zero = view.empty() ? nullptr : std::memchr(view.data(), 0, view.size());
@@ -86,12 +88,13 @@ Bytes PayloadReader::exact_bytes(const char* what, std::size_t length) {
   if (!ok()) return {};
   const auto view = net::get_bytes_view(at_);
   if (at_.failed) {
-    fail(std::string(what) + ": byte field runs past the payload");
+    fail(ParseError::kTruncated, std::string(what) + ": byte field runs past the payload");
     return {};
   }
   if (view.size() != length) {
-    fail(std::string(what) + ": " + std::to_string(view.size()) + " bytes instead of " +
-         std::to_string(length));
+    fail(view.size() < length ? ParseError::kTruncated : ParseError::kMalformed,
+         std::string(what) + ": " + std::to_string(view.size()) + " bytes instead of " +
+             std::to_string(length));
     return {};
   }
   return Bytes(view.begin(), view.end());
@@ -101,11 +104,12 @@ Bytes PayloadReader::bytes(const char* what, std::size_t max_bytes) {
   if (!ok()) return {};
   const auto view = net::get_bytes_view(at_);
   if (at_.failed) {
-    fail(std::string(what) + ": byte field runs past the payload");
+    fail(ParseError::kTruncated, std::string(what) + ": byte field runs past the payload");
     return {};
   }
   if (view.size() > max_bytes) {
-    fail(std::string(what) + ": longer than " + std::to_string(max_bytes) + " bytes");
+    fail(ParseError::kTextTooLong,
+         std::string(what) + ": longer than " + std::to_string(max_bytes) + " bytes");
     return {};
   }
   return Bytes(view.begin(), view.end());

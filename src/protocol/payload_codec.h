@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -39,7 +40,7 @@ class PayloadReader {
   explicit PayloadReader(std::span<const std::uint8_t> payload) : at_(payload) {}
 
   // Reads an integer field (up to 4 value bytes are significant; width 8 gives the low 32
-  // bits). `what` names the field in the error text.
+  // bits). `what` names the field in the failure text.
   std::int32_t int_field(const char* what);
   // Reads an integer field of any width up to 8 as a signed 64-bit value.
   std::int64_t int64_field(const char* what);
@@ -55,23 +56,22 @@ class PayloadReader {
   // The rule for optional trailing fields: another field is read while at least 3 bytes remain
   // and nothing has failed.
   bool more() const { return ok() && remaining() >= 3; }
-  bool ok() const { return error_.empty(); }
-  const std::string& error() const { return error_; }
-  // Records an error found by the caller (the first error is kept).
-  void fail(std::string text);
+  bool ok() const { return !failure_; }
+  // The first failure (only when !ok()).
+  const ParseFailure& failure() const { return *failure_; }
+  // Records a failure found by the caller (the first failure is kept).
+  void fail(ParseError code, std::string text);
 
  private:
   net::FieldCursor at_;
-  std::string error_;
+  std::optional<ParseFailure> failure_;
 };
 
-// The parser's result: the value, or the reader's first error.
+// The parser's result: the value, or the reader's first failure.
 template <class T>
 Result<T> finish(const PayloadReader& in, T value) {
-  if (!in.ok()) return Result<T>::failure(in.error());
-  Result<T> r;
-  r.value = std::move(value);
-  return r;
+  if (!in.ok()) return in.failure();
+  return Result<T>(std::move(value));
 }
 
 }  // namespace kovw::protocol

@@ -88,7 +88,7 @@ bool is_connect_request(Payload payload) {
 
 Result<ConnectRequest> parse_connect_request(Payload payload) {
   if (!is_connect_request(payload))
-    return Result<ConnectRequest>::failure("connect request: no KCONNECT marker");
+    return ParseFailure{ParseError::kMalformed, "connect request: no KCONNECT marker"};
   PayloadReader in(payload);
   in.bytes("marker");
   ConnectRequest r;
@@ -180,11 +180,10 @@ std::vector<std::uint8_t> forgotten_password_field() {
 
 Result<std::string> decode_password_field(std::span<const std::uint8_t> field,
                                           const net::TwofishCipher* session_cipher) {
-  using R = Result<std::string>;
   std::vector<std::uint8_t> plain;
   if ((field.size() == 17 || field.size() == 33) && field.back() == 'T') {
     if (!session_cipher || !session_cipher->prepared())
-      return R::failure("password: encrypted form without a session key");
+      return ParseFailure{ParseError::kMalformed, "password: encrypted form without a session key"};
     plain.assign(field.begin(), field.end() - 1);
     for (std::size_t block = 0; block < plain.size(); block += 16)
       session_cipher->decrypt_block(plain.data() + block, plain.data() + block);
@@ -193,13 +192,15 @@ Result<std::string> decode_password_field(std::span<const std::uint8_t> field,
     net::unscramble_password(plain.data(), 31);
     plain[31] = 0;
   } else if (field.size() == 2 && field[0] == ' ' && field[1] == 0) {
-    return R{" ", {}};
+    return std::string(" ");
   } else {
-    return R::failure("password: field of " + std::to_string(field.size()) + " bytes");
+    return ParseFailure{ParseError::kMalformed,
+                        "password: field of " + std::to_string(field.size()) + " bytes"};
   }
   const auto zero = std::find(plain.begin(), plain.end(), std::uint8_t{0});
-  if (zero == plain.end()) return R::failure("password: no terminating zero byte");
-  return R{std::string(plain.begin(), zero), {}};
+  if (zero == plain.end())
+    return ParseFailure{ParseError::kMalformed, "password: no terminating zero byte"};
+  return std::string(plain.begin(), zero);
 }
 
 // ---- Login ------------------------------------------------------------------------------------
@@ -231,7 +232,8 @@ BuiltMessage build_login_request(const LoginRequest& r) {
 Result<LoginRequest> parse_login_request(Payload payload) {
   PayloadReader in(payload);
   LoginRequest r;
-  if (in.int_field("login marker") != 1 && in.ok()) in.fail("login marker: not 1");
+  if (in.int_field("login marker") != 1 && in.ok())
+    in.fail(ParseError::kMalformed, "login marker: not 1");
   r.user = in.text("user name", kMaxUserName + 1);
   r.password_field = in.bytes("password", 33);
   r.listen_port = in.int_field("listen port");
@@ -245,7 +247,8 @@ Result<LoginRequest> parse_login_request(Payload payload) {
   r.install_directory = in.text("install directory", kMaxDirectory);
   r.browser_number = in.int_field("browser number");
   const int kind = in.int_field("login kind");
-  if (in.ok() && (kind < 0 || kind > 2)) in.fail("login kind: " + std::to_string(kind));
+  if (in.ok() && (kind < 0 || kind > 2))
+    in.fail(ParseError::kMalformed, "login kind: " + std::to_string(kind));
   r.kind = static_cast<LoginKind>(kind);
   r.platform = in.text("platform", 64);
   if (r.client_flags & kClientNetTimeout) r.net_timeout_ms = in.int_field("net time-out");
@@ -332,7 +335,7 @@ Result<LoginReply> parse_login_reply(Payload payload, const LoginReplyContext& c
                                 !context.update_suppressed && dv >= kDaemonUpdateList;
     if (update_applies && in.more()) {
       const std::int32_t count = in.int_field("change count");
-      if (in.ok() && count < 0) in.fail("change count: negative");
+      if (in.ok() && count < 0) in.fail(ParseError::kCountTooLarge, "change count: negative");
       for (std::int32_t i = 0; in.ok() && i < count; ++i) {
         UpdateChange c;
         c.version_word = in.int_field("change version");

@@ -33,7 +33,7 @@ std::string hex(std::uint32_t value) {
 
 template <class T, class F>
 std::string fields(const Result<T>& r, F describe) {
-  if (!r) return "malformed: " + r.error;
+  if (!r) return "malformed: " + r.error().message;
   return describe(*r);
 }
 

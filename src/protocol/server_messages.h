@@ -3,7 +3,8 @@
 // that makes the message ready to send and a parser that decodes a received payload. Builders
 // write the fields in link order, including the optional tails whose presence the struct (its
 // flags, its version word) decides; parsers check every field against the payload and return a
-// Result with an error text for a malformed payload. Message names come from net/link_names.h.
+// Result whose failure (code and text) names the first field of a malformed payload. Message
+// names come from net/link_names.h.
 //
 // Direction in the comments: W = workstation to daemon, D = daemon to workstation. Both ends
 // use both builders and parsers (the demonstration daemon in tools/hostsim is the other end).
@@ -424,7 +425,11 @@ inline constexpr char kHostQuery[] = "Asking for KOV-Hosts";
 std::vector<std::uint8_t> build_host_query();
 bool is_host_query(std::span<const std::uint8_t> datagram);
 
-// A daemon's answer: zero-terminated texts host name, address, optional port and load.
+// A daemon's answer: zero-terminated texts host name, address, optional port and load (decimal;
+// an empty text counts as not given); a last text without its zero byte counts too, texts after
+// the fourth are ignored. The parser refuses an answer without a host name or address, a name
+// or address longer than 31 characters (a cut name could name another host) and a port or load
+// that is not a number.
 struct HostAnswer {
   std::string host_name;  // at most 31 characters
   std::string address;    // at most 31 characters

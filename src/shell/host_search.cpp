@@ -1,56 +1,30 @@
 #include "shell/host_search.h"
 
-#include <algorithm>
 #include <chrono>
-#include <cstring>
 
 #include "foundation/log.h"
 #include "net/datagram.h"
 #include "protocol/server_messages.h"
 
 namespace kovw::shell {
-namespace {
-
-// The zero-terminated texts of an answer; a last text without its zero byte counts too.
-std::vector<std::string> split_texts(std::span<const std::uint8_t> answer) {
-  std::vector<std::string> texts;
-  std::string current;
-  for (std::uint8_t byte : answer) {
-    if (byte == 0) {
-      texts.push_back(current);
-      current.clear();
-    } else {
-      current.push_back(static_cast<char>(byte));
-    }
-  }
-  if (!current.empty()) texts.push_back(current);
-  return texts;
-}
-
-int parse_number(const std::string& text, int absent) {
-  if (text.empty()) return absent;
-  char* end = nullptr;
-  long value = std::strtol(text.c_str(), &end, 10);
-  if (end == text.c_str()) return absent;
-  return static_cast<int>(std::clamp<long>(value, -2147483647L, 2147483647L));
-}
-
-}  // namespace
 
 bool HostList::add_answer(std::span<const std::uint8_t> answer,
                           const std::array<std::uint8_t, 4>& station) {
   for (const HostEntry& entry : entries_) {
     if (entry.station == station) return false;
   }
-  std::vector<std::string> texts = split_texts(answer);
-  if (texts.empty() || texts[0].empty()) return false;
+  const protocol::Result<protocol::HostAnswer> parsed = protocol::parse_host_answer(answer);
+  if (!parsed) {
+    foundation::log_printf("Host search: answer from %d.%d.%d.%d dropped: %s", station[0],
+                           station[1], station[2], station[3], parsed.error().message.c_str());
+    return false;
+  }
   HostEntry entry;
-  entry.name = texts[0].substr(0, protocol::kMaxHostAnswerText);
-  entry.address =
-      texts.size() > 1 ? texts[1].substr(0, protocol::kMaxHostAnswerText) : std::string();
+  entry.name = parsed->host_name;
+  entry.address = parsed->address;
   entry.station = station;
-  if (texts.size() > 2) entry.port = parse_number(texts[2], 0);
-  if (texts.size() > 3) entry.load = parse_number(texts[3], -1);
+  entry.port = parsed->port.value_or(0);
+  entry.load = parsed->load.value_or(-1);
   if (entries_.size() == entries_.capacity()) entries_.reserve(entries_.size() + 40);
   entries_.push_back(std::move(entry));
   return true;

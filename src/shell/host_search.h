@@ -22,8 +22,8 @@ struct HostEntry {
 class HostList {
  public:
   // Adds one answer (zero-terminated texts: name, address, optionally port and load) from
-  // `station`. An answer from a station already in the list, and an answer without a name,
-  // are dropped. Returns true when an entry was added.
+  // `station`. An answer from a station already in the list is dropped, and so is one that
+  // protocol::parse_host_answer refuses (logged). Returns true when an entry was added.
   bool add_answer(std::span<const std::uint8_t> answer, const std::array<std::uint8_t, 4>& station);
   void clear() { entries_.clear(); }
   const std::vector<HostEntry>& entries() const { return entries_; }

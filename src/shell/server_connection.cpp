@@ -473,7 +473,7 @@ void ServerConnection::handle_login_reply(const net::LinkMessage& message,
   const bool workflow = foundation::workflow_mode();
   if (message.type != net::KWK_KOMOK) {
     protocol::Result<protocol::LoginRefusal> refused = protocol::parse_login_refusal(payload);
-    if (!refused) refused = {};
+    if (!refused) refused = protocol::LoginRefusal{};
     if (refused->reason) foundation::set_workflow_result(300000 + *refused->reason);
     std::string reason = refused->text.value_or(std::string());
     if (reason.empty() && refused->reason) {

@@ -167,7 +167,7 @@ TEST(Hostsim, CompressedEncryptedLoginStartPingAndLogout) {
   ASSERT_EQ(link.receive(), 1);
   ASSERT_EQ(link.message.type, net::KWK_KOMOK);
   const auto ok = parse_login_reply(link.payload(), {false, 0x070305, false});
-  ASSERT_TRUE(ok) << ok.error;
+  ASSERT_TRUE(ok) << ok.error().message;
   EXPECT_EQ(ok->daemon_version, 0x072300);
 
   ASSERT_TRUE(link.send(build_environment({"TERM", "kovw"})));
@@ -285,7 +285,7 @@ TEST(Hostsim, AnswersTheHostSearchWithItsLinkPort) {
   net::uc_close(socket);
   ASSERT_GT(n, 0);
   const auto answer = parse_host_answer({buffer, static_cast<std::size_t>(n)});
-  ASSERT_TRUE(answer) << answer.error;
+  ASSERT_TRUE(answer) << answer.error().message;
   EXPECT_EQ(answer->host_name, "demo");
   EXPECT_EQ(answer->port, daemon.port() + 1);
   EXPECT_EQ(answer->load, 7);

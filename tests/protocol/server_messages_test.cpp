@@ -68,7 +68,7 @@ TEST(ServerConnect, RequestLayoutIsByteExact) {
   EXPECT_EQ(m.header.length, static_cast<int>(expected.size()));
   EXPECT_TRUE(is_connect_request(m.payload));
   const auto back = parse_connect_request(m.payload);
-  ASSERT_TRUE(back) << back.error;
+  ASSERT_TRUE(back) << back.error().message;
   EXPECT_EQ(back->client_value, r.client_value);
   // A file fetch of the same type is not a connection request.
   EXPECT_FALSE(is_connect_request(text("KCONNECX")));
@@ -92,7 +92,7 @@ TEST(ServerConnect, ReplyPathIntsFollowTheDaemonVersion) {
   const auto m = build_connect_reply(r);
   EXPECT_EQ(m.header.type, net::KWK_KCONNECT);
   parsed = parse_connect_reply(m.payload);
-  ASSERT_TRUE(parsed) << parsed.error;
+  ASSERT_TRUE(parsed) << parsed.error().message;
   ASSERT_TRUE(parsed->path_ints);
   EXPECT_EQ((*parsed->path_ints)[3], 4);
   // A new daemon that leaves the ints out is still understood.
@@ -163,7 +163,7 @@ TEST(ServerLogin, RequestLayoutWithOptionalTails) {
                           {0, 1, 48}});
   EXPECT_EQ(m.payload, expected);
   const auto back = parse_login_request(m.payload);
-  ASSERT_TRUE(back) << back.error;
+  ASSERT_TRUE(back) << back.error().message;
   EXPECT_EQ(back->net_timeout_ms, 30000);
   EXPECT_EQ(back->icon_size, 48);
   EXPECT_FALSE(back->font_factor);
@@ -183,7 +183,8 @@ TEST(ServerLogin, UserNameLongerThanItsFieldIsRejected) {
   w.int_field(1, 1).text(std::string(65, 'u'));
   const auto bad = parse_login_request(w.payload());
   ASSERT_FALSE(bad);
-  EXPECT_NE(bad.error.find("user name"), std::string::npos);
+  EXPECT_EQ(bad.error().code, ParseError::kTextTooLong);
+  EXPECT_NE(bad.error().message.find("user name"), std::string::npos);
 }
 
 TEST(ServerLogin, EncryptedPasswordBlocks) {
@@ -201,7 +202,7 @@ TEST(ServerLogin, EncryptedPasswordBlocks) {
   for (const auto* pw :
        {"", "abcdefghijklmno", "abcdefghijklmnop", "0123456789012345678901234567890"}) {
     const auto back = decode_password_field(encrypted_password_field(pw, cipher), &cipher);
-    ASSERT_TRUE(back) << back.error;
+    ASSERT_TRUE(back) << back.error().message;
     EXPECT_EQ(*back, pw);
   }
   EXPECT_FALSE(decode_password_field(f15, nullptr));
@@ -290,7 +291,7 @@ TEST(ServerLogin, ReplyFieldsFollowTheDaemonVersion) {
                        (c.texts ? text("session").size() + text("name").size() : 0);
     EXPECT_EQ(m.payload.size(), size);
     const auto back = parse_login_reply(m.payload, {});
-    ASSERT_TRUE(back) << back.error;
+    ASSERT_TRUE(back) << back.error().message;
     EXPECT_EQ(back->session_timeout_min.has_value(), c.session_timeout);
     EXPECT_EQ(back->path_ints.has_value(), c.path_ints);
     EXPECT_EQ(back->session_text, c.texts ? "session" : "");
@@ -319,7 +320,7 @@ TEST(ServerLogin, ReplyPrefixesFlagsTailsAndUpdateList) {
   LoginReplyContext context;
   context.running_version = 0x070305;
   back = parse_login_reply(payload, context);
-  ASSERT_TRUE(back) << back.error;
+  ASSERT_TRUE(back) << back.error().message;
   EXPECT_EQ(back->net_timeout_ms, 25000);
   EXPECT_EQ((*back->extra_ints)[1], 8);
   ASSERT_EQ(back->changes.size(), 2u);
@@ -360,7 +361,8 @@ TEST(ServerLogin, SessionTextLongerThanItsFieldIsRejected) {
   w.text(std::string(2032, 's'));
   const auto back = parse_login_reply(w.payload(), {});
   ASSERT_FALSE(back);
-  EXPECT_NE(back.error.find("session text"), std::string::npos);
+  EXPECT_EQ(back.error().code, ParseError::kTextTooLong);
+  EXPECT_NE(back.error().message.find("session text"), std::string::npos);
 }
 
 TEST(ServerSession, StartMessagesAndReplies) {
@@ -500,7 +502,7 @@ TEST(HostSearch, QueryAndAnswers) {
 
   const B answer = {'h', 0, '1', '.', '2', 0, '7', '0', '0', '1', 0, '5', 0};
   auto a = parse_host_answer(answer);
-  ASSERT_TRUE(a) << a.error;
+  ASSERT_TRUE(a) << a.error().message;
   EXPECT_EQ(a->host_name, "h");
   EXPECT_EQ(a->address, "1.2");
   EXPECT_EQ(a->port, 7001);
@@ -509,13 +511,22 @@ TEST(HostSearch, QueryAndAnswers) {
   ASSERT_TRUE(a);
   EXPECT_FALSE(a->port);
   EXPECT_FALSE(a->load);
-  EXPECT_EQ(parse_host_answer(build_host_answer({"h", "a", 7001, 3})).value.load, 3);
-  EXPECT_FALSE(parse_host_answer(B{'h', 0}));
-  EXPECT_FALSE(parse_host_answer(B{'h', 0, 'a', 0, '7', 'x', 0}));
+  EXPECT_EQ(parse_host_answer(build_host_answer({"h", "a", 7001, 3}))->load, 3);
   B long_name(32, 'n');
   long_name.push_back(0);
   long_name.push_back('a');
-  EXPECT_FALSE(parse_host_answer(long_name));
+  const std::vector<std::pair<B, ParseError>> refused = {
+      {B{'h', 0}, ParseError::kTruncated},
+      {B{0, 'a', 0}, ParseError::kTruncated},  // no host name
+      {B{'h', 0, 'a', 0, '7', 'x', 0}, ParseError::kMalformed},
+      {B{'h', 0, 'a', 0, '1', 0, '-', 0}, ParseError::kMalformed},
+      {long_name, ParseError::kTextTooLong},
+  };
+  for (const auto& [datagram, code] : refused) {
+    const auto bad = parse_host_answer(datagram);
+    ASSERT_FALSE(bad);
+    EXPECT_EQ(bad.error().code, code) << bad.error().message;
+  }
 }
 
 // Every proper prefix of a valid payload parses without reading past it, and a field whose
@@ -558,6 +569,41 @@ TEST(ServerParsers, PrefixesNeverOverReadAndOverLongFieldsFail) {
   // A text field that announces more bytes than follow.
   EXPECT_FALSE(parse_host_alarm(B{0, 10, 'a', 'b'}));
   EXPECT_FALSE(parse_environment(B{0, 2, 'a', 0}));  // value missing
+}
+
+TEST(ServerParsers, FailuresSayWhatWasWrong) {
+  auto code_of = [](const auto& result) {
+    EXPECT_FALSE(result);
+    return result ? ParseError::kMalformed : result.error().code;
+  };
+  EXPECT_EQ(code_of(parse_host_alarm(B{0, 10, 'a', 'b'})), ParseError::kTruncated);
+  EXPECT_EQ(code_of(parse_environment(B{0, 2, 'a', 0})), ParseError::kTruncated);
+  EXPECT_EQ(code_of(parse_connect_request(text("HELLO"))), ParseError::kMalformed);
+  LoginRequest login;
+  login.kind = static_cast<LoginKind>(5);
+  const auto bad_kind = parse_login_request(build_login_request(login).payload);
+  EXPECT_EQ(code_of(bad_kind), ParseError::kMalformed);
+  EXPECT_EQ(bad_kind.error().message, "login kind: 5");
+  // An update list that announces -1 changes.
+  B reply;
+  for (std::int32_t v : {0, 0, 221, 1, 0, 0x40000, 0, 0, 0, 0, 0, -1})
+    reply = cat({reply, int4(static_cast<std::uint32_t>(v))});
+  EXPECT_EQ(code_of(parse_login_reply(reply, {})), ParseError::kCountTooLarge);
+  EXPECT_EQ(code_of(decode_password_field(B(20, 'x'), nullptr)), ParseError::kMalformed);
+
+  // Exact-size byte fields: too short is truncated, too long is malformed.
+  const B short_field = {0, 2, 1, 2};
+  PayloadReader short_reader(short_field);
+  short_reader.exact_bytes("value", 3);
+  ASSERT_FALSE(short_reader.ok());
+  EXPECT_EQ(short_reader.failure().code, ParseError::kTruncated);
+  EXPECT_EQ(short_reader.failure().message, "value: 2 bytes instead of 3");
+  PayloadReader long_reader(short_field);
+  long_reader.exact_bytes("value", 1);
+  EXPECT_EQ(long_reader.failure().code, ParseError::kMalformed);
+  // The first failure is kept.
+  long_reader.fail(ParseError::kBadRecord, "later");
+  EXPECT_EQ(long_reader.failure().message, "value: 2 bytes instead of 1");
 }
 
 TEST(ServerDescribe, OneLinePerMessage) {

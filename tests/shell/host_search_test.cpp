@@ -33,13 +33,33 @@ TEST(HostList, MergesAnswersOfOneStationAndReadsPortAndLoad) {
   EXPECT_EQ(list.find("bet"), nullptr);
 }
 
-TEST(HostList, LongAndUnterminatedTextsAreCut) {
+TEST(HostList, MalformedAnswersAreDroppedAndAnUnterminatedLastTextCounts) {
   HostList list;
-  std::string text(100, 'n');
-  std::vector<std::uint8_t> raw(text.begin(), text.end());  // no zero byte at all
+  const std::string longest(31, 'n');
+  std::vector<std::uint8_t> raw = answer({longest});
+  raw.insert(raw.end(), {'1', '.', '2'});  // the address without its zero byte
   EXPECT_TRUE(list.add_answer(raw, {1, 2, 3, 4}));
-  EXPECT_EQ(list.entries()[0].name.size(), 31u);
-  EXPECT_EQ(list.entries()[0].address, "");
+  EXPECT_EQ(list.entries()[0].name, longest);
+  EXPECT_EQ(list.entries()[0].address, "1.2");
+
+  // Dropped rather than cut: a cut name could name another host and -lb would log in there.
+  const std::vector<std::vector<std::uint8_t>> refused = {
+      answer({longest + "n", "a"}),
+      answer({"h", std::string(32, 'a')}),
+      std::vector<std::uint8_t>(100, 'n'),  // one long text, no zero byte, no address
+      answer({"h"}),
+      answer({"", "10.0.0.3"}),
+      answer({"h", "a", "48x"}),
+      answer({"h", "a", "0", "99999999999"}),
+  };
+  for (std::size_t i = 0; i < refused.size(); ++i) {
+    SCOPED_TRACE(i);
+    const std::uint8_t last = static_cast<std::uint8_t>(10 + i);
+    EXPECT_FALSE(list.add_answer(refused[i], {1, 2, 3, last}));
+  }
+  EXPECT_EQ(list.entries().size(), 1u);
+  // The station of a dropped answer may answer again with a sound one.
+  EXPECT_TRUE(list.add_answer(answer({"h", "a"}), {1, 2, 3, 10}));
 }
 
 TEST(HostList, LeastLoadedTakesZeroSkipsMissingAndHugeLoadsAndKeepsTheFirstOnTies) {

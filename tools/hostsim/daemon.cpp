@@ -289,7 +289,7 @@ bool Daemon::serve_session(int socket) {
   if (options_.refuse_reason) {
     refusal.reason = *options_.refuse_reason;
   } else if (!password) {
-    log_line("password field: " + password.error);
+    log_line("password field: " + password.error().message);
     refusal.reason = 1;
   } else if (login->user == "root") {
     refusal.reason = 3;

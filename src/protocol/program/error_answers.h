@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "protocol/program/outgoing.h"
-#include "protocol/program/result.h"
+#include "protocol/result.h"
 
 namespace kovw::protocol {
 

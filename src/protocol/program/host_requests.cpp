@@ -43,7 +43,7 @@ Outgoing build_ksetclip(const KSetClip& message) {
   return out;
 }
 
-ParseResult<KSetClip> parse_ksetclip(std::span<const std::uint8_t> payload) {
+Result<KSetClip> parse_ksetclip(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_KSETCLIP");
   KSetClip message;
   message.format = in.integer("format");
@@ -58,7 +58,7 @@ Outgoing build_kgetclip(std::int32_t kind) {
   return out;
 }
 
-ParseResult<std::int32_t> parse_kgetclip(std::span<const std::uint8_t> payload) {
+Result<std::int32_t> parse_kgetclip(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_KGETCLIP");
   const std::int32_t kind = in.integer("kind");
   return in.finish(kind);
@@ -75,7 +75,7 @@ Outgoing build_clip_answer(const ClipAnswer& answer) {
   return out;
 }
 
-ParseResult<ClipAnswer> parse_clip_answer(std::span<const std::uint8_t> payload) {
+Result<ClipAnswer> parse_clip_answer(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_KGETCLIP");
   ClipAnswer answer;
   answer.kind = in.integer("kind");
@@ -96,7 +96,7 @@ Outgoing build_kgetdate(const KGetDate& message) {
   return out;
 }
 
-ParseResult<KGetDate> parse_kgetdate(std::span<const std::uint8_t> payload) {
+Result<KGetDate> parse_kgetdate(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_KGETDATE");
   KGetDate message;
   message.year = in.integer("year");
@@ -115,7 +115,7 @@ Outgoing build_date_answer(const DateAnswer& answer) {
   return out;
 }
 
-ParseResult<DateAnswer> parse_date_answer(std::span<const std::uint8_t> payload) {
+Result<DateAnswer> parse_date_answer(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_KGETDATE");
   DateAnswer answer;
   answer.year = in.integer("year");
@@ -134,7 +134,7 @@ Outgoing build_kgetcol(const Colour& message) {
   return out;
 }
 
-ParseResult<Colour> parse_kgetcol(std::span<const std::uint8_t> payload) {
+Result<Colour> parse_kgetcol(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_KGETCOL");
   Colour message;
   message.red = in.integer("red");
@@ -153,7 +153,7 @@ Outgoing build_colour_answer(const ColourAnswer& answer) {
   return out;
 }
 
-ParseResult<ColourAnswer> parse_colour_answer(std::span<const std::uint8_t> payload) {
+Result<ColourAnswer> parse_colour_answer(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_KGETCOL");
   ColourAnswer answer;
   answer.colour.red = in.integer("red");
@@ -173,7 +173,7 @@ Outgoing build_kskomm(const KExec& message, std::int32_t host_version) {
   return out;
 }
 
-ParseResult<KExec> parse_kskomm(std::span<const std::uint8_t> payload, std::int32_t host_version) {
+Result<KExec> parse_kskomm(std::span<const std::uint8_t> payload, std::int32_t host_version) {
   ItemReader in(payload, "KWK_KSKOMM");
   KExec message;
   message.program = in.text("program");
@@ -189,7 +189,7 @@ Outgoing build_exec_answer(const ExecAnswer& answer) {
   return out;
 }
 
-ParseResult<ExecAnswer> parse_exec_answer(std::span<const std::uint8_t> payload) {
+Result<ExecAnswer> parse_exec_answer(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_KSKOMM");
   ExecAnswer answer;
   answer.text = in.text("result text");
@@ -210,7 +210,7 @@ Outgoing build_file_operation(int type, const std::string& path) {
   return out;
 }
 
-ParseResult<std::string> parse_file_operation(int type, std::span<const std::uint8_t> payload) {
+Result<std::string> parse_file_operation(int type, std::span<const std::uint8_t> payload) {
   const char* name = net::type_name(net::KWD_KOMM, type);
   ItemReader in(payload, name ? name : "file operation");
   std::string path = in.text("path", kFilePathMax);
@@ -227,7 +227,7 @@ Outgoing build_file_answer(int type, std::int32_t error, bool german) {
   return out;
 }
 
-ParseResult<FileAnswer> parse_file_answer(std::span<const std::uint8_t> payload) {
+Result<FileAnswer> parse_file_answer(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "file answer");
   FileAnswer answer;
   answer.text = in.text("result text");
@@ -251,7 +251,7 @@ Outgoing build_kgetfname(const KGetFname& message) {
   return out;
 }
 
-ParseResult<KGetFname> parse_kgetfname(std::span<const std::uint8_t> payload) {
+Result<KGetFname> parse_kgetfname(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_KGETFNAME");
   KGetFname message;
   message.start_path = in.text("start path", kSelectStartPathMax);
@@ -277,7 +277,7 @@ Outgoing build_fname_answer(const FnameAnswer& answer) {
   return out;
 }
 
-ParseResult<FnameAnswer> parse_fname_answer(std::span<const std::uint8_t> payload) {
+Result<FnameAnswer> parse_fname_answer(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_KGETFNAME");
   FnameAnswer answer;
   answer.path = in.text("path");
@@ -296,7 +296,7 @@ Outgoing build_kfilecheck(const std::string& path) {
   return build_file_operation(net::KWK_KFILECHECK, path);
 }
 
-ParseResult<std::string> parse_kfilecheck(std::span<const std::uint8_t> payload) {
+Result<std::string> parse_kfilecheck(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_KFILECHECK");
   std::string path = in.text("path", kFilePathMax);
   return in.finish(std::move(path));
@@ -313,7 +313,7 @@ Outgoing build_filecheck_answer(const FileCheckAnswer& answer) {
   return out;
 }
 
-ParseResult<FileCheckAnswer> parse_filecheck_answer(std::span<const std::uint8_t> payload) {
+Result<FileCheckAnswer> parse_filecheck_answer(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_KFILECHECK");
   FileCheckAnswer answer;
   answer.error = in.integer("error");
@@ -334,7 +334,7 @@ Outgoing build_khelp_request(const KHelpRequest& message) {
   return out;
 }
 
-ParseResult<KHelpRequest> parse_khelp_request(std::span<const std::uint8_t> payload) {
+Result<KHelpRequest> parse_khelp_request(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_KHELP_REQUEST");
   KHelpRequest message;
   const std::int32_t count = in.integer("count");
@@ -357,7 +357,7 @@ Outgoing build_kfppfad(const KFpPfad& message) {
   return out;
 }
 
-ParseResult<KFpPfad> parse_kfppfad(std::span<const std::uint8_t> payload) {
+Result<KFpPfad> parse_kfppfad(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_KFPPFAD");
   KFpPfad message;
   message.record_index = in.integer("browser record index");
@@ -388,7 +388,7 @@ Outgoing build_ksendprinter(const KPrinter& message) {
   return out;
 }
 
-ParseResult<KPrinter> parse_kgetprinter(std::span<const std::uint8_t> payload) {
+Result<KPrinter> parse_kgetprinter(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_KGETPRINTER");
   KPrinter message;
   message.printer = in.text("printer");
@@ -396,7 +396,7 @@ ParseResult<KPrinter> parse_kgetprinter(std::span<const std::uint8_t> payload) {
   return in.finish(std::move(message));
 }
 
-ParseResult<KPrinter> parse_ksendprinter(std::span<const std::uint8_t> payload) {
+Result<KPrinter> parse_ksendprinter(std::span<const std::uint8_t> payload) {
   KPrinter message;
   net::FieldCursor cursor(payload);
   message.record.assign(kPrinterRecordSize, 0);
@@ -418,7 +418,7 @@ Outgoing build_printer_answer(int type) {
   return out;
 }
 
-ParseResult<RetcText> parse_printer_answer(std::span<const std::uint8_t> payload) {
+Result<RetcText> parse_printer_answer(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "printer answer");
   RetcText answer;
   answer.value = in.integer("value");
@@ -436,7 +436,7 @@ Outgoing build_kfontlist(const KFontList& message) {
   return out;
 }
 
-ParseResult<KFontList> parse_kfontlist(std::span<const std::uint8_t> payload) {
+Result<KFontList> parse_kfontlist(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_KFONTLIST");
   KFontList message;
   message.flags = in.integer("flags");
@@ -458,7 +458,7 @@ Outgoing build_fontlist_answer(const FontListAnswer& answer) {
   return out;
 }
 
-ParseResult<FontListAnswer> parse_fontlist_answer(std::span<const std::uint8_t> payload) {
+Result<FontListAnswer> parse_fontlist_answer(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_KFONTLIST");
   FontListAnswer answer;
   answer.count = in.integer("count");

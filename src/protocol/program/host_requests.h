@@ -12,13 +12,13 @@
 #include <vector>
 
 #include "protocol/program/outgoing.h"
-#include "protocol/program/result.h"
+#include "protocol/result.h"
 
 namespace kovw::protocol {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// ParseResult codes of the choice dialogs.
+// Result codes of the choice dialogs.
 inline constexpr std::int32_t kChoiceChosen = 2;
 inline constexpr std::int32_t kChoiceCancelled = 25;
 
@@ -46,19 +46,19 @@ struct KSetClip {
   Bytes text;
 };
 Outgoing build_ksetclip(const KSetClip& message);
-ParseResult<KSetClip> parse_ksetclip(std::span<const std::uint8_t> payload);
+Result<KSetClip> parse_ksetclip(std::span<const std::uint8_t> payload);
 
 // KWK_KGETCLIP: the request carries a kind; the answer the kind (1 when clipboard text was
 // taken), and the data (dropped file names or clipboard text). Empty data travels as length 0
 // and the four bytes "NULL".
 Outgoing build_kgetclip(std::int32_t kind);
-ParseResult<std::int32_t> parse_kgetclip(std::span<const std::uint8_t> payload);
+Result<std::int32_t> parse_kgetclip(std::span<const std::uint8_t> payload);
 struct ClipAnswer {
   std::int32_t kind = 0;
   Bytes data;
 };
 Outgoing build_clip_answer(const ClipAnswer& answer);
-ParseResult<ClipAnswer> parse_clip_answer(std::span<const std::uint8_t> payload);
+Result<ClipAnswer> parse_clip_answer(std::span<const std::uint8_t> payload);
 
 // KWK_KGETDATE and its answer.
 struct KGetDate {
@@ -66,26 +66,26 @@ struct KGetDate {
   std::string title;
 };
 Outgoing build_kgetdate(const KGetDate& message);
-ParseResult<KGetDate> parse_kgetdate(std::span<const std::uint8_t> payload);
+Result<KGetDate> parse_kgetdate(std::span<const std::uint8_t> payload);
 struct DateAnswer {
   std::int32_t year = 0, month = 0, day = 0;
   std::int32_t result = kChoiceCancelled;
 };
 Outgoing build_date_answer(const DateAnswer& answer);
-ParseResult<DateAnswer> parse_date_answer(std::span<const std::uint8_t> payload);
+Result<DateAnswer> parse_date_answer(std::span<const std::uint8_t> payload);
 
 // KWK_KGETCOL and its answer.
 struct Colour {
   std::int32_t red = 0, green = 0, blue = 0;
 };
 Outgoing build_kgetcol(const Colour& message);
-ParseResult<Colour> parse_kgetcol(std::span<const std::uint8_t> payload);
+Result<Colour> parse_kgetcol(std::span<const std::uint8_t> payload);
 struct ColourAnswer {
   Colour colour;
   std::int32_t result = kChoiceCancelled;
 };
 Outgoing build_colour_answer(const ColourAnswer& answer);
-ParseResult<ColourAnswer> parse_colour_answer(std::span<const std::uint8_t> payload);
+Result<ColourAnswer> parse_colour_answer(std::span<const std::uint8_t> payload);
 
 // KWK_KSKOMM: start a program on the workstation. The flags item is read from host library
 // 0x040709 (bit 0: wait for the program to end).
@@ -95,19 +95,19 @@ struct KExec {
   std::int32_t flags = 0;
 };
 Outgoing build_kskomm(const KExec& message, std::int32_t host_version);
-ParseResult<KExec> parse_kskomm(std::span<const std::uint8_t> payload, std::int32_t host_version);
+Result<KExec> parse_kskomm(std::span<const std::uint8_t> payload, std::int32_t host_version);
 struct ExecAnswer {
   std::string text;         // the error text of the result
   std::int32_t result = 0;  // results above 60000 are sent reduced by 60000
 };
 Outgoing build_exec_answer(const ExecAnswer& answer);
-ParseResult<ExecAnswer> parse_exec_answer(std::span<const std::uint8_t> payload);
+Result<ExecAnswer> parse_exec_answer(std::span<const std::uint8_t> payload);
 
 // KWK_KDEL, KWK_KWIPE, KWK_KMKDIR, KWK_KRMDIR, KWK_KRMALL: one path; the answer of the same
 // type carries a result text and the error (0 success).
 bool is_file_operation(int type);
 Outgoing build_file_operation(int type, const std::string& path);
-ParseResult<std::string> parse_file_operation(int type, std::span<const std::uint8_t> payload);
+Result<std::string> parse_file_operation(int type, std::span<const std::uint8_t> payload);
 struct FileAnswer {
   std::string text;
   std::int32_t error = 0;
@@ -115,7 +115,7 @@ struct FileAnswer {
 // The answer for `error`: on success the error text of code 0, on failure the error number in
 // decimal, a blank and its error text; at most kFileAnswerTextMax bytes.
 Outgoing build_file_answer(int type, std::int32_t error, bool german);
-ParseResult<FileAnswer> parse_file_answer(std::span<const std::uint8_t> payload);
+Result<FileAnswer> parse_file_answer(std::span<const std::uint8_t> payload);
 
 // KWK_KGETFNAME: file or directory selection. Without flags bit 0x1000 the five placement
 // values are not sent and read as -1.
@@ -128,20 +128,20 @@ struct KGetFname {
   std::int32_t option = -1, width = -1, height = -1, x = -1, y = -1;
 };
 Outgoing build_kgetfname(const KGetFname& message);
-ParseResult<KGetFname> parse_kgetfname(std::span<const std::uint8_t> payload);
+Result<KGetFname> parse_kgetfname(std::span<const std::uint8_t> payload);
 struct FnameAnswer {
   std::string path;
   std::int32_t result = kChoiceCancelled;
   std::int32_t option = -1, width = -1, height = -1, x = -1, y = -1;
 };
 Outgoing build_fname_answer(const FnameAnswer& answer);
-ParseResult<FnameAnswer> parse_fname_answer(std::span<const std::uint8_t> payload);
+Result<FnameAnswer> parse_fname_answer(std::span<const std::uint8_t> payload);
 
 // KWK_KFILECHECK: the request is one path (kFilePathMax); the answer carries the error (codes
 // from 20001 are sent reduced by 20000), the 740-byte file entry, the error text and the
 // 344-byte file record.
 Outgoing build_kfilecheck(const std::string& path);
-ParseResult<std::string> parse_kfilecheck(std::span<const std::uint8_t> payload);
+Result<std::string> parse_kfilecheck(std::span<const std::uint8_t> payload);
 struct FileCheckAnswer {
   std::int32_t error = 0;
   Bytes entry;        // kFileEntrySize bytes (shorter is padded with zeros when built)
@@ -149,7 +149,7 @@ struct FileCheckAnswer {
   Bytes file_record;  // kFileRecordSize bytes
 };
 Outgoing build_filecheck_answer(const FileCheckAnswer& answer);
-ParseResult<FileCheckAnswer> parse_filecheck_answer(std::span<const std::uint8_t> payload);
+Result<FileCheckAnswer> parse_filecheck_answer(std::span<const std::uint8_t> payload);
 
 // KWK_KHELP_REQUEST: read and checked, no answer.
 struct KHelpRequest {
@@ -158,7 +158,7 @@ struct KHelpRequest {
   std::vector<std::string> entries;
 };
 Outgoing build_khelp_request(const KHelpRequest& message);
-ParseResult<KHelpRequest> parse_khelp_request(std::span<const std::uint8_t> payload);
+Result<KHelpRequest> parse_khelp_request(std::span<const std::uint8_t> payload);
 
 // KWK_KFPPFAD outside a download: prepare directory entries in a file browser record.
 struct KFpPfad {
@@ -166,7 +166,7 @@ struct KFpPfad {
   std::int32_t entry_count = 0;
 };
 Outgoing build_kfppfad(const KFpPfad& message);
-ParseResult<KFpPfad> parse_kfppfad(std::span<const std::uint8_t> payload);
+Result<KFpPfad> parse_kfppfad(std::span<const std::uint8_t> payload);
 
 // KWK_KGETPRINTER and KWK_KSENDPRINTER: read, and always answered with 1 and their
 // "not implemented" text.
@@ -178,14 +178,14 @@ struct KPrinter {
 };
 Outgoing build_kgetprinter(const std::string& printer, const std::string& option);
 Outgoing build_ksendprinter(const KPrinter& message);
-ParseResult<KPrinter> parse_kgetprinter(std::span<const std::uint8_t> payload);
-ParseResult<KPrinter> parse_ksendprinter(std::span<const std::uint8_t> payload);
+Result<KPrinter> parse_kgetprinter(std::span<const std::uint8_t> payload);
+Result<KPrinter> parse_ksendprinter(std::span<const std::uint8_t> payload);
 Outgoing build_printer_answer(int type);
 struct RetcText {
   std::int32_t value = 0;
   std::string text;
 };
-ParseResult<RetcText> parse_printer_answer(std::span<const std::uint8_t> payload);
+Result<RetcText> parse_printer_answer(std::span<const std::uint8_t> payload);
 
 // KWK_KFONTLIST: flags, pattern and (flags bit 0) the character set, else 1. The answer holds
 // n font records of 144 bytes; n < 0 carries "Error building Fontlist", n = 0 "NULL".
@@ -195,12 +195,12 @@ struct KFontList {
   std::int32_t character_set = 1;
 };
 Outgoing build_kfontlist(const KFontList& message);
-ParseResult<KFontList> parse_kfontlist(std::span<const std::uint8_t> payload);
+Result<KFontList> parse_kfontlist(std::span<const std::uint8_t> payload);
 struct FontListAnswer {
   std::int32_t count = 0;  // negative: the list could not be built
   Bytes records;           // count * kFontRecordSize bytes
 };
 Outgoing build_fontlist_answer(const FontListAnswer& answer);
-ParseResult<FontListAnswer> parse_fontlist_answer(std::span<const std::uint8_t> payload);
+Result<FontListAnswer> parse_fontlist_answer(std::span<const std::uint8_t> payload);
 
 }  // namespace kovw::protocol

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "net/fields.h"
-#include "protocol/program/result.h"
+#include "protocol/result.h"
 
 namespace kovw::protocol {
 
@@ -47,9 +47,9 @@ class ItemReader {
 
   // The decoded value, or the first failure.
   template <class T>
-  ParseResult<T> finish(T value) const {
+  Result<T> finish(T value) const {
     if (failure_) return *failure_;
-    return ParseResult<T>(std::move(value));
+    return Result<T>(std::move(value));
   }
   const std::optional<ParseFailure>& failure() const { return failure_; }
 

@@ -38,7 +38,7 @@ Outgoing build_view_definition(int type, std::span<const std::uint8_t> definitio
   return out;
 }
 
-ParseResult<Bytes> parse_view_definition(int type, std::span<const std::uint8_t> payload) {
+Result<Bytes> parse_view_definition(int type, std::span<const std::uint8_t> payload) {
   const bool tree = type == net::KWK_LTREE;
   ItemReader in(payload, tree ? "KWK_LTREE" : "KWK_LLIST");
   const auto definition = in.bytes("definition");
@@ -64,7 +64,7 @@ Outgoing build_ldialog(const ListDialog& dialog) {
   return out;
 }
 
-ParseResult<ListDialog> parse_ldialog(std::span<const std::uint8_t> payload) {
+Result<ListDialog> parse_ldialog(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_LDIALOG");
   ListDialog dialog;
   const auto header = in.record("header", kListDialogHeaderSize);
@@ -104,7 +104,7 @@ Outgoing build_linfo(const ListInfo& info) {
   return out;
 }
 
-ParseResult<ListInfo> parse_linfo(std::span<const std::uint8_t> payload) {
+Result<ListInfo> parse_linfo(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_LINFO");
   ListInfo info;
   info.header = to_bytes(in.record("header", kListInfoHeaderSize));
@@ -121,7 +121,7 @@ Outgoing build_lantw(const ListAnswer& answer) {
   return out;
 }
 
-ParseResult<ListAnswer> parse_lantw(std::span<const std::uint8_t> payload) {
+Result<ListAnswer> parse_lantw(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_LANTW");
   ListAnswer answer;
   answer.event = in.integer("event");
@@ -138,7 +138,7 @@ Outgoing build_lantwdia(const ListDialogAnswer& answer) {
   return out;
 }
 
-ParseResult<ListDialogAnswer> parse_lantwdia(std::span<const std::uint8_t> payload) {
+Result<ListDialogAnswer> parse_lantwdia(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_LANTWDIA");
   ListDialogAnswer answer;
   answer.result = in.integer("result");

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "protocol/program/outgoing.h"
-#include "protocol/program/result.h"
+#include "protocol/result.h"
 
 namespace kovw::protocol {
 
@@ -26,7 +26,7 @@ inline constexpr std::size_t kListInfoHeaderSize = 18;
 
 // KWK_LTREE and KWK_LLIST: one byte-string item, at least its header long.
 Outgoing build_view_definition(int type, std::span<const std::uint8_t> definition);
-ParseResult<Bytes> parse_view_definition(int type, std::span<const std::uint8_t> payload);
+Result<Bytes> parse_view_definition(int type, std::span<const std::uint8_t> payload);
 
 // KWK_LDIALOG: header (16-bit field count at 0, button count at 2, title from 16), field
 // records (16-bit length at 128 and value position in the data block at 130), button
@@ -38,7 +38,7 @@ struct ListDialog {
   Bytes data;
 };
 Outgoing build_ldialog(const ListDialog& dialog);
-ParseResult<ListDialog> parse_ldialog(std::span<const std::uint8_t> payload);
+Result<ListDialog> parse_ldialog(std::span<const std::uint8_t> payload);
 
 // KWK_LINFO: read and ignored by the view; checked all the same.
 struct ListInfo {
@@ -46,7 +46,7 @@ struct ListInfo {
   Bytes data;
 };
 Outgoing build_linfo(const ListInfo& info);
-ParseResult<ListInfo> parse_linfo(std::span<const std::uint8_t> payload);
+Result<ListInfo> parse_linfo(std::span<const std::uint8_t> payload);
 
 // KWK_LANTW (W->H): an event of the view.
 struct ListAnswer {
@@ -57,7 +57,7 @@ struct ListAnswer {
   std::array<std::int32_t, 12> values{};
 };
 Outgoing build_lantw(const ListAnswer& answer);
-ParseResult<ListAnswer> parse_lantw(std::span<const std::uint8_t> payload);
+Result<ListAnswer> parse_lantw(std::span<const std::uint8_t> payload);
 
 // KWK_LANTWDIA (W->H): the list dialog's result and data block.
 struct ListDialogAnswer {
@@ -65,7 +65,7 @@ struct ListDialogAnswer {
   Bytes data;
 };
 Outgoing build_lantwdia(const ListDialogAnswer& answer);
-ParseResult<ListDialogAnswer> parse_lantwdia(std::span<const std::uint8_t> payload);
+Result<ListDialogAnswer> parse_lantwdia(std::span<const std::uint8_t> payload);
 
 // KWK_LCURSOR: "1" app-starting cursor, "2" wait cursor, anything else the arrow.
 enum class ListCursor { kArrow, kAppStarting, kWait };

@@ -56,7 +56,7 @@ Outgoing build_wmelde(const MessageBoxRequest& message) {
   return out;
 }
 
-ParseResult<MessageBoxRequest> parse_wmelde(std::span<const std::uint8_t> payload) {
+Result<MessageBoxRequest> parse_wmelde(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_WMELDE");
   MessageBoxRequest message;
   message.flags = in.integer("flags");
@@ -77,7 +77,7 @@ Outgoing build_wdiac(const FieldRequestMessage& message) {
   return out;
 }
 
-ParseResult<FieldRequestMessage> parse_wdiac(std::span<const std::uint8_t> payload) {
+Result<FieldRequestMessage> parse_wdiac(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_WDIAC");
   FieldRequestMessage message;
   message.descriptor = to_bytes(in.record("field request", kFieldRequestSize));
@@ -101,7 +101,7 @@ Outgoing build_field_reply(const FieldReply& reply) {
   return out;
 }
 
-ParseResult<FieldReply> parse_field_reply(std::span<const std::uint8_t> payload) {
+Result<FieldReply> parse_field_reply(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_WDIAC answer");
   FieldReply reply;
   const auto record = in.record("field reply", kFieldReplySize);
@@ -135,7 +135,7 @@ Outgoing build_wedit(const EditRequestMessage& message) {
   return out;
 }
 
-ParseResult<EditRequestMessage> parse_wedit(std::span<const std::uint8_t> payload) {
+Result<EditRequestMessage> parse_wedit(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_WEDIT");
   EditRequestMessage message;
   const auto descriptor = in.bytes("edit request");
@@ -172,7 +172,7 @@ Outgoing build_edit_reply(const EditReply& reply) {
   return out;
 }
 
-ParseResult<EditReply> parse_edit_reply(std::span<const std::uint8_t> payload) {
+Result<EditReply> parse_edit_reply(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_WEDIT answer");
   EditReply reply;
   const auto record = in.record("edit reply", kEditReplySize);
@@ -217,7 +217,7 @@ Outgoing build_key_data(std::span<const KeyEvent> keys) {
   return out;
 }
 
-ParseResult<std::vector<KeyEvent>> parse_key_data(std::span<const std::uint8_t> payload) {
+Result<std::vector<KeyEvent>> parse_key_data(std::span<const std::uint8_t> payload) {
   if (payload.size() % 2 != 0)
     return ParseFailure{ParseError::kMalformed, "key data of odd length"};
   std::vector<KeyEvent> keys;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "protocol/program/outgoing.h"
-#include "protocol/program/result.h"
+#include "protocol/result.h"
 
 namespace kovw::protocol {
 
@@ -42,7 +42,7 @@ struct MessageBoxRequest {
   std::u16string wide_text() const;
 };
 Outgoing build_wmelde(const MessageBoxRequest& message);
-ParseResult<MessageBoxRequest> parse_wmelde(std::span<const std::uint8_t> payload);
+Result<MessageBoxRequest> parse_wmelde(std::span<const std::uint8_t> payload);
 // The Retc answer 4/8 of a box with flag bit 12.
 Outgoing build_wmelde_answer(bool positive);
 
@@ -54,7 +54,7 @@ struct FieldRequestMessage {
   std::string contents;
 };
 Outgoing build_wdiac(const FieldRequestMessage& message);
-ParseResult<FieldRequestMessage> parse_wdiac(std::span<const std::uint8_t> payload);
+Result<FieldRequestMessage> parse_wdiac(std::span<const std::uint8_t> payload);
 
 // KWK_WDIAC answer: the 12-byte reply record (16-bit little-endian members) and the contents.
 struct FieldReply {
@@ -66,7 +66,7 @@ struct FieldReply {
   std::string text;  // its length is the record's length member
 };
 Outgoing build_field_reply(const FieldReply& reply);
-ParseResult<FieldReply> parse_field_reply(std::span<const std::uint8_t> payload);
+Result<FieldReply> parse_field_reply(std::span<const std::uint8_t> payload);
 
 // KWK_WEDIT request: the edit request record (its 16-bit text capacity at offset 2), the help
 // text (at most 1049 bytes) and the text (at most the capacity).
@@ -77,7 +77,7 @@ struct EditRequestMessage {
   std::uint16_t text_capacity() const;
 };
 Outgoing build_wedit(const EditRequestMessage& message);
-ParseResult<EditRequestMessage> parse_wedit(std::span<const std::uint8_t> payload);
+Result<EditRequestMessage> parse_wedit(std::span<const std::uint8_t> payload);
 
 // KWK_WEDIT answer: the 40-byte reply record, the text, the graphics window id (0 on a text
 // screen) and, with exit key 224, the 44-byte pointer record.
@@ -92,7 +92,7 @@ struct EditReply {
   std::optional<Bytes> pointer_record;
 };
 Outgoing build_edit_reply(const EditReply& reply);
-ParseResult<EditReply> parse_edit_reply(std::span<const std::uint8_t> payload);
+Result<EditReply> parse_edit_reply(std::span<const std::uint8_t> payload);
 
 // Key data (KWK_WTAST, W->H): 16-bit big-endian key codes; a mouse event code is followed by
 // three more 16-bit values.
@@ -103,6 +103,6 @@ struct KeyEvent {
 };
 bool is_mouse_key(std::uint16_t code);
 Outgoing build_key_data(std::span<const KeyEvent> keys);
-ParseResult<std::vector<KeyEvent>> parse_key_data(std::span<const std::uint8_t> payload);
+Result<std::vector<KeyEvent>> parse_key_data(std::span<const std::uint8_t> payload);
 
 }  // namespace kovw::protocol

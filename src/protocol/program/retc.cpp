@@ -19,7 +19,7 @@ Outgoing build_retc(int service, int type, std::initializer_list<std::int32_t> v
   return build_retc(service, type, std::span<const std::int32_t>(values.begin(), values.size()));
 }
 
-ParseResult<std::vector<std::int32_t>> parse_retc(std::span<const std::uint8_t> payload) {
+Result<std::vector<std::int32_t>> parse_retc(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "Retc");
   std::vector<std::int32_t> values;
   values.push_back(in.integer("value"));

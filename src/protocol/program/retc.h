@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "protocol/program/outgoing.h"
-#include "protocol/program/result.h"
+#include "protocol/result.h"
 
 namespace kovw::protocol {
 
@@ -14,7 +14,7 @@ namespace kovw::protocol {
 Outgoing build_retc(int service, int type, std::span<const std::int32_t> values);
 Outgoing build_retc(int service, int type, std::initializer_list<std::int32_t> values);
 // Reads 1 to 4 integer items; fails when there are none or more than four.
-ParseResult<std::vector<std::int32_t>> parse_retc(std::span<const std::uint8_t> payload);
+Result<std::vector<std::int32_t>> parse_retc(std::span<const std::uint8_t> payload);
 
 // The empty answer KWK_SRETC of the graphics stream, and whether a host library of
 // `host_version` waits for it after a stream message of `type`.

@@ -144,7 +144,7 @@ std::array<std::uint8_t, kScreenOptionRecordSize> default_screen_options() {
   return record;
 }
 
-ParseResult<ScreenDefinition> parse_screen_definition(std::span<const std::uint8_t> payload,
+Result<ScreenDefinition> parse_screen_definition(std::span<const std::uint8_t> payload,
                                                  std::int32_t host_version) {
   ItemReader in(payload, "screen definition");
   ScreenDefinition screen;

@@ -12,7 +12,7 @@
 
 #include "protocol/program/menu_records.h"
 #include "protocol/program/outgoing.h"
-#include "protocol/program/result.h"
+#include "protocol/result.h"
 
 namespace kovw::protocol {
 
@@ -67,7 +67,7 @@ std::array<std::uint8_t, kScreenOptionRecordSize> default_screen_options();
 
 // Reads a screen definition sent by a host library of `host_version`. Menu and icon record
 // counts, record sizes, data lengths and offsets are all checked against the payload.
-ParseResult<ScreenDefinition> parse_screen_definition(std::span<const std::uint8_t> payload,
+Result<ScreenDefinition> parse_screen_definition(std::span<const std::uint8_t> payload,
                                                  std::int32_t host_version);
 
 // Builds the payload as a host library of `host_version` sends it, for service/type

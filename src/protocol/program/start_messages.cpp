@@ -21,7 +21,7 @@ Outgoing build_kinit(const KInit& message) {
   return out;
 }
 
-ParseResult<KInit> parse_kinit(std::span<const std::uint8_t> payload) {
+Result<KInit> parse_kinit(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_KINIT");
   KInit message;
   message.host_pid = in.integer("host pid");
@@ -51,7 +51,7 @@ Outgoing build_window_ids(const WindowIds& answer) {
   return out;
 }
 
-ParseResult<WindowIds> parse_window_ids(std::span<const std::uint8_t> payload) {
+Result<WindowIds> parse_window_ids(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_KGETWINID");
   WindowIds answer;
   answer.content_window = in.integer("content window");
@@ -72,7 +72,7 @@ Outgoing build_kreconnect(const KReconnect& message) {
   return out;
 }
 
-ParseResult<KReconnect> parse_kreconnect(std::span<const std::uint8_t> payload) {
+Result<KReconnect> parse_kreconnect(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_KRECONNECT");
   KReconnect message;
   message.host_pid = in.integer("host pid");
@@ -88,7 +88,7 @@ Outgoing build_kcflag(std::int32_t bits) {
   return out;
 }
 
-ParseResult<std::int32_t> parse_kcflag(std::span<const std::uint8_t> payload) {
+Result<std::int32_t> parse_kcflag(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_KCFLAG");
   const std::int32_t bits = in.integer("bits");
   return in.finish(bits);
@@ -101,7 +101,7 @@ Outgoing build_kmap(const KMap& message) {
   return out;
 }
 
-ParseResult<KMap> parse_kmap(std::span<const std::uint8_t> payload) {
+Result<KMap> parse_kmap(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_KMAP");
   KMap message;
   message.operation = in.integer("operation");
@@ -116,14 +116,14 @@ Outgoing build_kbutton(const KButton& message) {
   return out;
 }
 
-ParseResult<KButton> parse_kbutton(std::span<const std::uint8_t> payload) {
+Result<KButton> parse_kbutton(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_KBUTTON");
   KButton message;
   message.value = in.integer("value");
   return in.finish(message);
 }
 
-ParseResult<KButton> parse_kbutton_nr(std::span<const std::uint8_t> payload) {
+Result<KButton> parse_kbutton_nr(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_KBUTTON_NR");
   KButton message;
   message.index = in.integer("button index");

@@ -11,7 +11,7 @@
 
 #include "protocol/program/host_versions.h"
 #include "protocol/program/outgoing.h"
-#include "protocol/program/result.h"
+#include "protocol/result.h"
 
 namespace kovw::protocol {
 
@@ -27,7 +27,7 @@ struct KInit {
   std::int32_t version() const { return host_version.value_or(kDefaultHostVersion); }
 };
 Outgoing build_kinit(const KInit& message);
-ParseResult<KInit> parse_kinit(std::span<const std::uint8_t> payload);
+Result<KInit> parse_kinit(std::span<const std::uint8_t> payload);
 
 // KWK_KGETWINID answer (W->H, 0/30). The request is empty.
 struct WindowIds {
@@ -40,7 +40,7 @@ struct WindowIds {
 };
 Outgoing build_kgetwinid_request();
 Outgoing build_window_ids(const WindowIds& answer);
-ParseResult<WindowIds> parse_window_ids(std::span<const std::uint8_t> payload);
+Result<WindowIds> parse_window_ids(std::span<const std::uint8_t> payload);
 
 // KWK_KRECONNECT (H->W): move this link to the thread that served the program before.
 struct KReconnect {
@@ -49,11 +49,11 @@ struct KReconnect {
   std::int32_t thread_id = 0;
 };
 Outgoing build_kreconnect(const KReconnect& message);
-ParseResult<KReconnect> parse_kreconnect(std::span<const std::uint8_t> payload);
+Result<KReconnect> parse_kreconnect(std::span<const std::uint8_t> payload);
 
 // KWK_KCFLAG (H->W): bits ORed into the thread's exit flags.
 Outgoing build_kcflag(std::int32_t bits);
-ParseResult<std::int32_t> parse_kcflag(std::span<const std::uint8_t> payload);
+Result<std::int32_t> parse_kcflag(std::span<const std::uint8_t> payload);
 
 // KWK_KMAP (H->W).
 struct KMap {
@@ -61,7 +61,7 @@ struct KMap {
   std::int32_t window = 0;
 };
 Outgoing build_kmap(const KMap& message);
-ParseResult<KMap> parse_kmap(std::span<const std::uint8_t> payload);
+Result<KMap> parse_kmap(std::span<const std::uint8_t> payload);
 
 // KWK_KBUTTON (value for all key bar buttons) and KWK_KBUTTON_NR (one button).
 struct KButton {
@@ -69,7 +69,7 @@ struct KButton {
   std::int32_t value = 0;
 };
 Outgoing build_kbutton(const KButton& message);
-ParseResult<KButton> parse_kbutton(std::span<const std::uint8_t> payload);
-ParseResult<KButton> parse_kbutton_nr(std::span<const std::uint8_t> payload);
+Result<KButton> parse_kbutton(std::span<const std::uint8_t> payload);
+Result<KButton> parse_kbutton_nr(std::span<const std::uint8_t> payload);
 
 }  // namespace kovw::protocol

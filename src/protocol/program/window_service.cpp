@@ -34,7 +34,7 @@ Outgoing build_grefr(const ItemState& message) {
   return out;
 }
 
-ParseResult<ItemState> parse_grefr(std::span<const std::uint8_t> payload) {
+Result<ItemState> parse_grefr(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_GREFR");
   ItemState message;
   message.item = in.integer("item id");
@@ -50,7 +50,7 @@ Outgoing build_gktext(const ItemText& message) {
   return out;
 }
 
-ParseResult<ItemText> parse_gktext(std::span<const std::uint8_t> payload) {
+Result<ItemText> parse_gktext(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_GKTEXT");
   ItemText message;
   message.item = in.integer("item id");
@@ -67,7 +67,7 @@ Outgoing build_font_request(int type, const FontRequest& message) {
   return out;
 }
 
-ParseResult<FontRequest> parse_font_request(std::span<const std::uint8_t> payload) {
+Result<FontRequest> parse_font_request(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "font request");
   FontRequest message;
   message.font = in.integer("font number");
@@ -90,7 +90,7 @@ Outgoing build_font_info(int type, const FontInfo& answer, std::int32_t host_ver
   return out;
 }
 
-ParseResult<FontInfo> parse_font_info(int type, std::span<const std::uint8_t> payload,
+Result<FontInfo> parse_font_info(int type, std::span<const std::uint8_t> payload,
                                  std::int32_t host_version) {
   ItemReader in(payload, "Send Font Info");
   FontInfo answer;
@@ -115,7 +115,7 @@ Outgoing build_gpos(const PositionRequest& message, std::int32_t host_version) {
   return out;
 }
 
-ParseResult<PositionRequest> parse_gpos(std::span<const std::uint8_t> payload,
+Result<PositionRequest> parse_gpos(std::span<const std::uint8_t> payload,
                                    std::int32_t host_version) {
   ItemReader in(payload, "KWK_GPOS");
   PositionRequest message;
@@ -137,7 +137,7 @@ Outgoing build_gget(int type, const GetRequest& message) {
   return out;
 }
 
-ParseResult<GetRequest> parse_gget(int type, std::span<const std::uint8_t> payload) {
+Result<GetRequest> parse_gget(int type, std::span<const std::uint8_t> payload) {
   ItemReader in(payload, type == net::KWK_GGETEX ? "KWK_GGETEX" : "KWK_GGET");
   GetRequest message;
   message.flags = in.integer("flags");
@@ -158,7 +158,7 @@ Outgoing build_gdata(std::span<const std::uint8_t> data) {
   return out;
 }
 
-ParseResult<Bytes> parse_gdata(std::span<const std::uint8_t> payload) {
+Result<Bytes> parse_gdata(std::span<const std::uint8_t> payload) {
   if (payload.size() < 2) return ParseFailure{ParseError::kTruncated, "KWK_GDATA: no length"};
   const std::size_t length = (std::size_t{payload[0]} << 8) | payload[1];
   if (length > payload.size() - 2)
@@ -174,7 +174,7 @@ Outgoing build_single_int(int service, int type, std::int32_t value) {
   return out;
 }
 
-ParseResult<std::int32_t> parse_single_int(std::span<const std::uint8_t> payload) {
+Result<std::int32_t> parse_single_int(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "integer message");
   const std::int32_t value = in.integer("value");
   return in.finish(value);
@@ -186,7 +186,7 @@ Outgoing build_gvideo(std::span<const std::uint8_t> record) {
   return out;
 }
 
-ParseResult<Bytes> parse_gvideo(std::span<const std::uint8_t> payload) {
+Result<Bytes> parse_gvideo(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_GVIDEO");
   Bytes record = to_bytes(in.record("request record", kVideoRequestSize));
   return in.finish(std::move(record));
@@ -199,7 +199,7 @@ Outgoing build_gspeech(const SpeechRequest& message) {
   return out;
 }
 
-ParseResult<SpeechRequest> parse_gspeech(std::span<const std::uint8_t> payload) {
+Result<SpeechRequest> parse_gspeech(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_GSPEECH");
   SpeechRequest message;
   message.record = to_bytes(in.record("request record", kSpeechRequestSize));
@@ -213,7 +213,7 @@ Outgoing build_helper_answer(int type, std::span<const std::uint8_t> record) {
   return out;
 }
 
-ParseResult<Bytes> parse_helper_answer(int type, std::span<const std::uint8_t> payload) {
+Result<Bytes> parse_helper_answer(int type, std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "helper answer");
   Bytes record = to_bytes(
       in.record("result record", type == net::KWK_GVIDEO ? kVideoAnswerSize : kSpeechAnswerSize));
@@ -230,7 +230,7 @@ Outgoing build_creakontext(int service, const std::vector<MenuItemRecord>& items
   return out;
 }
 
-ParseResult<std::vector<MenuItemRecord>> parse_creakontext(std::span<const std::uint8_t> payload,
+Result<std::vector<MenuItemRecord>> parse_creakontext(std::span<const std::uint8_t> payload,
                                                       std::int32_t host_version) {
   ItemReader in(payload, "KWK_CREAKONTEXT");
   const std::int32_t count = in.integer("count");
@@ -247,7 +247,7 @@ Outgoing build_gfontslot(const FontSlot& message) {
   return out;
 }
 
-ParseResult<FontSlot> parse_gfontslot(std::span<const std::uint8_t> payload) {
+Result<FontSlot> parse_gfontslot(std::span<const std::uint8_t> payload) {
   ItemReader in(payload, "KWK_GFONTSLOT");
   FontSlot message;
   message.font = in.integer("font number");

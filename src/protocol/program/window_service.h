@@ -13,7 +13,7 @@
 
 #include "protocol/program/menu_records.h"
 #include "protocol/program/outgoing.h"
-#include "protocol/program/result.h"
+#include "protocol/result.h"
 
 namespace kovw::protocol {
 
@@ -37,7 +37,7 @@ struct ItemState {
   std::int32_t state = 0;
 };
 Outgoing build_grefr(const ItemState& message);
-ParseResult<ItemState> parse_grefr(std::span<const std::uint8_t> payload);
+Result<ItemState> parse_grefr(std::span<const std::uint8_t> payload);
 
 // KWK_GKTEXT: label and tip of an item.
 struct ItemText {
@@ -46,7 +46,7 @@ struct ItemText {
   std::string tip;   // at most kItemTipMax bytes
 };
 Outgoing build_gktext(const ItemText& message);
-ParseResult<ItemText> parse_gktext(std::span<const std::uint8_t> payload);
+Result<ItemText> parse_gktext(std::span<const std::uint8_t> payload);
 
 // KWK_GFONT and KWK_GSPEAK requests: font number, size and options.
 struct FontRequest {
@@ -55,7 +55,7 @@ struct FontRequest {
   std::int32_t options = 0;
 };
 Outgoing build_font_request(int type, const FontRequest& message);
-ParseResult<FontRequest> parse_font_request(std::span<const std::uint8_t> payload);
+Result<FontRequest> parse_font_request(std::span<const std::uint8_t> payload);
 
 // "Send Font Info": metrics and name; for KWK_GFONT also the extended metrics, the two width
 // tables and, from host library 0x060D02, the compressed glyph width table.
@@ -69,7 +69,7 @@ struct FontInfo {
   std::optional<Bytes> glyph_table;
 };
 Outgoing build_font_info(int type, const FontInfo& answer, std::int32_t host_version);
-ParseResult<FontInfo> parse_font_info(int type, std::span<const std::uint8_t> payload,
+Result<FontInfo> parse_font_info(int type, std::span<const std::uint8_t> payload,
                                  std::int32_t host_version);
 
 // KWK_GPOS: a value converted by mode; a second value from mode 3; the window id from
@@ -81,7 +81,7 @@ struct PositionRequest {
   std::optional<std::int32_t> window;
 };
 Outgoing build_gpos(const PositionRequest& message, std::int32_t host_version);
-ParseResult<PositionRequest> parse_gpos(std::span<const std::uint8_t> payload,
+Result<PositionRequest> parse_gpos(std::span<const std::uint8_t> payload,
                                    std::int32_t host_version);
 
 // KWK_GGET (one optional time-out) and KWK_GGETEX (twelve optional values).
@@ -90,16 +90,16 @@ struct GetRequest {
   std::vector<std::int32_t> values;  // empty when flag bit 16 is set
 };
 Outgoing build_gget(int type, const GetRequest& message);
-ParseResult<GetRequest> parse_gget(int type, std::span<const std::uint8_t> payload);
+Result<GetRequest> parse_gget(int type, std::span<const std::uint8_t> payload);
 
 // KWK_GDATA: raw 2-byte big-endian length, then that many bytes.
 Outgoing build_gdata(std::span<const std::uint8_t> data);
-ParseResult<Bytes> parse_gdata(std::span<const std::uint8_t> payload);
+Result<Bytes> parse_gdata(std::span<const std::uint8_t> payload);
 
 // Messages of one integer item: KWK_GEND, KWK_CURSOR, KWK_GMARK, KWK_ACTKONTEXT of service
 // KWD_DIMEN, KWK_WRETC, KWK_WKILLSAVE, KWK_CURSOR of service KWD_WIN.
 Outgoing build_single_int(int service, int type, std::int32_t value);
-ParseResult<std::int32_t> parse_single_int(std::span<const std::uint8_t> payload);
+Result<std::int32_t> parse_single_int(std::span<const std::uint8_t> payload);
 
 // KWK_GVIDEO: the 804-byte request record; the answer is the 544-byte result record.
 // KWK_GSPEECH: the 28-byte request record and the text; the answer is a 264-byte record.
@@ -108,16 +108,16 @@ struct SpeechRequest {
   Bytes text;
 };
 Outgoing build_gvideo(std::span<const std::uint8_t> record);
-ParseResult<Bytes> parse_gvideo(std::span<const std::uint8_t> payload);
+Result<Bytes> parse_gvideo(std::span<const std::uint8_t> payload);
 Outgoing build_gspeech(const SpeechRequest& message);
-ParseResult<SpeechRequest> parse_gspeech(std::span<const std::uint8_t> payload);
+Result<SpeechRequest> parse_gspeech(std::span<const std::uint8_t> payload);
 // The answer record of either; shorter records are padded with zeros.
 Outgoing build_helper_answer(int type, std::span<const std::uint8_t> record);
-ParseResult<Bytes> parse_helper_answer(int type, std::span<const std::uint8_t> payload);
+Result<Bytes> parse_helper_answer(int type, std::span<const std::uint8_t> payload);
 
 // KWK_CREAKONTEXT (services KWD_DIGRA and KWD_WIN): the context menu's item records.
 Outgoing build_creakontext(int service, const std::vector<MenuItemRecord>& items);
-ParseResult<std::vector<MenuItemRecord>> parse_creakontext(std::span<const std::uint8_t> payload,
+Result<std::vector<MenuItemRecord>> parse_creakontext(std::span<const std::uint8_t> payload,
                                                       std::int32_t host_version);
 
 // KWK_GFONTSLOT: a font name for one of the 20 font numbers (higher numbers are ignored by
@@ -127,7 +127,7 @@ struct FontSlot {
   std::string name;
 };
 Outgoing build_gfontslot(const FontSlot& message);
-ParseResult<FontSlot> parse_gfontslot(std::span<const std::uint8_t> payload);
+Result<FontSlot> parse_gfontslot(std::span<const std::uint8_t> payload);
 
 // Empty messages: KWK_GCLOSE (W->H), KWK_GRES, KWK_GTLEN, KWK_GABORT, KWK_BEEP,
 // KWK_ACTKONTEXT, KWK_WTAST, KWK_WTEST, KWK_WABBR, KWK_DMBEREIT, KWK_KGETWINID.
