@@ -8,9 +8,9 @@
 #include "foundation/show_message.h"
 #include "foundation/workflow_state.h"
 #include "protocol/program/program_window.h"
+#include "session/program_dispatch.h"
 #include "session/program_link.h"
 #include "session/program_session.h"
-#include "session/window_messages.h"
 
 namespace kovw::session {
 
@@ -28,10 +28,7 @@ void handle_message_box(ProgramSession& session, std::span<const std::uint8_t> p
     return;
   }
   const std::int32_t flags = parsed->flags;
-  if ((flags & kMeldeWarningSound) != 0 && !foundation::workflow_mode() &&
-      session.host_hooks->beeps_on) {
-    session.to_view->post(new WmlEvent(WML_VIEW_BEEP));
-  }
+  if ((flags & kMeldeWarningSound) != 0 && !foundation::workflow_mode()) host_beep(session);
 
   // The text as the host padded it: trailing blanks and control bytes go.
   const int text_flags =

@@ -1,198 +1,106 @@
-// The command dispatch of a program link: program start-up (KINIT and the windows it creates,
-// hidden until the first screen definition shows them), the screen definitions, the window ids
-// the host library asks for (KGETWINID), moving a link to the thread that served the program
-// before (KRECONNECT) and the exit flags (KCFLAG). Every other message is logged as not handled
-// yet; the screen contents, dialog and graphics handlers join here.
+// dt_command: the hand-over of every received program-link message to its service's handler,
+// the services without a file of their own, and the Retc answers.
 
-#include <QString>
+#include "session/program_dispatch.h"
 
-#include "foundation/host_text.h"
 #include "foundation/log.h"
-#include "foundation/message_table.h"
+#include "foundation/verbose.h"
 #include "net/link_names.h"
-#include "net/link_state.h"
-#include "protocol/program/start_messages.h"
+#include "protocol/program/retc.h"
 #include "session/cursor_kinds.h"
-#include "session/host_message_box.h"
 #include "session/program_link.h"
-#include "session/program_list.h"
 #include "session/program_session.h"
 #include "session/program_thread.h"
-#include "session/program_view.h"
 #include "session/screen_initialisation.h"
-#include "session/screen_metrics.h"
-#include "session/thread_context.h"
 #include "session/window_messages.h"
 
 namespace kovw::session {
 
-namespace {
-
-// Host library versions of the internet mode.
-constexpr int kVersionInternetMode = 0x020602;
-constexpr int kVersionLinkOptions = 0x020603;
-
-constexpr std::size_t kProgramNameMax = 256;  // characters
-
-void log_failure(const protocol::ParseFailure& failure) {
+void log_parse_failure(const protocol::ParseFailure& failure) {
   foundation::log_printf("dt_command: %s", failure.message.c_str());
 }
 
-std::string program_name_from(const std::string& host_text) {
-  std::u16string wide = foundation::host_to_wide(host_text);
-  if (wide.size() >= kProgramNameMax) wide.resize(kProgramNameMax - 1);
-  return QString::fromStdU16String(wide).toStdString();
+int dt_send_retc(int count, ProgramSession& session, int service, int type, std::int32_t first,
+                 std::int32_t second, std::int32_t third, std::int32_t fourth) {
+  foundation::log_printf("Send Retc %d/ %d - %d - %d - %d", type, first, second, third, fourth);
+  const std::int32_t values[] = {first, second, third, fourth};
+  const protocol::Outgoing answer = protocol::build_retc(
+      service, type, std::span<const std::int32_t>(values, static_cast<std::size_t>(count)));
+  return dt_send(session, answer.service, answer.type, answer.payload);
 }
 
-void handle_kinit(ProgramSession& session, std::span<const std::uint8_t> payload) {
-  const auto parsed = protocol::parse_kinit(payload);
-  if (!parsed) {
-    log_failure(parsed.error());
-    return;
-  }
-  const protocol::KInit& kinit = *parsed;
-  ThreadContext& context = *thread_context();
-  const std::string program_name = program_name_from(kinit.program_name);
-  const int version = kinit.version();
-  const std::int64_t parent = kinit.parent_window;
-
-  context.host_version = version;
-  context.link_timeout_ms =
-      kinit.link_timeout_ms.value_or(0) > 0 ? *kinit.link_timeout_ms : net::default_net_timeout();
-  if (session.caption.empty()) session.caption = program_name;
-
-  ProgramInfo parent_program;
-  if (parent != 0 && find_program_by_window(parent, &parent_program) &&
-      parent_program.thread_id != session.thread_id) {
-    session.parent_thread_id = parent_program.thread_id;
-  }
-  if (parent != 0) {
-    session.parent_window = parent;
-    if (kinit.embed.value_or(0) != 0) session.status |= kStatusEmbedded;
-  }
-
-  // The windows: handles first (the host asks for them next), then the widgets on the GUI
-  // thread. A second KINIT keeps the windows it has.
-  const std::int64_t main = session.main_window != 0 ? session.main_window : new_window_handle();
-  const std::int64_t content =
-      session.content_window != 0 ? session.content_window : new_window_handle();
-  program_list_update(session, kinit.host_pid, program_name, main, content);
-  if (!session.windows_created) {
-    auto* create = new ViewCreateEvent(main, content, session.parent_thread_id ? parent : 0);
-    create->text = QString::fromStdString(program_name.empty() ? session.title : program_name);
-    session.to_view->post(create);
-    session.to_view->post(new WmlEvent(WML_VIEW_CURSOR, session.cursor_kind));
-    session.windows_created = true;  // shown by the first screen definition
-  }
-
-  // Internet mode: keep-alive and the link options of the login.
-  const SessionHost& host = *session.host_hooks;
-  if (host.keep_alive_seconds <= 0) return;
-  if (version < kVersionInternetMode) {
-    // The user is told without holding up the program: the view shows the warning.
-    std::string text = foundation::message_text(40446);
-    if (const auto at = text.find("%s"); at != std::string::npos) text.replace(at, 2, program_name);
-    auto* warning = new WmlEvent(WML_WARNING, 40446);
-    warning->text = QString::fromStdString(text);
-    session.to_view->post(warning);
-    return;
-  }
-  session.super->start_keep_alive(host.keep_alive_seconds);
-  net::link_set_options(version < kVersionLinkOptions ? 0 : host.options_word, true,
-                        host.encryption_allowed);
+void host_beep(ProgramSession& session) {
+  if (session.host_hooks->beeps_on) session.to_view->post(new WmlEvent(WML_VIEW_BEEP));
 }
 
-void handle_kgetwinid(ProgramSession& session) {
-  const ScreenSize screen = screen_size();
-  protocol::WindowIds ids;
-  ids.content_window = static_cast<std::int32_t>(session.content_window);
-  ids.main_window = static_cast<std::int32_t>(session.main_window);
-  ids.screen_width = screen.width;
-  ids.screen_height = screen.height;
-  ids.parent_window =
-      (session.status & kStatusEmbedded) ? static_cast<std::int32_t>(session.parent_window) : 0;
-  ids.thread_id = session.thread_id;
-  const protocol::Outgoing answer = protocol::build_window_ids(ids);
-  dt_send(session, answer.service, answer.type, answer.payload);
+bool window_service_command(ProgramSession& session, int type, std::span<const std::uint8_t>) {
+  switch (type) {
+    case net::KWK_BEEP:
+      host_beep(session);
+      return true;
+    default:
+      return false;
+  }
 }
 
-// The link moves to the thread that served this host program before; this thread ends.
-void handle_reconnect(ProgramSession& session, std::span<const std::uint8_t> payload) {
-  const auto parsed = protocol::parse_kreconnect(payload);
-  if (!parsed) {
-    log_failure(parsed.error());
-    return;
+bool list_command(ProgramSession& session, int type, std::span<const std::uint8_t> payload) {
+  switch (type) {
+    case net::KWK_LINIT:
+      session.to_view->post(new WmlEvent(WML_VIEW_HIDE));
+      initialise_screen(session, payload);
+      session.screen_ready = true;
+      return true;
+    default:
+      return false;
   }
-  ProgramInfo old;
-  const bool found =
-      parsed->thread_id != session.thread_id && find_program(parsed->thread_id, &old);
-  if (!found || old.host_pid != parsed->host_pid) {
-    foundation::log_printf("WML_RECONNECT failed, wrong Host-Pid %d (expect: %d)", parsed->host_pid,
-                           found ? old.host_pid : 0);
-    session.super->close_link();
-    end_program(session);
-    return;
-  }
-  const int socket = session.super->release_link();
-  old.to_program->post(new ReconnectEvent(parsed->host_pid, socket));
-  end_program(session);
 }
 
-}  // namespace
+bool menu_program_command(ProgramSession& session, int type,
+                          std::span<const std::uint8_t> payload) {
+  switch (type) {
+    case net::KWK_DMINIT:
+      set_cursor_kind(session, kCursorWait);
+      initialise_screen(session, payload);
+      return true;
+    default:
+      return false;
+  }
+}
 
 void dt_command(ProgramSession& session, const net::LinkMessage& header,
                 std::span<const std::uint8_t> payload) {
-  if (header.service == net::KWD_KOMM) {
-    switch (header.type) {
-      case net::KWK_KINIT:
-        handle_kinit(session, payload);
-        return;
-      case net::KWK_KGETWINID:
-        handle_kgetwinid(session);
-        return;
-      case protocol::KWK_KRECONNECT:
-        handle_reconnect(session, payload);
-        return;
-      case net::KWK_KCFLAG:
-        if (const auto bits = protocol::parse_kcflag(payload))
-          thread_context()->exit_flags |= static_cast<std::uint32_t>(*bits);
-        else
-          log_failure(bits.error());
-        return;
-      default:
-        break;
-    }
+  const bool trace = foundation::verbose(foundation::kVerboseGeneral);
+  if (trace)
+    foundation::log_printf("Client Command %d/%d Länge %d", header.service, header.type,
+                           header.length);
+  bool handled = false;
+  switch (header.service) {
+    case net::KWD_KOMM:
+      handled = program_control_command(session, header.type, payload);
+      break;
+    case net::KWD_DIGRA:
+      handled = window_service_command(session, header.type, payload);
+      break;
+    case net::KWD_WIN:
+      handled = program_window_command(session, header.type, payload);
+      break;
+    case net::KWD_LIST:
+      handled = list_command(session, header.type, payload);
+      break;
+    case net::KWD_DIMEN:
+      handled = menu_program_command(session, header.type, payload);
+      break;
+    default:
+      break;
   }
-  // The screen definitions of the three screen families.
-  if (header.service == net::KWD_WIN && header.type == net::KWK_WINIT) {
-    initialise_screen(session, payload);
-    return;
+  if (!handled) {
+    const char* service = net::service_name(header.service);
+    const char* type = net::type_name(header.service, header.type);
+    foundation::log_printf("dt_command: %s/%s (%d/%d) Len %d noch nicht behandelt",
+                           service ? service : "?", type ? type : "?", header.service, header.type,
+                           header.length);
   }
-  if ((header.service == net::KWD_DIGRA || header.service == net::KWD_WIN) &&
-      header.type == net::KWK_BEEP) {
-    if (session.host_hooks->beeps_on) session.to_view->post(new WmlEvent(WML_VIEW_BEEP));
-    return;
-  }
-  if (header.service == net::KWD_WIN && header.type == net::KWK_WMELDE) {
-    handle_message_box(session, payload);
-    return;
-  }
-  if (header.service == net::KWD_LIST && header.type == net::KWK_LINIT) {
-    session.to_view->post(new WmlEvent(WML_VIEW_HIDE));
-    initialise_screen(session, payload);
-    session.screen_ready = true;
-    return;
-  }
-  if (header.service == net::KWD_DIMEN && header.type == net::KWK_DMINIT) {
-    set_cursor_kind(session, kCursorWait);
-    initialise_screen(session, payload);
-    return;
-  }
-  const char* service = net::service_name(header.service);
-  const char* type = net::type_name(header.service, header.type);
-  foundation::log_printf("dt_command: %s/%s (%d/%d) Len %d noch nicht behandelt",
-                         service ? service : "?", type ? type : "?", header.service, header.type,
-                         header.length);
+  if (trace) foundation::log_printf("Client Command fertig.");
 }
 
 }  // namespace kovw::session
