@@ -271,6 +271,19 @@ int run_workstation(int argc, char** argv) {
   state.directories = fix_directories(settings.install_path.str());
   open_log(state);
 
+  // Ctrl-C, a closed terminal or a shutdown end the workstation in order. The handler is in
+  // place before anything else starts: a signal that comes while the main window is still being
+  // made is acted on as soon as the message loop runs.
+  QPointer<MainWindow> window;
+  foundation::install_console_signal_handlers([&window](int) {
+    QMetaObject::invokeMethod(
+        qApp,
+        [&window] {
+          if (window) window->end_workstation();
+        },
+        Qt::QueuedConnection);
+  });
+
   int verbosity = initial_verbosity(state.options);
   foundation::set_verbose(verbosity);
   foundation::set_allocator_mode(foundation::allocator_mode_for_verbose(verbosity));
@@ -287,9 +300,9 @@ int run_workstation(int argc, char** argv) {
   net::sc_set_error_logging((verbosity & foundation::kVerboseTransmission) ? 1 : 0);
 
   // The hidden main window; its destruction ends the message loop.
-  QPointer<MainWindow> window = new MainWindow((state.options.overrides.mask & kOverrideWorkflow)
-                                                   ? state.options.workflow.timeout_seconds
-                                                   : 0);
+  window = new MainWindow((state.options.overrides.mask & kOverrideWorkflow)
+                              ? state.options.workflow.timeout_seconds
+                              : 0);
   QObject::connect(window, &QObject::destroyed, &app, &QCoreApplication::quit);
   window->winId();  // created, never shown
 
@@ -297,16 +310,6 @@ int run_workstation(int argc, char** argv) {
   auto* connection = new ServerConnection(window, settings);
   if (main_window_hook()) main_window_hook()(*window);
   QTimer::singleShot(0, connection, [connection] { connection->first_login(); });
-
-  // Ctrl-C, a closed terminal or a shutdown end the workstation in order.
-  foundation::install_console_signal_handlers([window](int) {
-    QMetaObject::invokeMethod(
-        qApp,
-        [window] {
-          if (window) window->end_workstation();
-        },
-        Qt::QueuedConnection);
-  });
 
   app.exec();
 
