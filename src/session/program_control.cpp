@@ -11,6 +11,10 @@
 #include "net/link_names.h"
 #include "net/link_state.h"
 #include "protocol/program/start_messages.h"
+#include "session/font_list.h"
+#include "session/ignored_requests.h"
+#include "session/local_files.h"
+#include "session/local_programs.h"
 #include "session/program_dispatch.h"
 #include "session/program_link.h"
 #include "session/program_list.h"
@@ -150,6 +154,29 @@ bool program_control_command(ProgramSession& session, int type,
         thread_context()->exit_flags |= static_cast<std::uint32_t>(*bits);
       else
         log_parse_failure(bits.error());
+      return true;
+    case net::KWK_KSKOMM:
+      handle_start_program(session, payload);
+      return true;
+    case net::KWK_KDEL:
+    case net::KWK_KWIPE:
+    case net::KWK_KMKDIR:
+    case net::KWK_KRMDIR:
+    case net::KWK_KRMALL:
+      handle_file_operation(session, type, payload);
+      return true;
+    case net::KWK_KFILECHECK:
+      handle_file_check(session, payload);
+      return true;
+    case net::KWK_KHELP_REQUEST:
+      handle_help_request(payload);
+      return true;
+    case protocol::KWK_KGETPRINTER:
+    case protocol::KWK_KSENDPRINTER:
+      handle_printer_request(session, type, payload);
+      return true;
+    case protocol::KWK_KFONTLIST:
+      handle_font_list(session, payload);
       return true;
     default:
       return false;

@@ -1,0 +1,21 @@
+#pragma once
+// Local file operations that a host program asks for (KWK_KDEL, KWK_KWIPE, KWK_KMKDIR,
+// KWK_KRMDIR, KWK_KRMALL) and the file check (KWK_KFILECHECK). Paths pass through the path
+// synonyms; failures are answered with the C-library error (kErrnoErrorBase + errno) and its
+// text, success with code 0.
+
+#include <cstdint>
+#include <span>
+
+namespace kovw::session {
+
+struct ProgramSession;
+
+// One of the five file operations of `type`; always answers.
+void handle_file_operation(ProgramSession& session, int type,
+                           std::span<const std::uint8_t> payload);
+
+// KWK_KFILECHECK: the status of one file; always answers.
+void handle_file_check(ProgramSession& session, std::span<const std::uint8_t> payload);
+
+}  // namespace kovw::session
