@@ -11,6 +11,8 @@
 #include "net/link_names.h"
 #include "net/link_state.h"
 #include "protocol/program/start_messages.h"
+#include "session/clipboard_commands.h"
+#include "session/colour_choice.h"
 #include "session/program_dispatch.h"
 #include "session/program_link.h"
 #include "session/program_list.h"
@@ -20,6 +22,7 @@
 #include "session/screen_metrics.h"
 #include "session/thread_context.h"
 #include "session/window_messages.h"
+#include "session/window_operations.h"
 
 namespace kovw::session {
 
@@ -144,6 +147,18 @@ bool program_control_command(ProgramSession& session, int type,
       return true;
     case protocol::KWK_KRECONNECT:
       handle_reconnect(session, payload);
+      return true;
+    case net::KWK_KSETCLIP:
+      handle_set_clipboard(session, payload);
+      return true;
+    case net::KWK_KGETCLIP:
+      handle_get_clipboard(session, payload);
+      return true;
+    case net::KWK_KGETCOL:
+      handle_colour_choice(session, payload);
+      return true;
+    case net::KWK_KMAP:
+      handle_window_operation(session, payload);
       return true;
     case net::KWK_KCFLAG:
       if (const auto bits = protocol::parse_kcflag(payload))
