@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QEventLoop>
 #include <QPointer>
 #include <atomic>
 
@@ -25,12 +26,20 @@ ColourChoice run_dialog(QRgb initial, const CustomColours& custom, QWidget* owne
   QPointer<QColorDialog> dialog = new QColorDialog(QColor::fromRgb(initial), owner);
   // The workstation's own dialog: a platform dialog would not show the kept custom colours.
   dialog->setOption(QColorDialog::DontUseNativeDialog);
-  dialog->setWindowModality(owner != nullptr ? Qt::WindowModal : Qt::ApplicationModal);
-  const bool accepted = dialog->exec() == QDialog::Accepted;
+  // Modal to the program's window only: other programs and the shell go on. Without an owner
+  // the dialog blocks nothing but its caller.
+  dialog->setWindowModality(owner != nullptr ? Qt::WindowModal : Qt::NonModal);
+  QEventLoop loop;
+  QObject::connect(dialog, &QDialog::finished, &loop, &QEventLoop::quit);
+  QObject::connect(dialog, &QObject::destroyed, &loop, &QEventLoop::quit);  // with its owner
+  dialog->show();
+  dialog->raise();
+  dialog->activateWindow();
+  loop.exec();
   ColourChoice choice = cancelled(initial, custom);
-  if (dialog && accepted) {
+  if (dialog && dialog->result() == QDialog::Accepted) {
     choice.chosen = true;
-    choice.colour = dialog->selectedColor().rgb() & 0xFFFFFF;
+    choice.colour = dialog->selectedColor().rgb();
   }
   delete dialog.data();
   for (int i = 0; i < QColorDialog::customCount() && i < int(custom.size()); ++i)
