@@ -50,21 +50,22 @@ class ClipboardTest : public SessionTest {
   }
 };
 
-// ANSI text (0xFC is u-umlaut) reaches the clipboard as text and comes back the same.
+// Host text reaches the clipboard as text and comes back in the program's code page: ANSI
+// (0xFC u-umlaut, 0xDF sharp s), also for a text the host marked as UTF-8 (trailing 0xA0).
 TEST_F(ClipboardTest, TextRoundTripThroughTheClipboard) {
   HostPeer& peer = start_program();
   init_program(peer, 40, "clip");
-  ASSERT_GT(set_clipboard(peer,
-                          "Gr\xFC\xDF"
-                          "e\r\nZeile 2"),
-            0);
-  const auto [answer, payload] = get_clipboard(peer, 0);
-  EXPECT_EQ(1, answer.kind);
-  EXPECT_EQ(
+  const std::string ansi =
       "Gr\xFC\xDF"
-      "e\r\nZeile 2",
-      text_of(answer.data));
-  EXPECT_EQ(QString::fromUtf8("Grüße\r\nZeile 2"), QGuiApplication::clipboard()->text());
+      "e\r\nZeile 2";
+  for (const std::string& sent : {ansi, std::string("Gr\xC3\xBC\xC3\x9F"
+                                                    "e\r\nZeile 2\xA0")}) {
+    ASSERT_GT(set_clipboard(peer, sent), 0);
+    const auto [answer, payload] = get_clipboard(peer, 0);
+    EXPECT_EQ(1, answer.kind);
+    EXPECT_EQ(ansi, text_of(answer.data));
+    EXPECT_EQ(QString::fromUtf8("Grüße\r\nZeile 2"), QGuiApplication::clipboard()->text());
+  }
 }
 
 // Dropped files are answered first, each name followed by CR LF, and forgotten: the next
