@@ -123,5 +123,23 @@ TEST_F(WindowCommandsTest, WorkflowResultIsStoredAndConfirmed) {
   foundation::set_workflow_result(0);
 }
 
+// The first program of the list carries the first-program flag; the host clears and sets it.
+TEST_F(WindowCommandsTest, KillSaveClearsAndSetsTheFirstProgramFlag) {
+  HostPeer& peer = start_program();
+  const int thread_id = init_program(peer, 66, "first")[5];
+  const auto flag = [thread_id] {
+    ProgramInfo info;
+    EXPECT_TRUE(find_program(thread_id, &info));
+    return info.first_program;
+  };
+  EXPECT_TRUE(flag());
+  for (const int value : {0, 5}) {
+    const auto out = protocol::build_single_int(net::KWD_WIN, net::KWK_WKILLSAVE, value);
+    ASSERT_GT(peer.send(out.service, out.type, out.payload), 0);
+    window_ids(peer);  // handled before this answer
+    EXPECT_EQ(value != 0, flag());
+  }
+}
+
 }  // namespace
 }  // namespace kovw::session::test
