@@ -8,12 +8,22 @@
 #include "shell/program_link_handoff.h"
 #include "shell/server_connection.h"
 #include "shell/server_session_hooks.h"
+#include "shell/settings_store.h"
 #include "shell/startup.h"
 
 int main(int argc, char** argv) {
   using namespace kovw;
   shell::set_program_link_handler(
       [](shell::NewLink link) { session::open_program_link(std::move(link)); });
+  {
+    // The colour chooser of the programs keeps its custom colours with the settings.
+    session::SessionHost host = *session::session_host();
+    host.load_custom_colours = [] { return shell::settings_store().load_custom_colors(); };
+    host.save_custom_colours = [](const platform::CustomColours& colours) {
+      shell::settings_store().save_custom_colors(colours);
+    };
+    session::set_session_host(std::move(host));
+  }
   shell::ServerSessionHooks hooks;
   hooks.logged_in = [](const shell::LoginFacts& facts) {
     session::SessionHost host = *session::session_host();
@@ -23,6 +33,7 @@ int main(int argc, char** argv) {
     host.encryption_allowed = facts.encryption_allowed;
     host.start_delay_seconds = facts.start_delay_seconds;
     host.beeps_on = facts.beeps_on;
+    host.slow_connect_level = facts.slow_connect_level;
     session::set_session_host(std::move(host));
   };
   hooks.stop_programs = [](int run_id) { return session::post_stop_programs(run_id); };

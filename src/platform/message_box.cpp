@@ -3,17 +3,14 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
-#include <QMetaObject>
-#include <QObject>
-#include <QPointer>
 #include <QPushButton>
-#include <QThread>
 #include <cstdio>
 #include <map>
 #include <memory>
 
 #include "foundation/log.h"
 #include "foundation/message_table.h"
+#include "platform/gui_call.h"
 
 namespace kovw::platform {
 namespace {
@@ -53,27 +50,14 @@ int log_only(const MessageBoxRequest& request) {
 
 class QtMessagePresenter final : public foundation::MessagePresenter {
  public:
-  // `gui_object` lives in the GUI thread; boxes asked for by other threads run through it.
-  explicit QtMessagePresenter(QObject* gui_object) : gui_object_(gui_object) {}
-
   int present(const MessageBoxRequest& request) override {
-    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
-    if (!app || !gui_object_ || QCoreApplication::closingDown()) return log_only(request);
-    if (QThread::currentThread() == app->thread()) return exec_message_box(request);
-    // The calling thread waits for the GUI thread's answer; the GUI thread never waits.
-    int answer = foundation::message_default_answer(request.flags);
-    if (!QMetaObject::invokeMethod(
-            gui_object_.data(), [&request] { return exec_message_box(request); },
-            Qt::BlockingQueuedConnection, &answer))
-      return log_only(request);
-    return answer;
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return log_only(request);
+    // A thread other than the GUI thread waits for the box's answer.
+    const auto answer = gui_call([&request] { return exec_message_box(request); });
+    return answer ? *answer : log_only(request);
   }
-
- private:
-  QPointer<QObject> gui_object_;
 };
 
-std::unique_ptr<QObject> g_gui_object;
 std::unique_ptr<QtMessagePresenter> g_presenter;
 
 }  // namespace
@@ -121,9 +105,7 @@ int exec_message_box(const MessageBoxRequest& request) {
 
 void install_message_box_presenter() {
   if (g_presenter) return;
-  g_gui_object = std::make_unique<QObject>();
-  if (auto* app = QCoreApplication::instance()) g_gui_object->moveToThread(app->thread());
-  g_presenter = std::make_unique<QtMessagePresenter>(g_gui_object.get());
+  g_presenter = std::make_unique<QtMessagePresenter>();
   foundation::set_message_presenter(g_presenter.get());
 }
 
@@ -131,7 +113,6 @@ void remove_message_box_presenter() {
   if (foundation::message_presenter() == g_presenter.get())
     foundation::set_message_presenter(nullptr);
   g_presenter.reset();
-  g_gui_object.reset();
 }
 
 }  // namespace kovw::platform

@@ -1,7 +1,8 @@
 // Service KWD_KOMM, program control: program start-up (KINIT and the windows it creates,
 // hidden until the first screen definition shows them), the window ids the host library asks
 // for (KGETWINID), moving a link to the thread that served the program before (KRECONNECT)
-// and the exit flags (KCFLAG).
+// and the exit flags (KCFLAG); the local files, programs, fonts, clipboard, colour chooser and
+// window operations have files of their own.
 
 #include <QString>
 
@@ -11,6 +12,8 @@
 #include "net/link_names.h"
 #include "net/link_state.h"
 #include "protocol/program/start_messages.h"
+#include "session/clipboard_commands.h"
+#include "session/colour_choice.h"
 #include "session/font_list.h"
 #include "session/ignored_requests.h"
 #include "session/local_files.h"
@@ -24,6 +27,7 @@
 #include "session/screen_metrics.h"
 #include "session/thread_context.h"
 #include "session/window_messages.h"
+#include "session/window_operations.h"
 
 namespace kovw::session {
 
@@ -148,6 +152,18 @@ bool program_control_command(ProgramSession& session, int type,
       return true;
     case protocol::KWK_KRECONNECT:
       handle_reconnect(session, payload);
+      return true;
+    case net::KWK_KSETCLIP:
+      handle_set_clipboard(session, payload);
+      return true;
+    case net::KWK_KGETCLIP:
+      handle_get_clipboard(session, payload);
+      return true;
+    case net::KWK_KGETCOL:
+      handle_colour_choice(session, payload);
+      return true;
+    case net::KWK_KMAP:
+      handle_window_operation(session, payload);
       return true;
     case net::KWK_KCFLAG:
       if (const auto bits = protocol::parse_kcflag(payload))

@@ -25,6 +25,7 @@ ProgramInfo info_of(const ProgramSession& session) {
   info.start_time = session.start_time;
   info.main_window = session.main_window;
   info.content_window = session.content_window;
+  info.first_program = (session.status & kStatusFirstProgram) != 0;
   info.to_program = session.to_program;
   return info;
 }

@@ -25,6 +25,7 @@ struct ProgramInfo {
   std::time_t start_time = 0;
   std::int64_t main_window = 0;
   std::int64_t content_window = 0;
+  bool first_program = false;  // the first-program flag (KWK_WKILLSAVE)
   ChannelPtr to_program;
 };
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "net/frame_reader.h"
+#include "protocol/program/screen_definition.h"
 #include "session/close_rule.h"
 #include "session/event_channel.h"
 #include "session/session_host.h"
@@ -94,6 +95,10 @@ struct ProgramSession {
 
   std::shared_ptr<const SessionHost> host_hooks;
   SuperWindow* super = nullptr;
+
+  // The program's texts are UTF-8 (style bit 18 of its screen definition); otherwise they are
+  // ANSI unless a text carries the UTF-8 marker.
+  bool texts_utf8() const { return (screen_style & protocol::kStyleUtf8Title) != 0; }
 };
 
 }  // namespace kovw::session

@@ -2,16 +2,21 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <atomic>
 #include <unordered_map>
+#include <utility>
 
 #include "foundation/log.h"
 #include "foundation/show_message.h"
 #include "foundation/verbose.h"
 #include "session/cursor_kinds.h"
+#include "session/window_operations.h"
 
 namespace kovw::session {
 
@@ -55,6 +60,42 @@ QSize bounded_size(const QWidget& window, int width, int height) {
 
 std::int64_t new_window_handle() {
   return g_next_handle.fetch_add(2);
+}
+
+namespace {
+
+// Only drops that carry local files are taken.
+QStringList local_files(const QMimeData* data) {
+  QStringList files;
+  if (data == nullptr || !data->hasUrls()) return files;
+  for (const QUrl& url : data->urls())
+    if (url.isLocalFile()) files << QDir::toNativeSeparators(url.toLocalFile());
+  return files;
+}
+
+}  // namespace
+
+ContentWindow::ContentWindow(QWidget* parent) : QWidget(parent) {
+  setAcceptDrops(true);
+}
+
+QStringList ContentWindow::take_dropped_files() {
+  return std::exchange(dropped_files_, {});
+}
+
+void ContentWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (!local_files(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void ContentWindow::dragMoveEvent(QDragMoveEvent* event) {
+  if (!local_files(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void ContentWindow::dropEvent(QDropEvent* event) {
+  const QStringList files = local_files(event->mimeData());
+  if (files.isEmpty()) return;
+  dropped_files_ << files;
+  event->acceptProposedAction();
 }
 
 MainWindow::MainWindow(ChannelPtr to_program, QWidget* parent)
@@ -131,6 +172,10 @@ void ProgramView::customEvent(QEvent* event) {
       break;
     case WML_VIEW_BEEP:
       QApplication::beep();
+      break;
+    case WML_VIEW_MAP:
+      if (QWidget* window = widget_for(message.lparam); window != nullptr)
+        apply_window_operation(*window, static_cast<int>(message.wparam));
       break;
     case WML_VIEW_DESTROY:
       destroy_windows();

@@ -11,6 +11,7 @@
 
 #include <QEvent>
 #include <QPointer>
+#include <QStringList>
 #include <QWidget>
 #include <cstdint>
 
@@ -41,9 +42,21 @@ class ViewShowEvent : public WmlEvent {
   int x, y, width, height;
 };
 
+// The program's drawing area. It takes local files dropped on it and keeps their names until
+// the host asks for them (KGETCLIP).
 class ContentWindow : public QWidget {
  public:
-  explicit ContentWindow(QWidget* parent) : QWidget(parent) {}
+  explicit ContentWindow(QWidget* parent);
+  // The names of the files dropped since the last call, oldest first; forgets them.
+  QStringList take_dropped_files();
+
+ protected:
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  QStringList dropped_files_;
 };
 
 class MainWindow : public QWidget {

@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 
+#include "platform/colour_chooser.h"
 #include "session/event_channel.h"
 
 namespace kovw::session {
@@ -32,6 +33,13 @@ struct SessionHost {
   bool beeps_on = true;
   // Debug start delay of every program thread in seconds (-ow).
   int start_delay_seconds = 0;
+  // The effective slow-connection level of the login: 0 off, 1 pictures off, 2 and above
+  // large pictures off. Program titles name it.
+  int slow_connect_level = 0;
+  // The colour chooser's custom colours, kept with the settings. Called on program threads;
+  // without them the chooser starts from no custom colours and keeps none.
+  std::function<platform::CustomColours()> load_custom_colours;
+  std::function<void(const platform::CustomColours&)> save_custom_colours;
 };
 
 // Replaces the host description; threads that run keep the snapshot they took.

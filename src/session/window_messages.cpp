@@ -31,6 +31,7 @@ constexpr MessageName kNames[] = {
     {WML_VIEW_HIDE, "WML_VIEW_HIDE"},
     {WML_VIEW_MESSAGE, "WML_VIEW_MESSAGE"},
     {WML_VIEW_BEEP, "WML_VIEW_BEEP"},
+    {WML_VIEW_MAP, "WML_VIEW_MAP"},
 };
 
 }  // namespace

@@ -593,6 +593,7 @@ void ServerConnection::tell_programs_of_login() {
   facts.encryption_allowed = settings_.crypted_connection != 0;
   facts.start_delay_seconds = options.start_delay_seconds;
   facts.beeps_on = (settings_.error_level & SettingsRecord::kErrorLevelNoBeeps) == 0;
+  facts.slow_connect_level = settings_.effective_slow_connect;
   hooks.logged_in(facts);
 }
 

@@ -18,7 +18,8 @@ struct LoginFacts {
   std::uint32_t options_word = 0;   // negotiated at login
   bool encryption_allowed = false;  // "Crypted Connection enabled"
   int start_delay_seconds = 0;      // -ow
-  bool beeps_on = true;        // bit 0x10 of "Error Level" clear
+  bool beeps_on = true;             // bit 0x10 of "Error Level" clear
+  int slow_connect_level = 0;       // the effective slow-connection level
 };
 
 struct ServerSessionHooks {

@@ -15,33 +15,14 @@
 
 #include "foundation/message_table.h"
 #include "foundation/show_message.h"
+#include "platform_application.h"
 
 namespace kovw::platform {
 namespace {
 
 using namespace kovw::foundation;
 
-// The test program's QApplication, made on first use and deleted after the last test.
-class ApplicationEnvironment : public ::testing::Environment {
- public:
-  void TearDown() override {
-    delete owned_;
-    owned_ = nullptr;
-  }
-  static QApplication* owned_;
-};
-QApplication* ApplicationEnvironment::owned_ = nullptr;
-
-QApplication* application() {
-  static int argc = 1;
-  static char name[] = "message_box_test";
-  static char* argv[] = {name, nullptr};
-  if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) return app;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  ApplicationEnvironment::owned_ = new QApplication(argc, argv);
-  ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
-  return ApplicationEnvironment::owned_;
-}
+using test::application;
 
 struct SeenBox {
   QString caption;

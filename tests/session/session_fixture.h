@@ -5,6 +5,7 @@
 // (WML_ENDE receiver, server-link sends) and for the user (a presenter that answers boxes).
 
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -252,6 +253,19 @@ class SessionTest : public ::testing::Test {
     EXPECT_EQ(net::KWD_KOMM, answer.service);
     EXPECT_EQ(net::KWK_KGETWINID, answer.type);
     return read_ints(payload);
+  }
+
+  // The next frame from the workstation, received while the GUI thread goes on with its events:
+  // handlers that need the GUI thread (clipboard, choosers) answer only then.
+  static std::pair<net::LinkMessage, std::vector<std::uint8_t>> answer_pumping(HostPeer& peer) {
+    EXPECT_TRUE(wait_until([&peer] {
+      pollfd readable{peer.socket, POLLIN, 0};
+      return ::poll(&readable, 1, 0) > 0;
+    }));
+    net::LinkMessage message;
+    std::vector<std::uint8_t> payload;
+    EXPECT_EQ(1, peer.receive(message, payload));
+    return {message, payload};
   }
 
   std::vector<ServerMessage> server_messages() {

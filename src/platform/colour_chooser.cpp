@@ -1,0 +1,79 @@
+#include "platform/colour_chooser.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QEventLoop>
+#include <QPointer>
+#include <atomic>
+
+#include "foundation/show_message.h"
+#include "platform/gui_call.h"
+
+namespace kovw::platform {
+namespace {
+
+std::atomic<ColourResponder*> g_responder{nullptr};
+
+ColourChoice cancelled(QRgb initial, const CustomColours& custom) {
+  return ColourChoice{false, initial, custom};
+}
+
+// On the GUI thread. The dialog's custom colours are process-wide; they are loaded before
+// every run so that each run shows what the settings hold.
+ColourChoice run_dialog(QRgb initial, const CustomColours& custom, QWidget* owner) {
+  for (int i = 0; i < QColorDialog::customCount() && i < int(custom.size()); ++i)
+    QColorDialog::setCustomColor(i, QColor::fromRgb(colour_from_bgr(custom[std::size_t(i)])));
+  QPointer<QColorDialog> dialog = new QColorDialog(QColor::fromRgb(initial), owner);
+  // The workstation's own dialog: a platform dialog would not show the kept custom colours.
+  dialog->setOption(QColorDialog::DontUseNativeDialog);
+  // Modal to the program's window only: other programs and the shell go on. Without an owner
+  // the dialog blocks nothing but its caller.
+  dialog->setWindowModality(owner != nullptr ? Qt::WindowModal : Qt::NonModal);
+  QEventLoop loop;
+  QObject::connect(dialog, &QDialog::finished, &loop, &QEventLoop::quit);
+  QObject::connect(dialog, &QObject::destroyed, &loop, &QEventLoop::quit);  // with its owner
+  dialog->show();
+  dialog->raise();
+  dialog->activateWindow();
+  loop.exec();
+  ColourChoice choice = cancelled(initial, custom);
+  if (dialog && dialog->result() == QDialog::Accepted) {
+    choice.chosen = true;
+    choice.colour = dialog->selectedColor().rgb();
+  }
+  delete dialog.data();
+  for (int i = 0; i < QColorDialog::customCount() && i < int(custom.size()); ++i)
+    choice.custom[std::size_t(i)] = colour_to_bgr(QColorDialog::customColor(i).rgb());
+  return choice;
+}
+
+}  // namespace
+
+void set_colour_responder(ColourResponder* responder) {
+  g_responder = responder;
+}
+
+ColourResponder* colour_responder() {
+  return g_responder;
+}
+
+ColourChoice choose_colour(QRgb initial, const CustomColours& custom,
+                           const std::function<QWidget*()>& owner) {
+  if (ColourResponder* responder = g_responder) return responder->choose(initial, custom);
+  if (foundation::unattended() || !qobject_cast<QApplication*>(QCoreApplication::instance()))
+    return cancelled(initial, custom);
+  const auto choice =
+      gui_call([&] { return run_dialog(initial, custom, owner ? owner() : nullptr); });
+  return choice ? *choice : cancelled(initial, custom);
+}
+
+std::uint32_t colour_to_bgr(QRgb colour) {
+  return std::uint32_t(qRed(colour)) | std::uint32_t(qGreen(colour)) << 8 |
+         std::uint32_t(qBlue(colour)) << 16;
+}
+
+QRgb colour_from_bgr(std::uint32_t bgr) {
+  return qRgb(int(bgr & 0xFF), int(bgr >> 8 & 0xFF), int(bgr >> 16 & 0xFF));
+}
+
+}  // namespace kovw::platform

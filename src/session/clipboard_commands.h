@@ -1,0 +1,15 @@
+#pragma once
+// The host's clipboard requests: KWK_KSETCLIP puts text on the clipboard; KWK_KGETCLIP answers
+// the files dropped on the content window since the last request, else the clipboard's text.
+
+#include <cstdint>
+#include <span>
+
+namespace kovw::session {
+
+struct ProgramSession;
+
+void handle_set_clipboard(ProgramSession& session, std::span<const std::uint8_t> payload);
+void handle_get_clipboard(ProgramSession& session, std::span<const std::uint8_t> payload);
+
+}  // namespace kovw::session

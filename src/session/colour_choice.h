@@ -1,0 +1,14 @@
+#pragma once
+// KWK_KGETCOL: the host asks the user for a colour. The chooser is modal to the program's
+// window; the custom colours come from the settings and go back to them.
+
+#include <cstdint>
+#include <span>
+
+namespace kovw::session {
+
+struct ProgramSession;
+
+void handle_colour_choice(ProgramSession& session, std::span<const std::uint8_t> payload);
+
+}  // namespace kovw::session
