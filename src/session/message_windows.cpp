@@ -27,6 +27,20 @@ QLabel* add_text(QWidget& window, const QString& text) {
   return label;
 }
 
+// Centres a new window over the program's window, or over the screen's work area while the
+// program shows none.
+void centre(QWidget& window, const QWidget* owner) {
+  window.adjustSize();
+  QRect area;
+  if (owner != nullptr && owner->isVisible()) {
+    area = owner->frameGeometry();
+  } else if (const QScreen* screen =
+                 owner != nullptr ? owner->screen() : QGuiApplication::primaryScreen()) {
+    area = screen->availableGeometry();
+  }
+  if (area.isValid()) window.move(area.center() - QPoint(window.width() / 2, window.height() / 2));
+}
+
 void close_later(QWidget* window) {
   if (window == nullptr) return;
   window->hide();
@@ -71,6 +85,7 @@ void MessageWindows::open_message(const WmlEvent& message, QWidget* owner) {
     message_->setObjectName("MessageWindow");
     message_->setMinimumWidth(kMessageMinimumWidth);
     message_text_ = add_text(*message_, message.text);
+    centre(*message_, owner);
   } else {
     message_text_->setText(message.text);
   }
@@ -89,6 +104,7 @@ void MessageWindows::open_splash(const WmlEvent& message, QWidget* owner) {
   splash_->setObjectName("SplashWindow");
   splash_->setFixedSize(kSplashWidth, kSplashHeight);
   add_text(*splash_, message.text);
+  // The splash window stands in the middle of the work area.
   const QScreen* screen = owner != nullptr ? owner->screen() : QGuiApplication::primaryScreen();
   if (screen != nullptr) {
     const QRect area = screen->availableGeometry();

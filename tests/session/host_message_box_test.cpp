@@ -97,6 +97,9 @@ TEST_F(HostMessageBoxTest, NonBlockingFormsDriveTheMessageAndSplashWindows) {
   ASSERT_TRUE(wait_until([] { return window_named("MessageWindow") != nullptr; }));
   EXPECT_EQ("Lese Daten", text_of(window_named("MessageWindow")));
   EXPECT_EQ("long work", window_named("MessageWindow")->windowTitle());
+  // It stands over the program's window.
+  EXPECT_TRUE(ProgramView::widget_for(ids[1])->frameGeometry().contains(
+      window_named("MessageWindow")->geometry().center()));
 
   ASSERT_GT(send_box(peer, protocol::kMeldeRetc | foundation::kMsgFormReplaceText, "Satz 100"), 0);
   expect_default_answer();

@@ -11,6 +11,7 @@
 #include "net/link_names.h"
 #include "net/link_state.h"
 #include "net/tcp_socket.h"
+#include "protocol/program/program_window.h"
 #include "protocol/server_messages.h"
 #include "script.h"
 
@@ -93,6 +94,18 @@ std::optional<HostStep> parse_step(const std::vector<std::string>& w, std::strin
     if (ints.size() > 1) step.screen.width = ints[1], step.screen.height = ints[2];
     if (ints.size() > 3) step.screen.x = ints[3], step.screen.y = ints[4];
     step.screen.screen_options = proto::default_screen_options();
+  } else if (command == "WTIT") {
+    if (!arity(1, 1)) return std::nullopt;
+    step.message = proto::build_raw_text(net::KWD_WIN, net::KWK_WTIT, w[1]);
+  } else if (command == "WMELDE") {
+    // WMELDE FLAGS "text": a message box; with flag 0x1000 the answer is a Retc.
+    if (!arity(2, 2)) return std::nullopt;
+    int flags = 0;
+    if (!script_int(w[1], flags)) {
+      error = "not a number: " + w[1];
+      return std::nullopt;
+    }
+    step.message = proto::build_wmelde({flags, w[2]});
   } else if (command == "KGETWINID") {
     if (!arity(0, 0)) return std::nullopt;
     step.message = proto::build_kgetwinid_request();
