@@ -119,8 +119,8 @@ TEST_P(HostsimLogin, LogsInReceivesEventsLogsOutAndEnds) {
 }
 
 // A host program arrives through KPROXY, introduces itself, asks for its window ids, defines
-// its screen and closes; the daemon reports its end, and the end of the last program ends the
-// login and, under -e, the workstation.
+// its screen and closes; the workstation reports its end to the daemon, and the end of the last
+// program ends the login and, under -e, the workstation.
 TEST_F(HostsimLogin, HostProgramThroughProxyOpensWindowAndEndsLogin) {
   const QString program = write("host.script",
                                 "KINIT \"Demo program\"\nKGETWINID\nexpect KGETWINID\n"
@@ -143,7 +143,8 @@ TEST_F(HostsimLogin, HostProgramThroughProxyOpensWindowAndEndsLogin) {
   EXPECT_TRUE(frames.contains("program 1000: send KWD_WIN/KWK_WINIT")) << frames.toStdString();
   EXPECT_FALSE(log.contains("KWK_WINIT")) << log.toStdString();  // handled, nothing to report
   EXPECT_TRUE(frames.contains("program 1000: ended")) << frames.toStdString();
-  EXPECT_TRUE(frames.contains("send KWK_KEND run=1000")) << frames.toStdString();
+  // The workstation tells the daemon that the program's link ended.
+  EXPECT_TRUE(frames.contains("recv KWK_KEND pid=1000")) << frames.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(
