@@ -314,6 +314,7 @@ TEST(Hostsim, StartProgramComesThroughProxyAndEndsWithKend) {
                            "KGETWINID\n"
                            "expect KGETWINID 3000\n"
                            "WINIT \"Screen\" 1 300 200 5 6\n"
+                           "WDAT \"\\eA\\x0cH\\ti\"\n"
                            "send 4 7 42 \"some text\"\n"
                            "close\n";
   Hostsim daemon({"--user", "anna:geheim", "--start-program", script.string()});
@@ -361,6 +362,12 @@ TEST(Hostsim, StartProgramComesThroughProxyAndEndsWithKend) {
   EXPECT_EQ(screen->screen_mode(), 1);
   EXPECT_EQ((std::array{screen->width, screen->height, screen->x, screen->y}),
             (std::array{300, 200, 5, 6}));
+  // The output stream goes raw, with its escapes made bytes.
+  ASSERT_EQ(net::link_receive(program, message, reader, net::kSkipKeepAlive), 1);
+  EXPECT_EQ(message.type, net::KWK_WDAT);
+  const auto stream = reader.payload_view();
+  EXPECT_EQ(std::vector<std::uint8_t>(stream.begin(), stream.end()),
+            (std::vector<std::uint8_t>{0x1b, 'A', 0x0c, 'H', '\t', 'i'}));
   ASSERT_EQ(net::link_receive(program, message, reader, net::kSkipKeepAlive), 1);
   EXPECT_EQ(message.service, net::KWD_WIN);
   EXPECT_EQ(message.type, 7);
@@ -394,7 +401,7 @@ TEST(Hostsim, RejectsAMalformedHostProgramScript) {
   const auto script = std::filesystem::temp_directory_path() /
                       ("hostsim-bad-program-" + std::to_string(::getpid()) + ".txt");
   for (const char* text : {"KINIT\n", "expect NOSUCHTYPE\n", "send 99 1\n", "launch\n",
-                           "WINIT \"x\" 3 300\n", "WMELDE \"x\"\n"}) {
+                           "WINIT \"x\" 3 300\n", "WMELDE \"x\"\n", "WDAT \"\\x4\"\n"}) {
     SCOPED_TRACE(text);
     std::ofstream(script) << text;
     Hostsim daemon({"--start-program", script.string()});

@@ -94,6 +94,12 @@ std::optional<HostStep> parse_step(const std::vector<std::string>& w, std::strin
     if (ints.size() > 1) step.screen.width = ints[1], step.screen.height = ints[2];
     if (ints.size() > 3) step.screen.x = ints[3], step.screen.y = ints[4];
     step.screen.screen_options = proto::default_screen_options();
+  } else if (command == "WDAT") {
+    // WDAT "stream": raw text screen output (escapes \e, \xHH and the others).
+    if (!arity(1, 1)) return std::nullopt;
+    step.message.service = net::KWD_WIN;
+    step.message.type = net::KWK_WDAT;
+    step.message.payload.assign(w[1].begin(), w[1].end());
   } else if (command == "WTIT") {
     if (!arity(1, 1)) return std::nullopt;
     step.message = proto::build_raw_text(net::KWD_WIN, net::KWK_WTIT, w[1]);

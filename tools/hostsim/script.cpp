@@ -13,7 +13,17 @@ namespace hostsim {
 namespace proto = kovw::protocol;
 namespace net = kovw::net;
 
-// Splits a line into words; "double quoted" words may hold blanks and \" \\ \n escapes.
+// Splits a line into words; "double quoted" words may hold blanks and the escapes \" \\ \n
+// \r \t \e (the escape byte) and \xHH (any byte).
+namespace {
+int hex_digit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+}  // namespace
+
 bool split_script_line(const std::string& line, std::vector<std::string>& words,
                        std::string& error) {
   std::size_t i = 0;
@@ -36,6 +46,20 @@ bool split_script_line(const std::string& line, std::vector<std::string>& words,
         if (c == '\\' && i < line.size()) {
           c = line[i++];
           if (c == 'n') c = '\n';
+          if (c == 'r') c = '\r';
+          if (c == 't') c = '\t';
+          if (c == 'e') c = '\x1b';
+          if (c == 'x') {
+            // Two hexadecimal digits: any byte.
+            const int high = i + 2 <= line.size() ? hex_digit(line[i]) : -1;
+            const int low = high >= 0 ? hex_digit(line[i + 1]) : -1;
+            if (low < 0) {
+              error = "\\x needs two hexadecimal digits";
+              return false;
+            }
+            c = static_cast<char>(high * 16 + low);
+            i += 2;
+          }
         }
         word += c;
       }
