@@ -414,10 +414,10 @@ void TextScreen::escape(std::span<const std::uint8_t> sequence, TextScreenEffect
       caret_hidden_ = code == 'W';
       break;
     case 'Y':
-      attribute_ = (attribute_ & ~(kAttrRaised | kAttrSunken)) | kAttrRaised;
+      attribute_ |= kAttrRaised;  // with the sunken bit too: the double outline
       break;
     case 'Z':
-      attribute_ = (attribute_ & ~(kAttrRaised | kAttrSunken)) | kAttrSunken;
+      attribute_ |= kAttrSunken;
       break;
     case '[':
       attribute_ &= ~(kAttrRaised | kAttrSunken);
