@@ -537,6 +537,17 @@ TEST_F(TextScreenTest, UpdatesCarryChangedRowsOnce) {
   update = screen.take_update();
   EXPECT_TRUE(update.everything);
   EXPECT_EQ(3u, update.rows.size());
+  EXPECT_FALSE(screen.has_changes());
+
+  // A snapshot holds every row and leaves the record alone.
+  out("q");
+  const TextUpdate all = screen.snapshot();
+  EXPECT_TRUE(all.everything);
+  ASSERT_EQ(3u, all.rows.size());
+  EXPECT_EQ(make_cell(kResetAttribute, 'q'), all.rows[2].cells[2]);
+  update = screen.take_update();
+  ASSERT_EQ(1u, update.rows.size());
+  EXPECT_EQ(2, update.rows[0].first_column);
 }
 
 // Every sequence with arguments, split at every position across two calls, does what it does in
