@@ -74,20 +74,35 @@ bool TextScreen::has_changes() const {
                      [](const RowDamage& d) { return d.first >= 0; });
 }
 
-TextUpdate TextScreen::take_update() {
+// The update's frame without rows.
+TextUpdate TextScreen::update_frame(bool everything) const {
   TextUpdate update;
-  update.everything = damage_all_;
+  update.everything = everything;
   update.columns = columns_;
   update.rows_in_grid = rows_;
   update.cursor = cursor_;
   update.caret_hidden = caret_hidden_;
   update.view = view_;
+  return update;
+}
+
+TextUpdate TextScreen::snapshot() const {
+  TextUpdate update = update_frame(true);
+  for (int r = 0; r < rows_; ++r) {
+    const auto cells = row_cells(r);
+    update.rows.push_back(
+        TextRowChange{r, 0, columns_ - 1, std::vector<std::uint32_t>(cells.begin(), cells.end())});
+  }
+  return update;
+}
+
+TextUpdate TextScreen::take_update() {
+  TextUpdate update = damage_all_ ? snapshot() : update_frame(false);
   for (int r = 0; r < rows_; ++r) {
     RowDamage& d = row_damage_[r];
-    if (damage_all_ || d.first >= 0) {
+    if (!damage_all_ && d.first >= 0) {
       const auto cells = row_cells(r);
-      update.rows.push_back(TextRowChange{r, damage_all_ ? 0 : d.first,
-                                          damage_all_ ? columns_ - 1 : d.last,
+      update.rows.push_back(TextRowChange{r, d.first, d.last,
                                           std::vector<std::uint32_t>(cells.begin(), cells.end())});
     }
     d = RowDamage{};
@@ -414,10 +429,10 @@ void TextScreen::escape(std::span<const std::uint8_t> sequence, TextScreenEffect
       caret_hidden_ = code == 'W';
       break;
     case 'Y':
-      attribute_ = (attribute_ & ~(kAttrRaised | kAttrSunken)) | kAttrRaised;
+      attribute_ |= kAttrRaised;  // with the sunken bit too: the double outline
       break;
     case 'Z':
-      attribute_ = (attribute_ & ~(kAttrRaised | kAttrSunken)) | kAttrSunken;
+      attribute_ |= kAttrSunken;
       break;
     case '[':
       attribute_ &= ~(kAttrRaised | kAttrSunken);

@@ -93,6 +93,9 @@ class TextScreen {
 
   // The changes since the last call, with copies of the changed rows; resets the record.
   TextUpdate take_update();
+  // All rows as an update marked `everything`, leaving the record of changes alone (for a new
+  // view, or a hardcopy).
+  TextUpdate snapshot() const;
   // Whether anything in an update (cells, cursor, caret, view) changed since the last
   // take_update().
   bool has_changes() const;
@@ -113,6 +116,7 @@ class TextScreen {
   std::size_t pending_escape_size() const { return pending_size_; }
 
  private:
+  TextUpdate update_frame(bool everything) const;
   // Length of the escape sequence starting at sequence[0] (ESC), or 0 while too few bytes are
   // there to tell.
   std::size_t escape_length(std::span<const std::uint8_t> sequence) const;

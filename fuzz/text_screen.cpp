@@ -1,0 +1,61 @@
+// The text screen's output stream: arbitrary bytes, split into several output calls, on a grid
+// whose size the first bytes choose (up to beyond 256 columns and rows, where cursor addressing
+// takes two bytes). Checks that the cursor, the view and every update stay inside the grid.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <span>
+
+#include "session/text_runs.h"
+#include "session/text_screen.h"
+
+using namespace kovw::session;
+
+namespace {
+
+void check(const TextScreen& screen) {
+  const TextCursor cursor = screen.cursor();
+  if (cursor.column < 0 || cursor.column >= screen.columns() || cursor.row < 0 ||
+      cursor.row >= screen.rows()) {
+    std::abort();
+  }
+  const TextView& view = screen.view();
+  if (view.first_row < 0 || view.first_row >= screen.rows() || view.first_column < 0 ||
+      view.first_column >= screen.columns() || view.rows < 1 || view.rows > screen.rows() ||
+      view.columns < 1 || view.columns > screen.columns()) {
+    std::abort();
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 3) return 0;
+  TextScreen screen(data[0] % 2 == 0 ? data[0] % 64 + 1 : 257 + data[0] % 8,
+                    data[1] % 2 == 0 ? data[1] % 32 + 1 : 257 + data[1] % 4);
+  TextScreenEffects effects;
+  // Byte 2 gives the length of the pieces the stream is cut into.
+  const std::size_t piece = data[2] % 16 + 1;
+  std::span<const std::uint8_t> stream(data + 3, size - 3);
+  while (!stream.empty()) {
+    const std::size_t n = std::min(piece, stream.size());
+    screen.output(stream.first(n), effects);
+    stream = stream.subspan(n);
+    check(screen);
+    const TextUpdate update = screen.take_update();
+    for (const TextRowChange& row : update.rows) {
+      if (row.row < 0 || row.row >= update.rows_in_grid || row.first_column < 0 ||
+          row.first_column > row.last_column || row.last_column >= update.columns ||
+          row.cells.size() != static_cast<std::size_t>(update.columns)) {
+        std::abort();
+      }
+      int covered = 0;
+      for (const TextRun& run : cut_runs(row.cells)) {
+        if (run.first_column != covered || run.count < 1) std::abort();
+        covered += run.count;
+      }
+      if (covered != update.columns) std::abort();
+    }
+  }
+  return 0;
+}
