@@ -34,6 +34,9 @@ int main(int argc, char** argv) {
     host.start_delay_seconds = facts.start_delay_seconds;
     host.beeps_on = facts.beeps_on;
     host.slow_connect_level = facts.slow_connect_level;
+    if (!facts.text_font_name.empty()) host.text_font_name = facts.text_font_name;
+    if (facts.text_font_tenths > 0) host.text_font_tenths = facts.text_font_tenths;
+    host.caret_width = facts.caret_width;
     session::set_session_host(std::move(host));
   };
   hooks.stop_programs = [](int run_id) { return session::post_stop_programs(run_id); };

@@ -19,6 +19,7 @@
 #include "session/close_rule.h"
 #include "session/event_channel.h"
 #include "session/session_host.h"
+#include "session/text_screen.h"
 
 namespace kovw::session {
 
@@ -72,6 +73,7 @@ struct ProgramSession {
   int content_width = 0, content_height = 0;  // pixels, from the screen definition
   int window_x = 0, window_y = 0;             // position of the main window
   int cursor_kind = 0;
+  std::unique_ptr<TextScreen> text_screen;  // while the screen is a text screen
 
   // Link.
   int socket = -1;  // -1 when closed

@@ -23,6 +23,7 @@
 #include "session/program_messages.h"
 #include "session/program_view.h"
 #include "session/screen_metrics.h"
+#include "session/text_output.h"
 #include "session/window_messages.h"
 
 namespace kovw::session {
@@ -246,6 +247,11 @@ void SuperWindow::customEvent(QEvent* event) {
                                text.c_str());
       break;
     }
+    case WML_TEXT_OUTPUT:
+      text_output(session_,
+                  std::span(reinterpret_cast<const std::uint8_t*>(message.bytes.constData()),
+                            static_cast<std::size_t>(message.bytes.size())));
+      break;
     case WML_END_LOOP:
       end_program(session_);
       break;

@@ -77,6 +77,8 @@ QStringList local_files(const QMimeData* data) {
 
 ContentWindow::ContentWindow(QWidget* parent) : QWidget(parent) {
   setAcceptDrops(true);
+  auto* layout = new QVBoxLayout(this);  // holds the screen of the program
+  layout->setContentsMargins(0, 0, 0, 0);
 }
 
 QStringList ContentWindow::take_dropped_files() {
@@ -170,6 +172,12 @@ void ProgramView::customEvent(QEvent* event) {
     case WML_VIEW_MESSAGE:
       messages_.handle(message, main_.data());
       break;
+    case WML_VIEW_TEXT_SCREEN:
+      set_text_screen(static_cast<const TextScreenCreateEvent&>(message));
+      break;
+    case WML_VIEW_TEXT_ROWS:
+      apply_text_rows(static_cast<const TextScreenRowsEvent&>(message));
+      break;
     case WML_VIEW_BEEP:
       QApplication::beep();
       break;
@@ -207,8 +215,11 @@ void ProgramView::create_windows(const ViewCreateEvent& event) {
 void ProgramView::show_windows(const ViewShowEvent& event) {
   if (!main_) return;
   if (!event.text.isEmpty()) main_->setWindowTitle(event.text);
-  if (event.width > 0 && event.height > 0)
-    main_->resize(bounded_size(*main_, event.width, event.height));
+  // A text screen's size follows from its grid and font; other screens give theirs in pixels.
+  QSize size(event.width, event.height);
+  if (text_ && (size.width() <= 0 || size.height() <= 0)) size = text_->sizeHint();
+  if (size.width() > 0 && size.height() > 0)
+    main_->resize(bounded_size(*main_, size.width(), size.height()));
   const bool top_level = main_->isWindow();
   if (top_level) main_->move(event.x, event.y);
   main_->show();
@@ -217,6 +228,24 @@ void ProgramView::show_windows(const ViewShowEvent& event) {
   main_->raise();
   main_->activateWindow();
   main_->content()->setFocus();
+}
+
+void ProgramView::set_text_screen(const TextScreenCreateEvent& event) {
+  if (!main_) return;
+  delete text_.data();
+  if (!event.look) return;
+  text_ = new TextScreenWidget(*event.look, main_->content());
+  main_->content()->layout()->addWidget(text_);
+}
+
+void ProgramView::apply_text_rows(const TextScreenRowsEvent& event) {
+  if (!text_) return;
+  const QSize before = text_->sizeHint();
+  text_->apply(event.update);
+  // A new grid size or view resizes the shown window to fit the screen.
+  const QSize after = text_->sizeHint();
+  if (after != before && main_->isVisible())
+    main_->resize(bounded_size(*main_, after.width(), after.height()));
 }
 
 void ProgramView::destroy_windows() {

@@ -17,6 +17,8 @@
 
 #include "session/event_channel.h"
 #include "session/message_windows.h"
+#include "session/text_screen_update.h"
+#include "session/text_screen_widget.h"
 #include "session/window_messages.h"
 
 namespace kovw::session {
@@ -92,11 +94,14 @@ class ProgramView : public QObject {
  private:
   void create_windows(const ViewCreateEvent& event);
   void show_windows(const ViewShowEvent& event);
+  void set_text_screen(const TextScreenCreateEvent& event);
+  void apply_text_rows(const TextScreenRowsEvent& event);
   void destroy_windows();
 
   ChannelPtr to_program_;
   ChannelPtr to_view_;
   QPointer<MainWindow> main_;
+  QPointer<TextScreenWidget> text_;  // in the content window while the screen is a text screen
   std::int64_t main_handle_ = 0;
   std::int64_t content_handle_ = 0;
   MessageWindows messages_;

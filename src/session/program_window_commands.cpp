@@ -10,6 +10,7 @@
 #include "session/program_dispatch.h"
 #include "session/program_session.h"
 #include "session/screen_initialisation.h"
+#include "session/text_output.h"
 #include "session/window_title.h"
 
 namespace kovw::session {
@@ -49,6 +50,9 @@ bool program_window_command(ProgramSession& session, int type,
   switch (type) {
     case net::KWK_WINIT:
       initialise_screen(session, payload);
+      return true;
+    case net::KWK_WDAT:
+      text_output(session, payload);
       return true;
     case net::KWK_WTIT:
       handle_title(session, payload);

@@ -9,6 +9,7 @@
 #include "session/program_session.h"
 #include "session/program_thread.h"
 #include "session/program_view.h"
+#include "session/text_output.h"
 #include "session/thread_context.h"
 #include "session/window_messages.h"
 
@@ -69,6 +70,17 @@ void initialise_screen(ProgramSession& session, std::span<const std::uint8_t> pa
   session.window_y = embedded ? 0 : screen.y;
   const std::u16string title = screen.wide_title();
   if (!title.empty()) session.caption = QString::fromStdU16String(title).toStdString();
+
+  // A text screen counts its size in characters and lines; its window size follows from its
+  // font. Mode 3 (and any mode outside 1 to 5) lays its fields out.
+  if (session.screen_kind == kScreenText) {
+    const int mode = screen.screen_mode();
+    text_screen_create(session, screen.width, screen.height, mode != 1);
+    session.content_width = 0;
+    session.content_height = 0;
+  } else {
+    text_screen_release(session);
+  }
 
   if (!screen.has_style(protocol::kStyleDeferredWindow)) show_windows(session);
   if (screen.screen_mode() != kModeIconStyle) set_cursor_kind(session, kCursorArrow);

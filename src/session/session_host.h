@@ -31,6 +31,11 @@ struct SessionHost {
   bool encryption_allowed = false;
   // Beeps and the warning sound of host message boxes are on (bit 0x10 of "Error Level" clear).
   bool beeps_on = true;
+  // The text screens' font ("Font Name" and "Font Size" with "Font Faktor", else Courier New),
+  // its height in tenths of a point, and the caret width in pixels ("Cursor Width").
+  std::string text_font_name = "Courier New";
+  int text_font_tenths = 160;
+  int caret_width = 2;
   // Debug start delay of every program thread in seconds (-ow).
   int start_delay_seconds = 0;
   // The effective slow-connection level of the login: 0 off, 1 pictures off, 2 and above

@@ -38,7 +38,9 @@ inline constexpr int WML_VIEW_CHILD = 3106;    // to the view: a child program h
 inline constexpr int WML_VIEW_HIDE = 3107;     // to the view: hide the main window
 inline constexpr int WML_VIEW_MESSAGE = 3108;  // to the view: modeless message/splash window
 inline constexpr int WML_VIEW_BEEP = 3109;     // to the view: the warning sound
-inline constexpr int WML_VIEW_MAP = 3110;      // to the view: operation wParam on window lParam
+inline constexpr int WML_VIEW_TEXT_SCREEN = 3111;  // to the view: a new text screen
+inline constexpr int WML_VIEW_TEXT_ROWS = 3112;    // to the view: changed rows of the text screen
+inline constexpr int WML_VIEW_MAP = 3110;          // to the view: operation wParam on window lParam
 
 // The name of a message number for log lines ("WML_STOP"), or "WM_USER+n" for others.
 const char* wml_name(int number);

@@ -594,6 +594,9 @@ void ServerConnection::tell_programs_of_login() {
   facts.start_delay_seconds = options.start_delay_seconds;
   facts.beeps_on = (settings_.error_level & SettingsRecord::kErrorLevelNoBeeps) == 0;
   facts.slow_connect_level = settings_.effective_slow_connect;
+  facts.text_font_name = settings_.text_font_name.str();
+  facts.text_font_tenths = settings_.text_font_height;
+  facts.caret_width = settings_.cursor_width;
   hooks.logged_in(facts);
 }
 

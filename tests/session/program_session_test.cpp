@@ -43,7 +43,7 @@ TEST_F(SessionTest, ProgramLinkStartsThreadAndItsScreenDefinitionShowsTheWindow)
   EXPECT_FALSE(main->isVisible());
 
   // The screen definition names the caption, the content size and the position.
-  ASSERT_GT(define_screen(peer, "Kunden \xe4ndern", 3, 500, 300, 30, 40), 0);
+  ASSERT_GT(define_screen(peer, "Kunden \xe4ndern", 2, 500, 300, 30, 40), 0);  // graphics
   ASSERT_TRUE(wait_until([&] { return main->isVisible(); }));
   EXPECT_EQ(QString::fromUtf8("Kunden \xc3\xa4ndern"), main->windowTitle());  // host text
   EXPECT_EQ(QSize(500, 300), ProgramView::widget_for(ids[0])->size());
@@ -69,7 +69,7 @@ TEST_F(SessionTest, DeferredOrBrokenScreenDefinitionKeepsTheWindowHidden) {
   EXPECT_FALSE(ProgramView::widget_for(ids[1])->isVisible());
 
   // Far out of the desktop, and far larger than it in height.
-  ASSERT_GT(define_screen(peer, "now", 1, 200, 2000000000, 100000, 100000), 0);
+  ASSERT_GT(define_screen(peer, "now", 2, 200, 2000000000, 100000, 100000), 0);
   ASSERT_TRUE(wait_until([&] { return ProgramView::widget_for(ids[1])->isVisible(); }));
   QWidget* main = ProgramView::widget_for(ids[1]);
   const QRect desktop = main->screen()->availableGeometry();

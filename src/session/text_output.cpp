@@ -1,0 +1,73 @@
+#include "session/text_output.h"
+
+#include <QString>
+
+#include "foundation/log.h"
+#include "session/program_dispatch.h"
+#include "session/program_session.h"
+#include "session/program_thread.h"
+#include "session/text_screen.h"
+#include "session/text_screen_update.h"
+
+namespace kovw::session {
+
+namespace {
+
+constexpr int kDefaultCaretWidth = 2;
+constexpr int kMaxCaretWidth = 30;
+
+// What the output stream asks of the program: sounds and cursors now; the hardcopy, the
+// context menus and the key bar items come with the frame.
+class SessionTextEffects : public TextScreenEffects {
+ public:
+  explicit SessionTextEffects(ProgramSession& session) : session_(session) {}
+  void beep() override { host_beep(session_); }
+  void set_cursor_kind(int kind) override { session::set_cursor_kind(session_, kind); }
+  void request_hardcopy(int parameter) override {
+    foundation::log_printf("text_output: Hardcopy %d nicht verfügbar", parameter);
+  }
+  void activate_context_menu() override { foundation::log_printf("text_output: kein Kontextmenü"); }
+  void set_item_state(int command_code, int state) override {
+    foundation::log_printf("text_output: Knopf %d Status %d ohne Tastenleiste", command_code,
+                           state);
+  }
+
+ private:
+  ProgramSession& session_;
+};
+
+void post_changes(ProgramSession& session) {
+  if (!session.text_screen->has_changes()) return;
+  session.to_view->post(new TextScreenRowsEvent(session.text_screen->take_update()));
+}
+
+}  // namespace
+
+void text_screen_create(ProgramSession& session, int columns, int rows, bool field_layout) {
+  session.text_screen = std::make_unique<TextScreen>(columns, rows);
+  const SessionHost& host = *session.host_hooks;
+  TextScreenLook look;
+  look.font_name = QString::fromStdString(host.text_font_name);
+  look.font_tenths = host.text_font_tenths;
+  look.field_layout = field_layout;
+  look.caret_width = host.caret_width >= 1 && host.caret_width <= kMaxCaretWidth
+                         ? host.caret_width
+                         : kDefaultCaretWidth;
+  session.to_view->post(new TextScreenCreateEvent(look));
+  session.to_view->post(new TextScreenRowsEvent(session.text_screen->take_update()));
+}
+
+void text_screen_release(ProgramSession& session) {
+  if (!session.text_screen) return;
+  session.text_screen.reset();
+  session.to_view->post(new TextScreenCreateEvent(std::nullopt));
+}
+
+void text_output(ProgramSession& session, std::span<const std::uint8_t> bytes) {
+  if (session.screen_kind != kScreenText || !session.text_screen) return;
+  SessionTextEffects effects(session);
+  session.text_screen->output(bytes, effects);
+  post_changes(session);
+}
+
+}  // namespace kovw::session

@@ -1,0 +1,20 @@
+#pragma once
+// The text screen on the program thread: made by a screen definition of a text screen, fed by
+// the host's output streams (KWK_WDAT) and the shell's text output (WML_TEXT_OUTPUT); every
+// output ends with the changed rows posted to the program's view.
+
+#include <cstdint>
+#include <span>
+
+namespace kovw::session {
+
+struct ProgramSession;
+
+// A new, blank text screen of columns x rows cells (replacing any screen) and its look.
+void text_screen_create(ProgramSession& session, int columns, int rows, bool field_layout);
+// The text screen goes (a screen of another kind replaces it).
+void text_screen_release(ProgramSession& session);
+// Processes an output stream; ignored while the screen is not a text screen.
+void text_output(ProgramSession& session, std::span<const std::uint8_t> bytes);
+
+}  // namespace kovw::session
