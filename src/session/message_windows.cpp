@@ -1,5 +1,6 @@
 #include "session/message_windows.h"
 
+#include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
@@ -39,6 +40,15 @@ void centre(QWidget& window, const QWidget* owner) {
     area = screen->availableGeometry();
   }
   if (area.isValid()) window.move(area.center() - QPoint(window.width() / 2, window.height() / 2));
+}
+
+// A window with a raised edge of its own, so that it stands out even where no window manager
+// draws a frame around it.
+QWidget* framed_window(QWidget* owner, Qt::WindowFlags flags) {
+  auto* window = new QFrame(owner, flags);
+  window->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  window->setLineWidth(2);
+  return window;
 }
 
 void close_later(QWidget* window) {
@@ -81,7 +91,7 @@ void MessageWindows::close_all() {
 void MessageWindows::open_message(const WmlEvent& message, QWidget* owner) {
   // One message window per program: a new text replaces the old window's.
   if (!message_) {
-    message_ = new QWidget(owner, Qt::Tool);
+    message_ = framed_window(owner, Qt::Tool);
     message_->setObjectName("MessageWindow");
     message_->setMinimumWidth(kMessageMinimumWidth);
     message_text_ = add_text(*message_, message.text);
@@ -100,7 +110,7 @@ void MessageWindows::open_message(const WmlEvent& message, QWidget* owner) {
 
 void MessageWindows::open_splash(const WmlEvent& message, QWidget* owner) {
   close_later(splash_.data());
-  splash_ = new QWidget(owner, Qt::Tool | Qt::FramelessWindowHint);
+  splash_ = framed_window(owner, Qt::Tool | Qt::FramelessWindowHint);
   splash_->setObjectName("SplashWindow");
   splash_->setFixedSize(kSplashWidth, kSplashHeight);
   add_text(*splash_, message.text);
