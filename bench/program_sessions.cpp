@@ -2,9 +2,9 @@
 // own link with a host peer in this process, and reports the resident memory each further
 // program adds. Three kinds of idle program are measured: linked (the thread, its event loop,
 // the session and the link, before KINIT), introduced (after KINIT: its windows exist but stay
-// hidden until the host defines a screen; the 1 MiB budget applies to it) and shown (after a
-// screen definition of 640 x 480 pixels: the window's backing store of about 1.2 MiB comes on
-// top, on the offscreen platform as on a real display).
+// hidden until the host defines a screen; the 1 MiB budget applies to it) and shown with a
+// text screen of 80 x 24 cells (the grid, its copy in the view, and the window's backing store
+// of width x height x 4 bytes, on the offscreen platform as on a real display).
 
 #include <benchmark/benchmark.h>
 #include <sys/socket.h>
@@ -90,9 +90,9 @@ int start_program(Stage stage, int pid) {
   }
   if (stage == Stage::shown) {
     protocol::ScreenDefinition screen;
-    screen.mode_and_style = 3;
-    screen.width = 640;
-    screen.height = 480;
+    screen.mode_and_style = 3;  // a text screen: the size counts cells
+    screen.width = 80;
+    screen.height = 24;
     screen.title = "idle";
     screen.screen_options = protocol::default_screen_options();
     send(pair[0],
