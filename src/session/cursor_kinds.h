@@ -3,12 +3,9 @@
 
 #include <Qt>
 
-namespace kovw::session {
+#include "session/cursor_kind_numbers.h"
 
-inline constexpr int kCursorKindCount = 15;
-inline constexpr int kCursorArrow = 1;
-inline constexpr int kCursorWait = 2;
-inline constexpr int kCursorAppStarting = 3;
+namespace kovw::session {
 
 // The shape of `kind`; kinds outside 0 to 14 show the arrow.
 Qt::CursorShape cursor_shape(int kind);

@@ -320,9 +320,9 @@ void TextScreen::escape(std::span<const std::uint8_t> sequence, TextScreenEffect
       break;
     }
     case '%':
-      effects.set_cursor_kind(argument(0) == '1'   ? kTextCursorAppStarting
-                              : argument(0) == '2' ? kTextCursorWait
-                                                   : kTextCursorArrow);
+      effects.set_cursor_kind(argument(0) == '1'   ? kCursorAppStarting
+                              : argument(0) == '2' ? kCursorWait
+                                                   : kCursorArrow);
       break;
     case '*':
     case '+':

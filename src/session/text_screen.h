@@ -9,6 +9,7 @@
 #include <span>
 #include <vector>
 
+#include "session/cursor_kind_numbers.h"
 #include "session/text_cells.h"
 
 namespace kovw::session {
@@ -22,11 +23,6 @@ inline constexpr int kTextMaxRows = 1000;
 
 inline constexpr int kSavedCursorLimit = 12;
 
-// Cursor kinds that ESC "%" selects (the numbering of the session's cursor kinds).
-inline constexpr int kTextCursorArrow = 1;
-inline constexpr int kTextCursorWait = 2;
-inline constexpr int kTextCursorAppStarting = 3;
-
 // What the output stream asks of the world outside the model. Every function does nothing
 // unless overridden.
 class TextScreenEffects {
@@ -34,7 +30,7 @@ class TextScreenEffects {
   virtual ~TextScreenEffects() = default;
   // BEL; the implementation decides whether the user's settings silence it.
   virtual void beep() {}
-  // ESC "%": kTextCursorArrow, kTextCursorWait or kTextCursorAppStarting.
+  // ESC "%": kCursorArrow, kCursorWait or kCursorAppStarting.
   virtual void set_cursor_kind(int /*kind*/) {}
   // ESC "*" (parameter 0) and ESC "+" (parameter 1): the window hardcopy command.
   virtual void request_hardcopy(int /*parameter*/) {}

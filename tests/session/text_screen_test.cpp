@@ -13,9 +13,6 @@
 namespace kovw::session {
 namespace {
 
-static_assert(kTextCursorArrow == kCursorArrow && kTextCursorWait == kCursorWait &&
-              kTextCursorAppStarting == kCursorAppStarting);
-
 // "\x1b" followed by `rest`; keeps hex escapes from swallowing the sequence's letters.
 std::string esc(std::string_view rest) {
   return std::string("\x1b") + std::string(rest);
