@@ -8,9 +8,12 @@
 #include "foundation/show_message.h"
 #include "foundation/workflow_state.h"
 #include "protocol/program/program_window.h"
+#include "session/key_buffer.h"
+#include "session/key_input.h"
 #include "session/program_dispatch.h"
 #include "session/program_link.h"
 #include "session/program_session.h"
+#include "session/thread_context.h"
 
 namespace kovw::session {
 
@@ -27,6 +30,8 @@ void handle_message_box(ProgramSession& session, std::span<const std::uint8_t> p
     foundation::log_printf("dh_melde: %s", parsed.error().message.c_str());
     return;
   }
+  // Keys typed before the box are not meant as its answer.
+  session.keys.clear();
   const std::int32_t flags = parsed->flags;
   if ((flags & kMeldeWarningSound) != 0 && !foundation::workflow_mode()) host_beep(session);
 
@@ -46,10 +51,12 @@ void handle_message_box(ProgramSession& session, std::span<const std::uint8_t> p
     dt_send(session, reply.service, reply.type, reply.payload);
     return;
   }
-  // Older host libraries wait for a key instead.
-  const protocol::KeyEvent key{positive ? kBoxPositiveKey : kBoxNegativeKey, std::nullopt};
-  const protocol::Outgoing keys = protocol::build_key_data(std::span(&key, 1));
-  dt_send(session, keys.service, keys.type, keys.payload);
+  // Older host libraries read the answer as a key: F2 or F3 as the user's layout types them.
+  // The host waits for it, so it goes into the buffer even while the wait cursor shows (a
+  // dropped answer would leave the host waiting for good), and is sent at once.
+  session.keys.put(message_box_answer_key(session, positive));
+  key_send(session, 1);
+  if (ThreadContext* context = thread_context()) context->host_waits_for_keys = 0;
 }
 
 }  // namespace kovw::session

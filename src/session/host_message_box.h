@@ -9,10 +9,8 @@ namespace kovw::session {
 
 struct ProgramSession;
 
-// The key codes a host library without the Retc answer receives for the box's answer: F2
-// (OK, Yes, Retry) and F3 (any other), as the workstation's default key layout codes them.
-inline constexpr std::uint16_t kBoxPositiveKey = 25;
-inline constexpr std::uint16_t kBoxNegativeKey = 1;
+// A host library without the Retc answer receives the box's answer as a key: F2 (OK, Yes,
+// Retry) or F3 (any other) in the session's keyboard layout (message_box_answer_key).
 
 void handle_message_box(ProgramSession& session, std::span<const std::uint8_t> payload);
 

@@ -18,6 +18,8 @@
 #include "protocol/program/screen_definition.h"
 #include "session/close_rule.h"
 #include "session/event_channel.h"
+#include "session/key_buffer.h"
+#include "session/key_translation.h"
 #include "session/session_host.h"
 #include "session/text_screen.h"
 
@@ -74,6 +76,10 @@ struct ProgramSession {
   int window_x = 0, window_y = 0;             // position of the main window
   int cursor_kind = 0;
   std::unique_ptr<TextScreen> text_screen;  // while the screen is a text screen
+
+  // Keys typed and not yet read by the host, and the escape prefix of the key translation.
+  KeyBuffer keys;
+  KeyTranslator key_translator;
 
   // Link.
   int socket = -1;  // -1 when closed

@@ -18,6 +18,8 @@
 #include "net/link_state.h"
 #include "net/tcp_socket.h"
 #include "session/cursor_kinds.h"
+#include "session/key_buffer.h"
+#include "session/key_input.h"
 #include "session/program_link.h"
 #include "session/program_list.h"
 #include "session/program_messages.h"
@@ -255,6 +257,15 @@ void SuperWindow::customEvent(QEvent* event) {
     case WML_END_LOOP:
       end_program(session_);
       break;
+    case WML_KEY_PRESS:
+      handle_key_press(session_, static_cast<const KeyPressInput&>(message));
+      break;
+    case WML_MOUSE_CLICK:
+      handle_mouse_click(session_, static_cast<const MouseClickInput&>(message));
+      break;
+    case WML_MOUSE_WHEEL:
+      handle_mouse_wheel(session_, static_cast<int>(message.wparam));
+      break;
     default:
       foundation::log_printf("dt_win_proc: %s (%d) noch nicht behandelt",
                              wml_name(message.number()), message.number());
@@ -269,6 +280,7 @@ void SuperWindow::on_close_request() {
     // The screen kinds bring their own close handlers (a text screen sends the close key).
     // Without one there is nobody to tell: the user is asked at once.
     ask = session_.screen_close_handler ? session_.screen_close_handler(session_) : true;
+    key_send_pending(session_);  // the close key the handler stored
   }
   if (!ask) return;
   const bool graphics =

@@ -204,6 +204,7 @@ void ProgramView::create_windows(const ViewCreateEvent& event) {
   if (parent != nullptr) main_->setWindowModality(Qt::WindowModal);
   main_->setWindowTitle(event.text);
   main_->content()->setCursor(cursor_shape(kCursorArrow));
+  input_ = new TextInput(to_program_, main_->content());
   if (foundation::verbose(foundation::kVerboseGeneral))
     foundation::log_printf("dt_winmain: Open Client Sub Window");
   main_handle_ = event.wparam;
@@ -236,6 +237,7 @@ void ProgramView::set_text_screen(const TextScreenCreateEvent& event) {
   if (!event.look) return;
   text_ = new TextScreenWidget(*event.look, main_->content());
   main_->content()->layout()->addWidget(text_);
+  if (input_) input_->watch(text_);
 }
 
 void ProgramView::apply_text_rows(const TextScreenRowsEvent& event) {

@@ -17,6 +17,7 @@
 
 #include "session/event_channel.h"
 #include "session/message_windows.h"
+#include "session/text_input.h"
 #include "session/text_screen_update.h"
 #include "session/text_screen_widget.h"
 #include "session/window_messages.h"
@@ -102,6 +103,7 @@ class ProgramView : public QObject {
   ChannelPtr to_view_;
   QPointer<MainWindow> main_;
   QPointer<TextScreenWidget> text_;  // in the content window while the screen is a text screen
+  QPointer<TextInput> input_;        // the user's keys and clicks, to the program
   std::int64_t main_handle_ = 0;
   std::int64_t content_handle_ = 0;
   MessageWindows messages_;

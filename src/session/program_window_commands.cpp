@@ -1,5 +1,5 @@
-// Service KWD_WIN, the program window: screen definitions, titles, message boxes, beeps, the
-// workflow result and the first-program flag.
+// Service KWD_WIN, the program window: screen definitions, titles, message boxes, key requests,
+// beeps, the workflow result and the first-program flag.
 
 #include "foundation/log.h"
 #include "foundation/named_lock.h"
@@ -7,6 +7,7 @@
 #include "net/link_names.h"
 #include "protocol/program/window_service.h"
 #include "session/host_message_box.h"
+#include "session/key_buffer.h"
 #include "session/program_dispatch.h"
 #include "session/program_session.h"
 #include "session/screen_initialisation.h"
@@ -59,6 +60,13 @@ bool program_window_command(ProgramSession& session, int type,
       return true;
     case net::KWK_WTOOL:
       return true;  // the caption line of the own frame; the standard frame has none
+    case net::KWK_WTAST:
+      text_flush(session);
+      key_request(session);
+      return true;
+    case net::KWK_WTEST:
+      key_request(session);
+      return true;
     case net::KWK_WMELDE:
       handle_message_box(session, payload);
       return true;

@@ -59,6 +59,9 @@ void initialise_screen(ProgramSession& session, std::span<const std::uint8_t> pa
     return;
   }
   const protocol::ScreenDefinition& screen = *parsed;
+  // Keys typed for the old screen mean nothing to the new one.
+  session.keys.clear();
+  session.key_translator.clear();
   session.screen_style = screen.mode_and_style;
   session.screen_kind = screen_kind_for_mode(screen.screen_mode());
   session.screen_ready = false;

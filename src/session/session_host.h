@@ -36,6 +36,8 @@ struct SessionHost {
   std::string text_font_name = "Courier New";
   int text_font_tenths = 160;
   int caret_width = 2;
+  // The keyboard layout of the key translation ("Keyboard": 0, 1 or 2).
+  int keyboard_layout = 0;
   // Debug start delay of every program thread in seconds (-ow).
   int start_delay_seconds = 0;
   // The effective slow-connection level of the login: 0 off, 1 pictures off, 2 and above

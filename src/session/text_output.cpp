@@ -3,6 +3,8 @@
 #include <QString>
 
 #include "foundation/log.h"
+#include "session/cursor_kind_numbers.h"
+#include "session/key_buffer.h"
 #include "session/program_dispatch.h"
 #include "session/program_session.h"
 #include "session/program_thread.h"
@@ -55,11 +57,13 @@ void text_screen_create(ProgramSession& session, int columns, int rows, bool fie
                          : kDefaultCaretWidth;
   session.to_view->post(new TextScreenCreateEvent(look));
   session.to_view->post(new TextScreenRowsEvent(session.text_screen->take_update()));
+  session.screen_close_handler = text_close_request;
 }
 
 void text_screen_release(ProgramSession& session) {
   if (!session.text_screen) return;
   session.text_screen.reset();
+  session.screen_close_handler = nullptr;
   session.to_view->post(new TextScreenCreateEvent(std::nullopt));
 }
 
@@ -68,6 +72,15 @@ void text_output(ProgramSession& session, std::span<const std::uint8_t> bytes) {
   SessionTextEffects effects(session);
   session.text_screen->output(bytes, effects);
   post_changes(session);
+}
+
+void text_flush(ProgramSession& session) {
+  if (session.screen_kind == kScreenText && session.text_screen) post_changes(session);
+}
+
+bool text_close_request(ProgramSession& session) {
+  if (session.cursor_kind == kCursorWait) return false;
+  return !session.keys.put(kKeyClose);
 }
 
 }  // namespace kovw::session

@@ -16,5 +16,11 @@ void text_screen_create(ProgramSession& session, int columns, int rows, bool fie
 void text_screen_release(ProgramSession& session);
 // Processes an output stream; ignored while the screen is not a text screen.
 void text_output(ProgramSession& session, std::span<const std::uint8_t> bytes);
+// Hands the view whatever output it has not drawn yet (before the host reads keys).
+void text_flush(ProgramSession& session);
+// The text screen's answer to the user closing the window: nothing while the wait cursor shows;
+// otherwise the close key goes into the key buffer. True when the buffer is full and the user
+// must be asked instead.
+bool text_close_request(ProgramSession& session);
 
 }  // namespace kovw::session

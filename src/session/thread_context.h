@@ -20,6 +20,9 @@ struct ThreadContext {
   int host_version = protocol::kDefaultHostVersion;  // until KINIT reports one
   int link_timeout_ms = 0;                           // receive time-out of this thread's link
   std::uint32_t exit_flags = 0;  // bits the host sets with KCFLAG, reported in WML_ENDE
+  // 1 while the host waits for a key it asked for (KWK_WTEST found no keys): the next key goes
+  // at once, also in single-key mode.
+  int host_waits_for_keys = 0;
 };
 
 // The calling thread's block, or null when the thread is not a program thread.

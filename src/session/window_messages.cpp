@@ -34,6 +34,9 @@ constexpr MessageName kNames[] = {
     {WML_VIEW_TEXT_SCREEN, "WML_VIEW_TEXT_SCREEN"},
     {WML_VIEW_TEXT_ROWS, "WML_VIEW_TEXT_ROWS"},
     {WML_VIEW_MAP, "WML_VIEW_MAP"},
+    {WML_KEY_PRESS, "WML_KEY_PRESS"},
+    {WML_MOUSE_CLICK, "WML_MOUSE_CLICK"},
+    {WML_MOUSE_WHEEL, "WML_MOUSE_WHEEL"},
 };
 
 }  // namespace

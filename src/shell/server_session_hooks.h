@@ -18,10 +18,11 @@ struct LoginFacts {
   std::uint32_t options_word = 0;   // negotiated at login
   bool encryption_allowed = false;  // "Crypted Connection enabled"
   int start_delay_seconds = 0;      // -ow
-  bool beeps_on = true;
-  std::string text_font_name;  // the derived text font and its height (tenths of a point)
+  bool beeps_on = true;             // bit 0x10 of "Error Level" clear
+  std::string text_font_name;       // the derived text font and its height (tenths of a point)
   int text_font_tenths = 0;
-  int caret_width = 0;         // "Cursor Width"             // bit 0x10 of "Error Level" clear
+  int caret_width = 0;         // "Cursor Width"
+  int keyboard_layout = 0;     // "Keyboard"
   int slow_connect_level = 0;  // the effective slow-connection level
 };
 

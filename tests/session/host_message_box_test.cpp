@@ -64,12 +64,12 @@ TEST_F(HostMessageBoxTest, RetcAnswerFollowsTheButtonChosen) {
   EXPECT_EQ("Daten speichern?", user_.asked[0]);  // padding and line end dropped
 }
 
-// Host libraries that want no Retc answer get the key F2 or F3.
+// Host libraries that want no Retc answer get the key F2 or F3 (host function keys 25 and 1).
 TEST_F(HostMessageBoxTest, OldHostLibraryGetsTheAnswerAsKey) {
   HostPeer& peer = start_program();
   init_program(peer, 21, "old boxes");
-  for (const auto& [user_answer, key] : {std::pair{foundation::kAnswerYes, kBoxPositiveKey},
-                                         {foundation::kAnswerNo, kBoxNegativeKey}}) {
+  for (const auto& [user_answer, key] :
+       {std::pair{foundation::kAnswerYes, 0x0119}, {foundation::kAnswerNo, 0x0101}}) {
     user_.answers = {user_answer};
     ASSERT_GT(send_box(peer, foundation::kMsgYesNo, "Weiter?"), 0);
     const auto [message, payload] = answer(peer);

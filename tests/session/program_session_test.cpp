@@ -159,7 +159,7 @@ TEST_F(SessionTest, LargeMessageGrowsTheReceiveBuffer) {
 
 // The close question: without a screen the first close of a current host asks at once; an old
 // host library (KINIT without version) only counts, and the third request asks.
-TEST_F(SessionTest, CloseFromWindowAsksAndEndsOnYes) {
+TEST_F(SessionTest, CloseFromWindowTellsTheHostThenAsksAndEndsOnYes) {
   HostPeer& peer = start_program();
   const auto ids = init_program(peer, 5, "closing");
   ASSERT_GT(define_screen(peer, "closing", 3), 0);
@@ -167,19 +167,24 @@ TEST_F(SessionTest, CloseFromWindowAsksAndEndsOnYes) {
     return ProgramView::widget_for(ids[1]) != nullptr &&
            ProgramView::widget_for(ids[1])->isVisible();
   }));
-  user_.answers = {7, 6};  // No, then Yes
+  // The text screen hands the first request to the host as the close key.
   ProgramView::widget_for(ids[1])->close();
-  ASSERT_TRUE(wait_until([&] { return user_.count() == 1; }));
-  EXPECT_NE(std::string::npos, user_.asked[0].find("Programm wirklich abbrechen?"));
+  net::LinkMessage message;
+  std::vector<std::uint8_t> payload;
+  ASSERT_EQ(1, peer.receive(message, payload));
+  EXPECT_EQ(net::KWK_WTAST, message.type);
+  EXPECT_EQ((std::vector<std::uint8_t>{0x01, 0xFF}), payload);
+  EXPECT_EQ(0u, user_.count());
   EXPECT_EQ(1, program_count());
-  EXPECT_TRUE(ProgramView::widget_for(ids[1])->isVisible());
 
-  // After the "No" a new request within five seconds is only counted.
+  // A new request within five seconds is only counted; the third counted one asks.
+  user_.answers = {6};  // Yes
   ProgramView::widget_for(ids[1])->close();
   ProgramView::widget_for(ids[1])->close();
-  ProgramView::widget_for(ids[1])->close();  // the third counted one asks
+  ProgramView::widget_for(ids[1])->close();
   ASSERT_TRUE(wait_until([&] { return shell_.ends.size() == 1; }));
-  EXPECT_EQ(2u, user_.count());
+  ASSERT_EQ(1u, user_.count());
+  EXPECT_NE(std::string::npos, user_.asked[0].find("Programm wirklich abbrechen?"));
   EXPECT_TRUE(peer.closed_by_workstation());
 }
 

@@ -209,9 +209,9 @@ Outgoing build_key_data(std::span<const KeyEvent> keys) {
   };
   for (const KeyEvent& key : keys) {
     put16(key.code);
-    if (is_mouse_key(key.code)) {
-      const auto values = key.mouse.value_or(std::array<std::uint16_t, 3>{});
-      for (const std::uint16_t v : values) put16(v);
+    // Only events carry values: 0x01CC alone is a host function key (Ctrl+X, Ctrl+Delete).
+    if (key.mouse) {
+      for (const std::uint16_t v : *key.mouse) put16(v);
     }
   }
   return out;

@@ -94,11 +94,12 @@ struct EditReply {
 Outgoing build_edit_reply(const EditReply& reply);
 Result<EditReply> parse_edit_reply(std::span<const std::uint8_t> payload);
 
-// Key data (KWK_WTAST, W->H): 16-bit big-endian key codes; a mouse event code is followed by
-// three more 16-bit values.
+// Key data (KWK_WTAST, W->H): 16-bit big-endian key codes; a mouse or graphics event code is
+// followed by three more 16-bit values. The builder writes the values an event carries; the code
+// 0x01CC is also the plain host function key 204 (Ctrl+X), which carries none.
 struct KeyEvent {
   std::uint16_t code = 0;
-  std::optional<std::array<std::uint16_t, 3>> mouse;
+  std::optional<std::array<std::uint16_t, 3>> mouse;  // the event's three values
   bool operator==(const KeyEvent&) const = default;
 };
 bool is_mouse_key(std::uint16_t code);
