@@ -4,6 +4,8 @@
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <QWidget>
+#include <algorithm>
+#include <utility>
 
 #include "session/key_input.h"
 #include "session/text_screen_widget.h"

@@ -4,6 +4,7 @@
 
 #include <QTest>
 
+#include "protocol/program/program_window.h"
 #include "protocol/program/screen_definition.h"
 #include "session/text_screen_widget.h"
 #include "session_fixture.h"
@@ -130,6 +131,24 @@ TEST_F(KeyInputTest, KeysTypedWhileTheWaitCursorShowsAreDropped) {
   EXPECT_EQ(6u, window_ids(peer).size());
   QTest::keyClick(content(ids), 'v');
   EXPECT_EQ(Codes{'v'}, key_data(peer));
+}
+
+// An old host library's message box empties the buffer: its answer is the only key the host
+// reads, and it goes at once, also to a single-key host that did not ask.
+TEST_F(KeyInputTest, MessageBoxAnswerReplacesTypedKeys) {
+  HostPeer& peer = start_program();
+  const auto ids = text_program(peer, 47, protocol::kStyleNoCaret);
+  QTest::keyClick(content(ids), 'a');
+  QTest::keyClick(content(ids), 'b');
+  EXPECT_EQ(6u, window_ids(peer).size());
+  user_.answers = {foundation::kAnswerCancel};
+  const auto box = protocol::build_wmelde({foundation::kMsgOkCancel, "Abbrechen?"});
+  ASSERT_GT(peer.send(box.service, box.type, box.payload), 0);
+  EXPECT_EQ(Codes{0x0101}, key_data(peer));  // F3
+  ASSERT_GT(ask_for_keys(peer), 0);          // nothing left: the host waits
+  EXPECT_EQ(6u, window_ids(peer).size());
+  QTest::keyClick(content(ids), 'c');
+  EXPECT_EQ(Codes{'c'}, key_data(peer));
 }
 
 // A click gives the mouse event with the button code and the cell under the pointer; the wheel
