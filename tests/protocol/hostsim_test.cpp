@@ -18,6 +18,7 @@
 #include "net/link_state.h"
 #include "net/session_key.h"
 #include "net/tcp_socket.h"
+#include "protocol/program/program_window.h"
 #include "protocol/program/screen_definition.h"
 #include "protocol/program/start_messages.h"
 #include "protocol/server_messages.h"
@@ -316,6 +317,8 @@ TEST(Hostsim, StartProgramComesThroughProxyAndEndsWithKend) {
                            "WINIT \"Screen\" 1 300 200 5 6\n"
                            "WDAT \"\\eA\\x0cH\\ti\"\n"
                            "send 4 7 42 \"some text\"\n"
+                           "WTEST\n"
+                           "expect WTAST 3000\n"
                            "close\n";
   Hostsim daemon({"--user", "anna:geheim", "--start-program", script.string()});
   ASSERT_GT(daemon.port(), 0);
@@ -376,6 +379,12 @@ TEST(Hostsim, StartProgramComesThroughProxyAndEndsWithKend) {
   put_text(items, "some text");
   const auto payload = reader.payload_view();
   EXPECT_EQ(std::vector<std::uint8_t>(payload.begin(), payload.end()), items);
+  // The host asks for keys and waits for them.
+  ASSERT_EQ(net::link_receive(program, message, reader, net::kSkipKeepAlive), 1);
+  EXPECT_EQ(message.type, net::KWK_WTEST);
+  const std::vector<KeyEvent> keys{{0x0101, std::nullopt}, {'a', std::nullopt}};
+  const auto key_data = build_key_data(keys);
+  ASSERT_GE(net::link_send(program, key_data.header(), key_data.payload.data()), 0);
   EXPECT_EQ(net::link_receive(program, message, reader, net::kSkipKeepAlive), 0);
   net::sc_close(program);
 
@@ -392,6 +401,7 @@ TEST(Hostsim, StartProgramComesThroughProxyAndEndsWithKend) {
                           "parent=0 thread=5"),
             std::string::npos)
       << log;
+  EXPECT_NE(log.find(me + "recv KWD_WIN/KWK_WTAST keys=0x0101,0x0061"), std::string::npos) << log;
   EXPECT_NE(log.find(me + "ended"), std::string::npos) << log;
   std::filesystem::remove(script);
 }

@@ -3,6 +3,7 @@
 #include <poll.h>
 
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -60,7 +61,13 @@ std::optional<HostStep> parse_step(const std::vector<std::string>& w, std::strin
   } else if (command == "expect") {
     if (!arity(1, 2)) return std::nullopt;
     step.kind = HostStep::Kind::expect;
+    // A KWD_KOMM name, or WTAST: the workstation's key data.
+    step.service = net::KWD_KOMM;
     step.type = komm_type(w[1]);
+    if (step.type < 0 && (w[1] == "WTAST" || w[1] == "KWK_WTAST")) {
+      step.service = net::KWD_WIN;
+      step.type = net::KWK_WTAST;
+    }
     if (step.type < 0) {
       error = "unknown message type " + w[1];
       return std::nullopt;
@@ -100,6 +107,9 @@ std::optional<HostStep> parse_step(const std::vector<std::string>& w, std::strin
     step.message.service = net::KWD_WIN;
     step.message.type = net::KWK_WDAT;
     step.message.payload.assign(w[1].begin(), w[1].end());
+  } else if (command == "WTEST") {
+    if (!arity(0, 0)) return std::nullopt;
+    step.message = proto::Outgoing{net::KWD_WIN, net::KWK_WTEST, {}};
   } else if (command == "WTIT") {
     if (!arity(1, 1)) return std::nullopt;
     step.message = proto::build_raw_text(net::KWD_WIN, net::KWK_WTIT, w[1]);
@@ -203,6 +213,17 @@ std::string describe_program_frame(int service, int type, std::span<const std::u
       return text + " malformed: " + ids.error().message;
     }
   }
+  if (service == net::KWD_WIN && type == net::KWK_WTAST) {
+    // Key data: 16-bit big-endian codes.
+    std::string keys;
+    for (std::size_t i = 0; i + 1 < payload.size(); i += 2) {
+      char code[8];
+      std::snprintf(code, sizeof code, "%s0x%04X", keys.empty() ? "" : ",",
+                    payload[i] << 8 | payload[i + 1]);
+      keys += code;
+    }
+    return text + " keys=" + keys;
+  }
   return text + " " + std::to_string(payload.size()) + " bytes";
 }
 
@@ -246,7 +267,7 @@ void run_host_program(const HostScript& script, int run_id, int listen_socket,
   };
   // Serves frames until `deadline` or until `until` (when >= 0) arrived; false when the link
   // ended or the wait ran out for an awaited type.
-  auto serve = [&](Clock::time_point deadline, int until) {
+  auto serve = [&](Clock::time_point deadline, int until, int until_service = net::KWD_KOMM) {
     while (!stop) {
       const auto left =
           std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
@@ -257,7 +278,7 @@ void run_host_program(const HostScript& script, int run_id, int listen_socket,
       pollfd fd{socket, POLLIN, 0};
       if (::poll(&fd, 1, static_cast<int>(std::min<long long>(left, kPollSliceMs))) <= 0) continue;
       if (!receive()) return false;
-      if (until >= 0 && message.service == net::KWD_KOMM && message.type == until) return true;
+      if (until >= 0 && message.service == until_service && message.type == until) return true;
     }
     return false;
   };
@@ -293,7 +314,8 @@ void run_host_program(const HostScript& script, int run_id, int listen_socket,
           going = serve(Clock::now() + std::chrono::milliseconds(step.milliseconds), -1);
           break;
         case HostStep::Kind::expect:
-          going = serve(Clock::now() + std::chrono::milliseconds(step.milliseconds), step.type);
+          going = serve(Clock::now() + std::chrono::milliseconds(step.milliseconds), step.type,
+                        step.service);
           break;
         case HostStep::Kind::close:
           going = false;

@@ -23,8 +23,9 @@ struct HostStep {
   kovw::protocol::KInit kinit;              // kinit (host pid 0: the run id)
   kovw::protocol::ScreenDefinition screen;  // winit, built for the KINIT's library version
   int milliseconds = 0;                     // sleep; expect: how long to wait at most
-  int type = 0;                             // expect: a KWD_KOMM type
-  std::string text;                         // the line as written (for the log)
+  int service = 0;                          // expect: the service and type awaited
+  int type = 0;
+  std::string text;  // the line as written (for the log)
 };
 
 struct HostScript {
