@@ -23,6 +23,7 @@ struct LoginFacts {
   int text_font_tenths = 0;
   int caret_width = 0;         // "Cursor Width"             // bit 0x10 of "Error Level" clear
   int slow_connect_level = 0;  // the effective slow-connection level
+  int font_factor = 0;         // "Font Faktor"
 };
 
 struct ServerSessionHooks {
