@@ -38,6 +38,7 @@ int main(int argc, char** argv) {
     if (facts.text_font_tenths > 0) host.text_font_tenths = facts.text_font_tenths;
     host.caret_width = facts.caret_width;
     host.keyboard_layout = facts.keyboard_layout;
+    host.font_factor = facts.font_factor;
     session::set_session_host(std::move(host));
   };
   hooks.stop_programs = [](int run_id) { return session::post_stop_programs(run_id); };

@@ -17,6 +17,7 @@
 #include "net/frame_reader.h"
 #include "protocol/program/screen_definition.h"
 #include "session/close_rule.h"
+#include "session/colour_model.h"
 #include "session/event_channel.h"
 #include "session/key_buffer.h"
 #include "session/key_translation.h"
@@ -76,6 +77,15 @@ struct ProgramSession {
   int window_x = 0, window_y = 0;             // position of the main window
   int cursor_kind = 0;
   std::unique_ptr<TextScreen> text_screen;  // while the screen is a text screen
+  int font_scale_percent = 100;             // from "Font Faktor" at the screen definition
+  // The screen option record of the last screen definition (normalised) and the model values
+  // derived from it when the screen was made.
+  protocol::ScreenOptions screen_options = protocol::default_screen_options();
+  ColourModel colour_model;
+  // From host library 0x060B00: the program options the host sends with its screen definition;
+  // such a host also sets the program's font name table itself.
+  std::string extended_options;
+  bool host_sets_font_names = false;
 
   // Keys typed and not yet read by the host, and the escape prefix of the key translation.
   KeyBuffer keys;

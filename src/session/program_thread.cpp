@@ -25,6 +25,7 @@
 #include "session/program_messages.h"
 #include "session/program_view.h"
 #include "session/screen_metrics.h"
+#include "session/system_palette.h"
 #include "session/text_output.h"
 #include "session/window_messages.h"
 
@@ -66,6 +67,7 @@ int dt_open(int socket, const std::string& title, const std::string& host, int p
   record->extra = std::move(extra);
 
   remember_screen_metrics();  // GUI-thread facts the program threads report
+  remember_system_palette();
   log_general("dt_open: Start Client Thread");
 
   auto* thread = new ProgramThread(std::move(record));

@@ -3,12 +3,16 @@
 #include <QString>
 
 #include "foundation/log.h"
+#include "protocol/program/host_versions.h"
 #include "protocol/program/screen_definition.h"
+#include "session/colour_model.h"
 #include "session/cursor_kinds.h"
 #include "session/program_list.h"
 #include "session/program_session.h"
 #include "session/program_thread.h"
 #include "session/program_view.h"
+#include "session/screen_metrics.h"
+#include "session/system_colours.h"
 #include "session/text_output.h"
 #include "session/thread_context.h"
 #include "session/window_messages.h"
@@ -36,6 +40,14 @@ void show_windows(ProgramSession& session) {
 
 }  // namespace
 
+int font_scale_for(int font_factor, int dpi) {
+  if (font_factor == 0) return 100;
+  if (font_factor != 1) return font_factor;
+  // Automatic: the pixel size in hundredths of a millimetre against 0.28 mm.
+  const int pixel_size = dpi > 0 ? 2540 / dpi : 0;
+  return pixel_size > 0 ? 2800 / pixel_size : 100;
+}
+
 int screen_kind_for_mode(int mode) {
   switch (mode) {
     case 1:
@@ -62,6 +74,13 @@ void initialise_screen(ProgramSession& session, std::span<const std::uint8_t> pa
   // Keys typed for the old screen mean nothing to the new one.
   session.keys.clear();
   session.key_translator.clear();
+  protocol::ScreenOptions options = screen.screen_options;
+  const SystemColourTable system = system_colours();
+  normalise_screen_options(options, system);
+  if (version >= protocol::kVersionExtendedOptions) {
+    session.extended_options = screen.extended_options;
+    session.host_sets_font_names = true;
+  }
   session.screen_style = screen.mode_and_style;
   session.screen_kind = screen_kind_for_mode(screen.screen_mode());
   session.screen_ready = false;
@@ -71,8 +90,18 @@ void initialise_screen(ProgramSession& session, std::span<const std::uint8_t> pa
   const bool embedded = (session.status & kStatusEmbedded) != 0;
   session.window_x = embedded ? 0 : screen.x;
   session.window_y = embedded ? 0 : screen.y;
+  session.screen_options = options;
+  session.font_scale_percent = font_scale_for(session.host_hooks->font_factor, screen_dpi());
   const std::u16string title = screen.wide_title();
   if (!title.empty()) session.caption = QString::fromStdU16String(title).toStdString();
+
+  // Every kind of screen draws with the model values of its definition.
+  ModelContext context;
+  context.screen_kind = session.screen_kind;
+  context.host_version = version;
+  context.font_scale_percent = session.font_scale_percent;
+  context.font_factor = session.font_scale_percent;
+  session.colour_model = apply_colour_model(session.screen_options, context, system);
 
   // A text screen counts its size in characters and lines; its window size follows from its
   // font. Mode 3 (and any mode outside 1 to 5) lays its fields out.

@@ -19,4 +19,8 @@ void initialise_screen(ProgramSession& session, std::span<const std::uint8_t> pa
 // The screen kind a screen mode (the low byte of the definition's style) selects.
 int screen_kind_for_mode(int mode);
 
+// The font scale in percent for a "Font Faktor" setting: 0 means 100, 1 derives it from the
+// display's horizontal resolution `dpi`, any other value is the percent.
+int font_scale_for(int font_factor, int dpi);
+
 }  // namespace kovw::session

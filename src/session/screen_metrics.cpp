@@ -10,6 +10,7 @@ namespace kovw::session {
 namespace {
 bool g_known = false;  // guarded by "HV-default"
 ScreenSize g_size;
+int g_dpi = 96;
 }  // namespace
 
 void remember_screen_metrics() {
@@ -18,6 +19,8 @@ void remember_screen_metrics() {
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect all = screen->virtualGeometry();
     g_size = {all.width(), all.height()};
+    const int dpi = static_cast<int>(screen->logicalDotsPerInchX() + 0.5);
+    if (dpi > 0) g_dpi = dpi;
     g_known = true;
   }
 }
@@ -25,6 +28,11 @@ void remember_screen_metrics() {
 ScreenSize screen_size() {
   foundation::DefaultLockGuard lock;
   return g_size;
+}
+
+int screen_dpi() {
+  foundation::DefaultLockGuard lock;
+  return g_dpi;
 }
 
 }  // namespace kovw::session

@@ -9,8 +9,11 @@ struct ScreenSize {
   int height = 0;
 };
 
-// On the GUI thread: records the size of the whole virtual screen (once per process).
+// On the GUI thread: records the size of the whole virtual screen and the primary screen's
+// horizontal resolution (once per process).
 void remember_screen_metrics();
 ScreenSize screen_size();
+// Dots per inch across, 96 until known.
+int screen_dpi();
 
 }  // namespace kovw::session

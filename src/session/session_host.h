@@ -38,6 +38,9 @@ struct SessionHost {
   int caret_width = 2;
   // The keyboard layout of the key translation ("Keyboard": 0, 1 or 2).
   int keyboard_layout = 0;
+  // "Font Faktor": 0 means 100 percent, 1 automatic (from the display's resolution), any other
+  // value the font scale in percent.
+  int font_factor = 0;
   // Debug start delay of every program thread in seconds (-ow).
   int start_delay_seconds = 0;
   // The effective slow-connection level of the login: 0 off, 1 pictures off, 2 and above

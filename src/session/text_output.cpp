@@ -38,6 +38,16 @@ class SessionTextEffects : public TextScreenEffects {
   ProgramSession& session_;
 };
 
+QColor to_qcolor(Rgb colour) {
+  return QColor(colour.red, colour.green, colour.blue);
+}
+
+std::array<QColor, 16> to_qcolors(const std::array<Rgb, kTextColourCount>& table) {
+  std::array<QColor, 16> colours;
+  for (std::size_t i = 0; i < colours.size(); ++i) colours[i] = to_qcolor(table[i]);
+  return colours;
+}
+
 void post_changes(ProgramSession& session) {
   if (!session.text_screen->has_changes()) return;
   session.to_view->post(new TextScreenRowsEvent(session.text_screen->take_update()));
@@ -52,6 +62,13 @@ void text_screen_create(ProgramSession& session, int columns, int rows, bool fie
   look.font_name = QString::fromStdString(host.text_font_name);
   look.font_tenths = host.text_font_tenths;
   look.field_layout = field_layout;
+  const ColourModel& model = session.colour_model;
+  look.foreground_colours = to_qcolors(model.foreground_table());
+  look.background_colours = to_qcolors(model.background_table());
+  look.edge_light = to_qcolor(model.edge_highlight());
+  look.edge_shadow = to_qcolor(model.edge_shadow());
+  look.button_face = to_qcolor(model.button_face());
+  look.button_text = to_qcolor(model.button_text());
   look.caret_width = host.caret_width >= 1 && host.caret_width <= kMaxCaretWidth
                          ? host.caret_width
                          : kDefaultCaretWidth;

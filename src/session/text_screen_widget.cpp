@@ -3,7 +3,6 @@
 #include <QFontMetricsF>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QPalette>
 #include <algorithm>
 #include <cmath>
 #include <span>
@@ -18,11 +17,6 @@ namespace kovw::session {
 namespace {
 
 constexpr int kCellMargin = 2;
-
-const std::array<QColor, 8> kBasicColours{
-    QColor(0, 0, 0),   QColor(128, 0, 0),   QColor(0, 128, 0),   QColor(128, 128, 0),
-    QColor(0, 0, 128), QColor(128, 0, 128), QColor(0, 128, 128), QColor(192, 192, 192),
-};
 
 // Line pieces of the semigraphics characters "P" to "_" inside a cell.
 void draw_piece(QPainter& painter, const QRect& cell, char piece) {
@@ -129,24 +123,6 @@ qreal aligned_x(const QString& text, const QFontMetricsF& metrics, int alignment
 
 }  // namespace
 
-std::array<QColor, 16> text_screen_foreground_colours(const QPalette& palette) {
-  std::array<QColor, 16> colours;
-  std::copy(kBasicColours.begin(), kBasicColours.end(), colours.begin());
-  colours[8] = palette.color(QPalette::Base);
-  colours[9] = palette.color(QPalette::Text);
-  colours[10] = palette.color(QPalette::Highlight);
-  colours[11] = palette.color(QPalette::HighlightedText);
-  colours[12] = palette.color(QPalette::Inactive, QPalette::Mid);
-  colours[13] = palette.color(QPalette::Inactive, QPalette::WindowText);
-  colours[14] = palette.color(QPalette::ButtonText);
-  colours[15] = palette.color(QPalette::Button);
-  return colours;
-}
-
-std::array<QColor, 16> text_screen_background_colours(const QPalette& palette) {
-  return text_screen_foreground_colours(palette);
-}
-
 TextScreenWidget::TextScreenWidget(const TextScreenLook& look, QWidget* parent)
     : QWidget(parent), look_(look) {
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -159,8 +135,6 @@ TextScreenWidget::TextScreenWidget(const TextScreenLook& look, QWidget* parent)
   cell_height_ = static_cast<int>(std::ceil(metrics_b.height())) + 2 * kCellMargin - 1 +
                  static_cast<int>(std::ceil(metrics_b.leading()));
   ascent_ = static_cast<int>(std::ceil(std::max(metrics_a.ascent(), metrics_b.ascent())));
-  foreground_colours_ = text_screen_foreground_colours(palette());
-  background_colours_ = text_screen_background_colours(palette());
 }
 
 QSize TextScreenWidget::sizeHint() const {
@@ -209,16 +183,16 @@ QRect TextScreenWidget::row_rect(int row) const {
 }
 
 QColor TextScreenWidget::foreground(std::uint32_t attribute) const {
-  return foreground_colours_[static_cast<std::size_t>(attribute_foreground(attribute))];
+  return look_.foreground_colours[static_cast<std::size_t>(attribute_foreground(attribute))];
 }
 
 QColor TextScreenWidget::background(std::uint32_t attribute) const {
-  return background_colours_[static_cast<std::size_t>(attribute_background(attribute))];
+  return look_.background_colours[static_cast<std::size_t>(attribute_background(attribute))];
 }
 
 void TextScreenWidget::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
-  const QColor screen_background = background_colours_[15];
+  const QColor screen_background = look_.background_colours[15];
   painter.fillRect(event->rect(), screen_background);
   if (columns_ <= 0 || rows_ <= 0) return;
   const int first = std::max(view_.first_row, view_.first_row + event->rect().top() / cell_height_);
@@ -278,7 +252,7 @@ void TextScreenWidget::paint_row(QPainter& painter, int row) {
     // Elements: the raised or sunken edge around the field, a button in its last cell.
     if (attribute & (kAttrRaised | kAttrSunken)) {
       const bool raised = (attribute & kAttrRaised) != 0;
-      const QColor light = palette().color(QPalette::Light), dark = palette().color(QPalette::Dark);
+      const QColor light = look_.edge_light, dark = look_.edge_shadow;
       const QRect edge = span.adjusted(0, 0, -1, -1);
       painter.setPen(raised ? light : dark);
       painter.drawLine(edge.topLeft(), edge.topRight());
@@ -289,15 +263,15 @@ void TextScreenWidget::paint_row(QPainter& painter, int row) {
     }
     if (attribute & (kAttrDropDown | kAttrMore)) {
       const QRect button(span.right() + 1 - cell_width_, top, cell_width_, cell_height_);
-      painter.fillRect(button, palette().color(QPalette::Button));
-      painter.setPen(palette().color(QPalette::ButtonText));
+      painter.fillRect(button, look_.button_face);
+      painter.setPen(look_.button_text);
       const QPoint c = button.center();
       const int s = std::max(2, cell_width_ / 4);
       const QPolygon arrow =
           (attribute & kAttrMore)
               ? QPolygon({c + QPoint(-s / 2, -s), c + QPoint(s / 2, 0), c + QPoint(-s / 2, s)})
               : QPolygon({c + QPoint(-s, -s / 2), c + QPoint(s, -s / 2), c + QPoint(0, s / 2)});
-      painter.setBrush(palette().color(QPalette::ButtonText));
+      painter.setBrush(look_.button_text);
       painter.drawPolygon(arrow);
       painter.setBrush(Qt::NoBrush);
     }

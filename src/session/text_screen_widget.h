@@ -5,7 +5,6 @@
 
 #include <QFont>
 #include <QWidget>
-#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -40,8 +39,6 @@ class TextScreenWidget : public QWidget {
   int cell_width_ = 8;
   int cell_height_ = 16;
   int ascent_ = 12;
-  std::array<QColor, 16> foreground_colours_;
-  std::array<QColor, 16> background_colours_;
   // The grid as last received, with the cursor and the view.
   int columns_ = 0;
   int rows_ = 0;
@@ -50,10 +47,5 @@ class TextScreenWidget : public QWidget {
   bool caret_hidden_ = false;
   TextView view_;
 };
-
-// The 16 foreground and 16 background colours of a text screen while the screen's colour model
-// is off: the eight basic colours, then the system's colours.
-std::array<QColor, 16> text_screen_foreground_colours(const QPalette& palette);
-std::array<QColor, 16> text_screen_background_colours(const QPalette& palette);
 
 }  // namespace kovw::session

@@ -598,6 +598,7 @@ void ServerConnection::tell_programs_of_login() {
   facts.text_font_tenths = settings_.text_font_height;
   facts.caret_width = settings_.cursor_width;
   facts.keyboard_layout = settings_.keyboard;
+  facts.font_factor = settings_.font_factor;
   hooks.logged_in(facts);
 }
 

@@ -24,6 +24,7 @@ struct LoginFacts {
   int caret_width = 0;         // "Cursor Width"
   int keyboard_layout = 0;     // "Keyboard"
   int slow_connect_level = 0;  // the effective slow-connection level
+  int font_factor = 0;         // "Font Faktor"
 };
 
 struct ServerSessionHooks {
