@@ -15,6 +15,7 @@
 #include "session/clipboard_commands.h"
 #include "session/colour_choice.h"
 #include "session/font_list.h"
+#include "session/frame.h"
 #include "session/ignored_requests.h"
 #include "session/local_files.h"
 #include "session/local_programs.h"
@@ -193,6 +194,10 @@ bool program_control_command(ProgramSession& session, int type,
       return true;
     case protocol::KWK_KFONTLIST:
       handle_font_list(session, payload);
+      return true;
+    case net::KWK_KBUTTON:
+    case net::KWK_KBUTTON_NR:
+      handle_kbutton(session, type, payload);
       return true;
     default:
       return false;

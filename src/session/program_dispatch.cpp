@@ -8,6 +8,7 @@
 #include "net/link_names.h"
 #include "protocol/program/retc.h"
 #include "session/cursor_kinds.h"
+#include "session/frame.h"
 #include "session/program_link.h"
 #include "session/program_session.h"
 #include "session/program_thread.h"
@@ -33,10 +34,17 @@ void host_beep(ProgramSession& session) {
   if (session.host_hooks->beeps_on) session.to_view->post(new WmlEvent(WML_VIEW_BEEP));
 }
 
-bool window_service_command(ProgramSession& session, int type, std::span<const std::uint8_t>) {
+bool window_service_command(ProgramSession& session, int type,
+                            std::span<const std::uint8_t> payload) {
   switch (type) {
     case net::KWK_BEEP:
       host_beep(session);
+      return true;
+    case net::KWK_CREAKONTEXT:
+      context_menu_create(session, payload);
+      return true;
+    case net::KWK_ACTKONTEXT:
+      handle_actkontext(session, net::KWD_DIGRA, payload);
       return true;
     default:
       return false;
@@ -61,6 +69,9 @@ bool menu_program_command(ProgramSession& session, int type,
     case net::KWK_DMINIT:
       set_cursor_kind(session, kCursorWait);
       initialise_screen(session, payload);
+      return true;
+    case net::KWK_ACTKONTEXT:
+      handle_actkontext(session, net::KWD_DIMEN, payload);
       return true;
     default:
       return false;

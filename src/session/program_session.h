@@ -19,6 +19,7 @@
 #include "session/close_rule.h"
 #include "session/colour_model.h"
 #include "session/event_channel.h"
+#include "session/frame.h"
 #include "session/key_buffer.h"
 #include "session/key_translation.h"
 #include "session/session_host.h"
@@ -86,6 +87,9 @@ struct ProgramSession {
   // such a host also sets the program's font name table itself.
   std::string extended_options;
   bool host_sets_font_names = false;
+
+  // The frame's items (key bars, menus, context menus) and its status bar.
+  FrameState frame;
 
   // Keys typed and not yet read by the host, and the escape prefix of the key translation.
   KeyBuffer keys;

@@ -18,6 +18,7 @@
 #include "net/link_state.h"
 #include "net/tcp_socket.h"
 #include "session/cursor_kinds.h"
+#include "session/frame.h"
 #include "session/key_buffer.h"
 #include "session/key_input.h"
 #include "session/program_link.h"
@@ -267,6 +268,9 @@ void SuperWindow::customEvent(QEvent* event) {
       break;
     case WML_MOUSE_WHEEL:
       handle_mouse_wheel(session_, static_cast<int>(message.wparam));
+      break;
+    case WML_FRAME_ITEM:
+      frame_item_chosen(session_, static_cast<int>(message.wparam));
       break;
     default:
       foundation::log_printf("dt_win_proc: %s (%d) noch nicht behandelt",

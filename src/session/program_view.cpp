@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QDropEvent>
+#include <QGridLayout>
 #include <QMimeData>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -104,9 +105,14 @@ MainWindow::MainWindow(ChannelPtr to_program, QWidget* parent)
     : QWidget(parent, parent != nullptr ? Qt::Window : Qt::WindowFlags{}),
       to_program_(std::move(to_program)),
       content_(new ContentWindow(this)) {
-  auto* layout = new QVBoxLayout(this);
+  // The content window in the middle; the frame's bars go around it (frame_widgets.h).
+  auto* layout = new QGridLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(content_);
+  layout->setSpacing(0);
+  layout->addWidget(content_, 1, 1);
+  layout->setRowStretch(1, 1);
+  layout->setColumnStretch(1, 1);
+  frame_ = new FrameWidgets(to_program_, this, layout);
   resize(640, 480);
 }
 
@@ -181,6 +187,21 @@ void ProgramView::customEvent(QEvent* event) {
     case WML_VIEW_BEEP:
       QApplication::beep();
       break;
+    case WML_VIEW_FRAME:
+      if (main_) main_->frame()->build(static_cast<const FrameBuildEvent&>(message).frame);
+      break;
+    case WML_VIEW_ITEM_STATE:
+      if (main_)
+        main_->frame()->set_state(static_cast<int>(message.wparam),
+                                  static_cast<int>(message.lparam));
+      break;
+    case WML_VIEW_CONTEXT_MENU:
+      if (main_)
+        main_->frame()->show_context_menu(static_cast<const ContextMenuEvent&>(message).entries);
+      break;
+    case WML_VIEW_STATUS:
+      if (main_) main_->frame()->set_status_text(message.text);
+      break;
     case WML_VIEW_MAP:
       if (QWidget* window = widget_for(message.lparam); window != nullptr)
         apply_window_operation(*window, static_cast<int>(message.wparam));
@@ -219,8 +240,10 @@ void ProgramView::show_windows(const ViewShowEvent& event) {
   // A text screen's size follows from its grid and font; other screens give theirs in pixels.
   QSize size(event.width, event.height);
   if (text_ && (size.width() <= 0 || size.height() <= 0)) size = text_->sizeHint();
-  if (size.width() > 0 && size.height() > 0)
+  if (size.width() > 0 && size.height() > 0) {
+    size += main_->frame()->extra_size();  // the content keeps its size inside the bars
     main_->resize(bounded_size(*main_, size.width(), size.height()));
+  }
   const bool top_level = main_->isWindow();
   if (top_level) main_->move(event.x, event.y);
   main_->show();
@@ -246,8 +269,10 @@ void ProgramView::apply_text_rows(const TextScreenRowsEvent& event) {
   text_->apply(event.update);
   // A new grid size or view resizes the shown window to fit the screen.
   const QSize after = text_->sizeHint();
-  if (after != before && main_->isVisible())
-    main_->resize(bounded_size(*main_, after.width(), after.height()));
+  if (after != before && main_->isVisible()) {
+    const QSize size = after + main_->frame()->extra_size();
+    main_->resize(bounded_size(*main_, size.width(), size.height()));
+  }
 }
 
 void ProgramView::destroy_windows() {

@@ -16,6 +16,7 @@
 #include <cstdint>
 
 #include "session/event_channel.h"
+#include "session/frame_widgets.h"
 #include "session/message_windows.h"
 #include "session/text_input.h"
 #include "session/text_screen_update.h"
@@ -66,6 +67,7 @@ class MainWindow : public QWidget {
  public:
   MainWindow(ChannelPtr to_program, QWidget* parent);
   ContentWindow* content() const { return content_; }
+  FrameWidgets* frame() const { return frame_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -73,6 +75,7 @@ class MainWindow : public QWidget {
  private:
   ChannelPtr to_program_;
   ContentWindow* content_;
+  FrameWidgets* frame_;
 };
 
 class ProgramView : public QObject {

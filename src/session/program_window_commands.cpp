@@ -6,6 +6,7 @@
 #include "foundation/workflow_state.h"
 #include "net/link_names.h"
 #include "protocol/program/window_service.h"
+#include "session/frame.h"
 #include "session/host_message_box.h"
 #include "session/key_buffer.h"
 #include "session/program_dispatch.h"
@@ -78,6 +79,15 @@ bool program_window_command(ProgramSession& session, int type,
       return true;
     case net::KWK_BEEP:
       host_beep(session);
+      return true;
+    case net::KWK_STATUS:
+      frame_status_text(session, payload);
+      return true;
+    case net::KWK_CREAKONTEXT:
+      context_menu_create(session, payload);
+      return true;
+    case net::KWK_ACTKONTEXT:
+      handle_actkontext(session, net::KWD_WIN, payload);
       return true;
     default:
       return false;

@@ -7,6 +7,7 @@
 #include "protocol/program/screen_definition.h"
 #include "session/colour_model.h"
 #include "session/cursor_kinds.h"
+#include "session/frame.h"
 #include "session/program_list.h"
 #include "session/program_session.h"
 #include "session/program_thread.h"
@@ -114,7 +115,10 @@ void initialise_screen(ProgramSession& session, std::span<const std::uint8_t> pa
     text_screen_release(session);
   }
 
-  if (!screen.has_style(protocol::kStyleDeferredWindow)) show_windows(session);
+  // The frame's items are kept for every screen; its widgets come with the windows.
+  const bool show = !screen.has_style(protocol::kStyleDeferredWindow);
+  frame_build(session, screen.menu_items, show);
+  if (show) show_windows(session);
   if (screen.screen_mode() != kModeIconStyle) set_cursor_kind(session, kCursorArrow);
 }
 

@@ -4,6 +4,7 @@
 
 #include "foundation/log.h"
 #include "session/cursor_kind_numbers.h"
+#include "session/frame.h"
 #include "session/key_buffer.h"
 #include "session/program_dispatch.h"
 #include "session/program_session.h"
@@ -18,8 +19,8 @@ namespace {
 constexpr int kDefaultCaretWidth = 2;
 constexpr int kMaxCaretWidth = 30;
 
-// What the output stream asks of the program: sounds and cursors now; the hardcopy, the
-// context menus and the key bar items come with the frame.
+// What the output stream asks of the program: sounds, cursors, the context menu and the state
+// of key bar items; the hardcopy is not there yet.
 class SessionTextEffects : public TextScreenEffects {
  public:
   explicit SessionTextEffects(ProgramSession& session) : session_(session) {}
@@ -28,10 +29,9 @@ class SessionTextEffects : public TextScreenEffects {
   void request_hardcopy(int parameter) override {
     foundation::log_printf("text_output: Hardcopy %d nicht verfügbar", parameter);
   }
-  void activate_context_menu() override { foundation::log_printf("text_output: kein Kontextmenü"); }
+  void activate_context_menu() override { context_menu_activate(session_, 0); }
   void set_item_state(int command_code, int state) override {
-    foundation::log_printf("text_output: Knopf %d Status %d ohne Tastenleiste", command_code,
-                           state);
+    frame_command_state(session_, command_code, state);
   }
 
  private:

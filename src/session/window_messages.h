@@ -41,9 +41,14 @@ inline constexpr int WML_VIEW_BEEP = 3109;     // to the view: the warning sound
 inline constexpr int WML_VIEW_TEXT_SCREEN = 3111;  // to the view: a new text screen
 inline constexpr int WML_VIEW_TEXT_ROWS = 3112;    // to the view: changed rows of the text screen
 inline constexpr int WML_VIEW_MAP = 3110;          // to the view: operation wParam on window lParam
-inline constexpr int WML_KEY_PRESS = 3120;         // to the program: a key press (key_input.h)
-inline constexpr int WML_MOUSE_CLICK = 3121;       // to the program: a click on a text screen cell
-inline constexpr int WML_MOUSE_WHEEL = 3122;       // to the program: wParam wheel steps (+ away)
+inline constexpr int WML_VIEW_FRAME = 3113;        // to the view: key bars, menu and status bar
+inline constexpr int WML_VIEW_ITEM_STATE = 3114;   // to the view: item wParam shows state lParam
+inline constexpr int WML_VIEW_CONTEXT_MENU = 3115;  // to the view: a context menu at the pointer
+inline constexpr int WML_VIEW_STATUS = 3116;        // to the view: the status bar's text
+inline constexpr int WML_KEY_PRESS = 3120;          // to the program: a key press (key_input.h)
+inline constexpr int WML_MOUSE_CLICK = 3121;        // to the program: a click on a text screen cell
+inline constexpr int WML_MOUSE_WHEEL = 3122;        // to the program: wParam wheel steps (+ away)
+inline constexpr int WML_FRAME_ITEM = 3123;         // to the program: the user chose item wParam
 
 // The name of a message number for log lines ("WML_STOP"), or "WM_USER+n" for others.
 const char* wml_name(int number);

@@ -2,16 +2,19 @@
 
 #include <poll.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "net/frame_reader.h"
 #include "net/link_io.h"
 #include "net/link_names.h"
 #include "net/link_state.h"
 #include "net/tcp_socket.h"
+#include "protocol/program/menu_records.h"
 #include "protocol/program/program_window.h"
 #include "protocol/server_messages.h"
 #include "script.h"
@@ -162,12 +165,33 @@ std::optional<HostStep> parse_step(const std::vector<std::string>& w, std::strin
   return step;
 }
 
+// ITEM BAR KIND "label" KEY ["help"]: a menu item record for the next screen definition.
+std::optional<proto::MenuItemRecord> parse_item(const std::vector<std::string>& w,
+                                                std::string& error) {
+  int bar = 0, kind = 0, key = 0;
+  if (w.size() < 5 || w.size() > 6 || !script_int(w[1], bar) || !script_int(w[2], kind) ||
+      !script_int(w[4], key)) {
+    error = "ITEM: BAR KIND \"label\" KEY [\"help\"] expected";
+    return std::nullopt;
+  }
+  proto::MenuItemRecord record{};
+  const std::string& label = w[3];
+  const std::string help = w.size() > 5 ? w[5] : "";
+  std::copy_n(label.begin(), std::min<std::size_t>(label.size(), 39), record.begin());
+  std::copy_n(help.begin(), std::min<std::size_t>(help.size(), 107), record.begin() + 40);
+  record[171] = static_cast<std::uint8_t>(bar);
+  proto::put_le16(record.data() + 172, static_cast<std::uint16_t>(key));
+  proto::put_le16(record.data() + proto::kMenuKindOffset, static_cast<std::uint16_t>(kind));
+  return record;
+}
+
 }  // namespace
 
 std::optional<HostScript> parse_host_script(const std::string& text, std::string& error) {
   HostScript script;
   std::istringstream in(text);
   std::string line;
+  std::vector<proto::MenuItemRecord> items;  // ITEM lines for the next WINIT
   for (int number = 1; std::getline(in, line); ++number) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     std::vector<std::string> words;
@@ -175,13 +199,21 @@ std::optional<HostScript> parse_host_script(const std::string& text, std::string
     std::optional<HostStep> step;
     if (split_script_line(line, words, why)) {
       if (words.empty()) continue;
-      step = parse_step(words, why);
+      if (words[0] == "ITEM") {
+        if (auto record = parse_item(words, why)) {
+          items.push_back(*record);
+          continue;
+        }
+      } else {
+        step = parse_step(words, why);
+      }
     }
     if (!step) {
       error = "line " + std::to_string(number) + ": " + why;
       return std::nullopt;
     }
     step->text = line;
+    if (step->kind == HostStep::Kind::winit) step->screen.menu_items = std::exchange(items, {});
     script.steps.push_back(std::move(*step));
   }
   return script;

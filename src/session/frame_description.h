@@ -1,0 +1,51 @@
+#pragma once
+// What the program thread tells its view about the frame: an immutable description of the key
+// bars, the menu bar and the status bar (built anew for every screen), item state changes,
+// context menus to show, status texts; and the item the user chose, posted back.
+
+#include <QString>
+#include <array>
+#include <vector>
+
+#include "session/window_messages.h"
+
+namespace kovw::session {
+
+// One button, menu entry or popup. Labels are ready for the widgets ("&" marks a mnemonic,
+// "&&" is a literal ampersand).
+struct FrameEntry {
+  int id = 0;  // 0 for separators
+  QString label;
+  QString help;
+  int state = 0;  // item state bits (disabled, pressed look)
+  bool separator = false;
+  std::vector<FrameEntry> entries;  // a popup's entries
+};
+
+struct FrameDescription {
+  std::array<std::vector<FrameEntry>, 4> bars;  // top, right, bottom, left
+  std::vector<FrameEntry> menus;                // the menu bar's popups
+  bool status_bar = false;
+  QString status_text;
+};
+
+// WML_VIEW_FRAME: build the frame around the content window.
+class FrameBuildEvent : public WmlEvent {
+ public:
+  explicit FrameBuildEvent(FrameDescription frame)
+      : WmlEvent(WML_VIEW_FRAME), frame(std::move(frame)) {}
+  const FrameDescription frame;
+};
+
+// WML_VIEW_CONTEXT_MENU: show these entries as a popup menu at the pointer.
+class ContextMenuEvent : public WmlEvent {
+ public:
+  explicit ContextMenuEvent(std::vector<FrameEntry> entries)
+      : WmlEvent(WML_VIEW_CONTEXT_MENU), entries(std::move(entries)) {}
+  const std::vector<FrameEntry> entries;
+};
+
+// WML_VIEW_ITEM_STATE: item wParam shows state lParam. WML_VIEW_STATUS: the status text.
+// WML_FRAME_ITEM (to the program): the user chose item wParam.
+
+}  // namespace kovw::session
