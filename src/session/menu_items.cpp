@@ -11,17 +11,17 @@ namespace kovw::session {
 
 namespace {
 
-constexpr std::size_t kLabelOffset = 0;
-constexpr std::size_t kLabelSize = 40;
-constexpr std::size_t kHelpOffset = 40;
-constexpr std::size_t kHelpSize = 108;
+using protocol::kMenuBarOffset;
+using protocol::kMenuCommandOffset;
+using protocol::kMenuFunctionKeyOffset;
+using protocol::kMenuHelpOffset;
+using protocol::kMenuHelpSize;
+using protocol::kMenuKeyListEntries;
+using protocol::kMenuKeyListOffset;
+using protocol::kMenuLabelOffset;
+using protocol::kMenuLabelSize;
 constexpr std::size_t kLabelWide = 40;  // characters with the end
 constexpr std::size_t kHelpWide = 118;
-constexpr std::size_t kBarOffset = 171;
-constexpr std::size_t kFunctionKeyOffset = 172;
-constexpr std::size_t kKeyListOffset = 174;
-constexpr std::size_t kKeyListEntries = 28;
-constexpr std::size_t kCommandCodeOffset = 232;
 constexpr int kKindMask = 0x7F;
 constexpr int kStateShift = 7;
 
@@ -44,12 +44,12 @@ std::u16string field_text(const protocol::MenuItemRecord& record, std::size_t of
 // its high byte.
 std::vector<std::uint16_t> item_keys(const protocol::MenuItemRecord& record) {
   const auto function_key =
-      static_cast<std::int16_t>(protocol::le16(record.data() + kFunctionKeyOffset));
+      static_cast<std::int16_t>(protocol::le16(record.data() + kMenuFunctionKeyOffset));
   if (function_key >= 0) return {static_cast<std::uint16_t>(kFunctionKeyBase + function_key)};
   std::vector<std::uint16_t> keys;
   if (function_key != -1) return keys;  // no key at all
-  for (std::size_t i = 0; i < kKeyListEntries; ++i) {
-    const std::uint16_t entry = protocol::le16(record.data() + kKeyListOffset + 2 * i);
+  for (std::size_t i = 0; i < kMenuKeyListEntries; ++i) {
+    const std::uint16_t entry = protocol::le16(record.data() + kMenuKeyListOffset + 2 * i);
     if (entry == 0) break;
     keys.push_back((entry & 0xFF) == 0 ? static_cast<std::uint16_t>(kFunctionKeyBase + (entry >> 8))
                                        : entry);
@@ -95,11 +95,11 @@ MenuItem make_menu_item(const protocol::MenuItemRecord& record, int id, bool utf
   MenuItem item;
   item.record = record;
   item.id = id;
-  item.label = field_text(record, kLabelOffset, kLabelSize, kLabelWide, utf8);
-  item.help = field_text(record, kHelpOffset, kHelpSize, kHelpWide, utf8);
-  item.bar = record[kBarOffset] == 4 ? kBarMenu : record[kBarOffset];
+  item.label = field_text(record, kMenuLabelOffset, kMenuLabelSize, kLabelWide, utf8);
+  item.help = field_text(record, kMenuHelpOffset, kMenuHelpSize, kHelpWide, utf8);
+  item.bar = record[kMenuBarOffset] == 4 ? kBarMenu : record[kMenuBarOffset];
   item.kind = protocol::le16(record.data() + protocol::kMenuKindOffset) & kKindMask;
-  item.command_code = protocol::le16(record.data() + kCommandCodeOffset);
+  item.command_code = protocol::le16(record.data() + kMenuCommandOffset);
   item.keys = item_keys(record);
   return item;
 }

@@ -410,8 +410,9 @@ TEST(Hostsim, RejectsAMalformedHostProgramScript) {
   if (!kHostsim) GTEST_SKIP() << "hostsim not built";
   const auto script = std::filesystem::temp_directory_path() /
                       ("hostsim-bad-program-" + std::to_string(::getpid()) + ".txt");
-  for (const char* text : {"KINIT\n", "expect NOSUCHTYPE\n", "send 99 1\n", "launch\n",
-                           "WINIT \"x\" 3 300\n", "WMELDE \"x\"\n", "WDAT \"\\x4\"\n"}) {
+  for (const char* text :
+       {"KINIT\n", "expect NOSUCHTYPE\n", "send 99 1\n", "launch\n", "WINIT \"x\" 3 300\n",
+        "WMELDE \"x\"\n", "WDAT \"\\x4\"\n", "ITEM 2 0 \"F3 End\"\n"}) {
     SCOPED_TRACE(text);
     std::ofstream(script) << text;
     Hostsim daemon({"--start-program", script.string()});

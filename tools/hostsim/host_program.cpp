@@ -177,10 +177,12 @@ std::optional<proto::MenuItemRecord> parse_item(const std::vector<std::string>& 
   proto::MenuItemRecord record{};
   const std::string& label = w[3];
   const std::string help = w.size() > 5 ? w[5] : "";
-  std::copy_n(label.begin(), std::min<std::size_t>(label.size(), 39), record.begin());
-  std::copy_n(help.begin(), std::min<std::size_t>(help.size(), 107), record.begin() + 40);
-  record[171] = static_cast<std::uint8_t>(bar);
-  proto::put_le16(record.data() + 172, static_cast<std::uint16_t>(key));
+  std::copy_n(label.begin(), std::min(label.size(), proto::kMenuLabelSize - 1),
+              record.begin() + proto::kMenuLabelOffset);
+  std::copy_n(help.begin(), std::min(help.size(), proto::kMenuHelpSize - 1),
+              record.begin() + proto::kMenuHelpOffset);
+  record[proto::kMenuBarOffset] = static_cast<std::uint8_t>(bar);
+  proto::put_le16(record.data() + proto::kMenuFunctionKeyOffset, static_cast<std::uint16_t>(key));
   proto::put_le16(record.data() + proto::kMenuKindOffset, static_cast<std::uint16_t>(kind));
   return record;
 }

@@ -11,8 +11,17 @@
 namespace kovw::protocol {
 
 inline constexpr std::size_t kMenuItemRecordSize = 234;
-inline constexpr std::size_t kMenuOldCommandOffset = 170;  // one byte, old host libraries
-inline constexpr std::size_t kMenuKindOffset = 230;        // 16-bit kind and initial state
+inline constexpr std::size_t kMenuLabelOffset = 0;  // zero-terminated host text
+inline constexpr std::size_t kMenuLabelSize = 40;
+inline constexpr std::size_t kMenuHelpOffset = 40;  // zero-terminated host text
+inline constexpr std::size_t kMenuHelpSize = 108;
+inline constexpr std::size_t kMenuOldCommandOffset = 170;   // one byte, old host libraries
+inline constexpr std::size_t kMenuBarOffset = 171;          // one byte: where the item goes
+inline constexpr std::size_t kMenuFunctionKeyOffset = 172;  // 16-bit signed; -1: key list
+inline constexpr std::size_t kMenuKeyListOffset = 174;      // up to 28 16-bit entries
+inline constexpr std::size_t kMenuKeyListEntries = 28;
+inline constexpr std::size_t kMenuKindOffset = 230;     // 16-bit kind and initial state
+inline constexpr std::size_t kMenuCommandOffset = 232;  // 16-bit command code
 
 using MenuItemRecord = std::array<std::uint8_t, kMenuItemRecordSize>;
 
