@@ -66,17 +66,7 @@ class FrameTest : public SessionTest {
     }));
     return content ? static_cast<MainWindow*>(content->parentWidget()) : nullptr;
   }
-  static Codes key_data(HostPeer& peer) {
-    net::LinkMessage message;
-    std::vector<std::uint8_t> payload;
-    EXPECT_EQ(1, peer.receive(message, payload));
-    EXPECT_EQ(net::KWD_WIN, message.service);
-    EXPECT_EQ(net::KWK_WTAST, message.type);
-    Codes codes;
-    for (std::size_t i = 0; i + 1 < payload.size(); i += 2)
-      codes.push_back(static_cast<std::uint16_t>(payload[i] << 8 | payload[i + 1]));
-    return codes;
-  }
+  static Codes key_data(HostPeer& peer) { return receive_key_codes(peer); }
   // The host asks for keys and then for its window ids: when nothing was sent in between, the
   // ids come first.
   void expect_no_keys(HostPeer& peer) {

@@ -31,17 +31,7 @@ class KeyInputTest : public SessionTest {
     return window ? window->findChild<TextScreenWidget*>() : nullptr;
   }
   // The next key data message, as raw 16-bit codes.
-  static Codes key_data(HostPeer& peer) {
-    net::LinkMessage message;
-    std::vector<std::uint8_t> payload;
-    EXPECT_EQ(1, peer.receive(message, payload));
-    EXPECT_EQ(net::KWD_WIN, message.service);
-    EXPECT_EQ(net::KWK_WTAST, message.type);
-    Codes codes;
-    for (std::size_t i = 0; i + 1 < payload.size(); i += 2)
-      codes.push_back(static_cast<std::uint16_t>(payload[i] << 8 | payload[i + 1]));
-    return codes;
-  }
+  static Codes key_data(HostPeer& peer) { return receive_key_codes(peer); }
   static int ask_for_keys(HostPeer& peer, int type = net::KWK_WTEST) {
     return peer.send(net::KWD_WIN, type);
   }

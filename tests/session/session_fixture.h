@@ -164,6 +164,20 @@ inline std::vector<std::uint8_t> kinit_payload(int pid, const std::string& name,
   return out;
 }
 
+// The next message from the workstation, which must be key data (KWK_WTAST), as its raw
+// 16-bit codes.
+inline std::vector<std::uint16_t> receive_key_codes(HostPeer& peer) {
+  net::LinkMessage message;
+  std::vector<std::uint8_t> payload;
+  EXPECT_EQ(1, peer.receive(message, payload));
+  EXPECT_EQ(net::KWD_WIN, message.service);
+  EXPECT_EQ(net::KWK_WTAST, message.type);
+  std::vector<std::uint16_t> codes;
+  for (std::size_t i = 0; i + 1 < payload.size(); i += 2)
+    codes.push_back(static_cast<std::uint16_t>(payload[i] << 8 | payload[i + 1]));
+  return codes;
+}
+
 inline std::vector<std::int32_t> read_ints(const std::vector<std::uint8_t>& payload) {
   std::vector<std::int32_t> out;
   net::FieldCursor at(payload.data(), payload.size());
