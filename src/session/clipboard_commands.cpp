@@ -31,13 +31,9 @@ struct ClipContents {
   QString text;  // empty when the clipboard holds no text
 };
 
-int host_text_flags(const ProgramSession& session) {
-  return session.texts_utf8() ? foundation::kTextUtf8 : 0;
-}
-
 protocol::Bytes host_bytes(const ProgramSession& session, const QString& text) {
   const std::string host =
-      foundation::wide_to_host(text.toStdU16String(), host_text_flags(session));
+      foundation::wide_to_host(text.toStdU16String(), session.host_text_flags());
   return {host.begin(), host.end()};
 }
 
@@ -54,7 +50,7 @@ void handle_set_clipboard(ProgramSession& session, std::span<const std::uint8_t>
   const auto end = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
   const std::string host_text(bytes.begin(), end);
   const QString text =
-      QString::fromStdU16String(foundation::host_to_wide(host_text, host_text_flags(session)));
+      QString::fromStdU16String(foundation::host_to_wide(host_text, session.host_text_flags()));
   // Replaces whatever the clipboard held by the text alone.
   if (!platform::run_on_gui_thread([&text] { QGuiApplication::clipboard()->setText(text); }))
     foundation::log_printf("KSETCLIP: Zwischenablage nicht erreichbar");

@@ -85,10 +85,6 @@ void post_state(ProgramSession& session, const MenuItem& item) {
   session.to_view->post(new WmlEvent(WML_VIEW_ITEM_STATE, item.id, item.state()));
 }
 
-int text_flags(const ProgramSession& session) {
-  return session.texts_utf8() ? foundation::kTextUtf8 : 0;
-}
-
 }  // namespace
 
 void frame_build(ProgramSession& session, std::span<const protocol::MenuItemRecord> records,
@@ -180,7 +176,7 @@ void frame_status_text(ProgramSession& session, std::span<const std::uint8_t> pa
   if (!frame.status_bar) return;
   const std::string text = protocol::parse_raw_text(payload);
   frame.status_text =
-      QString::fromStdU16String(foundation::host_to_wide(text, text_flags(session)));
+      QString::fromStdU16String(foundation::host_to_wide(text, session.host_text_flags()));
   auto* status = new WmlEvent(WML_VIEW_STATUS);
   status->text = frame.status_text;
   session.to_view->post(status);

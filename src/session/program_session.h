@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "foundation/host_text.h"
 #include "net/frame_reader.h"
 #include "protocol/program/screen_definition.h"
 #include "session/close_rule.h"
@@ -121,6 +122,8 @@ struct ProgramSession {
   // The program's texts are UTF-8 (style bit 18 of its screen definition); otherwise they are
   // ANSI unless a text carries the UTF-8 marker.
   bool texts_utf8() const { return (screen_style & protocol::kStyleUtf8Title) != 0; }
+  // The flags for converting the program's texts (foundation::host_to_wide, wide_to_host).
+  int host_text_flags() const { return texts_utf8() ? foundation::kTextUtf8 : 0; }
 };
 
 }  // namespace kovw::session

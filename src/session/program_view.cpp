@@ -240,10 +240,7 @@ void ProgramView::show_windows(const ViewShowEvent& event) {
   // A text screen's size follows from its grid and font; other screens give theirs in pixels.
   QSize size(event.width, event.height);
   if (text_ && (size.width() <= 0 || size.height() <= 0)) size = text_->sizeHint();
-  if (size.width() > 0 && size.height() > 0) {
-    size += main_->frame()->extra_size();  // the content keeps its size inside the bars
-    main_->resize(bounded_size(*main_, size.width(), size.height()));
-  }
+  if (size.width() > 0 && size.height() > 0) fit_main_window(size);
   const bool top_level = main_->isWindow();
   if (top_level) main_->move(event.x, event.y);
   main_->show();
@@ -252,6 +249,11 @@ void ProgramView::show_windows(const ViewShowEvent& event) {
   main_->raise();
   main_->activateWindow();
   main_->content()->setFocus();
+}
+
+void ProgramView::fit_main_window(QSize content) {
+  const QSize size = content + main_->frame()->extra_size();  // the content keeps its size
+  main_->resize(bounded_size(*main_, size.width(), size.height()));
 }
 
 void ProgramView::set_text_screen(const TextScreenCreateEvent& event) {
@@ -268,11 +270,7 @@ void ProgramView::apply_text_rows(const TextScreenRowsEvent& event) {
   const QSize before = text_->sizeHint();
   text_->apply(event.update);
   // A new grid size or view resizes the shown window to fit the screen.
-  const QSize after = text_->sizeHint();
-  if (after != before && main_->isVisible()) {
-    const QSize size = after + main_->frame()->extra_size();
-    main_->resize(bounded_size(*main_, size.width(), size.height()));
-  }
+  if (text_->sizeHint() != before && main_->isVisible()) fit_main_window(text_->sizeHint());
 }
 
 void ProgramView::destroy_windows() {

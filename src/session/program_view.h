@@ -98,6 +98,8 @@ class ProgramView : public QObject {
  private:
   void create_windows(const ViewCreateEvent& event);
   void show_windows(const ViewShowEvent& event);
+  // Sizes the main window so that the content window gets `content` inside the frame's bars.
+  void fit_main_window(QSize content);
   void set_text_screen(const TextScreenCreateEvent& event);
   void apply_text_rows(const TextScreenRowsEvent& event);
   void destroy_windows();

@@ -52,8 +52,7 @@ std::string shown_title(const std::string& caption, const std::string* connectio
 void handle_title(ProgramSession& session, std::span<const std::uint8_t> payload) {
   const std::string host_text = protocol::parse_raw_text(payload);
   char16_t wide[kCaptionMax + 1];  // a character that does not fit is left out whole
-  const std::size_t length =
-      foundation::host_to_wide(host_text, wide, session.texts_utf8() ? foundation::kTextUtf8 : 0);
+  const std::size_t length = foundation::host_to_wide(host_text, wide, session.host_text_flags());
   session.caption = QString::fromStdU16String(std::u16string(wide, length)).toStdString();
   name_thread(session.caption);
 
