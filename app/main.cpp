@@ -1,9 +1,9 @@
 // The process entry of the workstation: connects the program sessions to the shell, which
 // cannot name the layer above it, and runs the workstation.
 #include "foundation/log.h"
-#include "session/program_list.h"
-#include "session/session_host.h"
-#include "session/shell_bridge.h"
+#include "session/program/program_list.h"
+#include "session/program/session_host.h"
+#include "session/program/shell_bridge.h"
 #include "shell/main_window.h"
 #include "shell/program_link_handoff.h"
 #include "shell/server_connection.h"

@@ -28,9 +28,9 @@
 #include "net/tcp_socket.h"
 #include "protocol/program/screen_definition.h"
 #include "protocol/program/start_messages.h"
-#include "session/program_list.h"
-#include "session/program_thread.h"
-#include "session/program_view.h"
+#include "session/program/program_list.h"
+#include "session/program/program_thread.h"
+#include "session/view/program_view.h"
 
 namespace {
 

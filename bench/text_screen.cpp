@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "session/text_screen.h"
+#include "session/program/text_screen.h"
 
 namespace {
 

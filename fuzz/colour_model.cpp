@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "session/colour_model.h"
+#include "session/program/colour_model.h"
 
 using namespace kovw::session;
 namespace opt = kovw::protocol::screen_option;

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <span>
 
-#include "session/text_runs.h"
-#include "session/text_screen.h"
+#include "session/program/text_runs.h"
+#include "session/program/text_screen.h"
 
 using namespace kovw::session;
 

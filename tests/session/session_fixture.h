@@ -35,10 +35,10 @@
 #include "net/tcp_socket.h"
 #include "protocol/program/screen_definition.h"
 #include "protocol/program/start_messages.h"
-#include "session/program_list.h"
-#include "session/program_thread.h"
-#include "session/program_view.h"
-#include "session/session_host.h"
+#include "session/program/program_list.h"
+#include "session/program/program_thread.h"
+#include "session/view/program_view.h"
+#include "session/program/session_host.h"
 #include "session/window_messages.h"
 
 namespace kovw::session::test {

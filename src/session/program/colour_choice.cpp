@@ -1,0 +1,53 @@
+#include "session/program/colour_choice.h"
+
+#include <algorithm>
+
+#include "platform/colour_chooser.h"
+#include "protocol/program/host_requests.h"
+#include "session/program/program_dispatch.h"
+#include "session/program/program_link.h"
+#include "session/program/program_session.h"
+#include "session/view/program_view.h"
+
+namespace kovw::session {
+
+namespace {
+
+int colour_part(std::int32_t value) {
+  return std::clamp(value, 0, 255);
+}
+
+}  // namespace
+
+void handle_colour_choice(ProgramSession& session, std::span<const std::uint8_t> payload) {
+  const auto request = protocol::parse_kgetcol(payload);
+  if (!request) {
+    log_parse_failure(request.error());
+    return;
+  }
+  const protocol::Colour& sent = *request;
+  const QRgb initial = qRgb(colour_part(sent.red), colour_part(sent.green), colour_part(sent.blue));
+
+  // The settings are read and written here, on the program thread, never while the GUI thread
+  // runs the dialog.
+  const SessionHost& host = *session.host_hooks;
+  const platform::CustomColours custom =
+      host.load_custom_colours ? host.load_custom_colours() : platform::CustomColours{};
+  const std::int64_t main_window = session.main_window;
+  const platform::ColourChoice choice = platform::choose_colour(
+      initial, custom, [main_window] { return ProgramView::widget_for(main_window); });
+  if (host.save_custom_colours && choice.custom != custom) host.save_custom_colours(choice.custom);
+
+  protocol::ColourAnswer answer;
+  if (choice.chosen) {
+    answer.colour = {qRed(choice.colour), qGreen(choice.colour), qBlue(choice.colour)};
+    answer.result = protocol::kChoiceChosen;
+  } else {
+    answer.colour = sent;  // unchanged, as the host sent it
+    answer.result = protocol::kChoiceCancelled;
+  }
+  const protocol::Outgoing out = protocol::build_colour_answer(answer);
+  dt_send(session, out.service, out.type, out.payload);
+}
+
+}  // namespace kovw::session

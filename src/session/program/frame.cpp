@@ -1,0 +1,209 @@
+#include "session/program/frame.h"
+
+#include "foundation/host_text.h"
+#include "foundation/log.h"
+#include "net/link_names.h"
+#include "protocol/program/program_window.h"
+#include "protocol/program/start_messages.h"
+#include "protocol/program/window_service.h"
+#include "session/program/cursor_kind_numbers.h"
+#include "session/program/frame_description.h"
+#include "session/program/key_buffer.h"
+#include "session/program/key_translation.h"
+#include "session/program/program_dispatch.h"
+#include "session/program/program_session.h"
+#include "session/program/thread_context.h"
+
+namespace kovw::session {
+
+namespace {
+
+constexpr int kHardcopyKey = 308;  // the function key that asks for a window hardcopy
+constexpr int kKButtonRestore = 1;
+
+// The label as the widgets show it: "&" is a literal ampersand, the mnemonic (an index, -1 for
+// none) gets the marker.
+QString shown_label(const std::u16string& label, int mnemonic) {
+  QString shown;
+  for (std::size_t i = 0; i < label.size(); ++i) {
+    if (static_cast<int>(i) == mnemonic) shown += u'&';
+    shown += QChar(label[i]);
+    if (label[i] == u'&') shown += u'&';
+  }
+  return shown;
+}
+
+FrameEntry entry_of(const MenuItem& item, int mnemonic = -1) {
+  FrameEntry entry;
+  entry.id = item.id;
+  entry.label = shown_label(item.label, mnemonic);
+  entry.help = QString::fromStdU16String(item.help);
+  entry.state = item.state();
+  entry.separator = item.kind == kKindSeparator;
+  return entry;
+}
+
+FrameEntry separator() {
+  FrameEntry entry;
+  entry.separator = true;
+  return entry;
+}
+
+// The key bars and the menu bar of the screen's items: buttons (with the mnemonics chosen over
+// all buttons) and popups with their entries and separators.
+FrameDescription describe(const FrameState& frame) {
+  FrameDescription description;
+  const std::vector<MenuItem>& items = frame.items.screen;
+  std::vector<std::u16string> labels;
+  for (const MenuItem& item : items)
+    if (item.flags & kItemKeyBarButton) labels.push_back(item.label);
+  const std::vector<int> mnemonics = choose_mnemonics(labels);
+  std::size_t button = 0;
+  FrameEntry* popup = nullptr;  // the popup that takes entries
+  for (const MenuItem& item : items) {
+    if (item.flags & kItemKeyBarButton) {
+      auto& bar = description.bars[static_cast<std::size_t>(item.bar)];
+      bar.push_back(entry_of(item, mnemonics[button++]));
+      popup = item.kind == kKindPopup ? &bar.back() : nullptr;
+    } else if (item.kind == kKindPopup && item.bar == kBarMenu) {
+      description.menus.push_back(entry_of(item));
+      popup = &description.menus.back();
+    } else if (item.kind == kKindPopup) {
+      popup = nullptr;  // a popup of a bar without widgets here (context menu, toolbar)
+    } else if (popup != nullptr && item.kind == kKindPopupEntry) {
+      popup->entries.push_back(entry_of(item));
+    } else if (popup != nullptr && item.kind == kKindSeparator && item.bar != kBarContext) {
+      popup->entries.push_back(separator());
+    }
+  }
+  description.status_bar = frame.status_bar;
+  description.status_text = frame.status_text;
+  return description;
+}
+
+void post_state(ProgramSession& session, const MenuItem& item) {
+  session.to_view->post(new WmlEvent(WML_VIEW_ITEM_STATE, item.id, item.state()));
+}
+
+}  // namespace
+
+void frame_build(ProgramSession& session, std::span<const protocol::MenuItemRecord> records,
+                 bool show) {
+  FrameState& frame = session.frame;
+  frame.items = build_menu_items(records, session.texts_utf8());
+  // Icon views and menu program windows with their own layout have no status bar.
+  frame.status_bar = session.screen_kind == kScreenText || session.screen_kind == kScreenGraphics ||
+                     session.screen_kind == kScreenGraphics2;
+  if (show) session.to_view->post(new FrameBuildEvent(describe(frame)));
+}
+
+void frame_item_chosen(ProgramSession& session, int id) {
+  const MenuItem* item = session.frame.items.find(id);
+  if (item == nullptr || item->disabled()) return;
+  if (session.screen_kind != kScreenText) {
+    foundation::log_printf("dframe: Knopf %d ohne Textbildschirm", id);
+    return;
+  }
+  if (session.cursor_kind == kCursorWait || item->keys.empty()) return;
+  if (item->keys.size() == 1 && item->keys[0] == kFunctionKeyBase + kHardcopyKey) {
+    foundation::log_printf("dframe: Hardcopy nicht verfügbar");
+    return;
+  }
+  // All of the item's keys or none; one entry of the buffer stays free.
+  if (static_cast<int>(item->keys.size()) > session.keys.room() - 1) {
+    host_beep(session);
+    return;
+  }
+  for (const std::uint16_t key : item->keys) key_put(session, key);
+  key_send_pending(session);
+}
+
+void frame_set_item_state(ProgramSession& session, int id, int state, int mode) {
+  if (const MenuItem* item = set_item_state(session.frame.items, id, state, mode))
+    post_state(session, *item);
+}
+
+void frame_key_buttons(ProgramSession& session, std::optional<int> index, int value) {
+  const int mode = value == kKButtonRestore ? kStateRestore : kStateSaveAndSet;
+  const int state =
+      ((value & 1) == 0 ? static_cast<int>(kItemDisabled) : 0) | ((value & 2) != 0 ? 2 : 0);
+  const int count = static_cast<int>(session.frame.items.screen.size());
+  if (index) {
+    if (*index >= 0 && *index < count)
+      frame_set_item_state(session, kScreenItemBase + *index, state, mode);
+    return;
+  }
+  for (int i = 0; i < count; ++i) frame_set_item_state(session, kScreenItemBase + i, state, mode);
+}
+
+void frame_command_state(ProgramSession& session, int command_code, int state) {
+  if (const int id = item_with_command(session.frame.items, command_code); id != 0)
+    frame_set_item_state(session, id, state, kStateSet);
+}
+
+void context_menu_create(ProgramSession& session, std::span<const std::uint8_t> payload) {
+  const auto records = protocol::parse_creakontext(payload, thread_context()->host_version);
+  if (!records) {
+    log_parse_failure(records.error());
+    return;
+  }
+  create_context_menu(session.frame.items, *records, session.texts_utf8());
+}
+
+void context_menu_activate(ProgramSession& session, int number) {
+  MenuItems& items = session.frame.items;
+  if (number < 0 || static_cast<std::size_t>(number) >= items.context_menus.size()) return;
+  items.current_context = static_cast<std::size_t>(number);
+  const ContextMenu& menu = items.context_menus[items.current_context];
+  std::vector<const MenuItem*> shown;
+  std::vector<std::u16string> labels;
+  for (const int id : menu.entries) {
+    const MenuItem* item = id == 0 ? nullptr : items.find(id);
+    shown.push_back(item);
+    if (item != nullptr) labels.push_back(item->label);
+  }
+  const std::vector<int> mnemonics = choose_mnemonics(labels);
+  std::vector<FrameEntry> entries;
+  std::size_t label = 0;
+  for (const MenuItem* item : shown)
+    entries.push_back(item == nullptr ? separator() : entry_of(*item, mnemonics[label++]));
+  if (entries.empty()) return;
+  session.to_view->post(new ContextMenuEvent(std::move(entries)));
+}
+
+void frame_status_text(ProgramSession& session, std::span<const std::uint8_t> payload) {
+  FrameState& frame = session.frame;
+  if (!frame.status_bar) return;
+  const std::string text = protocol::parse_raw_text(payload);
+  frame.status_text =
+      QString::fromStdU16String(foundation::host_to_wide(text, session.host_text_flags()));
+  auto* status = new WmlEvent(WML_VIEW_STATUS);
+  status->text = frame.status_text;
+  session.to_view->post(status);
+}
+
+void handle_kbutton(ProgramSession& session, int type, std::span<const std::uint8_t> payload) {
+  const auto message = type == net::KWK_KBUTTON_NR ? protocol::parse_kbutton_nr(payload)
+                                                   : protocol::parse_kbutton(payload);
+  if (!message) {
+    log_parse_failure(message.error());
+    return;
+  }
+  frame_key_buttons(session, message->index, message->value);
+}
+
+void handle_actkontext(ProgramSession& session, int service,
+                       std::span<const std::uint8_t> payload) {
+  if (service != net::KWD_DIMEN) {
+    context_menu_activate(session, 0);
+    return;
+  }
+  const auto number = protocol::parse_single_int(payload);
+  if (!number) {
+    log_parse_failure(number.error());
+    return;
+  }
+  context_menu_activate(session, *number);
+}
+
+}  // namespace kovw::session

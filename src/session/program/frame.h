@@ -1,0 +1,58 @@
+#pragma once
+// The frame of a program's window on the program thread: the item entries of the screen and
+// of its context menus, what the host asks of them (states, context menus, status texts) and
+// what choosing an item does. The widgets follow from the events this posts (frame_description.h).
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <span>
+
+#include "protocol/program/menu_records.h"
+#include "session/program/menu_items.h"
+
+namespace kovw::session {
+
+struct ProgramSession;
+
+struct FrameState {
+  MenuItems items;
+  bool status_bar = false;  // the screen's frame has one
+  QString status_text;      // the host's last status text
+};
+
+// Keeps the screen's item entries (replacing the old ones and the context menus) and, when
+// `show` is set, posts the frame's description to the view.
+void frame_build(ProgramSession& session, std::span<const protocol::MenuItemRecord> records,
+                 bool show);
+
+// The user chose item `id` (button, menu entry, context menu entry). On a text screen its keys
+// go into the key buffer, all of them or none, and are sent; disabled items do nothing.
+void frame_item_chosen(ProgramSession& session, int id);
+
+// Sets an item's state (modes of set_item_state) and shows it.
+void frame_set_item_state(ProgramSession& session, int id, int state, int mode);
+
+// KWK_KBUTTON (all screen items, no index) and KWK_KBUTTON_NR (the item at `index`): value 1
+// restores the saved states; any other value saves them and sets disabled when bit 0 is clear,
+// pressed when bit 1 is set.
+void frame_key_buttons(ProgramSession& session, std::optional<int> index, int value);
+
+// ESC "]" of the text screen: the first screen item with `command_code` gets `state`.
+void frame_command_state(ProgramSession& session, int command_code, int state);
+
+// KWK_CREAKONTEXT: the records become context menu 0, the current one.
+void context_menu_create(ProgramSession& session, std::span<const std::uint8_t> payload);
+// Makes context menu `number` current (ignored when there is none with that number) and shows
+// it at the pointer; nothing happens when it has no entries.
+void context_menu_activate(ProgramSession& session, int number);
+
+// KWK_STATUS: the status bar shows the text (when the frame has a status bar).
+void frame_status_text(ProgramSession& session, std::span<const std::uint8_t> payload);
+
+// The messages of this file: KWK_KBUTTON and KWK_KBUTTON_NR (service KWD_KOMM),
+// KWK_CREAKONTEXT and KWK_ACTKONTEXT (services KWD_DIGRA, KWD_WIN, KWD_DIMEN), KWK_STATUS.
+void handle_kbutton(ProgramSession& session, int type, std::span<const std::uint8_t> payload);
+void handle_actkontext(ProgramSession& session, int service, std::span<const std::uint8_t> payload);
+
+}  // namespace kovw::session

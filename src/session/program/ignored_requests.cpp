@@ -1,0 +1,25 @@
+#include "session/program/ignored_requests.h"
+
+#include "foundation/log.h"
+#include "net/link_names.h"
+#include "protocol/program/host_requests.h"
+#include "session/program/program_dispatch.h"
+#include "session/program/program_link.h"
+
+namespace kovw::session {
+
+void handle_help_request(std::span<const std::uint8_t> payload) {
+  const auto parsed = protocol::parse_khelp_request(payload);
+  if (!parsed) log_parse_failure(parsed.error());
+}
+
+void handle_printer_request(ProgramSession& session, int type,
+                            std::span<const std::uint8_t> payload) {
+  const auto parsed = type == net::KWK_KSENDPRINTER ? protocol::parse_ksendprinter(payload)
+                                                    : protocol::parse_kgetprinter(payload);
+  if (!parsed) log_parse_failure(parsed.error());
+  const protocol::Outgoing answer = protocol::build_printer_answer(type);
+  dt_send(session, answer.service, answer.type, answer.payload);
+}
+
+}  // namespace kovw::session

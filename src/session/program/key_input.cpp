@@ -1,0 +1,103 @@
+#include "session/program/key_input.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "foundation/host_text.h"
+#include "session/program/key_buffer.h"
+#include "session/program/program_dispatch.h"
+#include "session/program/program_session.h"
+
+namespace kovw::session {
+
+namespace {
+
+// The control characters that stand for host function keys; the others are dropped.
+std::optional<int> control_character_number(char16_t character) {
+  switch (character) {
+    case 0x03:  // Ctrl+C
+      return 33;
+    case 0x0F:  // Ctrl+O
+      return 30;
+    case 0x10:  // Ctrl+P
+      return 10;
+    case 0x13:  // Ctrl+S
+      return 1;
+    case 0x16:  // Ctrl+V
+      return 34;
+    case 0x18:  // Ctrl+X
+      return 204;
+    default:
+      return std::nullopt;
+  }
+}
+
+std::uint16_t function_code(int number) {
+  return static_cast<std::uint16_t>(kFunctionKeyBase + number);
+}
+
+int layout(const ProgramSession& session) {
+  return session.host_hooks ? session.host_hooks->keyboard_layout : 0;
+}
+
+std::uint16_t clamp16(int value) {
+  return static_cast<std::uint16_t>(std::clamp(value, 0, 0xFFFF));
+}
+
+// Characters go as themselves in the ANSI code page; control characters as their function.
+void put_characters(ProgramSession& session, const QString& text, int repeat) {
+  for (const char32_t character : text.toUcs4()) {
+    if (character < 0x20) {
+      if (const auto number = control_character_number(static_cast<char16_t>(character)))
+        key_put(session, function_code(*number), repeat);
+    } else {
+      key_put(session, foundation::wide_to_ansi(character), repeat);
+    }
+  }
+}
+
+}  // namespace
+
+std::uint16_t message_box_answer_key(const ProgramSession& session, bool positive) {
+  const auto number =
+      layout_number(layout(session), positive ? HostKey::F2 : HostKey::F3, /*modifiers=*/0);
+  return function_code(number.value_or(positive ? 25 : 1));
+}
+
+void handle_key_press(ProgramSession& session, const KeyPressInput& input) {
+  if (session.screen_kind != kScreenText) return;
+  const int repeat = std::max(input.repeat, 1);
+  // Ctrl+Tab moves to the key bar; without one the user hears that there is none.
+  if (input.key == HostKey::Tab && (input.modifiers & (kModCtrl | kModAlt)) == kModCtrl) {
+    host_beep(session);
+    return;
+  }
+  if (const auto number =
+          session.key_translator.translate(layout(session), input.key, input.modifiers)) {
+    key_put(session, function_code(*number), repeat);
+  } else if ((input.modifiers & (kModAlt | kModCtrl)) != kModAlt) {
+    // Alt chords type nothing (Ctrl with Alt is AltGr, which does).
+    put_characters(session, input.text, repeat);
+  }
+  key_send_pending(session);
+}
+
+void handle_mouse_click(ProgramSession& session, const MouseClickInput& input) {
+  if (session.screen_kind != kScreenText || !session.text_screen) return;
+  const TextView& view = session.text_screen->view();
+  const std::array<std::uint16_t, 3> values{clamp16(input.button_code),
+                                            clamp16(input.column + view.first_column),
+                                            clamp16(input.row + view.first_row)};
+  if (key_put_event(session, kKeyMouseEvent, values)) key_send_pending(session);
+}
+
+void handle_mouse_wheel(ProgramSession& session, int steps) {
+  if (session.screen_kind != kScreenText) return;
+  const std::uint16_t code = steps > 0 ? kKeyWheelAway : kKeyWheelToward;
+  const int count = std::min(std::abs(steps), KeyBuffer::kCapacity);
+  if (count == 0) return;
+  key_put(session, code, count);
+  key_send_pending(session);
+}
+
+}  // namespace kovw::session

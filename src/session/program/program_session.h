@@ -1,0 +1,129 @@
+#pragma once
+// One running host program: its identity, its link, the handles of its windows and the state
+// of its lifecycle. Owned by the program thread, which alone touches it; other threads see it
+// only through the program list (program_list.h), and only the members marked "shared" there,
+// under the process-wide lock.
+
+#include <QSocketNotifier>
+#include <chrono>
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "foundation/host_text.h"
+#include "net/frame_reader.h"
+#include "protocol/program/screen_definition.h"
+#include "session/program/close_rule.h"
+#include "session/program/colour_model.h"
+#include "session/event_channel.h"
+#include "session/program/frame.h"
+#include "session/program/key_buffer.h"
+#include "session/program/key_translation.h"
+#include "session/program/session_host.h"
+#include "session/program/text_screen.h"
+
+namespace kovw::session {
+
+class SuperWindow;
+
+// Screen kinds (0 until the first screen is initialised).
+inline constexpr int kScreenNone = 0;
+inline constexpr int kScreenText = 1;
+inline constexpr int kScreenGraphics = 2;
+inline constexpr int kScreenGraphics2 = 3;
+inline constexpr int kScreenIcons = 4;
+inline constexpr int kScreenIconStyle = 5;
+
+// Status bits.
+inline constexpr std::uint32_t kStatusFirstProgram = 0x1;
+inline constexpr std::uint32_t kStatusEmbedded = 0x100;
+
+// The smallest receive buffer.
+inline constexpr std::size_t kMinReceiveBuffer = 512;
+
+struct ProgramSession {
+  // Identity (shared: read by other threads under the process-wide lock).
+  int thread_id = 0;         // the number KGETWINID reports and KRECONNECT names
+  int host_pid = 0;          // from KINIT (before it: the pid text of the start record)
+  std::string program_name;  // UTF-8, from KINIT
+  std::string title;         // the connection name (start title)
+  std::string host;          // host text of the start record
+  int port = -1;
+  std::vector<std::uint8_t> identification;  // the message that opened the link
+  std::string caption;                       // window caption text, caption of the program's boxes
+  std::time_t start_time = 0;
+  std::uint32_t status = 0;
+  ChannelPtr to_program;  // the program thread's super window
+  // Window handles, 0 until the windows exist (shared).
+  std::int64_t main_window = 0;
+  std::int64_t content_window = 0;
+  std::int64_t parent_window = 0;  // the window this program is placed over or in, 0 none
+
+  // Child program that holds this program modal.
+  std::int64_t child_window = 0;
+  int child_thread_id = 0;
+  int parent_thread_id = 0;  // the program whose window is our parent, 0 none
+
+  // Windows (the program thread only posts to them).
+  ChannelPtr to_view;            // the program's widgets on the GUI thread
+  bool windows_created = false;  // KINIT created them (hidden)
+  bool windows_shown = false;    // the first screen definition showed them
+  int screen_kind = kScreenNone;
+  std::int32_t screen_style = 0;  // style bits of the last screen definition
+  bool screen_ready = false;
+  int content_width = 0, content_height = 0;  // pixels, from the screen definition
+  int window_x = 0, window_y = 0;             // position of the main window
+  int cursor_kind = 0;
+  std::unique_ptr<TextScreen> text_screen;  // while the screen is a text screen
+  int font_scale_percent = 100;             // from "Font Faktor" at the screen definition
+  // The screen option record of the last screen definition (normalised) and the model values
+  // derived from it when the screen was made.
+  protocol::ScreenOptions screen_options = protocol::default_screen_options();
+  ColourModel colour_model;
+  // From host library 0x060B00: the program options the host sends with its screen definition;
+  // such a host also sets the program's font name table itself.
+  std::string extended_options;
+  bool host_sets_font_names = false;
+
+  // The frame's items (key bars, menus, context menus) and its status bar.
+  FrameState frame;
+
+  // Keys typed and not yet read by the host, and the escape prefix of the key translation.
+  KeyBuffer keys;
+  KeyTranslator key_translator;
+
+  // Link.
+  int socket = -1;  // -1 when closed
+  std::unique_ptr<QSocketNotifier> notifier;
+  net::FrameReader reader;
+  std::vector<std::uint8_t> receive_buffer;  // at least 512 bytes, grown to the largest message
+  bool activity = false;                     // set by every send and receive
+  bool link_lost_reported = false;           // a dead link was reported once; sends stop
+  int keep_alive_timer = 0;
+
+  // Messages (show_message on this thread).
+  int current_message_flags = 0;           // the flags of the last box shown
+  bool boxes_on_graphics_allowed = false;  // the program allows boxes on kind-3 graphics
+  bool macro_playback = false;             // a macro plays: boxes become 1 s message windows
+
+  // Closing. The current screen's close handler (a text screen sends the close key to the
+  // host) returns true when the user must be asked instead; without one the user is asked.
+  CloseRule close_rule;
+  std::function<bool(ProgramSession&)> screen_close_handler;
+  bool ending = false;  // the event loop is asked to end
+
+  std::shared_ptr<const SessionHost> host_hooks;
+  SuperWindow* super = nullptr;
+
+  // The program's texts are UTF-8 (style bit 18 of its screen definition); otherwise they are
+  // ANSI unless a text carries the UTF-8 marker.
+  bool texts_utf8() const { return (screen_style & protocol::kStyleUtf8Title) != 0; }
+  // The flags for converting the program's texts (foundation::host_to_wide, wide_to_host).
+  int host_text_flags() const { return texts_utf8() ? foundation::kTextUtf8 : 0; }
+};
+
+}  // namespace kovw::session

@@ -1,0 +1,103 @@
+#include "session/program/text_output.h"
+
+#include <QString>
+
+#include "foundation/log.h"
+#include "session/program/cursor_kind_numbers.h"
+#include "session/program/frame.h"
+#include "session/program/key_buffer.h"
+#include "session/program/program_dispatch.h"
+#include "session/program/program_session.h"
+#include "session/program/program_thread.h"
+#include "session/program/text_screen.h"
+#include "session/program/text_screen_update.h"
+
+namespace kovw::session {
+
+namespace {
+
+constexpr int kDefaultCaretWidth = 2;
+constexpr int kMaxCaretWidth = 30;
+
+// What the output stream asks of the program: sounds, cursors, the context menu and the state
+// of key bar items; the hardcopy is not there yet.
+class SessionTextEffects : public TextScreenEffects {
+ public:
+  explicit SessionTextEffects(ProgramSession& session) : session_(session) {}
+  void beep() override { host_beep(session_); }
+  void set_cursor_kind(int kind) override { session::set_cursor_kind(session_, kind); }
+  void request_hardcopy(int parameter) override {
+    foundation::log_printf("text_output: Hardcopy %d nicht verfügbar", parameter);
+  }
+  void activate_context_menu() override { context_menu_activate(session_, 0); }
+  void set_item_state(int command_code, int state) override {
+    frame_command_state(session_, command_code, state);
+  }
+
+ private:
+  ProgramSession& session_;
+};
+
+QColor to_qcolor(Rgb colour) {
+  return QColor(colour.red, colour.green, colour.blue);
+}
+
+std::array<QColor, 16> to_qcolors(const std::array<Rgb, kTextColourCount>& table) {
+  std::array<QColor, 16> colours;
+  for (std::size_t i = 0; i < colours.size(); ++i) colours[i] = to_qcolor(table[i]);
+  return colours;
+}
+
+void post_changes(ProgramSession& session) {
+  if (!session.text_screen->has_changes()) return;
+  session.to_view->post(new TextScreenRowsEvent(session.text_screen->take_update()));
+}
+
+}  // namespace
+
+void text_screen_create(ProgramSession& session, int columns, int rows, bool field_layout) {
+  session.text_screen = std::make_unique<TextScreen>(columns, rows);
+  const SessionHost& host = *session.host_hooks;
+  TextScreenLook look;
+  look.font_name = QString::fromStdString(host.text_font_name);
+  look.font_tenths = host.text_font_tenths;
+  look.field_layout = field_layout;
+  const ColourModel& model = session.colour_model;
+  look.foreground_colours = to_qcolors(model.foreground_table());
+  look.background_colours = to_qcolors(model.background_table());
+  look.edge_light = to_qcolor(model.edge_highlight());
+  look.edge_shadow = to_qcolor(model.edge_shadow());
+  look.button_face = to_qcolor(model.button_face());
+  look.button_text = to_qcolor(model.button_text());
+  look.caret_width = host.caret_width >= 1 && host.caret_width <= kMaxCaretWidth
+                         ? host.caret_width
+                         : kDefaultCaretWidth;
+  session.to_view->post(new TextScreenCreateEvent(look));
+  session.to_view->post(new TextScreenRowsEvent(session.text_screen->take_update()));
+  session.screen_close_handler = text_close_request;
+}
+
+void text_screen_release(ProgramSession& session) {
+  if (!session.text_screen) return;
+  session.text_screen.reset();
+  session.screen_close_handler = nullptr;
+  session.to_view->post(new TextScreenCreateEvent(std::nullopt));
+}
+
+void text_output(ProgramSession& session, std::span<const std::uint8_t> bytes) {
+  if (session.screen_kind != kScreenText || !session.text_screen) return;
+  SessionTextEffects effects(session);
+  session.text_screen->output(bytes, effects);
+  post_changes(session);
+}
+
+void text_flush(ProgramSession& session) {
+  if (session.screen_kind == kScreenText && session.text_screen) post_changes(session);
+}
+
+bool text_close_request(ProgramSession& session) {
+  if (session.cursor_kind == kCursorWait) return false;
+  return !session.keys.put(kKeyClose);
+}
+
+}  // namespace kovw::session

@@ -1,0 +1,65 @@
+#include "session/program/window_title.h"
+
+#include <pthread.h>
+
+#include <QString>
+
+#include "foundation/host_text.h"
+#include "foundation/message_table.h"
+#include "protocol/program/program_window.h"
+#include "session/program/program_session.h"
+#include "session/program/thread_context.h"
+#include "session/window_messages.h"
+
+namespace kovw::session {
+
+namespace {
+
+constexpr int kMessagePicturesOff = 40504;
+constexpr int kMessageLargePicturesOff = 40505;
+constexpr std::size_t kThreadNameMax = 15;  // bytes the system keeps of a thread's name
+
+// At most `limit` bytes of UTF-8 text, never ending inside a character.
+std::string utf8_prefix(const std::string& text, std::size_t limit) {
+  if (text.size() <= limit) return text;
+  std::size_t end = limit;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  return text.substr(0, end);
+}
+
+// Debuggers and the system's thread lists show the program by its caption.
+void name_thread(const std::string& caption) {
+  const std::string name = utf8_prefix(caption, kThreadNameMax);
+  if (ThreadContext* context = thread_context()) context->short_name = name;
+  if (!name.empty()) pthread_setname_np(pthread_self(), name.c_str());
+}
+
+}  // namespace
+
+std::string shown_title(const std::string& caption, const std::string* connection,
+                        int slow_connect_level) {
+  std::string title = caption;
+  if (connection != nullptr) title += " (" + *connection + ")";
+  if (slow_connect_level != 0) {
+    const int number = slow_connect_level == 1 ? kMessagePicturesOff : kMessageLargePicturesOff;
+    title += " [";
+    title += foundation::message_text(number);
+    title += "]";
+  }
+  return title;
+}
+
+void handle_title(ProgramSession& session, std::span<const std::uint8_t> payload) {
+  const std::string host_text = protocol::parse_raw_text(payload);
+  char16_t wide[kCaptionMax + 1];  // a character that does not fit is left out whole
+  const std::size_t length = foundation::host_to_wide(host_text, wide, session.host_text_flags());
+  session.caption = QString::fromStdU16String(std::u16string(wide, length)).toStdString();
+  name_thread(session.caption);
+
+  auto* title = new WmlEvent(WML_VIEW_TITLE);
+  title->text = QString::fromStdString(
+      shown_title(session.caption, &session.title, session.host_hooks->slow_connect_level));
+  session.to_view->post(title);
+}
+
+}  // namespace kovw::session

@@ -1,0 +1,194 @@
+#include "session/view/frame_widgets.h"
+
+#include <QAction>
+#include <QBoxLayout>
+#include <QCursor>
+#include <QEvent>
+#include <QStatusTipEvent>
+#include <utility>
+
+#include "session/program/menu_items.h"
+
+namespace kovw::session {
+
+namespace {
+
+constexpr int kButtonGap = 2;
+
+// Grid cells of the bars around the content window (row, column, row span, column span).
+struct Cell {
+  int row, column, rows, columns;
+};
+constexpr std::array<Cell, 4> kBarCells{{
+    {0, 0, 1, 3},  // top
+    {1, 2, 1, 1},  // right
+    {2, 0, 1, 3},  // bottom
+    {1, 0, 1, 1},  // left
+}};
+constexpr int kStatusRow = 3;
+
+bool pressed(int state) {
+  return (static_cast<std::uint32_t>(state) & kItemPressed) != 0;
+}
+bool disabled(int state) {
+  return (static_cast<std::uint32_t>(state) & kItemDisabled) != 0;
+}
+
+void show_state(QPushButton& button, int state) {
+  button.setEnabled(!disabled(state));
+  button.setCheckable(pressed(state));
+  button.setChecked(pressed(state));
+}
+
+void show_state(QAction& action, int state) {
+  action.setEnabled(!disabled(state));
+  action.setCheckable(pressed(state));
+  action.setChecked(pressed(state));
+}
+
+}  // namespace
+
+FrameWidgets::FrameWidgets(ChannelPtr to_program, QWidget* window, QGridLayout* layout)
+    : QObject(window), to_program_(std::move(to_program)), window_(window), layout_(layout) {
+  window->installEventFilter(this);
+}
+
+void FrameWidgets::clear() {
+  for (auto& bar : bars_) delete bar.data();
+  layout_->setMenuBar(nullptr);
+  delete menu_bar_.data();
+  delete status_.data();
+  delete context_.data();
+  buttons_.clear();
+  actions_.clear();
+}
+
+void FrameWidgets::build(const FrameDescription& frame) {
+  clear();
+  for (std::size_t bar = 0; bar < bars_.size(); ++bar) {
+    if (frame.bars[bar].empty()) continue;
+    bars_[bar] = make_bar(static_cast<int>(bar), frame.bars[bar]);
+    const Cell cell = kBarCells[bar];
+    layout_->addWidget(bars_[bar], cell.row, cell.column, cell.rows, cell.columns);
+  }
+  if (!frame.menus.empty()) {
+    menu_bar_ = new QMenuBar(window_);
+    for (const FrameEntry& popup : frame.menus) {
+      QMenu* menu = menu_bar_->addMenu(popup.label);
+      fill_menu(*menu, popup.entries);
+      show_state(*menu->menuAction(), popup.state);
+      menu->menuAction()->setStatusTip(popup.help);
+      actions_.emplace(popup.id, menu->menuAction());
+    }
+    layout_->setMenuBar(menu_bar_);
+  }
+  status_text_ = frame.status_text;
+  if (frame.status_bar) {
+    status_ = new QStatusBar(window_);
+    status_->setSizeGripEnabled(false);
+    status_->showMessage(status_text_);
+    layout_->addWidget(status_, kStatusRow, 0, 1, 3);
+  }
+}
+
+QWidget* FrameWidgets::make_bar(int bar, const std::vector<FrameEntry>& entries) {
+  auto* widget = new QWidget(window_);
+  const bool vertical = bar == 1 || bar == 3;
+  auto* box = new QBoxLayout(vertical ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight, widget);
+  box->setContentsMargins(kButtonGap, kButtonGap, kButtonGap, kButtonGap);
+  box->setSpacing(kButtonGap);
+  for (const FrameEntry& entry : entries) {
+    auto* button = new QPushButton(entry.label, widget);
+    // The keys stay with the content window; a click does not take the focus.
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setToolTip(entry.help);
+    button->setStatusTip(entry.help);
+    const QFontMetrics metrics = button->fontMetrics();
+    QString plain = entry.label;
+    plain.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove(u'&').replace(u'\x01', u'&');
+    button->setMinimumWidth(metrics.horizontalAdvance(plain) + 2 * metrics.averageCharWidth());
+    if (!entry.entries.empty()) {
+      auto* menu = new QMenu(button);
+      fill_menu(*menu, entry.entries);
+      button->setMenu(menu);
+    }
+    show_state(*button, entry.state);
+    const int id = entry.id;
+    QObject::connect(button, &QPushButton::clicked, this, [this, id, button] {
+      // The program decides the state; a click does not toggle the pressed look.
+      if (button->isCheckable()) button->setChecked(true);
+      choose(id);
+    });
+    buttons_[id] = button;
+    box->addWidget(button);
+  }
+  box->addStretch();
+  return widget;
+}
+
+void FrameWidgets::fill_menu(QMenu& menu, const std::vector<FrameEntry>& entries) {
+  menu.setToolTipsVisible(false);
+  for (const FrameEntry& entry : entries) {
+    if (entry.separator) {
+      menu.addSeparator();
+      continue;
+    }
+    QAction* action = menu.addAction(entry.label);
+    action->setStatusTip(entry.help);
+    show_state(*action, entry.state);
+    const int id = entry.id;
+    QObject::connect(action, &QAction::triggered, this, [this, id] { choose(id); });
+    actions_.emplace(id, action);
+  }
+}
+
+void FrameWidgets::choose(int id) {
+  to_program_->post(new WmlEvent(WML_FRAME_ITEM, id));
+}
+
+void FrameWidgets::set_state(int id, int state) {
+  if (const auto found = buttons_.find(id); found != buttons_.end() && found->second)
+    show_state(*found->second, state);
+  const auto [first, last] = actions_.equal_range(id);
+  for (auto at = first; at != last; ++at)
+    if (at->second) show_state(*at->second, state);
+}
+
+void FrameWidgets::show_context_menu(const std::vector<FrameEntry>& entries) {
+  delete context_.data();
+  context_ = new QMenu(window_);
+  context_->setAttribute(Qt::WA_DeleteOnClose);
+  context_->installEventFilter(this);
+  fill_menu(*context_, entries);
+  context_->popup(QCursor::pos());
+}
+
+void FrameWidgets::set_status_text(const QString& text) {
+  status_text_ = text;
+  if (status_) status_->showMessage(text);
+}
+
+QSize FrameWidgets::extra_size() const {
+  QSize extra(0, 0);
+  auto height = [](const QWidget* widget) { return widget ? widget->sizeHint().height() : 0; };
+  auto width = [](const QWidget* widget) { return widget ? widget->sizeHint().width() : 0; };
+  extra.rheight() +=
+      height(bars_[kBarTop]) + height(bars_[kBarBottom]) + height(menu_bar_) + height(status_);
+  extra.rwidth() += width(bars_[kBarLeft]) + width(bars_[kBarRight]);
+  return extra;
+}
+
+QPushButton* FrameWidgets::button(int id) const {
+  const auto found = buttons_.find(id);
+  return found == buttons_.end() ? nullptr : found->second.data();
+}
+
+bool FrameWidgets::eventFilter(QObject* /*watched*/, QEvent* event) {
+  // The status bar shows an item's help while it is highlighted, otherwise the status text.
+  if (event->type() != QEvent::StatusTip || !status_) return false;
+  const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+  status_->showMessage(tip.isEmpty() ? status_text_ : tip);
+  return true;
+}
+
+}  // namespace kovw::session

@@ -1,0 +1,66 @@
+#pragma once
+// The frame's widgets on the GUI thread, around the content window of a main window: the menu
+// bar, up to four key bars of push buttons along the edges, the status bar and the context
+// menus. They are built from the description the program thread posts; choosing an item posts
+// WML_FRAME_ITEM with its id to the program thread, which decides what it does.
+
+#include <QGridLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QObject>
+#include <QPointer>
+#include <QPushButton>
+#include <QSize>
+#include <QStatusBar>
+#include <array>
+#include <unordered_map>
+
+#include "session/event_channel.h"
+#include "session/program/frame_description.h"
+
+namespace kovw::session {
+
+class FrameWidgets : public QObject {
+ public:
+  // `window` is the main window, `layout` its grid with the content window in the middle cell.
+  FrameWidgets(ChannelPtr to_program, QWidget* window, QGridLayout* layout);
+
+  // Replaces the bars, menu bar and status bar by those of `frame`.
+  void build(const FrameDescription& frame);
+  // Shows an item's state: buttons disabled or pressed, menu entries grayed or checked.
+  void set_state(int id, int state);
+  // Shows a context menu of `entries` at the pointer (replacing one still open).
+  void show_context_menu(const std::vector<FrameEntry>& entries);
+  void set_status_text(const QString& text);
+
+  // The room the bars, menu bar and status bar take beside the content window.
+  QSize extra_size() const;
+
+  QStatusBar* status_bar() const { return status_; }
+  QMenuBar* menu_bar() const { return menu_bar_; }
+  QMenu* context_menu() const { return context_; }
+  // The key bar button of item `id`, or null.
+  QPushButton* button(int id) const;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void clear();
+  QWidget* make_bar(int bar, const std::vector<FrameEntry>& entries);
+  void fill_menu(QMenu& menu, const std::vector<FrameEntry>& entries);
+  void choose(int id);
+
+  ChannelPtr to_program_;
+  QWidget* window_;
+  QGridLayout* layout_;
+  std::array<QPointer<QWidget>, 4> bars_;
+  QPointer<QMenuBar> menu_bar_;
+  QPointer<QStatusBar> status_;
+  QPointer<QMenu> context_;
+  QString status_text_;
+  std::unordered_map<int, QPointer<QPushButton>> buttons_;
+  std::unordered_multimap<int, QPointer<QAction>> actions_;
+};
+
+}  // namespace kovw::session

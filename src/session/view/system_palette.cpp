@@ -1,0 +1,58 @@
+#include "session/view/system_palette.h"
+
+#include <QApplication>
+
+namespace kovw::session {
+
+namespace {
+
+struct PaletteSource {
+  SystemColour colour;
+  QPalette::ColorGroup group;
+  QPalette::ColorRole role;
+};
+
+// Each system colour and the palette role that stands for it.
+constexpr PaletteSource kPaletteSources[] = {
+    {SystemColour::kWindow, QPalette::Active, QPalette::Base},
+    {SystemColour::kWindowText, QPalette::Active, QPalette::Text},
+    {SystemColour::kHighlight, QPalette::Active, QPalette::Highlight},
+    {SystemColour::kHighlightText, QPalette::Active, QPalette::HighlightedText},
+    {SystemColour::kInactiveBorder, QPalette::Inactive, QPalette::Mid},
+    {SystemColour::kInactiveCaptionText, QPalette::Inactive, QPalette::WindowText},
+    {SystemColour::kButtonFace, QPalette::Active, QPalette::Button},
+    {SystemColour::kButtonText, QPalette::Active, QPalette::ButtonText},
+    {SystemColour::kButtonHighlight, QPalette::Active, QPalette::Light},
+    {SystemColour::kDarkShadow3d, QPalette::Active, QPalette::Shadow},
+    {SystemColour::kButtonShadow, QPalette::Active, QPalette::Dark},
+    {SystemColour::kLight3d, QPalette::Active, QPalette::Midlight},
+    {SystemColour::kMenu, QPalette::Active, QPalette::Window},
+    {SystemColour::kMenuText, QPalette::Active, QPalette::WindowText},
+    {SystemColour::kScrollBar, QPalette::Active, QPalette::Mid},
+    {SystemColour::kGrayText, QPalette::Disabled, QPalette::Text},
+    {SystemColour::kActiveCaption, QPalette::Active, QPalette::Highlight},
+    {SystemColour::kInactiveCaption, QPalette::Inactive, QPalette::Dark},
+    {SystemColour::kCaptionText, QPalette::Active, QPalette::HighlightedText},
+    {SystemColour::kTooltipText, QPalette::Active, QPalette::ToolTipText},
+};
+static_assert(std::size(kPaletteSources) == kSystemColourCount);
+
+}  // namespace
+
+SystemColourTable system_colours_from(const QPalette& palette) {
+  SystemColourTable table;
+  for (const PaletteSource& source : kPaletteSources) {
+    const QColor colour = palette.color(source.group, source.role);
+    table[source.colour] = {static_cast<std::uint8_t>(colour.red()),
+                            static_cast<std::uint8_t>(colour.green()),
+                            static_cast<std::uint8_t>(colour.blue())};
+  }
+  return table;
+}
+
+void remember_system_palette() {
+  if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) return;
+  remember_system_colours(system_colours_from(QApplication::palette()));
+}
+
+}  // namespace kovw::session

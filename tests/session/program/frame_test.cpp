@@ -1,0 +1,200 @@
+// The frame of a program window: key bar buttons, the menu bar, context menus and item states
+// built from the screen's menu item records, and what choosing an item sends to the host.
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+#include <cstring>
+
+#include "protocol/program/menu_records.h"
+#include "protocol/program/window_service.h"
+#include "session/view/frame_widgets.h"
+#include "session/program/menu_items.h"
+#include "session/session_fixture.h"
+
+namespace kovw::session::test {
+namespace {
+
+using Codes = std::vector<std::uint16_t>;
+using protocol::MenuItemRecord;
+
+// A menu item record: label, help, bar, kind word, function key (-1: the key list follows),
+// command code.
+MenuItemRecord item(int bar, int kind, const std::string& label, int key,
+                    const std::string& help = "", int command = 0, Codes list = {}) {
+  MenuItemRecord record{};
+  std::memcpy(record.data(), label.data(), std::min<std::size_t>(label.size(), 39));
+  std::memcpy(record.data() + 40, help.data(), std::min<std::size_t>(help.size(), 107));
+  record[171] = static_cast<std::uint8_t>(bar);
+  protocol::put_le16(record.data() + 172, static_cast<std::uint16_t>(key));
+  for (std::size_t i = 0; i < list.size(); ++i)
+    protocol::put_le16(record.data() + 174 + 2 * i, list[i]);
+  protocol::put_le16(record.data() + 230, static_cast<std::uint16_t>(kind));
+  protocol::put_le16(record.data() + 232, static_cast<std::uint16_t>(command));
+  return record;
+}
+
+QString plain(const QString& label) {
+  QString text = label;
+  return text.replace(QStringLiteral("&&"), QStringLiteral("\x01"))
+      .remove(u'&')
+      .replace(u'\x01', u'&');
+}
+
+class FrameTest : public SessionTest {
+ protected:
+  // A program with a text screen of 40 x 10 and these items, shown.
+  MainWindow* program(HostPeer& peer, const std::vector<MenuItemRecord>& items) {
+    const auto ids = init_program(peer, 7, "frame");
+    protocol::ScreenDefinition screen;
+    screen.mode_and_style = 1;
+    screen.title = "Frame";
+    screen.width = 40;
+    screen.height = 10;
+    screen.screen_options = protocol::default_screen_options();
+    screen.menu_items = items;
+    const auto out =
+        protocol::build_screen_definition(screen, 0x070305, net::KWD_WIN, net::KWK_WINIT);
+    EXPECT_GT(peer.send(out.service, out.type, out.payload), 0);
+    QWidget* content = nullptr;
+    EXPECT_TRUE(wait_until([&] {
+      content = ProgramView::widget_for(ids[0]);
+      return content != nullptr && content->isVisible();
+    }));
+    return content ? static_cast<MainWindow*>(content->parentWidget()) : nullptr;
+  }
+  static Codes key_data(HostPeer& peer) { return receive_key_codes(peer); }
+  // The host asks for keys and then for its window ids: when nothing was sent in between, the
+  // ids come first.
+  void expect_no_keys(HostPeer& peer) {
+    ASSERT_GT(peer.send(net::KWD_WIN, net::KWK_WTEST), 0);
+    EXPECT_EQ(6u, window_ids(peer).size());
+  }
+};
+
+TEST_F(FrameTest, KeyBarButtonsSendTheirKeysAndHonourTheirState) {
+  HostPeer& peer = start_program();
+  MainWindow* window =
+      program(peer, {item(2, 0, "F3 End", 1, "Ends the program"), item(2, 0, "Help", 7, "", 44),
+                     item(0, 0, "A&B", -1, "list", 0, {'x', 0x0500})});
+  ASSERT_NE(nullptr, window);
+  FrameWidgets& frame = *window->frame();
+  QPushButton* end = frame.button(100);
+  QPushButton* help = frame.button(101);
+  QPushButton* list = frame.button(102);
+  ASSERT_TRUE(end && help && list);
+  EXPECT_EQ("F3 End", plain(end->text()));
+  EXPECT_EQ("Ends the program", end->toolTip());
+  EXPECT_EQ("A&B", plain(list->text()));
+  ASSERT_NE(nullptr, frame.status_bar());
+  // The bottom bar lies below the content window, the top bar above it.
+  EXPECT_GT(end->mapTo(window, QPoint()).y(), window->content()->geometry().bottom());
+  EXPECT_LT(list->mapTo(window, QPoint()).y(), window->content()->geometry().top());
+
+  QTest::mouseClick(end, Qt::LeftButton);
+  EXPECT_EQ(Codes{0x0101}, key_data(peer));
+  // A key list: characters as they are, low byte 0 names a function key.
+  QTest::mouseClick(list, Qt::LeftButton);
+  EXPECT_EQ((Codes{'x', 0x0105}), key_data(peer));
+
+  // KWK_KBUTTON_NR 1 with 0 disables the second button: it sends nothing; 1 restores it.
+  ASSERT_GT(peer.send(net::KWD_KOMM, net::KWK_KBUTTON_NR, protocol::build_kbutton({1, 0}).payload),
+            0);
+  ASSERT_TRUE(wait_until([&] { return !help->isEnabled(); }));
+  EXPECT_TRUE(end->isEnabled());
+  QTest::mouseClick(help, Qt::LeftButton);
+  expect_no_keys(peer);
+  ASSERT_GT(peer.send(net::KWD_KOMM, net::KWK_KBUTTON_NR, protocol::build_kbutton({1, 1}).payload),
+            0);
+  ASSERT_TRUE(wait_until([&] { return help->isEnabled(); }));
+  QTest::mouseClick(help, Qt::LeftButton);
+  EXPECT_EQ(Codes{0x0107}, key_data(peer));
+
+  // ESC "]" with command code 44 gives the Help button the pressed look, then disables it.
+  const std::vector<std::uint8_t> pressed{0x1B, ']', 44, 0, 2};
+  ASSERT_GT(peer.send(net::KWD_WIN, net::KWK_WDAT, pressed), 0);
+  ASSERT_TRUE(wait_until([&] { return help->isChecked(); }));
+  EXPECT_TRUE(help->isEnabled());
+  const std::vector<std::uint8_t> off{0x1B, ']', 44, 0, 1};
+  ASSERT_GT(peer.send(net::KWD_WIN, net::KWK_WDAT, off), 0);
+  ASSERT_TRUE(wait_until([&] { return !help->isEnabled(); }));
+
+  // KWK_KBUTTON 0 disables every button; 1 gives each its earlier state back.
+  ASSERT_GT(peer.send(net::KWD_KOMM, net::KWK_KBUTTON, protocol::build_kbutton({{}, 0}).payload),
+            0);
+  ASSERT_TRUE(wait_until([&] { return !end->isEnabled() && !list->isEnabled(); }));
+  ASSERT_GT(peer.send(net::KWD_KOMM, net::KWK_KBUTTON, protocol::build_kbutton({{}, 1}).payload),
+            0);
+  ASSERT_TRUE(wait_until([&] { return end->isEnabled() && list->isEnabled(); }));
+  EXPECT_FALSE(help->isEnabled());
+}
+
+TEST_F(FrameTest, MenuBarPopupsAndContextMenusSendTheirKeys) {
+  HostPeer& peer = start_program();
+  MainWindow* window = program(
+      peer, {item(4, 0x20, "File", 0), item(0, 0x21, "Open", 5, "Opens"), item(0, 0x22, "", 0),
+             item(0, 0x21, "Quit", 1), item(5, 0, "Delete", 9), item(5, 0, "Duplicate", 10)});
+  ASSERT_NE(nullptr, window);
+  QMenuBar* bar = window->frame()->menu_bar();
+  ASSERT_NE(nullptr, bar);
+  ASSERT_EQ(1, bar->actions().size());
+  QMenu* file = bar->actions()[0]->menu();
+  ASSERT_NE(nullptr, file);
+  EXPECT_EQ("File", file->title());
+  const auto entries = file->actions();
+  ASSERT_EQ(3, entries.size());
+  EXPECT_EQ("Open", entries[0]->text());
+  EXPECT_TRUE(entries[1]->isSeparator());
+  EXPECT_EQ("Quit", entries[2]->text());
+  entries[2]->trigger();
+  EXPECT_EQ(Codes{0x0101}, key_data(peer));
+
+  // ESC "\" shows context menu 0 of the screen's bar 5 items; both labels begin with "D".
+  ASSERT_GT(peer.send(net::KWD_WIN, net::KWK_WDAT, {0x1B, '\\'}), 0);
+  ASSERT_TRUE(wait_until([&] { return window->frame()->context_menu() != nullptr; }));
+  auto context = window->frame()->context_menu()->actions();
+  ASSERT_EQ(2, context.size());
+  EXPECT_EQ("&Delete", context[0]->text());
+  EXPECT_EQ("D&uplicate", context[1]->text());
+  context[1]->trigger();
+  EXPECT_EQ(Codes{0x010A}, key_data(peer));
+
+  // KWK_CREAKONTEXT replaces context menu 0; KWK_ACTKONTEXT shows it.
+  const auto create =
+      protocol::build_creakontext(net::KWD_WIN, {item(5, 0, "Copy", -1, "", 0, {'c', 'd'}),
+                                                 item(5, 0x22, "", 0), item(5, 1 << 7, "Gone", 3)});
+  ASSERT_GT(peer.send(create.service, create.type, create.payload), 0);
+  ASSERT_GT(peer.send(net::KWD_WIN, net::KWK_ACTKONTEXT), 0);
+  ASSERT_TRUE(wait_until([&] {
+    const QMenu* menu = window->frame()->context_menu();
+    return menu != nullptr && menu->actions().size() == 3;
+  }));
+  context = window->frame()->context_menu()->actions();
+  EXPECT_TRUE(context[1]->isSeparator());
+  EXPECT_FALSE(context[2]->isEnabled());  // initial state: disabled
+  context[0]->trigger();
+  EXPECT_EQ((Codes{'c', 'd'}), key_data(peer));
+}
+
+TEST_F(FrameTest, StatusTextsShowInTheStatusBar) {
+  HostPeer& peer = start_program();
+  MainWindow* window = program(peer, {item(2, 0, "Ok", 2, "Accepts")});
+  ASSERT_NE(nullptr, window);
+  QStatusBar* status = window->frame()->status_bar();
+  ASSERT_NE(nullptr, status);
+  ASSERT_GT(peer.send(net::KWD_WIN, net::KWK_STATUS, {'R', 'e', 'a', 'd', 'y', 0}), 0);
+  ASSERT_TRUE(wait_until([&] { return status->currentMessage() == "Ready"; }));
+}
+
+TEST(MenuItemsTest, MnemonicsTakeTheFirstFreeLetter) {
+  EXPECT_EQ((std::vector<int>{0, 1, 0, -1}),
+            choose_mnemonics({u"Delete", u"Duplicate", u"x&y", u""}));
+  // No letter free: the first free character from "!" up, never "&".
+  EXPECT_EQ((std::vector<int>{0, 1}), choose_mnemonics({u"a1", u"A1"}));
+}
+
+}  // namespace
+}  // namespace kovw::session::test

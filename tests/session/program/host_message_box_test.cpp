@@ -1,0 +1,141 @@
+// Message boxes the host asks for (KWK_WMELDE): the box, its answer in both forms, and the
+// non-blocking forms that open, change and close the program's message and splash windows.
+
+#include <QLabel>
+#include <QScreen>
+
+#include "protocol/program/program_window.h"
+#include "protocol/program/retc.h"
+#include "session/program/host_message_box.h"
+#include "session/session_fixture.h"
+
+namespace kovw::session::test {
+namespace {
+
+class HostMessageBoxTest : public SessionTest {
+ protected:
+  int send_box(HostPeer& peer, int flags, const std::string& text) {
+    const auto out = protocol::build_wmelde({flags, text});
+    return peer.send(out.service, out.type, out.payload);
+  }
+  // The next frame from the workstation.
+  std::pair<net::LinkMessage, std::vector<std::uint8_t>> answer(HostPeer& peer) {
+    net::LinkMessage message;
+    std::vector<std::uint8_t> payload;
+    EXPECT_EQ(1, peer.receive(message, payload));
+    return {message, payload};
+  }
+  static QWidget* window_named(const char* name) {
+    for (QWidget* widget : QApplication::allWidgets())
+      if (widget->objectName() == name && widget->isVisible()) return widget;
+    return nullptr;
+  }
+  static QString text_of(QWidget* window) {
+    const auto* label = window->findChild<QLabel*>();
+    return label ? label->text() : QString();
+  }
+};
+
+TEST_F(HostMessageBoxTest, RetcAnswerFollowsTheButtonChosen) {
+  HostPeer& peer = start_program();
+  init_program(peer, 20, "boxes");
+  struct Case {
+    int flags;
+    int user_answer;
+    std::int32_t expected;
+  };
+  const Case cases[] = {
+      {protocol::kMeldeRetc | foundation::kMsgYesNo, foundation::kAnswerYes, 25},
+      {protocol::kMeldeRetc | foundation::kMsgYesNo, foundation::kAnswerNo, 1},
+      {protocol::kMeldeRetc | foundation::kMsgRetryCancel, foundation::kAnswerRetry, 25},
+      {protocol::kMeldeRetc | foundation::kMsgOkCancel, foundation::kAnswerCancel, 1},
+      {protocol::kMeldeRetc, foundation::kAnswerOk, 25},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.flags);
+    user_.answers = {c.user_answer};
+    ASSERT_GT(send_box(peer, c.flags, "Daten speichern?  \r\n"), 0);
+    const auto [message, payload] = answer(peer);
+    EXPECT_EQ(net::KWD_WIN, message.service);
+    EXPECT_EQ(net::KWK_WMELDE, message.type);
+    EXPECT_EQ(std::vector<std::int32_t>{c.expected}, read_ints(payload));
+  }
+  ASSERT_EQ(std::size(cases), user_.count());
+  EXPECT_EQ("Daten speichern?", user_.asked[0]);  // padding and line end dropped
+}
+
+// Host libraries that want no Retc answer get the key F2 or F3 (host function keys 25 and 1).
+TEST_F(HostMessageBoxTest, OldHostLibraryGetsTheAnswerAsKey) {
+  HostPeer& peer = start_program();
+  init_program(peer, 21, "old boxes");
+  for (const auto& [user_answer, key] :
+       {std::pair{foundation::kAnswerYes, 0x0119}, {foundation::kAnswerNo, 0x0101}}) {
+    user_.answers = {user_answer};
+    ASSERT_GT(send_box(peer, foundation::kMsgYesNo, "Weiter?"), 0);
+    const auto [message, payload] = answer(peer);
+    EXPECT_EQ(net::KWK_WTAST, message.type);
+    const auto keys = protocol::parse_key_data(payload);
+    ASSERT_TRUE(keys);
+    ASSERT_EQ(1u, keys->size());
+    EXPECT_EQ(key, (*keys)[0].code);
+  }
+}
+
+// The forms 0x20, 0x80, 0x60 and 0x40 never wait for the user: the host gets the default answer
+// at once while the windows open, change and close.
+TEST_F(HostMessageBoxTest, NonBlockingFormsDriveTheMessageAndSplashWindows) {
+  HostPeer& peer = start_program();
+  const auto ids = init_program(peer, 22, "long work");
+  ASSERT_GT(define_screen(peer, "long work", 3, 300, 200), 0);
+  const auto expect_default_answer = [&] {
+    const auto [message, payload] = answer(peer);
+    EXPECT_EQ(std::vector<std::int32_t>{25}, read_ints(payload));
+  };
+
+  ASSERT_GT(send_box(peer, protocol::kMeldeRetc | foundation::kMsgFormOpenWindow, "Lese Daten"), 0);
+  expect_default_answer();
+  ASSERT_TRUE(wait_until([] { return window_named("MessageWindow") != nullptr; }));
+  EXPECT_EQ("Lese Daten", text_of(window_named("MessageWindow")));
+  EXPECT_EQ("long work", window_named("MessageWindow")->windowTitle());
+  // It stands over the program's window.
+  EXPECT_TRUE(ProgramView::widget_for(ids[1])->frameGeometry().contains(
+      window_named("MessageWindow")->geometry().center()));
+
+  ASSERT_GT(send_box(peer, protocol::kMeldeRetc | foundation::kMsgFormReplaceText, "Satz 100"), 0);
+  expect_default_answer();
+  ASSERT_TRUE(wait_until([] { return text_of(window_named("MessageWindow")) == "Satz 100"; }));
+
+  ASSERT_GT(send_box(peer, protocol::kMeldeRetc | foundation::kMsgFormSplash, "Willkommen"), 0);
+  expect_default_answer();
+  ASSERT_TRUE(wait_until([] { return window_named("SplashWindow") != nullptr; }));
+  QWidget* splash = window_named("SplashWindow");
+  EXPECT_EQ(QSize(320, 240), splash->size());
+  EXPECT_LE((splash->screen()->availableGeometry().center() - splash->geometry().center())
+                .manhattanLength(),
+            2);  // centred on the work area
+  EXPECT_EQ("Willkommen", text_of(splash));
+
+  ASSERT_GT(send_box(peer, protocol::kMeldeRetc | foundation::kMsgFormCloseWindows, ""), 0);
+  expect_default_answer();
+  ASSERT_TRUE(wait_until([] {
+    return window_named("MessageWindow") == nullptr && window_named("SplashWindow") == nullptr;
+  }));
+  EXPECT_EQ(0u, user_.count());
+  EXPECT_EQ(6u, window_ids(peer).size());
+}
+
+// A box whose text length runs past the payload is logged and not shown; the program goes on.
+TEST_F(HostMessageBoxTest, MalformedBoxIsDroppedAndTheProgramGoesOn) {
+  HostPeer& peer = start_program();
+  init_program(peer, 23, "broken box");
+  std::vector<std::uint8_t> payload;
+  protocol::put_int(payload, protocol::kMeldeRetc);
+  protocol::put_int(payload, 500);  // but only three bytes follow
+  payload.insert(payload.end(), {'a', 'b', 'c'});
+  ASSERT_GT(peer.send(net::KWD_WIN, net::KWK_WMELDE, payload), 0);
+  EXPECT_EQ(6u, window_ids(peer).size());  // the next answer is KGETWINID's
+  EXPECT_EQ(0u, user_.count());
+}
+
+}  // namespace
+}  // namespace kovw::session::test

@@ -1,0 +1,146 @@
+// Window requests of the host: KMAP operations on a window by its handle, the title (WTIT) and
+// the workflow result (WRETC).
+
+#include "foundation/message_table.h"
+#include "foundation/workflow_state.h"
+#include "protocol/program/program_window.h"
+#include "protocol/program/start_messages.h"
+#include "protocol/program/window_service.h"
+#include "session/program/window_title.h"
+#include "session/session_fixture.h"
+
+namespace kovw::session::test {
+namespace {
+
+class WindowCommandsTest : public SessionTest {
+ protected:
+  static int map(HostPeer& peer, int operation, std::int32_t window) {
+    const auto out = protocol::build_kmap({operation, window});
+    return peer.send(out.service, out.type, out.payload);
+  }
+  // A shown program; its KGETWINID answer.
+  std::vector<std::int32_t> shown_program(HostPeer& peer, int pid, const std::string& name) {
+    const auto ids = init_program(peer, pid, name);
+    EXPECT_GT(define_screen(peer, name, 3, 200, 100), 0);
+    EXPECT_TRUE(wait_until([&] {
+      QWidget* main = ProgramView::widget_for(ids[1]);
+      return main != nullptr && main->isVisible();
+    }));
+    return ids;
+  }
+};
+
+// 7 hides, 9 is no operation and leaves the window hidden, 1 shows it again; the window keeps
+// its place.
+TEST_F(WindowCommandsTest, MapHidesAndShowsTheWindowByItsHandle) {
+  HostPeer& peer = start_program();
+  const auto ids = shown_program(peer, 60, "map");
+  QWidget* main = ProgramView::widget_for(ids[1]);
+  const QRect geometry = main->geometry();
+
+  ASSERT_GT(map(peer, 7, ids[1]), 0);
+  ASSERT_TRUE(wait_until([&] { return !main->isVisible(); }));
+
+  ASSERT_GT(map(peer, 9, ids[1]), 0);
+  window_ids(peer);  // the program thread has handled KMAP 9 before it answers this
+  QCoreApplication::sendPostedEvents();
+  EXPECT_FALSE(main->isVisible());
+
+  ASSERT_GT(map(peer, 1, ids[1]), 0);
+  ASSERT_TRUE(wait_until([&] { return main->isVisible(); }));
+  EXPECT_EQ(geometry, main->geometry());
+
+  // A handle that names no window changes nothing and the program goes on.
+  ASSERT_GT(map(peer, 7, 12345), 0);
+  EXPECT_EQ(6u, window_ids(peer).size());
+  QCoreApplication::sendPostedEvents();
+  EXPECT_TRUE(main->isVisible());
+}
+
+TEST_F(WindowCommandsTest, MapMinimisesAndRestores) {
+  HostPeer& peer = start_program();
+  const auto ids = shown_program(peer, 61, "minimise");
+  QWidget* main = ProgramView::widget_for(ids[1]);
+  ASSERT_GT(map(peer, 5, ids[1]), 0);
+  ASSERT_TRUE(wait_until([&] { return main->isMinimized(); }));
+  ASSERT_GT(map(peer, 6, ids[1]), 0);
+  ASSERT_TRUE(wait_until([&] { return !main->isMinimized() && main->isVisible(); }));
+  ASSERT_GT(map(peer, 2, ids[1]), 0);
+  ASSERT_TRUE(wait_until(
+      [&] { return main->windowFlags().testFlag(Qt::WindowStaysOnTopHint) && main->isVisible(); }));
+  ASSERT_GT(map(peer, 3, ids[1]), 0);
+  ASSERT_TRUE(wait_until([&] {
+    return !main->windowFlags().testFlag(Qt::WindowStaysOnTopHint) && main->isVisible();
+  }));
+}
+
+// The title names the connection and, with a slow-connection level, the pictures left out.
+TEST_F(WindowCommandsTest, TitleNamesConnectionAndSlowConnectionLevel) {
+  const std::string pictures_off = foundation::message_text(40504);
+  const std::string large_off = foundation::message_text(40505);
+  ASSERT_FALSE(pictures_off.empty());
+  ASSERT_FALSE(large_off.empty());
+  const std::pair<int, std::string> cases[] = {
+      {0, "Kunden (peer title)"},
+      {1, "Kunden (peer title) [" + pictures_off + "]"},
+      {3, "Kunden (peer title) [" + large_off + "]"},
+  };
+  int pid = 62;
+  for (const auto& [level, expected] : cases) {
+    SCOPED_TRACE(level);
+    SessionHost host = *session_host();
+    host.slow_connect_level = level;
+    set_session_host(std::move(host));
+    HostPeer& peer = start_program();
+    const auto ids = shown_program(peer, pid++, "title");
+    const auto out = protocol::build_raw_text(net::KWD_WIN, net::KWK_WTIT, "Kunden");
+    ASSERT_GT(peer.send(out.service, out.type, out.payload), 0);
+    QWidget* main = ProgramView::widget_for(ids[1]);
+    const QString title = QString::fromStdString(expected);  // a binding cannot be captured
+    EXPECT_TRUE(wait_until([&] { return main->windowTitle() == title; }))
+        << main->windowTitle().toStdString();
+    peer.close();
+  }
+}
+
+TEST(WindowTitleTest, ShownTitleWithoutConnectionName) {
+  EXPECT_EQ("Werkzeug", shown_title("Werkzeug", nullptr, 0));
+  EXPECT_EQ("Werkzeug [" + std::string(foundation::message_text(40505)) + "]",
+            shown_title("Werkzeug", nullptr, 2));
+}
+
+TEST_F(WindowCommandsTest, WorkflowResultIsStoredAndConfirmed) {
+  HostPeer& peer = start_program();
+  init_program(peer, 65, "workflow");
+  const auto out = protocol::build_single_int(net::KWD_WIN, net::KWK_WRETC, 42);
+  ASSERT_GT(peer.send(out.service, out.type, out.payload), 0);
+  net::LinkMessage message;
+  std::vector<std::uint8_t> payload;
+  ASSERT_EQ(1, peer.receive(message, payload));
+  EXPECT_EQ(net::KWD_WIN, message.service);
+  EXPECT_EQ(net::KWK_WRETC, message.type);
+  EXPECT_EQ(std::vector<std::int32_t>{42}, read_ints(payload));
+  EXPECT_EQ(42, foundation::workflow_result());
+  foundation::set_workflow_result(0);
+}
+
+// The first program of the list carries the first-program flag; the host clears and sets it.
+TEST_F(WindowCommandsTest, KillSaveClearsAndSetsTheFirstProgramFlag) {
+  HostPeer& peer = start_program();
+  const int thread_id = init_program(peer, 66, "first")[5];
+  const auto flag = [thread_id] {
+    ProgramInfo info;
+    EXPECT_TRUE(find_program(thread_id, &info));
+    return info.first_program;
+  };
+  EXPECT_TRUE(flag());
+  for (const int value : {0, 5}) {
+    const auto out = protocol::build_single_int(net::KWD_WIN, net::KWK_WKILLSAVE, value);
+    ASSERT_GT(peer.send(out.service, out.type, out.payload), 0);
+    window_ids(peer);  // handled before this answer
+    EXPECT_EQ(value != 0, flag());
+  }
+}
+
+}  // namespace
+}  // namespace kovw::session::test
