@@ -37,8 +37,8 @@
 #include "protocol/program/start_messages.h"
 #include "session/program/program_list.h"
 #include "session/program/program_thread.h"
-#include "session/view/program_view.h"
 #include "session/program/session_host.h"
+#include "session/view/program_view.h"
 #include "session/window_messages.h"
 
 namespace kovw::session::test {

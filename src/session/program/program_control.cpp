@@ -24,11 +24,11 @@
 #include "session/program/program_list.h"
 #include "session/program/program_session.h"
 #include "session/program/program_thread.h"
-#include "session/view/program_view.h"
 #include "session/program/screen_metrics.h"
 #include "session/program/thread_context.h"
-#include "session/window_messages.h"
+#include "session/view/program_view.h"
 #include "session/view/window_operations.h"
+#include "session/window_messages.h"
 
 namespace kovw::session {
 

@@ -7,12 +7,12 @@
 #include "foundation/verbose.h"
 #include "net/link_names.h"
 #include "protocol/program/retc.h"
-#include "session/view/cursor_kinds.h"
 #include "session/program/frame.h"
 #include "session/program/program_link.h"
 #include "session/program/program_session.h"
 #include "session/program/program_thread.h"
 #include "session/program/screen_initialisation.h"
+#include "session/view/cursor_kinds.h"
 #include "session/window_messages.h"
 
 namespace kovw::session {

@@ -6,16 +6,16 @@
 #include "protocol/program/host_versions.h"
 #include "protocol/program/screen_definition.h"
 #include "session/program/colour_model.h"
-#include "session/view/cursor_kinds.h"
 #include "session/program/frame.h"
 #include "session/program/program_list.h"
 #include "session/program/program_session.h"
 #include "session/program/program_thread.h"
-#include "session/view/program_view.h"
 #include "session/program/screen_metrics.h"
 #include "session/program/system_colours.h"
 #include "session/program/text_output.h"
 #include "session/program/thread_context.h"
+#include "session/view/cursor_kinds.h"
+#include "session/view/program_view.h"
 #include "session/window_messages.h"
 
 namespace kovw::session {

@@ -16,10 +16,10 @@
 #include <cstdint>
 
 #include "session/event_channel.h"
+#include "session/program/text_screen_update.h"
 #include "session/view/frame_widgets.h"
 #include "session/view/message_windows.h"
 #include "session/view/text_input.h"
-#include "session/program/text_screen_update.h"
 #include "session/view/text_screen_widget.h"
 #include "session/window_messages.h"
 

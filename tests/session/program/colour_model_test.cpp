@@ -11,9 +11,9 @@
 #include "session/program/colour_model.h"
 #include "session/program/screen_initialisation.h"
 #include "session/program/system_colours.h"
+#include "session/session_fixture.h"
 #include "session/view/system_palette.h"
 #include "session/view/text_screen_widget.h"
-#include "session/session_fixture.h"
 
 namespace kovw::session::test {
 namespace {

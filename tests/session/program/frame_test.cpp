@@ -11,9 +11,9 @@
 
 #include "protocol/program/menu_records.h"
 #include "protocol/program/window_service.h"
-#include "session/view/frame_widgets.h"
 #include "session/program/menu_items.h"
 #include "session/session_fixture.h"
+#include "session/view/frame_widgets.h"
 
 namespace kovw::session::test {
 namespace {

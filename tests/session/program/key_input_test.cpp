@@ -6,8 +6,8 @@
 
 #include "protocol/program/program_window.h"
 #include "protocol/program/screen_definition.h"
-#include "session/view/text_screen_widget.h"
 #include "session/session_fixture.h"
+#include "session/view/text_screen_widget.h"
 
 namespace kovw::session::test {
 namespace {

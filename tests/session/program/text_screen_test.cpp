@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "session/view/cursor_kinds.h"
 #include "session/program/text_runs.h"
+#include "session/view/cursor_kinds.h"
 
 namespace kovw::session {
 namespace {

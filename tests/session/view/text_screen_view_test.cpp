@@ -4,8 +4,8 @@
 #include <QImage>
 
 #include "session/program/text_cells.h"
-#include "session/view/text_screen_widget.h"
 #include "session/session_fixture.h"
+#include "session/view/text_screen_widget.h"
 
 namespace kovw::session::test {
 namespace {
