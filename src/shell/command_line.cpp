@@ -125,13 +125,13 @@ class Parser {
     return true;
   }
   // Stores `value` into a bounded field; a value that does not fit is refused.
-  template <std::size_t N>
-  bool store(const std::string& option, FixedString<N>& field, const std::string& value) {
+  template <typename Field>
+  bool store(const std::string& option, Field& field, const std::string& value) {
     if (field.assign(value)) return true;
     command_line_error(option + " " + value.substr(0, 40) + "... " +
                        format_text(foundation::german() ? "(länger als %zu Zeichen)"
                                                         : "(longer than %zu characters)",
-                                   FixedString<N>::capacity));
+                                   Field::capacity));
     return false;
   }
 

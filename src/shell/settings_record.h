@@ -6,10 +6,12 @@
 #include <array>
 #include <cstdint>
 
+#include "foundation/bounded_string.h"
 #include "foundation/fixed_string.h"
 
 namespace kovw::shell {
 
+using foundation::BoundedString;
 using foundation::FixedString;
 
 inline constexpr int kEnvironmentEntries = 32;
@@ -24,7 +26,7 @@ struct EnvironmentEntry {
 struct SettingsRecord {
   std::int32_t save_passwd = 0;            // "Save Passwd": bit 0 store password, bits 1/2 present
   std::int32_t auto_login = 0;             // "Auto Login"
-  FixedString<260> working_directory;      // "Working Directory"
+  BoundedString<260> working_directory;    // "Working Directory"
   std::int32_t auto_end = 0;               // "Auto End"
   std::int32_t disable_print_service = 0;  // "Disable Print Service"
   std::int32_t disable_ask_for_hosts = 0;  // "Disable Ask for Hosts"
@@ -48,7 +50,7 @@ struct SettingsRecord {
   std::int32_t font_size = 0;              // "Font Size", tenths of a point
   std::uint8_t font_factor = 0;            // "Font Faktor", percent
   std::int32_t font_attributes = 0;        // "Font Attributes"
-  FixedString<260> start_program;          // "Start Program"
+  BoundedString<260> start_program;        // "Start Program"
   FixedString<256> prop_font;              // "Prop Font"
   std::int32_t prop_size = 0;              // "Prop Size"
   std::int32_t prop_attributes = 0;        // "Prop Attributes"
@@ -67,18 +69,18 @@ struct SettingsRecord {
   std::int32_t date = 0;                   // "Date", YYYYMMDD
   std::int32_t error_level = 0;            // "Error Level"
   static constexpr std::int32_t kErrorLevelNoBeeps = 0x10;  // bit of "Error Level": beeps off
-  FixedString<2048> command_line;          // "Command Line"
-  std::int32_t environ_count = 0;          // "Environ Count"
-  FixedString<260> install_path;           // "Install Path": the local data directory
-  FixedString<260> choose_directory;       // "Choose Directory"
-  std::array<FixedString<260>, 8> host_directory;  // "Host Directory 0" ... "7"
-  std::int32_t language = 0;                       // "Language"
-  std::int32_t charset = 0;                        // "Charset"
-  std::int32_t double_click = 0;                   // "Double Click"
-  std::int32_t slow_connect = 0;                   // "Slow Connect"
-  std::int32_t tab_blanks = 0;                     // "TAB Blanks"
-  std::uint8_t icon_size = 0;                      // "Icon Size" (always recomputed)
-  std::array<std::uint32_t, 16> custom_colors{};   // "Custom Colors"
+  FixedString<2048> command_line;                           // "Command Line"
+  std::int32_t environ_count = 0;                           // "Environ Count"
+  BoundedString<260> install_path;                   // "Install Path": the local data directory
+  BoundedString<260> choose_directory;               // "Choose Directory"
+  std::array<BoundedString<260>, 8> host_directory;  // "Host Directory 0" ... "7"
+  std::int32_t language = 0;                         // "Language"
+  std::int32_t charset = 0;                          // "Charset"
+  std::int32_t double_click = 0;                     // "Double Click"
+  std::int32_t slow_connect = 0;                     // "Slow Connect"
+  std::int32_t tab_blanks = 0;                       // "TAB Blanks"
+  std::uint8_t icon_size = 0;                        // "Icon Size" (always recomputed)
+  std::array<std::uint32_t, 16> custom_colors{};     // "Custom Colors"
 
   // "Login" key.
   FixedString<64> host;                     // "Host"

@@ -76,7 +76,7 @@ struct StartOptions {
   // Installation helper (-j).
   int foreground_lock = 0;  // +1 for -jf+, -1 for -jf-
   bool install_path_given = false;
-  FixedString<260> install_path;
+  foundation::BoundedString<260> install_path;
 
   std::string standard_environment;  // -s dir
   WorkflowOptions workflow;
