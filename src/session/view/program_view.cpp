@@ -278,9 +278,11 @@ void ProgramView::destroy_windows() {
   registry().erase(main_handle_);
   registry().erase(content_handle_);
   if (!main_) return;
-  // Windows of child programs placed over ours stay with their own programs.
+  // Windows of child programs placed over ours stay with their own programs. Our own popups
+  // (an open context menu) go with the window: moved out, they would be left behind for ever.
   for (QObject* child : main_->children()) {
-    if (auto* window = qobject_cast<QWidget*>(child); window != nullptr && window->isWindow()) {
+    if (auto* window = qobject_cast<QWidget*>(child);
+        window != nullptr && window->isWindow() && window->windowType() != Qt::Popup) {
       window->setParent(nullptr, window->windowFlags());
     }
   }
