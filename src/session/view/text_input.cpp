@@ -35,6 +35,19 @@ constexpr KeyName kKeys[] = {
     {Qt::Key_Pause, HostKey::Pause},
 };
 
+#if !defined(Q_OS_WIN)
+struct NativeKeyName {
+  quint32 keysym;
+  HostKey key;
+};
+
+// X key symbols of the keys the layouts name.
+constexpr NativeKeyName kNativeKeys[] = {
+    {0xFF60, HostKey::Select},      {0xFF62, HostKey::Execute}, {0xFF6A, HostKey::Help},
+    {0xFF61, HostKey::PrintScreen}, {0xFF13, HostKey::Pause},   {0xFF63, HostKey::Insert},
+};
+#endif
+
 // The button code part of the buttons held at a press: 1 left, 2 middle (or left and right
 // together), 3 right; 0 for other buttons.
 int button_code(Qt::MouseButton button, Qt::MouseButtons held) {
@@ -70,7 +83,10 @@ HostKey host_key_of(int qt_key, quint32 native_key) {
       break;
   }
 #else
-  (void)native_key;
+  // Under X11 the toolkit reports some keys of terminal keyboards with key code 0; their
+  // native key symbol still names them.
+  for (const NativeKeyName& name : kNativeKeys)
+    if (name.keysym == native_key) return name.key;
 #endif
   return HostKey::None;
 }

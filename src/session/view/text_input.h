@@ -19,7 +19,8 @@ namespace kovw::session {
 class TextScreenWidget;
 
 // The host key of a toolkit key (None for keys the layouts do not name). `native_key` is the
-// platform's virtual key code, which names the OEM keys where the platform has them.
+// platform's virtual key code (the key symbol under X11), which names the OEM keys where the
+// platform has them and the keys the toolkit reports without a code.
 HostKey host_key_of(int qt_key, quint32 native_key = 0);
 
 // Modifier bits (kModShift, kModCtrl, kModAlt) of toolkit modifiers.
