@@ -11,6 +11,10 @@
 namespace kovw::protocol {
 
 inline constexpr std::size_t kMenuItemRecordSize = 234;
+// The most menu item records a screen definition may hold. Every item becomes a button or a
+// menu entry on the GUI thread; a definition above this is refused before any widget is made,
+// so that one host cannot freeze the windows of every program.
+inline constexpr std::int32_t kMaxMenuItems = 2000;
 inline constexpr std::size_t kMenuLabelOffset = 0;  // zero-terminated host text
 inline constexpr std::size_t kMenuLabelSize = 40;
 inline constexpr std::size_t kMenuHelpOffset = 40;  // zero-terminated host text

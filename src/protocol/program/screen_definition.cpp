@@ -162,6 +162,9 @@ Result<ScreenDefinition> parse_screen_definition(std::span<const std::uint8_t> p
   screen.font_name = in.text("font name");
   screen.title = in.text("title");
   if (in.ok() && menu_count < 0) in.fail(ParseError::kCountTooLarge, "negative menu item count");
+  if (in.ok() && menu_count > kMaxMenuItems)
+    in.fail(ParseError::kCountTooLarge, std::to_string(menu_count) + " menu items (at most " +
+                                            std::to_string(kMaxMenuItems) + ")");
   if (menu_count > 0) {
     screen.menu_items = split_menu_records(
         in.records("menu item records", menu_count, kMenuItemRecordSize), host_version);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "net/fields.h"
 #include "net/link_names.h"
 #include "payload_bytes.h"
 
@@ -95,6 +96,29 @@ TEST(ScreenDefinition, MenuCountBeyondThePayloadFails) {
   }
   // Announced records but no field at all.
   EXPECT_EQ(parse_screen_definition(head(0, 1), 0x060000).error().code, ParseError::kTruncated);
+}
+
+TEST(ScreenDefinition, MenuCountAboveTheCapFailsEvenWhenTheRecordsAreThere) {
+  Bytes records;
+  for (std::int32_t i = 0; i <= kMaxMenuItems; ++i) {
+    const Bytes one = menu_record(1, 1);
+    records.insert(records.end(), one.begin(), one.end());
+  }
+  // A field this long needs the long length form.
+  auto long_field = [](const Bytes& data) {
+    Bytes out;
+    net::put_bytes_field(out, data.data(), data.size());
+    return out;
+  };
+  const auto over =
+      parse_screen_definition(cat({head(0, kMaxMenuItems + 1), long_field(records)}), 0x060000);
+  ASSERT_FALSE(over.ok());
+  EXPECT_EQ(over.error().code, ParseError::kCountTooLarge);
+  records.resize(records.size() - kMenuItemRecordSize);
+  const auto at_cap =
+      parse_screen_definition(cat({head(0, kMaxMenuItems), long_field(records)}), 0x060000);
+  ASSERT_TRUE(at_cap.ok()) << at_cap.error().message;
+  EXPECT_EQ(at_cap.value().menu_items.size(), static_cast<std::size_t>(kMaxMenuItems));
 }
 
 TEST(ScreenDefinition, IconsOfTheFirstForm) {
