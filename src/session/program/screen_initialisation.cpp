@@ -30,6 +30,10 @@ void show_windows(ProgramSession& session) {
   auto* show = new ViewShowEvent(session.window_x, session.window_y, session.content_width,
                                  session.content_height);
   show->text = QString::fromStdString(session.caption);
+  // A new main window cascades when it shows text, a menu program or a list; graphics windows
+  // and icon views are only kept on the desktop.
+  show->first_show = !session.windows_shown;
+  show->cascade = session.screen_kind == kScreenText || session.screen_kind == kScreenNone;
   session.to_view->post(show);
   if (session.windows_shown) return;
   session.windows_shown = true;

@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QMimeData>
 #include <QScreen>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <atomic>
@@ -18,6 +19,7 @@
 #include "foundation/verbose.h"
 #include "session/view/cursor_kinds.h"
 #include "session/view/window_operations.h"
+#include "session/view/window_placement.h"
 
 namespace kovw::session {
 
@@ -30,18 +32,19 @@ std::unordered_map<std::int64_t, QPointer<QWidget>>& registry() {
   return widgets;
 }
 
-// A window sticking out of the desktop to the right or bottom is moved back so that it ends one
-// pixel before the edge (to the desktop's origin when it is larger than the desktop).
-void keep_on_desktop(QWidget& window) {
+// Places a main window that was just shown at its defined position: a new one cascaded with the
+// process's offset and kept in the work area. The cascade step is twice the frame's top edge
+// (border and caption); a platform that reports no frame uses the style's title bar height.
+void place_shown_window(QWidget& window, bool cascade) {
   const QScreen* screen = window.screen();
   if (screen == nullptr) return;
-  const QRect desktop = screen->availableGeometry();
   const QRect frame = window.frameGeometry();
-  QPoint position = frame.topLeft();
-  if (frame.right() >= desktop.right())
-    position.setX(std::max(desktop.left(), desktop.right() - frame.width()));
-  if (frame.bottom() >= desktop.bottom())
-    position.setY(std::max(desktop.top(), desktop.bottom() - frame.height()));
+  int top_edge = window.geometry().top() - frame.top();
+  if (top_edge <= 0)
+    top_edge = window.style()->pixelMetric(QStyle::PM_TitleBarHeight) +
+               window.style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+  const QPoint position = place_new_window(frame, screen->availableGeometry(), 2 * top_edge,
+                                           cascade, process_cascade_offset());
   if (position != frame.topLeft()) window.move(position);
 }
 
@@ -245,7 +248,7 @@ void ProgramView::show_windows(const ViewShowEvent& event) {
   if (top_level) main_->move(event.x, event.y);
   main_->show();
   // The frame's size is known once the window is shown.
-  if (top_level) keep_on_desktop(*main_);
+  if (top_level) place_shown_window(*main_, event.first_show && event.cascade);
   main_->raise();
   main_->activateWindow();
   main_->content()->setFocus();

@@ -44,6 +44,8 @@ class ViewShowEvent : public WmlEvent {
   ViewShowEvent(int x, int y, int width, int height)
       : WmlEvent(WML_VIEW_SHOW), x(x), y(y), width(width), height(height) {}
   int x, y, width, height;
+  bool first_show = false;  // the windows are shown for the first time: a new main window
+  bool cascade = false;     // a new main window takes the next cascade position
 };
 
 // The program's drawing area. It takes local files dropped on it and keeps their names until

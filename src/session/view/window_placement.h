@@ -1,0 +1,28 @@
+#pragma once
+// Where a new main window goes: windows cascade from their defined position with one offset
+// for the whole process, and every window is kept inside the work area of its screen.
+
+#include <QPoint>
+#include <QRect>
+
+namespace kovw::session {
+
+// The cascade offset of the process (GUI thread only: every window is placed there).
+struct CascadeOffset {
+  int dx = 0;
+  int dy = 0;
+};
+CascadeOffset& process_cascade_offset();
+
+// The top-left corner for a window whose frame is `frame` (at its defined position) in
+// `work_area`. Cascading: when the frame moved by the offset still fits, it goes there and the
+// offset grows by `step`; otherwise the offset starts again at 0 and the window is moved back
+// so that it ends one pixel before the work area's right and bottom edges (to the work area's
+// origin when it is larger). Without cascading the window is only moved back to fit.
+QPoint place_new_window(const QRect& frame, const QRect& work_area, int step, bool cascade,
+                        CascadeOffset& offset);
+
+// The window moved back into `work_area` as described above.
+QPoint kept_in_work_area(const QRect& frame, const QRect& work_area);
+
+}  // namespace kovw::session
