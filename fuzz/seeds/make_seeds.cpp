@@ -1,6 +1,7 @@
-// Writes the seed corpora of the fuzz targets: make_seeds <root> (normally fuzz/corpus).
+// Writes the seed corpora of the fuzz targets: make_fuzz_seeds <root> (normally fuzz/corpus).
 // Existing files of the same names are replaced; other files in the corpus are left alone, so
-// regression seeds added by hand stay.
+// regression seeds added by hand stay. The output is the same from run to run except for the
+// encrypted files, whose writer pads with random bytes.
 #include <cstdio>
 
 #include "seed_set.h"
