@@ -66,7 +66,8 @@ void add_colour_model_seeds(SeedSet& seeds) {
 // ---- text_screen: columns byte, rows byte, piece length, then the output stream ----------
 //
 // The first two bytes pick the grid: even values 1 to 64 columns / 1 to 32 rows, odd values
-// 257 and more (where cursor addressing takes two bytes).
+// 257 and more (where cursor addressing takes two bytes; the rows only when the columns are not,
+// and the other side is then at most 8). Resizes are clipped to 64 x 32 by the target.
 
 constexpr char kEsc = 27;
 
@@ -89,8 +90,8 @@ void add_text_screen_seeds(SeedSet& seeds) {
                        std::uint8_t piece, const std::string& stream) {
     seeds.add(kTarget, name, prefixed({columns, rows, piece}, stream));
   };
-  // 80 x 25 is not reachable from the first bytes; resize to it.
-  const std::string standard = screen_size('A', 80, 25);
+  // 64 x 25 is not reachable from the first bytes; resize to it.
+  const std::string standard = screen_size('A', 64, 25);
   add("text_and_controls", 78, 24, 15,
       standard + "Kunde: Meier\r\nOrt:   K\xf6ln\n\x08\x08X\t\x07" + esc('G') + "Oben");
   add("cursor_moves", 78, 24, 3,
@@ -111,10 +112,11 @@ void add_text_screen_seeds(SeedSet& seeds) {
   add("view_and_effects", 78, 24, 11,
       standard + screen_size('B', 40, 10) + screen_size('C', 5, 3) + esc('%', {'2'}) + esc('*') +
           esc('+') + esc('\\') + esc(']', {1, 0, 1}) + esc('W') + esc('X') + esc('_'));
-  // A wide grid: the cursor address takes two bytes for the column and the row.
-  add("wide_grid", 1, 1, 13,
-      esc('F', {1, 4, 1, 1}) + "rechts unten" + screen_size('A', 120, 60) +
-          esc('F', {0, 200, 1, 2}) + "x" + screen_size('A', 40, 12) + esc('F', {39, 11}) + "y");
+  // A wide grid, then a tall one: the cursor address takes two bytes for the column, then for
+  // the row.
+  add("wide_grid", 1, 6, 13,
+      esc('F', {1, 4, 5}) + "rechts" + screen_size('A', 60, 30) + esc('F', {59, 29}) + "y");
+  add("tall_grid", 6, 1, 6, esc('F', {3, 1, 2}) + "unten" + esc('H') + "abcdefghijklmnop");
   add("split_escape", 20, 10, 1,
       esc('F', {3, 4}) + screen_size('A', 20, 10) + "a" + esc('#', {'1', 0}));
 }
