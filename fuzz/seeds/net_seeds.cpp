@@ -123,7 +123,11 @@ void add_encrypted_file_seeds(SeedSet& seeds) {
   };
   for (const Case& c : cases) {
     const Bytes file = encrypted_file(c.content, c.base_name);
-    if (!file.empty()) seeds.add(kTarget, c.name, prefixed({0}, file));
+    if (file.empty()) {
+      seeds.fail(kTarget, c.name, "the file could not be encrypted");
+    } else {
+      seeds.add(kTarget, c.name, prefixed({0}, file));
+    }
   }
 }
 
@@ -239,7 +243,10 @@ void add_frame_finish_seeds(SeedSet& seeds) {
   for (const Case& c : cases) {
     const Bytes payload = sample_payload(c.length, 4);
     const Bytes frame = build_frame(c.level | c.options, 1, 1, payload);
-    if (frame.size() < kFrameHeaderSize) continue;
+    if (frame.size() < kFrameHeaderSize) {
+      seeds.fail(kTarget, c.name, "the frame could not be built");
+      continue;
+    }
     const std::uint8_t kind = frame[0];
     const std::uint32_t length = header_payload_length(frame.data());
     Bytes body;

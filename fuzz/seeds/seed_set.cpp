@@ -25,6 +25,10 @@ void SeedSet::add(std::string_view target, std::string_view name,
   ++written_;
 }
 
+void SeedSet::fail(std::string_view target, std::string_view name, std::string_view why) {
+  errors_.push_back(std::string(target) + "/" + std::string(name) + ": " + std::string(why));
+}
+
 void append(Bytes& out, std::span<const std::uint8_t> bytes) {
   out.insert(out.end(), bytes.begin(), bytes.end());
 }

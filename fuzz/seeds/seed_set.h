@@ -24,6 +24,8 @@ class SeedSet {
 
   // Writes one seed; a seed above kMaxSeedSize or a write failure is recorded as an error.
   void add(std::string_view target, std::string_view name, std::span<const std::uint8_t> bytes);
+  // Records that a seed could not be built.
+  void fail(std::string_view target, std::string_view name, std::string_view why);
 
   int written() const { return written_; }
   const std::vector<std::string>& errors() const { return errors_; }
