@@ -87,6 +87,7 @@ void add_server_message_seeds(SeedSet& seeds) {
   LoginReply workflow;
   workflow.flags = 1;
   workflow.listen_port = 5000;
+  // Selector 154 also picks the login reply, and its bit 7 asks for workflow mode.
   add("login_reply_workflow", 4 + 5 * 30, build_login_reply(workflow, true).payload);
 
   add("environment", 5, build_environment({"LANG", "de_DE.UTF-8"}).payload);
