@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "frame_decode_limit.h"
 #include "net/frame_reader.h"
 #include "net/link_state.h"
 
@@ -29,6 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     at += frame_feed(reader, data + at, count, &result);
     if (result < 0) return 0;
     if (result == 2) {
+      if (kovw::fuzz::decodes_too_large(reader)) {
+        frame_reset(reader, -1);
+        continue;
+      }
       if (frame_finish(reader) != 0) return 0;
       // Touch both ends of the payload so that a wrong length shows up under the sanitizer.
       if (reader.payload_length != 0) {

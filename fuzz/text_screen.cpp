@@ -1,10 +1,12 @@
 // The text screen's output stream: arbitrary bytes, split into several output calls, on a grid
-// whose size the first bytes choose (up to beyond 256 columns and rows, where cursor addressing
+// whose size the first bytes choose (up to beyond 256 columns or rows, where cursor addressing
 // takes two bytes). Checks that the cursor, the view and every update stay inside the grid.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <span>
+#include <vector>
 
 #include "session/program/text_runs.h"
 #include "session/program/text_screen.h"
@@ -27,16 +29,45 @@ void check(const TextScreen& screen) {
   }
 }
 
+// The stream may resize the grid up to 1000 x 1000 cells, and every later update then copies
+// and checks the whole grid: such inputs slow the fuzzer down to tens of runs a second. No code
+// path depends on a size between these and the sizes the first bytes choose, so the sizes a
+// resize asks for (ESC 0x40 'A' a b c d) are clipped to that range; the product keeps its
+// limits. Any such byte run is clipped, also where it is not a resize: that only changes bytes
+// of the input, never what the screen is allowed to receive.
+constexpr int kMaxFuzzColumns = 64;
+constexpr int kMaxFuzzRows = 32;
+
+void clip_resizes(std::vector<std::uint8_t>& stream) {
+  const auto clip = [](std::uint8_t* high, int limit) {
+    const int value = std::min(high[0] << 8 | high[1], limit);
+    high[0] = static_cast<std::uint8_t>(value >> 8);
+    high[1] = static_cast<std::uint8_t>(value);
+  };
+  for (std::size_t i = 0; i + 7 <= stream.size(); ++i) {
+    if (stream[i] == 27 && stream[i + 1] == 0x40 && stream[i + 2] == 'A') {
+      clip(&stream[i + 3], kMaxFuzzColumns);
+      clip(&stream[i + 5], kMaxFuzzRows);
+    }
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 3) return 0;
-  TextScreen screen(data[0] % 2 == 0 ? data[0] % 64 + 1 : 257 + data[0] % 8,
-                    data[1] % 2 == 0 ? data[1] % 32 + 1 : 257 + data[1] % 4);
+  // At most one side beyond 256 (the other one then at most 8): each side's cursor addressing is
+  // reached alone, and the grid stays small enough that an update of every row is cheap.
+  const bool wide = data[0] % 2 != 0;
+  const bool tall = !wide && data[1] % 2 != 0;
+  TextScreen screen(wide ? 257 + data[0] % 8 : data[0] % (tall ? 8 : 64) + 1,
+                    tall ? 257 + data[1] % 4 : data[1] % (wide ? 8 : 32) + 1);
   TextScreenEffects effects;
   // Byte 2 gives the length of the pieces the stream is cut into.
   const std::size_t piece = data[2] % 16 + 1;
-  std::span<const std::uint8_t> stream(data + 3, size - 3);
+  std::vector<std::uint8_t> bytes(data + 3, data + size);
+  clip_resizes(bytes);
+  std::span<const std::uint8_t> stream(bytes);
   while (!stream.empty()) {
     const std::size_t n = std::min(piece, stream.size());
     screen.output(stream.first(n), effects);

@@ -1,0 +1,131 @@
+// Seeds of the session targets: screen option records for the colour model and output streams
+// for the text screen.
+#include <string>
+
+#include "protocol/program/screen_definition.h"
+#include "protocol/program/screen_options.h"
+#include "seed_set.h"
+
+namespace kovw::fuzz {
+
+namespace {
+
+using namespace kovw::protocol;
+namespace opt = kovw::protocol::screen_option;
+
+void put_colour(ScreenOptions& record, std::size_t offset, Rgb colour) {
+  record[offset] = colour.red;
+  record[offset + 1] = colour.green;
+  record[offset + 2] = colour.blue;
+}
+
+// ---- colour_model: screen kind, host version and font scaling byte, then the record ------
+
+void add_colour_model_seeds(SeedSet& seeds) {
+  constexpr std::string_view kTarget = "colour_model";
+  const ScreenOptions plain = default_screen_options();
+  seeds.add(kTarget, "default_text_screen", prefixed({0, 0}, plain));
+
+  // A model with its fonts, colours, shades and an own frame.
+  ScreenOptions model = plain;
+  model[opt::kModelSwitch] = 3;
+  model[opt::kFontNumber] = 2;
+  model[opt::kFontSize] = 11;
+  model[opt::kIconSize] = 24;
+  for (std::size_t font : {opt::kFont2, opt::kFont3, opt::kFont4, opt::kFont5, opt::kFont6,
+                           opt::kFont7, opt::kDefaultFont}) {
+    model[font] = 4;
+    model[font + 1] = 9;
+  }
+  put_colour(model, opt::kButtonFace, {212, 208, 200});
+  put_colour(model, opt::kButtonText, {0, 0, 0});
+  put_colour(model, opt::kHighlightedFace, {10, 36, 106});
+  put_colour(model, opt::kBackground, {255, 255, 240});
+  put_colour(model, opt::kTextColour, {0, 0, 128});
+  put_colour(model, opt::kCaption, {0, 84, 227});
+  put_colour(model, opt::kOwnFrameCaptionText, {255, 255, 255});
+  model[opt::kFrameType] = opt::kOwnFrame;
+  model[opt::kBorderWidth] = 4;
+  model[opt::kShadeMargin] = 2;
+  model[opt::kShadeKind] = 1;
+  model[opt::kShadeStep1] = 40;
+  model[opt::kShadeFlag] = 1;
+  model[opt::kScaledFrameValue] = 8;
+  for (std::size_t i = 0; i < opt::kFrameValues138Count; ++i) {
+    model[opt::kFrameValues138 + i] = static_cast<std::uint8_t>(i + 1);
+  }
+  for (std::uint8_t kind = 0; kind < 6; ++kind) {
+    seeds.add(kTarget, "model_kind_" + std::to_string(kind), prefixed({kind, 0x31}, model));
+  }
+  ScreenOptions old_host = model;
+  old_host[opt::kFrameType] = 0;
+  old_host[opt::kModelSwitch] = 0x0F;
+  seeds.add(kTarget, "model_old_host", prefixed({1, 0x40}, old_host));
+}
+
+// ---- text_screen: columns byte, rows byte, piece length, then the output stream ----------
+//
+// The first two bytes pick the grid: even values 1 to 64 columns / 1 to 32 rows, odd values
+// 257 and more (where cursor addressing takes two bytes; the rows only when the columns are not,
+// and the other side is then at most 8). Resizes are clipped to 64 x 32 by the target.
+
+constexpr char kEsc = 27;
+
+std::string esc(char code, std::initializer_list<std::uint8_t> arguments = {}) {
+  std::string out{kEsc, code};
+  for (std::uint8_t a : arguments) out += static_cast<char>(a);
+  return out;
+}
+
+// ESC 0x40 s a b c d: N = a·256 + b, M = c·256 + d.
+std::string screen_size(char what, int n, int m) {
+  return esc(0x40, {static_cast<std::uint8_t>(what), static_cast<std::uint8_t>(n >> 8),
+                    static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(m >> 8),
+                    static_cast<std::uint8_t>(m)});
+}
+
+void add_text_screen_seeds(SeedSet& seeds) {
+  constexpr std::string_view kTarget = "text_screen";
+  const auto add = [&](std::string_view name, std::uint8_t columns, std::uint8_t rows,
+                       std::uint8_t piece, const std::string& stream) {
+    seeds.add(kTarget, name, prefixed({columns, rows, piece}, stream));
+  };
+  // 64 x 25 is not reachable from the first bytes; resize to it.
+  const std::string standard = screen_size('A', 64, 25);
+  add("text_and_controls", 78, 24, 15,
+      standard + "Kunde: Meier\r\nOrt:   K\xf6ln\n\x08\x08X\t\x07" + esc('G') + "Oben");
+  add("cursor_moves", 78, 24, 3,
+      standard + esc('F', {10, 5}) + "*" + esc('A') + esc('B') + esc('C') + esc('D') + "+" +
+          esc('N') + esc('F', {0, 0}) + "#" + esc('O') + "!");
+  add("attributes", 78, 24, 7,
+      standard + esc('1') + "hell" + esc('0') + esc('a') + esc('q') + "farbig" + esc('T') + "lqk" +
+          esc('S') + esc('Y') + "erhaben" + esc('Z') + esc('[') + "flach");
+  add("fields_and_buttons", 78, 24, 16,
+      standard + esc('#', {'3', 0}) + "Feld" + esc('$', {1}) + "Knopf" + esc('$', {2}) +
+          esc('#', {'8', '|'}) + "|Name   |Wert|\n");
+  add("edit_operations", 78, 24, 5,
+      standard + "abcdefgh\rxyz" + esc('F', {2, 0}) + esc('U', {3}) + esc('V', {1}) + esc('Q') +
+          "ins" + esc('R') + esc('K') + esc('F', {0, 10}) + esc('L') + esc('M') + esc('J'));
+  add("wrap_and_scroll", 8, 2, 9,
+      esc('H') + "eins zwei drei vier fuenf sechs sieben acht neun zehn" + esc('I') + "\x19unten" +
+          "\x0c" + esc('E') + esc('P'));
+  add("view_and_effects", 78, 24, 11,
+      standard + screen_size('B', 40, 10) + screen_size('C', 5, 3) + esc('%', {'2'}) + esc('*') +
+          esc('+') + esc('\\') + esc(']', {1, 0, 1}) + esc('W') + esc('X') + esc('_'));
+  // A wide grid, then a tall one: the cursor address takes two bytes for the column, then for
+  // the row.
+  add("wide_grid", 1, 6, 13,
+      esc('F', {1, 4, 5}) + "rechts" + screen_size('A', 60, 30) + esc('F', {59, 29}) + "y");
+  add("tall_grid", 6, 1, 6, esc('F', {3, 1, 2}) + "unten" + esc('H') + "abcdefghijklmnop");
+  add("split_escape", 20, 10, 1,
+      esc('F', {3, 4}) + screen_size('A', 20, 10) + "a" + esc('#', {'1', 0}));
+}
+
+}  // namespace
+
+void add_session_seeds(SeedSet& seeds) {
+  add_colour_model_seeds(seeds);
+  add_text_screen_seeds(seeds);
+}
+
+}  // namespace kovw::fuzz
