@@ -7,6 +7,8 @@
 #include <memory>
 #include <mutex>
 
+#include "foundation/thread_handoff.h"
+
 namespace kovw::platform {
 namespace {
 
@@ -49,9 +51,11 @@ bool run_on_gui_thread(const std::function<void()>& task) {
   }
   auto waiter = std::make_shared<Waiter>();
   auto ticket = std::make_shared<Ticket>(waiter);
+  foundation::handoff_release(ticket.get());
   QMetaObject::invokeMethod(
       app,
       [ticket, &task] {
+        foundation::handoff_acquire(ticket.get());
         task();
         ticket->ran = true;
       },
@@ -60,6 +64,20 @@ bool run_on_gui_thread(const std::function<void()>& task) {
   std::unique_lock lock(waiter->mutex);
   waiter->finished_changed.wait(lock, [&] { return waiter->finished; });
   return waiter->ran;
+}
+
+void post_to_gui_thread(std::function<void()> task) {
+  QCoreApplication* app = QCoreApplication::instance();
+  if (app == nullptr) return;
+  auto handed = std::make_shared<std::function<void()>>(std::move(task));
+  foundation::handoff_release(handed.get());
+  QMetaObject::invokeMethod(
+      app,
+      [handed] {
+        foundation::handoff_acquire(handed.get());
+        (*handed)();
+      },
+      Qt::QueuedConnection);
 }
 
 }  // namespace kovw::platform

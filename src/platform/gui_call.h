@@ -16,6 +16,11 @@ namespace kovw::platform {
 // away with the task still queued.
 bool run_on_gui_thread(const std::function<void()>& task);
 
+// Queues `task` to the GUI thread's event loop and returns at once (also on the GUI thread,
+// where it runs later). A task still queued when the application goes away is dropped. Work
+// that other threads hand to the GUI thread without waiting goes through here.
+void post_to_gui_thread(std::function<void()> task);
+
 // The result of `function` run on the GUI thread, or std::nullopt when it could not run (see
 // run_on_gui_thread). The function returns a value; it is never run twice.
 template <typename Function>

@@ -3,12 +3,30 @@
 #include <QCoreApplication>
 #include <QEvent>
 
+#include "foundation/thread_handoff.h"
+
 namespace kovw::session {
+
+namespace {
+
+// Under the thread sanitizer: tells it that the receiver takes over each event posted through
+// a channel (see foundation/thread_handoff.h). Lives in the receiver's thread as its child.
+class HandoffFilter : public QObject {
+ public:
+  explicit HandoffFilter(QObject* target) : QObject(target) { target->installEventFilter(this); }
+  bool eventFilter(QObject*, QEvent* event) override {
+    foundation::handoff_acquire(event);
+    return false;
+  }
+};
+
+}  // namespace
 
 bool EventChannel::post(QEvent* event) {
   {
     std::lock_guard lock(mutex_);
     if (target_ != nullptr) {
+      foundation::handoff_release(event);
       QCoreApplication::postEvent(target_, event);
       return true;
     }
@@ -18,6 +36,7 @@ bool EventChannel::post(QEvent* event) {
 }
 
 void EventChannel::bind(QObject* target) {
+  if (foundation::kThreadSanitizer && target != nullptr) new HandoffFilter(target);
   std::lock_guard lock(mutex_);
   target_ = target;
 }
