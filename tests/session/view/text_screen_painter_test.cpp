@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QScreen>
 #include <QTest>
 #include <string>
 #include <string_view>
@@ -170,6 +171,50 @@ TEST_F(TextScreenWidgetTest, CopyOfTheGridFollowsScrollsAndChanges) {
       for (int column = 0; column < screen.columns(); ++column)
         ASSERT_EQ(screen.cell(column, row), widget->cell(column, row))
             << "after \"" << stream << "\" at " << column << "," << row;
+  }
+}
+
+// What the window shows after updates painted one by one (scrolled pixels, rows and caret
+// repainted where they changed) is what a full repaint of the same grid shows.
+TEST_F(TextScreenWidgetTest, IncrementalPaintingMatchesAFullRepaint) {
+  QWidget content;
+  content.setFocusPolicy(Qt::StrongFocus);
+  auto* widget = new TextScreenWidget(test_look(false), &content);
+  TextScreen screen(12, 5);
+  widget->apply(screen.take_update());
+  widget->resize(widget->sizeHint());
+  content.resize(widget->sizeHint());
+  content.show();
+  content.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&content));
+  content.setFocus();
+  auto shown = [&] {
+    QCoreApplication::processEvents();
+    return content.screen()
+        ->grabWindow(content.winId())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+  };
+  const std::vector<std::string> outputs = {
+      "first\r\nsecond\r\nthird\r\nfourth\r\nfifth",
+      "\r\nsixth",
+      "\r\nseventh\r\neighth",
+      "\x1b"
+      "F\x02\x01"
+      "X",
+      "\x1b"
+      "F\x00\x04"
+      "\x1bH"
+      "abcdefghijklmnopqrstuvwxyz",
+  };
+  for (const std::string& stream : outputs) {
+    out(screen, stream);
+    widget->apply(screen.take_update());
+    const QImage incremental = shown();
+    widget->update();
+    const QImage full = shown();
+    ASSERT_FALSE(full.isNull());
+    EXPECT_TRUE(incremental == full) << "after \"" << stream << "\"";
   }
 }
 
