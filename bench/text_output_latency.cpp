@@ -104,10 +104,8 @@ int start_text_program() {
 
 session::TextScreenWidget* text_widget() {
   for (QWidget* window : QApplication::topLevelWidgets()) {
-    if (!window->isVisible()) continue;
-    for (QWidget* child : window->findChildren<QWidget*>()) {
-      if (auto* widget = dynamic_cast<session::TextScreenWidget*>(child)) return widget;
-    }
+    auto* widget = window->findChild<session::TextScreenWidget*>();
+    if (widget != nullptr && window->isVisible()) return widget;
   }
   return nullptr;
 }

@@ -14,8 +14,9 @@
 namespace kovw::session {
 
 class TextScreenWidget : public QWidget {
- public:
-  TextScreenWidget(const TextScreenLook& look, QWidget* parent);
+  Q_OBJECT  // findChild<TextScreenWidget*> finds this class, not any widget
+
+      public : TextScreenWidget(const TextScreenLook& look, QWidget* parent);
 
   void apply(const TextUpdate& update);
 
