@@ -1,6 +1,7 @@
 // The text screen's output stream: arbitrary bytes, split into several output calls, on a grid
 // whose size the first bytes choose (up to beyond 256 columns or rows, where cursor addressing
-// takes two bytes). Checks that the cursor, the view and every update stay inside the grid.
+// takes two bytes). Checks that the cursor, the view and every update stay inside the grid, and
+// that a copy of the grid kept by the updates alone (scroll counts and rows) equals the grid.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -68,6 +69,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<std::uint8_t> bytes(data + 3, data + size);
   clip_resizes(bytes);
   std::span<const std::uint8_t> stream(bytes);
+  // A painter's copy of the grid, kept by the updates alone.
+  int columns = 0, rows = 0;
+  std::vector<std::uint32_t> copy;
   while (!stream.empty()) {
     const std::size_t n = std::min(piece, stream.size());
     screen.output(stream.first(n), effects);
@@ -86,6 +90,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         covered += run.count;
       }
       if (covered != update.columns) std::abort();
+    }
+    if (update.scrolled < 0 || update.scrolled >= std::max(update.rows_in_grid, 1)) std::abort();
+    if (update.columns != columns || update.rows_in_grid != rows) {
+      columns = update.columns;
+      rows = update.rows_in_grid;
+      copy.assign(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows), kBlankCell);
+    } else {
+      const auto shift = static_cast<std::ptrdiff_t>(update.scrolled) * columns;
+      std::move(copy.begin() + shift, copy.end(), copy.begin());
+      std::fill(copy.end() - shift, copy.end(), kBlankCell);
+    }
+    for (const TextRowChange& row : update.rows)
+      std::copy(row.cells.begin(), row.cells.end(),
+                copy.begin() + static_cast<std::ptrdiff_t>(row.row) * columns);
+    for (int r = 0; r < rows; ++r) {
+      const auto cells = screen.row_cells(r);
+      if (!std::equal(cells.begin(), cells.end(),
+                      copy.begin() + static_cast<std::ptrdiff_t>(r) * columns)) {
+        std::abort();
+      }
     }
   }
   return 0;

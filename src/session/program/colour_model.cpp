@@ -82,15 +82,16 @@ constexpr std::size_t kFontOffsets[kModelFontCount] = {
     opt::kFontNumber, opt::kFont2, opt::kFont3, opt::kFont4, opt::kFont5, opt::kFont6, opt::kFont7,
 };
 
+// Black, red, green, yellow, blue, magenta, cyan and white, each at full intensity.
 const std::array<Rgb, 8> kBasicColours{{
     {0, 0, 0},
-    {128, 0, 0},
-    {0, 128, 0},
-    {128, 128, 0},
-    {0, 0, 128},
-    {128, 0, 128},
-    {0, 128, 128},
-    {192, 192, 192},
+    {255, 0, 0},
+    {0, 255, 0},
+    {255, 255, 0},
+    {0, 0, 255},
+    {255, 0, 255},
+    {0, 255, 255},
+    {255, 255, 255},
 }};
 
 int size_in_tenths(int size) {
@@ -182,10 +183,6 @@ Rgb from_hsl(const Hsx& hsl) {
 }
 
 }  // namespace
-
-const std::array<Rgb, 8>& basic_text_colours() {
-  return kBasicColours;
-}
 
 void normalise_screen_options(ScreenOptions& record, const SystemColourTable& system) {
   record[opt::kModelSwitch] &= opt::kModelSwitchMask;

@@ -149,7 +149,4 @@ class ColourModel {
 ColourModel apply_colour_model(ScreenOptions& record, const ModelContext& context,
                                const SystemColourTable& system);
 
-// The eight basic text colours (entries 0 to 7 of both text screen tables).
-const std::array<Rgb, 8>& basic_text_colours();
-
 }  // namespace kovw::session

@@ -15,6 +15,7 @@
 #include "net/link_names.h"
 #include "session/program/program_session.h"
 #include "session/program/program_thread.h"
+#include "session/program/text_output.h"
 #include "session/program/thread_context.h"
 
 namespace kovw::session {
@@ -59,6 +60,7 @@ void close_by_client(ProgramSession& session) {
 
 int dt_send(ProgramSession& session, int service, int type, const void* payload, int length,
             const char* file, int line) {
+  text_flush(session);  // the view gets the host's output before the host gets a reply
   if (foundation::verbose(foundation::kVerboseGeneral))
     foundation::log_printf("Send Data %d/%d Len %d (%s:%d)", service, type, length, file, line);
   if (session.socket < 0 || length < 0) return -1;

@@ -29,6 +29,7 @@
 namespace kovw::session {
 
 class SuperWindow;
+class TextOutputPacer;
 
 // Screen kinds (0 until the first screen is initialised).
 inline constexpr int kScreenNone = 0;
@@ -78,8 +79,9 @@ struct ProgramSession {
   int content_width = 0, content_height = 0;  // pixels, from the screen definition
   int window_x = 0, window_y = 0;             // position of the main window
   int cursor_kind = 0;
-  std::unique_ptr<TextScreen> text_screen;  // while the screen is a text screen
-  int font_scale_percent = 100;             // from "Font Faktor" at the screen definition
+  std::unique_ptr<TextScreen> text_screen;      // while the screen is a text screen
+  std::shared_ptr<TextOutputPacer> text_pacer;  // paces its updates to the view
+  int font_scale_percent = 100;                 // from "Font Faktor" at the screen definition
   // The screen option record of the last screen definition (normalised) and the model values
   // derived from it when the screen was made.
   protocol::ScreenOptions screen_options = protocol::default_screen_options();

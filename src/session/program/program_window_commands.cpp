@@ -66,6 +66,7 @@ bool program_window_command(ProgramSession& session, int type,
       key_request(session);
       return true;
     case net::KWK_WTEST:
+      text_flush(session);
       key_request(session);
       return true;
     case net::KWK_WMELDE:

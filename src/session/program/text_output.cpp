@@ -1,14 +1,18 @@
 #include "session/program/text_output.h"
 
 #include <QString>
+#include <functional>
+#include <memory>
 
 #include "foundation/log.h"
+#include "protocol/program/screen_definition.h"
 #include "session/program/cursor_kind_numbers.h"
 #include "session/program/frame.h"
 #include "session/program/key_buffer.h"
 #include "session/program/program_dispatch.h"
 #include "session/program/program_session.h"
 #include "session/program/program_thread.h"
+#include "session/program/text_output_pacing.h"
 #include "session/program/text_screen.h"
 #include "session/program/text_screen_update.h"
 
@@ -48,11 +52,6 @@ std::array<QColor, 16> to_qcolors(const std::array<Rgb, kTextColourCount>& table
   return colours;
 }
 
-void post_changes(ProgramSession& session) {
-  if (!session.text_screen->has_changes()) return;
-  session.to_view->post(new TextScreenRowsEvent(session.text_screen->take_update()));
-}
-
 }  // namespace
 
 void text_screen_create(ProgramSession& session, int columns, int rows, bool field_layout) {
@@ -72,13 +71,19 @@ void text_screen_create(ProgramSession& session, int columns, int rows, bool fie
   look.caret_width = host.caret_width >= 1 && host.caret_width <= kMaxCaretWidth
                          ? host.caret_width
                          : kDefaultCaretWidth;
+  look.caret_suppressed = (session.screen_style & protocol::kStyleNoCaret) != 0;
   session.to_view->post(new TextScreenCreateEvent(look));
-  session.to_view->post(new TextScreenRowsEvent(session.text_screen->take_update()));
+  session.text_pacer = std::make_shared<TextOutputPacer>([&session](std::function<void()> done) {
+    session.to_view->post(
+        new TextScreenRowsEvent(session.text_screen->take_update(), std::move(done)));
+  });
+  session.text_pacer->flush();
   session.screen_close_handler = text_close_request;
 }
 
 void text_screen_release(ProgramSession& session) {
   if (!session.text_screen) return;
+  session.text_pacer.reset();
   session.text_screen.reset();
   session.screen_close_handler = nullptr;
   session.to_view->post(new TextScreenCreateEvent(std::nullopt));
@@ -88,11 +93,14 @@ void text_output(ProgramSession& session, std::span<const std::uint8_t> bytes) {
   if (session.screen_kind != kScreenText || !session.text_screen) return;
   SessionTextEffects effects(session);
   session.text_screen->output(bytes, effects);
-  post_changes(session);
+  if (session.text_screen->has_changes()) session.text_pacer->changed();
 }
 
 void text_flush(ProgramSession& session) {
-  if (session.screen_kind == kScreenText && session.text_screen) post_changes(session);
+  if (session.screen_kind == kScreenText && session.text_screen && session.text_pacer &&
+      session.text_screen->has_changes()) {
+    session.text_pacer->flush();
+  }
 }
 
 bool text_close_request(ProgramSession& session) {

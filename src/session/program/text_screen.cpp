@@ -63,11 +63,12 @@ void TextScreen::damage_rows(int first_row, int last_row) {
 
 void TextScreen::damage_all() {
   damage_all_ = true;
+  scroll_count_ = 0;
 }
 
 bool TextScreen::has_changes() const {
-  if (damage_all_ || cursor_ != taken_cursor_ || caret_hidden_ != taken_caret_hidden_ ||
-      view_ != taken_view_) {
+  if (damage_all_ || scroll_count_ != 0 || cursor_ != taken_cursor_ ||
+      caret_hidden_ != taken_caret_hidden_ || view_ != taken_view_) {
     return true;
   }
   return std::any_of(row_damage_.begin(), row_damage_.end(),
@@ -98,6 +99,7 @@ TextUpdate TextScreen::snapshot() const {
 
 TextUpdate TextScreen::take_update() {
   TextUpdate update = damage_all_ ? snapshot() : update_frame(false);
+  if (!damage_all_) update.scrolled = scroll_count_;
   for (int r = 0; r < rows_; ++r) {
     RowDamage& d = row_damage_[r];
     if (!damage_all_ && d.first >= 0) {
@@ -108,6 +110,7 @@ TextUpdate TextScreen::take_update() {
     d = RowDamage{};
   }
   damage_all_ = false;
+  scroll_count_ = 0;
   taken_cursor_ = cursor_;
   taken_caret_hidden_ = caret_hidden_;
   taken_view_ = view_;
@@ -134,7 +137,21 @@ void TextScreen::line_feed() {
   std::copy(grid_.begin() + columns_, grid_.end(), grid_.begin());
   const std::uint32_t blank = make_cell(attribute_ & ~kAttrOneShot, ' ');
   std::fill(grid_.end() - columns_, grid_.end(), blank);
-  damage_all();
+  record_scroll();
+}
+
+// The painter moves what it shows up by the scroll count; the damage recorded so far moves
+// with the rows, and the new last row is changed throughout.
+void TextScreen::record_scroll() {
+  if (damage_all_) return;
+  if (scroll_count_ + 1 >= rows_) {
+    damage_all();
+    return;
+  }
+  ++scroll_count_;
+  std::move(row_damage_.begin() + 1, row_damage_.end(), row_damage_.begin());
+  row_damage_.back() = RowDamage{};
+  damage(rows_ - 1, 0, columns_ - 1);
 }
 
 // With a frame character set, the cursor row becomes fields: each run of frame characters turns
@@ -220,6 +237,9 @@ void TextScreen::output(std::span<const std::uint8_t> bytes, TextScreenEffects& 
     escape(rest.first(needed), effects);
     i += needed;
   }
+  // A lone ESC ends the stream without a sequence: it is dropped, not carried into the next
+  // stream. A sequence cut after its code byte waits for its arguments in the next stream.
+  if (pending_size_ == 1) pending_size_ = 0;
 }
 
 void TextScreen::control_or_character(std::uint8_t byte, TextScreenEffects& effects) {
@@ -342,8 +362,9 @@ void TextScreen::escape(std::span<const std::uint8_t> sequence, TextScreenEffect
       if (cursor_.row < last_row) ++cursor_.row;
       break;
     case 'C':
-      // Cursor right, the counterpart of "D".
-      if (cursor_.column < last_column) ++cursor_.column;
+      // Hosts rely on exactly this: one column left, and only while the column lies beyond
+      // the row count less one (the column is compared with the row count, not the width).
+      if (cursor_.column > last_row) --cursor_.column;
       break;
     case 'D':
       if (cursor_.column > 0) --cursor_.column;

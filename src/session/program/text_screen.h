@@ -70,6 +70,9 @@ struct TextRowChange {
 // Everything the painter needs since it last took an update.
 struct TextUpdate {
   bool everything = false;  // redraw all rows (then every row is in `rows`)
+  // Rows the grid scrolled up since the last update, applied before `rows`: the painter
+  // moves its rows up by this count (the rows that scroll in are among `rows`).
+  int scrolled = 0;
   int columns = 0;
   int rows_in_grid = 0;
   std::vector<TextRowChange> rows;  // ascending row order
@@ -83,8 +86,9 @@ class TextScreen {
   // A blank grid; sizes are kept within the bounds above.
   TextScreen(int columns, int rows);
 
-  // Processes an output stream. An escape sequence cut off at the end of `bytes` is kept and
-  // completed by the next call, so a host may split its stream anywhere.
+  // Processes an output stream. An escape sequence cut off after its code byte is kept and
+  // completed by the next call, so a host may split its stream inside a sequence's arguments;
+  // a lone ESC at the end of `bytes` is dropped.
   void output(std::span<const std::uint8_t> bytes, TextScreenEffects& effects);
 
   // The changes since the last call, with copies of the changed rows; resets the record.
@@ -120,6 +124,7 @@ class TextScreen {
   void control_or_character(std::uint8_t byte, TextScreenEffects& effects);
   void put_character(std::uint8_t character);
   void line_feed();
+  void record_scroll();
   void convert_frame_row();
   void screen_size(std::span<const std::uint8_t> arguments, TextScreenEffects& effects);
   void reset_state();
@@ -157,6 +162,7 @@ class TextScreen {
   };
   std::vector<RowDamage> row_damage_;
   bool damage_all_ = true;
+  int scroll_count_ = 0;  // rows scrolled up since the last update (below the row count)
   // What the last update showed.
   TextCursor taken_cursor_;
   bool taken_caret_hidden_ = false;

@@ -1,12 +1,13 @@
 #pragma once
 // What a program thread hands its view about its text screen: the look of the screen when it
-// is made (font, colours, field layout, caret width) and, after each output, copies of the rows
-// that changed with the cursor and the view. The view keeps its own copy of the grid; the model on
+// is made (font, colours, field layout, caret) and, after output, copies of the rows that
+// changed with the cursor and the view. The view keeps its own copy of the grid; the model on
 // the program thread is never shared.
 
 #include <QColor>
 #include <QString>
 #include <array>
+#include <functional>
 #include <optional>
 #include <utility>
 
@@ -16,10 +17,11 @@
 namespace kovw::session {
 
 struct TextScreenLook {
-  QString font_name;          // as the settings or the host name it (substituted by the view)
-  int font_tenths = 160;      // font height in tenths of a point
-  bool field_layout = false;  // texts aligned inside their cells (mode 3 screens)
-  int caret_width = 2;        // pixels
+  QString font_name;              // as the settings or the host name it (substituted by the view)
+  int font_tenths = 160;          // font height in tenths of a point
+  bool field_layout = false;      // texts aligned inside their cells (mode 3 screens)
+  int caret_width = 2;            // pixels
+  bool caret_suppressed = false;  // the screen definition's style shows no caret at all
   // The colour tables of the screen's colour model (foreground and background indexes of the
   // attributes), and the colours of edges and field buttons.
   std::array<QColor, 16> foreground_colours;
@@ -37,12 +39,21 @@ class TextScreenCreateEvent : public WmlEvent {
   std::optional<TextScreenLook> look;
 };
 
-// WML_VIEW_TEXT_ROWS: changes of the text screen.
+// WML_VIEW_TEXT_ROWS: changes of the text screen. `done` runs when the event goes, after the
+// view applied it (or when it never reached a view): the program thread paces its updates by it.
 class TextScreenRowsEvent : public WmlEvent {
  public:
-  explicit TextScreenRowsEvent(TextUpdate update)
-      : WmlEvent(WML_VIEW_TEXT_ROWS), update(std::move(update)) {}
+  explicit TextScreenRowsEvent(TextUpdate update, std::function<void()> done = {})
+      : WmlEvent(WML_VIEW_TEXT_ROWS), update(std::move(update)), done_(std::move(done)) {}
+  ~TextScreenRowsEvent() override {
+    if (done_) done_();
+  }
+  TextScreenRowsEvent(const TextScreenRowsEvent&) = delete;
+  TextScreenRowsEvent& operator=(const TextScreenRowsEvent&) = delete;
   TextUpdate update;
+
+ private:
+  std::function<void()> done_;
 };
 
 }  // namespace kovw::session

@@ -1,44 +1,46 @@
 #pragma once
-// The text screen as the user sees it: the view's copy of the character grid, drawn cell by
-// cell in the screen's fonts and colours, with the caret at the cursor. It lives in the
-// program's content window on the GUI thread and is fed by the rows its program thread posts.
+// The text screen as the user sees it: the view's copy of the character grid, painted by the
+// text screen painter in the screen's fonts and colours, with the caret at the cursor while the
+// window has the focus. It lives in the program's content window on the GUI thread and is fed
+// by the rows its program thread posts.
 
-#include <QFont>
 #include <QWidget>
 #include <cstdint>
 #include <vector>
 
 #include "session/program/text_screen_update.h"
+#include "session/view/text_screen_painter.h"
 
 namespace kovw::session {
 
 class TextScreenWidget : public QWidget {
- public:
-  TextScreenWidget(const TextScreenLook& look, QWidget* parent);
+  Q_OBJECT  // findChild<TextScreenWidget*> finds this class, not any widget
+
+      public : TextScreenWidget(const TextScreenLook& look, QWidget* parent);
 
   void apply(const TextUpdate& update);
 
-  int cell_width() const { return cell_width_; }
-  int cell_height() const { return cell_height_; }
+  int cell_width() const { return painter_.cell_width(); }
+  int cell_height() const { return painter_.cell_height(); }
   // The pixel size of the visible part of the grid.
   QSize sizeHint() const override;
   std::uint32_t cell(int column, int row) const;
+  // Whether the caret shows: not suppressed by the screen's style, not hidden by the host, and
+  // the window (the content window or this widget) has the focus.
+  bool caret_shown() const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void paint_row(QPainter& painter, int row);
   QRect row_rect(int row) const;
-  QColor foreground(std::uint32_t attribute) const;
-  QColor background(std::uint32_t attribute) const;
+  QPoint cell_origin(int column, int row) const;
+  void scroll_cells(int count);
+  void update_caret();
 
-  TextScreenLook look_;
-  QFont font_a_;
-  QFont font_b_;  // font A in bold
-  int cell_width_ = 8;
-  int cell_height_ = 16;
-  int ascent_ = 12;
+  TextScreenPainter painter_;
+  bool caret_suppressed_ = false;
   // The grid as last received, with the cursor and the view.
   int columns_ = 0;
   int rows_ = 0;

@@ -219,7 +219,13 @@ TEST(ColourModelTest, TextScreenColourTablesFollowTheModelOrTheSystem) {
     EXPECT_EQ((protocol::Rgb{entries[i], 0, 0}), on.foreground_table()[8 + i]) << 8 + i;
     EXPECT_EQ(on.foreground_table()[8 + i], on.background_table()[8 + i]);
   }
-  for (int i = 0; i < 8; ++i) EXPECT_EQ(basic_text_colours()[i], on.background_table()[i]);
+  // Entries 0 to 7: black, red, green, yellow, blue, magenta, cyan, white at full intensity.
+  const protocol::Rgb basic[8] = {{0, 0, 0},   {255, 0, 0},   {0, 255, 0},   {255, 255, 0},
+                                  {0, 0, 255}, {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
+  for (int i = 0; i < 8; ++i) {
+    EXPECT_EQ(basic[i], on.foreground_table()[i]) << i;
+    EXPECT_EQ(basic[i], on.background_table()[i]) << i;
+  }
   EXPECT_EQ((protocol::Rgb{41, 0, 0}), on.background());
   EXPECT_EQ((protocol::Rgb{56, 0, 0}), on.edge_highlight());
   EXPECT_EQ((protocol::Rgb{109, 0, 0}), on.edge_shadow());
@@ -236,6 +242,7 @@ TEST(ColourModelTest, TextScreenColourTablesFollowTheModelOrTheSystem) {
     EXPECT_EQ(system[system_entries[i]], off.foreground_table()[8 + i]) << 8 + i;
     EXPECT_EQ(system[system_entries[i]], off.background_table()[8 + i]) << 8 + i;
   }
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(basic[i], off.foreground_table()[i]) << i;
   EXPECT_EQ(system[S::kButtonHighlight], off.edge_highlight());
   EXPECT_EQ(system[S::kDarkShadow3d], off.edge_dark_shadow());
   EXPECT_EQ(system[S::kMenu], off.menu_background());

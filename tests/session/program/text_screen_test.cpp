@@ -101,7 +101,7 @@ TEST_F(TextScreenTest, LineFeedOnTheLastRowScrollsWithTheCurrentAttribute) {
   EXPECT_EQ("six   ", text(1));
   for (std::uint32_t c : screen.row_cells(2)) EXPECT_EQ(make_cell(0x210002, ' '), c);
   EXPECT_EQ(at(3, 2), screen.cursor());
-  EXPECT_TRUE(screen.take_update().everything);
+  EXPECT_EQ(1, screen.take_update().scrolled);
 }
 
 TEST_F(TextScreenTest, FormFeedBlanksTheGridAndKeepsTheCursor) {
@@ -140,8 +140,11 @@ INSTANTIATE_TEST_SUITE_P(
         CursorCase{"ESC A up", esc("F") + bytes({2, 2}) + esc("A"), {2, 1}},
         CursorCase{"ESC A on row 0", esc("A"), {0, 0}}, CursorCase{"ESC B down", esc("B"), {0, 1}},
         CursorCase{"ESC B on the last row", esc("F") + bytes({1, 2}) + esc("B"), {1, 2}},
-        CursorCase{"ESC C right", esc("C"), {1, 0}},
-        CursorCase{"ESC C in the last column", esc("F") + bytes({5, 0}) + esc("C"), {5, 0}},
+        // ESC C compares the column with the row count less one (3 rows: 2): left beyond it.
+        CursorCase{"ESC C at column 0", esc("C"), {0, 0}},
+        CursorCase{"ESC C at the row count less one", "ab" + esc("C"), {2, 0}},
+        CursorCase{"ESC C beyond the row count less one", "abc" + esc("C"), {2, 0}},
+        CursorCase{"ESC C in the last column", esc("F") + bytes({5, 1}) + esc("C"), {4, 1}},
         CursorCase{"ESC D left", "ab" + esc("D"), {1, 0}},
         CursorCase{"ESC D at column 0", esc("D"), {0, 0}},
         CursorCase{"ESC F", esc("F") + bytes({4, 1}), {4, 1}},
@@ -530,11 +533,16 @@ TEST_F(TextScreenTest, UpdatesCarryChangedRowsOnce) {
   EXPECT_EQ(1, update.rows[0].row);
   EXPECT_EQ(2, update.rows[1].row);
 
+  // Two scrolls: a scroll count and the rows that scrolled in, not every row.
   out("\n\n\n");
   update = screen.take_update();
-  EXPECT_TRUE(update.everything);
-  EXPECT_EQ(3u, update.rows.size());
+  EXPECT_FALSE(update.everything);
+  EXPECT_EQ(2, update.scrolled);
+  ASSERT_EQ(2u, update.rows.size());
+  EXPECT_EQ(1, update.rows[0].row);
+  EXPECT_EQ(2, update.rows[1].row);
   EXPECT_FALSE(screen.has_changes());
+  EXPECT_EQ(0, screen.take_update().scrolled);
 
   // A snapshot holds every row and leaves the record alone.
   out("q");
@@ -570,6 +578,8 @@ TEST_F(TextScreenTest, SequencesCutOffAtTheEndContinueInTheNextCall) {
     whole.output(std::span(reinterpret_cast<const std::uint8_t*>(stream.data()), stream.size()),
                  whole_effects);
     for (std::size_t split = 0; split <= stream.size(); ++split) {
+      // A lone ESC at the end of a stream is dropped (tested below).
+      if (split > 0 && stream[split - 1] == '\x1b') continue;
       TextScreen parts(6, 3);
       RecordingEffects parts_effects;
       const auto* data = reinterpret_cast<const std::uint8_t*>(stream.data());
@@ -592,9 +602,8 @@ TEST_F(TextScreenTest, SequencesCutOffAtTheEndContinueInTheNextCall) {
 }
 
 TEST_F(TextScreenTest, SequenceCutOffInsideTheArgumentsWaitsOverSeveralCalls) {
-  out("a" + esc(""));
-  EXPECT_EQ(1u, screen.pending_escape_size());
-  out("F");
+  out("a" + esc("F"));
+  EXPECT_EQ(2u, screen.pending_escape_size());
   out(std::string(1, '\x03'));
   EXPECT_EQ(3u, screen.pending_escape_size());
   EXPECT_EQ(at(1, 0), screen.cursor());
@@ -603,6 +612,49 @@ TEST_F(TextScreenTest, SequenceCutOffInsideTheArgumentsWaitsOverSeveralCalls) {
   EXPECT_EQ('z', cell_character(screen.cell(3, 2)));
   out("");
   EXPECT_EQ(at(4, 2), screen.cursor());
+}
+
+// A lone ESC at the end of a stream is dropped: the next stream starts afresh, also when it
+// starts with a byte that would have been an escape code.
+TEST_F(TextScreenTest, LoneEscapeAtTheEndOfAStreamIsDropped) {
+  out("abc" + esc(""));
+  EXPECT_EQ(0u, screen.pending_escape_size());
+  out("Hi");
+  EXPECT_EQ("abcHi ", text(0));
+  out("\r" + esc(""));
+  out("F" + bytes({1, 1}));
+  EXPECT_EQ("F" + bytes({1, 1}) + "Hi ", text(0));
+  EXPECT_EQ(at(3, 0), screen.cursor());
+}
+
+// Scrolls move the damage recorded before them with the rows; once the grid has scrolled by
+// all its rows the update redraws everything.
+TEST_F(TextScreenTest, ScrollsAreCountedWithTheDamageMovingAlong) {
+  out("\n\n");
+  screen.take_update();
+  out(esc("F") + bytes({1, 2}) + "x\n");
+  TextUpdate update = screen.take_update();
+  EXPECT_EQ(1, update.scrolled);
+  ASSERT_EQ(2u, update.rows.size());
+  EXPECT_EQ(1, update.rows[0].row);  // the row with "x", moved up by one
+  EXPECT_EQ(1, update.rows[0].first_column);
+  EXPECT_EQ(1, update.rows[0].last_column);
+  EXPECT_EQ(make_cell(kResetAttribute, 'x'), update.rows[0].cells[1]);
+  EXPECT_EQ(2, update.rows[1].row);
+  EXPECT_EQ(0, update.rows[1].first_column);
+  EXPECT_EQ(5, update.rows[1].last_column);
+
+  out("\n\n\n");
+  update = screen.take_update();
+  EXPECT_TRUE(update.everything);
+  EXPECT_EQ(0, update.scrolled);
+  EXPECT_EQ(3u, update.rows.size());
+
+  // A scroll after a full redraw was recorded is part of that redraw.
+  out("\f\n\n\n");
+  update = screen.take_update();
+  EXPECT_TRUE(update.everything);
+  EXPECT_EQ(0, update.scrolled);
 }
 
 // --- Runs ---------------------------------------------------------------------------------
