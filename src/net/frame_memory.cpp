@@ -13,6 +13,8 @@ namespace {
 std::atomic<std::size_t> g_in_use{0};
 std::atomic<std::size_t> g_bound{kDefaultFrameMemoryBound};
 
+constexpr std::size_t kLargeBlock = 256u << 10;
+
 }  // namespace
 
 std::uint8_t* frame_memory_take(std::size_t size) {
@@ -27,14 +29,19 @@ std::uint8_t* frame_memory_take(std::size_t size) {
       return nullptr;
     }
   } while (!g_in_use.compare_exchange_weak(used, used + size, std::memory_order_relaxed));
-  auto* block = static_cast<std::uint8_t*>(HV_MALLOC(size));
+  // Large blocks are mapped, so that their memory goes back to the system with them.
+  auto* block =
+      static_cast<std::uint8_t*>(size >= kLargeBlock ? HV_MALLOC_LARGE(size) : HV_MALLOC(size));
   if (block == nullptr) g_in_use.fetch_sub(size, std::memory_order_relaxed);
   return block;
 }
 
 void frame_memory_give(std::uint8_t* block, std::size_t size) {
   if (block == nullptr) return;
-  HV_FREE(block);
+  if (size >= kLargeBlock)
+    HV_FREE_LARGE(block, size);
+  else
+    HV_FREE(block);
   g_in_use.fetch_sub(size, std::memory_order_relaxed);
 }
 
