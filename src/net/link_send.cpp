@@ -1,7 +1,9 @@
 // Sending frames: header, compression, encryption, one send per frame.
 #include <cstring>
 
+#include "foundation/error_text.h"
 #include "foundation/log.h"
+#include "net/last_socket_error.h"
 #include "net/link_io.h"
 #include "net/link_state.h"
 #include "net/link_stats.h"
@@ -37,6 +39,7 @@ std::span<const std::uint8_t> link_build_frame(LinkState& state, FrameBlock& wor
   if (message.length < 0 || static_cast<std::uint32_t>(message.length) > kMaxFrameLength ||
       (message.length > 0 && payload == nullptr)) {
     foundation::log_printf("link_send: invalid payload length %d", message.length);
+    set_last_socket_error(foundation::kWSAEINVAL);
     return {};
   }
   std::size_t length = static_cast<std::size_t>(message.length);
@@ -45,6 +48,7 @@ std::span<const std::uint8_t> link_build_frame(LinkState& state, FrameBlock& wor
   if (!work_buffer.reserve(kFrameHeaderSize + kCompressionPrefix + packbits_bound(length) +
                            kTwofishBlock + 4)) {
     foundation::log_printf("link_send: no work buffer for %zu bytes", length);
+    set_last_socket_error(kErrorNotEnoughMemory);
     return {};
   }
   std::uint8_t* const frame = work_buffer.data();

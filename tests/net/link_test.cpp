@@ -176,6 +176,16 @@ TEST(Link, SendReturnsItsError) {
   const LinkResult broken = links.near_end.send(message, nullptr);
   EXPECT_EQ(kScSend, broken.value);
   EXPECT_NE(0, broken.error);
+  {
+    // No work buffer within the bound of all links.
+    BoundForTest bound(frame_memory_in_use() + 1024);
+    const Bytes large(100000, 1);
+    LinkMessage big = message;
+    big.length = static_cast<std::int32_t>(large.size());
+    const LinkResult refused = links.near_end.send(big, large.data());
+    EXPECT_EQ(-1, refused.value);
+    EXPECT_EQ(kErrorNotEnoughMemory, refused.error);
+  }
   const int socket = links.near_end.release();
   EXPECT_EQ(foundation::kWSAENOTSOCK, links.near_end.send(message, nullptr).error);
   sc_close(socket);
