@@ -15,7 +15,6 @@
 #include "net/tcp_socket.h"
 #include "session/program/program_session.h"
 #include "session/program/program_thread.h"
-#include "session/program/thread_context.h"
 
 namespace kovw::session {
 
