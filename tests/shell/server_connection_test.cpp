@@ -18,6 +18,7 @@
 #include "foundation/show_message.h"
 #include "net/fields.h"
 #include "net/link_names.h"
+#include "net/link_state.h"
 #include "net/tcp_socket.h"
 #include "shell/main_window.h"
 #include "shell/password_field.h"
@@ -241,6 +242,38 @@ TEST(SessionTimeout, RestartUsesTheRemainingSecondsAndAtLeastTwoMinutes) {
 
 namespace kovw::shell {
 namespace {
+
+// The daemon starts a frame and sends no more of it: after the net time-out the link counts as
+// broken and the login ends.
+TEST(ServerConnection, HalfFrameFromTheDaemonIsTimedOut) {
+  application();
+  const int saved = net::default_net_timeout();
+  net::set_default_net_timeout(300);
+  test::FakeDaemon daemon(test::DaemonConfig{});
+  SettingsRecord settings;
+  settings.host.assign("127.0.0.1");
+  settings.user.assign("anna");
+  ASSERT_TRUE(encipher_password("secret", settings.password));
+  settings.save_passwd = 0x6;
+  settings.kovd_port = daemon.port() - 1;
+  settings.start_program.assign(" ");
+  shell_state().ports = derive_port_plan(settings);
+  auto* window = new MainWindow();
+  auto* connection = new ServerConnection(window, settings);
+  int result = 1;
+  QObject::connect(connection, &ServerConnection::login_finished, [&](int r) { result = r; });
+  ASSERT_EQ(connection->do_login(kLoginNormal), 0);
+  ASSERT_TRUE(spin_until([&] { return result != 1; }));
+  ASSERT_EQ(connection->state(), kStateConnected);
+
+  std::vector<std::uint8_t> half(10, 0);
+  half[3] = 100;  // a payload of 100 bytes announced
+  daemon.send_raw(half);
+  EXPECT_TRUE(spin_until([&] { return connection->state() == kStateNotConnected; }));
+  EXPECT_TRUE(daemon.wait_link_closed());
+  delete window;
+  net::set_default_net_timeout(saved);
+}
 
 // Counts the boxes it is asked to show.
 class CountingPresenter : public foundation::MessagePresenter {
