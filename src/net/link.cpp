@@ -85,7 +85,10 @@ LinkResult Link::send(const LinkMessage& message, const void* payload) {
   std::lock_guard lock(mutex_);
   if (socket_ < 0) return {-1, foundation::kWSAENOTSOCK};
   const int value = link_send(socket_, state_, work_buffer_, message, payload);
-  return {value, value < 0 ? last_socket_error() : 0};
+  if (value < 0) return {value, last_socket_error()};
+  ++traffic_.frames_sent;
+  traffic_.bytes_sent += static_cast<std::uint64_t>(value);
+  return {value, 0};
 }
 
 LinkResult Link::send_plain(const LinkMessage& message, const void* payload) {
@@ -95,6 +98,10 @@ LinkResult Link::send_plain(const LinkMessage& message, const void* payload) {
   const int value = link_send(socket_, state_, work_buffer_, message, payload);
   const int error = value < 0 ? last_socket_error() : 0;
   state_.encryption_on = encryption;
+  if (value >= 0) {
+    ++traffic_.frames_sent;
+    traffic_.bytes_sent += static_cast<std::uint64_t>(value);
+  }
   return {value, error};
 }
 
@@ -115,8 +122,10 @@ ReceiveStep Link::receive_step() {
   if (received == 0) return {ReceiveOutcome::Closed, 0, 0};
   if (received < 0) return {ReceiveOutcome::Failed, received, last_socket_error()};
   std::lock_guard lock(mutex_);
+  traffic_.bytes_received += static_cast<std::uint64_t>(received);
   const int step = frame_accept(reader_, static_cast<std::size_t>(received), state_);
   if (step == 1) return {ReceiveOutcome::Pending, 1, 0};
+  if (step == 2) ++traffic_.frames_received;
   if (step < 0) {
     return {ReceiveOutcome::Failed, step,
             step == kLinkMalformed ? kErrorInvalidData : kErrorNotEnoughMemory};
@@ -142,6 +151,11 @@ LinkResult Link::receive(int flags) {
   // Blocking receives are for links that one thread alone uses: the state is not shared.
   const int value = link_receive(state_, message_, reader_, flags);
   return {value, value < 0 ? last_socket_error() : 0};
+}
+
+LinkTraffic Link::traffic() const {
+  std::lock_guard lock(mutex_);
+  return traffic_;
 }
 
 void Link::frame_done() {

@@ -32,6 +32,14 @@ enum class ReceiveOutcome {
   Failed,     // receiving failed or the frame was malformed: `result` and `error` say why
 };
 
+// The traffic of one link (the process-wide totals are in link_stats.h).
+struct LinkTraffic {
+  std::uint64_t frames_sent = 0;
+  std::uint64_t bytes_sent = 0;  // whole frames, after a successful send
+  std::uint64_t frames_received = 0;
+  std::uint64_t bytes_received = 0;  // every chunk received, headers included
+};
+
 struct ReceiveStep {
   ReceiveOutcome outcome = ReceiveOutcome::Pending;
   int result = 0;  // the layer's result of a failure (-1, -41, -99, kLinkMalformed)
@@ -85,12 +93,15 @@ class Link {
   ReceiveStep receive_step();
   // Blocking receive of a whole message with the net time-out; keep-alives by `flags`
   // (kSkipKeepAlive, kReturnKeepAlive as link_receive). value: 1 message, 2 keep-alive,
-  // 0 closed, negative failure.
+  // 0 closed, negative failure. For links that one thread alone uses (it does not count the
+  // link's traffic).
   LinkResult receive(int flags);
   // Ends the current frame: gives large buffers back (the message's payload becomes invalid).
   void frame_done();
   // A frame has begun and is not complete.
   bool frame_started() const;
+
+  LinkTraffic traffic() const;
 
   // The last message received and its payload; valid until the next receive or frame_done.
   const LinkMessage& message() const { return message_; }
@@ -103,6 +114,7 @@ class Link {
   FrameBlock work_buffer_;
   FrameReader reader_;  // the owning thread alone
   LinkMessage message_;
+  LinkTraffic traffic_;
   int receive_timeout_ms_ = -1;  // -1: the net time-out
 };
 

@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "foundation/error_text.h"
@@ -94,6 +95,13 @@ TEST(Link, KeepAliveIsDroppedBeforeDecodingWhateverItsFlags) {
     ASSERT_EQ(ReceiveOutcome::Message, step.outcome) << step.result;
     EXPECT_EQ(9, links.far_end.message().type);
     EXPECT_EQ(payload, Bytes(links.far_end.payload().begin(), links.far_end.payload().end()));
+    // Each end counts its own traffic: the keep-alive was received, not sent by the link.
+    EXPECT_EQ(
+        (std::pair<std::uint64_t, std::uint64_t>{1, 24}),
+        std::make_pair(links.near_end.traffic().frames_sent, links.near_end.traffic().bytes_sent));
+    EXPECT_EQ((std::pair<std::uint64_t, std::uint64_t>{2, 48}),
+              std::make_pair(links.far_end.traffic().frames_received,
+                             links.far_end.traffic().bytes_received));
   }
 }
 
