@@ -8,6 +8,8 @@
 // the mode while blocks are live never hands a guarded block to the plain free.
 #include "foundation/allocator.h"
 
+#include <sys/mman.h>
+
 #include <atomic>
 #include <cerrno>
 #include <cstdarg>
@@ -277,6 +279,36 @@ void* hv_realloc(void* block, std::size_t size, const char* file, int line) {
     lines.add("%lx %4d realloc(%zu) (%s: %d) alt=%lx (cur:%zu max:%zu)", address(result), number,
               size, file, line, address(block), list.current, list.maximum);
   return result;
+}
+
+void* hv_malloc_large(std::size_t size, const char* file, int line) {
+  const int mode = g_mode.load();
+  if (mode == 2 || size == 0) return hv_malloc(size, file, line);
+  void* block = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (block == MAP_FAILED) block = nullptr;
+  if (mode == 1)
+    log_printf("%lx %4d malloc(%zu) (%s: %d)", address(block), next_number(), size, file, line);
+  return block;
+}
+
+void hv_free_large(void* block, std::size_t size, const char* file, int line) {
+  if (block == nullptr) return;
+  if (size == 0 || g_guarded_count.load() != 0) {
+    // A block guarded in mode 2 (or a block of size 0, which came from hv_malloc).
+    GuardedList& list = guarded();
+    bool listed;
+    {
+      std::lock_guard<std::mutex> guard(list.mutex);
+      listed = list.blocks.count(block) != 0;
+    }
+    if (listed || size == 0) {
+      hv_free(block, file, line);
+      return;
+    }
+  }
+  ::munmap(block, size);
+  if (g_mode.load() != 0)
+    log_printf("%lx %4d free (%s: %d)", address(block), next_number(), file, line);
 }
 
 int hvmalloc_check_all() {

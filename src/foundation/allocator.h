@@ -24,6 +24,14 @@ void* hv_calloc(std::size_t count, std::size_t size, const char* file, int line)
 void* hv_realloc(void* block, std::size_t size, const char* file, int line);
 void hv_free(void* block, const char* file, int line);
 
+// Large blocks (buffers of hundreds of kilobytes and more). Outside mode 2 they are mapped from
+// the system directly, so that their memory goes back to it on release: the C library would
+// keep freed large blocks in its arenas, and a burst of them would leave the process at its
+// peak. Mode 1 logs them as hv_malloc does; mode 2 guards them like every other block. Release
+// with hv_free_large and the size that was asked for.
+void* hv_malloc_large(std::size_t size, const char* file, int line);
+void hv_free_large(void* block, std::size_t size, const char* file, int line);
+
 // Checks the guards of every guarded block; returns the number of damaged blocks (each one
 // is logged).
 int hvmalloc_check_all();
@@ -41,3 +49,6 @@ AllocatorUse allocator_use();
 #define HV_CALLOC(count, size) ::kovw::foundation::hv_calloc((count), (size), __FILE__, __LINE__)
 #define HV_REALLOC(block, size) ::kovw::foundation::hv_realloc((block), (size), __FILE__, __LINE__)
 #define HV_FREE(block) ::kovw::foundation::hv_free((block), __FILE__, __LINE__)
+#define HV_MALLOC_LARGE(size) ::kovw::foundation::hv_malloc_large((size), __FILE__, __LINE__)
+#define HV_FREE_LARGE(block, size) \
+  ::kovw::foundation::hv_free_large((block), (size), __FILE__, __LINE__)

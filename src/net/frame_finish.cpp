@@ -1,9 +1,9 @@
 // Decoding a complete frame in the reader: decryption, decompression, classic header form.
 #include <algorithm>
 #include <cstring>
-#include <new>
 
 #include "foundation/log.h"
+#include "net/frame_memory.h"
 #include "net/frame_reader.h"
 #include "net/last_socket_error.h"
 #include "net/link_state.h"
@@ -31,7 +31,7 @@ bool reserve_spare(FrameReader& reader, std::size_t target) {
   if (reader.spare != nullptr && reader.spare_capacity >= target) return true;
   if (reader.spare != nullptr && reader.spare != reader.built_in[0] &&
       reader.spare != reader.built_in[1]) {
-    delete[] reader.spare;
+    frame_memory_give(reader.spare, reader.spare_capacity);
   }
   reader.spare = nullptr;
   reader.spare_capacity = 0;
@@ -43,18 +43,17 @@ bool reserve_spare(FrameReader& reader, std::size_t target) {
   // At least the size of a heap payload buffer, so that the two buffers can swap roles for
   // medium frames without new allocations.
   const std::size_t capacity = std::max(target, kMinHeapBuffer);
-  reader.spare = new (std::nothrow) std::uint8_t[capacity];
+  reader.spare = frame_memory_take(capacity);
   if (reader.spare == nullptr) return false;
   reader.spare_capacity = capacity;
   return true;
 }
 
-int decrypt(FrameReader& reader) {
+int decrypt(FrameReader& reader, LinkState& state) {
   const std::size_t total = reader.payload_length;
   if (total < 4 || (total - 4) % kTwofishBlock != 0) {
     return malformed(reader, "encrypted payload is not whole blocks and a length");
   }
-  LinkState& state = link_state();
   if (!link_prepare_keys(state)) return malformed(reader, "encrypted frame without a session key");
   const std::size_t blocks_length = total - 4;
   const std::uint32_t plain_length = read_le32(reader.payload + blocks_length);
@@ -73,12 +72,16 @@ int decompress(FrameReader& reader) {
   const std::uint32_t original = read_be32(reader.payload);
   const std::uint8_t method = reader.payload[4];
   if (original > kMaxFrameLength) return malformed(reader, "uncompressed length above the limit");
-  const std::size_t target = std::max<std::size_t>(original, reader.payload_capacity);
-  if (!reserve_spare(reader, target)) return -1;
-  LinkStatistics& stats = link_stats();
-  link_stats_add(stats.compressed_bytes, length);
   const std::uint8_t* data = reader.payload + kCompressionPrefix;
   const std::size_t stored = length - kCompressionPrefix;
+  // The coded bytes cannot produce more than this: nothing is allocated for a length they could
+  // never fill.
+  if (method == kMethodPackBits && original > packbits_decoded_bound(stored)) {
+    return malformed(reader, "compressed payload does not decode to its length");
+  }
+  if (!reserve_spare(reader, original)) return -1;
+  LinkStatistics& stats = link_stats();
+  link_stats_add(stats.compressed_bytes, length);
   if (method == kMethodPackBits) {
     const long decoded = packbits_decode(data, stored, reader.spare, original);
     if (decoded != static_cast<long>(original)) {
@@ -96,14 +99,13 @@ int decompress(FrameReader& reader) {
 
 }  // namespace
 
-int frame_finish(FrameReader& reader) {
+int frame_finish(FrameReader& reader, LinkState& state) {
   if (reader.state != kFrameComplete) return malformed(reader, "frame finished before complete");
   std::uint8_t* header = reader.header.data();
-  LinkState& state = link_state();
   if ((header[0] & kKindEncrypted) != 0) {
     state.encryption_on = true;
     if (reader.payload_length != 0) {
-      if (const int result = decrypt(reader); result != 0) return result;
+      if (const int result = decrypt(reader, state); result != 0) return result;
     }
     header[0] &= static_cast<std::uint8_t>(~kKindEncrypted);
   } else {
@@ -123,6 +125,10 @@ int frame_finish(FrameReader& reader) {
     write_be32(header + 4, static_cast<std::uint32_t>(length));
   }
   return 0;
+}
+
+int frame_finish(FrameReader& reader) {
+  return frame_finish(reader, link_state());
 }
 
 }  // namespace kovw::net

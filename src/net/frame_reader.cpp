@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
 
 #include "foundation/log.h"
+#include "net/frame_memory.h"
 #include "net/last_socket_error.h"
 #include "net/link_state.h"
 #include "net/link_stats.h"
@@ -18,8 +18,8 @@ bool is_built_in(const FrameReader& reader, const std::uint8_t* buffer) {
   return buffer == reader.built_in[0] || buffer == reader.built_in[1];
 }
 
-void release_buffer(const FrameReader& reader, std::uint8_t* buffer) {
-  if (buffer != nullptr && !is_built_in(reader, buffer)) delete[] buffer;
+void release_buffer(const FrameReader& reader, std::uint8_t* buffer, std::size_t capacity) {
+  if (buffer != nullptr && !is_built_in(reader, buffer)) frame_memory_give(buffer, capacity);
 }
 
 // A large announced payload is not allocated in one piece before its bytes arrive: the buffer
@@ -30,10 +30,10 @@ constexpr std::size_t kFirstReceiveReserve = 1u << 20;
 bool grow_payload(FrameReader& reader) {
   const std::size_t capacity =
       std::min(reader.payload_length, std::max(2 * reader.payload_capacity, kMinHeapBuffer));
-  auto* buffer = new (std::nothrow) std::uint8_t[capacity];
+  std::uint8_t* buffer = frame_memory_take(capacity);
   if (buffer == nullptr) return false;
   if (reader.payload_count != 0) std::memcpy(buffer, reader.payload, reader.payload_count);
-  release_buffer(reader, reader.payload);
+  release_buffer(reader, reader.payload, reader.payload_capacity);
   reader.payload = buffer;
   reader.payload_capacity = capacity;
   return true;
@@ -47,7 +47,7 @@ FrameReader::~FrameReader() {
 
 int frame_reserve(FrameReader& reader, std::size_t length) {
   if (reader.payload != nullptr && reader.payload_capacity >= length) return 0;
-  release_buffer(reader, reader.payload);
+  release_buffer(reader, reader.payload, reader.payload_capacity);
   reader.payload = nullptr;
   reader.payload_capacity = 0;
   if (length <= kBuiltInBuffer) {
@@ -56,15 +56,15 @@ int frame_reserve(FrameReader& reader, std::size_t length) {
     return 0;
   }
   const std::size_t capacity = std::max(length, kMinHeapBuffer);
-  reader.payload = new (std::nothrow) std::uint8_t[capacity];
+  reader.payload = frame_memory_take(capacity);
   if (reader.payload == nullptr) return -1;
   reader.payload_capacity = capacity;
   return 0;
 }
 
 void frame_release(FrameReader& reader) {
-  release_buffer(reader, reader.payload);
-  release_buffer(reader, reader.spare);
+  release_buffer(reader, reader.payload, reader.payload_capacity);
+  release_buffer(reader, reader.spare, reader.spare_capacity);
   reader.payload = reader.spare = nullptr;
   reader.payload_capacity = reader.spare_capacity = 0;
 }
@@ -73,6 +73,27 @@ void frame_reset(FrameReader& reader, int socket) {
   reader.socket = socket;
   reader.state = kFrameNew;
   reader.payload_length = 0;
+  // A large frame's buffers are not kept for the link's life.
+  if (reader.payload_capacity > kKeptHeapBuffer) {
+    release_buffer(reader, reader.payload, reader.payload_capacity);
+    reader.payload = nullptr;
+    reader.payload_capacity = 0;
+  }
+  if (reader.spare_capacity > kKeptHeapBuffer) {
+    release_buffer(reader, reader.spare, reader.spare_capacity);
+    reader.spare = nullptr;
+    reader.spare_capacity = 0;
+  }
+}
+
+bool frame_started(const FrameReader& reader) {
+  return reader.state == kFrameInProgress && reader.header_count != 0;
+}
+
+bool frame_is_keep_alive(const FrameReader& reader) {
+  return reader.state == kFrameComplete &&
+         (reader.header[0] & kKindServiceMask) == kKeepAliveService &&
+         reader.header[1] == kKeepAliveType && reader.payload_length == 0;
 }
 
 std::span<std::uint8_t> frame_receive_space(FrameReader& reader) {
@@ -89,7 +110,7 @@ std::span<std::uint8_t> frame_receive_space(FrameReader& reader) {
   return {reader.payload + reader.payload_count, limit - reader.payload_count};
 }
 
-int frame_accept(FrameReader& reader, std::size_t count) {
+int frame_accept(FrameReader& reader, std::size_t count, LinkState& state) {
   LinkStatistics& stats = link_stats();
   link_stats_add(stats.bytes_received, count);
   if (reader.header_count < kFrameHeaderSize) {
@@ -98,7 +119,6 @@ int frame_accept(FrameReader& reader, std::size_t count) {
     const std::uint8_t* header = reader.header.data();
     const std::uint32_t length = header_payload_length(header);
     reader.payload_count = 0;
-    LinkState& state = link_state();
     if (state.level_tracking) state.header_level = header_is_extended(header) ? 2 : 1;
     if (length > kMaxFrameLength) {
       foundation::log_printf("link: frame length %lu above the limit, link broken",
@@ -128,7 +148,7 @@ int frame_accept(FrameReader& reader, std::size_t count) {
 }
 
 std::size_t frame_feed(FrameReader& reader, const std::uint8_t* data, std::size_t length,
-                       int* result) {
+                       int* result, LinkState& state) {
   std::size_t taken = 0;
   int step = 1;
   while (taken < length) {
@@ -140,11 +160,20 @@ std::size_t frame_feed(FrameReader& reader, const std::uint8_t* data, std::size_
     const std::size_t count = std::min(space.size(), length - taken);
     std::memcpy(space.data(), data + taken, count);
     taken += count;
-    step = frame_accept(reader, count);
+    step = frame_accept(reader, count, state);
     if (step != 1) break;
   }
   if (result) *result = step;
   return taken;
+}
+
+int frame_accept(FrameReader& reader, std::size_t count) {
+  return frame_accept(reader, count, link_state());
+}
+
+std::size_t frame_feed(FrameReader& reader, const std::uint8_t* data, std::size_t length,
+                       int* result) {
+  return frame_feed(reader, data, length, result, link_state());
 }
 
 }  // namespace kovw::net

@@ -1,17 +1,40 @@
 #pragma once
-// Sending and receiving whole frames on a link with the calling thread's LinkState.
+// Sending and receiving whole frames: with a link's own state (net::Link uses these), and the
+// forms with the calling thread's LinkState for code that keeps one link per thread (the
+// demonstration host, tests, benchmarks).
 
 #include <cstdint>
 #include <span>
 
+#include "net/frame_memory.h"
 #include "net/frame_reader.h"
 #include "net/link_message.h"
+#include "net/link_state.h"
 
 namespace kovw::net {
 
 // Flags of link_receive.
 inline constexpr int kSkipKeepAlive = 1;    // skip keep-alive frames
 inline constexpr int kReturnKeepAlive = 2;  // return 2 when a keep-alive frame arrives
+
+// Builds one frame in `work_buffer` with the options of `state` (counting it and tracing it as
+// sent); the view stays valid until the buffer is used again. Empty when the work buffer could
+// not be had or the message is invalid.
+std::span<const std::uint8_t> link_build_frame(LinkState& state, FrameBlock& work_buffer,
+                                               const LinkMessage& message, const void* payload);
+// Gives back a work buffer that a large frame made large.
+void link_trim_work_buffer(FrameBlock& work_buffer);
+
+// Builds the frame and sends it on `socket` with one send and the state's net time-out. Results
+// as link_send below.
+int link_send(int socket, LinkState& state, FrameBlock& work_buffer, const LinkMessage& message,
+              const void* payload);
+
+// Receives one frame on `reader` with the state's net time-out: resets the reader, steps until
+// the frame is complete, handles keep-alives by `flags` (a keep-alive is recognised before it is
+// decoded, whatever its flag bits), decodes the frame and fills `message`. Results as
+// link_receive below.
+int link_receive(LinkState& state, LinkMessage& message, FrameReader& reader, int flags);
 
 // Sends one frame: service, type, tail and length from `message`, the payload at `payload`
 // (may be null when the length is 0). Compresses and encrypts as the thread's LinkState says

@@ -36,6 +36,8 @@ inline constexpr int kKeepAliveType = 254;
 // A malformed frame from the peer (a broken link); last socket error kErrorInvalidData.
 inline constexpr int kLinkMalformed = -50;
 inline constexpr int kErrorInvalidData = 13;
+// The system error of a frame buffer that could not be had.
+inline constexpr int kErrorNotEnoughMemory = 8;
 
 struct LinkMessage {
   std::uint8_t service = 0;  // send: the service (bits 0-4); receive: flag bits cleared

@@ -4,20 +4,29 @@
 #include <mutex>
 
 #include "net/byte_order.h"
+#include "net/last_socket_error.h"
 #include "net/link_io.h"
 #include "net/link_state.h"
 #include "net/tcp_socket.h"
 
 namespace kovw::net {
 
-int frame_receive_step(FrameReader& reader, int wait_ms) {
+int frame_receive_step(FrameReader& reader, int wait_ms, LinkState& state) {
   if (reader.state == kFrameComplete) return 1;
   const std::span<std::uint8_t> space = frame_receive_space(reader);
-  if (space.empty()) return -1;  // a payload buffer could not be allocated
+  if (space.empty()) {
+    // A payload buffer could not be had (memory, or the bound of all links).
+    set_last_socket_error(kErrorNotEnoughMemory);
+    return -1;
+  }
   const int received =
       sc_recv(reader.socket, static_cast<int>(space.size()), space.data(), kRecvAny, wait_ms);
   if (received <= 0) return received;
-  return frame_accept(reader, static_cast<std::size_t>(received));
+  return frame_accept(reader, static_cast<std::size_t>(received), state);
+}
+
+int frame_receive_step(FrameReader& reader, int wait_ms) {
+  return frame_receive_step(reader, wait_ms, link_state());
 }
 
 namespace {
@@ -34,11 +43,6 @@ void read_timeout_environment_once() {
   });
 }
 
-bool is_keep_alive(const FrameReader& reader) {
-  return (reader.header[0] & kKindServiceMask) == kKeepAliveService &&
-         reader.header[1] == kKeepAliveType && reader.payload_length == 0;
-}
-
 }  // namespace
 
 void link_take_message(FrameReader& reader, LinkMessage& message) {
@@ -52,23 +56,28 @@ void link_take_message(FrameReader& reader, LinkMessage& message) {
   message.length = static_cast<std::int32_t>(reader.payload_length);
 }
 
-int link_receive(int socket, LinkMessage& message, FrameReader& reader, int flags) {
+int link_receive(LinkState& state, LinkMessage& message, FrameReader& reader, int flags) {
   read_timeout_environment_once();
   for (;;) {
-    frame_reset(reader, socket);
+    frame_reset(reader, reader.socket);
     int result;
     do {
-      result = frame_receive_step(reader, link_state().net_timeout_ms);
+      result = frame_receive_step(reader, state.net_timeout_ms, state);
     } while (result == 1);
     if (result <= 0) return result;
-    if (is_keep_alive(reader)) {
+    if (frame_is_keep_alive(reader)) {
       if (flags & kSkipKeepAlive) continue;
       if (flags & kReturnKeepAlive) return 2;
     }
-    if (const int finished = frame_finish(reader); finished != 0) return finished;
+    if (const int finished = frame_finish(reader, state); finished != 0) return finished;
     link_take_message(reader, message);
     return 1;
   }
+}
+
+int link_receive(int socket, LinkMessage& message, FrameReader& reader, int flags) {
+  reader.socket = socket;
+  return link_receive(link_state(), message, reader, flags);
 }
 
 }  // namespace kovw::net

@@ -1,9 +1,9 @@
 // Sending frames: header, compression, encryption, one send per frame.
 #include <cstring>
-#include <memory>
-#include <new>
 
+#include "foundation/error_text.h"
 #include "foundation/log.h"
+#include "net/last_socket_error.h"
 #include "net/link_io.h"
 #include "net/link_state.h"
 #include "net/link_stats.h"
@@ -15,35 +15,13 @@ namespace kovw::net {
 
 namespace {
 
-// Frames are built in one buffer per thread that is kept between frames, so a stream of frames
-// does not allocate per frame; a buffer grown beyond this size is given back after the frame.
-constexpr std::size_t kKeptWorkBuffer = 4u << 20;
+// Frames are built in a work buffer that is kept between frames, so a stream of frames does not
+// allocate per frame; a buffer grown beyond this size is given back after the frame.
+constexpr std::size_t kKeptWorkBuffer = 1u << 20;
 constexpr int kServiceNeverEncrypted = 6;
 
-struct WorkBuffer {
-  std::unique_ptr<std::uint8_t[]> data;
-  std::size_t capacity = 0;
-
-  std::uint8_t* reserve(std::size_t size) {
-    if (capacity < size) {
-      data.reset();
-      capacity = 0;
-      data.reset(new (std::nothrow) std::uint8_t[size]);
-      if (!data) return nullptr;
-      capacity = size;
-    }
-    return data.get();
-  }
-  void trim() {
-    if (capacity > kKeptWorkBuffer) {
-      data.reset();
-      capacity = 0;
-    }
-  }
-};
-
-WorkBuffer& work_buffer() {
-  thread_local WorkBuffer buffer;
+FrameBlock& thread_work_buffer() {
+  thread_local FrameBlock buffer;
   return buffer;
 }
 
@@ -56,22 +34,24 @@ void write_le32(std::uint8_t* p, std::uint32_t v) {
 
 }  // namespace
 
-std::span<const std::uint8_t> link_build_frame(const LinkMessage& message, const void* payload) {
+std::span<const std::uint8_t> link_build_frame(LinkState& state, FrameBlock& work_buffer,
+                                               const LinkMessage& message, const void* payload) {
   if (message.length < 0 || static_cast<std::uint32_t>(message.length) > kMaxFrameLength ||
       (message.length > 0 && payload == nullptr)) {
     foundation::log_printf("link_send: invalid payload length %d", message.length);
+    set_last_socket_error(foundation::kWSAEINVAL);
     return {};
   }
-  LinkState& state = link_state();
   std::size_t length = static_cast<std::size_t>(message.length);
   // Room for the header, the compression prefix, the coded data (never longer than the packbits
   // bound) and the cipher padding with its trailer.
-  std::uint8_t* frame = work_buffer().reserve(kFrameHeaderSize + kCompressionPrefix +
-                                              packbits_bound(length) + kTwofishBlock + 4);
-  if (frame == nullptr) {
+  if (!work_buffer.reserve(kFrameHeaderSize + kCompressionPrefix + packbits_bound(length) +
+                           kTwofishBlock + 4)) {
     foundation::log_printf("link_send: no work buffer for %zu bytes", length);
+    set_last_socket_error(kErrorNotEnoughMemory);
     return {};
   }
+  std::uint8_t* const frame = work_buffer.data();
   std::uint8_t* header = frame;
   std::uint8_t* body = frame + kFrameHeaderSize;
   header[0] = static_cast<std::uint8_t>(message.service & kKindServiceMask);
@@ -131,15 +111,29 @@ std::span<const std::uint8_t> link_build_frame(const LinkMessage& message, const
   return {frame, size};
 }
 
-int link_send(int socket, const LinkMessage& message, const void* payload) {
-  const std::span<const std::uint8_t> frame = link_build_frame(message, payload);
+void link_trim_work_buffer(FrameBlock& work_buffer) {
+  if (work_buffer.capacity() > kKeptWorkBuffer) work_buffer.reset();
+}
+
+int link_send(int socket, LinkState& state, FrameBlock& work_buffer, const LinkMessage& message,
+              const void* payload) {
+  const std::span<const std::uint8_t> frame =
+      link_build_frame(state, work_buffer, message, payload);
   if (frame.empty()) return -1;
   const int size = static_cast<int>(frame.size());
-  const int result = sc_send(socket, size, frame.data(), link_state().net_timeout_ms);
-  work_buffer().trim();
+  const int result = sc_send(socket, size, frame.data(), state.net_timeout_ms);
+  link_trim_work_buffer(work_buffer);
   if (result < 0) return result;
   link_stats_add(link_stats().bytes_sent, static_cast<std::uint64_t>(size));
   return size;
+}
+
+std::span<const std::uint8_t> link_build_frame(const LinkMessage& message, const void* payload) {
+  return link_build_frame(link_state(), thread_work_buffer(), message, payload);
+}
+
+int link_send(int socket, const LinkMessage& message, const void* payload) {
+  return link_send(socket, link_state(), thread_work_buffer(), message, payload);
 }
 
 }  // namespace kovw::net

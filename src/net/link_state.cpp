@@ -31,7 +31,11 @@ LinkState& link_state() {
 }
 
 int link_set_options(unsigned flags_word, bool level_tracking, bool encryption_allowed) {
-  LinkState& state = link_state();
+  return link_set_options(link_state(), flags_word, level_tracking, encryption_allowed);
+}
+
+int link_set_options(LinkState& state, unsigned flags_word, bool level_tracking,
+                     bool encryption_allowed) {
   state.header_level = static_cast<int>(flags_word & 0xff);
   state.compression_on = (flags_word & 0x100) != 0;
   state.level_tracking = level_tracking;

@@ -1,7 +1,8 @@
 #pragma once
-// Link options: the per-thread LinkState (header level, compression, encryption, time-out, key
-// schedules) and the process-wide link data (session key, default net time-out, link version
-// word, trace switch).
+// Link options: LinkState (header level, compression, encryption, time-out, key schedules), which
+// every net::Link holds for itself, and the process-wide link data (session key, default net
+// time-out, link version word, trace switch). A thread-local LinkState remains for code that
+// keeps one link per thread (the demonstration host, tests).
 
 #include <cstdint>
 
@@ -26,17 +27,20 @@ struct LinkState {
 // The calling thread's link state.
 LinkState& link_state();
 
-// Sets the calling thread's options from the flags word negotiated at login: header level = low
-// byte, compression = bit 0x100, encryption = bit 0x200 when allowed. Returns 1 when encryption
-// was switched on, else 0.
+// Sets a link's options from the flags word negotiated at login: header level = low byte,
+// compression = bit 0x100, encryption = bit 0x200 when allowed. Returns 1 when encryption was
+// switched on, else 0.
+int link_set_options(LinkState& state, unsigned flags_word, bool level_tracking,
+                     bool encryption_allowed);
+// The same for the calling thread's link state.
 int link_set_options(unsigned flags_word, bool level_tracking, bool encryption_allowed);
 
 // Derives the session key from the two 16-byte values; with either absent the key is cleared
-// (no key). Either way the key schedules of every thread are rebuilt before their next use.
+// (no key). Either way the key schedules of every link are rebuilt before their next use.
 void link_set_session_key(const std::uint8_t* client_value, const std::uint8_t* server_value);
 bool session_key_present();
 
-// Makes sure the calling thread's schedules hold the current session key. False when there is
+// Makes sure the link's schedules hold the current session key. False when there is
 // no session key.
 bool link_prepare_keys(LinkState& state);
 

@@ -16,6 +16,12 @@ inline constexpr std::size_t packbits_bound(std::size_t length) {
   return length + length / 2 + 2;
 }
 
+// The most bytes `length` coded bytes can decode to: a pair of control and repeated byte gives
+// at most 128, and no other group gives more per coded byte.
+inline constexpr std::size_t packbits_decoded_bound(std::size_t length) {
+  return (length + 1) / 2 * 128;
+}
+
 // Encodes `length` bytes into `out` (at least packbits_bound(length) bytes). Returns the coded
 // size.
 std::size_t packbits_encode(const std::uint8_t* in, std::size_t length, std::uint8_t* out);

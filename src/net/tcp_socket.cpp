@@ -108,15 +108,29 @@ bool resolve_host(const char* host, in_addr* address) {
   return false;
 }
 
+enum class Wait { Ready, TimedOut, Failed };
+
+// Waits at most timeout_ms (-1: without limit) for `events` on the socket. A time-out stores
+// `timeout_code` as the last socket error, a failure errno; a failure is logged with
+// `failure_line` (a format of the error number and its text) when one is given and logging is on.
+Wait wait_ready(int socket, short events, int timeout_ms, int timeout_code,
+                const char* failure_line) {
+  const int ready = wait_for_socket(socket, events, timeout_ms);
+  if (ready > 0) return Wait::Ready;
+  if (ready == 0) {
+    store_code(timeout_code);
+    return Wait::TimedOut;
+  }
+  store_errno(errno);
+  if (failure_line != nullptr && logging_on()) {
+    log_printf(failure_line, last_socket_error(), error_line().c_str());
+  }
+  return Wait::Failed;
+}
+
 int accept_waiting(int listen_socket, sockaddr_in* peer) {
   // Only a connection that is already waiting is taken: the call never blocks.
-  int ready = wait_for_socket(listen_socket, POLLIN, 0);
-  if (ready == 0) {
-    store_code(foundation::kWSAEWOULDBLOCK);
-    return -1;
-  }
-  if (ready < 0) {
-    store_errno(errno);
+  if (wait_ready(listen_socket, POLLIN, 0, foundation::kWSAEWOULDBLOCK, nullptr) != Wait::Ready) {
     return -1;
   }
   socklen_t length = sizeof *peer;
@@ -360,18 +374,14 @@ int sc_verb_to(int socket, const char* host, int port, int timeout_ms) {
     return kScConnect;
   }
 
-  int ready = wait_for_socket(socket, POLLIN | POLLOUT, timeout_ms);
-  if (ready == 0) {
-    store_code(kErrorWaitTimeout);
-    return kScTimeout;
-  }
-  if (ready < 0) {
-    store_errno(errno);
-    if (logging_on()) {
-      log_printf("sc_verb_to(-33.3) Error %d on select: %s", last_socket_error(),
-                 error_line().c_str());
-    }
-    return kScConnect;
+  switch (wait_ready(socket, POLLIN | POLLOUT, timeout_ms, kErrorWaitTimeout,
+                     "sc_verb_to(-33.3) Error %d on select: %s")) {
+    case Wait::TimedOut:
+      return kScTimeout;
+    case Wait::Failed:
+      return kScConnect;
+    case Wait::Ready:
+      break;
   }
   // Ready also means failed: a refused or unreachable peer is reported as what it is.
   int error = 0;
@@ -406,14 +416,9 @@ int sc_send(int socket, int length, const void* data, int timeout_ms) {
     failed = true;
   }
   while (!failed && sent < length) {
-    int ready = wait_for_socket(socket, POLLOUT, timeout_ms != 0 ? timeout_ms : -1);
-    if (ready == 0) {
-      store_code(foundation::kWSAEINTR);
-      failed = true;
-      break;
-    }
-    if (ready < 0) {
-      store_errno(errno);
+    // Running out of time counts as an interrupted call.
+    if (wait_ready(socket, POLLOUT, timeout_ms != 0 ? timeout_ms : -1, foundation::kWSAEINTR,
+                   nullptr) != Wait::Ready) {
       failed = true;
       break;
     }
@@ -482,18 +487,14 @@ int sc_recv(int socket, int size, void* buffer, int mode, int wait_ms) {
   int would_block_retries = 0;
   while (total < size) {
     if (wait_ms != 0) {
-      int ready = wait_for_socket(socket, POLLIN, wait_ms);
-      if (ready == 0) {
-        store_code(kErrorWaitTimeout);
-        return kScTimeout;
-      }
-      if (ready < 0) {
-        store_errno(errno);
-        if (logging_on()) {
-          log_printf("sc_recv(-41.1) Error %d waiting for data: %s", last_socket_error(),
-                     error_line().c_str());
-        }
-        return kScRecv;
+      switch (wait_ready(socket, POLLIN, wait_ms, kErrorWaitTimeout,
+                         "sc_recv(-41.1) Error %d waiting for data: %s")) {
+        case Wait::TimedOut:
+          return kScTimeout;
+        case Wait::Failed:
+          return kScRecv;
+        case Wait::Ready:
+          break;
       }
     }
     ssize_t n = ::recv(socket, bytes + total, static_cast<std::size_t>(size - total), 0);

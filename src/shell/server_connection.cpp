@@ -77,7 +77,7 @@ ServerConnection::ServerConnection(MainWindow* window, SettingsRecord& settings)
     }
   }
   if (timeout > 0) net::set_default_net_timeout(timeout);
-  net::link_state().net_timeout_ms = net::default_net_timeout();
+  link_.set_net_timeout(net::default_net_timeout());
   display_text_ = message_text(40287);
   listen_port_ = shell_state().ports.listen;
   if (window_) window_->installEventFilter(this);
@@ -271,14 +271,13 @@ void ServerConnection::on_connected(int, int socket, int result, int error) {
     login_failed(result);
     return;
   }
-  server_socket_ = socket;
+  link_.attach(socket);
   display_text_ = host_name_;
 
   // A new link starts without key and with plain classic frames.
   net::link_set_session_key(nullptr, nullptr);
-  net::link_set_options(0, false, false);
-  remember_link_options();
-  net::link_state().net_timeout_ms = net::default_net_timeout();
+  link_.reset_options();
+  link_.set_net_timeout(net::default_net_timeout());
 
   std::random_device device;
   for (auto& byte : client_value_) byte = static_cast<std::uint8_t>(device() & 0xff);
@@ -292,14 +291,13 @@ void ServerConnection::on_connected(int, int socket, int result, int error) {
   log_printf("Wait for initial communication");
   const int sent = send(protocol::build_connect_request(request));
   if (sent < 0) {
-    const int system_error = net::last_socket_error();
+    const int system_error = send_error_;
     log_printf(" ... done. Result %d / %d", sent, system_error);
     foundation::show_message_number(window_, 0, system_error, "Login", 10038, display_text_.c_str(),
                                     sent, system_error);
     login_failed(sent);
     return;
   }
-  net::frame_reset(reader_, socket);
   server_notifier_ = new QSocketNotifier(socket, QSocketNotifier::Read, this);
   connect(server_notifier_, &QSocketNotifier::activated, this, [this] { on_readable(); });
   phase_ = Phase::AwaitConnect;
@@ -307,31 +305,33 @@ void ServerConnection::on_connected(int, int socket, int result, int error) {
 }
 
 void ServerConnection::on_readable() {
-  if (server_socket_ < 0 || dispatching_) return;
+  if (!link_.is_open() || dispatching_) return;
   if (phase_ == Phase::Online && foundation::verbose(foundation::kVerboseTransmission)) {
     log_printf("Data from host server");
   }
-  const int step = net::frame_receive_step(reader_, net::link_state().net_timeout_ms);
-  if (step == 1) return;
-  if (step <= 0) {
-    on_link_failure(step, step == 0 ? foundation::kWSAECONNRESET : net::last_socket_error());
-    return;
+  // The same receive as a program link's: a keep-alive is dropped before it is decoded, and the
+  // sending encryption follows the received frames.
+  const net::ReceiveStep step = link_.receive_step();
+  if (link_.frame_started())
+    frame_rest_.start(link_.net_timeout(), this);
+  else
+    frame_rest_.stop();
+  switch (step.outcome) {
+    case net::ReceiveOutcome::Pending:
+    case net::ReceiveOutcome::KeepAlive:
+      return;
+    case net::ReceiveOutcome::Closed:
+      on_link_failure(0, foundation::kWSAECONNRESET);
+      return;
+    case net::ReceiveOutcome::Failed:
+      on_link_failure(step.result, step.error);
+      return;
+    case net::ReceiveOutcome::Message:
+      break;
   }
-  const bool keep_alive = (reader_.header[0] & net::kKindServiceMask) == net::kKeepAliveService &&
-                          reader_.header[1] == net::kKeepAliveType && reader_.payload_length == 0;
-  if (keep_alive) {
-    net::frame_reset(reader_, server_socket_);
-    return;
-  }
-  if (const int finished = net::frame_finish(reader_); finished != 0) {
-    on_link_failure(finished, net::last_socket_error());
-    return;
-  }
-  remember_link_options();  // the sending encryption follows the received frames
-  net::LinkMessage message;
-  net::link_take_message(reader_, message);
-  std::vector<std::uint8_t> payload(reader_.payload_view().begin(), reader_.payload_view().end());
-  net::frame_reset(reader_, server_socket_);
+  const net::LinkMessage message = link_.message();
+  std::vector<std::uint8_t> payload(link_.payload().begin(), link_.payload().end());
+  link_.frame_done();
   on_frame(message, payload);
 }
 
@@ -398,8 +398,7 @@ void ServerConnection::handle_connect_reply(const net::LinkMessage& message,
     daemon_version_ = reply->daemon_version;
     options_word_ = protocol::effective_options(reply->options, daemon_version_);
     net::link_set_session_key(client_value_.data(), reply->server_value.data());
-    net::link_set_options(options_word_, true, settings_.crypted_connection != 0);
-    remember_link_options();
+    link_.set_options(options_word_, true, settings_.crypted_connection != 0);
   }
   if (login_kind_ == kLoginForgottenPassword &&
       daemon_version_ < protocol::kDaemonForgottenPassword) {
@@ -414,12 +413,13 @@ void ServerConnection::handle_connect_reply(const net::LinkMessage& message,
   if (login_kind_ == kLoginForgottenPassword) {
     request.password_field = protocol::forgotten_password_field();
   } else {
-    // The session key is prepared on this thread for the encrypted form.
-    net::LinkState& state = net::link_state();
-    const bool keyed = net::session_key_present() && net::link_prepare_keys(state);
-    request.password_field = protocol::login_password_field(
-        clear_password(settings_), daemon_version_, keyed ? &state.encryption : nullptr,
-        protocol::password_filler());
+    // The link's key schedules serve the encrypted form.
+    request.password_field = link_.with_state([&](net::LinkState& state) {
+      const bool keyed = net::session_key_present() && net::link_prepare_keys(state);
+      return protocol::login_password_field(clear_password(settings_), daemon_version_,
+                                            keyed ? &state.encryption : nullptr,
+                                            protocol::password_filler());
+    });
   }
   request.listen_port = listen_socket_ >= 0 ? listen_port_ : shell_state().ports.listen;
   request.domain = trim_login_text(settings_.domain.view(), protocol::kMaxDomain);
@@ -455,7 +455,7 @@ void ServerConnection::handle_connect_reply(const net::LinkMessage& message,
   const int sent = send(login);
   std::fill(login.payload.begin(), login.payload.end(), 0);
   if (sent < 0) {
-    const int system_error = net::last_socket_error();
+    const int system_error = send_error_;
     foundation::show_message_number(window_, 0, system_error, "Login", 10038, display_text_.c_str(),
                                     sent, system_error);
     login_failed(sent);
@@ -509,8 +509,8 @@ void ServerConnection::handle_login_reply(const net::LinkMessage& message,
   } else if (ok->daemon_version.value_or(0) != 0) {
     daemon_version_ = *ok->daemon_version;
   }
-  if (ok->net_timeout_ms.value_or(0) > net::link_state().net_timeout_ms) {
-    net::link_state().net_timeout_ms = *ok->net_timeout_ms;
+  if (ok->net_timeout_ms.value_or(0) > link_.net_timeout()) {
+    link_.set_net_timeout(*ok->net_timeout_ms);
     net::set_default_net_timeout(*ok->net_timeout_ms);
   }
   const int update_version = ok->update_version.value_or(0);
@@ -561,7 +561,7 @@ void ServerConnection::handle_login_reply(const net::LinkMessage& message,
   phase_ = Phase::Online;
   login_time_ = std::time(nullptr);
   set_state(kStateConnected);
-  log_printf("Select auf Server %d", server_socket_.load());
+  log_printf("Select auf Server %d", link_.socket());
 
   tell_programs_of_login();
   if (!send_after_login()) return;
@@ -604,7 +604,7 @@ void ServerConnection::tell_programs_of_login() {
 
 bool ServerConnection::send_after_login() {
   auto fail = [this](int sent) {
-    const int system_error = net::last_socket_error();
+    const int system_error = send_error_;
     foundation::show_message_number(window_, 0, system_error, "Login", 10038, display_text_.c_str(),
                                     sent, system_error);
     login_failed(sent);
@@ -656,36 +656,25 @@ void ServerConnection::login_failed(int error) {
 }
 
 int ServerConnection::send(const net::LinkMessage& message, const void* payload) {
-  std::lock_guard<std::mutex> lock(send_lock_);
-  const int socket = server_socket_.load();
-  if (socket < 0) {
-    net::set_last_socket_error(foundation::kWSAENOTSOCK);
-    return -1;
+  if (std::this_thread::get_id() != gui_thread_) {
+    // The frame goes out from the GUI thread, in the order the program threads queue theirs.
+    const auto* bytes = static_cast<const std::uint8_t*>(payload);
+    std::vector<std::uint8_t> copy;
+    if (bytes != nullptr && message.length > 0) copy.assign(bytes, bytes + message.length);
+    QMetaObject::invokeMethod(
+        this,
+        [this, message, copy = std::move(copy)] {
+          if (send(message, copy.empty() ? nullptr : copy.data()) < 0) {
+            log_printf("Nachricht %d/%d an den Server nicht gesendet. Fehler %d", message.service,
+                       message.type, send_error_);
+          }
+        },
+        Qt::QueuedConnection);
+    return 0;
   }
-  if (std::this_thread::get_id() == gui_thread_) return net::link_send(socket, message, payload);
-  // Another thread (a program thread) sends with the server link's options, not with those
-  // of its own link.
-  net::LinkState& state = net::link_state();
-  const int level = state.header_level;
-  const bool compression = state.compression_on;
-  const bool encryption = state.encryption_on;
-  const unsigned options = link_options_.load();
-  state.header_level = static_cast<int>(options & protocol::kOptionHeaderLevelMask);
-  state.compression_on = (options & protocol::kOptionCompression) != 0;
-  state.encryption_on = (options & protocol::kOptionEncryption) != 0;
-  const int result = net::link_send(socket, message, payload);
-  state.header_level = level;
-  state.compression_on = compression;
-  state.encryption_on = encryption;
-  return result;
-}
-
-void ServerConnection::remember_link_options() {
-  const net::LinkState& state = net::link_state();
-  unsigned options = static_cast<unsigned>(state.header_level) & protocol::kOptionHeaderLevelMask;
-  if (state.compression_on) options |= protocol::kOptionCompression;
-  if (state.encryption_on) options |= protocol::kOptionEncryption;
-  link_options_ = options;
+  const net::LinkResult result = link_.send(message, payload);
+  send_error_ = result.error;
+  return result.value;
 }
 
 int ServerConnection::send(const protocol::BuiltMessage& message) {
@@ -711,10 +700,10 @@ int ServerConnection::do_logout(bool show_dialog) {
   // they still send after the logout goes nowhere.
   if (const auto& stop = server_session_hooks().stop_programs; stop) stop(0);
   int result = 0;
-  if (server_socket_ >= 0) {
+  if (link_.is_open()) {
     result = send(net::KWK_KLOGOUT, {});
     if (result < 0) {
-      const int system_error = net::last_socket_error();
+      const int system_error = send_error_;
       log_printf("Logout failed %d", result);
       foundation::show_message_number(window_, 0, system_error, "Logout", 10038,
                                       display_text_.c_str(), result, system_error);
@@ -751,15 +740,13 @@ void ServerConnection::end_if_auto_end() {
 
 void ServerConnection::close_server_link() {
   answer_timer_.stop();
+  frame_rest_.stop();
   if (server_notifier_) {
     server_notifier_->setEnabled(false);
     server_notifier_->deleteLater();
     server_notifier_ = nullptr;
   }
-  std::lock_guard<std::mutex> lock(send_lock_);
-  const int socket = server_socket_.exchange(-1);
-  if (socket >= 0) net::sc_close(socket);
-  net::frame_reset(reader_, -1);
+  link_.close();
   dispatching_ = false;
 }
 
@@ -871,8 +858,7 @@ void ServerConnection::connect_back(int type, int port, std::string process_id,
             return;
           }
           if (socket < 0) {
-            foundation::show_message_number(self->window_, 0, error, "Login", 10039,
-                                            display.c_str(), port, socket, error);
+            self->connect_back_failed(display, port, socket, error);
             return;
           }
           if (foundation::verbose(foundation::kVerboseGeneral)) {
@@ -884,12 +870,11 @@ void ServerConnection::connect_back(int type, int port, std::string process_id,
           message.service = net::KWD_KOMM;
           message.type = static_cast<std::uint8_t>(type);
           message.length = static_cast<std::int32_t>(message_payload.size());
-          net::LinkState& state = net::link_state();
-          const bool encryption = state.encryption_on;
-          state.encryption_on = false;
-          net::link_send(socket, message,
+          net::LinkState opening = self->link_.options();
+          opening.encryption_on = false;
+          net::FrameBlock work_buffer;
+          net::link_send(socket, opening, work_buffer, message,
                          message_payload.empty() ? nullptr : message_payload.data());
-          state.encryption_on = encryption;
           NewLink link;
           link.kind = type == net::KWK_KPRINT ? LinkKind::Print : LinkKind::Program;
           link.socket = socket;
@@ -902,6 +887,31 @@ void ServerConnection::connect_back(int type, int port, std::string process_id,
         },
         Qt::QueuedConnection);
   }).detach();
+}
+
+void ServerConnection::connect_back_failed(const std::string& display, int port, int result,
+                                           int error) {
+  if (foundation::unattended() || foundation::workflow_mode()) {
+    foundation::show_message_number(window_, 0, error, "Login", 10039, display.c_str(), port,
+                                    result, error);
+    return;
+  }
+  // A host that resets every connect-back at once would otherwise open a box per attempt.
+  foundation::show_message_number(window_, foundation::kMsgLogOnly, error, "Login", 10039,
+                                  display.c_str(), port, result, error);
+  const auto now = std::chrono::steady_clock::now();
+  if (connect_back_box_open_ ||
+      (connect_back_box_closed_ != std::chrono::steady_clock::time_point{} &&
+       now - connect_back_box_closed_ < kConnectBackBoxPause)) {
+    return;
+  }
+  connect_back_box_open_ = true;
+  QPointer<ServerConnection> self(this);
+  foundation::show_message_number(window_, 0, error, "Login", 10039, display.c_str(), port, result,
+                                  error);
+  if (!self) return;
+  connect_back_box_open_ = false;
+  connect_back_box_closed_ = std::chrono::steady_clock::now();
 }
 
 void ServerConnection::show_info_window(const QString& caption, const QString& text,
@@ -934,6 +944,10 @@ void ServerConnection::timerEvent(QTimerEvent* event) {
     log_printf("%s (%s:%d)", "do_logout aus ID_TIMEOUT", __FILE__, __LINE__);
     do_logout(true);
     end_if_auto_end();
+  } else if (id == frame_rest_.timerId()) {
+    frame_rest_.stop();
+    if (link_.is_open() && link_.frame_started())
+      on_link_failure(net::kScTimeout, net::kErrorWaitTimeout);
   } else if (id == ping_timer_.timerId()) {
     send(net::KWK_KPING, {});
   } else {

@@ -9,16 +9,15 @@
 #include <QPointer>
 #include <QString>
 #include <array>
-#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <ctime>
 #include <memory>
-#include <mutex>
 #include <span>
 #include <string>
 #include <thread>
 
-#include "net/frame_reader.h"
+#include "net/link.h"
 #include "net/link_message.h"
 #include "protocol/built_message.h"
 #include "shell/connection_state.h"
@@ -68,8 +67,13 @@ class ServerConnection : public QObject {
   std::uint32_t options_word() const { return options_word_; }
   int listen_port() const { return listen_port_; }
   const HostList& hosts() const { return hosts_; }
+  // The system error of the GUI thread's last failed send.
+  int send_error() const { return send_error_; }
 
-  // Sends one frame on the server link; callable from every thread (sends are serialised).
+  // Sends one frame on the server link. On the GUI thread: the bytes sent or a negative result
+  // (send_error() gives the system error). From any other thread (a program thread's KINFO and
+  // KEND) the frame is queued and goes out from the GUI thread, so that no GUI-thread send waits
+  // behind a program thread's send on a stalled daemon; the result is then 0.
   int send(const net::LinkMessage& message, const void* payload);
   int send(int type, std::span<const std::uint8_t> payload);
   int send(const protocol::BuiltMessage& message);
@@ -121,6 +125,9 @@ class ServerConnection : public QObject {
   void close_listener();
   void close_server_link();
   void on_program_accept();
+  // A connect-back that failed: logged each time; outside unattended runs at most one box per
+  // burst of failures.
+  void connect_back_failed(const std::string& display, int port, int result, int error);
   bool needs_user_input(std::string* what) const;
 
   MainWindow* window_;
@@ -131,15 +138,9 @@ class ServerConnection : public QObject {
   int login_kind_ = kLoginNormal;
   int attempt_ = 0;
 
-  // Keeps the options of the server link for sends from other threads: header level, 0x100
-  // compression, 0x200 encryption (as the GUI thread's link state has them).
-  void remember_link_options();
-
-  std::atomic<int> server_socket_{-1};
-  std::atomic<unsigned> link_options_{0};
   std::thread::id gui_thread_;
-  std::mutex send_lock_;
-  net::FrameReader reader_;
+  net::Link link_;  // the server link
+  int send_error_ = 0;
   QSocketNotifier* server_notifier_ = nullptr;
   bool dispatching_ = false;
 
@@ -161,10 +162,17 @@ class ServerConnection : public QObject {
   QBasicTimer answer_timer_;   // waiting for a daemon answer during the login
   QBasicTimer session_timer_;  // 40435
   QBasicTimer ping_timer_;     // 40445
+  QBasicTimer frame_rest_;     // the rest of a started frame, within the net time-out
   int session_seconds_ = 0;
   std::time_t session_started_ = 0;
 
   HostList hosts_;
+
+  bool connect_back_box_open_ = false;
+  std::chrono::steady_clock::time_point connect_back_box_closed_{};
 };
+
+// After a connect-back failure box, further failures within this pause are only logged.
+inline constexpr std::chrono::seconds kConnectBackBoxPause{30};
 
 }  // namespace kovw::shell

@@ -148,5 +148,37 @@ TEST_F(AllocatorTest, GuardedBlocksSurviveAModeChange) {
   EXPECT_EQ(allocator_use().blocks, 0u);
 }
 
+// Large blocks: logged in mode 1, guarded in mode 2 (and still released correctly after the mode
+// changed), mapped and usable in every mode.
+TEST_F(AllocatorTest, LargeBlocksInEveryMode) {
+  constexpr std::size_t kSize = 1u << 20;
+  set_allocator_mode(1);
+  auto* logged = static_cast<unsigned char*>(hv_malloc_large(kSize, "f.cpp", 1));
+  ASSERT_NE(logged, nullptr);
+  logged[0] = logged[kSize - 1] = 7;
+  hv_free_large(logged, kSize, "f.cpp", 2);
+  const std::vector<std::string> all = messages();
+  ASSERT_EQ(all.size(), 2u);
+  EXPECT_TRUE(
+      std::regex_match(all[0], std::regex(hex(logged) + R"( +\d+ malloc\(1048576\) \(f.cpp: 1\))")))
+      << all[0];
+  EXPECT_TRUE(std::regex_match(all[1], std::regex(hex(logged) + R"( +\d+ free \(f.cpp: 2\))")))
+      << all[1];
+
+  set_allocator_mode(2);
+  auto* guarded = static_cast<unsigned char*>(hv_malloc_large(kSize, "f.cpp", 3));
+  ASSERT_NE(guarded, nullptr);
+  EXPECT_EQ(allocator_use().blocks, 1u);
+  guarded[kSize] = 0;  // one byte past the end
+  EXPECT_EQ(hvmalloc_check_all(), 1);
+  set_allocator_mode(0);
+  auto* mapped = static_cast<unsigned char*>(hv_malloc_large(kSize, "f.cpp", 4));
+  ASSERT_NE(mapped, nullptr);
+  mapped[kSize - 1] = 1;
+  hv_free_large(guarded, kSize, "f.cpp", 5);
+  hv_free_large(mapped, kSize, "f.cpp", 6);
+  EXPECT_EQ(allocator_use().blocks, 0u);
+}
+
 }  // namespace
 }  // namespace kovw::foundation

@@ -185,6 +185,14 @@ void FakeDaemon::send_event(int type, std::vector<std::uint8_t> payload) {
   });
 }
 
+void FakeDaemon::send_raw(std::vector<std::uint8_t> bytes) {
+  std::lock_guard lock(mutex_);
+  outgoing_.push_back([bytes = std::move(bytes)](int socket) {
+    net::sc_send(socket, static_cast<int>(bytes.size()), bytes.data(), 2000);
+    return true;
+  });
+}
+
 void FakeDaemon::close_link() {
   std::lock_guard lock(mutex_);
   outgoing_.push_back([](int) { return false; });

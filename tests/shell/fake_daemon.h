@@ -58,6 +58,8 @@ class FakeDaemon {
 
   // Sends one message on the current link (from the daemon's thread).
   void send_event(int type, std::vector<std::uint8_t> payload);
+  // Sends bytes as they are (a broken or half frame).
+  void send_raw(std::vector<std::uint8_t> bytes);
   // Closes the current link.
   void close_link();
 

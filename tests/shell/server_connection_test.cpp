@@ -1,17 +1,25 @@
 // The server connection inside the test process: sends from several threads reach the
-// daemon as whole frames with the server link's options.
+// daemon as whole frames with the server link's options; connect-back failures do not flood
+// the user with boxes.
 #include "shell/server_connection.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <filesystem>
+#include <fstream>
 #include <set>
+#include <sstream>
 #include <thread>
 
 #include "fake_daemon.h"
+#include "foundation/log.h"
+#include "foundation/show_message.h"
 #include "net/fields.h"
 #include "net/link_names.h"
+#include "net/link_state.h"
+#include "net/tcp_socket.h"
 #include "shell/main_window.h"
 #include "shell/password_field.h"
 #include "shell/server_session_hooks.h"
@@ -84,12 +92,16 @@ TEST(ServerConnection, SendsOfSeveralThreadsArriveAsWholeFramesOnAnEncryptedComp
         net::put_int_field(info, t * 1000 + i, 4);
         net::put_int_field(info, 1700000000, 8);
         test::put_text(info, std::string(100 + i, static_cast<char>('a' + t)));
-        EXPECT_GT(connection->send(net::KWK_KINFO, info), 0);
+        EXPECT_EQ(connection->send(net::KWK_KINFO, info), 0);  // queued for the GUI thread
       }
     });
   }
   for (int i = 0; i < kEach; ++i) connection->send(net::KWK_KPING, {});
   for (std::thread& thread : threads) thread.join();
+  // A program thread never sends on the server link itself (a stalled daemon would hold the
+  // GUI thread's sends behind it): its frames go out once the GUI thread serves its events.
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_TRUE(daemon.all_of(net::KWK_KINFO).empty());
 
   ASSERT_TRUE(spin_until([&] { return daemon.all_of(net::KWK_KINFO).size() == kThreads * kEach; }))
       << daemon.all_of(net::KWK_KINFO).size();
@@ -223,6 +235,92 @@ TEST(SessionTimeout, RestartUsesTheRemainingSecondsAndAtLeastTwoMinutes) {
   EXPECT_EQ(remaining_session_seconds(1000, 600, 1550), 120);
   EXPECT_EQ(remaining_session_seconds(1000, 600, 5000), 120);
   EXPECT_EQ(remaining_session_seconds(1000, 600, 900), 600);  // a clock set back
+}
+
+}  // namespace
+}  // namespace kovw::shell
+
+namespace kovw::shell {
+namespace {
+
+// The daemon starts a frame and sends no more of it: after the net time-out the link counts as
+// broken and the login ends.
+TEST(ServerConnection, HalfFrameFromTheDaemonIsTimedOut) {
+  application();
+  const int saved = net::default_net_timeout();
+  net::set_default_net_timeout(300);
+  test::FakeDaemon daemon(test::DaemonConfig{});
+  SettingsRecord settings;
+  settings.host.assign("127.0.0.1");
+  settings.user.assign("anna");
+  ASSERT_TRUE(encipher_password("secret", settings.password));
+  settings.save_passwd = 0x6;
+  settings.kovd_port = daemon.port() - 1;
+  settings.start_program.assign(" ");
+  shell_state().ports = derive_port_plan(settings);
+  auto* window = new MainWindow();
+  auto* connection = new ServerConnection(window, settings);
+  int result = 1;
+  QObject::connect(connection, &ServerConnection::login_finished, [&](int r) { result = r; });
+  ASSERT_EQ(connection->do_login(kLoginNormal), 0);
+  ASSERT_TRUE(spin_until([&] { return result != 1; }));
+  ASSERT_EQ(connection->state(), kStateConnected);
+
+  std::vector<std::uint8_t> half(10, 0);
+  half[3] = 100;  // a payload of 100 bytes announced
+  daemon.send_raw(half);
+  EXPECT_TRUE(spin_until([&] { return connection->state() == kStateNotConnected; }));
+  EXPECT_TRUE(daemon.wait_link_closed());
+  delete window;
+  net::set_default_net_timeout(saved);
+}
+
+// Counts the boxes it is asked to show.
+class CountingPresenter : public foundation::MessagePresenter {
+ public:
+  int present(const foundation::MessageBoxRequest&) override { return ++boxes, 1; }
+  int boxes = 0;
+};
+
+// A host that resets every connect-back at once: each failure is logged, one box is shown.
+TEST(ServerConnection, FailingConnectBacksShowOneBoxPerBurst) {
+  application();
+  char pattern[] = "/tmp/kovw-connect-back-XXXXXX";
+  ASSERT_NE(::mkdtemp(pattern), nullptr);
+  const std::string dir = pattern;
+  ASSERT_GE(foundation::log_set_path((dir + "/kovw.log").c_str()), 0);
+  CountingPresenter presenter;
+  foundation::set_message_presenter(&presenter);
+  setenv(foundation::kUnattendedVariable, "0", 1);
+
+  // A port that refuses: a listener closed again.
+  int port = 0;
+  net::sc_close(net::sc_listen(0, &port));
+  SettingsRecord settings;
+  auto* window = new MainWindow();
+  auto* connection = new ServerConnection(window, settings);
+  constexpr int kAttempts = 5;
+  for (int i = 0; i < kAttempts; ++i) connection->connect_back(net::KWK_KINIT, port, "0", {});
+  const std::string text = ":" + std::to_string(port);
+  auto failures_logged = [&] {
+    std::ifstream in(dir + "/kovw.log");
+    std::stringstream log;
+    log << in.rdbuf();
+    int count = 0;
+    for (std::size_t at = log.str().find(text); at != std::string::npos;
+         at = log.str().find(text, at + 1)) {
+      ++count;
+    }
+    return count;
+  };
+  EXPECT_TRUE(spin_until([&] { return failures_logged() == kAttempts; })) << failures_logged();
+  EXPECT_EQ(1, presenter.boxes);
+
+  delete window;
+  setenv(foundation::kUnattendedVariable, "1", 1);
+  foundation::set_message_presenter(nullptr);
+  foundation::log_reset();
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -61,6 +61,7 @@ void handle_kinit(ProgramSession& session, std::span<const std::uint8_t> payload
   context.host_version = version;
   context.link_timeout_ms =
       kinit.link_timeout_ms.value_or(0) > 0 ? *kinit.link_timeout_ms : net::default_net_timeout();
+  session.link.set_receive_timeout(context.link_timeout_ms);
   if (session.caption.empty()) session.caption = program_name;
 
   ProgramInfo parent_program;
@@ -100,8 +101,8 @@ void handle_kinit(ProgramSession& session, std::span<const std::uint8_t> payload
     return;
   }
   session.super->start_keep_alive(host.keep_alive_seconds);
-  net::link_set_options(version < kVersionLinkOptions ? 0 : host.options_word, true,
-                        host.encryption_allowed);
+  session.link.set_options(version < kVersionLinkOptions ? 0 : host.options_word, true,
+                           host.encryption_allowed);
 }
 
 void handle_kgetwinid(ProgramSession& session) {

@@ -1,7 +1,7 @@
 #include "session/program/program_link.h"
 
 #include <QString>
-#include <new>
+#include <atomic>
 
 #include "foundation/error_text.h"
 #include "foundation/host_text.h"
@@ -9,20 +9,21 @@
 #include "foundation/show_message.h"
 #include "foundation/verbose.h"
 #include "net/fields.h"
-#include "net/frame_reader.h"
-#include "net/last_socket_error.h"
-#include "net/link_io.h"
+#include "net/link.h"
 #include "net/link_names.h"
+#include "net/socket_errors.h"
+#include "net/tcp_socket.h"
 #include "session/program/program_session.h"
 #include "session/program/program_thread.h"
 #include "session/program/text_output.h"
-#include "session/program/thread_context.h"
 
 namespace kovw::session {
 
 namespace {
 
-constexpr int kErrorNotEnoughMemory = 8;  // the system error of a failed allocation
+std::atomic<int> g_awaiting{0};
+std::atomic<int> g_cap{kMaxLinksAwaitingIntroduction};
+std::atomic<long long> g_introduction_ms{kIntroductionTimeout.count()};
 
 // Errors after which nothing more can be sent on the link.
 bool link_is_dead(int error) {
@@ -49,6 +50,13 @@ void lose_link(ProgramSession& session, int message, int result, int error) {
   end_program(session);
 }
 
+// A failed receive or a frame that cannot be decoded leaves no way to find the next frame: the
+// link is reported once and the program ends, instead of a box per notification.
+void receive_failed(ProgramSession& session, int result, int error) {
+  foundation::log_printf("dt_receive: Fehler %d/%d", result, error);
+  lose_link(session, 10037, result, error);
+}
+
 void close_by_client(ProgramSession& session) {
   if (foundation::verbose(foundation::kVerboseGeneral))
     foundation::log_printf("Close call by client");
@@ -63,16 +71,17 @@ int dt_send(ProgramSession& session, int service, int type, const void* payload,
   text_flush(session);  // the view gets the host's output before the host gets a reply
   if (foundation::verbose(foundation::kVerboseGeneral))
     foundation::log_printf("Send Data %d/%d Len %d (%s:%d)", service, type, length, file, line);
-  if (session.socket < 0 || length < 0) return -1;
+  if (!session.link.is_open() || length < 0) return -1;
   net::LinkMessage message;
   message.service = static_cast<std::uint8_t>(service);
   message.type = static_cast<std::uint8_t>(type);
   message.length = length;
   for (;;) {
-    const int result = net::link_send(session.socket, message, payload);
+    const net::LinkResult sent = session.link.send(message, payload);
+    const int result = sent.value;
     session.activity = true;
     if (result >= 0) return result;
-    const int error = net::last_socket_error();
+    const int error = sent.error;
     if (link_is_dead(error)) {
       lose_link(session, 10038, result, error);
       return -1;
@@ -80,59 +89,97 @@ int dt_send(ProgramSession& session, int service, int type, const void* payload,
     const int answer = foundation::show_message_number(nullptr, foundation::kMsgRetryCancel, 0,
                                                        session.caption.c_str(), 10038,
                                                        server_host(session), -result, error);
-    if (answer != foundation::kAnswerRetry || session.socket < 0) return -1;
+    if (answer != foundation::kAnswerRetry || !session.link.is_open()) return -1;
   }
 }
 
 void dt_receive(ProgramSession& session) {
-  if (session.socket < 0) return;
+  if (!session.link.is_open()) return;
   if (foundation::verbose(foundation::kVerboseGeneral)) foundation::log_printf("Data from client");
-  const int timeout = thread_context() ? thread_context()->link_timeout_ms : 0;
-  int result = net::frame_receive_step(session.reader, timeout);
+  const net::ReceiveStep step = session.link.receive_step();
   session.activity = true;
-  if (result == 0) {
-    close_by_client(session);
-    return;
+  if (session.super != nullptr) session.super->watch_frame(session.link.frame_started());
+  switch (step.outcome) {
+    case net::ReceiveOutcome::Pending:
+    case net::ReceiveOutcome::KeepAlive:
+      return;  // the frame continues with the next notification; a keep-alive says only that
+    case net::ReceiveOutcome::Closed:
+      close_by_client(session);
+      return;
+    case net::ReceiveOutcome::Failed:
+      receive_failed(session, step.result, step.error);
+      return;
+    case net::ReceiveOutcome::Message:
+      break;
   }
-  if (result == 2) result = net::frame_finish(session.reader);
-  if (result < 0) {
-    // A failed receive or a frame that cannot be decoded leaves no way to find the next frame:
-    // the link is reported once and the program ends, instead of a box per notification.
-    const int error = net::last_socket_error();
-    foundation::log_printf("dt_receive: Fehler %d/%d", result, error);
-    lose_link(session, 10037, result, error);
-    return;
-  }
-  if (result == 1) return;  // the frame continues with the next notification
 
   if (foundation::verbose(foundation::kVerboseGeneral))
     foundation::log_printf("Data received. Working");
-  net::LinkMessage header;
-  net::link_take_message(session.reader, header);
-  const auto payload = session.reader.payload_view();
-  const bool keep_alive = header.service == net::kKeepAliveService &&
-                          header.type == net::kKeepAliveType && payload.empty();
-  if (!keep_alive) {
-    const std::size_t needed = std::max(kMinReceiveBuffer, payload.size());
-    bool have_buffer = true;
-    if (session.receive_buffer.size() < needed) {
-      try {
-        session.receive_buffer.resize(needed);
-      } catch (const std::bad_alloc&) {
-        have_buffer = false;
-        foundation::log_printf("Kein Speicher für %zu Bytes.", needed);
-        foundation::show_message(nullptr, 0, kErrorNotEnoughMemory, "KOVW",
-                                 "Kein Speicher für %d Bytes.", static_cast<int>(needed));
-      }
-    }
-    if (have_buffer) {
-      std::copy(payload.begin(), payload.end(), session.receive_buffer.begin());
-      dt_command(session, header,
-                 std::span<const std::uint8_t>(session.receive_buffer.data(), payload.size()));
-    }
+  const net::LinkMessage header = session.link.message();
+  if (session.awaiting_introduction && header.service == net::KWD_KOMM &&
+      (header.type == net::KWK_KINIT || header.type == net::KWK_KRECONNECT)) {
+    end_awaiting_introduction(session);
   }
-  if (session.socket >= 0) net::frame_reset(session.reader, session.socket);
+  // The payload stays in the link's reader until the frame is done: a send while the command
+  // runs uses the link's own work buffer, and closing the link leaves the reader alone.
+  dt_command(session, header, session.link.payload());
+  session.link.frame_done();
 }
+
+void frame_timed_out(ProgramSession& session) {
+  if (!session.link.is_open() || !session.link.frame_started()) return;
+  foundation::log_printf("dt_receive: Rahmen nach %d ms unvollständig", session.link.net_timeout());
+  receive_failed(session, net::kScTimeout, net::kErrorWaitTimeout);
+}
+
+std::chrono::milliseconds introduction_timeout() {
+  return std::chrono::milliseconds(g_introduction_ms.load());
+}
+
+bool admit_awaiting_link(const std::string& peer) {
+  const int cap = g_cap.load();
+  int waiting = g_awaiting.load();
+  do {
+    if (waiting >= cap) {
+      foundation::log_printf(
+          "Programm-Verbindung %s abgewiesen: %d Verbindungen warten auf ihre Anmeldung",
+          peer.c_str(), waiting);
+      return false;
+    }
+  } while (!g_awaiting.compare_exchange_weak(waiting, waiting + 1));
+  return true;
+}
+
+void end_awaiting_introduction(ProgramSession& session) {
+  if (!session.awaiting_introduction) return;
+  session.awaiting_introduction = false;
+  withdraw_awaiting_link();
+}
+
+void withdraw_awaiting_link() {
+  --g_awaiting;
+}
+
+void introduction_timed_out(ProgramSession& session) {
+  if (!session.awaiting_introduction) return;
+  foundation::log_printf(
+      "%s: keine Anmeldung (KINIT/KRECONNECT) in %lld ms, Verbindung geschlossen",
+      session.title.c_str(), static_cast<long long>(introduction_timeout().count()));
+  end_awaiting_introduction(session);
+  if (session.super != nullptr) session.super->close_link();
+  end_program(session);
+}
+
+int links_awaiting_introduction() {
+  return g_awaiting.load();
+}
+
+namespace testing {
+void set_introduction_limits(std::chrono::milliseconds timeout, int cap) {
+  g_introduction_ms = timeout.count() > 0 ? timeout.count() : kIntroductionTimeout.count();
+  g_cap = cap > 0 ? cap : kMaxLinksAwaitingIntroduction;
+}
+}  // namespace testing
 
 std::vector<std::uint8_t> build_kinfo(int host_pid, std::int64_t start_time,
                                       std::span<const std::uint8_t> title_host_text) {

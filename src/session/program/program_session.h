@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "foundation/host_text.h"
-#include "net/frame_reader.h"
+#include "net/link.h"
 #include "protocol/program/screen_definition.h"
 #include "session/event_channel.h"
 #include "session/program/close_rule.h"
@@ -42,9 +42,6 @@ inline constexpr int kScreenIconStyle = 5;
 // Status bits.
 inline constexpr std::uint32_t kStatusFirstProgram = 0x1;
 inline constexpr std::uint32_t kStatusEmbedded = 0x100;
-
-// The smallest receive buffer.
-inline constexpr std::size_t kMinReceiveBuffer = 512;
 
 struct ProgramSession {
   // Identity (shared: read by other threads under the process-wide lock).
@@ -99,12 +96,13 @@ struct ProgramSession {
   KeyTranslator key_translator;
 
   // Link.
-  int socket = -1;  // -1 when closed
+  net::Link link;  // closed when !link.is_open()
   std::unique_ptr<QSocketNotifier> notifier;
-  net::FrameReader reader;
-  std::vector<std::uint8_t> receive_buffer;  // at least 512 bytes, grown to the largest message
-  bool activity = false;                     // set by every send and receive
-  bool link_lost_reported = false;           // a dead link was reported once; sends stop
+  bool activity = false;            // set by every send and receive
+  bool link_lost_reported = false;  // a dead link was reported once; sends stop
+  // The link counts among those waiting for the host program's introduction (KINIT or
+  // KRECONNECT) until one arrives or the session ends.
+  bool awaiting_introduction = false;
   int keep_alive_timer = 0;
 
   // Messages (show_message on this thread).

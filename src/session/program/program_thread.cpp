@@ -12,7 +12,6 @@
 #include "foundation/named_lock.h"
 #include "foundation/show_message.h"
 #include "foundation/verbose.h"
-#include "net/last_socket_error.h"
 #include "net/link_message.h"
 #include "net/link_names.h"
 #include "net/link_state.h"
@@ -59,6 +58,12 @@ int live_program_threads() {
 
 int dt_open(int socket, const std::string& title, const std::string& host, int port,
             const std::string& host_pid_text, std::vector<std::uint8_t> extra) {
+  // A peer that connects and stays silent holds a thread until it is timed out: only so many
+  // links may wait for their introduction at once.
+  if (!admit_awaiting_link(title)) {
+    if (socket >= 0) net::sc_close(socket);
+    return -1;
+  }
   auto record = std::make_unique<StartRecord>();
   record->socket = socket;
   record->title = title.substr(0, 256);
@@ -86,6 +91,7 @@ int dt_open(int socket, const std::string& title, const std::string& host, int p
 
   // The thread never ran: nothing else will free the record, the view or the link.
   const int error = errno != 0 ? errno : 11;
+  withdraw_awaiting_link();
   foundation::hvt_end_threads(__FILE__, __LINE__);
   thread->to_view_->post(new WmlEvent(WML_VIEW_DESTROY));
   const std::string caption = thread->record_->title;
@@ -153,9 +159,9 @@ int ProgramThread::dt_winmain() {
   session.start_time = std::time(nullptr);
   session.to_program = to_program_;
   session.to_view = to_view_;
-  session.socket = std::exchange(record_->socket, -1);
-  net::frame_reset(session.reader, session.socket);
-  session.receive_buffer.resize(kMinReceiveBuffer);
+  session.link.attach(std::exchange(record_->socket, -1));
+  session.link.set_receive_timeout(context.link_timeout_ms);
+  session.awaiting_introduction = true;  // admitted by dt_open
   session.cursor_kind = kCursorAppStarting;
   to_program_->bind(&super);
 
@@ -167,6 +173,7 @@ int ProgramThread::dt_winmain() {
   log_general("Insert new program/window");
 
   super.connect_link();
+  super.await_introduction();
   set_cursor_kind(session, kCursorArrow);
   log_general("dt_winmain: Working");
 
@@ -185,6 +192,7 @@ int ProgramThread::dt_winmain() {
   to_program_->unbind();
   program_list_remove(session);
   send_kend(session);
+  end_awaiting_introduction(session);
   super.close_link();
   to_view_->post(new WmlEvent(WML_VIEW_DESTROY));
   foundation::set_thread_message_handler(nullptr);
@@ -196,9 +204,10 @@ int ProgramThread::dt_winmain() {
 // The super window.
 
 void SuperWindow::connect_link() {
-  if (session_.socket < 0) return;
+  if (!session_.link.is_open()) return;
   // Owned by the session alone (no parent), so it dies exactly once, in close_link.
-  session_.notifier = std::make_unique<QSocketNotifier>(session_.socket, QSocketNotifier::Read);
+  session_.notifier =
+      std::make_unique<QSocketNotifier>(session_.link.socket(), QSocketNotifier::Read);
   QObject::connect(session_.notifier.get(), &QSocketNotifier::activated, this, [this] {
     if (foundation::verbose(foundation::kVerboseGeneral)) foundation::log_printf("WML_SOCK_CLIENT");
     dt_receive(session_);
@@ -207,12 +216,26 @@ void SuperWindow::connect_link() {
 
 int SuperWindow::release_link() {
   session_.notifier.reset();
-  return std::exchange(session_.socket, -1);
+  frame_rest_.stop();
+  return session_.link.release();
 }
 
 void SuperWindow::close_link() {
-  const int socket = release_link();
-  if (socket >= 0) net::sc_close(socket);
+  session_.notifier.reset();
+  frame_rest_.stop();
+  session_.link.close();
+}
+
+void SuperWindow::await_introduction() {
+  if (session_.awaiting_introduction)
+    introduction_.start(static_cast<int>(introduction_timeout().count()), this);
+}
+
+void SuperWindow::watch_frame(bool frame_started) {
+  if (frame_started)
+    frame_rest_.start(session_.link.net_timeout(), this);
+  else
+    frame_rest_.stop();
 }
 
 void SuperWindow::start_keep_alive(int seconds) {
@@ -220,6 +243,16 @@ void SuperWindow::start_keep_alive(int seconds) {
 }
 
 void SuperWindow::timerEvent(QTimerEvent* event) {
+  if (event->timerId() == introduction_.timerId()) {
+    introduction_.stop();
+    introduction_timed_out(session_);
+    return;
+  }
+  if (event->timerId() == frame_rest_.timerId()) {
+    frame_rest_.stop();
+    frame_timed_out(session_);
+    return;
+  }
   if (event->timerId() != keep_alive_.timerId()) return;
   if (session_.activity) {
     session_.activity = false;
@@ -304,9 +337,8 @@ void SuperWindow::on_reconnect(ReconnectEvent& event) {
   }
   foundation::log_printf("WML_RECONNECT Host-Pid %d", event.host_pid());
   close_link();
-  session_.socket = event.take_socket();
+  session_.link.attach(event.take_socket());
   session_.link_lost_reported = false;
-  net::frame_reset(session_.reader, session_.socket);
   connect_link();
 }
 

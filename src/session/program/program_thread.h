@@ -40,8 +40,13 @@ class SuperWindow : public QObject {
  public:
   explicit SuperWindow(ProgramSession& session) : session_(session) {}
 
-  // Registers the session's socket for read notifications.
+  // Registers the session's link for read notifications.
   void connect_link();
+  // Starts the wait for the host program's introduction (introduction_timeout()).
+  void await_introduction();
+  // After each receive step: while a frame has begun, its rest must come within the link's net
+  // time-out.
+  void watch_frame(bool frame_started);
   // Unregisters and closes the link (the socket becomes -1).
   void close_link();
   // Unregisters the link without closing the socket (it is handed to another program).
@@ -59,6 +64,8 @@ class SuperWindow : public QObject {
 
   ProgramSession& session_;
   QBasicTimer keep_alive_;
+  QBasicTimer introduction_;
+  QBasicTimer frame_rest_;
 };
 
 // Ends the program's event loop after the current event: the session then ends.

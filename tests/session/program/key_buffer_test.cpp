@@ -129,13 +129,13 @@ class KeySendTest : public KeyPutTest {
     KeyPutTest::SetUp();
     int pair[2];
     ASSERT_EQ(0, socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair));
-    session.socket = pair[0];
+    session.link.attach(pair[0]);
     host.socket = pair[1];
     set_thread_context(&context);
   }
   void TearDown() override {
     set_thread_context(nullptr);
-    net::sc_close(session.socket);
+    session.link.close();
     KeyPutTest::TearDown();
   }
   // The payloads sent so far, as 16-bit codes per message.
