@@ -20,7 +20,7 @@
 
 #include "net/frame_reader.h"
 #include "net/link_message.h"
-#include "protocol/built_message.h"
+#include "protocol/outgoing.h"
 #include "shell/connection_state.h"
 #include "shell/host_search.h"
 #include "shell/settings_record.h"
@@ -72,7 +72,7 @@ class ServerConnection : public QObject {
   // Sends one frame on the server link; callable from every thread (sends are serialised).
   int send(const net::LinkMessage& message, const void* payload);
   int send(int type, std::span<const std::uint8_t> payload);
-  int send(const protocol::BuiltMessage& message);
+  int send(const protocol::Outgoing& message);
 
   // Used by the server event dispatch.
   MainWindow* window() const { return window_; }

@@ -9,8 +9,8 @@
 #include <span>
 #include <string>
 
+#include "protocol/outgoing.h"
 #include "protocol/program/host_versions.h"
-#include "protocol/program/outgoing.h"
 #include "protocol/result.h"
 
 namespace kovw::protocol {
