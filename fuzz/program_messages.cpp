@@ -1,11 +1,12 @@
 // Fuzzes the program-link message parsers. The first input byte picks the parser, the second
-// the host library version the parser assumes; the rest is the payload. The messages described
-// field by field are fuzzed by fuzz_described_messages.
+// the host library version the parser assumes; the rest is the payload. The selectors of the
+// messages described field by field go to all parsers of the message table.
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
 
+#include "described_messages.h"
 #include "net/link_names.h"
 #include "protocol/program/error_answers.h"
 #include "protocol/program/host_requests.h"
@@ -37,19 +38,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint8_t selector = data[0];
   const std::int32_t version = kVersions[data[1] % std::size(kVersions)];
   const std::span<const std::uint8_t> p(data + 2, size - 2);
-  switch (selector % 43) {
+  switch (selector % 48) {
     case 0:
       (void)parse_kinit(p);
       break;
     case 1:
-      (void)parse_window_ids(p);
+      kovw::fuzz::parse_described_messages(p, true);
       break;
     case 2:
       (void)parse_kreconnect(p);
       break;
     case 3:
       (void)parse_kcflag(p);
-      (void)parse_kmap(p);
+      kovw::fuzz::parse_described_messages(p, true);
       break;
     case 4:
       (void)parse_kbutton(p);
@@ -63,117 +64,131 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       (void)parse_clip_answer(p);
       break;
     case 7:
-      answer_failure(parse_kgetcol(p), net::KWD_KOMM, net::KWK_KGETCOL);
+      kovw::fuzz::parse_described_messages(p, true);
       break;
     case 8:
-      answer_failure(parse_kskomm(p, version), net::KWD_KOMM, net::KWK_KSKOMM);
+      kovw::fuzz::parse_described_messages(p, true);
       break;
     case 9:
-      (void)parse_exec_answer(p);
+      answer_failure(parse_kgetcol(p), net::KWD_KOMM, net::KWK_KGETCOL);
       break;
     case 10:
-      answer_failure(parse_file_operation(net::KWK_KDEL, p), net::KWD_KOMM, net::KWK_KDEL);
+      answer_failure(parse_kskomm(p, version), net::KWD_KOMM, net::KWK_KSKOMM);
       break;
     case 11:
-      (void)parse_file_answer(p);
+      (void)parse_exec_answer(p);
       break;
     case 12:
-      answer_failure(parse_kfilecheck(p), net::KWD_KOMM, net::KWK_KFILECHECK);
+      answer_failure(parse_file_operation(net::KWK_KDEL, p), net::KWD_KOMM, net::KWK_KDEL);
       break;
     case 13:
-      (void)parse_filecheck_answer(p);
+      (void)parse_file_answer(p);
       break;
     case 14:
-      (void)parse_khelp_request(p);
+      kovw::fuzz::parse_described_messages(p, true);
       break;
     case 15:
-      (void)parse_kfppfad(p);
+      kovw::fuzz::parse_described_messages(p, true);
       break;
     case 16:
+      answer_failure(parse_kfilecheck(p), net::KWD_KOMM, net::KWK_KFILECHECK);
+      break;
+    case 17:
+      (void)parse_filecheck_answer(p);
+      break;
+    case 18:
+      (void)parse_khelp_request(p);
+      break;
+    case 19:
+      (void)parse_kfppfad(p);
+      break;
+    case 20:
       (void)parse_kgetprinter(p);
       (void)parse_ksendprinter(p);
       break;
-    case 17:
+    case 21:
       (void)parse_printer_answer(p);
       break;
-    case 18:
-      (void)parse_fontlist_answer(p);
-      break;
-    case 19:
-    case 20:
-    case 21:
-      (void)parse_screen_definition(p, version);
-      break;
     case 22:
-      (void)parse_grefr(p);
-      (void)parse_gktext(p);
+      kovw::fuzz::parse_described_messages(p, true);
       break;
     case 23:
-      (void)parse_font_request(p);
-      (void)parse_gfontslot(p);
+      (void)parse_fontlist_answer(p);
       break;
     case 24:
-      (void)parse_font_info(net::KWK_GFONT, p, version);
-      break;
     case 25:
-      (void)parse_font_info(net::KWK_GSPEAK, p, version);
-      break;
     case 26:
-      (void)parse_gpos(p, version);
+      (void)parse_screen_definition(p, version);
       break;
     case 27:
+      kovw::fuzz::parse_described_messages(p, true);
+      break;
+    case 28:
+      (void)parse_font_request(p);
+      kovw::fuzz::parse_described_messages(p, true);
+      break;
+    case 29:
+      (void)parse_font_info(net::KWK_GFONT, p, version);
+      break;
+    case 30:
+      (void)parse_font_info(net::KWK_GSPEAK, p, version);
+      break;
+    case 31:
+      (void)parse_gpos(p, version);
+      break;
+    case 32:
       (void)parse_gget(net::KWK_GGET, p);
       (void)parse_gget(net::KWK_GGETEX, p);
       break;
-    case 28:
+    case 33:
       (void)parse_gdata(p);
       (void)parse_single_int(p);
       break;
-    case 29:
+    case 34:
       (void)parse_gvideo(p);
       (void)parse_gspeech(p);
       break;
-    case 30:
+    case 35:
       (void)parse_helper_answer(net::KWK_GVIDEO, p);
       (void)parse_helper_answer(KWK_GSPEECH, p);
       break;
-    case 31:
+    case 36:
       (void)parse_creakontext(p, version);
       break;
-    case 32:
+    case 37:
       (void)parse_retc(p);
       break;
-    case 33:
+    case 38:
       (void)parse_raw_text(p);
       (void)parse_lcursor(p);
       break;
-    case 34:
+    case 39:
       (void)parse_wmelde(p);
       break;
-    case 35:
+    case 40:
       (void)parse_wdiac(p);
       break;
-    case 36:
+    case 41:
       (void)parse_field_reply(p);
       break;
-    case 37:
+    case 42:
       (void)parse_wedit(p);
       break;
-    case 38:
+    case 43:
       (void)parse_edit_reply(p);
       break;
-    case 39:
+    case 44:
       (void)parse_key_data(p);
       break;
-    case 40:
+    case 45:
       (void)parse_view_definition(net::KWK_LTREE, p);
       (void)parse_view_definition(net::KWK_LLIST, p);
       break;
-    case 41:
+    case 46:
       (void)parse_ldialog(p);
       (void)parse_linfo(p);
       break;
-    case 42:
+    case 47:
       (void)parse_lantw(p);
       (void)parse_lantwdia(p);
       break;

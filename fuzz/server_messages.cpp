@@ -1,10 +1,11 @@
-// The server-link parsers over arbitrary payloads: the first byte picks the parser, the rest is
-// the payload. Also feeds the parsed values back through the builders. The messages described
-// field by field are fuzzed by fuzz_described_messages.
+// Every server-link parser over arbitrary payloads: the first byte picks the parser, the rest is
+// the payload. Also feeds the parsed values back through the builders. The selectors of the
+// messages described field by field go to all parsers of the message table.
 #include <cstddef>
 #include <cstdint>
 #include <span>
 
+#include "described_messages.h"
 #include "net/twofish_cipher.h"
 #include "protocol/server_messages.h"
 
@@ -13,7 +14,7 @@ using namespace kovw::protocol;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;
   const Payload p(data + 1, size - 1);
-  switch (data[0] % 21) {
+  switch (data[0] % 30) {
     case 0:
       if (auto r = parse_connect_request(p)) build_connect_request(*r);
       break;
@@ -34,40 +35,67 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       break;
     }
     case 5:
-      if (auto r = parse_start_reply(6, p)) build_start_reply(*r);
+      kovw::fuzz::parse_described_messages(p, false);
       break;
     case 6:
-      if (auto r = parse_stop_request(p)) build_stop_request(*r);
+      kovw::fuzz::parse_described_messages(p, false);
       break;
     case 7:
-      parse_host_message(p);
+      kovw::fuzz::parse_described_messages(p, false);
       break;
     case 8:
-      parse_proxy_event(13, p);
+      if (auto r = parse_start_reply(6, p)) build_start_reply(*r);
       break;
     case 9:
-      parse_program_info(p);
+      kovw::fuzz::parse_described_messages(p, false);
       break;
     case 10:
-      parse_program_end_notice(p);
+      if (auto r = parse_stop_request(p)) build_stop_request(*r);
       break;
     case 11:
-      parse_program_ended(p);
+      parse_host_message(p);
       break;
     case 12:
-      parse_password_change(p);
+      kovw::fuzz::parse_described_messages(p, false);
       break;
     case 13:
-      parse_password_refusal(p);
+      parse_proxy_event(13, p);
       break;
     case 14:
-      parse_cron_request(p);
+      parse_program_info(p);
       break;
     case 15:
+      parse_program_end_notice(p);
+      break;
+    case 16:
+      parse_program_ended(p);
+      break;
+    case 17:
+      parse_password_change(p);
+      break;
+    case 18:
+      parse_password_refusal(p);
+      break;
+    case 19:
+      parse_cron_request(p);
+      break;
+    case 20:
+      kovw::fuzz::parse_described_messages(p, false);
+      break;
+    case 21:
+      kovw::fuzz::parse_described_messages(p, false);
+      break;
+    case 22:
+      kovw::fuzz::parse_described_messages(p, false);
+      break;
+    case 23:
+      kovw::fuzz::parse_described_messages(p, false);
+      break;
+    case 24:
       parse_host_answer(p);
       is_host_query(p);
       break;
-    case 16: {
+    case 25: {
       static const kovw::net::TwofishCipher cipher = [] {
         kovw::net::TwofishCipher c;
         const std::uint8_t key[16] = {1, 2, 3};

@@ -8,6 +8,8 @@
 
 #include "net/link_names.h"
 #include "protocol/program/host_requests.h"
+#include "protocol/program/start_messages.h"
+#include "protocol/program/window_service.h"
 #include "protocol/server_messages.h"
 
 namespace kovw::protocol {
@@ -39,6 +41,16 @@ void for_each_described_message(F&& visit) {
                                     build_fname_answer, parse_fname_answer});
   visit(DescribedEntry<KFontList>{"KWK_KFONTLIST", true, net::KWD_KOMM, net::KWK_KFONTLIST,
                                   build_kfontlist, parse_kfontlist});
+  visit(DescribedEntry<WindowIds>{"KWK_KGETWINID answer", true, net::KWD_KOMM, net::KWK_KGETWINID,
+                                  build_window_ids, parse_window_ids});
+  visit(
+      DescribedEntry<KMap>{"KWK_KMAP", true, net::KWD_KOMM, net::KWK_KMAP, build_kmap, parse_kmap});
+  visit(DescribedEntry<ItemState>{"KWK_GREFR", true, net::KWD_DIGRA, net::KWK_GREFR, build_grefr,
+                                  parse_grefr});
+  visit(DescribedEntry<ItemText>{"KWK_GKTEXT", true, net::KWD_DIGRA, net::KWK_GKTEXT, build_gktext,
+                                 parse_gktext});
+  visit(DescribedEntry<FontSlot>{"KWK_GFONTSLOT", true, net::KWD_DIGRA, net::KWK_GFONTSLOT,
+                                 build_gfontslot, parse_gfontslot});
   // Server link.
   visit(DescribedEntry<EnvironmentEntry>{"KWK_KENVIR", false, net::KWD_KOMM, net::KWK_KENVIR,
                                          build_environment, parse_environment});

@@ -45,13 +45,17 @@ void PayloadReader::fail(ParseError code, const std::string& text) {
 
 std::int32_t PayloadReader::int_field(const char* what) {
   if (!ok()) return 0;
-  if (at_.at_end()) {
-    fail(ParseError::kTruncated, std::string(what) + ": missing");
+  if (message_ && at_.at_end()) {
+    fail(ParseError::kTruncated, std::string("item \"") + what + "\" is missing");
     return 0;
   }
   const std::int32_t value = net::get_int_field(at_);
-  if (at_.failed)
-    fail(ParseError::kTruncated, std::string(what) + ": integer field runs past the payload");
+  if (at_.failed) {
+    fail(ParseError::kTruncated, message_
+                                     ? std::string("integer \"") + what + "\" runs past the payload"
+                                     : std::string(what) + ": integer field runs past the payload");
+    return 0;
+  }
   return value;
 }
 
@@ -59,7 +63,7 @@ std::optional<std::int32_t> PayloadReader::optional_int_field(const char* what) 
   if (!more()) return std::nullopt;
   const std::int32_t value = net::get_int_field(at_);
   if (at_.failed) {
-    fail(ParseError::kMalformed, std::string(what) + ": optional integer field is broken");
+    fail(ParseError::kMalformed, std::string("optional integer \"") + what + "\" is broken");
     return std::nullopt;
   }
   return value;
@@ -94,13 +98,15 @@ std::int64_t PayloadReader::int64_field(const char* what) {
 
 std::span<const std::uint8_t> PayloadReader::field(const char* what, const char* kind) {
   if (!ok()) return {};
-  if (at_.at_end()) {
-    fail(ParseError::kTruncated, std::string(what) + ": missing");
+  if (message_ && at_.at_end()) {
+    fail(ParseError::kTruncated, std::string("item \"") + what + "\" is missing");
     return {};
   }
   const auto view = net::get_bytes_view(at_);
   if (at_.failed) {
-    fail(ParseError::kTruncated, std::string(what) + ": " + kind + " field runs past the payload");
+    fail(ParseError::kTruncated,
+         message_ ? std::string("field \"") + what + "\" runs past the payload"
+                  : std::string(what) + ": " + kind + " field runs past the payload");
     return {};
   }
   return view;
@@ -119,8 +125,9 @@ std::string PayloadReader::text(const char* what, std::size_t max_text) {
   if (!ok()) return {};
   std::string text = text_before_zero(view);
   if (text.size() > max_text) {
-    fail(ParseError::kTextTooLong, std::string(what) + ": text has " + std::to_string(text.size()) +
-                                       " bytes, at most " + std::to_string(max_text) + " fit");
+    fail(ParseError::kTextTooLong, "text \"" + std::string(what) + "\" has " +
+                                       std::to_string(text.size()) + " bytes, at most " +
+                                       std::to_string(max_text) + " fit");
     return {};
   }
   return text;
@@ -164,8 +171,9 @@ std::span<const std::uint8_t> PayloadReader::record(const char* what, std::size_
   const auto view = field(what, "byte");
   if (!ok()) return {};
   if (view.size() < size) {
-    fail(ParseError::kTruncated, std::string(what) + ": record has " + std::to_string(view.size()) +
-                                     " bytes, " + std::to_string(size) + " expected");
+    fail(ParseError::kTruncated, "record \"" + std::string(what) + "\" has " +
+                                     std::to_string(view.size()) + " bytes, " +
+                                     std::to_string(size) + " expected");
     return {};
   }
   return view.first(size);
@@ -176,9 +184,9 @@ std::span<const std::uint8_t> PayloadReader::records(const char* what, std::int6
   const auto view = field(what, "byte");
   if (!ok()) return {};
   if (count < 0 || (size != 0 && static_cast<std::uint64_t>(count) > view.size() / size)) {
-    fail(ParseError::kCountTooLarge,
-         std::string(what) + ": " + std::to_string(count) + " records of " + std::to_string(size) +
-             " bytes do not fit into " + std::to_string(view.size()) + " bytes");
+    fail(ParseError::kCountTooLarge, std::to_string(count) + " records of " + std::to_string(size) +
+                                         " bytes do not fit into \"" + what + "\" (" +
+                                         std::to_string(view.size()) + " bytes)");
     return {};
   }
   return view.first(static_cast<std::size_t>(count) * size);

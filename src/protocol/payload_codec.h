@@ -45,8 +45,12 @@ class PayloadWriter {
 
 class PayloadReader {
  public:
-  // `message` names the message in front of every failure text ("KWK_KDEL: ..."); without it
-  // the texts start with the field's name.
+  // The two links report failures in their own words. With `message` (the program link) every
+  // failure text starts with the message's name and quotes the field ("KWK_KDEL: item \"path\"
+  // is missing"), and a required field missing at the end of the payload is reported by this
+  // reader alone. Without it (the server link) the texts start with the field's name ("mode:
+  // integer field runs past the payload"), and every field fault, a missing field included,
+  // also passes through the field layer, which logs it.
   explicit PayloadReader(std::span<const std::uint8_t> payload, const char* message = nullptr)
       : at_(payload), message_(message) {}
 

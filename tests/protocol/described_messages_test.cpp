@@ -143,10 +143,13 @@ TEST(DescribedMessages, TextOverItsLimitIsRefused) {
 TEST(DescribedMessages, FailureTextsNameMessageAndField) {
   const auto date = parse_kgetdate(std::vector<std::uint8_t>{0, 4, 0, 0});
   ASSERT_FALSE(date.ok());
-  EXPECT_EQ(date.error().message, "KWK_KGETDATE: year: integer field runs past the payload");
+  EXPECT_EQ(date.error().message, "KWK_KGETDATE: integer \"year\" runs past the payload");
+  const auto missing = parse_kgetdate(std::vector<std::uint8_t>{});
+  ASSERT_FALSE(missing.ok());
+  EXPECT_EQ(missing.error().message, "KWK_KGETDATE: item \"year\" is missing");
   const auto flag = parse_session_flag({});
   ASSERT_FALSE(flag.ok());
-  EXPECT_EQ(flag.error().message, "mode: missing");
+  EXPECT_EQ(flag.error().message, "mode: integer field runs past the payload");
 }
 
 }  // namespace

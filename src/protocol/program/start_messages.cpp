@@ -1,6 +1,7 @@
 #include "protocol/program/start_messages.h"
 
 #include "net/link_names.h"
+#include "protocol/described_message.h"
 #include "protocol/payload_codec.h"
 
 namespace kovw::protocol {
@@ -42,27 +43,11 @@ Outgoing build_kgetwinid_request() {
 }
 
 Outgoing build_window_ids(const WindowIds& answer) {
-  Outgoing out{net::KWD_KOMM, net::KWK_KGETWINID, {}};
-  PayloadWriter write(out.payload);
-  write.int_field(answer.content_window);
-  write.int_field(answer.main_window);
-  write.int_field(answer.screen_width);
-  write.int_field(answer.screen_height);
-  write.int_field(answer.parent_window);
-  write.int_field(answer.thread_id);
-  return out;
+  return build_described(net::KWD_KOMM, net::KWK_KGETWINID, answer);
 }
 
 Result<WindowIds> parse_window_ids(std::span<const std::uint8_t> payload) {
-  PayloadReader in(payload, "KWK_KGETWINID");
-  WindowIds answer;
-  answer.content_window = in.int_field("content window");
-  answer.main_window = in.int_field("main window");
-  answer.screen_width = in.int_field("screen width");
-  answer.screen_height = in.int_field("screen height");
-  answer.parent_window = in.int_field("parent window");
-  answer.thread_id = in.int_field("thread id");
-  return in.finish(answer);
+  return parse_described<WindowIds>(payload, "KWK_KGETWINID");
 }
 
 Outgoing build_kreconnect(const KReconnect& message) {
@@ -99,19 +84,11 @@ Result<std::int32_t> parse_kcflag(std::span<const std::uint8_t> payload) {
 }
 
 Outgoing build_kmap(const KMap& message) {
-  Outgoing out{net::KWD_KOMM, net::KWK_KMAP, {}};
-  PayloadWriter write(out.payload);
-  write.int_field(message.operation);
-  write.int_field(message.window);
-  return out;
+  return build_described(net::KWD_KOMM, net::KWK_KMAP, message);
 }
 
 Result<KMap> parse_kmap(std::span<const std::uint8_t> payload) {
-  PayloadReader in(payload, "KWK_KMAP");
-  KMap message;
-  message.operation = in.int_field("operation");
-  message.window = in.int_field("window");
-  return in.finish(message);
+  return parse_described<KMap>(payload, "KWK_KMAP");
 }
 
 Outgoing build_kbutton(const KButton& message) {

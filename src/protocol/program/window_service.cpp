@@ -4,6 +4,7 @@
 
 #include "net/fields.h"
 #include "net/link_names.h"
+#include "protocol/described_message.h"
 #include "protocol/payload_codec.h"
 #include "protocol/program/host_versions.h"
 
@@ -16,37 +17,19 @@ constexpr int kGetExValues = 12;
 }  // namespace
 
 Outgoing build_grefr(const ItemState& message) {
-  Outgoing out{net::KWD_DIGRA, net::KWK_GREFR, {}};
-  PayloadWriter write(out.payload);
-  write.int_field(message.item);
-  write.int_field(message.state);
-  return out;
+  return build_described(net::KWD_DIGRA, net::KWK_GREFR, message);
 }
 
 Result<ItemState> parse_grefr(std::span<const std::uint8_t> payload) {
-  PayloadReader in(payload, "KWK_GREFR");
-  ItemState message;
-  message.item = in.int_field("item id");
-  message.state = in.int_field("state");
-  return in.finish(message);
+  return parse_described<ItemState>(payload, "KWK_GREFR");
 }
 
 Outgoing build_gktext(const ItemText& message) {
-  Outgoing out{net::KWD_DIGRA, net::KWK_GKTEXT, {}};
-  PayloadWriter write(out.payload);
-  write.int_field(message.item);
-  write.text(message.text);
-  write.text(message.tip);
-  return out;
+  return build_described(net::KWD_DIGRA, net::KWK_GKTEXT, message);
 }
 
 Result<ItemText> parse_gktext(std::span<const std::uint8_t> payload) {
-  PayloadReader in(payload, "KWK_GKTEXT");
-  ItemText message;
-  message.item = in.int_field("item id");
-  message.text = in.text("text", kItemTextMax);
-  message.tip = in.text("tip", kItemTipMax);
-  return in.finish(std::move(message));
+  return parse_described<ItemText>(payload, "KWK_GKTEXT");
 }
 
 Outgoing build_font_request(int type, const FontRequest& message) {
@@ -239,19 +222,11 @@ Result<std::vector<MenuItemRecord>> parse_creakontext(std::span<const std::uint8
 }
 
 Outgoing build_gfontslot(const FontSlot& message) {
-  Outgoing out{net::KWD_DIGRA, KWK_GFONTSLOT, {}};
-  PayloadWriter write(out.payload);
-  write.int_field(message.font);
-  write.text(message.name);
-  return out;
+  return build_described(net::KWD_DIGRA, KWK_GFONTSLOT, message);
 }
 
 Result<FontSlot> parse_gfontslot(std::span<const std::uint8_t> payload) {
-  PayloadReader in(payload, "KWK_GFONTSLOT");
-  FontSlot message;
-  message.font = in.int_field("font number");
-  message.name = in.text("font name", kFontSlotNameMax);
-  return in.finish(std::move(message));
+  return parse_described<FontSlot>(payload, "KWK_GFONTSLOT");
 }
 
 Outgoing build_empty(int service, int type) {
