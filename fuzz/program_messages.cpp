@@ -1,10 +1,12 @@
 // Fuzzes the program-link message parsers. The first input byte picks the parser, the second
-// the host library version the parser assumes; the rest is the payload.
+// the host library version the parser assumes; the rest is the payload. The selectors of the
+// messages described field by field go to all parsers of the message table.
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
 
+#include "described_messages.h"
 #include "net/link_names.h"
 #include "protocol/program/error_answers.h"
 #include "protocol/program/host_requests.h"
@@ -41,14 +43,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       (void)parse_kinit(p);
       break;
     case 1:
-      (void)parse_window_ids(p);
+      kovw::fuzz::parse_described_messages(p, true);
       break;
     case 2:
       (void)parse_kreconnect(p);
       break;
     case 3:
       (void)parse_kcflag(p);
-      (void)parse_kmap(p);
+      kovw::fuzz::parse_described_messages(p, true);
       break;
     case 4:
       (void)parse_kbutton(p);
@@ -62,11 +64,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       (void)parse_clip_answer(p);
       break;
     case 7:
-      answer_failure(parse_kgetdate(p), net::KWD_KOMM, net::KWK_KGETDATE);
+      kovw::fuzz::parse_described_messages(p, true);
       break;
     case 8:
-      (void)parse_date_answer(p);
-      (void)parse_colour_answer(p);
+      kovw::fuzz::parse_described_messages(p, true);
       break;
     case 9:
       answer_failure(parse_kgetcol(p), net::KWD_KOMM, net::KWK_KGETCOL);
@@ -84,10 +85,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       (void)parse_file_answer(p);
       break;
     case 14:
-      answer_failure(parse_kgetfname(p), net::KWD_KOMM, net::KWK_KGETFNAME);
+      kovw::fuzz::parse_described_messages(p, true);
       break;
     case 15:
-      (void)parse_fname_answer(p);
+      kovw::fuzz::parse_described_messages(p, true);
       break;
     case 16:
       answer_failure(parse_kfilecheck(p), net::KWD_KOMM, net::KWK_KFILECHECK);
@@ -109,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       (void)parse_printer_answer(p);
       break;
     case 22:
-      answer_failure(parse_kfontlist(p), net::KWD_KOMM, KWK_KFONTLIST);
+      kovw::fuzz::parse_described_messages(p, true);
       break;
     case 23:
       (void)parse_fontlist_answer(p);
@@ -120,12 +121,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       (void)parse_screen_definition(p, version);
       break;
     case 27:
-      (void)parse_grefr(p);
-      (void)parse_gktext(p);
+      kovw::fuzz::parse_described_messages(p, true);
       break;
     case 28:
       (void)parse_font_request(p);
-      (void)parse_gfontslot(p);
+      kovw::fuzz::parse_described_messages(p, true);
       break;
     case 29:
       (void)parse_font_info(net::KWK_GFONT, p, version);

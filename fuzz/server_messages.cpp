@@ -1,9 +1,11 @@
 // Every server-link parser over arbitrary payloads: the first byte picks the parser, the rest is
-// the payload. Also feeds the parsed values back through the builders.
+// the payload. Also feeds the parsed values back through the builders. The selectors of the
+// messages described field by field go to all parsers of the message table.
 #include <cstddef>
 #include <cstdint>
 #include <span>
 
+#include "described_messages.h"
 #include "net/twofish_cipher.h"
 #include "protocol/server_messages.h"
 
@@ -33,19 +35,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       break;
     }
     case 5:
-      parse_environment(p);
+      kovw::fuzz::parse_described_messages(p, false);
       break;
     case 6:
-      parse_start_request(p);
+      kovw::fuzz::parse_described_messages(p, false);
       break;
     case 7:
-      parse_workflow_request(p);
+      kovw::fuzz::parse_described_messages(p, false);
       break;
     case 8:
       if (auto r = parse_start_reply(6, p)) build_start_reply(*r);
       break;
     case 9:
-      parse_session_flag(p);
+      kovw::fuzz::parse_described_messages(p, false);
       break;
     case 10:
       if (auto r = parse_stop_request(p)) build_stop_request(*r);
@@ -54,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       parse_host_message(p);
       break;
     case 12:
-      parse_host_alarm(p);
+      kovw::fuzz::parse_described_messages(p, false);
       break;
     case 13:
       parse_proxy_event(13, p);
@@ -78,16 +80,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       parse_cron_request(p);
       break;
     case 20:
-      parse_macro_file(p);
+      kovw::fuzz::parse_described_messages(p, false);
       break;
     case 21:
-      parse_macro_start(p);
+      kovw::fuzz::parse_described_messages(p, false);
       break;
     case 22:
-      parse_macro_delete(p);
+      kovw::fuzz::parse_described_messages(p, false);
       break;
     case 23:
-      parse_script_status(p);
+      kovw::fuzz::parse_described_messages(p, false);
       break;
     case 24:
       parse_host_answer(p);

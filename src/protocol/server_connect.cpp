@@ -5,6 +5,7 @@
 #include <random>
 
 #include "net/password_scramble.h"
+#include "protocol/described_message.h"
 #include "protocol/payload_codec.h"
 #include "protocol/server_messages.h"
 
@@ -68,20 +69,21 @@ std::uint32_t client_flags_word(const ClientFlagsInput& input, int daemon_versio
 
 // ---- Connection request and reply ----------------------------------------------------------
 
-BuiltMessage build_connect_request(const ConnectRequest& request) {
-  PayloadWriter out;
+Outgoing build_connect_request(const ConnectRequest& request) {
+  Outgoing built{KWD_KOMM, net::KWK_KSDATEI, {}};
+  PayloadWriter out(built.payload);
   out.bytes(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(kConnectMarker),
                                           sizeof kConnectMarker))
       .text(request.computer_name)
       .int_field(request.version_word)
       .bytes(request.client_value)
       .int_field(request.offered_options);
-  return make_message(KWD_KOMM, net::KWK_KSDATEI, out.take());
+  return built;
 }
 
 bool is_connect_request(Payload payload) {
   PayloadReader in(payload);
-  const Bytes marker = in.bytes("marker", 64);
+  const auto marker = in.bytes("marker", 64);
   return in.ok() && marker.size() == sizeof kConnectMarker &&
          std::memcmp(marker.data(), kConnectMarker, sizeof kConnectMarker) == 0;
 }
@@ -92,15 +94,16 @@ Result<ConnectRequest> parse_connect_request(Payload payload) {
   PayloadReader in(payload);
   in.bytes("marker");
   ConnectRequest r;
-  r.computer_name = in.text("computer name", 256);
+  r.computer_name = in.text_in_field("computer name", 256);
   r.version_word = in.int_field("version word");
   r.client_value = to_value16(in.exact_bytes("client value", 16));
   r.offered_options = static_cast<std::uint32_t>(in.int_field("offered options"));
   return finish(in, std::move(r));
 }
 
-BuiltMessage build_connect_reply(const ConnectReply& reply) {
-  PayloadWriter out;
+Outgoing build_connect_reply(const ConnectReply& reply) {
+  Outgoing built{KWD_KOMM, net::KWK_KCONNECT, {}};
+  PayloadWriter out(built.payload);
   out.text(reply.host_name)
       .int_field(reply.daemon_version)
       .bytes(reply.server_value)
@@ -109,17 +112,17 @@ BuiltMessage build_connect_reply(const ConnectReply& reply) {
     const auto ints = reply.path_ints.value_or(std::array<std::int32_t, 4>{});
     for (auto v : ints) out.int_field(v);
   }
-  return make_message(KWD_KOMM, net::KWK_KCONNECT, out.take());
+  return built;
 }
 
 Result<ConnectReply> parse_connect_reply(Payload payload) {
   PayloadReader in(payload);
   ConnectReply r;
-  r.host_name = in.text("host name", 256);
+  r.host_name = in.text_in_field("host name", 256);
   r.daemon_version = in.int_field("daemon version");
   r.server_value = to_value16(in.exact_bytes("server value", 16));
   r.options = static_cast<std::uint32_t>(in.int_field("options"));
-  if (r.daemon_version >= kDaemonPathInts && in.more()) {
+  if (r.daemon_version >= kDaemonPathInts && in.more(kServerTailBytes)) {
     std::array<std::int32_t, 4> ints{};
     for (auto& v : ints) v = in.int_field("path option");
     r.path_ints = ints;
@@ -205,8 +208,9 @@ Result<std::string> decode_password_field(std::span<const std::uint8_t> field,
 
 // ---- Login ------------------------------------------------------------------------------------
 
-BuiltMessage build_login_request(const LoginRequest& r) {
-  PayloadWriter out;
+Outgoing build_login_request(const LoginRequest& r) {
+  Outgoing built{KWD_KOMM, net::KWK_KLOGIN, {}};
+  PayloadWriter out(built.payload);
   out.int_field(1, 1)
       .text(cut(r.user, kMaxUserName))
       .bytes(r.password_field)
@@ -226,7 +230,7 @@ BuiltMessage build_login_request(const LoginRequest& r) {
   if (r.client_flags & kClientHostType) out.int_field(r.browser_host_type.value_or(0));
   if (r.client_flags & kClientIconSize) out.int_field(r.icon_size.value_or(0), 1);
   if (r.client_flags & kClientFontFactor) out.int_field(r.font_factor.value_or(0), 1);
-  return make_message(KWD_KOMM, net::KWK_KLOGIN, out.take());
+  return built;
 }
 
 Result<LoginRequest> parse_login_request(Payload payload) {
@@ -234,23 +238,23 @@ Result<LoginRequest> parse_login_request(Payload payload) {
   LoginRequest r;
   if (in.int_field("login marker") != 1 && in.ok())
     in.fail(ParseError::kMalformed, "login marker: not 1");
-  r.user = in.text("user name", kMaxUserName + 1);
-  r.password_field = in.bytes("password", 33);
+  r.user = in.text_in_field("user name", kMaxUserName + 1);
+  r.password_field = to_bytes(in.bytes("password", 33));
   r.listen_port = in.int_field("listen port");
-  r.domain = in.text("domain", kMaxDomain + 1);
+  r.domain = in.text_in_field("domain", kMaxDomain + 1);
   r.version_word = in.int_field("version word");
-  r.computer_name = in.text("computer name", 256);
+  r.computer_name = in.text_in_field("computer name", 256);
   r.client_flags = static_cast<std::uint32_t>(in.int_field("client flags"));
-  r.installation_id = in.text("installation id", kMaxInstallationId + 1);
+  r.installation_id = in.text_in_field("installation id", kMaxInstallationId + 1);
   r.print_port = in.int_field("print port");
-  r.data_directory = in.text("data directory", kMaxDirectory);
-  r.install_directory = in.text("install directory", kMaxDirectory);
+  r.data_directory = in.text_in_field("data directory", kMaxDirectory);
+  r.install_directory = in.text_in_field("install directory", kMaxDirectory);
   r.browser_number = in.int_field("browser number");
   const int kind = in.int_field("login kind");
   if (in.ok() && (kind < 0 || kind > 2))
     in.fail(ParseError::kMalformed, "login kind: " + std::to_string(kind));
   r.kind = static_cast<LoginKind>(kind);
-  r.platform = in.text("platform", 64);
+  r.platform = in.text_in_field("platform", 64);
   if (r.client_flags & kClientNetTimeout) r.net_timeout_ms = in.int_field("net time-out");
   if (r.client_flags & kClientHostType) r.browser_host_type = in.int_field("host type");
   if (r.client_flags & kClientIconSize) r.icon_size = in.int_field("icon size");
@@ -258,25 +262,27 @@ Result<LoginRequest> parse_login_request(Payload payload) {
   return finish(in, std::move(r));
 }
 
-BuiltMessage build_login_refusal(const LoginRefusal& refusal) {
-  PayloadWriter out;
+Outgoing build_login_refusal(const LoginRefusal& refusal) {
+  Outgoing built{KWD_KOMM, net::KWK_KOMFAIL, {}};
+  PayloadWriter out(built.payload);
   if (refusal.reason) {
     out.int_field(*refusal.reason);
     if (refusal.text) out.text(refusal.text->substr(0, kMaxRefusalText - 1));
   }
-  return make_message(KWD_KOMM, net::KWK_KOMFAIL, out.take());
+  return built;
 }
 
 Result<LoginRefusal> parse_login_refusal(Payload payload) {
   PayloadReader in(payload);
   LoginRefusal r;
   if (in.remaining() > 0) r.reason = in.int_field("reason");
-  if (in.more()) r.text = in.text("reason text", kMaxRefusalText);
+  if (in.more(kServerTailBytes)) r.text = in.text_in_field("reason text", kMaxRefusalText);
   return finish(in, std::move(r));
 }
 
-BuiltMessage build_login_reply(const LoginReply& r, bool workflow_mode) {
-  PayloadWriter out;
+Outgoing build_login_reply(const LoginReply& r, bool workflow_mode) {
+  Outgoing built{KWD_KOMM, net::KWK_KOMOK, {}};
+  PayloadWriter out(built.payload);
   const std::uint32_t flags = r.flags.value_or(0);
   out.int_field(flags).int_field(r.listen_port.value_or(0)).int_field(r.display_option);
   if (!workflow_mode) {
@@ -299,48 +305,50 @@ BuiltMessage build_login_reply(const LoginReply& r, bool workflow_mode) {
             .text(c.description.substr(0, kMaxChangeText - 1));
     }
   }
-  return make_message(KWD_KOMM, net::KWK_KOMOK, out.take());
+  return built;
 }
 
 Result<LoginReply> parse_login_reply(Payload payload, const LoginReplyContext& context) {
   PayloadReader in(payload);
   LoginReply r;
-  if (in.more()) r.flags = static_cast<std::uint32_t>(in.int_field("reply flags"));
-  if (in.more()) r.listen_port = in.int_field("listen port");
-  if (in.more()) r.display_option = in.int_field("display option");
+  if (in.more(kServerTailBytes)) r.flags = static_cast<std::uint32_t>(in.int_field("reply flags"));
+  if (in.more(kServerTailBytes)) r.listen_port = in.int_field("listen port");
+  if (in.more(kServerTailBytes)) r.display_option = in.int_field("display option");
   if (!context.workflow_mode) {
-    if (in.more()) r.update_version = in.int_field("update version");
-    if (in.more()) r.update_size = in.int_field("update size");
-    if (in.more()) r.daemon_version = in.int_field("daemon version");
+    if (in.more(kServerTailBytes)) r.update_version = in.int_field("update version");
+    if (in.more(kServerTailBytes)) r.update_size = in.int_field("update size");
+    if (in.more(kServerTailBytes)) r.daemon_version = in.int_field("daemon version");
     const int dv = r.daemon_version.value_or(0);
     const std::uint32_t flags = r.flags.value_or(0);
     if (dv >= kDaemonSessionTimeout && in.ok() && in.remaining() >= 1)
       r.session_timeout_min = in.int_field("session time-out");
-    if (dv >= kDaemonPathInts && in.more()) {
+    if (dv >= kDaemonPathInts && in.more(kServerTailBytes)) {
       std::array<std::int32_t, 4> ints{};
       for (auto& v : ints) v = in.int_field("path option");
       r.path_ints = ints;
     }
     if (dv >= kDaemonSessionTexts) {
-      if (in.more()) r.session_text = in.text("session text", kMaxSessionText);
-      if (in.more()) r.name_text = in.text("name text", kMaxNameText);
+      if (in.more(kServerTailBytes))
+        r.session_text = in.text_in_field("session text", kMaxSessionText);
+      if (in.more(kServerTailBytes)) r.name_text = in.text_in_field("name text", kMaxNameText);
     }
-    if ((flags & kReplyNetTimeout) && in.more()) r.net_timeout_ms = in.int_field("net time-out");
-    if ((flags & kReplyTwoInts) && in.more()) {
+    if ((flags & kReplyNetTimeout) && in.more(kServerTailBytes))
+      r.net_timeout_ms = in.int_field("net time-out");
+    if ((flags & kReplyTwoInts) && in.more(kServerTailBytes)) {
       std::array<std::int32_t, 2> ints{};
       for (auto& v : ints) v = in.int_field("extra value");
       r.extra_ints = ints;
     }
     const bool update_applies = r.update_version && *r.update_version > context.running_version &&
                                 !context.update_suppressed && dv >= kDaemonUpdateList;
-    if (update_applies && in.more()) {
+    if (update_applies && in.more(kServerTailBytes)) {
       const std::int32_t count = in.int_field("change count");
       if (in.ok() && count < 0) in.fail(ParseError::kCountTooLarge, "change count: negative");
       for (std::int32_t i = 0; in.ok() && i < count; ++i) {
         UpdateChange c;
         c.version_word = in.int_field("change version");
-        c.version_text = in.text("change version text", kMaxVersionText);
-        c.description = in.text("change text", kMaxChangeText);
+        c.version_text = in.text_in_field("change version text", kMaxVersionText);
+        c.description = in.text_in_field("change text", kMaxChangeText);
         if (in.ok()) r.changes.push_back(std::move(c));
       }
     }
@@ -350,56 +358,39 @@ Result<LoginReply> parse_login_reply(Payload payload, const LoginReplyContext& c
 
 // ---- After the login ---------------------------------------------------------------------------
 
-BuiltMessage build_environment(const EnvironmentEntry& entry) {
-  PayloadWriter out;
-  out.text(entry.name).text(entry.value);
-  return make_message(KWD_KOMM, net::KWK_KENVIR, out.take());
+Outgoing build_environment(const EnvironmentEntry& entry) {
+  return build_described(KWD_KOMM, net::KWK_KENVIR, entry);
 }
 
 Result<EnvironmentEntry> parse_environment(Payload payload) {
-  PayloadReader in(payload);
-  EnvironmentEntry e;
-  e.name = in.text("name");
-  e.value = in.text("value");
-  return finish(in, std::move(e));
+  return parse_described<EnvironmentEntry>(payload);
 }
 
-BuiltMessage build_start_request(const StartRequest& request) {
-  PayloadWriter out;
-  out.text(request.program).text(request.directory).text(request.command_line);
-  return make_message(KWD_KOMM, net::KWK_KSTART, out.take());
+Outgoing build_start_request(const StartRequest& request) {
+  return build_described(KWD_KOMM, net::KWK_KSTART, request);
 }
 
 Result<StartRequest> parse_start_request(Payload payload) {
-  PayloadReader in(payload);
-  StartRequest r;
-  r.program = in.text("program");
-  r.directory = in.text("directory");
-  r.command_line = in.text("command line");
-  return finish(in, std::move(r));
+  return parse_described<StartRequest>(payload);
 }
 
-BuiltMessage build_workflow_request(const WorkflowRequest& request) {
-  PayloadWriter out;
-  out.text(request.command);
-  return make_message(KWD_KOMM, net::KWK_KWORKFLOW, out.take());
+Outgoing build_workflow_request(const WorkflowRequest& request) {
+  return build_described(KWD_KOMM, net::KWK_KWORKFLOW, request);
 }
 
 Result<WorkflowRequest> parse_workflow_request(Payload payload) {
-  PayloadReader in(payload);
-  WorkflowRequest r;
-  r.command = in.text("workflow command");
-  return finish(in, std::move(r));
+  return parse_described<WorkflowRequest>(payload);
 }
 
-BuiltMessage build_start_reply(const StartReply& reply) {
-  PayloadWriter out;
+Outgoing build_start_reply(const StartReply& reply) {
+  Outgoing built{KWD_KOMM, reply.type, {}};
+  PayloadWriter out(built.payload);
   out.int_field(reply.error).int_field(reply.run_id).text(reply.program);
   if (reply.error != 0 && reply.directory) {
     out.text(reply.directory->substr(0, 259));
     if (reply.error_text) out.text(reply.error_text->substr(0, 511));
   }
-  return make_message(KWD_KOMM, reply.type, out.take());
+  return built;
 }
 
 Result<StartReply> parse_start_reply(int type, Payload payload) {
@@ -410,8 +401,8 @@ Result<StartReply> parse_start_reply(int type, Payload payload) {
   r.run_id = in.int_field("run id");
   r.program = in.text("program name");
   if (r.error != 0) {
-    if (in.more()) r.directory = in.text("directory", 260);
-    if (in.more()) r.error_text = in.text("error text", 512);
+    if (in.more(kServerTailBytes)) r.directory = in.text_in_field("directory", 260);
+    if (in.more(kServerTailBytes)) r.error_text = in.text_in_field("error text", 512);
   }
   return finish(in, std::move(r));
 }

@@ -6,6 +6,9 @@
 // Result whose failure (code and text) names the first field of a malformed payload. Message
 // names come from net/link_names.h.
 //
+// Messages whose struct has a member template `fields` are described field by field
+// (described_message.h); their builders and parsers follow from that description.
+//
 // Direction in the comments: W = workstation to daemon, D = daemon to workstation. Both ends
 // use both builders and parsers (the demonstration daemon in tools/hostsim is the other end).
 
@@ -19,13 +22,17 @@
 
 #include "net/link_names.h"
 #include "net/twofish_cipher.h"
-#include "protocol/built_message.h"
+#include "protocol/outgoing.h"
 #include "protocol/result.h"
 
 namespace kovw::protocol {
 
 using Payload = std::span<const std::uint8_t>;
 using Value16 = std::array<std::uint8_t, 16>;
+
+// An optional trailing field of a server-link message is read while at least this many payload
+// bytes remain.
+inline constexpr std::size_t kServerTailBytes = 3;
 
 // ---- Daemon version thresholds --------------------------------------------------------------
 inline constexpr int kDaemonPathInts = 0x30008;        // four ints in KCONNECT and KOMOK replies
@@ -86,7 +93,7 @@ struct ConnectRequest {
   Value16 client_value{};
   std::uint32_t offered_options = 0;
 };
-BuiltMessage build_connect_request(const ConnectRequest& request);
+Outgoing build_connect_request(const ConnectRequest& request);
 // True when a type-22 payload is a connection request (first field "KCONNECT" and its zero).
 bool is_connect_request(Payload payload);
 Result<ConnectRequest> parse_connect_request(Payload payload);
@@ -100,7 +107,7 @@ struct ConnectReply {
   // Daemon >= 0x30008: [0] the host keeps "/" in returned paths; the rest are kept, unused.
   std::optional<std::array<std::int32_t, 4>> path_ints;
 };
-BuiltMessage build_connect_reply(const ConnectReply& reply);
+Outgoing build_connect_reply(const ConnectReply& reply);
 Result<ConnectReply> parse_connect_reply(Payload payload);
 
 // KWK_KLOGIN (W, 1).
@@ -135,7 +142,7 @@ inline constexpr std::size_t kMaxDirectory = 4096;  // the daemon's limit on rec
 
 // The builder writes the optional tails for the flags that are set (a set flag without its value
 // writes 0).
-BuiltMessage build_login_request(const LoginRequest& request);
+Outgoing build_login_request(const LoginRequest& request);
 // The parser reads the tails that the flags word announces; a missing tail is an error.
 Result<LoginRequest> parse_login_request(Payload payload);
 
@@ -171,7 +178,7 @@ struct LoginRefusal {
   std::optional<std::string> text;  // up to 1500 bytes
 };
 inline constexpr std::size_t kMaxRefusalText = 1500;
-BuiltMessage build_login_refusal(const LoginRefusal& refusal);
+Outgoing build_login_refusal(const LoginRefusal& refusal);
 Result<LoginRefusal> parse_login_refusal(Payload payload);
 
 // KWK_KOMOK (D, 3): login accepted.
@@ -219,15 +226,21 @@ struct LoginReplyContext {
 // Writes the fields the struct holds, in order: flags, listen port, display option, then (unless
 // workflow_mode) the update version, size, daemon version and the version-gated fields of that
 // daemon version; the change list when it is not empty.
-BuiltMessage build_login_reply(const LoginReply& reply, bool workflow_mode = false);
+Outgoing build_login_reply(const LoginReply& reply, bool workflow_mode = false);
 Result<LoginReply> parse_login_reply(Payload payload, const LoginReplyContext& context);
 
 // KWK_KENVIR (W, 5).
 struct EnvironmentEntry {
   std::string name;
   std::string value;
+
+  template <class M, class V>
+  static void fields(M& m, V& v) {
+    v.text("name", m.name);
+    v.text("value", m.value);
+  }
 };
-BuiltMessage build_environment(const EnvironmentEntry& entry);
+Outgoing build_environment(const EnvironmentEntry& entry);
 Result<EnvironmentEntry> parse_environment(Payload payload);
 
 // KWK_KSTART (W, 6).
@@ -235,15 +248,27 @@ struct StartRequest {
   std::string program;
   std::string directory;
   std::string command_line;
+
+  template <class M, class V>
+  static void fields(M& m, V& v) {
+    v.text("program", m.program);
+    v.text("directory", m.directory);
+    v.text("command line", m.command_line);
+  }
 };
-BuiltMessage build_start_request(const StartRequest& request);
+Outgoing build_start_request(const StartRequest& request);
 Result<StartRequest> parse_start_request(Payload payload);
 
 // KWK_KWORKFLOW (W, 26).
 struct WorkflowRequest {
   std::string command;
+
+  template <class M, class V>
+  static void fields(M& m, V& v) {
+    v.text("workflow command", m.command);
+  }
 };
-BuiltMessage build_workflow_request(const WorkflowRequest& request);
+Outgoing build_workflow_request(const WorkflowRequest& request);
 Result<WorkflowRequest> parse_workflow_request(Payload payload);
 
 // Start reply (D, type KWK_KSTART, KWK_KWORKFLOW or KWK_KEXEC).
@@ -256,21 +281,26 @@ struct StartReply {
   std::optional<std::string> directory;   // up to 260 bytes
   std::optional<std::string> error_text;  // up to 512 bytes
 };
-BuiltMessage build_start_reply(const StartReply& reply);
+Outgoing build_start_reply(const StartReply& reply);
 Result<StartReply> parse_start_reply(int type, Payload payload);
 
 // ---- Session ---------------------------------------------------------------------------------
 
 // Messages without payload: KWK_KPING (both), KWK_KLOGOUT (W), KWK_KKOVDE (D), type 66 (D).
-BuiltMessage build_empty(int type);
+Outgoing build_empty(int type);
 
 // KWK_KCFLAG (D, 56).
 inline constexpr int kCflagStopTimeout = 2;
 inline constexpr int kCflagRestartTimeout = 3;
 struct SessionFlag {
   std::int32_t mode = 0;
+
+  template <class M, class V>
+  static void fields(M& m, V& v) {
+    v.int_field("mode", m.mode);
+  }
 };
-BuiltMessage build_session_flag(const SessionFlag& flag);
+Outgoing build_session_flag(const SessionFlag& flag);
 Result<SessionFlag> parse_session_flag(Payload payload);
 
 // KWK_KSTOP (D, 52).
@@ -278,7 +308,7 @@ struct StopRequest {
   std::optional<std::int32_t> run_id;         // 0 or absent: all programs
   std::optional<std::int32_t> delay_seconds;  // written only after a run id
 };
-BuiltMessage build_stop_request(const StopRequest& request);
+Outgoing build_stop_request(const StopRequest& request);
 Result<StopRequest> parse_stop_request(Payload payload);
 
 // KWK_KMESSAGE (D, 20).
@@ -286,14 +316,19 @@ struct HostMessage {
   std::string text;
   std::optional<std::string> sound_file;  // up to 512 bytes
 };
-BuiltMessage build_host_message(const HostMessage& message);
+Outgoing build_host_message(const HostMessage& message);
 Result<HostMessage> parse_host_message(Payload payload);
 
 // KWK_KALARM (D, 21).
 struct HostAlarm {
   std::string text;
+
+  template <class M, class V>
+  static void fields(M& m, V& v) {
+    v.text("alarm", m.text);
+  }
 };
-BuiltMessage build_host_alarm(const HostAlarm& alarm);
+Outgoing build_host_alarm(const HostAlarm& alarm);
 Result<HostAlarm> parse_host_alarm(Payload payload);
 
 // ---- Host programs ---------------------------------------------------------------------------
@@ -304,7 +339,7 @@ struct ProxyEvent {
   std::int32_t port = -1;  // parsed values below 1 become -1
   std::string pid_text;
 };
-BuiltMessage build_proxy_event(const ProxyEvent& event);
+Outgoing build_proxy_event(const ProxyEvent& event);
 Result<ProxyEvent> parse_proxy_event(int type, Payload payload);
 
 // KWK_KINFO (W, 12).
@@ -313,14 +348,14 @@ struct ProgramInfo {
   std::int64_t start_time = 0;  // seconds, width 8
   std::string name;             // at most 255 characters
 };
-BuiltMessage build_program_info(const ProgramInfo& info);
+Outgoing build_program_info(const ProgramInfo& info);
 Result<ProgramInfo> parse_program_info(Payload payload);
 
 // KWK_KEND (W, 8): a program thread's program ended.
 struct ProgramEndNotice {
   std::int32_t pid = 0;
 };
-BuiltMessage build_program_end_notice(const ProgramEndNotice& notice);
+Outgoing build_program_end_notice(const ProgramEndNotice& notice);
 Result<ProgramEndNotice> parse_program_end_notice(Payload payload);
 
 // KWK_KEND (D, 8): a host program ended, with a process wait status.
@@ -334,7 +369,7 @@ struct ProgramEnded {
   bool core_dumped() const { return (status & 0x80) != 0; }
   int exit_code() const { return (status >> 8) & 0xff; }
 };
-BuiltMessage build_program_ended(const ProgramEnded& ended);
+Outgoing build_program_ended(const ProgramEnded& ended);
 Result<ProgramEnded> parse_program_ended(Payload payload);
 
 // ---- Passwords and administration ------------------------------------------------------------
@@ -346,7 +381,7 @@ struct PasswordChange {
   std::string old_password;  // at most 15 characters
   std::string new_password;
 };
-BuiltMessage build_password_change(const PasswordChange& change);
+Outgoing build_password_change(const PasswordChange& change);
 Result<PasswordChange> parse_password_change(Payload payload);
 
 // The answer to KWK_KPASS when it is not KWK_KOMOK.
@@ -354,7 +389,7 @@ struct PasswordRefusal {
   std::int32_t code = 0;
   std::string text;  // up to 128 bytes
 };
-BuiltMessage build_password_refusal(const PasswordRefusal& refusal);
+Outgoing build_password_refusal(const PasswordRefusal& refusal);
 Result<PasswordRefusal> parse_password_refusal(Payload payload);
 
 // Cron administration (W, KWK_KSTART, or KWK_KEXEC for a daemon >= 0x30507).
@@ -365,7 +400,7 @@ struct CronCommand {
   std::string password;  // deciphered stored password
   std::string domain;
 };
-BuiltMessage build_cron_command(const CronCommand& command, int daemon_version);
+Outgoing build_cron_command(const CronCommand& command, int daemon_version);
 // The parsed form: program, directory and the command text as sent.
 struct CronRequest {
   std::string program;
@@ -382,13 +417,22 @@ inline constexpr int kTypeMacroStart = 63;
 inline constexpr int kTypeMacroDelete = 64;
 inline constexpr int kTypeScriptStatus = 65;
 inline constexpr int kTypeScriptAbort = 66;
+inline constexpr std::size_t kMaxMacroPath = 260;  // file and macro names, zero byte included
+inline constexpr std::size_t kMaxScriptStatusText = 1024;
 
 struct MacroFile {  // 62 (D)
   std::int32_t unused = 0;
   std::string package_file;  // up to 260 bytes
   std::string macro_name;    // up to 260 bytes
+
+  template <class M, class V>
+  static void fields(M& m, V& v) {
+    v.int_field("unused", m.unused);
+    v.text_in_field("package file", m.package_file, kMaxMacroPath);
+    v.text_in_field("macro name", m.macro_name, kMaxMacroPath);
+  }
 };
-BuiltMessage build_macro_file(const MacroFile& message);
+Outgoing build_macro_file(const MacroFile& message);
 Result<MacroFile> parse_macro_file(Payload payload);
 
 inline constexpr int kMacroAll = 0x1;
@@ -399,23 +443,43 @@ struct MacroStart {  // 63 (D)
   std::int32_t flags = 0;
   std::string macro_name;
   std::string package_file;  // with kMacroPackage
+
+  template <class M, class V>
+  static void fields(M& m, V& v) {
+    v.int_field("flags", m.flags);
+    v.text_in_field("macro name", m.macro_name, kMaxMacroPath);
+    if (m.flags & kMacroPackage) v.text_in_field("package file", m.package_file, kMaxMacroPath);
+  }
 };
-BuiltMessage build_macro_start(const MacroStart& message);
+Outgoing build_macro_start(const MacroStart& message);
 Result<MacroStart> parse_macro_start(Payload payload);
 
 struct MacroDelete {  // 64 (D)
   std::int32_t flags = 0;
   std::string macro_name;
+
+  template <class M, class V>
+  static void fields(M& m, V& v) {
+    v.int_field("flags", m.flags);
+    v.text_in_field("macro name", m.macro_name, kMaxMacroPath);
+  }
 };
-BuiltMessage build_macro_delete(const MacroDelete& message);
+Outgoing build_macro_delete(const MacroDelete& message);
 Result<MacroDelete> parse_macro_delete(Payload payload);
 
 struct ScriptStatus {  // 65 (W), only to a daemon above 0x72202
   std::int32_t code = 0;
   std::string name;
   std::string text;
+
+  template <class M, class V>
+  static void fields(M& m, V& v) {
+    v.int_field("status code", m.code);
+    v.text_in_field("name", m.name, kMaxMacroPath);
+    v.text_in_field("status text", m.text, kMaxScriptStatusText);
+  }
 };
-BuiltMessage build_script_status(const ScriptStatus& message);
+Outgoing build_script_status(const ScriptStatus& message);
 Result<ScriptStatus> parse_script_status(Payload payload);
 
 // ---- Host search (datagrams) -----------------------------------------------------------------

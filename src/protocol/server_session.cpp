@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "net/password_scramble.h"
+#include "protocol/described_message.h"
 #include "protocol/payload_codec.h"
 #include "protocol/server_messages.h"
 
@@ -10,72 +11,65 @@ namespace kovw::protocol {
 
 using net::KWD_KOMM;
 
-BuiltMessage build_empty(int type) {
-  return make_message(KWD_KOMM, type, {});
+Outgoing build_empty(int type) {
+  return Outgoing{KWD_KOMM, type, {}};
 }
 
-BuiltMessage build_session_flag(const SessionFlag& flag) {
-  PayloadWriter out;
-  out.int_field(flag.mode);
-  return make_message(KWD_KOMM, net::KWK_KCFLAG, out.take());
+Outgoing build_session_flag(const SessionFlag& flag) {
+  return build_described(KWD_KOMM, net::KWK_KCFLAG, flag);
 }
 
 Result<SessionFlag> parse_session_flag(Payload payload) {
-  PayloadReader in(payload);
-  SessionFlag f;
-  f.mode = in.int_field("mode");
-  return finish(in, f);
+  return parse_described<SessionFlag>(payload);
 }
 
-BuiltMessage build_stop_request(const StopRequest& request) {
-  PayloadWriter out;
+Outgoing build_stop_request(const StopRequest& request) {
+  Outgoing built{KWD_KOMM, net::KWK_KSTOP, {}};
+  PayloadWriter out(built.payload);
   if (request.run_id || request.delay_seconds) {
     out.int_field(request.run_id.value_or(0));
     if (request.delay_seconds) out.int_field(*request.delay_seconds);
   }
-  return make_message(KWD_KOMM, net::KWK_KSTOP, out.take());
+  return built;
 }
 
 Result<StopRequest> parse_stop_request(Payload payload) {
   PayloadReader in(payload);
   StopRequest r;
-  if (in.more()) r.run_id = in.int_field("run id");
-  if (in.more()) r.delay_seconds = in.int_field("delay");
+  if (in.more(kServerTailBytes)) r.run_id = in.int_field("run id");
+  if (in.more(kServerTailBytes)) r.delay_seconds = in.int_field("delay");
   return finish(in, r);
 }
 
-BuiltMessage build_host_message(const HostMessage& message) {
-  PayloadWriter out;
+Outgoing build_host_message(const HostMessage& message) {
+  Outgoing built{KWD_KOMM, net::KWK_KMESSAGE, {}};
+  PayloadWriter out(built.payload);
   out.text(message.text);
   if (message.sound_file) out.text(message.sound_file->substr(0, 511));
-  return make_message(KWD_KOMM, net::KWK_KMESSAGE, out.take());
+  return built;
 }
 
 Result<HostMessage> parse_host_message(Payload payload) {
   PayloadReader in(payload);
   HostMessage m;
   m.text = in.text("message");
-  if (in.more()) m.sound_file = in.text("sound file", 512);
+  if (in.more(kServerTailBytes)) m.sound_file = in.text_in_field("sound file", 512);
   return finish(in, std::move(m));
 }
 
-BuiltMessage build_host_alarm(const HostAlarm& alarm) {
-  PayloadWriter out;
-  out.text(alarm.text);
-  return make_message(KWD_KOMM, net::KWK_KALARM, out.take());
+Outgoing build_host_alarm(const HostAlarm& alarm) {
+  return build_described(KWD_KOMM, net::KWK_KALARM, alarm);
 }
 
 Result<HostAlarm> parse_host_alarm(Payload payload) {
-  PayloadReader in(payload);
-  HostAlarm a;
-  a.text = in.text("alarm");
-  return finish(in, std::move(a));
+  return parse_described<HostAlarm>(payload);
 }
 
-BuiltMessage build_proxy_event(const ProxyEvent& event) {
-  PayloadWriter out;
+Outgoing build_proxy_event(const ProxyEvent& event) {
+  Outgoing built{KWD_KOMM, event.type, {}};
+  PayloadWriter out(built.payload);
   out.int_field(event.port).text(event.pid_text);
-  return make_message(KWD_KOMM, event.type, out.take());
+  return built;
 }
 
 Result<ProxyEvent> parse_proxy_event(int type, Payload payload) {
@@ -84,14 +78,15 @@ Result<ProxyEvent> parse_proxy_event(int type, Payload payload) {
   e.type = type;
   e.port = in.int_field("port");
   if (e.port < 1) e.port = -1;
-  e.pid_text = in.text("process id", 32);
+  e.pid_text = in.text_in_field("process id", 32);
   return finish(in, std::move(e));
 }
 
-BuiltMessage build_program_info(const ProgramInfo& info) {
-  PayloadWriter out;
+Outgoing build_program_info(const ProgramInfo& info) {
+  Outgoing built{KWD_KOMM, net::KWK_KINFO, {}};
+  PayloadWriter out(built.payload);
   out.int_field(info.pid).int_field(info.start_time, 8).text(info.name.substr(0, 255));
-  return make_message(KWD_KOMM, net::KWK_KINFO, out.take());
+  return built;
 }
 
 Result<ProgramInfo> parse_program_info(Payload payload) {
@@ -99,14 +94,15 @@ Result<ProgramInfo> parse_program_info(Payload payload) {
   ProgramInfo i;
   i.pid = in.int_field("process id");
   i.start_time = in.int64_field("start time");
-  i.name = in.text("program name", 256);
+  i.name = in.text_in_field("program name", 256);
   return finish(in, std::move(i));
 }
 
-BuiltMessage build_program_end_notice(const ProgramEndNotice& notice) {
-  PayloadWriter out;
+Outgoing build_program_end_notice(const ProgramEndNotice& notice) {
+  Outgoing built{KWD_KOMM, net::KWK_KEND, {}};
+  PayloadWriter out(built.payload);
   out.int_field(notice.pid).int_field(0, 2);
-  return make_message(KWD_KOMM, net::KWK_KEND, out.take());
+  return built;
 }
 
 Result<ProgramEndNotice> parse_program_end_notice(Payload payload) {
@@ -117,11 +113,12 @@ Result<ProgramEndNotice> parse_program_end_notice(Payload payload) {
   return finish(in, n);
 }
 
-BuiltMessage build_program_ended(const ProgramEnded& ended) {
-  PayloadWriter out;
+Outgoing build_program_ended(const ProgramEnded& ended) {
+  Outgoing built{KWD_KOMM, net::KWK_KEND, {}};
+  PayloadWriter out(built.payload);
   out.int_field(ended.run_id).int_field(ended.status);
   if (ended.program) out.text(ended.program->substr(0, 259));
-  return make_message(KWD_KOMM, net::KWK_KEND, out.take());
+  return built;
 }
 
 Result<ProgramEnded> parse_program_ended(Payload payload) {
@@ -129,7 +126,7 @@ Result<ProgramEnded> parse_program_ended(Payload payload) {
   ProgramEnded e;
   e.run_id = in.int_field("run id");
   e.status = in.int_field("end status");
-  if (in.more()) e.program = in.text("program name", 260);
+  if (in.more(kServerTailBytes)) e.program = in.text_in_field("program name", 260);
   return finish(in, std::move(e));
 }
 
@@ -153,18 +150,19 @@ std::string from_password16(std::array<std::uint8_t, 16> field) {
 
 }  // namespace
 
-BuiltMessage build_password_change(const PasswordChange& change) {
+Outgoing build_password_change(const PasswordChange& change) {
   auto old_field = password16(change.old_password);
   auto new_field = password16(change.new_password);
   for (int i = 0; i < 2; ++i) {
     net::scramble_password(old_field.data(), 16);
     net::scramble_password(new_field.data(), 16);
   }
-  PayloadWriter out;
+  Outgoing built{KWD_KOMM, net::KWK_KPASS, {}};
+  PayloadWriter out(built.payload);
   out.int_field(change.kind).bytes(old_field).bytes(new_field);
   old_field.fill(0);
   new_field.fill(0);
-  return make_message(KWD_KOMM, net::KWK_KPASS, out.take());
+  return built;
 }
 
 Result<PasswordChange> parse_password_change(Payload payload) {
@@ -183,17 +181,18 @@ Result<PasswordChange> parse_password_change(Payload payload) {
   return finish(in, std::move(c));
 }
 
-BuiltMessage build_password_refusal(const PasswordRefusal& refusal) {
-  PayloadWriter out;
+Outgoing build_password_refusal(const PasswordRefusal& refusal) {
+  Outgoing built{KWD_KOMM, net::KWK_KOMFAIL, {}};
+  PayloadWriter out(built.payload);
   out.int_field(refusal.code).text(refusal.text.substr(0, 127));
-  return make_message(KWD_KOMM, net::KWK_KOMFAIL, out.take());
+  return built;
 }
 
 Result<PasswordRefusal> parse_password_refusal(Payload payload) {
   PayloadReader in(payload);
   PasswordRefusal r;
   if (in.remaining() > 0) r.code = in.int_field("code");
-  if (in.more()) r.text = in.text("reason", 128);
+  if (in.more(kServerTailBytes)) r.text = in.text_in_field("reason", 128);
   return finish(in, std::move(r));
 }
 
@@ -211,17 +210,18 @@ std::string cron_password_hex(std::string_view password) {
   return hex;
 }
 
-BuiltMessage build_cron_command(const CronCommand& command, int daemon_version) {
+Outgoing build_cron_command(const CronCommand& command, int daemon_version) {
   std::string text = "-w -tKOVDcron HW/p/hvcruser -";
   text += static_cast<char>(command.action);
   if (command.action != CronAction::list) {
     text += " \"" + command.user + "\" \"" + cron_password_hex(command.password) + "\" \"" +
             command.domain + "\"";
   }
-  PayloadWriter out;
-  out.text("HW/p/hvrsh").text("").bytes(std::string_view(text));
   const int type = daemon_version >= kDaemonKexecCron ? net::KWK_KEXEC : net::KWK_KSTART;
-  return make_message(KWD_KOMM, type, out.take());
+  Outgoing built{KWD_KOMM, type, {}};
+  PayloadWriter out(built.payload);
+  out.text("HW/p/hvrsh").text("").bytes(std::string_view(text));
+  return built;
 }
 
 Result<CronRequest> parse_cron_request(Payload payload) {
@@ -229,71 +229,47 @@ Result<CronRequest> parse_cron_request(Payload payload) {
   CronRequest r;
   r.program = in.text("program");
   r.directory = in.text("directory");
-  const Bytes command = in.bytes("command");
+  const auto command = in.bytes("command");
   r.command.assign(command.begin(), command.end());
   return finish(in, std::move(r));
 }
 
 // ---- Macros and scripts ------------------------------------------------------------------------
 
-BuiltMessage build_macro_file(const MacroFile& m) {
-  PayloadWriter out;
-  out.int_field(m.unused).text(m.package_file.substr(0, 259)).text(m.macro_name.substr(0, 259));
-  return make_message(KWD_KOMM, kTypeMacroFile, out.take());
+Outgoing build_macro_file(const MacroFile& m) {
+  // Names are cut to what the daemon's fields hold.
+  MacroFile cut = m;
+  cut.package_file = cut.package_file.substr(0, kMaxMacroPath - 1);
+  cut.macro_name = cut.macro_name.substr(0, kMaxMacroPath - 1);
+  return build_described(KWD_KOMM, kTypeMacroFile, cut);
 }
 
 Result<MacroFile> parse_macro_file(Payload payload) {
-  PayloadReader in(payload);
-  MacroFile m;
-  m.unused = in.int_field("unused");
-  m.package_file = in.text("package file", 260);
-  m.macro_name = in.text("macro name", 260);
-  return finish(in, std::move(m));
+  return parse_described<MacroFile>(payload);
 }
 
-BuiltMessage build_macro_start(const MacroStart& m) {
-  PayloadWriter out;
-  out.int_field(m.flags).text(m.macro_name);
-  if (m.flags & kMacroPackage) out.text(m.package_file);
-  return make_message(KWD_KOMM, kTypeMacroStart, out.take());
+Outgoing build_macro_start(const MacroStart& m) {
+  return build_described(KWD_KOMM, kTypeMacroStart, m);
 }
 
 Result<MacroStart> parse_macro_start(Payload payload) {
-  PayloadReader in(payload);
-  MacroStart m;
-  m.flags = in.int_field("flags");
-  m.macro_name = in.text("macro name", 260);
-  if (m.flags & kMacroPackage) m.package_file = in.text("package file", 260);
-  return finish(in, std::move(m));
+  return parse_described<MacroStart>(payload);
 }
 
-BuiltMessage build_macro_delete(const MacroDelete& m) {
-  PayloadWriter out;
-  out.int_field(m.flags).text(m.macro_name);
-  return make_message(KWD_KOMM, kTypeMacroDelete, out.take());
+Outgoing build_macro_delete(const MacroDelete& m) {
+  return build_described(KWD_KOMM, kTypeMacroDelete, m);
 }
 
 Result<MacroDelete> parse_macro_delete(Payload payload) {
-  PayloadReader in(payload);
-  MacroDelete m;
-  m.flags = in.int_field("flags");
-  m.macro_name = in.text("macro name", 260);
-  return finish(in, std::move(m));
+  return parse_described<MacroDelete>(payload);
 }
 
-BuiltMessage build_script_status(const ScriptStatus& m) {
-  PayloadWriter out;
-  out.int_field(m.code).text(m.name).text(m.text);
-  return make_message(KWD_KOMM, kTypeScriptStatus, out.take());
+Outgoing build_script_status(const ScriptStatus& m) {
+  return build_described(KWD_KOMM, kTypeScriptStatus, m);
 }
 
 Result<ScriptStatus> parse_script_status(Payload payload) {
-  PayloadReader in(payload);
-  ScriptStatus m;
-  m.code = in.int_field("status code");
-  m.name = in.text("name", 260);
-  m.text = in.text("status text", 1024);
-  return finish(in, std::move(m));
+  return parse_described<ScriptStatus>(payload);
 }
 
 }  // namespace kovw::protocol

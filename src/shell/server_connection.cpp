@@ -447,7 +447,7 @@ void ServerConnection::handle_connect_reply(const net::LinkMessage& message,
   request.kind = login_kind_ == kLoginChangePassword      ? protocol::LoginKind::password_change
                  : login_kind_ == kLoginForgottenPassword ? protocol::LoginKind::forgotten_password
                                                           : protocol::LoginKind::normal;
-  protocol::BuiltMessage login = protocol::build_login_request(request);
+  protocol::Outgoing login = protocol::build_login_request(request);
   std::fill(request.password_field.begin(), request.password_field.end(), 0);
 
   log_printf("Try Login %s to %s. Port %d. Comp.name %s", request.user.c_str(), host_name_.c_str(),
@@ -677,8 +677,8 @@ int ServerConnection::send(const net::LinkMessage& message, const void* payload)
   return result.value;
 }
 
-int ServerConnection::send(const protocol::BuiltMessage& message) {
-  return send(message.header, message.payload.empty() ? nullptr : message.payload.data());
+int ServerConnection::send(const protocol::Outgoing& message) {
+  return send(message.header(), message.payload.empty() ? nullptr : message.payload.data());
 }
 
 int ServerConnection::send(int type, std::span<const std::uint8_t> payload) {

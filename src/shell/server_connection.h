@@ -19,7 +19,7 @@
 
 #include "net/link.h"
 #include "net/link_message.h"
-#include "protocol/built_message.h"
+#include "protocol/outgoing.h"
 #include "shell/connection_state.h"
 #include "shell/host_search.h"
 #include "shell/settings_record.h"
@@ -76,7 +76,7 @@ class ServerConnection : public QObject {
   // behind a program thread's send on a stalled daemon; the result is then 0.
   int send(const net::LinkMessage& message, const void* payload);
   int send(int type, std::span<const std::uint8_t> payload);
-  int send(const protocol::BuiltMessage& message);
+  int send(const protocol::Outgoing& message);
 
   // Used by the server event dispatch.
   MainWindow* window() const { return window_; }

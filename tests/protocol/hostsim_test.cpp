@@ -18,6 +18,7 @@
 #include "net/link_state.h"
 #include "net/session_key.h"
 #include "net/tcp_socket.h"
+#include "protocol/payload_codec.h"
 #include "protocol/program/program_window.h"
 #include "protocol/program/screen_definition.h"
 #include "protocol/program/start_messages.h"
@@ -120,7 +121,7 @@ struct Link {
     net::link_set_session_key(nullptr, nullptr);
     net::link_set_options(0, false, false);
   }
-  bool send(const BuiltMessage& m) { return send_message(socket, m) >= 0; }
+  bool send(const Outgoing& m) { return send_message(socket, m) >= 0; }
   int receive() { return net::link_receive(socket, message, reader, net::kSkipKeepAlive); }
   Payload payload() const { return reader.payload_view(); }
 
@@ -375,8 +376,7 @@ TEST(Hostsim, StartProgramComesThroughProxyAndEndsWithKend) {
   EXPECT_EQ(message.service, net::KWD_WIN);
   EXPECT_EQ(message.type, 7);
   std::vector<std::uint8_t> items;
-  put_int(items, 42);
-  put_text(items, "some text");
+  PayloadWriter(items).int_field(42).text("some text");
   const auto payload = reader.payload_view();
   EXPECT_EQ(std::vector<std::uint8_t>(payload.begin(), payload.end()), items);
   // The host asks for keys and waits for them.

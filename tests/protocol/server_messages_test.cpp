@@ -55,8 +55,8 @@ TEST(ServerConnect, RequestLayoutIsByteExact) {
   for (int i = 0; i < 16; ++i) r.client_value[i] = std::uint8_t(i);
   r.offered_options = 0x300;
   const auto m = build_connect_request(r);
-  EXPECT_EQ(m.header.service, net::KWD_KOMM);
-  EXPECT_EQ(m.header.type, net::KWK_KSDATEI);
+  EXPECT_EQ(m.header().service, net::KWD_KOMM);
+  EXPECT_EQ(m.header().type, net::KWK_KSDATEI);
   B value{0, 16};
   for (int i = 0; i < 16; ++i) value.push_back(std::uint8_t(i));
   const B expected = cat({{0, 9, 'K', 'C', 'O', 'N', 'N', 'E', 'C', 'T', 0},
@@ -65,7 +65,7 @@ TEST(ServerConnect, RequestLayoutIsByteExact) {
                           value,
                           int4(0x300)});
   EXPECT_EQ(m.payload, expected);
-  EXPECT_EQ(m.header.length, static_cast<int>(expected.size()));
+  EXPECT_EQ(m.header().length, static_cast<int>(expected.size()));
   EXPECT_TRUE(is_connect_request(m.payload));
   const auto back = parse_connect_request(m.payload);
   ASSERT_TRUE(back) << back.error().message;
@@ -90,7 +90,7 @@ TEST(ServerConnect, ReplyPathIntsFollowTheDaemonVersion) {
 
   r.daemon_version = 0x30008;
   const auto m = build_connect_reply(r);
-  EXPECT_EQ(m.header.type, net::KWK_KCONNECT);
+  EXPECT_EQ(m.header().type, net::KWK_KCONNECT);
   parsed = parse_connect_reply(m.payload);
   ASSERT_TRUE(parsed) << parsed.error().message;
   ASSERT_TRUE(parsed->path_ints);
@@ -143,7 +143,7 @@ TEST(ServerLogin, RequestLayoutWithOptionalTails) {
   r.net_timeout_ms = 30000;
   r.icon_size = 48;
   const auto m = build_login_request(r);
-  EXPECT_EQ(m.header.type, net::KWK_KLOGIN);
+  EXPECT_EQ(m.header().type, net::KWK_KLOGIN);
   const B expected = cat({{0, 1, 1},
                           text("anna"),
                           {0, 2, ' ', 0},
@@ -179,9 +179,10 @@ TEST(ServerLogin, UserNameLongerThanItsFieldIsRejected) {
   auto payload = build_login_request(r).payload;  // the builder cuts to 64
   ASSERT_TRUE(parse_login_request(payload));
   EXPECT_EQ(parse_login_request(payload)->user.size(), 64u);
-  PayloadWriter w;
+  B written;
+  PayloadWriter w(written);
   w.int_field(1, 1).text(std::string(65, 'u'));
-  const auto bad = parse_login_request(w.payload());
+  const auto bad = parse_login_request(written);
   ASSERT_FALSE(bad);
   EXPECT_EQ(bad.error().code, ParseError::kTextTooLong);
   EXPECT_NE(bad.error().message.find("user name"), std::string::npos);
@@ -252,13 +253,14 @@ TEST(ServerLogin, RefusalForms) {
   EXPECT_EQ(r->reason, 2);
   EXPECT_FALSE(r->text);
   const auto m = build_login_refusal({1, std::string("Kennwort falsch")});
-  EXPECT_EQ(m.header.type, net::KWK_KOMFAIL);
+  EXPECT_EQ(m.header().type, net::KWK_KOMFAIL);
   EXPECT_EQ(m.payload, cat({int4(1), text("Kennwort falsch")}));
   EXPECT_EQ(*parse_login_refusal(m.payload)->text, "Kennwort falsch");
   // A reason text beyond 1500 bytes, and a reason field cut short.
-  PayloadWriter w;
+  B written;
+  PayloadWriter w(written);
   w.int_field(1).text(std::string(1500, 'x'));
-  EXPECT_FALSE(parse_login_refusal(w.payload()));
+  EXPECT_FALSE(parse_login_refusal(written));
   EXPECT_FALSE(parse_login_refusal(B{0, 4, 0}));
 }
 
@@ -286,7 +288,7 @@ TEST(ServerLogin, ReplyFieldsFollowTheDaemonVersion) {
     r.session_text = "session";
     r.name_text = "name";
     const auto m = build_login_reply(r);
-    EXPECT_EQ(m.header.type, net::KWK_KOMOK);
+    EXPECT_EQ(m.header().type, net::KWK_KOMOK);
     std::size_t size = 6 * 6 + (c.session_timeout ? 6 : 0) + (c.path_ints ? 24 : 0) +
                        (c.texts ? text("session").size() + text("name").size() : 0);
     EXPECT_EQ(m.payload.size(), size);
@@ -355,11 +357,12 @@ TEST(ServerLogin, ReplyPrefixesFlagsTailsAndUpdateList) {
 TEST(ServerLogin, SessionTextLongerThanItsFieldIsRejected) {
   LoginReply r;
   r.daemon_version = 0x70200;
-  PayloadWriter w;
+  B written;
+  PayloadWriter w(written);
   w.int_field(0).int_field(0).int_field(221).int_field(0).int_field(0).int_field(0x70200);
   w.int_field(0).int_field(0).int_field(0).int_field(0).int_field(0);
   w.text(std::string(2032, 's'));
-  const auto back = parse_login_reply(w.payload(), {});
+  const auto back = parse_login_reply(written, {});
   ASSERT_FALSE(back);
   EXPECT_EQ(back.error().code, ParseError::kTextTooLong);
   EXPECT_NE(back.error().message.find("session text"), std::string::npos);
@@ -368,7 +371,7 @@ TEST(ServerLogin, SessionTextLongerThanItsFieldIsRejected) {
 TEST(ServerSession, StartMessagesAndReplies) {
   EXPECT_EQ(build_start_request({"prog", "/home", "-x"}).payload,
             cat({text("prog"), text("/home"), text("-x")}));
-  EXPECT_EQ(build_workflow_request({"wf"}).header.type, net::KWK_KWORKFLOW);
+  EXPECT_EQ(build_workflow_request({"wf"}).header().type, net::KWK_KWORKFLOW);
   EXPECT_EQ(build_environment({"A", "1"}).payload, cat({text("A"), text("1")}));
 
   // Started: extra bytes after the name are not read.
@@ -378,8 +381,8 @@ TEST(ServerSession, StartMessagesAndReplies) {
   EXPECT_FALSE(started->directory);
   StartReply failed{net::KWK_KEXEC, 2, 0, "prog", std::string("/tmp"), std::string("no such")};
   const auto m = build_start_reply(failed);
-  EXPECT_EQ(m.header.type, net::KWK_KEXEC);
-  const auto back = parse_start_reply(m.header.type, m.payload);
+  EXPECT_EQ(m.header().type, net::KWK_KEXEC);
+  const auto back = parse_start_reply(m.header().type, m.payload);
   ASSERT_TRUE(back);
   EXPECT_EQ(*back->directory, "/tmp");
   EXPECT_EQ(*back->error_text, "no such");
@@ -460,13 +463,13 @@ TEST(ServerAdministration, PasswordChangeScrambledTwice) {
 
 TEST(ServerAdministration, CronCommand) {
   const auto list = build_cron_command({CronAction::list, "", "", ""}, 0x30506);
-  EXPECT_EQ(list.header.type, net::KWK_KSTART);
+  EXPECT_EQ(list.header().type, net::KWK_KSTART);
   const std::string cmd = "-w -tKOVDcron HW/p/hvcruser -l";
   B expected = cat({text("HW/p/hvrsh"), text(""), {0, std::uint8_t(cmd.size())}});
   expected.insert(expected.end(), cmd.begin(), cmd.end());
   EXPECT_EQ(list.payload, expected);
   const auto login = build_cron_command({CronAction::login, "anna", "pw", "dom"}, 0x30507);
-  EXPECT_EQ(login.header.type, net::KWK_KEXEC);
+  EXPECT_EQ(login.header().type, net::KWK_KEXEC);
   const auto parsed = parse_cron_request(login.payload);
   ASSERT_TRUE(parsed);
   const std::string hex = cron_password_hex("pw");
@@ -480,7 +483,7 @@ TEST(ServerAdministration, CronCommand) {
 }
 
 TEST(ServerMacros, MacroMessages) {
-  EXPECT_EQ(build_macro_file({0, "pkg.zip", "m1"}).header.type, 62);
+  EXPECT_EQ(build_macro_file({0, "pkg.zip", "m1"}).header().type, 62);
   const auto start =
       parse_macro_start(build_macro_start({kMacroPackage | kMacroAll, "m", "p.zip"}).payload);
   ASSERT_TRUE(start);
@@ -488,7 +491,7 @@ TEST(ServerMacros, MacroMessages) {
   EXPECT_FALSE(parse_macro_start(cat({int4(kMacroPackage), text("m")})));  // package missing
   EXPECT_EQ(parse_macro_delete(build_macro_delete({1, "m"}).payload)->flags, 1);
   const auto status = build_script_status({9, "m", "Executing"});
-  EXPECT_EQ(status.header.type, 65);
+  EXPECT_EQ(status.header().type, 65);
   EXPECT_EQ(status.payload, cat({int4(9), text("m"), text("Executing")}));
   EXPECT_FALSE(parse_macro_file(cat({int4(0), text(std::string(260, 'p')), text("m")})));
 }
@@ -609,7 +612,7 @@ TEST(ServerParsers, FailuresSayWhatWasWrong) {
 TEST(ServerDescribe, OneLinePerMessage) {
   EXPECT_EQ(describe_server_message(net::KWK_KPING, {}, true), "KWK_KPING");
   const auto m = build_host_message({"Hi \"you\"", {}});
-  EXPECT_EQ(describe_server_message(m.type(), m.payload, true),
+  EXPECT_EQ(describe_server_message(m.type, m.payload, true),
             "KWK_KMESSAGE text=\"Hi \\\"you\\\"\"");
   EXPECT_NE(describe_server_message(net::KWK_KLOGIN, B{1, 2}, false).find("malformed"),
             std::string::npos);

@@ -33,6 +33,7 @@
 #include "net/link_names.h"
 #include "net/link_state.h"
 #include "net/tcp_socket.h"
+#include "protocol/payload_codec.h"
 #include "protocol/program/screen_definition.h"
 #include "protocol/program/start_messages.h"
 #include "session/program/program_list.h"
@@ -160,7 +161,7 @@ inline std::vector<std::uint8_t> kinit_payload(int pid, const std::string& name,
   message.host_pid = pid;
   message.program_name = name;
   std::vector<std::uint8_t> out = protocol::build_kinit(message).payload;  // pid and name only
-  for (int value : optional) protocol::put_int(out, value);
+  for (int value : optional) protocol::PayloadWriter(out).int_field(value);
   return out;
 }
 

@@ -102,10 +102,10 @@ bool Daemon::open() {
   return false;
 }
 
-bool Daemon::send(int socket, const proto::BuiltMessage& message) {
+bool Daemon::send(int socket, const proto::Outgoing& message) {
   const int rc = proto::send_message(socket, message);
   log_line("send " +
-           proto::describe_server_message(message.type(), message.payload, /*from_daemon=*/true) +
+           proto::describe_server_message(message.type, message.payload, /*from_daemon=*/true) +
            (rc < 0 ? " FAILED " + std::to_string(rc) : ""));
   return rc >= 0;
 }
@@ -321,7 +321,7 @@ bool Daemon::serve_session(int socket) {
   // The session: frames from the workstation, the start program and the script.
   struct Timed {
     Clock::time_point when;
-    proto::BuiltMessage message;
+    proto::Outgoing message;
   };
   std::vector<Timed> pending;
   std::size_t next_action = 0;
@@ -346,7 +346,7 @@ bool Daemon::serve_session(int socket) {
       switch (action.kind) {
         case ScriptAction::Kind::send:
           if (!send(socket, action.message)) return true;
-          if (action.message.type() == net::KWK_KPING) ++pings_awaiting_echo;
+          if (action.message.type == net::KWK_KPING) ++pings_awaiting_echo;
           break;
         case ScriptAction::Kind::sleep:
           script_wake = Clock::now() + std::chrono::milliseconds(action.milliseconds);

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "options.h"
-#include "protocol/built_message.h"
+#include "protocol/outgoing.h"
 #include "script.h"
 
 namespace hostsim {
@@ -50,7 +50,7 @@ class Daemon {
   // Sends KWK_KEND for every host program that ended; false when the link failed.
   bool report_ended_programs(int socket);
   void stop_programs();
-  bool send(int socket, const kovw::protocol::BuiltMessage& message);
+  bool send(int socket, const kovw::protocol::Outgoing& message);
 
   Options options_;
   std::vector<ScriptAction> script_;

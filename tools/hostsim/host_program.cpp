@@ -14,6 +14,7 @@
 #include "net/link_names.h"
 #include "net/link_state.h"
 #include "net/tcp_socket.h"
+#include "protocol/payload_codec.h"
 #include "protocol/program/menu_records.h"
 #include "protocol/program/program_window.h"
 #include "protocol/server_messages.h"
@@ -154,9 +155,9 @@ std::optional<HostStep> parse_step(const std::vector<std::string>& w, std::strin
     for (std::size_t i = 3; i < w.size(); ++i) {
       int v = 0;
       if (script_int(w[i], v))
-        proto::put_int(step.message.payload, v);
+        proto::PayloadWriter(step.message.payload).int_field(v);
       else
-        proto::put_text(step.message.payload, w[i]);
+        proto::PayloadWriter(step.message.payload).text(w[i]);
     }
   } else {
     error = "unknown command " + w[0];

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "protocol/program/outgoing.h"
+#include "protocol/outgoing.h"
 #include "protocol/program/screen_definition.h"
 #include "protocol/program/start_messages.h"
 

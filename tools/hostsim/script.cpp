@@ -161,7 +161,7 @@ std::optional<ScriptAction> parse_line(const std::vector<std::string>& w, std::s
     if (!arity(0, 1) || !want_ints(1, 2)) return std::nullopt;
     std::vector<std::uint8_t> payload;
     if (!ints.empty()) net::put_int_field(payload, ints[0], 4);
-    a.message = proto::make_message(net::KWD_KOMM, net::KWK_KKOVDE, std::move(payload));
+    a.message = proto::Outgoing{net::KWD_KOMM, net::KWK_KKOVDE, std::move(payload)};
   } else if (command == "KPING" || command == "SCRIPTABORT") {
     if (!arity(0, 0)) return std::nullopt;
     a.message = proto::build_empty(command == "KPING" ? net::KWK_KPING : proto::kTypeScriptAbort);
@@ -179,8 +179,8 @@ std::optional<ScriptAction> parse_line(const std::vector<std::string>& w, std::s
     a.message = proto::build_proxy_event(e);
   } else if (command == "KDATA") {
     if (!arity(1, 1) || !want_ints(1, 2)) return std::nullopt;
-    a.message = proto::make_message(net::KWD_KOMM, net::KWK_KDATA,
-                                    std::vector<std::uint8_t>(std::max(ints[0], 0), 0x55));
+    a.message = proto::Outgoing{net::KWD_KOMM, net::KWK_KDATA,
+                                std::vector<std::uint8_t>(std::max(ints[0], 0), 0x55)};
   } else if (command == "MACROFILE") {
     if (!arity(2, 2)) return std::nullopt;
     a.message = proto::build_macro_file({0, w[1], w[2]});

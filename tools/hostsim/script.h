@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "host_program.h"
-#include "protocol/built_message.h"
+#include "protocol/outgoing.h"
 
 namespace hostsim {
 
 struct ScriptAction {
   enum class Kind { send, sleep, wait_for, close, program } kind = Kind::send;
-  kovw::protocol::BuiltMessage message;       // send
+  kovw::protocol::Outgoing message;           // send
   int milliseconds = 0;                       // sleep
   int type = 0;                               // wait_for: the message type awaited
   std::string text;                           // the line as written (for the log)

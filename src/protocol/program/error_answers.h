@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "protocol/program/outgoing.h"
+#include "protocol/outgoing.h"
 #include "protocol/result.h"
 
 namespace kovw::protocol {

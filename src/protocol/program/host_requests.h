@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "protocol/program/outgoing.h"
+#include "protocol/outgoing.h"
 #include "protocol/result.h"
 
 namespace kovw::protocol {
@@ -40,6 +40,9 @@ inline constexpr std::size_t kPrinterRecordSize = 512;
 inline constexpr int kPrinterRecordTag = 13;
 inline constexpr std::size_t kFontRecordSize = 144;
 
+// The messages below with a member template `fields` are described field by field
+// (described_message.h); their builders and parsers follow from that description.
+
 // KWK_KSETCLIP.
 struct KSetClip {
   std::int32_t format = 0;
@@ -64,12 +67,28 @@ Result<ClipAnswer> parse_clip_answer(std::span<const std::uint8_t> payload);
 struct KGetDate {
   std::int32_t year = 0, month = 0, day = 0;
   std::string title;
+
+  template <class M, class V>
+  static void fields(M& m, V& v) {
+    v.int_field("year", m.year);
+    v.int_field("month", m.month);
+    v.int_field("day", m.day);
+    v.text("title", m.title);
+  }
 };
 Outgoing build_kgetdate(const KGetDate& message);
 Result<KGetDate> parse_kgetdate(std::span<const std::uint8_t> payload);
 struct DateAnswer {
   std::int32_t year = 0, month = 0, day = 0;
   std::int32_t result = kChoiceCancelled;
+
+  template <class M, class V>
+  static void fields(M& m, V& v) {
+    v.int_field("year", m.year);
+    v.int_field("month", m.month);
+    v.int_field("day", m.day);
+    v.int_field("result", m.result);
+  }
 };
 Outgoing build_date_answer(const DateAnswer& answer);
 Result<DateAnswer> parse_date_answer(std::span<const std::uint8_t> payload);
@@ -83,6 +102,14 @@ Result<Colour> parse_kgetcol(std::span<const std::uint8_t> payload);
 struct ColourAnswer {
   Colour colour;
   std::int32_t result = kChoiceCancelled;
+
+  template <class M, class V>
+  static void fields(M& m, V& v) {
+    v.int_field("red", m.colour.red);
+    v.int_field("green", m.colour.green);
+    v.int_field("blue", m.colour.blue);
+    v.int_field("result", m.result);
+  }
 };
 Outgoing build_colour_answer(const ColourAnswer& answer);
 Result<ColourAnswer> parse_colour_answer(std::span<const std::uint8_t> payload);
@@ -126,6 +153,21 @@ struct KGetFname {
   std::int32_t flags = 0;
   std::string title;
   std::int32_t option = -1, width = -1, height = -1, x = -1, y = -1;
+
+  template <class M, class V>
+  static void fields(M& m, V& v) {
+    v.text("start path", m.start_path, kSelectStartPathMax);
+    v.text("filter", m.filter, kSelectFilterMax);
+    v.int_field("flags", m.flags);
+    v.text("title", m.title, kSelectTitleMax);
+    if (m.flags & kSelectPlacementFlag) {
+      v.int_field("option", m.option);
+      v.int_field("width", m.width);
+      v.int_field("height", m.height);
+      v.int_field("x", m.x);
+      v.int_field("y", m.y);
+    }
+  }
 };
 Outgoing build_kgetfname(const KGetFname& message);
 Result<KGetFname> parse_kgetfname(std::span<const std::uint8_t> payload);
@@ -133,6 +175,17 @@ struct FnameAnswer {
   std::string path;
   std::int32_t result = kChoiceCancelled;
   std::int32_t option = -1, width = -1, height = -1, x = -1, y = -1;
+
+  template <class M, class V>
+  static void fields(M& m, V& v) {
+    v.text("path", m.path);
+    v.int_field("result", m.result);
+    v.int_field("option", m.option);
+    v.int_field("width", m.width);
+    v.int_field("height", m.height);
+    v.int_field("x", m.x);
+    v.int_field("y", m.y);
+  }
 };
 Outgoing build_fname_answer(const FnameAnswer& answer);
 Result<FnameAnswer> parse_fname_answer(std::span<const std::uint8_t> payload);
@@ -193,6 +246,13 @@ struct KFontList {
   std::int32_t flags = 0;
   std::string pattern;
   std::int32_t character_set = 1;
+
+  template <class M, class V>
+  static void fields(M& m, V& v) {
+    v.int_field("flags", m.flags);
+    v.text("font name pattern", m.pattern, kFontPatternMax);
+    if (m.flags & 1) v.int_field("character set", m.character_set);
+  }
 };
 Outgoing build_kfontlist(const KFontList& message);
 Result<KFontList> parse_kfontlist(std::span<const std::uint8_t> payload);

@@ -4,24 +4,18 @@
 
 #include "net/fields.h"
 #include "net/link_names.h"
-#include "protocol/program/item_reader.h"
+#include "protocol/payload_codec.h"
 #include "protocol/program/menu_records.h"
 
 namespace kovw::protocol {
 
 namespace {
 
-Bytes to_bytes(std::span<const std::uint8_t> view) {
-  return Bytes(view.begin(), view.end());
-}
-void put_raw(Bytes& out, std::span<const std::uint8_t> data) {
-  net::put_bytes_field(out, data.data(), data.size());
-}
-void put_records(Bytes& out, const std::vector<Bytes>& records, std::size_t size) {
+void put_records(PayloadWriter& out, const std::vector<Bytes>& records, std::size_t size) {
   Bytes all(records.size() * size, 0);
   for (std::size_t i = 0; i < records.size(); ++i)
     std::copy_n(records[i].begin(), std::min(size, records[i].size()), all.begin() + i * size);
-  put_raw(out, all);
+  out.bytes(all);
 }
 std::vector<Bytes> split(std::span<const std::uint8_t> data, std::size_t size) {
   std::vector<Bytes> records;
@@ -34,13 +28,14 @@ std::vector<Bytes> split(std::span<const std::uint8_t> data, std::size_t size) {
 
 Outgoing build_view_definition(int type, std::span<const std::uint8_t> definition) {
   Outgoing out{net::KWD_LIST, type, {}};
-  put_raw(out.payload, definition);
+  PayloadWriter write(out.payload);
+  write.bytes(definition);
   return out;
 }
 
 Result<Bytes> parse_view_definition(int type, std::span<const std::uint8_t> payload) {
   const bool tree = type == net::KWK_LTREE;
-  ItemReader in(payload, tree ? "KWK_LTREE" : "KWK_LLIST");
+  PayloadReader in(payload, tree ? "KWK_LTREE" : "KWK_LLIST");
   const auto definition = in.bytes("definition");
   const std::size_t header = tree ? kTreeHeaderSize : kListHeaderSize;
   if (in.ok() && definition.size() < header)
@@ -51,21 +46,22 @@ Result<Bytes> parse_view_definition(int type, std::span<const std::uint8_t> payl
 
 Outgoing build_ldialog(const ListDialog& dialog) {
   Outgoing out{net::KWD_LIST, net::KWK_LDIALOG, {}};
+  PayloadWriter write(out.payload);
   Bytes header(kListDialogHeaderSize, 0);
   std::copy_n(dialog.header.begin(), std::min(kListDialogHeaderSize, dialog.header.size()),
               header.begin());
   put_le16(header.data(), static_cast<std::uint16_t>(dialog.fields.size()));
   put_le16(header.data() + 2, static_cast<std::uint16_t>(dialog.buttons.size()));
-  put_raw(out.payload, header);
-  put_records(out.payload, dialog.fields, kListDialogFieldSize);
-  put_records(out.payload, dialog.buttons, kListDialogButtonSize);
-  put_int(out.payload, static_cast<std::int64_t>(dialog.data.size()));
-  put_raw(out.payload, dialog.data);
+  write.bytes(header);
+  put_records(write, dialog.fields, kListDialogFieldSize);
+  put_records(write, dialog.buttons, kListDialogButtonSize);
+  write.int_field(static_cast<std::int64_t>(dialog.data.size()));
+  write.bytes(dialog.data);
   return out;
 }
 
 Result<ListDialog> parse_ldialog(std::span<const std::uint8_t> payload) {
-  ItemReader in(payload, "KWK_LDIALOG");
+  PayloadReader in(payload, "KWK_LDIALOG");
   ListDialog dialog;
   const auto header = in.record("header", kListDialogHeaderSize);
   const std::int64_t field_count = in.ok() ? static_cast<std::int16_t>(le16(header.data())) : 0;
@@ -73,7 +69,7 @@ Result<ListDialog> parse_ldialog(std::span<const std::uint8_t> payload) {
       in.ok() ? static_cast<std::int16_t>(le16(header.data() + 2)) : 0;
   const auto fields = in.records("field records", field_count, kListDialogFieldSize);
   const auto buttons = in.records("button records", button_count, kListDialogButtonSize);
-  const std::int32_t length = in.integer("data length");
+  const std::int32_t length = in.int_field("data length");
   const auto data = in.records("data block", length, 1);
   if (!in.ok()) return in.finish(std::move(dialog));
   dialog.header = to_bytes(header);
@@ -95,54 +91,57 @@ Result<ListDialog> parse_ldialog(std::span<const std::uint8_t> payload) {
 
 Outgoing build_linfo(const ListInfo& info) {
   Outgoing out{net::KWD_LIST, net::KWK_LINFO, {}};
+  PayloadWriter write(out.payload);
   Bytes header(kListInfoHeaderSize, 0);
   std::copy_n(info.header.begin(), std::min(kListInfoHeaderSize, info.header.size()),
               header.begin());
-  put_raw(out.payload, header);
-  put_int(out.payload, static_cast<std::int64_t>(info.data.size()));
-  put_raw(out.payload, info.data);
+  write.bytes(header);
+  write.int_field(static_cast<std::int64_t>(info.data.size()));
+  write.bytes(info.data);
   return out;
 }
 
 Result<ListInfo> parse_linfo(std::span<const std::uint8_t> payload) {
-  ItemReader in(payload, "KWK_LINFO");
+  PayloadReader in(payload, "KWK_LINFO");
   ListInfo info;
   info.header = to_bytes(in.record("header", kListInfoHeaderSize));
-  const std::int32_t length = in.integer("length");
+  const std::int32_t length = in.int_field("length");
   info.data = to_bytes(in.records("data", length, 1));
   return in.finish(std::move(info));
 }
 
 Outgoing build_lantw(const ListAnswer& answer) {
   Outgoing out{net::KWD_LIST, net::KWK_LANTW, {}};
-  put_int(out.payload, answer.event);
-  put_text(out.payload, answer.text);
-  for (const std::int32_t v : answer.values) put_int(out.payload, v);
+  PayloadWriter write(out.payload);
+  write.int_field(answer.event);
+  write.text(answer.text);
+  for (const std::int32_t v : answer.values) write.int_field(v);
   return out;
 }
 
 Result<ListAnswer> parse_lantw(std::span<const std::uint8_t> payload) {
-  ItemReader in(payload, "KWK_LANTW");
+  PayloadReader in(payload, "KWK_LANTW");
   ListAnswer answer;
-  answer.event = in.integer("event");
+  answer.event = in.int_field("event");
   answer.text = in.text("text");
-  for (std::int32_t& v : answer.values) v = in.integer("value");
+  for (std::int32_t& v : answer.values) v = in.int_field("value");
   return in.finish(std::move(answer));
 }
 
 Outgoing build_lantwdia(const ListDialogAnswer& answer) {
   Outgoing out{net::KWD_LIST, net::KWK_LANTWDIA, {}};
-  put_int(out.payload, answer.result);
-  put_int(out.payload, static_cast<std::int64_t>(answer.data.size()));
-  put_raw(out.payload, answer.data);
+  PayloadWriter write(out.payload);
+  write.int_field(answer.result);
+  write.int_field(static_cast<std::int64_t>(answer.data.size()));
+  write.bytes(answer.data);
   return out;
 }
 
 Result<ListDialogAnswer> parse_lantwdia(std::span<const std::uint8_t> payload) {
-  ItemReader in(payload, "KWK_LANTWDIA");
+  PayloadReader in(payload, "KWK_LANTWDIA");
   ListDialogAnswer answer;
-  answer.result = in.integer("result");
-  const std::int32_t length = in.integer("length");
+  answer.result = in.int_field("result");
+  const std::int32_t length = in.int_field("length");
   answer.data = to_bytes(in.records("data", length, 1));
   return in.finish(std::move(answer));
 }

@@ -6,7 +6,7 @@
 #include "foundation/host_text.h"
 #include "net/fields.h"
 #include "net/link_names.h"
-#include "protocol/program/item_reader.h"
+#include "protocol/payload_codec.h"
 #include "protocol/program/menu_records.h"
 #include "protocol/program/retc.h"
 
@@ -14,20 +14,6 @@ namespace kovw::protocol {
 
 namespace {
 
-Bytes to_bytes(std::span<const std::uint8_t> view) {
-  return Bytes(view.begin(), view.end());
-}
-void put_raw(Bytes& out, std::span<const std::uint8_t> data) {
-  net::put_bytes_field(out, data.data(), data.size());
-}
-void put_raw(Bytes& out, std::string_view data) {
-  net::put_bytes_field(out, data.data(), data.size());
-}
-void put_sized(Bytes& out, std::span<const std::uint8_t> data, std::size_t size) {
-  Bytes record(size, 0);
-  std::copy_n(data.begin(), std::min(size, data.size()), record.begin());
-  put_raw(out, record);
-}
 std::int16_t s16(const std::uint8_t* p) {
   return static_cast<std::int16_t>(le16(p));
 }
@@ -50,17 +36,18 @@ std::u16string MessageBoxRequest::wide_text() const {
 
 Outgoing build_wmelde(const MessageBoxRequest& message) {
   Outgoing out{net::KWD_WIN, net::KWK_WMELDE, {}};
-  put_int(out.payload, message.flags);
-  put_int(out.payload, static_cast<std::int64_t>(message.text.size()));
-  put_raw(out.payload, message.text);
+  PayloadWriter write(out.payload);
+  write.int_field(message.flags);
+  write.int_field(static_cast<std::int64_t>(message.text.size()));
+  write.bytes(message.text);
   return out;
 }
 
 Result<MessageBoxRequest> parse_wmelde(std::span<const std::uint8_t> payload) {
-  ItemReader in(payload, "KWK_WMELDE");
+  PayloadReader in(payload, "KWK_WMELDE");
   MessageBoxRequest message;
-  message.flags = in.integer("flags");
-  const std::int32_t length = in.integer("length");
+  message.flags = in.int_field("flags");
+  const std::int32_t length = in.int_field("length");
   message.text = text_before_zero(in.records("text", length, 1));
   return in.finish(std::move(message));
 }
@@ -71,14 +58,15 @@ Outgoing build_wmelde_answer(bool positive) {
 
 Outgoing build_wdiac(const FieldRequestMessage& message) {
   Outgoing out{net::KWD_WIN, net::KWK_WDIAC, {}};
-  put_sized(out.payload, message.descriptor, kFieldRequestSize);
-  put_text(out.payload, message.help);
-  put_raw(out.payload, message.contents);
+  PayloadWriter write(out.payload);
+  write.padded_bytes(message.descriptor, kFieldRequestSize);
+  write.text(message.help);
+  write.bytes(message.contents);
   return out;
 }
 
 Result<FieldRequestMessage> parse_wdiac(std::span<const std::uint8_t> payload) {
-  ItemReader in(payload, "KWK_WDIAC");
+  PayloadReader in(payload, "KWK_WDIAC");
   FieldRequestMessage message;
   message.descriptor = to_bytes(in.record("field request", kFieldRequestSize));
   message.help = in.text("help text", kFieldTextMax);
@@ -88,6 +76,7 @@ Result<FieldRequestMessage> parse_wdiac(std::span<const std::uint8_t> payload) {
 
 Outgoing build_field_reply(const FieldReply& reply) {
   Outgoing out{net::KWD_WIN, net::KWK_WDIAC, {}};
+  PayloadWriter write(out.payload);
   std::uint8_t record[kFieldReplySize] = {};
   const std::size_t length = std::min<std::size_t>(reply.text.size(), 0x7fff);
   put_le16(record + 0, static_cast<std::uint16_t>(reply.exit_key));
@@ -96,13 +85,13 @@ Outgoing build_field_reply(const FieldReply& reply) {
   put_le16(record + 6, static_cast<std::uint16_t>(reply.mouse_column));
   put_le16(record + 8, static_cast<std::uint16_t>(reply.mouse_row));
   put_le16(record + 10, static_cast<std::uint16_t>(reply.mouse_info));
-  put_raw(out.payload, std::span<const std::uint8_t>(record, kFieldReplySize));
-  put_raw(out.payload, std::string_view(reply.text).substr(0, length));
+  write.bytes(std::span<const std::uint8_t>(record, kFieldReplySize));
+  write.bytes(std::string_view(reply.text).substr(0, length));
   return out;
 }
 
 Result<FieldReply> parse_field_reply(std::span<const std::uint8_t> payload) {
-  ItemReader in(payload, "KWK_WDIAC answer");
+  PayloadReader in(payload, "KWK_WDIAC answer");
   FieldReply reply;
   const auto record = in.record("field reply", kFieldReplySize);
   const auto text = in.bytes("contents");
@@ -129,14 +118,15 @@ std::uint16_t EditRequestMessage::text_capacity() const {
 
 Outgoing build_wedit(const EditRequestMessage& message) {
   Outgoing out{net::KWD_WIN, net::KWK_WEDIT, {}};
-  put_raw(out.payload, message.descriptor);
-  put_text(out.payload, message.help);
-  put_raw(out.payload, message.text);
+  PayloadWriter write(out.payload);
+  write.bytes(message.descriptor);
+  write.text(message.help);
+  write.bytes(message.text);
   return out;
 }
 
 Result<EditRequestMessage> parse_wedit(std::span<const std::uint8_t> payload) {
-  ItemReader in(payload, "KWK_WEDIT");
+  PayloadReader in(payload, "KWK_WEDIT");
   EditRequestMessage message;
   const auto descriptor = in.bytes("edit request");
   if (in.ok() && descriptor.size() < kEditRequestMinSize)
@@ -155,6 +145,7 @@ Result<EditRequestMessage> parse_wedit(std::span<const std::uint8_t> payload) {
 
 Outgoing build_edit_reply(const EditReply& reply) {
   Outgoing out{net::KWD_WIN, net::KWK_WEDIT, {}};
+  PayloadWriter write(out.payload);
   std::uint8_t record[kEditReplySize] = {};
   const std::size_t length = std::min<std::size_t>(reply.text.size(), 0x7fff);
   put_le32(record + 0, kEditReplySize);
@@ -164,20 +155,20 @@ Outgoing build_edit_reply(const EditReply& reply) {
   put_le32(record + 28, static_cast<std::uint32_t>(reply.mouse_x));
   put_le32(record + 32, static_cast<std::uint32_t>(reply.mouse_y));
   put_le16(record + 36, static_cast<std::uint16_t>(reply.mouse_info));
-  put_raw(out.payload, std::span<const std::uint8_t>(record, kEditReplySize));
-  put_raw(out.payload, std::span<const std::uint8_t>(reply.text.data(), length));
-  put_int(out.payload, reply.object);
+  write.bytes(std::span<const std::uint8_t>(record, kEditReplySize));
+  write.bytes(std::span<const std::uint8_t>(reply.text.data(), length));
+  write.int_field(reply.object);
   if (reply.exit_key == kEditPointerKey)
-    put_sized(out.payload, reply.pointer_record.value_or(Bytes{}), kEditPointerRecordSize);
+    write.padded_bytes(reply.pointer_record.value_or(Bytes{}), kEditPointerRecordSize);
   return out;
 }
 
 Result<EditReply> parse_edit_reply(std::span<const std::uint8_t> payload) {
-  ItemReader in(payload, "KWK_WEDIT answer");
+  PayloadReader in(payload, "KWK_WEDIT answer");
   EditReply reply;
   const auto record = in.record("edit reply", kEditReplySize);
   const auto text = in.bytes("text");
-  reply.object = in.integer("object");
+  reply.object = in.int_field("object");
   if (!in.ok()) return in.finish(std::move(reply));
   reply.exit_key = s16(record.data() + 6);
   const std::int16_t length = s16(record.data() + 24);

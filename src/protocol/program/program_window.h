@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "protocol/program/outgoing.h"
+#include "protocol/outgoing.h"
 #include "protocol/result.h"
 
 namespace kovw::protocol {

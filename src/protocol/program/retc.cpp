@@ -3,15 +3,16 @@
 #include <algorithm>
 
 #include "net/link_names.h"
+#include "protocol/payload_codec.h"
 #include "protocol/program/host_versions.h"
-#include "protocol/program/item_reader.h"
 
 namespace kovw::protocol {
 
 Outgoing build_retc(int service, int type, std::span<const std::int32_t> values) {
   Outgoing out{service, type, {}};
+  PayloadWriter write(out.payload);
   for (std::size_t i = 0; i < std::min<std::size_t>(values.size(), 4); ++i)
-    put_int(out.payload, values[i]);
+    write.int_field(values[i]);
   return out;
 }
 
@@ -20,15 +21,15 @@ Outgoing build_retc(int service, int type, std::initializer_list<std::int32_t> v
 }
 
 Result<std::vector<std::int32_t>> parse_retc(std::span<const std::uint8_t> payload) {
-  ItemReader in(payload, "Retc");
+  PayloadReader in(payload, "Retc");
   std::vector<std::int32_t> values;
-  values.push_back(in.integer("value"));
+  values.push_back(in.int_field("value"));
   while (in.ok() && in.more()) {
     if (values.size() == 4) {
       in.fail(ParseError::kMalformed, "more than four values");
       break;
     }
-    values.push_back(in.integer("value"));
+    values.push_back(in.int_field("value"));
   }
   if (in.ok() && in.remaining() != 0) in.fail(ParseError::kMalformed, "stray byte after values");
   return in.finish(std::move(values));

@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "protocol/program/outgoing.h"
+#include "protocol/outgoing.h"
 #include "protocol/result.h"
 
 namespace kovw::protocol {

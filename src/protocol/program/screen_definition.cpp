@@ -6,8 +6,8 @@
 
 #include "foundation/host_text.h"
 #include "net/fields.h"
+#include "protocol/payload_codec.h"
 #include "protocol/program/host_versions.h"
-#include "protocol/program/item_reader.h"
 
 namespace kovw::protocol {
 
@@ -29,7 +29,7 @@ struct IconSlot {
 // `take`, which returns false to stop. `record_size` 0 means each record ends at its first
 // zero byte. Fails `in` when the records do not fit into `data`.
 template <class Take>
-void for_each_icon_record(ItemReader& in, std::span<const std::uint8_t> data, std::int32_t count,
+void for_each_icon_record(PayloadReader& in, std::span<const std::uint8_t> data, std::int32_t count,
                           std::int32_t record_size, std::size_t slot_size, Take take) {
   if (!in.ok()) return;
   if (count < 0 || record_size < 0) {
@@ -69,9 +69,9 @@ std::string icon_name(const Bytes& slot) {
       std::string_view(reinterpret_cast<const char*>(slot.data()), kIconNameSize), kIconNameSize);
 }
 
-void read_first_form(ItemReader& in, ScreenDefinition& screen, std::size_t& total) {
-  const std::int32_t count = in.integer("icon count");
-  const std::int32_t record_size = in.integer("icon record size");
+void read_first_form(PayloadReader& in, ScreenDefinition& screen, std::size_t& total) {
+  const std::int32_t count = in.int_field("icon count");
+  const std::int32_t record_size = in.int_field("icon record size");
   const auto data = record_size > 0
                         ? in.records("icon records", count, static_cast<std::size_t>(record_size))
                         : in.bytes("icon records");
@@ -93,11 +93,11 @@ void read_first_form(ItemReader& in, ScreenDefinition& screen, std::size_t& tota
   });
 }
 
-void read_second_form(ItemReader& in, ScreenDefinition& screen, std::int32_t host_version,
+void read_second_form(PayloadReader& in, ScreenDefinition& screen, std::int32_t host_version,
                       std::size_t& total) {
-  const std::int32_t count = in.integer("icon count");
-  const std::int32_t record_size = in.integer("icon record size");
-  const std::int32_t data_length = in.integer("icon data length");
+  const std::int32_t count = in.int_field("icon count");
+  const std::int32_t record_size = in.int_field("icon record size");
+  const std::int32_t data_length = in.int_field("icon data length");
   const auto records =
       record_size > 0 ? in.records("icon records", count, static_cast<std::size_t>(record_size))
                       : in.bytes("icon records");
@@ -146,19 +146,19 @@ std::array<std::uint8_t, kScreenOptionRecordSize> default_screen_options() {
 
 Result<ScreenDefinition> parse_screen_definition(std::span<const std::uint8_t> payload,
                                                  std::int32_t host_version) {
-  ItemReader in(payload, "screen definition");
+  PayloadReader in(payload, "screen definition");
   ScreenDefinition screen;
-  screen.mode_and_style = in.integer("screen mode");
-  screen.width = in.integer("width");
-  screen.height = in.integer("height");
-  screen.x = in.integer("x");
-  screen.y = in.integer("y");
-  screen.font_size = in.integer("font size");
-  const std::int32_t menu_count = in.integer("menu item count");
-  const std::int32_t language = in.integer("language digit");
+  screen.mode_and_style = in.int_field("screen mode");
+  screen.width = in.int_field("width");
+  screen.height = in.int_field("height");
+  screen.x = in.int_field("x");
+  screen.y = in.int_field("y");
+  screen.font_size = in.int_field("font size");
+  const std::int32_t menu_count = in.int_field("menu item count");
+  const std::int32_t language = in.int_field("language digit");
   if (host_version >= kVersionLanguageDigit) screen.language_digit = language;
-  screen.frame_values[0] = in.integer("frame value 1");
-  screen.frame_values[1] = in.integer("frame value 2");
+  screen.frame_values[0] = in.int_field("frame value 1");
+  screen.frame_values[1] = in.int_field("frame value 2");
   screen.font_name = in.text("font name");
   screen.title = in.text("title");
   if (in.ok() && menu_count < 0) in.fail(ParseError::kCountTooLarge, "negative menu item count");
@@ -187,8 +187,8 @@ Result<ScreenDefinition> parse_screen_definition(std::span<const std::uint8_t> p
     if (in.ok()) std::copy(record.begin(), record.end(), screen.screen_options.begin());
   }
   if (host_version >= kVersionIconSizes && in.more()) {
-    const std::int32_t first = in.integer("minimum icon size");
-    const std::int32_t second = in.integer("second icon value");
+    const std::int32_t first = in.int_field("minimum icon size");
+    const std::int32_t second = in.int_field("second icon value");
     screen.icon_sizes = std::array<std::int32_t, 2>{first, second};
   }
   if (host_version >= kVersionExtendedOptions && in.more())
@@ -199,28 +199,28 @@ Result<ScreenDefinition> parse_screen_definition(std::span<const std::uint8_t> p
 Outgoing build_screen_definition(const ScreenDefinition& screen, std::int32_t host_version,
                                  int service, int type) {
   Outgoing out{service, type, {}};
-  Bytes& p = out.payload;
+  PayloadWriter write(out.payload);
   for (const std::int32_t v :
        {screen.mode_and_style, screen.width, screen.height, screen.x, screen.y, screen.font_size})
-    put_int(p, v);
-  put_int(p, static_cast<std::int64_t>(screen.menu_items.size()));
-  net::put_int_field(p, screen.language_digit, 1);
-  put_int(p, screen.frame_values[0]);
-  put_int(p, screen.frame_values[1]);
-  put_text(p, screen.font_name);
-  put_text(p, screen.title);
+    write.int_field(v);
+  write.int_field(static_cast<std::int64_t>(screen.menu_items.size()));
+  write.int_field(screen.language_digit, 1);
+  write.int_field(screen.frame_values[0]);
+  write.int_field(screen.frame_values[1]);
+  write.text(screen.font_name);
+  write.text(screen.title);
   if (!screen.menu_items.empty()) {
     Bytes records;
     for (const MenuItemRecord& record : screen.menu_items)
       records.insert(records.end(), record.begin(), record.end());
-    net::put_bytes_field(p, records.data(), records.size());
+    write.bytes(records);
   }
   auto name_into = [](std::uint8_t* slot, const std::string& name) {
     std::memcpy(slot, name.data(), std::min(name.size(), kIconNameSize - 1));
   };
   if (screen.has_style(kStyleIconsFirstForm)) {
-    put_int(p, static_cast<std::int64_t>(screen.icons.size()));
-    put_int(p, kIconFirstFormSize);
+    write.int_field(static_cast<std::int64_t>(screen.icons.size()));
+    write.int_field(kIconFirstFormSize);
     Bytes records(screen.icons.size() * kIconFirstFormSize, 0);
     for (std::size_t i = 0; i < screen.icons.size(); ++i) {
       std::uint8_t* slot = records.data() + i * kIconFirstFormSize;
@@ -231,7 +231,7 @@ Outgoing build_screen_definition(const ScreenDefinition& screen, std::int32_t ho
       put_le16(slot + kIconNameSize, static_cast<std::uint16_t>(length));
       std::copy_n(icon.data.begin(), length, slot + kIconFirstFormDataOffset);
     }
-    net::put_bytes_field(p, records.data(), records.size());
+    write.bytes(records);
   }
   if (screen.has_style(kStyleIconsSecondForm)) {
     Bytes records(screen.icons.size() * kIconSecondFormSize, 0);
@@ -245,24 +245,23 @@ Outgoing build_screen_definition(const ScreenDefinition& screen, std::int32_t ho
       put_le32(slot + 36, static_cast<std::uint32_t>(block.size()));
       block.insert(block.end(), icon.data.begin(), icon.data.begin() + length);
     }
-    put_int(p, static_cast<std::int64_t>(screen.icons.size()));
-    put_int(p, kIconSecondFormSize);
-    put_int(p, static_cast<std::int64_t>(block.size()));
-    net::put_bytes_field(p, records.data(), records.size());
-    net::put_bytes_field(p, block.data(), block.size());
+    write.int_field(static_cast<std::int64_t>(screen.icons.size()));
+    write.int_field(kIconSecondFormSize);
+    write.int_field(static_cast<std::int64_t>(block.size()));
+    write.bytes(records);
+    write.bytes(block);
   }
   if (host_version >= kVersionOptionChars) {
-    net::put_bytes_field(p, screen.option_chars.data(), 1);
-    net::put_bytes_field(p, screen.option_chars.data() + 1, 2);
+    write.bytes(std::string_view(screen.option_chars.data(), 1));
+    write.bytes(std::string_view(screen.option_chars.data() + 1, 2));
   }
-  if (host_version >= kVersionScreenOptions)
-    net::put_bytes_field(p, screen.screen_options.data(), screen.screen_options.size());
+  if (host_version >= kVersionScreenOptions) write.bytes(screen.screen_options);
   if (host_version >= kVersionIconSizes) {
     const auto sizes = screen.icon_sizes.value_or(std::array<std::int32_t, 2>{0, 0});
-    put_int(p, sizes[0]);
-    put_int(p, sizes[1]);
+    write.int_field(sizes[0]);
+    write.int_field(sizes[1]);
   }
-  if (host_version >= kVersionExtendedOptions) put_text(p, screen.extended_options);
+  if (host_version >= kVersionExtendedOptions) write.text(screen.extended_options);
   return out;
 }
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "protocol/outgoing.h"
 #include "protocol/program/menu_records.h"
-#include "protocol/program/outgoing.h"
 #include "protocol/result.h"
 
 namespace kovw::protocol {

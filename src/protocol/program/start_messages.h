@@ -9,8 +9,8 @@
 #include <span>
 #include <string>
 
+#include "protocol/outgoing.h"
 #include "protocol/program/host_versions.h"
-#include "protocol/program/outgoing.h"
 #include "protocol/result.h"
 
 namespace kovw::protocol {
@@ -37,6 +37,16 @@ struct WindowIds {
   std::int32_t screen_height = 0;
   std::int32_t parent_window = 0;  // when embedded, else 0
   std::int32_t thread_id = 0;
+
+  template <class M, class V>
+  static void fields(M& m, V& v) {
+    v.int_field("content window", m.content_window);
+    v.int_field("main window", m.main_window);
+    v.int_field("screen width", m.screen_width);
+    v.int_field("screen height", m.screen_height);
+    v.int_field("parent window", m.parent_window);
+    v.int_field("thread id", m.thread_id);
+  }
 };
 Outgoing build_kgetwinid_request();
 Outgoing build_window_ids(const WindowIds& answer);
@@ -59,6 +69,12 @@ Result<std::int32_t> parse_kcflag(std::span<const std::uint8_t> payload);
 struct KMap {
   std::int32_t operation = 0;
   std::int32_t window = 0;
+
+  template <class M, class V>
+  static void fields(M& m, V& v) {
+    v.int_field("operation", m.operation);
+    v.int_field("window", m.window);
+  }
 };
 Outgoing build_kmap(const KMap& message);
 Result<KMap> parse_kmap(std::span<const std::uint8_t> payload);

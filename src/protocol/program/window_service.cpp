@@ -4,8 +4,9 @@
 
 #include "net/fields.h"
 #include "net/link_names.h"
+#include "protocol/described_message.h"
+#include "protocol/payload_codec.h"
 #include "protocol/program/host_versions.h"
-#include "protocol/program/item_reader.h"
 
 namespace kovw::protocol {
 
@@ -13,92 +14,65 @@ namespace {
 
 constexpr int kGetExValues = 12;
 
-Bytes to_bytes(std::span<const std::uint8_t> view) {
-  return Bytes(view.begin(), view.end());
-}
-void put_raw(Bytes& out, std::span<const std::uint8_t> data) {
-  net::put_bytes_field(out, data.data(), data.size());
-}
-void put_sized(Bytes& out, std::span<const std::uint8_t> data, std::size_t size) {
-  Bytes record(size, 0);
-  std::copy_n(data.begin(), std::min(size, data.size()), record.begin());
-  put_raw(out, record);
-}
-
 }  // namespace
 
 Outgoing build_grefr(const ItemState& message) {
-  Outgoing out{net::KWD_DIGRA, net::KWK_GREFR, {}};
-  put_int(out.payload, message.item);
-  put_int(out.payload, message.state);
-  return out;
+  return build_described(net::KWD_DIGRA, net::KWK_GREFR, message);
 }
 
 Result<ItemState> parse_grefr(std::span<const std::uint8_t> payload) {
-  ItemReader in(payload, "KWK_GREFR");
-  ItemState message;
-  message.item = in.integer("item id");
-  message.state = in.integer("state");
-  return in.finish(message);
+  return parse_described<ItemState>(payload, "KWK_GREFR");
 }
 
 Outgoing build_gktext(const ItemText& message) {
-  Outgoing out{net::KWD_DIGRA, net::KWK_GKTEXT, {}};
-  put_int(out.payload, message.item);
-  put_text(out.payload, message.text);
-  put_text(out.payload, message.tip);
-  return out;
+  return build_described(net::KWD_DIGRA, net::KWK_GKTEXT, message);
 }
 
 Result<ItemText> parse_gktext(std::span<const std::uint8_t> payload) {
-  ItemReader in(payload, "KWK_GKTEXT");
-  ItemText message;
-  message.item = in.integer("item id");
-  message.text = in.text("text", kItemTextMax);
-  message.tip = in.text("tip", kItemTipMax);
-  return in.finish(std::move(message));
+  return parse_described<ItemText>(payload, "KWK_GKTEXT");
 }
 
 Outgoing build_font_request(int type, const FontRequest& message) {
   Outgoing out{net::KWD_DIGRA, type, {}};
-  put_int(out.payload, message.font);
-  put_int(out.payload, message.size);
-  put_int(out.payload, message.options);
+  PayloadWriter write(out.payload);
+  write.int_field(message.font);
+  write.int_field(message.size);
+  write.int_field(message.options);
   return out;
 }
 
 Result<FontRequest> parse_font_request(std::span<const std::uint8_t> payload) {
-  ItemReader in(payload, "font request");
+  PayloadReader in(payload, "font request");
   FontRequest message;
-  message.font = in.integer("font number");
-  message.size = in.integer("size");
-  message.options = in.integer("options");
+  message.font = in.int_field("font number");
+  message.size = in.int_field("size");
+  message.options = in.int_field("options");
   return in.finish(message);
 }
 
 Outgoing build_font_info(int type, const FontInfo& answer, std::int32_t host_version) {
   Outgoing out{net::KWD_DIGRA, type, {}};
-  for (const std::int32_t v : answer.metrics) put_int(out.payload, v);
-  put_text(out.payload, answer.name);
+  PayloadWriter write(out.payload);
+  for (const std::int32_t v : answer.metrics) write.int_field(v);
+  write.text(answer.name);
   if (type != net::KWK_GFONT) return out;
-  for (const std::int32_t v : answer.world_widths) put_int(out.payload, v);
-  for (const std::int32_t v : answer.device_widths) put_int(out.payload, v);
-  put_sized(out.payload, answer.world_table, kWidthTableSize);
-  put_sized(out.payload, answer.device_table, kWidthTableSize);
-  if (host_version >= kVersionGlyphTable)
-    put_raw(out.payload, answer.glyph_table.value_or(Bytes{}));
+  for (const std::int32_t v : answer.world_widths) write.int_field(v);
+  for (const std::int32_t v : answer.device_widths) write.int_field(v);
+  write.padded_bytes(answer.world_table, kWidthTableSize);
+  write.padded_bytes(answer.device_table, kWidthTableSize);
+  if (host_version >= kVersionGlyphTable) write.bytes(answer.glyph_table.value_or(Bytes{}));
   return out;
 }
 
 Result<FontInfo> parse_font_info(int type, std::span<const std::uint8_t> payload,
                                  std::int32_t host_version) {
-  ItemReader in(payload, "Send Font Info");
+  PayloadReader in(payload, "Send Font Info");
   FontInfo answer;
-  for (std::int32_t& v : answer.metrics) v = in.integer("metric");
+  for (std::int32_t& v : answer.metrics) v = in.int_field("metric");
   answer.name = in.text("font name");
   if (type == net::KWK_GFONT) {
-    for (std::int32_t& v : answer.world_widths) v = in.integer("world width");
-    for (std::int32_t& v : answer.device_widths) v = in.integer("device width");
+    for (std::int32_t& v : answer.world_widths) v = in.int_field("world width");
+    for (std::int32_t& v : answer.device_widths) v = in.int_field("device width");
     answer.world_table = to_bytes(in.record("world width table", kWidthTableSize));
     answer.device_table = to_bytes(in.record("device width table", kWidthTableSize));
     if (host_version >= kVersionGlyphTable) answer.glyph_table = to_bytes(in.bytes("glyph table"));
@@ -108,42 +82,44 @@ Result<FontInfo> parse_font_info(int type, std::span<const std::uint8_t> payload
 
 Outgoing build_gpos(const PositionRequest& message, std::int32_t host_version) {
   Outgoing out{net::KWD_DIGRA, net::KWK_GPOS, {}};
-  put_int(out.payload, message.value);
-  put_int(out.payload, message.mode);
-  if (message.mode >= 3) put_int(out.payload, message.second.value_or(0));
-  if (host_version >= kVersionPositionWindow) put_int(out.payload, message.window.value_or(0));
+  PayloadWriter write(out.payload);
+  write.int_field(message.value);
+  write.int_field(message.mode);
+  if (message.mode >= 3) write.int_field(message.second.value_or(0));
+  if (host_version >= kVersionPositionWindow) write.int_field(message.window.value_or(0));
   return out;
 }
 
 Result<PositionRequest> parse_gpos(std::span<const std::uint8_t> payload,
                                    std::int32_t host_version) {
-  ItemReader in(payload, "KWK_GPOS");
+  PayloadReader in(payload, "KWK_GPOS");
   PositionRequest message;
-  message.value = in.integer("value");
-  message.mode = in.integer("mode");
-  if (message.mode >= 3) message.second = in.integer("second value");
-  if (host_version >= kVersionPositionWindow) message.window = in.optional_integer("window id");
+  message.value = in.int_field("value");
+  message.mode = in.int_field("mode");
+  if (message.mode >= 3) message.second = in.int_field("second value");
+  if (host_version >= kVersionPositionWindow) message.window = in.optional_int_field("window id");
   return in.finish(message);
 }
 
 Outgoing build_gget(int type, const GetRequest& message) {
   Outgoing out{net::KWD_DIGRA, type, {}};
-  put_int(out.payload, message.flags);
+  PayloadWriter write(out.payload);
+  write.int_field(message.flags);
   if (!(message.flags & kGetNoTimeout)) {
     const int count = type == net::KWK_GGETEX ? kGetExValues : 1;
     for (int i = 0; i < count; ++i)
-      put_int(out.payload, i < static_cast<int>(message.values.size()) ? message.values[i] : 0);
+      write.int_field(i < static_cast<int>(message.values.size()) ? message.values[i] : 0);
   }
   return out;
 }
 
 Result<GetRequest> parse_gget(int type, std::span<const std::uint8_t> payload) {
-  ItemReader in(payload, type == net::KWK_GGETEX ? "KWK_GGETEX" : "KWK_GGET");
+  PayloadReader in(payload, type == net::KWK_GGETEX ? "KWK_GGETEX" : "KWK_GGET");
   GetRequest message;
-  message.flags = in.integer("flags");
+  message.flags = in.int_field("flags");
   if (!(message.flags & kGetNoTimeout)) {
     const int count = type == net::KWK_GGETEX ? kGetExValues : 1;
-    for (int i = 0; i < count && in.ok(); ++i) message.values.push_back(in.integer("value"));
+    for (int i = 0; i < count && in.ok(); ++i) message.values.push_back(in.int_field("value"));
   }
   return in.finish(std::move(message));
 }
@@ -170,37 +146,40 @@ Result<Bytes> parse_gdata(std::span<const std::uint8_t> payload) {
 
 Outgoing build_single_int(int service, int type, std::int32_t value) {
   Outgoing out{service, type, {}};
-  put_int(out.payload, value);
+  PayloadWriter write(out.payload);
+  write.int_field(value);
   return out;
 }
 
 Result<std::int32_t> parse_single_int(std::span<const std::uint8_t> payload) {
-  ItemReader in(payload, "integer message");
-  const std::int32_t value = in.integer("value");
+  PayloadReader in(payload, "integer message");
+  const std::int32_t value = in.int_field("value");
   return in.finish(value);
 }
 
 Outgoing build_gvideo(std::span<const std::uint8_t> record) {
   Outgoing out{net::KWD_DIGRA, net::KWK_GVIDEO, {}};
-  put_sized(out.payload, record, kVideoRequestSize);
+  PayloadWriter write(out.payload);
+  write.padded_bytes(record, kVideoRequestSize);
   return out;
 }
 
 Result<Bytes> parse_gvideo(std::span<const std::uint8_t> payload) {
-  ItemReader in(payload, "KWK_GVIDEO");
+  PayloadReader in(payload, "KWK_GVIDEO");
   Bytes record = to_bytes(in.record("request record", kVideoRequestSize));
   return in.finish(std::move(record));
 }
 
 Outgoing build_gspeech(const SpeechRequest& message) {
   Outgoing out{net::KWD_DIGRA, KWK_GSPEECH, {}};
-  put_sized(out.payload, message.record, kSpeechRequestSize);
-  put_raw(out.payload, message.text);
+  PayloadWriter write(out.payload);
+  write.padded_bytes(message.record, kSpeechRequestSize);
+  write.bytes(message.text);
   return out;
 }
 
 Result<SpeechRequest> parse_gspeech(std::span<const std::uint8_t> payload) {
-  ItemReader in(payload, "KWK_GSPEECH");
+  PayloadReader in(payload, "KWK_GSPEECH");
   SpeechRequest message;
   message.record = to_bytes(in.record("request record", kSpeechRequestSize));
   message.text = to_bytes(in.bytes("text"));
@@ -209,12 +188,13 @@ Result<SpeechRequest> parse_gspeech(std::span<const std::uint8_t> payload) {
 
 Outgoing build_helper_answer(int type, std::span<const std::uint8_t> record) {
   Outgoing out{net::KWD_DIGRA, type, {}};
-  put_sized(out.payload, record, type == net::KWK_GVIDEO ? kVideoAnswerSize : kSpeechAnswerSize);
+  PayloadWriter write(out.payload);
+  write.padded_bytes(record, type == net::KWK_GVIDEO ? kVideoAnswerSize : kSpeechAnswerSize);
   return out;
 }
 
 Result<Bytes> parse_helper_answer(int type, std::span<const std::uint8_t> payload) {
-  ItemReader in(payload, "helper answer");
+  PayloadReader in(payload, "helper answer");
   Bytes record = to_bytes(
       in.record("result record", type == net::KWK_GVIDEO ? kVideoAnswerSize : kSpeechAnswerSize));
   return in.finish(std::move(record));
@@ -222,18 +202,19 @@ Result<Bytes> parse_helper_answer(int type, std::span<const std::uint8_t> payloa
 
 Outgoing build_creakontext(int service, const std::vector<MenuItemRecord>& items) {
   Outgoing out{service, net::KWK_CREAKONTEXT, {}};
-  put_int(out.payload, static_cast<std::int64_t>(items.size()));
+  PayloadWriter write(out.payload);
+  write.int_field(static_cast<std::int64_t>(items.size()));
   Bytes records;
   for (const MenuItemRecord& record : items)
     records.insert(records.end(), record.begin(), record.end());
-  put_raw(out.payload, records);
+  write.bytes(records);
   return out;
 }
 
 Result<std::vector<MenuItemRecord>> parse_creakontext(std::span<const std::uint8_t> payload,
                                                       std::int32_t host_version) {
-  ItemReader in(payload, "KWK_CREAKONTEXT");
-  const std::int32_t count = in.integer("count");
+  PayloadReader in(payload, "KWK_CREAKONTEXT");
+  const std::int32_t count = in.int_field("count");
   const auto records = in.records("menu item records", count, kMenuItemRecordSize);
   std::vector<MenuItemRecord> items;
   if (in.ok()) items = split_menu_records(records, host_version);
@@ -241,18 +222,11 @@ Result<std::vector<MenuItemRecord>> parse_creakontext(std::span<const std::uint8
 }
 
 Outgoing build_gfontslot(const FontSlot& message) {
-  Outgoing out{net::KWD_DIGRA, KWK_GFONTSLOT, {}};
-  put_int(out.payload, message.font);
-  put_text(out.payload, message.name);
-  return out;
+  return build_described(net::KWD_DIGRA, KWK_GFONTSLOT, message);
 }
 
 Result<FontSlot> parse_gfontslot(std::span<const std::uint8_t> payload) {
-  ItemReader in(payload, "KWK_GFONTSLOT");
-  FontSlot message;
-  message.font = in.integer("font number");
-  message.name = in.text("font name", kFontSlotNameMax);
-  return in.finish(std::move(message));
+  return parse_described<FontSlot>(payload, "KWK_GFONTSLOT");
 }
 
 Outgoing build_empty(int service, int type) {

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "protocol/outgoing.h"
 #include "protocol/program/menu_records.h"
-#include "protocol/program/outgoing.h"
 #include "protocol/result.h"
 
 namespace kovw::protocol {
@@ -35,6 +35,12 @@ inline constexpr std::int32_t kGetNoTimeout = 1 << 16;
 struct ItemState {
   std::int32_t item = 0;
   std::int32_t state = 0;
+
+  template <class M, class V>
+  static void fields(M& m, V& v) {
+    v.int_field("item id", m.item);
+    v.int_field("state", m.state);
+  }
 };
 Outgoing build_grefr(const ItemState& message);
 Result<ItemState> parse_grefr(std::span<const std::uint8_t> payload);
@@ -44,6 +50,13 @@ struct ItemText {
   std::int32_t item = 0;
   std::string text;  // at most kItemTextMax bytes
   std::string tip;   // at most kItemTipMax bytes
+
+  template <class M, class V>
+  static void fields(M& m, V& v) {
+    v.int_field("item id", m.item);
+    v.text("text", m.text, kItemTextMax);
+    v.text("tip", m.tip, kItemTipMax);
+  }
 };
 Outgoing build_gktext(const ItemText& message);
 Result<ItemText> parse_gktext(std::span<const std::uint8_t> payload);
@@ -125,6 +138,12 @@ Result<std::vector<MenuItemRecord>> parse_creakontext(std::span<const std::uint8
 struct FontSlot {
   std::int32_t font = 0;
   std::string name;
+
+  template <class M, class V>
+  static void fields(M& m, V& v) {
+    v.int_field("font number", m.font);
+    v.text("font name", m.name, kFontSlotNameMax);
+  }
 };
 Outgoing build_gfontslot(const FontSlot& message);
 Result<FontSlot> parse_gfontslot(std::span<const std::uint8_t> payload);

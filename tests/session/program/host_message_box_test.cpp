@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QScreen>
 
+#include "protocol/payload_codec.h"
 #include "protocol/program/program_window.h"
 #include "protocol/program/retc.h"
 #include "session/program/host_message_box.h"
@@ -129,8 +130,8 @@ TEST_F(HostMessageBoxTest, MalformedBoxIsDroppedAndTheProgramGoesOn) {
   HostPeer& peer = start_program();
   init_program(peer, 23, "broken box");
   std::vector<std::uint8_t> payload;
-  protocol::put_int(payload, protocol::kMeldeRetc);
-  protocol::put_int(payload, 500);  // but only three bytes follow
+  // A text length of 500, but only three bytes follow.
+  protocol::PayloadWriter(payload).int_field(protocol::kMeldeRetc).int_field(500);
   payload.insert(payload.end(), {'a', 'b', 'c'});
   ASSERT_GT(peer.send(net::KWD_WIN, net::KWK_WMELDE, payload), 0);
   EXPECT_EQ(6u, window_ids(peer).size());  // the next answer is KGETWINID's

@@ -1,9 +1,8 @@
 #pragma once
-// A program-link message built for sending: service, type and payload. `header()` gives the
-// LinkMessage that link_send takes together with `payload.data()`.
+// A message built for sending on either link: service, type and payload. `header()` gives the
+// LinkMessage (service, type, payload length) that link_send takes together with the payload.
 
 #include <cstdint>
-#include <string_view>
 #include <vector>
 
 #include "net/link_message.h"
@@ -24,8 +23,7 @@ struct Outgoing {
   }
 };
 
-// Item writers for answers: an integer of width 4, a text with its terminating zero.
-void put_int(std::vector<std::uint8_t>& out, std::int64_t value);
-void put_text(std::vector<std::uint8_t>& out, std::string_view text);
+// Sends the message on `socket` with the calling thread's link state (net::link_send).
+int send_message(int socket, const Outgoing& message);
 
 }  // namespace kovw::protocol
