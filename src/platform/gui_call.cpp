@@ -66,13 +66,14 @@ bool run_on_gui_thread(const std::function<void()>& task) {
   return waiter->ran;
 }
 
-void post_to_gui_thread(std::function<void()> task) {
+void post_to_gui_thread(std::function<void()> task, QObject* context) {
   QCoreApplication* app = QCoreApplication::instance();
   if (app == nullptr) return;
+  if (context == nullptr) context = app;
   auto handed = std::make_shared<std::function<void()>>(std::move(task));
   foundation::handoff_release(handed.get());
   QMetaObject::invokeMethod(
-      app,
+      context,
       [handed] {
         foundation::handoff_acquire(handed.get());
         (*handed)();

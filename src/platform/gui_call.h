@@ -8,6 +8,8 @@
 #include <optional>
 #include <type_traits>
 
+class QObject;
+
 namespace kovw::platform {
 
 // Runs `task` on the GUI thread and returns when it has run: at once when the caller is the GUI
@@ -17,9 +19,10 @@ namespace kovw::platform {
 bool run_on_gui_thread(const std::function<void()>& task);
 
 // Queues `task` to the GUI thread's event loop and returns at once (also on the GUI thread,
-// where it runs later). A task still queued when the application goes away is dropped. Work
-// that other threads hand to the GUI thread without waiting goes through here.
-void post_to_gui_thread(std::function<void()> task);
+// where it runs later). A task still queued when `context` (an object of the GUI thread; the
+// application when null) goes away is dropped. Work that other threads hand to the GUI thread
+// without waiting goes through here.
+void post_to_gui_thread(std::function<void()> task, QObject* context = nullptr);
 
 // The result of `function` run on the GUI thread, or std::nullopt when it could not run (see
 // run_on_gui_thread). The function returns a value; it is never run twice.

@@ -26,6 +26,7 @@
 #include "net/link_state.h"
 #include "net/socket_errors.h"
 #include "net/tcp_socket.h"
+#include "platform/gui_call.h"
 #include "protocol/server_messages.h"
 #include "shell/environment_expansion.h"
 #include "shell/login_data.h"
@@ -191,19 +192,16 @@ int ServerConnection::do_login(int kind) {
       auto list = std::make_shared<HostList>();
       const int result =
           search_hosts(kSearchSeconds, ports.search_target, ports.search_answer, *list);
-      QMetaObject::invokeMethod(
-          qApp,
-          [self, attempt, list, result] {
-            if (!self || self->attempt_ != attempt || self->phase_ != Phase::Searching) return;
-            self->hosts_ = *list;
-            if (result < 0) log_printf("Hostabfrage fehlgeschlagen. Fehler %d", result);
-            if (const HostEntry* best = self->hosts_.least_loaded()) {
-              self->settings_.host.assign(best->name);
-            }
-            self->set_state(kStateNotConnected);
-            self->continue_login();
-          },
-          Qt::QueuedConnection);
+      platform::post_to_gui_thread([self, attempt, list, result] {
+        if (!self || self->attempt_ != attempt || self->phase_ != Phase::Searching) return;
+        self->hosts_ = *list;
+        if (result < 0) log_printf("Hostabfrage fehlgeschlagen. Fehler %d", result);
+        if (const HostEntry* best = self->hosts_.least_loaded()) {
+          self->settings_.host.assign(best->name);
+        }
+        self->set_state(kStateNotConnected);
+        self->continue_login();
+      });
     }).detach();
     return 0;
   }
@@ -250,16 +248,13 @@ void ServerConnection::continue_login() {
   std::thread([self, attempt, address, port, timeout] {
     const int socket = net::sc_connect_to(address.c_str(), port, timeout);
     const int error = socket < 0 ? net::last_socket_error() : 0;
-    QMetaObject::invokeMethod(
-        qApp,
-        [self, attempt, socket, error] {
-          if (!self || self->attempt_ != attempt || self->phase_ != Phase::Connecting) {
-            if (socket >= 0) net::sc_close(socket);
-            return;
-          }
-          self->on_connected(attempt, socket, socket < 0 ? socket : 0, error);
-        },
-        Qt::QueuedConnection);
+    platform::post_to_gui_thread([self, attempt, socket, error] {
+      if (!self || self->attempt_ != attempt || self->phase_ != Phase::Connecting) {
+        if (socket >= 0) net::sc_close(socket);
+        return;
+      }
+      self->on_connected(attempt, socket, socket < 0 ? socket : 0, error);
+    });
   }).detach();
 }
 
@@ -661,15 +656,14 @@ int ServerConnection::send(const net::LinkMessage& message, const void* payload)
     const auto* bytes = static_cast<const std::uint8_t*>(payload);
     std::vector<std::uint8_t> copy;
     if (bytes != nullptr && message.length > 0) copy.assign(bytes, bytes + message.length);
-    QMetaObject::invokeMethod(
-        this,
+    platform::post_to_gui_thread(
         [this, message, copy = std::move(copy)] {
           if (send(message, copy.empty() ? nullptr : copy.data()) < 0) {
             log_printf("Nachricht %d/%d an den Server nicht gesendet. Fehler %d", message.service,
                        message.type, send_error_);
           }
         },
-        Qt::QueuedConnection);
+        this);
     return 0;
   }
   const net::LinkResult result = link_.send(message, payload);
@@ -849,43 +843,41 @@ void ServerConnection::connect_back(int type, int port, std::string process_id,
                message_payload = std::move(message_payload)]() mutable {
     const int socket = net::sc_connect_to(address.c_str(), port, timeout);
     const int error = socket < 0 ? net::last_socket_error() : 0;
-    QMetaObject::invokeMethod(
-        qApp,
-        [self, type, port, address, display, socket, error, process_id = std::move(process_id),
-         message_payload = std::move(message_payload)]() mutable {
-          if (!self) {
-            if (socket >= 0) net::sc_close(socket);
-            return;
-          }
-          if (socket < 0) {
-            self->connect_back_failed(display, port, socket, error);
-            return;
-          }
-          if (foundation::verbose(foundation::kVerboseGeneral)) {
-            log_printf("New Proxy-Client ok. %s(%s)-%d", display.c_str(), address.c_str(), port);
-          }
-          // The daemon's message identifies the link to the host program: it goes first and
-          // unencrypted.
-          net::LinkMessage message;
-          message.service = net::KWD_KOMM;
-          message.type = static_cast<std::uint8_t>(type);
-          message.length = static_cast<std::int32_t>(message_payload.size());
-          net::LinkState opening = self->link_.options();
-          opening.encryption_on = false;
-          net::FrameBlock work_buffer;
-          net::link_send(socket, opening, work_buffer, message,
-                         message_payload.empty() ? nullptr : message_payload.data());
-          NewLink link;
-          link.kind = type == net::KWK_KPRINT ? LinkKind::Print : LinkKind::Program;
-          link.socket = socket;
-          link.peer = display;
-          link.host_address = address;
-          link.port = port;
-          link.process_id = process_id;
-          link.opening = std::move(message_payload);
-          hand_over_link(std::move(link));
-        },
-        Qt::QueuedConnection);
+    platform::post_to_gui_thread([self, type, port, address, display, socket, error,
+                                  process_id = std::move(process_id),
+                                  message_payload = std::move(message_payload)]() mutable {
+      if (!self) {
+        if (socket >= 0) net::sc_close(socket);
+        return;
+      }
+      if (socket < 0) {
+        self->connect_back_failed(display, port, socket, error);
+        return;
+      }
+      if (foundation::verbose(foundation::kVerboseGeneral)) {
+        log_printf("New Proxy-Client ok. %s(%s)-%d", display.c_str(), address.c_str(), port);
+      }
+      // The daemon's message identifies the link to the host program: it goes first and
+      // unencrypted.
+      net::LinkMessage message;
+      message.service = net::KWD_KOMM;
+      message.type = static_cast<std::uint8_t>(type);
+      message.length = static_cast<std::int32_t>(message_payload.size());
+      net::LinkState opening = self->link_.options();
+      opening.encryption_on = false;
+      net::FrameBlock work_buffer;
+      net::link_send(socket, opening, work_buffer, message,
+                     message_payload.empty() ? nullptr : message_payload.data());
+      NewLink link;
+      link.kind = type == net::KWK_KPRINT ? LinkKind::Print : LinkKind::Program;
+      link.socket = socket;
+      link.peer = display;
+      link.host_address = address;
+      link.port = port;
+      link.process_id = process_id;
+      link.opening = std::move(message_payload);
+      hand_over_link(std::move(link));
+    });
   }).detach();
 }
 
