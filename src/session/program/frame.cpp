@@ -13,6 +13,7 @@
 #include "session/program/program_dispatch.h"
 #include "session/program/program_session.h"
 #include "session/program/thread_context.h"
+#include "session/window_messages.h"
 
 namespace kovw::session {
 
@@ -82,7 +83,7 @@ FrameDescription describe(const FrameState& frame) {
 }
 
 void post_state(ProgramSession& session, const MenuItem& item) {
-  session.to_view->post(new WmlEvent(WML_VIEW_ITEM_STATE, item.id, item.state()));
+  post_to_view(*session.to_view, to_view::ItemState{item.id, item.state()});
 }
 
 }  // namespace
@@ -94,7 +95,7 @@ void frame_build(ProgramSession& session, std::span<const protocol::MenuItemReco
   // Icon views and menu program windows with their own layout have no status bar.
   frame.status_bar = session.screen_kind == kScreenText || session.screen_kind == kScreenGraphics ||
                      session.screen_kind == kScreenGraphics2;
-  if (show) session.to_view->post(new FrameBuildEvent(describe(frame)));
+  if (show) post_to_view(*session.to_view, to_view::Frame{describe(frame)});
 }
 
 void frame_item_chosen(ProgramSession& session, int id) {
@@ -168,7 +169,7 @@ void context_menu_activate(ProgramSession& session, int number) {
   for (const MenuItem* item : shown)
     entries.push_back(item == nullptr ? separator() : entry_of(*item, mnemonics[label++]));
   if (entries.empty()) return;
-  session.to_view->post(new ContextMenuEvent(std::move(entries)));
+  post_to_view(*session.to_view, to_view::ContextMenu{std::move(entries)});
 }
 
 void frame_status_text(ProgramSession& session, std::span<const std::uint8_t> payload) {
@@ -177,9 +178,7 @@ void frame_status_text(ProgramSession& session, std::span<const std::uint8_t> pa
   const std::string text = protocol::parse_raw_text(payload);
   frame.status_text =
       QString::fromStdU16String(foundation::host_to_wide(text, session.host_text_flags()));
-  auto* status = new WmlEvent(WML_VIEW_STATUS);
-  status->text = frame.status_text;
-  session.to_view->post(status);
+  post_to_view(*session.to_view, to_view::StatusText{frame.status_text});
 }
 
 void handle_kbutton(ProgramSession& session, int type, std::span<const std::uint8_t> payload) {

@@ -64,7 +64,7 @@ std::uint16_t message_box_answer_key(const ProgramSession& session, bool positiv
   return function_code(number.value_or(positive ? 25 : 1));
 }
 
-void handle_key_press(ProgramSession& session, const KeyPressInput& input) {
+void handle_key_press(ProgramSession& session, const to_program::KeyPress& input) {
   if (session.screen_kind != kScreenText) return;
   const int repeat = std::max(input.repeat, 1);
   // Ctrl+Tab moves to the key bar; without one the user hears that there is none.
@@ -82,7 +82,7 @@ void handle_key_press(ProgramSession& session, const KeyPressInput& input) {
   key_send_pending(session);
 }
 
-void handle_mouse_click(ProgramSession& session, const MouseClickInput& input) {
+void handle_mouse_click(ProgramSession& session, const to_program::MouseClick& input) {
   if (session.screen_kind != kScreenText || !session.text_screen) return;
   const TextView& view = session.text_screen->view();
   const std::array<std::uint16_t, 3> values{clamp16(input.button_code),

@@ -26,9 +26,9 @@
 #include "session/program/program_thread.h"
 #include "session/program/screen_metrics.h"
 #include "session/program/thread_context.h"
-#include "session/view/program_view.h"
-#include "session/view/window_operations.h"
+#include "session/program/window_map.h"
 #include "session/window_messages.h"
+#include "session/window_registry.h"
 
 namespace kovw::session {
 
@@ -80,10 +80,11 @@ void handle_kinit(ProgramSession& session, std::span<const std::uint8_t> payload
       session.content_window != 0 ? session.content_window : new_window_handle();
   program_list_update(session, kinit.host_pid, program_name, main, content);
   if (!session.windows_created) {
-    auto* create = new ViewCreateEvent(main, content, session.parent_thread_id ? parent : 0);
-    create->text = QString::fromStdString(program_name.empty() ? session.title : program_name);
-    session.to_view->post(create);
-    session.to_view->post(new WmlEvent(WML_VIEW_CURSOR, session.cursor_kind));
+    post_to_view(*session.to_view,
+                 to_view::CreateWindows{
+                     main, content, session.parent_thread_id ? parent : 0,
+                     QString::fromStdString(program_name.empty() ? session.title : program_name)});
+    post_to_view(*session.to_view, to_view::Cursor{session.cursor_kind});
     session.windows_created = true;  // shown by the first screen definition
   }
 
@@ -94,9 +95,7 @@ void handle_kinit(ProgramSession& session, std::span<const std::uint8_t> payload
     // The user is told without holding up the program: the view shows the warning.
     std::string text = foundation::message_text(40446);
     if (const auto at = text.find("%s"); at != std::string::npos) text.replace(at, 2, program_name);
-    auto* warning = new WmlEvent(WML_WARNING, 40446);
-    warning->text = QString::fromStdString(text);
-    session.to_view->post(warning);
+    post_to_view(*session.to_view, to_view::Warning{QString::fromStdString(text)});
     return;
   }
   session.super->start_keep_alive(host.keep_alive_seconds);
@@ -136,7 +135,7 @@ void handle_reconnect(ProgramSession& session, std::span<const std::uint8_t> pay
     return;
   }
   const int socket = session.super->release_link();
-  old.to_program->post(new ReconnectEvent(parsed->host_pid, socket));
+  post_to_program(*old.to_program, to_program::Reconnect{parsed->host_pid, OfferedSocket(socket)});
   end_program(session);
 }
 

@@ -7,12 +7,12 @@
 #include "foundation/verbose.h"
 #include "net/link_names.h"
 #include "protocol/program/retc.h"
+#include "session/program/cursor_kind_numbers.h"
 #include "session/program/frame.h"
 #include "session/program/program_link.h"
 #include "session/program/program_session.h"
 #include "session/program/program_thread.h"
 #include "session/program/screen_initialisation.h"
-#include "session/view/cursor_kinds.h"
 #include "session/window_messages.h"
 
 namespace kovw::session {
@@ -31,7 +31,7 @@ int dt_send_retc(int count, ProgramSession& session, int service, int type, std:
 }
 
 void host_beep(ProgramSession& session) {
-  if (session.host_hooks->beeps_on) session.to_view->post(new WmlEvent(WML_VIEW_BEEP));
+  if (session.host_hooks->beeps_on) post_to_view(*session.to_view, to_view::Beep{});
 }
 
 bool window_service_command(ProgramSession& session, int type,
@@ -54,7 +54,7 @@ bool window_service_command(ProgramSession& session, int type,
 bool list_command(ProgramSession& session, int type, std::span<const std::uint8_t> payload) {
   switch (type) {
     case net::KWK_LINIT:
-      session.to_view->post(new WmlEvent(WML_VIEW_HIDE));
+      post_to_view(*session.to_view, to_view::HideWindows{});
       initialise_screen(session, payload);
       session.screen_ready = true;
       return true;

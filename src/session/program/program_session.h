@@ -5,6 +5,7 @@
 // under the process-wide lock.
 
 #include <QSocketNotifier>
+#include <QStringList>
 #include <chrono>
 #include <cstdint>
 #include <ctime>
@@ -91,6 +92,9 @@ struct ProgramSession {
 
   // The frame's items (key bars, menus, context menus) and its status bar.
   FrameState frame;
+
+  // Local files dropped on the content window and not yet asked for (KGETCLIP), oldest first.
+  QStringList dropped_files;
 
   // Keys typed and not yet read by the host, and the escape prefix of the key translation.
   KeyBuffer keys;

@@ -6,6 +6,7 @@
 #include "protocol/program/host_versions.h"
 #include "protocol/program/screen_definition.h"
 #include "session/program/colour_model.h"
+#include "session/program/cursor_kind_numbers.h"
 #include "session/program/frame.h"
 #include "session/program/program_list.h"
 #include "session/program/program_session.h"
@@ -14,8 +15,6 @@
 #include "session/program/system_colours.h"
 #include "session/program/text_output.h"
 #include "session/program/thread_context.h"
-#include "session/view/cursor_kinds.h"
-#include "session/view/program_view.h"
 #include "session/window_messages.h"
 
 namespace kovw::session {
@@ -27,16 +26,15 @@ constexpr int kModeIconStyle = 5;
 // Shows the windows once: the main window at the defined position with the defined content
 // size. A child program attaches to its parent when its windows are first shown.
 void show_windows(ProgramSession& session) {
-  auto* show = new ViewShowEvent(session.window_x, session.window_y, session.content_width,
-                                 session.content_height);
-  show->text = QString::fromStdString(session.caption);
-  session.to_view->post(show);
+  post_to_view(*session.to_view, to_view::ShowWindows{session.window_x, session.window_y,
+                                                      session.content_width, session.content_height,
+                                                      QString::fromStdString(session.caption)});
   if (session.windows_shown) return;
   session.windows_shown = true;
   if (session.parent_thread_id == 0) return;
   ProgramInfo parent;
   if (find_program(session.parent_thread_id, &parent))
-    parent.to_program->post(new WmlEvent(WML_CHILD_PROGRAM, 1, session.main_window));
+    post_to_program(*parent.to_program, to_program::ChildProgram{true, session.main_window});
 }
 
 }  // namespace

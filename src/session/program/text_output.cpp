@@ -11,6 +11,7 @@
 #include "session/program/program_thread.h"
 #include "session/program/text_screen.h"
 #include "session/program/text_screen_update.h"
+#include "session/window_messages.h"
 
 namespace kovw::session {
 
@@ -50,7 +51,7 @@ std::array<QColor, 16> to_qcolors(const std::array<Rgb, kTextColourCount>& table
 
 void post_changes(ProgramSession& session) {
   if (!session.text_screen->has_changes()) return;
-  session.to_view->post(new TextScreenRowsEvent(session.text_screen->take_update()));
+  post_to_view(*session.to_view, to_view::TextRows{session.text_screen->take_update()});
 }
 
 }  // namespace
@@ -72,8 +73,8 @@ void text_screen_create(ProgramSession& session, int columns, int rows, bool fie
   look.caret_width = host.caret_width >= 1 && host.caret_width <= kMaxCaretWidth
                          ? host.caret_width
                          : kDefaultCaretWidth;
-  session.to_view->post(new TextScreenCreateEvent(look));
-  session.to_view->post(new TextScreenRowsEvent(session.text_screen->take_update()));
+  post_to_view(*session.to_view, to_view::TextScreen{look});
+  post_to_view(*session.to_view, to_view::TextRows{session.text_screen->take_update()});
   session.screen_close_handler = text_close_request;
 }
 
@@ -81,7 +82,7 @@ void text_screen_release(ProgramSession& session) {
   if (!session.text_screen) return;
   session.text_screen.reset();
   session.screen_close_handler = nullptr;
-  session.to_view->post(new TextScreenCreateEvent(std::nullopt));
+  post_to_view(*session.to_view, to_view::TextScreen{std::nullopt});
 }
 
 void text_output(ProgramSession& session, std::span<const std::uint8_t> bytes) {

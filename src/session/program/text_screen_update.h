@@ -7,11 +7,8 @@
 #include <QColor>
 #include <QString>
 #include <array>
-#include <optional>
-#include <utility>
 
 #include "session/program/text_screen.h"
-#include "session/window_messages.h"
 
 namespace kovw::session {
 
@@ -26,23 +23,6 @@ struct TextScreenLook {
   std::array<QColor, 16> background_colours;
   QColor edge_light, edge_shadow;
   QColor button_face, button_text;
-};
-
-// WML_VIEW_TEXT_SCREEN: a new text screen in the content window (replaces any screen), or,
-// without a look, no text screen any more.
-class TextScreenCreateEvent : public WmlEvent {
- public:
-  explicit TextScreenCreateEvent(std::optional<TextScreenLook> look)
-      : WmlEvent(WML_VIEW_TEXT_SCREEN), look(std::move(look)) {}
-  std::optional<TextScreenLook> look;
-};
-
-// WML_VIEW_TEXT_ROWS: changes of the text screen.
-class TextScreenRowsEvent : public WmlEvent {
- public:
-  explicit TextScreenRowsEvent(TextUpdate update)
-      : WmlEvent(WML_VIEW_TEXT_ROWS), update(std::move(update)) {}
-  TextUpdate update;
 };
 
 }  // namespace kovw::session

@@ -56,10 +56,9 @@ void handle_title(ProgramSession& session, std::span<const std::uint8_t> payload
   session.caption = QString::fromStdU16String(std::u16string(wide, length)).toStdString();
   name_thread(session.caption);
 
-  auto* title = new WmlEvent(WML_VIEW_TITLE);
-  title->text = QString::fromStdString(
-      shown_title(session.caption, &session.title, session.host_hooks->slow_connect_level));
-  session.to_view->post(title);
+  post_to_view(*session.to_view,
+               to_view::Title{QString::fromStdString(shown_title(
+                   session.caption, &session.title, session.host_hooks->slow_connect_level))});
 }
 
 }  // namespace kovw::session
