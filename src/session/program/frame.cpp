@@ -12,7 +12,6 @@
 #include "session/program/key_translation.h"
 #include "session/program/program_dispatch.h"
 #include "session/program/program_session.h"
-#include "session/program/thread_context.h"
 #include "session/window_messages.h"
 
 namespace kovw::session {
@@ -143,7 +142,7 @@ void frame_command_state(ProgramSession& session, int command_code, int state) {
 }
 
 void context_menu_create(ProgramSession& session, std::span<const std::uint8_t> payload) {
-  const auto records = protocol::parse_creakontext(payload, thread_context()->host_version);
+  const auto records = protocol::parse_creakontext(payload, session.host_version);
   if (!records) {
     log_parse_failure(records.error());
     return;

@@ -13,7 +13,6 @@
 #include "session/program/program_dispatch.h"
 #include "session/program/program_link.h"
 #include "session/program/program_session.h"
-#include "session/program/thread_context.h"
 
 namespace kovw::session {
 
@@ -56,7 +55,7 @@ void handle_message_box(ProgramSession& session, std::span<const std::uint8_t> p
   // dropped answer would leave the host waiting for good), and is sent at once.
   session.keys.put(message_box_answer_key(session, positive));
   key_send(session, 1);
-  if (ThreadContext* context = thread_context()) context->host_waits_for_keys = 0;
+  session.host_waits_for_keys = false;
 }
 
 }  // namespace kovw::session

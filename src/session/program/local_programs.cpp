@@ -15,8 +15,8 @@
 #include "protocol/program/host_requests.h"
 #include "session/program/host_paths.h"
 #include "session/program/program_link.h"
+#include "session/program/program_session.h"
 #include "session/program/request_failures.h"
-#include "session/program/thread_context.h"
 
 namespace kovw::session {
 
@@ -171,7 +171,7 @@ std::vector<std::string> split_command_words(std::string_view text) {
 }
 
 void handle_start_program(ProgramSession& session, std::span<const std::uint8_t> payload) {
-  const auto parsed = protocol::parse_kskomm(payload, thread_context()->host_version);
+  const auto parsed = protocol::parse_kskomm(payload, session.host_version);
   if (!parsed) {
     answer_unreadable_request(session, net::KWK_KSKOMM, parsed.error());
     return;

@@ -25,7 +25,6 @@
 #include "session/program/program_session.h"
 #include "session/program/program_thread.h"
 #include "session/program/screen_metrics.h"
-#include "session/program/thread_context.h"
 #include "session/program/window_map.h"
 #include "session/window_messages.h"
 #include "session/window_registry.h"
@@ -53,13 +52,12 @@ void handle_kinit(ProgramSession& session, std::span<const std::uint8_t> payload
     return;
   }
   const protocol::KInit& kinit = *parsed;
-  ThreadContext& context = *thread_context();
   const std::string program_name = program_name_from(kinit.program_name);
   const int version = kinit.version();
   const std::int64_t parent = kinit.parent_window;
 
-  context.host_version = version;
-  context.link_timeout_ms =
+  session.host_version = version;
+  session.link_timeout_ms =
       kinit.link_timeout_ms.value_or(0) > 0 ? *kinit.link_timeout_ms : net::default_net_timeout();
   if (session.caption.empty()) session.caption = program_name;
 
@@ -167,7 +165,7 @@ bool program_control_command(ProgramSession& session, int type,
       return true;
     case net::KWK_KCFLAG:
       if (const auto bits = protocol::parse_kcflag(payload))
-        thread_context()->exit_flags |= static_cast<std::uint32_t>(*bits);
+        session.exit_flags |= static_cast<std::uint32_t>(*bits);
       else
         log_parse_failure(bits.error());
       return true;

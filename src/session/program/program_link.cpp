@@ -15,7 +15,6 @@
 #include "net/link_names.h"
 #include "session/program/program_session.h"
 #include "session/program/program_thread.h"
-#include "session/program/thread_context.h"
 
 namespace kovw::session {
 
@@ -85,7 +84,7 @@ int dt_send(ProgramSession& session, int service, int type, const void* payload,
 void dt_receive(ProgramSession& session) {
   if (session.socket < 0) return;
   if (foundation::verbose(foundation::kVerboseGeneral)) foundation::log_printf("Data from client");
-  const int timeout = thread_context() ? thread_context()->link_timeout_ms : 0;
+  const int timeout = session.link_timeout_ms;
   int result = net::frame_receive_step(session.reader, timeout);
   session.activity = true;
   if (result == 0) {

@@ -17,6 +17,7 @@
 
 #include "foundation/host_text.h"
 #include "net/frame_reader.h"
+#include "protocol/program/host_versions.h"
 #include "protocol/program/screen_definition.h"
 #include "session/event_channel.h"
 #include "session/program/close_rule.h"
@@ -47,6 +48,15 @@ inline constexpr std::uint32_t kStatusEmbedded = 0x100;
 inline constexpr std::size_t kMinReceiveBuffer = 512;
 
 struct ProgramSession {
+  // What the host library told about itself and asked for (this thread only).
+  int host_version = protocol::kDefaultHostVersion;  // until KINIT reports one
+  int link_timeout_ms = 0;                           // receive time-out of the link
+  std::uint32_t exit_flags = 0;  // bits the host sets with KCFLAG, reported when the program ends
+  // True while the host waits for a key it asked for (KWK_WTEST found no keys): the next key
+  // goes at once, also in single-key mode.
+  bool host_waits_for_keys = false;
+  std::string short_name;  // at most 16 bytes: the window text, later the caption
+
   // Identity (shared: read by other threads under the process-wide lock).
   int thread_id = 0;         // the number KGETWINID reports and KRECONNECT names
   int host_pid = 0;          // from KINIT (before it: the pid text of the start record)

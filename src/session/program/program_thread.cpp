@@ -64,24 +64,16 @@ ProgramThread::~ProgramThread() {
 
 void ProgramThread::run() {
   // dt_thread
-  ThreadContext context;
-  set_thread_context(&context);
   foundation::log_set_thread_name("KOVW Client");
-  const int result = dt_winmain();
+  const std::uint32_t exit_flags = dt_winmain();
   record_.reset();
   const int remaining = program_count();
-  shell_channel().post(new ProgramEndedEvent(remaining, context.exit_flags));
+  shell_channel().post(new ProgramEndedEvent(remaining, exit_flags));
   log_general("dt_thread: End Client Thread");
-  set_thread_context(nullptr);
   foundation::hvt_end_threads(__FILE__, __LINE__);
-  (void)result;
 }
 
-int ProgramThread::dt_winmain() {
-  ThreadContext& context = *thread_context();
-  context.short_name = context.window_text.substr(0, 16);
-  context.link_timeout_ms = net::default_net_timeout();
-
+std::uint32_t ProgramThread::dt_winmain() {
   auto hooks = session_host();
   if (hooks->start_delay_seconds > 0) {
     foundation::log_printf("dt_winmain: Debug Wait %d seconds", hooks->start_delay_seconds);
@@ -106,9 +98,10 @@ int ProgramThread::dt_winmain() {
   net::frame_reset(session.reader, session.socket);
   session.receive_buffer.resize(kMinReceiveBuffer);
   session.cursor_kind = kCursorAppStarting;
+  session.short_name = "KOVT";  // the window text names the program until its caption does
+  session.link_timeout_ms = net::default_net_timeout();
   to_program_->bind(&super);
 
-  context.session = &session;
   ProgramMessages messages(session);
   foundation::set_thread_message_handler(&messages);
   program_list_insert(session);
@@ -119,7 +112,7 @@ int ProgramThread::dt_winmain() {
   set_cursor_kind(session, kCursorArrow);
   log_general("dt_winmain: Working");
 
-  const int result = exec();
+  exec();
   log_general("dt_winmain: Finished");
 
   // A child program gives its parent back the input.
@@ -137,8 +130,7 @@ int ProgramThread::dt_winmain() {
   super.close_link();
   post_to_view(*to_view_, to_view::Destroy{});
   foundation::set_thread_message_handler(nullptr);
-  context.session = nullptr;
-  return result;
+  return session.exit_flags;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -219,8 +211,7 @@ void SuperWindow::on(to_program::FilesDropped& message) {
 }
 
 void SuperWindow::on(to_program::Close&) {
-  const ThreadContext* context = thread_context();
-  const auto action = session_.close_rule.attempt(CloseRule::Clock::now(), context->host_version);
+  const auto action = session_.close_rule.attempt(CloseRule::Clock::now(), session_.host_version);
   bool ask = action == CloseRule::Action::AskUser;
   if (action == CloseRule::Action::ScreenHandler) {
     // The screen kinds bring their own close handlers (a text screen sends the close key).

@@ -22,7 +22,6 @@
 
 #include "session/program/program_session.h"
 #include "session/program/start_record.h"
-#include "session/program/thread_context.h"
 #include "session/window_messages.h"
 
 namespace kovw::session {
@@ -86,7 +85,8 @@ class ProgramThread : public QThread {
   void run() override;
 
  private:
-  int dt_winmain();
+  // Runs the session; returns the exit flags its host set.
+  std::uint32_t dt_winmain();
 
   std::unique_ptr<StartRecord> record_;
   int thread_id_;

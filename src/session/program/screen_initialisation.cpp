@@ -14,7 +14,6 @@
 #include "session/program/screen_metrics.h"
 #include "session/program/system_colours.h"
 #include "session/program/text_output.h"
-#include "session/program/thread_context.h"
 #include "session/window_messages.h"
 
 namespace kovw::session {
@@ -63,7 +62,7 @@ int screen_kind_for_mode(int mode) {
 }
 
 void initialise_screen(ProgramSession& session, std::span<const std::uint8_t> payload) {
-  const int version = thread_context()->host_version;
+  const int version = session.host_version;
   const auto parsed = protocol::parse_screen_definition(payload, version);
   if (!parsed) {
     foundation::log_printf("dh_init: %s", parsed.error().message.c_str());
