@@ -19,6 +19,9 @@
 #include "session/program/program_thread.h"
 #include "session/window_messages.h"
 
+#include "net/link_names.h"
+#include "session/program/command_table.h"
+
 namespace kovw::session {
 
 namespace {
@@ -92,6 +95,15 @@ void handle_get_clipboard(ProgramSession& session, std::span<const std::uint8_t>
   }
   const protocol::Outgoing out = protocol::build_clip_answer(answer);
   dt_send(session, out.service, out.type, out.payload);
+}
+
+void register_clipboard_commands(CommandTable& table) {
+  table.add(net::KWD_KOMM, net::KWK_KSETCLIP, [](ProgramSession& session, const Command& command) {
+    handle_set_clipboard(session, command.payload);
+  });
+  table.add(net::KWD_KOMM, net::KWK_KGETCLIP, [](ProgramSession& session, const Command& command) {
+    handle_get_clipboard(session, command.payload);
+  });
 }
 
 }  // namespace kovw::session

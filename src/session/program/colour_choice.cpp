@@ -9,6 +9,9 @@
 #include "session/program/program_session.h"
 #include "session/window_registry.h"
 
+#include "net/link_names.h"
+#include "session/program/command_table.h"
+
 namespace kovw::session {
 
 namespace {
@@ -48,6 +51,12 @@ void handle_colour_choice(ProgramSession& session, std::span<const std::uint8_t>
   }
   const protocol::Outgoing out = protocol::build_colour_answer(answer);
   dt_send(session, out.service, out.type, out.payload);
+}
+
+void register_colour_choice_commands(CommandTable& table) {
+  table.add(net::KWD_KOMM, net::KWK_KGETCOL, [](ProgramSession& session, const Command& command) {
+    handle_colour_choice(session, command.payload);
+  });
 }
 
 }  // namespace kovw::session

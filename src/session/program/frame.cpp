@@ -14,6 +14,8 @@
 #include "session/program/program_session.h"
 #include "session/window_messages.h"
 
+#include "session/program/command_table.h"
+
 namespace kovw::session {
 
 namespace {
@@ -202,6 +204,27 @@ void handle_actkontext(ProgramSession& session, int service,
     return;
   }
   context_menu_activate(session, *number);
+}
+
+void register_frame_commands(CommandTable& table) {
+  for (const int type : {net::KWK_KBUTTON, net::KWK_KBUTTON_NR}) {
+    table.add(net::KWD_KOMM, type, [](ProgramSession& session, const Command& command) {
+      handle_kbutton(session, command.type, command.payload);
+    });
+  }
+  for (const int service : {net::KWD_DIGRA, net::KWD_WIN}) {
+    table.add(service, net::KWK_CREAKONTEXT, [](ProgramSession& session, const Command& command) {
+      context_menu_create(session, command.payload);
+    });
+  }
+  for (const int service : {net::KWD_DIGRA, net::KWD_WIN, net::KWD_DIMEN}) {
+    table.add(service, net::KWK_ACTKONTEXT, [](ProgramSession& session, const Command& command) {
+      handle_actkontext(session, command.service, command.payload);
+    });
+  }
+  table.add(net::KWD_WIN, net::KWK_STATUS, [](ProgramSession& session, const Command& command) {
+    frame_status_text(session, command.payload);
+  });
 }
 
 }  // namespace kovw::session

@@ -14,6 +14,9 @@
 #include "session/program/program_link.h"
 #include "session/program/program_session.h"
 
+#include "net/link_names.h"
+#include "session/program/command_table.h"
+
 namespace kovw::session {
 
 namespace {
@@ -56,6 +59,12 @@ void handle_message_box(ProgramSession& session, std::span<const std::uint8_t> p
   session.keys.put(message_box_answer_key(session, positive));
   key_send(session, 1);
   session.host_waits_for_keys = false;
+}
+
+void register_message_box_commands(CommandTable& table) {
+  table.add(net::KWD_WIN, net::KWK_WMELDE, [](ProgramSession& session, const Command& command) {
+    handle_message_box(session, command.payload);
+  });
 }
 
 }  // namespace kovw::session

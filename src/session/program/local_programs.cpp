@@ -18,6 +18,8 @@
 #include "session/program/program_session.h"
 #include "session/program/request_failures.h"
 
+#include "session/program/command_table.h"
+
 namespace kovw::session {
 
 namespace {
@@ -182,6 +184,12 @@ void handle_start_program(ProgramSession& session, std::span<const std::uint8_t>
   const protocol::ExecAnswer answer{foundation::error_text(result, foundation::german()), result};
   const protocol::Outgoing out = protocol::build_exec_answer(answer);
   dt_send(session, out.service, out.type, out.payload);
+}
+
+void register_local_program_commands(CommandTable& table) {
+  table.add(net::KWD_KOMM, net::KWK_KSKOMM, [](ProgramSession& session, const Command& command) {
+    handle_start_program(session, command.payload);
+  });
 }
 
 }  // namespace kovw::session

@@ -2,7 +2,7 @@
 // hidden until the first screen definition shows them), the window ids the host library asks
 // for (KGETWINID), moving a link to the thread that served the program before (KRECONNECT)
 // and the exit flags (KCFLAG); the local files, programs, fonts, clipboard, colour chooser and
-// window operations have files of their own.
+// window operations have files of their own, which register their types themselves.
 
 #include <QString>
 
@@ -12,20 +12,13 @@
 #include "net/link_names.h"
 #include "net/link_state.h"
 #include "protocol/program/start_messages.h"
-#include "session/program/clipboard_commands.h"
-#include "session/program/colour_choice.h"
-#include "session/program/font_list.h"
-#include "session/program/frame.h"
-#include "session/program/ignored_requests.h"
-#include "session/program/local_files.h"
-#include "session/program/local_programs.h"
+#include "session/program/command_table.h"
 #include "session/program/program_dispatch.h"
 #include "session/program/program_link.h"
 #include "session/program/program_list.h"
 #include "session/program/program_session.h"
 #include "session/program/program_thread.h"
 #include "session/program/screen_metrics.h"
-#include "session/program/window_map.h"
 #include "session/window_messages.h"
 #include "session/window_registry.h"
 
@@ -139,66 +132,22 @@ void handle_reconnect(ProgramSession& session, std::span<const std::uint8_t> pay
 
 }  // namespace
 
-bool program_control_command(ProgramSession& session, int type,
-                             std::span<const std::uint8_t> payload) {
-  switch (type) {
-    case net::KWK_KINIT:
-      handle_kinit(session, payload);
-      return true;
-    case net::KWK_KGETWINID:
-      handle_kgetwinid(session);
-      return true;
-    case protocol::KWK_KRECONNECT:
-      handle_reconnect(session, payload);
-      return true;
-    case net::KWK_KSETCLIP:
-      handle_set_clipboard(session, payload);
-      return true;
-    case net::KWK_KGETCLIP:
-      handle_get_clipboard(session, payload);
-      return true;
-    case net::KWK_KGETCOL:
-      handle_colour_choice(session, payload);
-      return true;
-    case net::KWK_KMAP:
-      handle_window_operation(session, payload);
-      return true;
-    case net::KWK_KCFLAG:
-      if (const auto bits = protocol::parse_kcflag(payload))
-        session.exit_flags |= static_cast<std::uint32_t>(*bits);
-      else
-        log_parse_failure(bits.error());
-      return true;
-    case net::KWK_KSKOMM:
-      handle_start_program(session, payload);
-      return true;
-    case net::KWK_KDEL:
-    case net::KWK_KWIPE:
-    case net::KWK_KMKDIR:
-    case net::KWK_KRMDIR:
-    case net::KWK_KRMALL:
-      handle_file_operation(session, type, payload);
-      return true;
-    case net::KWK_KFILECHECK:
-      handle_file_check(session, payload);
-      return true;
-    case net::KWK_KHELP_REQUEST:
-      handle_help_request(payload);
-      return true;
-    case protocol::KWK_KGETPRINTER:
-    case protocol::KWK_KSENDPRINTER:
-      handle_printer_request(session, type, payload);
-      return true;
-    case protocol::KWK_KFONTLIST:
-      handle_font_list(session, payload);
-      return true;
-    case net::KWK_KBUTTON:
-    case net::KWK_KBUTTON_NR:
-      handle_kbutton(session, type, payload);
-      return true;
-    default:
-      return false;
-  }
+void register_program_control_commands(CommandTable& table) {
+  table.add(net::KWD_KOMM, net::KWK_KINIT, [](ProgramSession& session, const Command& command) {
+    handle_kinit(session, command.payload);
+  });
+  table.add(net::KWD_KOMM, net::KWK_KGETWINID,
+            [](ProgramSession& session, const Command&) { handle_kgetwinid(session); });
+  table.add(net::KWD_KOMM, protocol::KWK_KRECONNECT,
+            [](ProgramSession& session, const Command& command) {
+              handle_reconnect(session, command.payload);
+            });
+  table.add(net::KWD_KOMM, net::KWK_KCFLAG, [](ProgramSession& session, const Command& command) {
+    if (const auto bits = protocol::parse_kcflag(command.payload))
+      session.exit_flags |= static_cast<std::uint32_t>(*bits);
+    else
+      log_parse_failure(bits.error());
+  });
 }
 
 }  // namespace kovw::session

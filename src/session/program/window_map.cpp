@@ -6,6 +6,9 @@
 #include "session/program/program_session.h"
 #include "session/window_messages.h"
 
+#include "net/link_names.h"
+#include "session/program/command_table.h"
+
 namespace kovw::session {
 
 void handle_window_operation(ProgramSession& session, std::span<const std::uint8_t> payload) {
@@ -19,6 +22,12 @@ void handle_window_operation(ProgramSession& session, std::span<const std::uint8
     return;
   }
   post_to_view(*session.to_view, to_view::MapWindow{request->operation, request->window});
+}
+
+void register_window_map_commands(CommandTable& table) {
+  table.add(net::KWD_KOMM, net::KWK_KMAP, [](ProgramSession& session, const Command& command) {
+    handle_window_operation(session, command.payload);
+  });
 }
 
 }  // namespace kovw::session

@@ -9,6 +9,8 @@
 
 namespace kovw::session {
 
+class CommandTable;
+
 struct ProgramSession;
 
 // Window operations; other numbers are ignored.
@@ -23,5 +25,8 @@ inline constexpr int kMapShowNoRestore = 8;  // show, raise, activate; a minimis
 
 // Reads the request and posts a known operation to the view.
 void handle_window_operation(ProgramSession& session, std::span<const std::uint8_t> payload);
+
+// Registers KWK_KMAP of service KWD_KOMM.
+void register_window_map_commands(CommandTable& table);
 
 }  // namespace kovw::session

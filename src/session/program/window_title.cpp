@@ -10,6 +10,9 @@
 #include "session/program/program_session.h"
 #include "session/window_messages.h"
 
+#include "net/link_names.h"
+#include "session/program/command_table.h"
+
 namespace kovw::session {
 
 namespace {
@@ -58,6 +61,12 @@ void handle_title(ProgramSession& session, std::span<const std::uint8_t> payload
   post_to_view(*session.to_view,
                to_view::Title{QString::fromStdString(shown_title(
                    session.caption, &session.title, session.host_hooks->slow_connect_level))});
+}
+
+void register_title_commands(CommandTable& table) {
+  table.add(net::KWD_WIN, net::KWK_WTIT, [](ProgramSession& session, const Command& command) {
+    handle_title(session, command.payload);
+  });
 }
 
 }  // namespace kovw::session
