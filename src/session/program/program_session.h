@@ -25,6 +25,7 @@
 #include "session/program/frame.h"
 #include "session/program/key_buffer.h"
 #include "session/program/key_translation.h"
+#include "session/program/screen.h"
 #include "session/program/session_host.h"
 #include "session/program/text_screen.h"
 
@@ -124,10 +125,13 @@ struct ProgramSession {
   bool boxes_on_graphics_allowed = false;  // the program allows boxes on kind-3 graphics
   bool macro_playback = false;             // a macro plays: boxes become 1 s message windows
 
-  // Closing. The current screen's close handler (a text screen sends the close key to the
-  // host) returns true when the user must be asked instead; without one the user is asked.
+  // The current screen: takes the host's output and the user's input, and closes in its own
+  // way (a text screen sends the close key). Null while the screen kind has none; then a close
+  // request asks the user at once.
+  std::unique_ptr<Screen> screen;
+
+  // Closing.
   CloseRule close_rule;
-  std::function<bool(ProgramSession&)> screen_close_handler;
   bool ending = false;  // the event loop is asked to end
 
   std::shared_ptr<const SessionHost> host_hooks;

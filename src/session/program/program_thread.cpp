@@ -20,12 +20,10 @@
 #include "session/program/cursor_kind_numbers.h"
 #include "session/program/frame.h"
 #include "session/program/key_buffer.h"
-#include "session/program/key_input.h"
 #include "session/program/program_link.h"
 #include "session/program/program_list.h"
 #include "session/program/program_messages.h"
 #include "session/program/screen_metrics.h"
-#include "session/program/text_output.h"
 #include "session/window_messages.h"
 
 namespace kovw::session {
@@ -187,19 +185,19 @@ void SuperWindow::on(to_program::ShowMessage& message) {
 }
 
 void SuperWindow::on(to_program::TextOutput& message) {
-  text_output(session_, message.commands);
+  if (session_.screen) session_.screen->output(session_, message.commands);
 }
 
 void SuperWindow::on(to_program::KeyPress& message) {
-  handle_key_press(session_, message);
+  if (session_.screen) session_.screen->key_press(session_, message);
 }
 
 void SuperWindow::on(to_program::MouseClick& message) {
-  handle_mouse_click(session_, message);
+  if (session_.screen) session_.screen->click(session_, message);
 }
 
 void SuperWindow::on(to_program::MouseWheel& message) {
-  handle_mouse_wheel(session_, message.steps);
+  if (session_.screen) session_.screen->wheel(session_, message.steps);
 }
 
 void SuperWindow::on(to_program::FrameItem& message) {
@@ -214,9 +212,9 @@ void SuperWindow::on(to_program::Close&) {
   const auto action = session_.close_rule.attempt(CloseRule::Clock::now(), session_.host_version);
   bool ask = action == CloseRule::Action::AskUser;
   if (action == CloseRule::Action::ScreenHandler) {
-    // The screen kinds bring their own close handlers (a text screen sends the close key).
-    // Without one there is nobody to tell: the user is asked at once.
-    ask = session_.screen_close_handler ? session_.screen_close_handler(session_) : true;
+    // The screens close in their own way (a text screen sends the close key). Without one
+    // there is nobody to tell: the user is asked at once.
+    ask = session_.screen ? session_.screen->close_request(session_) : true;
     key_send_pending(session_);  // the close key the handler stored
   }
   if (!ask) return;

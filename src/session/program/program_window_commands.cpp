@@ -50,7 +50,7 @@ void register_program_window_commands(CommandTable& table) {
     initialise_screen(session, command.payload);
   });
   table.add(net::KWD_WIN, net::KWK_WDAT, [](ProgramSession& session, const Command& command) {
-    text_output(session, command.payload);
+    if (session.screen) session.screen->output(session, command.payload);
   });
   // The caption line of the own frame; the standard frame has none.
   table.add(net::KWD_WIN, net::KWK_WTOOL, [](ProgramSession&, const Command&) {});

@@ -10,6 +10,7 @@
 #include "session/program/program_session.h"
 #include "session/program/program_thread.h"
 #include "session/program/text_screen.h"
+#include "session/program/text_screen_port.h"
 #include "session/program/text_screen_update.h"
 #include "session/window_messages.h"
 
@@ -75,25 +76,25 @@ void text_screen_create(ProgramSession& session, int columns, int rows, bool fie
                          : kDefaultCaretWidth;
   post_to_view(*session.to_view, to_view::TextScreen{look});
   post_to_view(*session.to_view, to_view::TextRows{session.text_screen->take_update()});
-  session.screen_close_handler = text_close_request;
+  session.screen = std::make_unique<TextScreenPort>();
 }
 
 void text_screen_release(ProgramSession& session) {
   if (!session.text_screen) return;
   session.text_screen.reset();
-  session.screen_close_handler = nullptr;
+  session.screen.reset();
   post_to_view(*session.to_view, to_view::TextScreen{std::nullopt});
 }
 
 void text_output(ProgramSession& session, std::span<const std::uint8_t> bytes) {
-  if (session.screen_kind != kScreenText || !session.text_screen) return;
+  if (!session.text_screen) return;
   SessionTextEffects effects(session);
   session.text_screen->output(bytes, effects);
   post_changes(session);
 }
 
 void text_flush(ProgramSession& session) {
-  if (session.screen_kind == kScreenText && session.text_screen) post_changes(session);
+  if (session.text_screen) post_changes(session);
 }
 
 bool text_close_request(ProgramSession& session) {
