@@ -1,6 +1,5 @@
 #include "session/program/host_message_box.h"
 
-#include <QApplication>
 #include <QString>
 
 #include "foundation/host_text.h"
