@@ -261,9 +261,10 @@ void ProgramView::destroy_windows() {
   unregister_window(main_handle_);
   unregister_window(content_handle_);
   if (!main_) return;
-  // Windows of child programs placed over ours stay with their own programs.
+  // Main windows of child programs placed over ours stay with their own programs; our own
+  // popups (context menus) go with our window.
   for (QObject* child : main_->children()) {
-    if (auto* window = qobject_cast<QWidget*>(child); window != nullptr && window->isWindow()) {
+    if (auto* window = dynamic_cast<MainWindow*>(child); window != nullptr && window->isWindow()) {
       window->setParent(nullptr, window->windowFlags());
     }
   }
