@@ -30,6 +30,7 @@
 #include "protocol/program/start_messages.h"
 #include "session/program/program_list.h"
 #include "session/program/program_thread.h"
+#include "session/program_start.h"
 #include "session/view/program_view.h"
 
 namespace {

@@ -27,6 +27,7 @@
 #include "session/program/program_list.h"
 #include "session/program/program_thread.h"
 #include "session/program/text_cells.h"
+#include "session/program_start.h"
 #include "session/view/program_view.h"
 #include "session/view/text_screen_widget.h"
 #include "session/window_messages.h"

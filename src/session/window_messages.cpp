@@ -42,6 +42,8 @@ constexpr MessageName kNames[] = {
     {WML_MOUSE_CLICK, "WML_MOUSE_CLICK"},
     {WML_MOUSE_WHEEL, "WML_MOUSE_WHEEL"},
     {WML_FRAME_ITEM, "WML_FRAME_ITEM"},
+    {WML_VIEW_CLIPBOARD, "WML_VIEW_CLIPBOARD"},
+    {WML_FILES_DROPPED, "WML_FILES_DROPPED"},
 };
 
 }  // namespace
@@ -53,14 +55,16 @@ const char* wml_name(int number) {
   return "WM_USER+n";
 }
 
-ReconnectEvent::~ReconnectEvent() {
-  if (lparam >= 0) net::sc_close(static_cast<int>(lparam));
+OfferedSocket& OfferedSocket::operator=(OfferedSocket&& other) noexcept {
+  if (this != &other) {
+    if (socket_ >= 0) net::sc_close(socket_);
+    socket_ = std::exchange(other.socket_, -1);
+  }
+  return *this;
 }
 
-int ReconnectEvent::take_socket() {
-  const int socket = static_cast<int>(lparam);
-  lparam = -1;
-  return socket;
+OfferedSocket::~OfferedSocket() {
+  if (socket_ >= 0) net::sc_close(socket_);
 }
 
 }  // namespace kovw::session

@@ -1,54 +1,78 @@
 #pragma once
-// The private window messages of program sessions and the event that carries them. Every
-// message is a QEvent of type QEvent::User + its number, so logs show the same numbers on every
-// platform; wParam and lParam keep their meaning per message (see the table below).
+// The boundary between a program thread and the GUI thread: the only things that pass between
+// them are the messages declared here, posted (never sent) through an EventChannel.
 //
-// Between a program thread and the GUI thread only these events pass (posted, never sent):
-// the shell and the program's widgets post to the program thread, the program thread posts to
-// its widgets and to the shell.
+//   ViewMessage     program thread -> its ProgramView (windows, text screen, frame, clipboard)
+//   ProgramMessage  the view, the shell and other programs -> a program thread (user actions,
+//                   stop, reconnect, shell texts)
+//   ProgramEndedEvent  a program thread -> the shell, when it ends
+//
+// Each set is closed: a std::variant whose alternatives carry exactly their data. Every
+// alternative keeps its window message number (kNumber) so that logs name it the same way on
+// every platform; the event's QEvent type is QEvent::User + that number.
+//
+// The program thread never touches a widget. It waits for the GUI thread (platform::gui_call)
+// only where it needs an answer at once:
+//   - a modal message box (platform/message_box.cpp, through foundation::show_message),
+//   - the colour chooser (KGETCOL, program/colour_choice.cpp),
+//   - the clipboard's text for KGETCLIP (program/clipboard_commands.cpp): the clipboard is
+//     owned by the GUI thread and the host waits for its contents.
 
 #include <QByteArray>
 #include <QEvent>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
+#include <functional>
+#include <optional>
+#include <type_traits>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "session/event_channel.h"
+#include "session/program/frame_description.h"
+#include "session/program/key_translation.h"
+#include "session/program/text_screen_update.h"
 
 namespace kovw::session {
 
 // Numbers of the messages that programs and the shell exchange.
-inline constexpr int WML_ENDE = 2025;  // to the shell: wParam programs left, lParam exit flags
-inline constexpr int WML_TEXT_OUTPUT = 2026;  // to a program: text output commands (bytes)
-inline constexpr int WML_SOCK_CLIENT = 2027;  // link notification (read 1, close 32)
-inline constexpr int WML_WARNING = 2039;      // to the main window: resource text wParam
-inline constexpr int WML_CHILD_PROGRAM =
-    2040;                                  // wParam 1 child started / 0 ended, lParam its window
-inline constexpr int WML_END_LOOP = 2044;  // ends the program's event loop
-inline constexpr int WML_STOP = 2046;      // close the program without asking
-inline constexpr int WML_SHOW_MESSAGE = 2049;  // show text (wParam) with caption (lParam) modal
-inline constexpr int WML_RECONNECT = 2051;     // take over a new link: wParam pid, lParam socket
+inline constexpr int WML_ENDE = 2025;           // to the shell: a program ended
+inline constexpr int WML_TEXT_OUTPUT = 2026;    // to a program: text output commands
+inline constexpr int WML_SOCK_CLIENT = 2027;    // link notification (logged only)
+inline constexpr int WML_WARNING = 2039;        // to the view: a warning text
+inline constexpr int WML_CHILD_PROGRAM = 2040;  // to a program: a child program started/ended
+inline constexpr int WML_END_LOOP = 2044;       // ends the program's event loop
+inline constexpr int WML_STOP = 2046;           // close the program without asking
+inline constexpr int WML_SHOW_MESSAGE = 2049;   // show a text with a caption, modal
+inline constexpr int WML_RECONNECT = 2051;      // take over a new link
 
 // Messages between a program thread and its own widgets (the window messages the windows of a
 // program exchange with their procedures). Numbered above the shared ones.
-inline constexpr int WML_CLOSE = 3001;         // to the program: the user closes its window
-inline constexpr int WML_VIEW_CREATE = 3101;   // to the view: create main and content windows
-inline constexpr int WML_VIEW_SHOW = 3102;     // to the view: place and show the windows
-inline constexpr int WML_VIEW_TITLE = 3103;    // to the view: caption text
-inline constexpr int WML_VIEW_CURSOR = 3104;   // to the view: cursor kind wParam
-inline constexpr int WML_VIEW_DESTROY = 3105;  // to the view: destroy the windows (last event)
-inline constexpr int WML_VIEW_CHILD = 3106;    // to the view: a child program holds it (wParam 1/0)
-inline constexpr int WML_VIEW_HIDE = 3107;     // to the view: hide the main window
-inline constexpr int WML_VIEW_MESSAGE = 3108;  // to the view: modeless message/splash window
-inline constexpr int WML_VIEW_BEEP = 3109;     // to the view: the warning sound
-inline constexpr int WML_VIEW_TEXT_SCREEN = 3111;  // to the view: a new text screen
-inline constexpr int WML_VIEW_TEXT_ROWS = 3112;    // to the view: changed rows of the text screen
-inline constexpr int WML_VIEW_MAP = 3110;          // to the view: operation wParam on window lParam
-inline constexpr int WML_VIEW_FRAME = 3113;        // to the view: key bars, menu and status bar
-inline constexpr int WML_VIEW_ITEM_STATE = 3114;   // to the view: item wParam shows state lParam
+inline constexpr int WML_CLOSE = 3001;              // to the program: the user closes its window
+inline constexpr int WML_VIEW_CREATE = 3101;        // to the view: create main and content windows
+inline constexpr int WML_VIEW_SHOW = 3102;          // to the view: place and show the windows
+inline constexpr int WML_VIEW_TITLE = 3103;         // to the view: caption text
+inline constexpr int WML_VIEW_CURSOR = 3104;        // to the view: cursor kind
+inline constexpr int WML_VIEW_DESTROY = 3105;       // to the view: destroy the windows (last)
+inline constexpr int WML_VIEW_CHILD = 3106;         // to the view: a child program holds it
+inline constexpr int WML_VIEW_HIDE = 3107;          // to the view: hide the main window
+inline constexpr int WML_VIEW_MESSAGE = 3108;       // to the view: modeless message/splash window
+inline constexpr int WML_VIEW_BEEP = 3109;          // to the view: the warning sound
+inline constexpr int WML_VIEW_MAP = 3110;           // to the view: an operation on a window
+inline constexpr int WML_VIEW_TEXT_SCREEN = 3111;   // to the view: a new text screen
+inline constexpr int WML_VIEW_TEXT_ROWS = 3112;     // to the view: changed rows of the text screen
+inline constexpr int WML_VIEW_FRAME = 3113;         // to the view: key bars, menu and status bar
+inline constexpr int WML_VIEW_ITEM_STATE = 3114;    // to the view: an item's state
 inline constexpr int WML_VIEW_CONTEXT_MENU = 3115;  // to the view: a context menu at the pointer
 inline constexpr int WML_VIEW_STATUS = 3116;        // to the view: the status bar's text
-inline constexpr int WML_KEY_PRESS = 3120;          // to the program: a key press (key_input.h)
+inline constexpr int WML_VIEW_CLIPBOARD = 3117;     // to the view: the clipboard's new text
+inline constexpr int WML_KEY_PRESS = 3120;          // to the program: a key press
 inline constexpr int WML_MOUSE_CLICK = 3121;        // to the program: a click on a text screen cell
-inline constexpr int WML_MOUSE_WHEEL = 3122;        // to the program: wParam wheel steps (+ away)
-inline constexpr int WML_FRAME_ITEM = 3123;         // to the program: the user chose item wParam
+inline constexpr int WML_MOUSE_WHEEL = 3122;        // to the program: wheel steps
+inline constexpr int WML_FRAME_ITEM = 3123;         // to the program: the user chose an item
+inline constexpr int WML_FILES_DROPPED = 3124;      // to the program: local files were dropped
 
 // The name of a message number for log lines ("WML_STOP"), or "WM_USER+n" for others.
 const char* wml_name(int number);
@@ -60,29 +84,308 @@ inline int wml_number(const QEvent* event) {
   return static_cast<int>(event->type()) - QEvent::User;
 }
 
-// One posted window message.
-class WmlEvent : public QEvent {
+// A socket offered to another program thread. It closes the socket unless the receiver takes
+// it, so an offered link can never leak (an event that is never delivered closes it too).
+class OfferedSocket {
  public:
-  WmlEvent(int number, std::int64_t wparam = 0, std::int64_t lparam = 0)
-      : QEvent(wml_event_type(number)), wparam(wparam), lparam(lparam) {}
-  int number() const { return wml_number(this); }
+  explicit OfferedSocket(int socket) : socket_(socket) {}
+  OfferedSocket(OfferedSocket&& other) noexcept : socket_(std::exchange(other.socket_, -1)) {}
+  OfferedSocket& operator=(OfferedSocket&& other) noexcept;
+  OfferedSocket(const OfferedSocket&) = delete;
+  OfferedSocket& operator=(const OfferedSocket&) = delete;
+  ~OfferedSocket();
+  // Hands the socket over; afterwards nothing is closed.
+  int take() { return std::exchange(socket_, -1); }
 
-  std::int64_t wparam;
-  std::int64_t lparam;
-  QString text;  // texts the message carries (caption, message text, title)
+ private:
+  int socket_;
+};
+
+// ---------------------------------------------------------------------------------------------
+// To the view.
+
+// Runs an action once, when it is destroyed: a message that carries one tells its sender that
+// the message is gone, whether it was handled or dropped. Move-only.
+class Receipt {
+ public:
+  Receipt() = default;
+  explicit Receipt(std::function<void()> action) : action_(std::move(action)) {}
+  Receipt(Receipt&& other) noexcept : action_(std::exchange(other.action_, nullptr)) {}
+  Receipt& operator=(Receipt&& other) noexcept {
+    if (this != &other) {
+      fire();
+      action_ = std::exchange(other.action_, nullptr);
+    }
+    return *this;
+  }
+  Receipt(const Receipt&) = delete;
+  Receipt& operator=(const Receipt&) = delete;
+  ~Receipt() { fire(); }
+
+ private:
+  void fire() {
+    if (action_) std::exchange(action_, nullptr)();
+  }
+  std::function<void()> action_;
+};
+
+namespace to_view {
+
+// Create the main and content windows under these handles (hidden), with the caption; over
+// the window of the parent program when one holds this program (0 none).
+struct CreateWindows {
+  static constexpr int kNumber = WML_VIEW_CREATE;
+  std::int64_t main_handle = 0;
+  std::int64_t content_handle = 0;
+  std::int64_t parent_handle = 0;
   QString caption;
-  QByteArray bytes;  // byte blocks the message carries (text output commands)
 };
 
-// WML_RECONNECT owns the offered socket until the receiving session adopts it: an event that is
-// never delivered or refused closes the socket, so an offered link can never leak.
-class ReconnectEvent : public WmlEvent {
- public:
-  ReconnectEvent(int host_pid, int socket) : WmlEvent(WML_RECONNECT, host_pid, socket) {}
-  ~ReconnectEvent() override;
-  int host_pid() const { return static_cast<int>(wparam); }
-  // Hands the socket over; afterwards the event closes nothing.
-  int take_socket();
+// Place the main window at (x, y) with a content area of width x height (a size of 0 keeps the
+// current one, a text screen's follows from its grid), set the caption unless it is empty,
+// then show and raise it.
+struct ShowWindows {
+  static constexpr int kNumber = WML_VIEW_SHOW;
+  int x = 0, y = 0, width = 0, height = 0;
+  QString caption;
+  bool first_show = false;  // the windows are shown for the first time: a new main window
+  bool cascade = false;     // a new main window takes the next cascade position
 };
+
+struct HideWindows {
+  static constexpr int kNumber = WML_VIEW_HIDE;
+};
+
+struct Title {
+  static constexpr int kNumber = WML_VIEW_TITLE;
+  QString text;
+};
+
+// Cursor kind 0 to 14 (cursor_kind_numbers.h) over the content window.
+struct Cursor {
+  static constexpr int kNumber = WML_VIEW_CURSOR;
+  int kind = 0;
+};
+
+// A child program holds this program (its window is modal to ours) or let it go again.
+struct ChildHolds {
+  static constexpr int kNumber = WML_VIEW_CHILD;
+  bool holds = false;
+  std::int64_t child_window = 0;
+};
+
+// A warning the user reads without holding up the program.
+struct Warning {
+  static constexpr int kNumber = WML_WARNING;
+  QString text;
+};
+
+// The modeless message window or splash window: the form (foundation::kMsgFormOpenWindow,
+// kMsgFormCloseWindows, kMsgFormSplash, kMsgFormReplaceText), a time in milliseconds after
+// which the window closes itself (0: it stays), the text and caption as the box shows them.
+struct MessageWindow {
+  static constexpr int kNumber = WML_VIEW_MESSAGE;
+  int form = 0;
+  int close_after_ms = 0;
+  QString text;
+  QString caption;
+};
+
+struct Beep {
+  static constexpr int kNumber = WML_VIEW_BEEP;
+};
+
+// A new text screen in the content window (replaces any screen), or, without a look, no text
+// screen any more.
+struct TextScreen {
+  static constexpr int kNumber = WML_VIEW_TEXT_SCREEN;
+  std::optional<TextScreenLook> look;
+};
+
+// `done` runs when the message goes, after the view applied it (or when it never reached a
+// view): the program thread paces its updates by it.
+struct TextRows {
+  static constexpr int kNumber = WML_VIEW_TEXT_ROWS;
+  TextUpdate update;
+  Receipt done;
+};
+
+// Window operation (kMapShow ... in program/window_operations.h) on the window registered
+// under `window` (any program's).
+struct MapWindow {
+  static constexpr int kNumber = WML_VIEW_MAP;
+  int operation = 0;
+  std::int64_t window = 0;
+};
+
+// Build the frame around the content window.
+struct Frame {
+  static constexpr int kNumber = WML_VIEW_FRAME;
+  FrameDescription frame;
+};
+
+struct ItemState {
+  static constexpr int kNumber = WML_VIEW_ITEM_STATE;
+  int item = 0;
+  int state = 0;
+};
+
+// Show these entries as a popup menu at the pointer.
+struct ContextMenu {
+  static constexpr int kNumber = WML_VIEW_CONTEXT_MENU;
+  std::vector<FrameEntry> entries;
+};
+
+struct StatusText {
+  static constexpr int kNumber = WML_VIEW_STATUS;
+  QString text;
+};
+
+// The clipboard holds this text alone from now on.
+struct Clipboard {
+  static constexpr int kNumber = WML_VIEW_CLIPBOARD;
+  QString text;
+};
+
+// Destroy the windows; the view ends with this message.
+struct Destroy {
+  static constexpr int kNumber = WML_VIEW_DESTROY;
+};
+
+}  // namespace to_view
+
+using ViewMessage =
+    std::variant<to_view::CreateWindows, to_view::ShowWindows, to_view::HideWindows, to_view::Title,
+                 to_view::Cursor, to_view::ChildHolds, to_view::Warning, to_view::MessageWindow,
+                 to_view::Beep, to_view::TextScreen, to_view::TextRows, to_view::MapWindow,
+                 to_view::Frame, to_view::ItemState, to_view::ContextMenu, to_view::StatusText,
+                 to_view::Clipboard, to_view::Destroy>;
+
+// ---------------------------------------------------------------------------------------------
+// To the program.
+
+namespace to_program {
+
+// The user closes the program's window: the program decides (close rule, question).
+struct Close {
+  static constexpr int kNumber = WML_CLOSE;
+};
+
+// Close the program without asking (the shell, for the daemon).
+struct Stop {
+  static constexpr int kNumber = WML_STOP;
+};
+
+// Take over the link of a new connection of the same host program.
+struct Reconnect {
+  static constexpr int kNumber = WML_RECONNECT;
+  int host_pid = 0;
+  OfferedSocket socket{-1};
+};
+
+// A child program placed over this program's window started (or ended).
+struct ChildProgram {
+  static constexpr int kNumber = WML_CHILD_PROGRAM;
+  bool started = false;
+  std::int64_t child_window = 0;
+};
+
+// Show a text with a caption in a modal box (an urgent message of the daemon).
+struct ShowMessage {
+  static constexpr int kNumber = WML_SHOW_MESSAGE;
+  QString caption;
+  QString text;
+};
+
+// Text output commands handed over by the shell.
+struct TextOutput {
+  static constexpr int kNumber = WML_TEXT_OUTPUT;
+  std::vector<std::uint8_t> commands;
+};
+
+// A key press in the content window. `text` holds the characters it types (a control
+// character for Ctrl with a letter), empty for keys that type none.
+struct KeyPress {
+  static constexpr int kNumber = WML_KEY_PRESS;
+  HostKey key{};
+  int modifiers = 0;  // kModShift, kModCtrl, kModAlt
+  int repeat = 1;     // the key's repeat count (at least 1)
+  QString text;
+};
+
+// A button released after a press on the text screen: the mouse button code (1 left, 2 middle
+// or both, 3 right, + 10 for a double click, + 20 x the modifier bits held at the press) and
+// the cell under the pointer, counted from the first visible cell.
+struct MouseClick {
+  static constexpr int kNumber = WML_MOUSE_CLICK;
+  int button_code = 0;
+  int column = 0;
+  int row = 0;
+};
+
+// Wheel steps: positive away from the user, one per 120 units.
+struct MouseWheel {
+  static constexpr int kNumber = WML_MOUSE_WHEEL;
+  int steps = 0;
+};
+
+// The user chose the frame item `id`.
+struct FrameItem {
+  static constexpr int kNumber = WML_FRAME_ITEM;
+  int id = 0;
+};
+
+// Local files dropped on the content window, in the order they came; the host asks for them
+// with KGETCLIP.
+struct FilesDropped {
+  static constexpr int kNumber = WML_FILES_DROPPED;
+  QStringList files;
+};
+
+}  // namespace to_program
+
+using ProgramMessage =
+    std::variant<to_program::Close, to_program::Stop, to_program::Reconnect,
+                 to_program::ChildProgram, to_program::ShowMessage, to_program::TextOutput,
+                 to_program::KeyPress, to_program::MouseClick, to_program::MouseWheel,
+                 to_program::FrameItem, to_program::FilesDropped>;
+
+// The number of the alternative a message holds.
+template <typename Variant>
+int message_number(const Variant& message) {
+  return std::visit([](const auto& held) { return std::decay_t<decltype(held)>::kNumber; },
+                    message);
+}
+
+// The event that carries one message of a set.
+template <typename Variant>
+class MessageEvent : public QEvent {
+ public:
+  explicit MessageEvent(Variant message)
+      : QEvent(wml_event_type(message_number(message))), message(std::move(message)) {}
+  int number() const { return wml_number(this); }
+  Variant message;
+};
+
+using ViewEvent = MessageEvent<ViewMessage>;
+using ProgramEvent = MessageEvent<ProgramMessage>;
+
+// To the shell: a program thread ended; `remaining` programs still run, `exit_flags` are the
+// bits its host set (KCFLAG).
+class ProgramEndedEvent : public QEvent {
+ public:
+  ProgramEndedEvent(int remaining, std::uint32_t exit_flags)
+      : QEvent(wml_event_type(WML_ENDE)), remaining(remaining), exit_flags(exit_flags) {}
+  const int remaining;
+  const std::uint32_t exit_flags;
+};
+
+// Queue a message on a channel; false (message dropped) when nobody is bound to it.
+inline bool post_to_view(EventChannel& channel, ViewMessage message) {
+  return channel.post(new ViewEvent(std::move(message)));
+}
+inline bool post_to_program(EventChannel& channel, ProgramMessage message) {
+  return channel.post(new ProgramEvent(std::move(message)));
+}
 
 }  // namespace kovw::session

@@ -39,8 +39,10 @@
 #include "session/program/program_list.h"
 #include "session/program/program_thread.h"
 #include "session/program/session_host.h"
+#include "session/program_start.h"
 #include "session/view/program_view.h"
 #include "session/window_messages.h"
+#include "session/window_registry.h"
 
 namespace kovw::session::test {
 
@@ -84,12 +86,13 @@ class ShellProbe : public QObject {
  public:
   ShellProbe() { shell_channel().bind(this); }
   ~ShellProbe() override { shell_channel().unbind(); }
-  std::vector<std::pair<std::int64_t, std::int64_t>> ends;  // WML_ENDE wParam, lParam
+  std::vector<std::pair<std::int64_t, std::int64_t>> ends;  // programs left, exit flags
 
  protected:
   void customEvent(QEvent* event) override {
-    const auto& message = static_cast<const WmlEvent&>(*event);
-    if (message.number() == WML_ENDE) ends.emplace_back(message.wparam, message.lparam);
+    ASSERT_EQ(WML_ENDE, wml_number(event));
+    const auto& ended = static_cast<const ProgramEndedEvent&>(*event);
+    ends.emplace_back(ended.remaining, ended.exit_flags);
   }
 };
 

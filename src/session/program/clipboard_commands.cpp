@@ -1,12 +1,12 @@
 #include "session/program/clipboard_commands.h"
 
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMimeData>
-#include <QStringList>
 #include <algorithm>
-#include <optional>
 #include <string>
+#include <utility>
 
 #include "foundation/host_text.h"
 #include "foundation/log.h"
@@ -16,7 +16,11 @@
 #include "session/program/program_dispatch.h"
 #include "session/program/program_link.h"
 #include "session/program/program_session.h"
-#include "session/view/program_view.h"
+#include "session/program/program_thread.h"
+#include "session/window_messages.h"
+
+#include "net/link_names.h"
+#include "session/program/command_table.h"
 
 namespace kovw::session {
 
@@ -25,16 +29,20 @@ namespace {
 // The answer's data must fit into one frame with the answer's two integer items.
 constexpr std::size_t kClipDataMax = net::kMaxFrameLength - 64;
 
-// What the GUI thread finds for KGETCLIP.
-struct ClipContents {
-  QStringList dropped_files;
-  QString text;  // empty when the clipboard holds no text
-};
-
 protocol::Bytes host_bytes(const ProgramSession& session, const QString& text) {
   const std::string host =
       foundation::wide_to_host(text.toStdU16String(), session.host_text_flags());
   return {host.begin(), host.end()};
+}
+
+// The clipboard's text, empty when it holds none or cannot be reached. The clipboard belongs
+// to the GUI thread and the host waits for the answer, so this asks the GUI thread at once.
+QString clipboard_text() {
+  return platform::gui_call([] {
+           const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+           return data != nullptr && data->hasText() ? data->text() : QString();
+         })
+      .value_or(QString());
 }
 
 }  // namespace
@@ -51,8 +59,8 @@ void handle_set_clipboard(ProgramSession& session, std::span<const std::uint8_t>
   const std::string host_text(bytes.begin(), end);
   const QString text =
       QString::fromStdU16String(foundation::host_to_wide(host_text, session.host_text_flags()));
-  // Replaces whatever the clipboard held by the text alone.
-  if (!platform::run_on_gui_thread([&text] { QGuiApplication::clipboard()->setText(text); }))
+  // The view replaces whatever the clipboard held by the text alone.
+  if (!post_to_view(*session.to_view, to_view::Clipboard{text}))
     foundation::log_printf("KSETCLIP: Zwischenablage nicht erreichbar");
 }
 
@@ -62,29 +70,23 @@ void handle_get_clipboard(ProgramSession& session, std::span<const std::uint8_t>
     log_parse_failure(request.error());
     return;
   }
-  const std::optional<ClipContents> contents =
-      platform::gui_call([content_window = session.content_window] {
-        ClipContents found;
-        if (auto* content = dynamic_cast<ContentWindow*>(ProgramView::widget_for(content_window)))
-          found.dropped_files = content->take_dropped_files();
-        if (found.dropped_files.isEmpty()) {
-          const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-          if (data != nullptr && data->hasText()) found.text = data->text();
-        }
-        return found;
-      });
+  // Files dropped before the request may still wait in the thread's queue behind the link's
+  // notification: they are taken in first, and nothing else that waits there.
+  if (session.super != nullptr)
+    QCoreApplication::sendPostedEvents(session.super, wml_event_type(WML_FILES_DROPPED));
 
   protocol::ClipAnswer answer;
   answer.kind = *request;
-  if (contents && !contents->dropped_files.isEmpty()) {
-    // Every name ends with CR LF; the list ends with a zero byte.
+  if (!session.dropped_files.isEmpty()) {
+    // Every name ends with CR LF; the list ends with a zero byte. The files are answered once.
     QString names;
-    for (const QString& file : contents->dropped_files) names += file + QStringLiteral("\r\n");
+    for (const QString& file : std::exchange(session.dropped_files, {}))
+      names += file + QStringLiteral("\r\n");
     answer.data = host_bytes(session, names);
     answer.data.push_back(0);
-  } else if (contents && !contents->text.isEmpty()) {
+  } else if (const QString text = clipboard_text(); !text.isEmpty()) {
     answer.kind = 1;
-    answer.data = host_bytes(session, contents->text);
+    answer.data = host_bytes(session, text);
   }
   if (answer.data.size() > kClipDataMax) {
     foundation::log_printf("KGETCLIP: %zu Bytes passen in keine Antwort", answer.data.size());
@@ -93,6 +95,15 @@ void handle_get_clipboard(ProgramSession& session, std::span<const std::uint8_t>
   }
   const protocol::Outgoing out = protocol::build_clip_answer(answer);
   dt_send(session, out.service, out.type, out.payload);
+}
+
+void register_clipboard_commands(CommandTable& table) {
+  table.add(net::KWD_KOMM, net::KWK_KSETCLIP, [](ProgramSession& session, const Command& command) {
+    handle_set_clipboard(session, command.payload);
+  });
+  table.add(net::KWD_KOMM, net::KWK_KGETCLIP, [](ProgramSession& session, const Command& command) {
+    handle_get_clipboard(session, command.payload);
+  });
 }
 
 }  // namespace kovw::session

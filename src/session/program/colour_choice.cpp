@@ -7,7 +7,10 @@
 #include "session/program/program_dispatch.h"
 #include "session/program/program_link.h"
 #include "session/program/program_session.h"
-#include "session/view/program_view.h"
+#include "session/window_registry.h"
+
+#include "net/link_names.h"
+#include "session/program/command_table.h"
 
 namespace kovw::session {
 
@@ -35,7 +38,7 @@ void handle_colour_choice(ProgramSession& session, std::span<const std::uint8_t>
       host.load_custom_colours ? host.load_custom_colours() : platform::CustomColours{};
   const std::int64_t main_window = session.main_window;
   const platform::ColourChoice choice = platform::choose_colour(
-      initial, custom, [main_window] { return ProgramView::widget_for(main_window); });
+      initial, custom, [main_window] { return registered_window(main_window); });
   if (host.save_custom_colours && choice.custom != custom) host.save_custom_colours(choice.custom);
 
   protocol::ColourAnswer answer;
@@ -48,6 +51,12 @@ void handle_colour_choice(ProgramSession& session, std::span<const std::uint8_t>
   }
   const protocol::Outgoing out = protocol::build_colour_answer(answer);
   dt_send(session, out.service, out.type, out.payload);
+}
+
+void register_colour_choice_commands(CommandTable& table) {
+  table.add(net::KWD_KOMM, net::KWK_KGETCOL, [](ProgramSession& session, const Command& command) {
+    handle_colour_choice(session, command.payload);
+  });
 }
 
 }  // namespace kovw::session

@@ -7,8 +7,13 @@
 
 namespace kovw::session {
 
+class CommandTable;
+
 struct ProgramSession;
 
 void handle_colour_choice(ProgramSession& session, std::span<const std::uint8_t> payload);
+
+// Registers KWK_KGETCOL of service KWD_KOMM.
+void register_colour_choice_commands(CommandTable& table);
 
 }  // namespace kovw::session

@@ -13,6 +13,9 @@
 #include "session/program/program_link.h"
 #include "session/program/request_failures.h"
 
+#include "session/program/command_table.h"
+#include "session/program/program_session.h"
+
 namespace kovw::session {
 
 namespace {
@@ -198,6 +201,13 @@ void handle_font_list(ProgramSession& session, std::span<const std::uint8_t> pay
                          character_set, answer.count);
   const protocol::Outgoing out = protocol::build_fontlist_answer(answer);
   dt_send(session, out.service, out.type, out.payload);
+}
+
+void register_font_list_commands(CommandTable& table) {
+  table.add(net::KWD_KOMM, protocol::KWK_KFONTLIST,
+            [](ProgramSession& session, const Command& command) {
+              handle_font_list(session, command.payload);
+            });
 }
 
 }  // namespace kovw::session

@@ -17,6 +17,8 @@
 
 namespace kovw::session {
 
+class CommandTable;
+
 struct ProgramSession;
 
 void handle_font_list(ProgramSession& session, std::span<const std::uint8_t> payload);
@@ -28,5 +30,8 @@ std::optional<std::vector<protocol::FontRecord>> matching_fonts(std::string_view
 
 // Whether `name` matches the wildcard `pattern` ("*", "?"), without regard to case.
 bool font_name_matches(std::u16string_view pattern, std::u16string_view name);
+
+// Registers KWK_KFONTLIST of service KWD_KOMM.
+void register_font_list_commands(CommandTable& table);
 
 }  // namespace kovw::session

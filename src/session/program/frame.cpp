@@ -12,7 +12,9 @@
 #include "session/program/key_translation.h"
 #include "session/program/program_dispatch.h"
 #include "session/program/program_session.h"
-#include "session/program/thread_context.h"
+#include "session/window_messages.h"
+
+#include "session/program/command_table.h"
 
 namespace kovw::session {
 
@@ -82,7 +84,7 @@ FrameDescription describe(const FrameState& frame) {
 }
 
 void post_state(ProgramSession& session, const MenuItem& item) {
-  session.to_view->post(new WmlEvent(WML_VIEW_ITEM_STATE, item.id, item.state()));
+  post_to_view(*session.to_view, to_view::ItemState{item.id, item.state()});
 }
 
 }  // namespace
@@ -94,7 +96,7 @@ void frame_build(ProgramSession& session, std::span<const protocol::MenuItemReco
   // Icon views and menu program windows with their own layout have no status bar.
   frame.status_bar = session.screen_kind == kScreenText || session.screen_kind == kScreenGraphics ||
                      session.screen_kind == kScreenGraphics2;
-  if (show) session.to_view->post(new FrameBuildEvent(describe(frame)));
+  if (show) post_to_view(*session.to_view, to_view::Frame{describe(frame)});
 }
 
 void frame_item_chosen(ProgramSession& session, int id) {
@@ -142,7 +144,7 @@ void frame_command_state(ProgramSession& session, int command_code, int state) {
 }
 
 void context_menu_create(ProgramSession& session, std::span<const std::uint8_t> payload) {
-  const auto records = protocol::parse_creakontext(payload, thread_context()->host_version);
+  const auto records = protocol::parse_creakontext(payload, session.host_version);
   if (!records) {
     log_parse_failure(records.error());
     return;
@@ -168,7 +170,7 @@ void context_menu_activate(ProgramSession& session, int number) {
   for (const MenuItem* item : shown)
     entries.push_back(item == nullptr ? separator() : entry_of(*item, mnemonics[label++]));
   if (entries.empty()) return;
-  session.to_view->post(new ContextMenuEvent(std::move(entries)));
+  post_to_view(*session.to_view, to_view::ContextMenu{std::move(entries)});
 }
 
 void frame_status_text(ProgramSession& session, std::span<const std::uint8_t> payload) {
@@ -177,9 +179,7 @@ void frame_status_text(ProgramSession& session, std::span<const std::uint8_t> pa
   const std::string text = protocol::parse_raw_text(payload);
   frame.status_text =
       QString::fromStdU16String(foundation::host_to_wide(text, session.host_text_flags()));
-  auto* status = new WmlEvent(WML_VIEW_STATUS);
-  status->text = frame.status_text;
-  session.to_view->post(status);
+  post_to_view(*session.to_view, to_view::StatusText{frame.status_text});
 }
 
 void handle_kbutton(ProgramSession& session, int type, std::span<const std::uint8_t> payload) {
@@ -204,6 +204,27 @@ void handle_actkontext(ProgramSession& session, int service,
     return;
   }
   context_menu_activate(session, *number);
+}
+
+void register_frame_commands(CommandTable& table) {
+  for (const int type : {net::KWK_KBUTTON, net::KWK_KBUTTON_NR}) {
+    table.add(net::KWD_KOMM, type, [](ProgramSession& session, const Command& command) {
+      handle_kbutton(session, command.type, command.payload);
+    });
+  }
+  for (const int service : {net::KWD_DIGRA, net::KWD_WIN}) {
+    table.add(service, net::KWK_CREAKONTEXT, [](ProgramSession& session, const Command& command) {
+      context_menu_create(session, command.payload);
+    });
+  }
+  for (const int service : {net::KWD_DIGRA, net::KWD_WIN, net::KWD_DIMEN}) {
+    table.add(service, net::KWK_ACTKONTEXT, [](ProgramSession& session, const Command& command) {
+      handle_actkontext(session, command.service, command.payload);
+    });
+  }
+  table.add(net::KWD_WIN, net::KWK_STATUS, [](ProgramSession& session, const Command& command) {
+    frame_status_text(session, command.payload);
+  });
 }
 
 }  // namespace kovw::session

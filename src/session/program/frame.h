@@ -13,6 +13,8 @@
 
 namespace kovw::session {
 
+class CommandTable;
+
 struct ProgramSession;
 
 struct FrameState {
@@ -54,5 +56,9 @@ void frame_status_text(ProgramSession& session, std::span<const std::uint8_t> pa
 // KWK_CREAKONTEXT and KWK_ACTKONTEXT (services KWD_DIGRA, KWD_WIN, KWD_DIMEN), KWK_STATUS.
 void handle_kbutton(ProgramSession& session, int type, std::span<const std::uint8_t> payload);
 void handle_actkontext(ProgramSession& session, int service, std::span<const std::uint8_t> payload);
+
+// Registers The key bar buttons (KWD_KOMM), context menus (KWD_DIGRA, KWD_WIN, KWD_DIMEN) and
+// the status text (KWD_WIN).
+void register_frame_commands(CommandTable& table);
 
 }  // namespace kovw::session

@@ -7,8 +7,6 @@
 #include <array>
 #include <vector>
 
-#include "session/window_messages.h"
-
 namespace kovw::session {
 
 // One button, menu entry or popup. Labels are ready for the widgets ("&" marks a mnemonic,
@@ -28,24 +26,5 @@ struct FrameDescription {
   bool status_bar = false;
   QString status_text;
 };
-
-// WML_VIEW_FRAME: build the frame around the content window.
-class FrameBuildEvent : public WmlEvent {
- public:
-  explicit FrameBuildEvent(FrameDescription frame)
-      : WmlEvent(WML_VIEW_FRAME), frame(std::move(frame)) {}
-  const FrameDescription frame;
-};
-
-// WML_VIEW_CONTEXT_MENU: show these entries as a popup menu at the pointer.
-class ContextMenuEvent : public WmlEvent {
- public:
-  explicit ContextMenuEvent(std::vector<FrameEntry> entries)
-      : WmlEvent(WML_VIEW_CONTEXT_MENU), entries(std::move(entries)) {}
-  const std::vector<FrameEntry> entries;
-};
-
-// WML_VIEW_ITEM_STATE: item wParam shows state lParam. WML_VIEW_STATUS: the status text.
-// WML_FRAME_ITEM (to the program): the user chose item wParam.
 
 }  // namespace kovw::session

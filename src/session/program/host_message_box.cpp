@@ -1,6 +1,5 @@
 #include "session/program/host_message_box.h"
 
-#include <QApplication>
 #include <QString>
 
 #include "foundation/host_text.h"
@@ -13,7 +12,9 @@
 #include "session/program/program_dispatch.h"
 #include "session/program/program_link.h"
 #include "session/program/program_session.h"
-#include "session/program/thread_context.h"
+
+#include "net/link_names.h"
+#include "session/program/command_table.h"
 
 namespace kovw::session {
 
@@ -56,7 +57,13 @@ void handle_message_box(ProgramSession& session, std::span<const std::uint8_t> p
   // dropped answer would leave the host waiting for good), and is sent at once.
   session.keys.put(message_box_answer_key(session, positive));
   key_send(session, 1);
-  if (ThreadContext* context = thread_context()) context->host_waits_for_keys = 0;
+  session.host_waits_for_keys = false;
+}
+
+void register_message_box_commands(CommandTable& table) {
+  table.add(net::KWD_WIN, net::KWK_WMELDE, [](ProgramSession& session, const Command& command) {
+    handle_message_box(session, command.payload);
+  });
 }
 
 }  // namespace kovw::session

@@ -6,6 +6,9 @@
 #include "session/program/program_dispatch.h"
 #include "session/program/program_link.h"
 
+#include "session/program/command_table.h"
+#include "session/program/program_session.h"
+
 namespace kovw::session {
 
 void handle_help_request(std::span<const std::uint8_t> payload) {
@@ -20,6 +23,16 @@ void handle_printer_request(ProgramSession& session, int type,
   if (!parsed) log_parse_failure(parsed.error());
   const protocol::Outgoing answer = protocol::build_printer_answer(type);
   dt_send(session, answer.service, answer.type, answer.payload);
+}
+
+void register_ignored_requests(CommandTable& table) {
+  table.add(net::KWD_KOMM, net::KWK_KHELP_REQUEST,
+            [](ProgramSession&, const Command& command) { handle_help_request(command.payload); });
+  for (const int type : {protocol::KWK_KGETPRINTER, protocol::KWK_KSENDPRINTER}) {
+    table.add(net::KWD_KOMM, type, [](ProgramSession& session, const Command& command) {
+      handle_printer_request(session, command.type, command.payload);
+    });
+  }
 }
 
 }  // namespace kovw::session

@@ -7,6 +7,8 @@
 
 namespace kovw::session {
 
+class CommandTable;
+
 struct ProgramSession;
 
 // KWK_KHELP_REQUEST: checked and logged, never answered.
@@ -15,5 +17,8 @@ void handle_help_request(std::span<const std::uint8_t> payload);
 // KWK_KGETPRINTER, KWK_KSENDPRINTER: always answered, also when the request is unreadable.
 void handle_printer_request(ProgramSession& session, int type,
                             std::span<const std::uint8_t> payload);
+
+// Registers KWK_KHELP_REQUEST and the printer requests of service KWD_KOMM.
+void register_ignored_requests(CommandTable& table);
 
 }  // namespace kovw::session

@@ -7,7 +7,6 @@
 #include "session/program/program_dispatch.h"
 #include "session/program/program_link.h"
 #include "session/program/program_session.h"
-#include "session/program/thread_context.h"
 
 namespace kovw::session {
 
@@ -96,20 +95,17 @@ int key_send(ProgramSession& session, int limit) {
 
 void key_send_pending(ProgramSession& session) {
   if (session.keys.empty()) return;
-  ThreadContext* context = thread_context();
-  key_send(session, context != nullptr ? context->host_waits_for_keys : 0);
-  if (context != nullptr) context->host_waits_for_keys = 0;
+  key_send(session, session.host_waits_for_keys ? 1 : 0);
+  session.host_waits_for_keys = false;
 }
 
 void key_request(ProgramSession& session) {
-  ThreadContext* context = thread_context();
-  if (context == nullptr) return;
   if (session.keys.empty()) {
-    context->host_waits_for_keys = 1;
+    session.host_waits_for_keys = true;
     return;
   }
   key_send(session, 1);
-  context->host_waits_for_keys = 0;
+  session.host_waits_for_keys = false;
 }
 
 }  // namespace kovw::session

@@ -64,8 +64,7 @@ std::uint16_t message_box_answer_key(const ProgramSession& session, bool positiv
   return function_code(number.value_or(positive ? 25 : 1));
 }
 
-void handle_key_press(ProgramSession& session, const KeyPressInput& input) {
-  if (session.screen_kind != kScreenText) return;
+void handle_key_press(ProgramSession& session, const to_program::KeyPress& input) {
   const int repeat = std::max(input.repeat, 1);
   // Ctrl+Tab moves to the key bar; without one the user hears that there is none.
   if (input.key == HostKey::Tab && (input.modifiers & (kModCtrl | kModAlt)) == kModCtrl) {
@@ -82,8 +81,8 @@ void handle_key_press(ProgramSession& session, const KeyPressInput& input) {
   key_send_pending(session);
 }
 
-void handle_mouse_click(ProgramSession& session, const MouseClickInput& input) {
-  if (session.screen_kind != kScreenText || !session.text_screen) return;
+void handle_mouse_click(ProgramSession& session, const to_program::MouseClick& input) {
+  if (!session.text_screen) return;
   const TextView& view = session.text_screen->view();
   const std::array<std::uint16_t, 3> values{clamp16(input.button_code),
                                             clamp16(input.column + view.first_column),
@@ -92,7 +91,6 @@ void handle_mouse_click(ProgramSession& session, const MouseClickInput& input) {
 }
 
 void handle_mouse_wheel(ProgramSession& session, int steps) {
-  if (session.screen_kind != kScreenText) return;
   const std::uint16_t code = steps > 0 ? kKeyWheelAway : kKeyWheelToward;
   const int count = std::min(std::abs(steps), KeyBuffer::kCapacity);
   if (count == 0) return;

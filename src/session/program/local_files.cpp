@@ -19,6 +19,9 @@
 #include "session/program/program_link.h"
 #include "session/program/request_failures.h"
 
+#include "session/program/command_table.h"
+#include "session/program/program_session.h"
+
 namespace kovw::session {
 
 namespace {
@@ -194,6 +197,19 @@ void handle_file_check(ProgramSession& session, std::span<const std::uint8_t> pa
   }
   const protocol::Outgoing out = protocol::build_filecheck_answer(answer);
   dt_send(session, out.service, out.type, out.payload);
+}
+
+void register_local_file_commands(CommandTable& table) {
+  for (const int type :
+       {net::KWK_KDEL, net::KWK_KWIPE, net::KWK_KMKDIR, net::KWK_KRMDIR, net::KWK_KRMALL}) {
+    table.add(net::KWD_KOMM, type, [](ProgramSession& session, const Command& command) {
+      handle_file_operation(session, command.type, command.payload);
+    });
+  }
+  table.add(net::KWD_KOMM, net::KWK_KFILECHECK,
+            [](ProgramSession& session, const Command& command) {
+              handle_file_check(session, command.payload);
+            });
 }
 
 }  // namespace kovw::session

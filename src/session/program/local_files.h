@@ -9,6 +9,8 @@
 
 namespace kovw::session {
 
+class CommandTable;
+
 struct ProgramSession;
 
 // One of the five file operations of `type`; always answers.
@@ -17,5 +19,8 @@ void handle_file_operation(ProgramSession& session, int type,
 
 // KWK_KFILECHECK: the status of one file; always answers.
 void handle_file_check(ProgramSession& session, std::span<const std::uint8_t> payload);
+
+// Registers The file operations and KWK_KFILECHECK of service KWD_KOMM.
+void register_local_file_commands(CommandTable& table);
 
 }  // namespace kovw::session

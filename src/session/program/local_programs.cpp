@@ -15,8 +15,10 @@
 #include "protocol/program/host_requests.h"
 #include "session/program/host_paths.h"
 #include "session/program/program_link.h"
+#include "session/program/program_session.h"
 #include "session/program/request_failures.h"
-#include "session/program/thread_context.h"
+
+#include "session/program/command_table.h"
 
 namespace kovw::session {
 
@@ -171,7 +173,7 @@ std::vector<std::string> split_command_words(std::string_view text) {
 }
 
 void handle_start_program(ProgramSession& session, std::span<const std::uint8_t> payload) {
-  const auto parsed = protocol::parse_kskomm(payload, thread_context()->host_version);
+  const auto parsed = protocol::parse_kskomm(payload, session.host_version);
   if (!parsed) {
     answer_unreadable_request(session, net::KWK_KSKOMM, parsed.error());
     return;
@@ -182,6 +184,12 @@ void handle_start_program(ProgramSession& session, std::span<const std::uint8_t>
   const protocol::ExecAnswer answer{foundation::error_text(result, foundation::german()), result};
   const protocol::Outgoing out = protocol::build_exec_answer(answer);
   dt_send(session, out.service, out.type, out.payload);
+}
+
+void register_local_program_commands(CommandTable& table) {
+  table.add(net::KWD_KOMM, net::KWK_KSKOMM, [](ProgramSession& session, const Command& command) {
+    handle_start_program(session, command.payload);
+  });
 }
 
 }  // namespace kovw::session

@@ -25,6 +25,8 @@
 
 namespace kovw::session {
 
+class CommandTable;
+
 struct ProgramSession;
 
 void handle_start_program(ProgramSession& session, std::span<const std::uint8_t> payload);
@@ -32,5 +34,8 @@ void handle_start_program(ProgramSession& session, std::span<const std::uint8_t>
 // The words of a command line: blanks and tabs separate words outside double quotes; a double
 // quote switches quoting and is dropped ("" gives an empty word).
 std::vector<std::string> split_command_words(std::string_view text);
+
+// Registers KWK_KSKOMM of service KWD_KOMM.
+void register_local_program_commands(CommandTable& table);
 
 }  // namespace kovw::session

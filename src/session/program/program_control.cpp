@@ -2,7 +2,7 @@
 // hidden until the first screen definition shows them), the window ids the host library asks
 // for (KGETWINID), moving a link to the thread that served the program before (KRECONNECT)
 // and the exit flags (KCFLAG); the local files, programs, fonts, clipboard, colour chooser and
-// window operations have files of their own.
+// window operations have files of their own, which register their types themselves.
 
 #include <QString>
 
@@ -12,23 +12,15 @@
 #include "net/link_names.h"
 #include "net/link_state.h"
 #include "protocol/program/start_messages.h"
-#include "session/program/clipboard_commands.h"
-#include "session/program/colour_choice.h"
-#include "session/program/font_list.h"
-#include "session/program/frame.h"
-#include "session/program/ignored_requests.h"
-#include "session/program/local_files.h"
-#include "session/program/local_programs.h"
+#include "session/program/command_table.h"
 #include "session/program/program_dispatch.h"
 #include "session/program/program_link.h"
 #include "session/program/program_list.h"
 #include "session/program/program_session.h"
 #include "session/program/program_thread.h"
 #include "session/program/screen_metrics.h"
-#include "session/program/thread_context.h"
-#include "session/view/program_view.h"
-#include "session/view/window_operations.h"
 #include "session/window_messages.h"
+#include "session/window_registry.h"
 
 namespace kovw::session {
 
@@ -53,15 +45,14 @@ void handle_kinit(ProgramSession& session, std::span<const std::uint8_t> payload
     return;
   }
   const protocol::KInit& kinit = *parsed;
-  ThreadContext& context = *thread_context();
   const std::string program_name = program_name_from(kinit.program_name);
   const int version = kinit.version();
   const std::int64_t parent = kinit.parent_window;
 
-  context.host_version = version;
-  context.link_timeout_ms =
+  session.host_version = version;
+  session.link_timeout_ms =
       kinit.link_timeout_ms.value_or(0) > 0 ? *kinit.link_timeout_ms : net::default_net_timeout();
-  session.link.set_receive_timeout(context.link_timeout_ms);
+  session.link.set_receive_timeout(session.link_timeout_ms);
   if (session.caption.empty()) session.caption = program_name;
 
   ProgramInfo parent_program;
@@ -81,10 +72,11 @@ void handle_kinit(ProgramSession& session, std::span<const std::uint8_t> payload
       session.content_window != 0 ? session.content_window : new_window_handle();
   program_list_update(session, kinit.host_pid, program_name, main, content);
   if (!session.windows_created) {
-    auto* create = new ViewCreateEvent(main, content, session.parent_thread_id ? parent : 0);
-    create->text = QString::fromStdString(program_name.empty() ? session.title : program_name);
-    session.to_view->post(create);
-    session.to_view->post(new WmlEvent(WML_VIEW_CURSOR, session.cursor_kind));
+    post_to_view(*session.to_view,
+                 to_view::CreateWindows{
+                     main, content, session.parent_thread_id ? parent : 0,
+                     QString::fromStdString(program_name.empty() ? session.title : program_name)});
+    post_to_view(*session.to_view, to_view::Cursor{session.cursor_kind});
     session.windows_created = true;  // shown by the first screen definition
   }
 
@@ -95,9 +87,7 @@ void handle_kinit(ProgramSession& session, std::span<const std::uint8_t> payload
     // The user is told without holding up the program: the view shows the warning.
     std::string text = foundation::message_text(40446);
     if (const auto at = text.find("%s"); at != std::string::npos) text.replace(at, 2, program_name);
-    auto* warning = new WmlEvent(WML_WARNING, 40446);
-    warning->text = QString::fromStdString(text);
-    session.to_view->post(warning);
+    post_to_view(*session.to_view, to_view::Warning{QString::fromStdString(text)});
     return;
   }
   session.super->start_keep_alive(host.keep_alive_seconds);
@@ -137,72 +127,28 @@ void handle_reconnect(ProgramSession& session, std::span<const std::uint8_t> pay
     return;
   }
   const int socket = session.super->release_link();
-  old.to_program->post(new ReconnectEvent(parsed->host_pid, socket));
+  post_to_program(*old.to_program, to_program::Reconnect{parsed->host_pid, OfferedSocket(socket)});
   end_program(session);
 }
 
 }  // namespace
 
-bool program_control_command(ProgramSession& session, int type,
-                             std::span<const std::uint8_t> payload) {
-  switch (type) {
-    case net::KWK_KINIT:
-      handle_kinit(session, payload);
-      return true;
-    case net::KWK_KGETWINID:
-      handle_kgetwinid(session);
-      return true;
-    case protocol::KWK_KRECONNECT:
-      handle_reconnect(session, payload);
-      return true;
-    case net::KWK_KSETCLIP:
-      handle_set_clipboard(session, payload);
-      return true;
-    case net::KWK_KGETCLIP:
-      handle_get_clipboard(session, payload);
-      return true;
-    case net::KWK_KGETCOL:
-      handle_colour_choice(session, payload);
-      return true;
-    case net::KWK_KMAP:
-      handle_window_operation(session, payload);
-      return true;
-    case net::KWK_KCFLAG:
-      if (const auto bits = protocol::parse_kcflag(payload))
-        thread_context()->exit_flags |= static_cast<std::uint32_t>(*bits);
-      else
-        log_parse_failure(bits.error());
-      return true;
-    case net::KWK_KSKOMM:
-      handle_start_program(session, payload);
-      return true;
-    case net::KWK_KDEL:
-    case net::KWK_KWIPE:
-    case net::KWK_KMKDIR:
-    case net::KWK_KRMDIR:
-    case net::KWK_KRMALL:
-      handle_file_operation(session, type, payload);
-      return true;
-    case net::KWK_KFILECHECK:
-      handle_file_check(session, payload);
-      return true;
-    case net::KWK_KHELP_REQUEST:
-      handle_help_request(payload);
-      return true;
-    case protocol::KWK_KGETPRINTER:
-    case protocol::KWK_KSENDPRINTER:
-      handle_printer_request(session, type, payload);
-      return true;
-    case protocol::KWK_KFONTLIST:
-      handle_font_list(session, payload);
-      return true;
-    case net::KWK_KBUTTON:
-    case net::KWK_KBUTTON_NR:
-      handle_kbutton(session, type, payload);
-      return true;
-    default:
-      return false;
-  }
+void register_program_control_commands(CommandTable& table) {
+  table.add(net::KWD_KOMM, net::KWK_KINIT, [](ProgramSession& session, const Command& command) {
+    handle_kinit(session, command.payload);
+  });
+  table.add(net::KWD_KOMM, net::KWK_KGETWINID,
+            [](ProgramSession& session, const Command&) { handle_kgetwinid(session); });
+  table.add(net::KWD_KOMM, protocol::KWK_KRECONNECT,
+            [](ProgramSession& session, const Command& command) {
+              handle_reconnect(session, command.payload);
+            });
+  table.add(net::KWD_KOMM, net::KWK_KCFLAG, [](ProgramSession& session, const Command& command) {
+    if (const auto bits = protocol::parse_kcflag(command.payload))
+      session.exit_flags |= static_cast<std::uint32_t>(*bits);
+    else
+      log_parse_failure(bits.error());
+  });
 }
 
 }  // namespace kovw::session

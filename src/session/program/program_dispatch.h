@@ -1,8 +1,7 @@
 #pragma once
-// The command dispatch of a program link: dt_command hands each received message to the
-// handler of its service, and the handlers answer with dt_send or dt_send_retc. Every handler
-// runs on the program thread; a handler returns false for a type it does not handle (yet),
-// which dt_command logs.
+// The command dispatch of a program link: dt_command hands each received message to its
+// handler in the command table (command_table.h), and the handlers answer with dt_send or
+// dt_send_retc. Every handler runs on the program thread.
 
 #include <cstdint>
 #include <span>
@@ -12,19 +11,16 @@
 namespace kovw::session {
 
 struct ProgramSession;
+class CommandTable;
 
-// Service KWD_KOMM (0): program control, local files and programs, clipboard and choosers.
-bool program_control_command(ProgramSession& session, int type,
-                             std::span<const std::uint8_t> payload);
-// Service KWD_DIGRA (1): the window service (graphics windows, beeps, key bar items).
-bool window_service_command(ProgramSession& session, int type,
-                            std::span<const std::uint8_t> payload);
-// Service KWD_WIN (4): the program window (screen definition, title, message boxes, keys).
-bool program_window_command(ProgramSession& session, int type,
-                            std::span<const std::uint8_t> payload);
-// Service KWD_LIST (7) and KWD_DIMEN (9): list and menu program screens.
-bool list_command(ProgramSession& session, int type, std::span<const std::uint8_t> payload);
-bool menu_program_command(ProgramSession& session, int type, std::span<const std::uint8_t> payload);
+// Service KWD_KOMM (0), program control: KINIT, KGETWINID, KRECONNECT, KCFLAG.
+void register_program_control_commands(CommandTable& table);
+// Service KWD_WIN (4), the program window: screen definition, output, keys, workflow result,
+// first-program flag, beeps.
+void register_program_window_commands(CommandTable& table);
+// The screens of the other services: beeps of the window service KWD_DIGRA (1), list screens
+// (KWD_LIST, 7) and menu program screens (KWD_DIMEN, 9).
+void register_screen_commands(CommandTable& table);
 
 // Sends a Retc answer: the first `count` (1 to 4) of the values as integer items under the
 // request's service and type; logs "Send Retc %d/ %d - %d - %d - %d".

@@ -111,7 +111,7 @@ int post_stop_programs(int run_id) {
   for (const ChannelPtr& channel : select_channels([run_id](const ProgramSession& session) {
          return run_id == 0 || session.host_pid == run_id;
        })) {
-    if (channel->post(new WmlEvent(WML_STOP))) ++posted;
+    if (post_to_program(*channel, to_program::Stop{})) ++posted;
   }
   return posted;
 }
@@ -123,10 +123,10 @@ int post_show_message(const std::string& caption, const std::string& text) {
          first = false;
          return pick;
        })) {
-    auto* event = new WmlEvent(WML_SHOW_MESSAGE);
-    event->caption = QString::fromStdString(caption);
-    event->text = QString::fromStdString(text);
-    return channel->post(event) ? 1 : 0;
+    return post_to_program(*channel, to_program::ShowMessage{QString::fromStdString(caption),
+                                                             QString::fromStdString(text)})
+               ? 1
+               : 0;
   }
   return 0;
 }
@@ -134,10 +134,7 @@ int post_show_message(const std::string& caption, const std::string& text) {
 int post_text_output(int thread_id, const std::vector<std::uint8_t>& commands) {
   for (const ChannelPtr& channel : select_channels(
            [thread_id](const ProgramSession& session) { return session.thread_id == thread_id; })) {
-    auto* event = new WmlEvent(WML_TEXT_OUTPUT, static_cast<std::int64_t>(commands.size()));
-    event->bytes = QByteArray(reinterpret_cast<const char*>(commands.data()),
-                              static_cast<qsizetype>(commands.size()));
-    return channel->post(event) ? 1 : 0;
+    return post_to_program(*channel, to_program::TextOutput{commands}) ? 1 : 0;
   }
   return 0;
 }

@@ -38,10 +38,9 @@ std::optional<int> ProgramMessages::show_colour_model_box(const foundation::Mess
 
 void ProgramMessages::post(int form, const foundation::MessageBoxRequest& request,
                            int close_after_ms) {
-  auto* event = new WmlEvent(WML_VIEW_MESSAGE, form, close_after_ms);
-  event->text = QString::fromStdString(request.text);
-  event->caption = QString::fromStdString(request.caption);
-  session_.to_view->post(event);
+  post_to_view(*session_.to_view,
+               to_view::MessageWindow{form, close_after_ms, QString::fromStdString(request.text),
+                                      QString::fromStdString(request.caption)});
 }
 
 }  // namespace kovw::session

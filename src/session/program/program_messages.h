@@ -1,8 +1,8 @@
 #pragma once
 // A program thread's part in showing messages (show_message on that thread): the session's
 // modeless message window and splash window, which the thread must not wait for, are widgets
-// of the program's view on the GUI thread; the thread posts WML_VIEW_MESSAGE to open, change
-// or close them. Installed by the program thread for its whole life.
+// of the program's view on the GUI thread; the thread posts to_view::MessageWindow to open,
+// change or close them. Installed by the program thread for its whole life.
 
 #include <optional>
 
@@ -13,9 +13,6 @@ namespace kovw::session {
 
 struct ProgramSession;
 
-// WML_VIEW_MESSAGE: wParam the form (kMsgFormOpenWindow, kMsgFormCloseWindows, kMsgFormSplash,
-// kMsgFormReplaceText), lParam a time in milliseconds after which the window closes itself (0:
-// it stays); text and caption as the box would show them.
 class ProgramMessages : public foundation::SessionMessageHandler {
  public:
   explicit ProgramMessages(ProgramSession& session) : session_(session) {}

@@ -5,6 +5,7 @@
 // under the process-wide lock.
 
 #include <QSocketNotifier>
+#include <QStringList>
 #include <chrono>
 #include <cstdint>
 #include <ctime>
@@ -16,6 +17,7 @@
 
 #include "foundation/host_text.h"
 #include "net/link.h"
+#include "protocol/program/host_versions.h"
 #include "protocol/program/screen_definition.h"
 #include "session/event_channel.h"
 #include "session/program/close_rule.h"
@@ -23,6 +25,7 @@
 #include "session/program/frame.h"
 #include "session/program/key_buffer.h"
 #include "session/program/key_translation.h"
+#include "session/program/screen.h"
 #include "session/program/session_host.h"
 #include "session/program/text_screen.h"
 
@@ -44,6 +47,15 @@ inline constexpr std::uint32_t kStatusFirstProgram = 0x1;
 inline constexpr std::uint32_t kStatusEmbedded = 0x100;
 
 struct ProgramSession {
+  // What the host library told about itself and asked for (this thread only).
+  int host_version = protocol::kDefaultHostVersion;  // until KINIT reports one
+  int link_timeout_ms = 0;                           // receive time-out of the link
+  std::uint32_t exit_flags = 0;  // bits the host sets with KCFLAG, reported when the program ends
+  // True while the host waits for a key it asked for (KWK_WTEST found no keys): the next key
+  // goes at once, also in single-key mode.
+  bool host_waits_for_keys = false;
+  std::string short_name;  // at most 16 bytes: the window text, later the caption
+
   // Identity (shared: read by other threads under the process-wide lock).
   int thread_id = 0;         // the number KGETWINID reports and KRECONNECT names
   int host_pid = 0;          // from KINIT (before it: the pid text of the start record)
@@ -91,6 +103,9 @@ struct ProgramSession {
   // The frame's items (key bars, menus, context menus) and its status bar.
   FrameState frame;
 
+  // Local files dropped on the content window and not yet asked for (KGETCLIP), oldest first.
+  QStringList dropped_files;
+
   // Keys typed and not yet read by the host, and the escape prefix of the key translation.
   KeyBuffer keys;
   KeyTranslator key_translator;
@@ -110,10 +125,13 @@ struct ProgramSession {
   bool boxes_on_graphics_allowed = false;  // the program allows boxes on kind-3 graphics
   bool macro_playback = false;             // a macro plays: boxes become 1 s message windows
 
-  // Closing. The current screen's close handler (a text screen sends the close key to the
-  // host) returns true when the user must be asked instead; without one the user is asked.
+  // The current screen: takes the host's output and the user's input, and closes in its own
+  // way (a text screen sends the close key). Null while the screen kind has none; then a close
+  // request asks the user at once.
+  std::unique_ptr<Screen> screen;
+
+  // Closing.
   CloseRule close_rule;
-  std::function<bool(ProgramSession&)> screen_close_handler;
   bool ending = false;  // the event loop is asked to end
 
   std::shared_ptr<const SessionHost> host_hooks;

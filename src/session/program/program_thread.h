@@ -1,17 +1,17 @@
 #pragma once
-// One thread per host program. dt_open (called by the shell on the GUI thread for every new
-// program link) starts a ProgramThread; the thread owns the ProgramSession, the link and its
-// receive state, runs its own event loop with the SuperWindow (the invisible receiver of the
-// link's notifications and of every event posted to the program), and ends when the link
-// closes or the program is closed. Its windows are a ProgramView on the GUI thread.
+// One thread per host program. dt_open (program_start.h, called by the shell on the GUI thread
+// for every new program link) starts a ProgramThread; the thread owns the ProgramSession, the link
+// and its receive state, runs its own event loop with the SuperWindow (the invisible receiver of
+// the link's notifications and of every event posted to the program), and ends when the link closes
+// or the program is closed. Its windows are a ProgramView on the GUI thread.
 //
 //   GUI thread                         program thread
 //   ----------                         --------------
 //   dt_open ------ start ------------> run(): session, list insert, KINFO, event loop
-//   ProgramView <--- WML_VIEW_* ------ SuperWindow (dt_receive, dt_command, dt_send)
-//   MainWindow ----- WML_CLOSE ------> SuperWindow: close rule, question box
-//   shell ---------- WML_STOP -------> SuperWindow
-//   shell <--------- WML_ENDE -------- end of run(): list remove, KEND
+//   ProgramView <--- to_view::* ------ SuperWindow (dt_receive, dt_command, dt_send)
+//   MainWindow ----- to_program::Close > SuperWindow: close rule, question box
+//   shell ---------- to_program::Stop -> SuperWindow
+//   shell <--------- ProgramEndedEvent - end of run(): list remove, KEND
 
 #include <QBasicTimer>
 #include <QObject>
@@ -22,15 +22,9 @@
 
 #include "session/program/program_session.h"
 #include "session/program/start_record.h"
-#include "session/program/thread_context.h"
+#include "session/window_messages.h"
 
 namespace kovw::session {
-
-// Starts a program session on `socket` (the session owns it from now on, also on failure).
-// Called on the GUI thread. Returns 0, or -1 when the thread could not be started (message
-// 10040 shown, the link closed).
-int dt_open(int socket, const std::string& title, const std::string& host, int port,
-            const std::string& host_pid_text, std::vector<std::uint8_t> extra);
 
 // Program threads alive in the process (started and not yet destroyed).
 int live_program_threads();
@@ -58,9 +52,18 @@ class SuperWindow : public QObject {
   void timerEvent(QTimerEvent* event) override;
 
  private:
-  void on_close_request();
-  void on_reconnect(class ReconnectEvent& event);
-  void on_child_program(std::int64_t started, std::int64_t window);
+  // One handler for each message to the program.
+  void on(to_program::Close& message);
+  void on(to_program::Stop& message);
+  void on(to_program::Reconnect& message);
+  void on(to_program::ChildProgram& message);
+  void on(to_program::ShowMessage& message);
+  void on(to_program::TextOutput& message);
+  void on(to_program::KeyPress& message);
+  void on(to_program::MouseClick& message);
+  void on(to_program::MouseWheel& message);
+  void on(to_program::FrameItem& message);
+  void on(to_program::FilesDropped& message);
 
   ProgramSession& session_;
   QBasicTimer keep_alive_;
@@ -79,23 +82,23 @@ class ProgramThread : public QThread {
   explicit ProgramThread(std::unique_ptr<StartRecord> record);
   ~ProgramThread() override;
 
+  // The channels between the thread and its view.
+  const ChannelPtr& to_program() const { return to_program_; }
+  const ChannelPtr& to_view() const { return to_view_; }
+  // The start record until the thread takes it over.
+  const StartRecord* record() const { return record_.get(); }
+
  protected:
   void run() override;
 
  private:
-  int dt_winmain();
+  // Runs the session; returns the exit flags its host set.
+  std::uint32_t dt_winmain();
 
   std::unique_ptr<StartRecord> record_;
   int thread_id_;
   ChannelPtr to_program_;
   ChannelPtr to_view_;
-  friend int dt_open(int, const std::string&, const std::string&, int, const std::string&,
-                     std::vector<std::uint8_t>);
 };
-
-namespace testing {
-// Makes the next dt_open fail to start its thread (as when the system has no threads left).
-void fail_next_thread_start();
-}  // namespace testing
 
 }  // namespace kovw::session

@@ -6,14 +6,12 @@
 #include "foundation/workflow_state.h"
 #include "net/link_names.h"
 #include "protocol/program/window_service.h"
-#include "session/program/frame.h"
-#include "session/program/host_message_box.h"
+#include "session/program/command_table.h"
 #include "session/program/key_buffer.h"
 #include "session/program/program_dispatch.h"
 #include "session/program/program_session.h"
 #include "session/program/screen_initialisation.h"
 #include "session/program/text_output.h"
-#include "session/program/window_title.h"
 
 namespace kovw::session {
 
@@ -47,52 +45,31 @@ void handle_first_program(ProgramSession& session, std::span<const std::uint8_t>
 
 }  // namespace
 
-bool program_window_command(ProgramSession& session, int type,
-                            std::span<const std::uint8_t> payload) {
-  switch (type) {
-    case net::KWK_WINIT:
-      initialise_screen(session, payload);
-      return true;
-    case net::KWK_WDAT:
-      text_output(session, payload);
-      return true;
-    case net::KWK_WTIT:
-      handle_title(session, payload);
-      return true;
-    case net::KWK_WTOOL:
-      return true;  // the caption line of the own frame; the standard frame has none
-    case net::KWK_WTAST:
-      text_flush(session);
-      key_request(session);
-      return true;
-    case net::KWK_WTEST:
-      text_flush(session);
-      key_request(session);
-      return true;
-    case net::KWK_WMELDE:
-      handle_message_box(session, payload);
-      return true;
-    case net::KWK_WRETC:
-      handle_workflow_result(session, payload);
-      return true;
-    case net::KWK_WKILLSAVE:
-      handle_first_program(session, payload);
-      return true;
-    case net::KWK_BEEP:
-      host_beep(session);
-      return true;
-    case net::KWK_STATUS:
-      frame_status_text(session, payload);
-      return true;
-    case net::KWK_CREAKONTEXT:
-      context_menu_create(session, payload);
-      return true;
-    case net::KWK_ACTKONTEXT:
-      handle_actkontext(session, net::KWD_WIN, payload);
-      return true;
-    default:
-      return false;
-  }
+void register_program_window_commands(CommandTable& table) {
+  table.add(net::KWD_WIN, net::KWK_WINIT, [](ProgramSession& session, const Command& command) {
+    initialise_screen(session, command.payload);
+  });
+  table.add(net::KWD_WIN, net::KWK_WDAT, [](ProgramSession& session, const Command& command) {
+    if (session.screen) session.screen->output(session, command.payload);
+  });
+  // The caption line of the own frame; the standard frame has none.
+  table.add(net::KWD_WIN, net::KWK_WTOOL, [](ProgramSession&, const Command&) {});
+  table.add(net::KWD_WIN, net::KWK_WTAST, [](ProgramSession& session, const Command&) {
+    text_flush(session);
+    key_request(session);
+  });
+  table.add(net::KWD_WIN, net::KWK_WTEST, [](ProgramSession& session, const Command&) {
+    text_flush(session);
+    key_request(session);
+  });
+  table.add(net::KWD_WIN, net::KWK_WRETC, [](ProgramSession& session, const Command& command) {
+    handle_workflow_result(session, command.payload);
+  });
+  table.add(net::KWD_WIN, net::KWK_WKILLSAVE, [](ProgramSession& session, const Command& command) {
+    handle_first_program(session, command.payload);
+  });
+  table.add(net::KWD_WIN, net::KWK_BEEP,
+            [](ProgramSession& session, const Command&) { host_beep(session); });
 }
 
 }  // namespace kovw::session

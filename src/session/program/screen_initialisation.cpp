@@ -6,6 +6,7 @@
 #include "protocol/program/host_versions.h"
 #include "protocol/program/screen_definition.h"
 #include "session/program/colour_model.h"
+#include "session/program/cursor_kind_numbers.h"
 #include "session/program/frame.h"
 #include "session/program/program_list.h"
 #include "session/program/program_session.h"
@@ -13,9 +14,6 @@
 #include "session/program/screen_metrics.h"
 #include "session/program/system_colours.h"
 #include "session/program/text_output.h"
-#include "session/program/thread_context.h"
-#include "session/view/cursor_kinds.h"
-#include "session/view/program_view.h"
 #include "session/window_messages.h"
 
 namespace kovw::session {
@@ -27,20 +25,19 @@ constexpr int kModeIconStyle = 5;
 // Shows the windows once: the main window at the defined position with the defined content
 // size. A child program attaches to its parent when its windows are first shown.
 void show_windows(ProgramSession& session) {
-  auto* show = new ViewShowEvent(session.window_x, session.window_y, session.content_width,
-                                 session.content_height);
-  show->text = QString::fromStdString(session.caption);
   // A new main window cascades when it shows text, a menu program or a list; graphics windows
   // and icon views are only kept on the desktop.
-  show->first_show = !session.windows_shown;
-  show->cascade = session.screen_kind == kScreenText || session.screen_kind == kScreenNone;
-  session.to_view->post(show);
+  to_view::ShowWindows show{session.window_x, session.window_y, session.content_width,
+                            session.content_height, QString::fromStdString(session.caption)};
+  show.first_show = !session.windows_shown;
+  show.cascade = session.screen_kind == kScreenText || session.screen_kind == kScreenNone;
+  post_to_view(*session.to_view, std::move(show));
   if (session.windows_shown) return;
   session.windows_shown = true;
   if (session.parent_thread_id == 0) return;
   ProgramInfo parent;
   if (find_program(session.parent_thread_id, &parent))
-    parent.to_program->post(new WmlEvent(WML_CHILD_PROGRAM, 1, session.main_window));
+    post_to_program(*parent.to_program, to_program::ChildProgram{true, session.main_window});
 }
 
 }  // namespace
@@ -69,7 +66,7 @@ int screen_kind_for_mode(int mode) {
 }
 
 void initialise_screen(ProgramSession& session, std::span<const std::uint8_t> payload) {
-  const int version = thread_context()->host_version;
+  const int version = session.host_version;
   const auto parsed = protocol::parse_screen_definition(payload, version);
   if (!parsed) {
     foundation::log_printf("dh_init: %s", parsed.error().message.c_str());

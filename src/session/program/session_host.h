@@ -4,7 +4,7 @@
 // shell never has to know their internals.
 //
 // The shell also binds its main window to shell_channel(): every program thread that ends posts
-// WML_ENDE there (wParam programs still running, lParam the thread's exit flags).
+// a ProgramEndedEvent (WML_ENDE) there: the programs still running and the thread's exit flags.
 
 #include <cstdint>
 #include <functional>

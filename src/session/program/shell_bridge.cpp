@@ -3,6 +3,7 @@
 #include "session/program/program_list.h"
 #include "session/program/program_thread.h"
 #include "session/program/session_host.h"
+#include "session/program_start.h"
 #include "session/window_messages.h"
 #include "shell/server_connection.h"
 
@@ -21,9 +22,9 @@ class ProgramEndReceiver : public QObject {
 
  protected:
   void customEvent(QEvent* event) override {
-    const auto& message = static_cast<const WmlEvent&>(*event);
-    if (message.number() == WML_ENDE && on_end_)
-      on_end_(static_cast<int>(message.wparam), static_cast<std::uint32_t>(message.lparam));
+    // Only ProgramEndedEvents are posted to the shell's channel.
+    const auto& ended = static_cast<const ProgramEndedEvent&>(*event);
+    if (on_end_) on_end_(ended.remaining, ended.exit_flags);
   }
 
  private:

@@ -14,7 +14,9 @@
 #include "session/program/program_thread.h"
 #include "session/program/text_output_pacing.h"
 #include "session/program/text_screen.h"
+#include "session/program/text_screen_port.h"
 #include "session/program/text_screen_update.h"
+#include "session/window_messages.h"
 
 namespace kovw::session {
 
@@ -72,33 +74,32 @@ void text_screen_create(ProgramSession& session, int columns, int rows, bool fie
                          ? host.caret_width
                          : kDefaultCaretWidth;
   look.caret_suppressed = (session.screen_style & protocol::kStyleNoCaret) != 0;
-  session.to_view->post(new TextScreenCreateEvent(look));
+  post_to_view(*session.to_view, to_view::TextScreen{look});
   session.text_pacer = std::make_shared<TextOutputPacer>([&session](std::function<void()> done) {
-    session.to_view->post(
-        new TextScreenRowsEvent(session.text_screen->take_update(), std::move(done)));
+    post_to_view(*session.to_view,
+                 to_view::TextRows{session.text_screen->take_update(), Receipt(std::move(done))});
   });
   session.text_pacer->flush();
-  session.screen_close_handler = text_close_request;
+  session.screen = std::make_unique<TextScreenPort>();
 }
 
 void text_screen_release(ProgramSession& session) {
   if (!session.text_screen) return;
   session.text_pacer.reset();
   session.text_screen.reset();
-  session.screen_close_handler = nullptr;
-  session.to_view->post(new TextScreenCreateEvent(std::nullopt));
+  session.screen.reset();
+  post_to_view(*session.to_view, to_view::TextScreen{std::nullopt});
 }
 
 void text_output(ProgramSession& session, std::span<const std::uint8_t> bytes) {
-  if (session.screen_kind != kScreenText || !session.text_screen) return;
+  if (!session.text_screen) return;
   SessionTextEffects effects(session);
   session.text_screen->output(bytes, effects);
   if (session.text_screen->has_changes()) session.text_pacer->changed();
 }
 
 void text_flush(ProgramSession& session) {
-  if (session.screen_kind == kScreenText && session.text_screen && session.text_pacer &&
-      session.text_screen->has_changes()) {
+  if (session.text_screen && session.text_pacer && session.text_screen->has_changes()) {
     session.text_pacer->flush();
   }
 }

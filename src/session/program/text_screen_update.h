@@ -7,12 +7,9 @@
 #include <QColor>
 #include <QString>
 #include <array>
-#include <functional>
 #include <optional>
-#include <utility>
 
 #include "session/program/text_screen.h"
-#include "session/window_messages.h"
 
 namespace kovw::session {
 
@@ -28,32 +25,6 @@ struct TextScreenLook {
   std::array<QColor, 16> background_colours;
   QColor edge_light, edge_shadow;
   QColor button_face, button_text;
-};
-
-// WML_VIEW_TEXT_SCREEN: a new text screen in the content window (replaces any screen), or,
-// without a look, no text screen any more.
-class TextScreenCreateEvent : public WmlEvent {
- public:
-  explicit TextScreenCreateEvent(std::optional<TextScreenLook> look)
-      : WmlEvent(WML_VIEW_TEXT_SCREEN), look(std::move(look)) {}
-  std::optional<TextScreenLook> look;
-};
-
-// WML_VIEW_TEXT_ROWS: changes of the text screen. `done` runs when the event goes, after the
-// view applied it (or when it never reached a view): the program thread paces its updates by it.
-class TextScreenRowsEvent : public WmlEvent {
- public:
-  explicit TextScreenRowsEvent(TextUpdate update, std::function<void()> done = {})
-      : WmlEvent(WML_VIEW_TEXT_ROWS), update(std::move(update)), done_(std::move(done)) {}
-  ~TextScreenRowsEvent() override {
-    if (done_) done_();
-  }
-  TextScreenRowsEvent(const TextScreenRowsEvent&) = delete;
-  TextScreenRowsEvent& operator=(const TextScreenRowsEvent&) = delete;
-  TextUpdate update;
-
- private:
-  std::function<void()> done_;
 };
 
 }  // namespace kovw::session

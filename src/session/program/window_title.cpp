@@ -8,8 +8,10 @@
 #include "foundation/message_table.h"
 #include "protocol/program/program_window.h"
 #include "session/program/program_session.h"
-#include "session/program/thread_context.h"
 #include "session/window_messages.h"
+
+#include "net/link_names.h"
+#include "session/program/command_table.h"
 
 namespace kovw::session {
 
@@ -28,9 +30,9 @@ std::string utf8_prefix(const std::string& text, std::size_t limit) {
 }
 
 // Debuggers and the system's thread lists show the program by its caption.
-void name_thread(const std::string& caption) {
-  const std::string name = utf8_prefix(caption, kThreadNameMax);
-  if (ThreadContext* context = thread_context()) context->short_name = name;
+void name_thread(ProgramSession& session) {
+  const std::string name = utf8_prefix(session.caption, kThreadNameMax);
+  session.short_name = name;
   if (!name.empty()) pthread_setname_np(pthread_self(), name.c_str());
 }
 
@@ -54,12 +56,17 @@ void handle_title(ProgramSession& session, std::span<const std::uint8_t> payload
   char16_t wide[kCaptionMax + 1];  // a character that does not fit is left out whole
   const std::size_t length = foundation::host_to_wide(host_text, wide, session.host_text_flags());
   session.caption = QString::fromStdU16String(std::u16string(wide, length)).toStdString();
-  name_thread(session.caption);
+  name_thread(session);
 
-  auto* title = new WmlEvent(WML_VIEW_TITLE);
-  title->text = QString::fromStdString(
-      shown_title(session.caption, &session.title, session.host_hooks->slow_connect_level));
-  session.to_view->post(title);
+  post_to_view(*session.to_view,
+               to_view::Title{QString::fromStdString(shown_title(
+                   session.caption, &session.title, session.host_hooks->slow_connect_level))});
+}
+
+void register_title_commands(CommandTable& table) {
+  table.add(net::KWD_WIN, net::KWK_WTIT, [](ProgramSession& session, const Command& command) {
+    handle_title(session, command.payload);
+  });
 }
 
 }  // namespace kovw::session

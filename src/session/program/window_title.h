@@ -9,6 +9,8 @@
 
 namespace kovw::session {
 
+class CommandTable;
+
 struct ProgramSession;
 
 // The longest caption text in characters.
@@ -22,5 +24,8 @@ std::string shown_title(const std::string& caption, const std::string* connectio
                         int slow_connect_level);
 
 void handle_title(ProgramSession& session, std::span<const std::uint8_t> payload);
+
+// Registers KWK_WTIT of service KWD_WIN.
+void register_title_commands(CommandTable& table);
 
 }  // namespace kovw::session

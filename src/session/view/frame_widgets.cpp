@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "session/program/menu_items.h"
+#include "session/window_messages.h"
 
 namespace kovw::session {
 
@@ -143,7 +144,7 @@ void FrameWidgets::fill_menu(QMenu& menu, const std::vector<FrameEntry>& entries
 }
 
 void FrameWidgets::choose(int id) {
-  to_program_->post(new WmlEvent(WML_FRAME_ITEM, id));
+  post_to_program(*to_program_, to_program::FrameItem{id});
 }
 
 void FrameWidgets::set_state(int id, int state) {

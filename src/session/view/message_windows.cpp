@@ -64,8 +64,8 @@ MessageWindows::~MessageWindows() {
   delete splash_.data();
 }
 
-void MessageWindows::handle(const WmlEvent& message, QWidget* owner) {
-  switch (static_cast<int>(message.wparam)) {
+void MessageWindows::handle(const to_view::MessageWindow& message, QWidget* owner) {
+  switch (message.form) {
     case foundation::kMsgFormOpenWindow:
       open_message(message, owner);
       break;
@@ -88,7 +88,7 @@ void MessageWindows::close_all() {
   close_later(splash_.data());
 }
 
-void MessageWindows::open_message(const WmlEvent& message, QWidget* owner) {
+void MessageWindows::open_message(const to_view::MessageWindow& message, QWidget* owner) {
   // One message window per program: a new text replaces the old window's.
   if (!message_) {
     message_ = framed_window(owner, Qt::Tool);
@@ -102,13 +102,13 @@ void MessageWindows::open_message(const WmlEvent& message, QWidget* owner) {
   message_->setWindowTitle(message.caption);
   message_->show();
   message_->raise();
-  if (message.lparam > 0) {
+  if (message.close_after_ms > 0) {
     QPointer<QWidget> window = message_;
-    QTimer::singleShot(static_cast<int>(message.lparam), window, [window] { close_later(window); });
+    QTimer::singleShot(message.close_after_ms, window, [window] { close_later(window); });
   }
 }
 
-void MessageWindows::open_splash(const WmlEvent& message, QWidget* owner) {
+void MessageWindows::open_splash(const to_view::MessageWindow& message, QWidget* owner) {
   close_later(splash_.data());
   splash_ = framed_window(owner, Qt::Tool | Qt::FramelessWindowHint);
   splash_->setObjectName("SplashWindow");

@@ -2,7 +2,7 @@
 // The two windows a program shows messages in without waiting for the user: the modeless
 // message window (opened, given new text and closed by the program as its work goes on) and
 // the splash window. Both live on the GUI thread with the program's view, which hands them the
-// WML_VIEW_MESSAGE events of its program thread.
+// to_view::MessageWindow messages of its program thread.
 
 #include <QPointer>
 #include <QWidget>
@@ -20,16 +20,16 @@ class MessageWindows {
   MessageWindows& operator=(const MessageWindows&) = delete;
   ~MessageWindows();
 
-  // Applies one WML_VIEW_MESSAGE; `owner` is the program's main window (may be null).
-  void handle(const WmlEvent& message, QWidget* owner);
+  // Applies one to_view::MessageWindow; `owner` is the program's main window (may be null).
+  void handle(const to_view::MessageWindow& message, QWidget* owner);
   void close_all();
 
   QWidget* message_window() const { return message_; }
   QWidget* splash_window() const { return splash_; }
 
  private:
-  void open_message(const WmlEvent& message, QWidget* owner);
-  void open_splash(const WmlEvent& message, QWidget* owner);
+  void open_message(const to_view::MessageWindow& message, QWidget* owner);
+  void open_splash(const to_view::MessageWindow& message, QWidget* owner);
 
   QPointer<QWidget> message_;
   QPointer<QLabel> message_text_;

@@ -9,6 +9,7 @@
 
 #include "session/program/key_input.h"
 #include "session/view/text_screen_widget.h"
+#include "session/window_messages.h"
 
 namespace kovw::session {
 
@@ -143,7 +144,8 @@ bool TextInput::key_press(const QKeyEvent& event) {
       event.key() <= Qt::Key_Z)
     text = QString(QChar(event.key() - Qt::Key_A + 1));
   if (key != HostKey::None || !text.isEmpty())
-    to_program_->post(new KeyPressInput(key, modifiers, std::max(event.count(), 1), text));
+    post_to_program(*to_program_,
+                    to_program::KeyPress{key, modifiers, std::max(event.count(), 1), text});
   return true;  // Tab and the other keys stay with the program, not with focus handling
 }
 
@@ -162,7 +164,7 @@ void TextInput::mouse_release(TextScreenWidget& screen, const QMouseEvent& event
   const QPointF at = event.position();
   const int column = std::max(0, static_cast<int>(at.x()) / std::max(screen.cell_width(), 1));
   const int row = std::max(0, static_cast<int>(at.y()) / std::max(screen.cell_height(), 1));
-  to_program_->post(new MouseClickInput(code, column, row));
+  post_to_program(*to_program_, to_program::MouseClick{code, column, row});
 }
 
 void TextInput::wheel(const QWheelEvent& event) {
@@ -170,7 +172,7 @@ void TextInput::wheel(const QWheelEvent& event) {
   const int steps = wheel_units_ / kWheelStep;
   if (steps == 0) return;
   wheel_units_ -= steps * kWheelStep;
-  to_program_->post(new WmlEvent(WML_MOUSE_WHEEL, steps));
+  post_to_program(*to_program_, to_program::MouseWheel{steps});
 }
 
 }  // namespace kovw::session

@@ -2,19 +2,11 @@
 
 #include <QWidget>
 
-#include "foundation/log.h"
-#include "protocol/program/start_messages.h"
-#include "session/program/program_dispatch.h"
-#include "session/program/program_session.h"
-#include "session/window_messages.h"
+#include "session/program/window_map.h"
 
 namespace kovw::session {
 
 namespace {
-
-bool known_operation(int operation) {
-  return operation >= kMapShow && operation <= kMapShowNoRestore;
-}
 
 // A minimised window comes back in the state it had before; a maximised one stays maximised.
 void restore(QWidget& window) {
@@ -36,19 +28,6 @@ void bring_forward(QWidget& window) {
 }
 
 }  // namespace
-
-void handle_window_operation(ProgramSession& session, std::span<const std::uint8_t> payload) {
-  const auto request = protocol::parse_kmap(payload);
-  if (!request) {
-    log_parse_failure(request.error());
-    return;
-  }
-  if (!known_operation(request->operation)) {
-    foundation::log_printf("KMAP: Operation %d ignoriert", request->operation);
-    return;
-  }
-  session.to_view->post(new WmlEvent(WML_VIEW_MAP, request->operation, request->window));
-}
 
 bool apply_window_operation(QWidget& window, int operation) {
   switch (operation) {

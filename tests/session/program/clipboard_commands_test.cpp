@@ -78,7 +78,10 @@ TEST_F(ClipboardTest, DroppedFilesAreAnsweredOnceBeforeTheClipboard) {
   ASSERT_GT(peer.send(net::KWD_KOMM, net::KWK_KGETWINID), 0);
   answer_pumping(peer);  // the clipboard holds the text now
   QWidget* content = nullptr;
-  ASSERT_TRUE(wait_until([&] { return (content = ProgramView::widget_for(ids[0])) != nullptr; }));
+  ASSERT_TRUE(wait_until([&] {
+    content = registered_window(ids[0]);
+    return content != nullptr && content->isVisible();
+  }));
 
   EXPECT_FALSE(drop(content, {QUrl("https://example.org/a.txt")}));
   EXPECT_TRUE(drop(content, {QUrl::fromLocalFile("/tmp/a.txt")}));

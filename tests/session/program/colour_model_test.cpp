@@ -349,7 +349,7 @@ class ColourModelViewTest : public SessionTest {
     return peer.send(out.service, out.type, out.payload);
   }
   static TextScreenWidget* screen(const std::vector<std::int32_t>& ids) {
-    QWidget* content = ProgramView::widget_for(ids[0]);
+    QWidget* content = registered_window(ids[0]);
     return content ? content->findChild<TextScreenWidget*>() : nullptr;
   }
   // The colour of the middle of the blank cell at column 3, row 2.

@@ -61,7 +61,7 @@ class FrameTest : public SessionTest {
     EXPECT_GT(peer.send(out.service, out.type, out.payload), 0);
     QWidget* content = nullptr;
     EXPECT_TRUE(wait_until([&] {
-      content = ProgramView::widget_for(ids[0]);
+      content = registered_window(ids[0]);
       return content != nullptr && content->isVisible();
     }));
     return content ? static_cast<MainWindow*>(content->parentWidget()) : nullptr;

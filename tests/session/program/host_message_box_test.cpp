@@ -99,7 +99,7 @@ TEST_F(HostMessageBoxTest, NonBlockingFormsDriveTheMessageAndSplashWindows) {
   EXPECT_EQ("Lese Daten", text_of(window_named("MessageWindow")));
   EXPECT_EQ("long work", window_named("MessageWindow")->windowTitle());
   // It stands over the program's window.
-  EXPECT_TRUE(ProgramView::widget_for(ids[1])->frameGeometry().contains(
+  EXPECT_TRUE(registered_window(ids[1])->frameGeometry().contains(
       window_named("MessageWindow")->geometry().center()));
 
   ASSERT_GT(send_box(peer, protocol::kMeldeRetc | foundation::kMsgFormReplaceText, "Satz 100"), 0);

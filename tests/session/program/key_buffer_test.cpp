@@ -6,7 +6,6 @@
 #include "session/program/cursor_kind_numbers.h"
 #include "session/program/key_buffer.h"
 #include "session/program/program_session.h"
-#include "session/program/thread_context.h"
 #include "session/session_fixture.h"
 
 namespace kovw::session::test {
@@ -131,10 +130,8 @@ class KeySendTest : public KeyPutTest {
     ASSERT_EQ(0, socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair));
     session.link.attach(pair[0]);
     host.socket = pair[1];
-    set_thread_context(&context);
   }
   void TearDown() override {
-    set_thread_context(nullptr);
     session.link.close();
     KeyPutTest::TearDown();
   }
@@ -157,7 +154,6 @@ class KeySendTest : public KeyPutTest {
   void put_three() {
     for (const char key : {'a', 'b', 'c'}) key_put(session, key);
   }
-  ThreadContext context;
   HostPeer host;
 };
 
@@ -172,7 +168,7 @@ TEST_F(KeySendTest, RequestSendsAllKeysInNormalModeAndOneInSingleKeyMode) {
   key_request(session);
   EXPECT_EQ(std::vector<Codes>{Codes{'a'}}, sent());
   EXPECT_EQ(2, session.keys.count());
-  EXPECT_EQ(0, context.host_waits_for_keys);
+  EXPECT_FALSE(session.host_waits_for_keys);
   EXPECT_EQ(0, key_send(session, 0));  // limit 0 sends nothing
   key_send_pending(session);           // nobody waits: nothing
   EXPECT_TRUE(sent().empty());
@@ -181,13 +177,13 @@ TEST_F(KeySendTest, RequestSendsAllKeysInNormalModeAndOneInSingleKeyMode) {
 TEST_F(KeySendTest, WaitingHostGetsTheNextKeyAndAMouseEventCountsAsOne) {
   session.screen_style = protocol::kStyleNoCaret;
   key_request(session);  // nothing buffered: the host waits
-  EXPECT_EQ(1, context.host_waits_for_keys);
+  EXPECT_TRUE(session.host_waits_for_keys);
   EXPECT_TRUE(sent().empty());
   ASSERT_TRUE(key_put_event(session, kKeyMouseEvent, {53, 5, 2}));
   key_put(session, 'a');
   key_send_pending(session);
   EXPECT_EQ(std::vector<Codes>{(Codes{kKeyMouseEvent, 53, 5, 2})}, sent());
-  EXPECT_EQ(0, context.host_waits_for_keys);
+  EXPECT_FALSE(session.host_waits_for_keys);
   key_send_pending(session);  // the note is used up
   EXPECT_TRUE(sent().empty());
   EXPECT_EQ(1, session.keys.count());

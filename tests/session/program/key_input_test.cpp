@@ -24,7 +24,7 @@ class KeyInputTest : public SessionTest {
     return ids;
   }
   static QWidget* content(const std::vector<std::int32_t>& ids) {
-    return ProgramView::widget_for(ids[0]);
+    return registered_window(ids[0]);
   }
   static TextScreenWidget* screen(const std::vector<std::int32_t>& ids) {
     QWidget* window = content(ids);
@@ -114,7 +114,7 @@ TEST_F(KeyInputTest, KeysTypedWhileTheWaitCursorShowsAreDropped) {
   EXPECT_EQ(6u, window_ids(peer).size());
   QTest::keyClick(content(ids), 'w');
   QTest::mouseClick(screen(ids), Qt::LeftButton, {}, QPoint(1, 1));
-  ProgramView::widget_for(ids[1])->close();  // no close key, no question
+  registered_window(ids[1])->close();  // no close key, no question
   EXPECT_EQ(6u, window_ids(peer).size());
   EXPECT_EQ(0u, user_.count());
   ASSERT_GT(peer.send(net::KWD_WIN, net::KWK_WDAT, {0x1b, '%', '0'}), 0);
@@ -176,10 +176,10 @@ TEST_F(KeyInputTest, ClicksAndWheelTurnsOnTheTextScreen) {
 TEST_F(KeyInputTest, ClosingTheWindowSendsTheCloseKey) {
   HostPeer& peer = start_program();
   const auto ids = text_program(peer, 45);
-  ProgramView::widget_for(ids[1])->close();
+  registered_window(ids[1])->close();
   EXPECT_EQ(Codes{0x01FF}, key_data(peer));
   EXPECT_EQ(0u, user_.count());
-  EXPECT_TRUE(ProgramView::widget_for(ids[1])->isVisible());
+  EXPECT_TRUE(registered_window(ids[1])->isVisible());
 }
 
 TEST_F(KeyInputTest, ClosingWithAFullBufferAsksTheUser) {
@@ -188,7 +188,7 @@ TEST_F(KeyInputTest, ClosingWithAFullBufferAsksTheUser) {
   for (int k = 0; k < 32; ++k) QTest::keyClick(content(ids), 'k');
   EXPECT_EQ(6u, window_ids(peer).size());
   user_.answers = {foundation::kAnswerNo};
-  ProgramView::widget_for(ids[1])->close();
+  registered_window(ids[1])->close();
   ASSERT_TRUE(wait_until([&] { return user_.count() == 1; }));
   ASSERT_GT(ask_for_keys(peer), 0);
   EXPECT_EQ(Codes{'k'}, key_data(peer));  // the typed keys are still there, not the close key

@@ -36,24 +36,24 @@ TEST_F(SessionTest, ProgramLinkStartsThreadAndItsScreenDefinitionShowsTheWindow)
   EXPECT_EQ(programs[0].content_window, ids[0]);
 
   // KINIT made the windows; they stay hidden until the screen is defined.
-  ASSERT_TRUE(wait_until([&] { return ProgramView::widget_for(ids[1]) != nullptr; }));
-  QWidget* main = ProgramView::widget_for(ids[1]);
+  ASSERT_TRUE(wait_until([&] { return registered_window(ids[1]) != nullptr; }));
+  QWidget* main = registered_window(ids[1]);
   EXPECT_EQ(main, window_titled("first program"));
-  EXPECT_EQ(main, ProgramView::widget_for(ids[0])->window());
+  EXPECT_EQ(main, registered_window(ids[0])->window());
   EXPECT_FALSE(main->isVisible());
 
   // The screen definition names the caption, the content size and the position.
   ASSERT_GT(define_screen(peer, "Kunden \xe4ndern", 2, 500, 300, 30, 40), 0);  // graphics
   ASSERT_TRUE(wait_until([&] { return main->isVisible(); }));
   EXPECT_EQ(QString::fromUtf8("Kunden \xc3\xa4ndern"), main->windowTitle());  // host text
-  EXPECT_EQ(QSize(500, 300), ProgramView::widget_for(ids[0])->size());
+  EXPECT_EQ(QSize(500, 300), registered_window(ids[0])->size());
   EXPECT_EQ(QPoint(30, 40), main->pos());
 
   // The host ends: the thread ends, the window goes, the shell hears of it.
   peer.close();
   ASSERT_TRUE(wait_until([&] { return shell_.ends.size() == 1; }));
   EXPECT_EQ(0, shell_.ends[0].first);
-  ASSERT_TRUE(wait_until([&] { return ProgramView::widget_for(ids[1]) == nullptr; }));
+  ASSERT_TRUE(wait_until([&] { return registered_window(ids[1]) == nullptr; }));
 }
 
 // A deferred window (style bit 15) and a broken definition show nothing; a later definition
@@ -65,13 +65,13 @@ TEST_F(SessionTest, DeferredOrBrokenScreenDefinitionKeepsTheWindowHidden) {
   ASSERT_GT(peer.send(net::KWD_WIN, net::KWK_WINIT, {0x00, 0x01}), 0);  // cut short
   EXPECT_EQ(6u, window_ids(peer).size());  // both were handled before this answer
   wait_until([] { return false; }, 100);
-  ASSERT_NE(nullptr, ProgramView::widget_for(ids[1]));
-  EXPECT_FALSE(ProgramView::widget_for(ids[1])->isVisible());
+  ASSERT_NE(nullptr, registered_window(ids[1]));
+  EXPECT_FALSE(registered_window(ids[1])->isVisible());
 
   // Far out of the desktop, and far larger than it in height.
   ASSERT_GT(define_screen(peer, "now", 2, 200, 2000000000, 100000, 100000), 0);
-  ASSERT_TRUE(wait_until([&] { return ProgramView::widget_for(ids[1])->isVisible(); }));
-  QWidget* main = ProgramView::widget_for(ids[1]);
+  ASSERT_TRUE(wait_until([&] { return registered_window(ids[1])->isVisible(); }));
+  QWidget* main = registered_window(ids[1]);
   const QRect desktop = main->screen()->availableGeometry();
   EXPECT_EQ(200, main->width());
   EXPECT_EQ(desktop.height(), main->height());
@@ -164,11 +164,10 @@ TEST_F(SessionTest, CloseFromWindowTellsTheHostThenAsksAndEndsOnYes) {
   const auto ids = init_program(peer, 5, "closing");
   ASSERT_GT(define_screen(peer, "closing", 3), 0);
   ASSERT_TRUE(wait_until([&] {
-    return ProgramView::widget_for(ids[1]) != nullptr &&
-           ProgramView::widget_for(ids[1])->isVisible();
+    return registered_window(ids[1]) != nullptr && registered_window(ids[1])->isVisible();
   }));
   // The text screen hands the first request to the host as the close key.
-  ProgramView::widget_for(ids[1])->close();
+  registered_window(ids[1])->close();
   net::LinkMessage message;
   std::vector<std::uint8_t> payload;
   ASSERT_EQ(1, peer.receive(message, payload));
@@ -179,9 +178,9 @@ TEST_F(SessionTest, CloseFromWindowTellsTheHostThenAsksAndEndsOnYes) {
 
   // A new request within five seconds is only counted; the third counted one asks.
   user_.answers = {6};  // Yes
-  ProgramView::widget_for(ids[1])->close();
-  ProgramView::widget_for(ids[1])->close();
-  ProgramView::widget_for(ids[1])->close();
+  registered_window(ids[1])->close();
+  registered_window(ids[1])->close();
+  registered_window(ids[1])->close();
   ASSERT_TRUE(wait_until([&] { return shell_.ends.size() == 1; }));
   ASSERT_EQ(1u, user_.count());
   EXPECT_NE(std::string::npos, user_.asked[0].find("Programm wirklich abbrechen?"));
@@ -191,14 +190,14 @@ TEST_F(SessionTest, CloseFromWindowTellsTheHostThenAsksAndEndsOnYes) {
 TEST_F(SessionTest, KinitWithoutOptionalItemsMeansOldHostLibrary) {
   HostPeer& peer = start_program();
   const auto ids = init_program(peer, 6, "old", {});
-  ASSERT_TRUE(wait_until([&] { return ProgramView::widget_for(ids[1]) != nullptr; }));
-  ProgramView::widget_for(ids[1])->close();  // 0x020400 < 0x030003: counted
-  ProgramView::widget_for(ids[1])->close();
+  ASSERT_TRUE(wait_until([&] { return registered_window(ids[1]) != nullptr; }));
+  registered_window(ids[1])->close();  // 0x020400 < 0x030003: counted
+  registered_window(ids[1])->close();
   QThread::msleep(100);
   wait_until([] { return false; }, 100);
   EXPECT_EQ(0u, user_.count());
   EXPECT_EQ(1, program_count());
-  ProgramView::widget_for(ids[1])->close();  // the third asks; the default answer is Yes
+  registered_window(ids[1])->close();  // the third asks; the default answer is Yes
   ASSERT_TRUE(wait_until([&] { return shell_.ends.size() == 1; }));
   EXPECT_EQ(1u, user_.count());
 }
@@ -263,17 +262,17 @@ TEST_F(SessionTest, ChildProgramIsHeldModalOverItsParent) {
   // KINIT from 0x030002 names the parent window.
   const auto child_ids = init_program(child, 11, "child", {0x070305, parent_ids[1], 0});
   EXPECT_EQ(0, child_ids[4]);  // placed over the parent, not embedded
-  ASSERT_TRUE(wait_until([&] { return ProgramView::widget_for(child_ids[1]) != nullptr; }));
-  QWidget* child_window = ProgramView::widget_for(child_ids[1]);
-  EXPECT_EQ(ProgramView::widget_for(parent_ids[1]), child_window->parentWidget());
+  ASSERT_TRUE(wait_until([&] { return registered_window(child_ids[1]) != nullptr; }));
+  QWidget* child_window = registered_window(child_ids[1]);
+  EXPECT_EQ(registered_window(parent_ids[1]), child_window->parentWidget());
   EXPECT_EQ(Qt::WindowModal, child_window->windowModality());
   EXPECT_TRUE(child_window->isWindow());
 
   // The parent ends first: the child's window stays with the child.
   parent.close();
   ASSERT_TRUE(wait_until([&] { return shell_.ends.size() == 1; }));
-  ASSERT_TRUE(wait_until([&] { return ProgramView::widget_for(parent_ids[1]) == nullptr; }));
-  EXPECT_NE(nullptr, ProgramView::widget_for(child_ids[1]));
+  ASSERT_TRUE(wait_until([&] { return registered_window(parent_ids[1]) == nullptr; }));
+  EXPECT_NE(nullptr, registered_window(child_ids[1]));
   EXPECT_EQ(6u, window_ids(child).size());
 }
 

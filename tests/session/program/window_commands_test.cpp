@@ -23,7 +23,7 @@ class WindowCommandsTest : public SessionTest {
     const auto ids = init_program(peer, pid, name);
     EXPECT_GT(define_screen(peer, name, 3, 200, 100), 0);
     EXPECT_TRUE(wait_until([&] {
-      QWidget* main = ProgramView::widget_for(ids[1]);
+      QWidget* main = registered_window(ids[1]);
       return main != nullptr && main->isVisible();
     }));
     return ids;
@@ -35,7 +35,7 @@ class WindowCommandsTest : public SessionTest {
 TEST_F(WindowCommandsTest, MapHidesAndShowsTheWindowByItsHandle) {
   HostPeer& peer = start_program();
   const auto ids = shown_program(peer, 60, "map");
-  QWidget* main = ProgramView::widget_for(ids[1]);
+  QWidget* main = registered_window(ids[1]);
   const QRect geometry = main->geometry();
 
   ASSERT_GT(map(peer, 7, ids[1]), 0);
@@ -60,7 +60,7 @@ TEST_F(WindowCommandsTest, MapHidesAndShowsTheWindowByItsHandle) {
 TEST_F(WindowCommandsTest, MapMinimisesAndRestores) {
   HostPeer& peer = start_program();
   const auto ids = shown_program(peer, 61, "minimise");
-  QWidget* main = ProgramView::widget_for(ids[1]);
+  QWidget* main = registered_window(ids[1]);
   ASSERT_GT(map(peer, 5, ids[1]), 0);
   ASSERT_TRUE(wait_until([&] { return main->isMinimized(); }));
   ASSERT_GT(map(peer, 6, ids[1]), 0);
@@ -95,7 +95,7 @@ TEST_F(WindowCommandsTest, TitleNamesConnectionAndSlowConnectionLevel) {
     const auto ids = shown_program(peer, pid++, "title");
     const auto out = protocol::build_raw_text(net::KWD_WIN, net::KWK_WTIT, "Kunden");
     ASSERT_GT(peer.send(out.service, out.type, out.payload), 0);
-    QWidget* main = ProgramView::widget_for(ids[1]);
+    QWidget* main = registered_window(ids[1]);
     const QString title = QString::fromStdString(expected);  // a binding cannot be captured
     EXPECT_TRUE(wait_until([&] { return main->windowTitle() == title; }))
         << main->windowTitle().toStdString();

@@ -21,11 +21,9 @@ class TextScreenViewTest : public SessionTest {
     EXPECT_TRUE(wait_until([&] { return screen(ids) != nullptr && window(ids)->isVisible(); }));
     return ids;
   }
-  static QWidget* window(const std::vector<std::int32_t>& ids) {
-    return ProgramView::widget_for(ids[1]);
-  }
+  static QWidget* window(const std::vector<std::int32_t>& ids) { return registered_window(ids[1]); }
   static TextScreenWidget* screen(const std::vector<std::int32_t>& ids) {
-    QWidget* content = ProgramView::widget_for(ids[0]);
+    QWidget* content = registered_window(ids[0]);
     return content ? content->findChild<TextScreenWidget*>() : nullptr;
   }
   static int write(HostPeer& peer, const std::string& stream) {
@@ -41,7 +39,7 @@ TEST_F(TextScreenViewTest, OutputIsShownInAWindowSizedByTheGrid) {
   const auto ids = text_program(peer, 30, 40, 10);
   TextScreenWidget* text = screen(ids);
   EXPECT_EQ(QSize(40 * text->cell_width(), 10 * text->cell_height()),
-            ProgramView::widget_for(ids[0])->size());
+            registered_window(ids[0])->size());
 
   ASSERT_GT(write(peer,
                   "\x0c\x1b"
