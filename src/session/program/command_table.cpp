@@ -15,6 +15,7 @@
 #include "session/program/local_files.h"
 #include "session/program/local_programs.h"
 #include "session/program/program_dispatch.h"
+#include "session/program/session_context.h"
 #include "session/program/window_map.h"
 #include "session/program/window_title.h"
 
@@ -27,6 +28,14 @@ std::uint64_t CommandTable::key(int service, int type) {
 
 bool CommandTable::add(int service, int type, CommandHandler handler) {
   return handlers_.emplace(key(service, type), std::move(handler)).second;
+}
+
+bool CommandTable::add(int service, int type, ContextHandler handler) {
+  return add(service, type,
+             [handler = std::move(handler)](ProgramSession& session, const Command& command) {
+               run_in_session_context(session,
+                                      [&](HandlerContext& context) { handler(context, command); });
+             });
 }
 
 const CommandHandler* CommandTable::find(int service, int type) const {

@@ -2,7 +2,9 @@
 // Where a received program-link message goes: a table from its (service, type) to the handler
 // of the feature module that serves it. Each module registers its handlers into the table
 // (register_..._commands); dt_command looks every message up and logs the ones nobody
-// handles. Handlers run on the program thread and answer with dt_send or dt_send_retc.
+// handles. Handlers run on the program thread. A handler takes either a narrow context
+// (handler_context.h: the replies, the view and the session facts it uses), built over the
+// session for each message, or the whole session (answering with dt_send or dt_send_retc).
 
 #include <cstdint>
 #include <functional>
@@ -16,6 +18,7 @@ struct LinkMessage;
 namespace kovw::session {
 
 struct ProgramSession;
+struct HandlerContext;
 
 // One received message as its handler sees it.
 struct Command {
@@ -25,12 +28,15 @@ struct Command {
 };
 
 using CommandHandler = std::function<void(ProgramSession&, const Command&)>;
+using ContextHandler = std::function<void(HandlerContext&, const Command&)>;
 
 class CommandTable {
  public:
   // Registers `handler` for (service, type). A pair has one handler: a second registration
   // is refused (false) and the first one stays.
   bool add(int service, int type, CommandHandler handler);
+  // The same for a handler that takes a context; the table runs it with one over the session.
+  bool add(int service, int type, ContextHandler handler);
   // The handler of (service, type), or null.
   const CommandHandler* find(int service, int type) const;
   std::size_t size() const { return handlers_.size(); }
