@@ -31,16 +31,21 @@ bool CommandTable::add(int service, int type, CommandHandler handler) {
 }
 
 bool CommandTable::add(int service, int type, ContextHandler handler) {
-  return add(service, type,
-             [handler = std::move(handler)](ProgramSession& session, const Command& command) {
-               run_in_session_context(session,
-                                      [&](HandlerContext& context) { handler(context, command); });
-             });
+  const bool added = add(service, type, [handler](ProgramSession& session, const Command& command) {
+    run_in_session_context(session, [&](HandlerContext& context) { handler(context, command); });
+  });
+  if (added) context_handlers_.emplace(key(service, type), std::move(handler));
+  return added;
 }
 
 const CommandHandler* CommandTable::find(int service, int type) const {
   const auto found = handlers_.find(key(service, type));
   return found == handlers_.end() ? nullptr : &found->second;
+}
+
+const ContextHandler* CommandTable::find_context_handler(int service, int type) const {
+  const auto found = context_handlers_.find(key(service, type));
+  return found == context_handlers_.end() ? nullptr : &found->second;
 }
 
 const CommandTable& program_commands() {

@@ -37,13 +37,17 @@ class CommandTable {
   bool add(int service, int type, CommandHandler handler);
   // The same for a handler that takes a context; the table runs it with one over the session.
   bool add(int service, int type, ContextHandler handler);
-  // The handler of (service, type), or null.
+  // The handler of (service, type), or null; a handler that takes a context comes with the
+  // session's context built around it.
   const CommandHandler* find(int service, int type) const;
+  // The handler of (service, type) as it was registered when it takes a context, or null.
+  const ContextHandler* find_context_handler(int service, int type) const;
   std::size_t size() const { return handlers_.size(); }
 
  private:
   static std::uint64_t key(int service, int type);
   std::unordered_map<std::uint64_t, CommandHandler> handlers_;
+  std::unordered_map<std::uint64_t, ContextHandler> context_handlers_;
 };
 
 // The table of every program link, filled by the feature modules once.
