@@ -283,6 +283,29 @@ TEST_F(LocalCommandsTest, ProgramThatCannotStartAnswersTheStartError) {
   }
 }
 
+// A request that cannot be read is answered all the same, with the error of an invalid
+// argument, so that the host does not wait for ever.
+TEST_F(LocalCommandsTest, UnreadableRequestsAreAnsweredWithAnError) {
+  const int invalid = foundation::kErrnoErrorBase + EINVAL;
+  for (const int type : {net::KWK_KDEL, net::KWK_KMKDIR, net::KWK_KRMALL}) {
+    SCOPED_TRACE(type);
+    const auto answer = protocol::parse_file_answer(ask({net::KWD_KOMM, type, {}}).second);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(invalid, answer->error);
+  }
+  const auto exec = protocol::parse_exec_answer(ask({net::KWD_KOMM, net::KWK_KSKOMM, {1}}).second);
+  ASSERT_TRUE(exec);
+  EXPECT_EQ(invalid, exec->result);
+  const auto check =
+      protocol::parse_filecheck_answer(ask({net::KWD_KOMM, net::KWK_KFILECHECK, {}}).second);
+  ASSERT_TRUE(check);
+  EXPECT_NE(0, check->error);
+  const auto fonts =
+      protocol::parse_fontlist_answer(ask({net::KWD_KOMM, net::KWK_KFONTLIST, {}}).second);
+  ASSERT_TRUE(fonts);
+  EXPECT_GE(0, fonts->count);
+}
+
 TEST(CommandWords, QuotesGroupAndBlanksSeparate) {
   using Words = std::vector<std::string>;
   EXPECT_EQ((Words{"a", "b c", "", "d\\e"}), split_command_words("  a \"b c\" \"\"\td\\e "));
