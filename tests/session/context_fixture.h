@@ -1,6 +1,7 @@
 #pragma once
-// A handler context over fakes: the replies and the view messages are recorded, the session
-// facts are plain members. Handlers run on the test's thread, without a link or a session.
+// A handler context over fakes: the replies, the view messages and the key answers are
+// recorded, the session facts are plain members. Handlers run on the test's thread, without a link
+// or a session.
 
 #include <gtest/gtest.h>
 
@@ -44,9 +45,20 @@ class RecordingView : public ViewPort {
   }
 };
 
+// Records the key answers; `cleared` counts the times the typed keys were forgotten.
+class RecordingKeys : public KeyPort {
+ public:
+  int cleared = 0;
+  std::vector<bool> box_answers;
+
+  void clear() override { ++cleared; }
+  void send_box_answer(bool positive) override { box_answers.push_back(positive); }
+};
+
 struct FakeContext {
   RecordingReplies replies;
   RecordingView view;
+  RecordingKeys keys;
   SessionHost host;
   int host_version = 0x070305;
   int text_flags = 0;
@@ -60,6 +72,7 @@ struct FakeContext {
     return HandlerContext{
         .replies = replies,
         .view = view,
+        .keys = keys,
         .host = host,
         .host_version = host_version,
         .text_flags = text_flags,

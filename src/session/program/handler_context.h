@@ -1,7 +1,7 @@
 #pragma once
 // What a feature handler works with instead of the whole program session: the way its answers
-// go to the host, the program's view, and the session facts it reads or sets. The command
-// table builds one over the session for every message such a handler serves
+// go to the host, the program's view, its key input, and the session facts it reads or sets. The
+// command table builds one over the session for every message such a handler serves
 // (session_context.h); tests build one over fakes, without a thread or a link.
 
 #include <QStringList>
@@ -51,9 +51,21 @@ class ViewPort {
   virtual bool post(ViewMessage message) = 0;
 };
 
+// The program's key input, as far as a handler answers the host with keys.
+class KeyPort {
+ public:
+  virtual ~KeyPort() = default;
+  // Forgets the keys typed and not yet read by the host.
+  virtual void clear() = 0;
+  // Sends the host the function key that answers a message box: F2 for `positive`, else F3,
+  // as the user's keyboard layout types them.
+  virtual void send_box_answer(bool positive) = 0;
+};
+
 struct HandlerContext {
   Replies& replies;
   ViewPort& view;
+  KeyPort& keys;
   // The shell's settings as the session took them (beeps, slow-connection level, custom
   // colours).
   const SessionHost& host;

@@ -8,11 +8,13 @@
 #include "net/link_names.h"
 #include "session/program/command_table.h"
 #include "session/program/cursor_kind_numbers.h"
+#include "session/program/handler_context.h"
 #include "session/program/program_link.h"
 #include "session/program/program_session.h"
 #include "session/program/program_thread.h"
 #include "session/program/screen_initialisation.h"
 #include "session/program/session_context.h"
+#include "session/program/session_host.h"
 #include "session/window_messages.h"
 
 namespace kovw::session {
@@ -26,8 +28,12 @@ int dt_send_retc(int count, ProgramSession& session, int service, int type, std:
   return LinkReplies(session).send_retc(count, service, type, first, second, third, fourth);
 }
 
+void host_beep(HandlerContext& context) {
+  if (context.host.beeps_on) context.view.post(to_view::Beep{});
+}
+
 void host_beep(ProgramSession& session) {
-  if (session.host_hooks->beeps_on) post_to_view(*session.to_view, to_view::Beep{});
+  run_in_session_context(session, [](HandlerContext& context) { host_beep(context); });
 }
 
 void register_screen_commands(CommandTable& table) {

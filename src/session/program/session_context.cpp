@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <utility>
 
+#include "session/program/key_buffer.h"
+#include "session/program/key_input.h"
 #include "session/program/program_link.h"
 #include "session/program/program_session.h"
 #include "session/program/program_thread.h"
@@ -22,6 +24,22 @@ class SessionView : public ViewPort {
   ProgramSession& session_;
 };
 
+class SessionKeys : public KeyPort {
+ public:
+  explicit SessionKeys(ProgramSession& session) : session_(session) {}
+  void clear() override { session_.keys.clear(); }
+  void send_box_answer(bool positive) override {
+    // The host waits for the answer, so it goes into the buffer even while the wait cursor
+    // shows (a dropped answer would leave the host waiting for good), and is sent at once.
+    session_.keys.put(message_box_answer_key(session_, positive));
+    key_send(session_, 1);
+    session_.host_waits_for_keys = false;
+  }
+
+ private:
+  ProgramSession& session_;
+};
+
 }  // namespace
 
 int LinkReplies::deliver(int service, int type, std::span<const std::uint8_t> payload,
@@ -35,9 +53,11 @@ void run_in_session_context(ProgramSession& session,
   static const SessionHost no_host;
   LinkReplies replies(session);
   SessionView view(session);
+  SessionKeys keys(session);
   HandlerContext context{
       .replies = replies,
       .view = view,
+      .keys = keys,
       .host = session.host_hooks ? *session.host_hooks : no_host,
       .host_version = session.host_version,
       .text_flags = session.host_text_flags(),
