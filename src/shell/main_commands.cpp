@@ -6,9 +6,19 @@
 #include "foundation/message_table.h"
 #include "foundation/show_message.h"
 #include "protocol/server_messages.h"
+#include "shell/about_dialog.h"
+#include "shell/change_list.h"
+#include "shell/log_viewer.h"
 #include "shell/login_data.h"
+#include "shell/printers_dialog.h"
 #include "shell/server_connection.h"
+#include "shell/settings_dialog.h"
 #include "shell/settings_store.h"
+#include "shell/standard_folders.h"
+#include "shell/start_program_dialog.h"
+#include "shell/text_dialog.h"
+#include "shell/ui_text.h"
+#include "shell/usage_text.h"
 
 namespace kovw::shell {
 
@@ -74,9 +84,11 @@ void run_logout(MainCommandHost& host, int parameter) {
   foundation::log_printf("%s (%s:%d)", "do_logout aus IDM_LOGOUT", __FILE__, __LINE__);
   connection->do_logout(parameter != kLogoutQuiet);
   host.refresh_menus();
+  // The quiet logout comes from the main window's own end: nothing is left to end or show.
+  if (parameter == kLogoutQuiet) return;
   if (host.settings_store().record().auto_end)
     host.end_workstation();
-  else if (parameter != kLogoutQuiet)
+  else
     host.show_login_dialog();
 }
 
@@ -103,6 +115,7 @@ void show_unavailable(MainCommandHost& host, int id) {
 }
 
 void run_command(int id, MainCommandHost& host, int parameter) {
+  QWidget* parent = host.dialog_parent();
   switch (id) {
     case kCmdLogout:
       run_logout(host, parameter);
@@ -111,16 +124,17 @@ void run_command(int id, MainCommandHost& host, int parameter) {
       host.request_close();
       break;
     case kCmdStartProgram:
-      show_unavailable(host, id);
+      show_start_program_dialog(parent, host.settings_store());
       break;
     case kCmdHelp:
-      show_unavailable(host, id);
+      show_text_dialog(parent, ui_text("Kurzhilfe", "Short help"),
+                       QString::fromLocal8Bit(usage_text().c_str()));
       break;
     case kCmdAbout:
-      show_unavailable(host, id);
+      show_about_dialog(parent, host.server_connection());
       break;
     case kCmdSettings:
-      show_unavailable(host, id);
+      show_settings_dialog(parent, host.settings_store());
       break;
     case kCmdRestore:
       host.show_login_dialog();
@@ -145,16 +159,16 @@ void run_command(int id, MainCommandHost& host, int parameter) {
         clear_user_passwords(host.settings_store().registry());
       break;
     case kCmdInstalledPrinters:
-      show_unavailable(host, id);
+      show_installed_printers(parent);
       break;
     case kCmdChangeList:
-      show_unavailable(host, id);
+      show_text_dialog(parent, message_qtext(40303), change_list_text(foundation::german()));
       break;
     case kCmdShowLog:
-      show_unavailable(host, id);
+      show_log_viewer(parent);
       break;
     case kCmdStandardFolders:
-      show_unavailable(host, id);
+      show_text_dialog(parent, standard_folders_title(), standard_folders_text());
       break;
     case kCmdPreviousVersion:
     case kCmdRecordMacro:

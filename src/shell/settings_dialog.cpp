@@ -315,7 +315,9 @@ QComboBox* SettingsDialog::add_font(QFormLayout* form, const char* name, const Q
     combo->setEditText(QString::fromLocal8Bit((r.*field).c_str()));
   });
   storers_.push_back([combo, field](SettingsRecord& r) {
-    (r.*field).assign(combo->currentText().trimmed().toLocal8Bit().toStdString());
+    QByteArray bytes = combo->currentText().trimmed().toLocal8Bit();
+    if (bytes.size() > 255) bytes.truncate(255);
+    (r.*field).assign(bytes.toStdString());
   });
   return combo;
 }
