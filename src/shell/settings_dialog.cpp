@@ -95,9 +95,9 @@ SettingsDialog::SettingsDialog(SettingsStore& store, QWidget* parent)
             &SettingsRecord::save_passwd, 0x1);
   add_check(login, "Auto Login", ui_text("Automatisch &anmelden", "&Automatic login"),
             &SettingsRecord::auto_login);
-  add_check(login, "Start Login", ui_text("Anmeldung beim &Start", "Login at &start"),
+  add_check(login, "Start Login", ui_text("Anmeldung beim Sta&rt", "Login at s&tart"),
             &SettingsRecord::start_login);
-  add_check(login, "Auto End", ui_text("Nach Abmelden &beenden", "&End after logout"),
+  add_check(login, "Auto End", ui_text("Nach Abmelden be&enden", "&End after logout"),
             &SettingsRecord::auto_end);
   add_check(login, "Disable Ask for Hosts", ui_text("&Keine Hostabfrage", "&No host search"),
             &SettingsRecord::disable_ask_for_hosts);
@@ -129,7 +129,7 @@ SettingsDialog::SettingsDialog(SettingsStore& store, QWidget* parent)
   factor->setObjectName(QStringLiteral("Font Faktor"));
   factor->setRange(1, 255);
   factor->setSuffix(QStringLiteral(" %"));
-  add_row(display, ui_text("Schrift&faktor:", "Font fa&ctor:"), factor);
+  add_row(display, ui_text("Schrift&faktor:", "Font fact&or:"), factor);
   loaders_.push_back([factor](const SettingsRecord& r) {
     factor->setValue(r.font_factor == 0 ? 100 : r.font_factor);
   });
@@ -153,7 +153,7 @@ SettingsDialog::SettingsDialog(SettingsStore& store, QWidget* parent)
             &SettingsRecord::square_tooltips);
   add_check(display, "Double Click", ui_text("Öffnen mit &Doppelklick", "Open by &double click"),
             &SettingsRecord::double_click);
-  add_check(display, "No Save Page", ui_text("Keine Seiten&historie", "No page &history"),
+  add_check(display, "No Save Page", ui_text("Keine Seitenh&istorie", "No page histor&y"),
             &SettingsRecord::no_save_page);
   add_check(display, "No Syscol Change",
             ui_text("Systemfarben &nicht ändern", "Do &not change system colours"),
@@ -180,7 +180,7 @@ SettingsDialog::SettingsDialog(SettingsStore& store, QWidget* parent)
   add_check(printing, "Disable Print Service",
             ui_text("Druckdienst &abschalten", "&Disable print service"),
             &SettingsRecord::disable_print_service);
-  add_check(printing, "Auto Print Port", ui_text("Druckport &automatisch", "&Automatic print port"),
+  add_check(printing, "Auto Print Port", ui_text("Druckport a&utomatisch", "&Automatic print port"),
             &SettingsRecord::auto_print_port);
   add_number(printing, "KOVW Printer Port", ui_text("&Druckport:", "&Print port:"),
              &SettingsRecord::kovw_printer_port, 1, 65535);
@@ -229,8 +229,12 @@ SettingsDialog::SettingsDialog(SettingsStore& store, QWidget* parent)
   advanced->addRow(window_management);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  buttons->button(QDialogButtonBox::Ok)->setText(ui_text("OK", "OK"));
-  buttons->button(QDialogButtonBox::Cancel)->setText(ui_text("Abbrechen", "Cancel"));
+  for (const auto& [which, text] :
+       {std::pair{QDialogButtonBox::Ok, ui_text("OK", "OK")},
+        std::pair{QDialogButtonBox::Cancel, ui_text("Abbrechen", "Cancel")}}) {
+    buttons->button(which)->setText(text);
+    buttons->button(which)->setAccessibleName(text);
+  }
   connect(buttons, &QDialogButtonBox::accepted, this, &SettingsDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &SettingsDialog::reject);
   layout->addWidget(buttons);
