@@ -85,6 +85,8 @@ SettingsDialog::SettingsDialog(SettingsStore& store, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   tabs_ = new QTabWidget(this);
   tabs_->setAccessibleName(ui_text("Bereiche", "Sections"));
+  // Every tab's title stays in sight: the dialog grows to the width of the tab bar.
+  tabs_->setUsesScrollButtons(false);
   layout->addWidget(tabs_);
 
   QFormLayout* login = add_tab(ui_text("&Anmeldung und Host", "&Login and host"));
@@ -120,7 +122,7 @@ SettingsDialog::SettingsDialog(SettingsStore& store, QWidget* parent)
   connect(kovd_port_, &QSpinBox::valueChanged, this, &SettingsDialog::follow_daemon_port);
   connect(automatic_port_, &QCheckBox::toggled, this, &SettingsDialog::follow_daemon_port);
 
-  QFormLayout* display = add_tab(ui_text("&Anzeige und Schriften", "&Display and fonts"));
+  QFormLayout* display = add_tab(ui_text("An&zeige und Schriften", "&Display and fonts"));
   add_font(display, "Font Name", ui_text("&Bildschirmschrift:", "Screen &font:"),
            &SettingsRecord::font_name);
   add_points(display, "Font Size", ui_text("&Größe (Punkt):", "&Size (points):"),

@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <map>
+#include <set>
 
 #include "foundation/message_table.h"
 #include "shell/environment_table.h"
@@ -186,7 +188,14 @@ TEST_F(SettingsDialogTest, KeyboardAndAccessibility) {
       EXPECT_FALSE(widget->accessibleName().isEmpty())
           << widget->metaObject()->className() << " " << widget->objectName().toStdString();
     }
-    // Within a tab no mnemonic is used twice.
+    // The tabs' mnemonics differ, and within a tab no mnemonic is used twice.
+    std::set<QChar> tab_keys;
+    for (int tab = 0; tab < dialog.tabs()->count(); ++tab) {
+      const QString title = dialog.tabs()->tabText(tab);
+      const qsizetype mark = title.indexOf(QLatin1Char('&'));
+      ASSERT_GE(mark, 0) << title.toStdString();
+      EXPECT_TRUE(tab_keys.insert(title.at(mark + 1).toLower()).second) << title.toStdString();
+    }
     for (int tab = 0; tab < dialog.tabs()->count(); ++tab) {
       std::map<QChar, QString> seen;
       for (QObject* child : dialog.tabs()->widget(tab)->findChildren<QObject*>()) {
