@@ -253,7 +253,12 @@ bool run_main_command(int id, MainCommandHost& host, int parameter) {
   const MainCommand* command = find_main_command(id);
   if (command == nullptr) return false;
   // A disabled command (a shortcut or a stale menu) does nothing.
-  if (main_command_enabled(*command, host.menu_state())) run_command(id, host, parameter);
+  if (main_command_enabled(*command, host.menu_state())) {
+    run_command(id, host, parameter);
+    // A command may change what the menus offer (a logout refreshes them itself, before
+    // the window may end).
+    if (id != kCmdLogout) host.refresh_menus();
+  }
   host.activate_login_dialog();
   foundation::log_printf("Command %d fertig", id);
   return true;

@@ -141,7 +141,6 @@ class FakeHost : public MainCommandHost {
 class MainCommandRun : public ::testing::Test {
  protected:
   void SetUp() override {
-    test::application();
     foundation::set_language(foundation::kLanguageEnglish);
     log_dir = home.path().toStdString();
     ASSERT_GE(foundation::log_set_path((log_dir + "/kovw.log").c_str()), 0);
@@ -169,6 +168,7 @@ class MainCommandRun : public ::testing::Test {
     return closed;
   }
 
+  QApplication& app = test::application();  // before the host's widget
   test::TempXdgHome home;
   std::string log_dir;
   SettingsStore store;
@@ -179,7 +179,8 @@ TEST_F(MainCommandRun, SimpleCommandsReachTheHostAndEveryCommandEndsTheSameWay) 
   EXPECT_TRUE(run_main_command(kCmdExit, host));
   EXPECT_TRUE(run_main_command(kCmdRestore, host));
   EXPECT_TRUE(run_main_command(kCmdHide, host));
-  EXPECT_EQ((std::vector<std::string>{"close", "show", "hide"}), host.calls);
+  EXPECT_EQ((std::vector<std::string>{"close", "refresh", "show", "refresh", "hide", "refresh"}),
+            host.calls);
   EXPECT_EQ(3, host.activations);
   EXPECT_NE(std::string::npos, log_text().find("Command 40020 fertig"));
 
@@ -210,14 +211,15 @@ TEST_F(MainCommandRun, ClearPasswordsAndCacheOnlyAfterYes) {
     EXPECT_EQ("Really deleting the cache?", flat(boxes.boxes[1].text));
   }
   EXPECT_TRUE(load_user_password(store.registry(), "anna", "", "").has_value());
-  EXPECT_TRUE(host.calls.empty());
+  EXPECT_EQ((std::vector<std::string>{"refresh", "refresh"}), host.calls);
+  host.calls.clear();
   {
     test::ScriptedBoxes boxes(foundation::kAnswerYes);
     run_main_command(kCmdClearPasswords, host);
     run_main_command(kCmdClearCache, host);
   }
   EXPECT_FALSE(load_user_password(store.registry(), "anna", "", "").has_value());
-  EXPECT_EQ(std::vector<std::string>{"clean"}, host.calls);
+  EXPECT_EQ((std::vector<std::string>{"refresh", "clean", "refresh"}), host.calls);
 }
 
 TEST_F(MainCommandRun, LogoutAsksWhileProgramsRunAndFollowsAutoEnd) {
