@@ -2,6 +2,9 @@
 
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QTextCursor>
+#include <QTimer>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <memory>
@@ -62,9 +65,31 @@ void LogViewer::on_read(const LogFileText& result) {
       hide();
     return;
   }
-  set_text(result.text);
-  loaded_ = true;
+  pending_ = result.text;
+  pending_at_ = 0;
+  text_view()->clear();
+  text_view()->document()->setUndoRedoEnabled(false);
+  append_next_piece();
   show();
+}
+
+void LogViewer::append_next_piece() {
+  // Pieces end at a line end, so every line is laid out once, within one piece.
+  qsizetype end = std::min(pending_.size(), pending_at_ + kPieceChars);
+  if (end < pending_.size()) {
+    const qsizetype line_end = pending_.indexOf(QLatin1Char('\n'), end);
+    end = line_end < 0 ? pending_.size() : line_end + 1;
+  }
+  QTextCursor cursor(text_view()->document());
+  cursor.movePosition(QTextCursor::End);
+  cursor.insertText(QStringView(pending_).sliced(pending_at_, end - pending_at_).toString());
+  pending_at_ = end;
+  if (pending_at_ < pending_.size()) {
+    QTimer::singleShot(0, this, &LogViewer::append_next_piece);
+    return;
+  }
+  pending_.clear();
+  loaded_ = true;
   emit text_loaded();
 }
 
