@@ -94,7 +94,7 @@ void run_logout(MainCommandHost& host, int parameter) {
 
 void run_cron(MainCommandHost& host, protocol::CronAction action) {
   ServerConnection* connection = host.server_connection();
-  if (connection == nullptr || !main_command_enabled(kCmdCronList, host.menu_state())) return;
+  if (connection == nullptr) return;
   const SettingsRecord& record = host.settings_store().record();
   protocol::CronCommand command;
   command.action = action;

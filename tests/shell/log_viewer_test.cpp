@@ -16,7 +16,7 @@
 namespace kovw::shell {
 namespace {
 
-TEST(LogViewer, OpensAHundredThousandLinesInOnePiece) {
+TEST(LogViewer, OpensAHundredThousandLinesWhole) {
   test::application();
   QTemporaryDir dir;
   const std::string path = (dir.path() + "/kovw.log").toStdString();
