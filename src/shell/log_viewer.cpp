@@ -3,12 +3,12 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QTextCursor>
+#include <QThreadPool>
 #include <QTimer>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <memory>
-#include <thread>
 
 #include "foundation/log.h"
 #include "foundation/show_message.h"
@@ -46,12 +46,13 @@ LogViewer::LogViewer(const std::string& path, QWidget* parent)
   text_view()->setPlaceholderText(ui_text("Wird gelesen ...", "Reading ..."));
   // The task goes to the application object and checks there, on the GUI thread, whether the
   // viewer still exists: the worker never touches the viewer.
-  std::thread([viewer = QPointer<LogViewer>(this), path]() mutable {
+  // The global pool is waited for when the application ends: no reading outlives it.
+  QThreadPool::globalInstance()->start([viewer = QPointer<LogViewer>(this), path]() mutable {
     auto result = std::make_shared<LogFileText>(read_log_file_text(path));
     platform::post_to_gui_thread([viewer = std::move(viewer), result] {
       if (viewer) viewer->on_read(*result);
     });
-  }).detach();
+  });
 }
 
 void LogViewer::on_read(const LogFileText& result) {

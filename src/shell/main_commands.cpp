@@ -44,10 +44,10 @@ constexpr MainCommand kCommands[] = {
     {kCmdStandardFolders, EnableRule::always, kInLoginMenu},
     {kCmdPreviousVersion, EnableRule::previous_version, kInLoginMenu},
     {kCmdChangeList, EnableRule::always, kInLoginMenu},
-    {kCmdHelp, EnableRule::always, kInLoginMenu},
+    {kCmdHelp, EnableRule::always, kInLoginMenu, "Ctrl+F4"},
     {kCmdAbout, EnableRule::always, kLoginAndTray},
     {kCmdLogout, EnableRule::connected, kInTrayMenu},
-    {kCmdExit, EnableRule::always, kLoginAndTray},
+    {kCmdExit, EnableRule::always, kLoginAndTray, "F3"},
 };
 
 int menu_bit(int menu) {

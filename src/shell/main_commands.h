@@ -59,7 +59,8 @@ inline constexpr int kInCronSubmenu = 0x4;
 struct MainCommand {
   int id;
   EnableRule rule;
-  int menus;  // kInLoginMenu | kInTrayMenu | kInCronSubmenu
+  int menus;                       // kInLoginMenu | kInTrayMenu | kInCronSubmenu
+  const char* shortcut = nullptr;  // the key of the login dialog's menu item (QKeySequence text)
 };
 
 // Every command in menu order.

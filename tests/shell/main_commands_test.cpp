@@ -86,6 +86,9 @@ TEST(MainCommands, EveryItemHasItsTextInBothLanguagesInTheMenusThatShowIt) {
   EXPECT_EQ("&Logout from Host", main_command_text(kMenuTray, kCmdLogout, false));
   EXPECT_EQ("", main_command_text(kMenuLoginDialog, kCmdLogout, false));
   EXPECT_EQ("&Manage KOVDcron", cron_submenu_text(false));
+  // The keys the menu texts name.
+  EXPECT_STREQ("F3", find_main_command(kCmdExit)->shortcut);
+  EXPECT_STREQ("Ctrl+F4", find_main_command(kCmdHelp)->shortcut);
   for (const int id : {kCmdCronLogout, kCmdCronLogin, kCmdCronList})
     EXPECT_NE(0, find_main_command(id)->menus & kInCronSubmenu);
 }
