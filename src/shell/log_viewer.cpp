@@ -44,9 +44,9 @@ LogFileText read_log_file_text(const std::string& path) {
 LogViewer::LogViewer(const std::string& path, QWidget* parent)
     : TextDialog(QString::fromLocal8Bit(path), parent), path_(path) {
   text_view()->setPlaceholderText(ui_text("Wird gelesen ...", "Reading ..."));
-  // The task goes to the application object and checks there, on the GUI thread, whether the
-  // viewer still exists: the worker never touches the viewer.
-  // The global pool is waited for when the application ends: no reading outlives it.
+  // The file is read on the global pool, which the application waits for at its end. The
+  // result goes to the application object, which checks on the GUI thread whether the viewer
+  // still exists: the worker never touches the viewer.
   QThreadPool::globalInstance()->start([viewer = QPointer<LogViewer>(this), path]() mutable {
     auto result = std::make_shared<LogFileText>(read_log_file_text(path));
     platform::post_to_gui_thread([viewer = std::move(viewer), result] {
