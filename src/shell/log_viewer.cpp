@@ -3,7 +3,6 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QTextCursor>
-#include <QThreadPool>
 #include <QTimer>
 #include <algorithm>
 #include <cerrno>
@@ -44,10 +43,9 @@ LogFileText read_log_file_text(const std::string& path) {
 LogViewer::LogViewer(const std::string& path, QWidget* parent)
     : TextDialog(QString::fromLocal8Bit(path), parent), path_(path) {
   text_view()->setPlaceholderText(ui_text("Wird gelesen ...", "Reading ..."));
-  // The file is read on the global pool, which the application waits for at its end. The
-  // result goes to the application object, which checks on the GUI thread whether the viewer
-  // still exists: the worker never touches the viewer.
-  QThreadPool::globalInstance()->start([viewer = QPointer<LogViewer>(this), path]() mutable {
+  // The file is read on a thread of its own. The result goes to the GUI thread, which checks
+  // there whether the viewer still exists: the reader never touches the viewer.
+  platform::run_in_background([viewer = QPointer<LogViewer>(this), path]() mutable {
     auto result = std::make_shared<LogFileText>(read_log_file_text(path));
     platform::post_to_gui_thread([viewer = std::move(viewer), result] {
       if (viewer) viewer->on_read(*result);

@@ -6,7 +6,6 @@
 #include <QPointer>
 #include <QPrinterInfo>
 #include <QPushButton>
-#include <QThreadPool>
 #include <QVBoxLayout>
 #include <memory>
 
@@ -63,8 +62,8 @@ PrintersDialog* show_installed_printers(QWidget* parent) {
   auto* dialog = new PrintersDialog(parent);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   dialog->show();
-  // The global pool is waited for when the application ends: no reading outlives it.
-  QThreadPool::globalInstance()->start([target = QPointer<PrintersDialog>(dialog)]() mutable {
+  // The printers are asked for on a thread of their own; the list goes back to the GUI thread.
+  platform::run_in_background([target = QPointer<PrintersDialog>(dialog)]() mutable {
     auto printers = std::make_shared<QList<PrinterLine>>(installed_printers());
     platform::post_to_gui_thread([target = std::move(target), printers] {
       if (target) target->set_printers(*printers);
