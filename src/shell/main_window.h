@@ -1,15 +1,20 @@
 #pragma once
-// The shell's hidden main window: it never shows itself, owns the tray icon and the
-// shell's timers, and its destruction ends the message loop.
+// The shell's hidden main window: it never shows itself, owns the tray icon, the login
+// dialog and the shell's timers, and its destruction ends the message loop.
 
 #include <QBasicTimer>
+#include <QPointer>
 #include <QWidget>
 #include <memory>
 
+class QAction;
 class QSystemTrayIcon;
 class QMenu;
 
 namespace kovw::shell {
+
+class LoginDialog;
+class ServerConnection;
 
 // Timer ids of the main window.
 inline constexpr int kTimerStatus = 40216;    // status line and tray tip refresh, 1000 ms
@@ -28,8 +33,20 @@ class MainWindow : public QWidget {
   void set_display_text(const QString& text);
   // Marks user activity (for the workflow time-out).
   void note_activity() { activity_ = true; }
-  // Ends the workstation in order: the window is destroyed and the loop ends.
+  // Ends the workstation in order without asking: the window is destroyed and the loop ends.
   void end_workstation();
+
+  // Creates the login dialog when none exists, and shows and activates it.
+  void show_login_dialog();
+  // Closes the login dialog to the tray (only when the tray icon exists).
+  void close_login_dialog();
+  LoginDialog* login_dialog() const;
+  // The password is asked for each attempt: the stored one the first time, else the
+  // new-password dialog; logs in, and asks again after a failed login.
+  void ask_password_and_log_in(bool first);
+  // Runs a command of the tray menu.
+  void run_command(int id);
+  QMenu* tray_menu() const { return tray_menu_.get(); }
 
  protected:
   void timerEvent(QTimerEvent* event) override;
@@ -37,17 +54,30 @@ class MainWindow : public QWidget {
 
  private:
   void create_tray_icon();
+  void build_tray_menu();
   void refresh_status();
+  void refresh_menus();
   void on_workflow_tick();
+  void on_login_finished(int result);
+  // Asks before closing; stops the programs and destroys the window after their grace.
+  void close_with_question();
+  // The destruction in order: logout, tray icon, login dialog, then the end of the loop.
+  void destroy_in_order();
+  ServerConnection* connection() const;
+  int program_count() const;
 
   QBasicTimer status_timer_;
   QBasicTimer workflow_timer_;
   int workflow_period_ms_ = 0;
   bool activity_ = false;
   bool tray_present_ = false;
+  bool closing_ = false;  // a close question or the programs' grace runs
+  bool destroying_ = false;
+  bool asking_password_ = false;  // the password is asked for each attempt
   QString display_text_;
   QSystemTrayIcon* tray_ = nullptr;
   std::unique_ptr<QMenu> tray_menu_;
+  QPointer<LoginDialog> login_dialog_;
 };
 
 }  // namespace kovw::shell

@@ -49,10 +49,14 @@ class ServerConnection : public QObject {
   // The process-wide connection (null when none exists).
   static ServerConnection* instance();
 
-  // The login at start: an automatic login when "Auto Login" is set and a password is
-  // present; otherwise the login dialog would be shown, which is not available yet: the user
-  // is told so.
+  // The login at the main window's creation: a second creation reports the active
+  // connection; the password asked for each attempt, an automatic login, a browser login or
+  // the login dialog, as decide_first_login chooses.
   void first_login();
+  // The next login uses the password just entered (the password is asked for each attempt).
+  void supply_password() { password_supplied_ = true; }
+  // Logs out before the main window is destroyed.
+  void logout_for_destruction();
   // Starts a login of `kind` (kLoginNormal, ...). The result arrives with login_finished:
   // 0 logged in, -1 failed. Returns -1 at once when a login runs or a connection exists.
   int do_login(int kind);
@@ -60,6 +64,8 @@ class ServerConnection : public QObject {
   int do_logout(bool show_dialog);
 
   int state() const { return state_; }
+  std::time_t login_time() const { return login_time_; }
+  std::uint32_t reply_flags() const { return reply_flags_; }
   const std::string& display_text() const { return display_text_; }
   const std::string& host_address() const { return host_address_; }
   int daemon_version() const { return daemon_version_; }
@@ -67,6 +73,9 @@ class ServerConnection : public QObject {
   std::uint32_t options_word() const { return options_word_; }
   int listen_port() const { return listen_port_; }
   const HostList& hosts() const { return hosts_; }
+  // The hosts a search of the login dialog found: their addresses and ports are used to
+  // connect to a host chosen by name.
+  void adopt_hosts(const HostList& hosts) { hosts_ = hosts; }
   // The system error of the GUI thread's last failed send.
   int send_error() const { return send_error_; }
 
@@ -101,8 +110,6 @@ class ServerConnection : public QObject {
 
  protected:
   void timerEvent(QTimerEvent* event) override;
-  // The main window's closing logs out while the window still exists.
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   enum class Phase { Idle, Searching, Connecting, AwaitConnect, AwaitLogin, Online };
@@ -158,6 +165,8 @@ class ServerConnection : public QObject {
   std::uint32_t reply_flags_ = 0;
   std::time_t login_time_ = 0;
   int failed_logins_ = 0;
+  bool password_supplied_ = false;
+  bool browser_login_ = false;  // the running login stores the browser login data on success
 
   QBasicTimer answer_timer_;   // waiting for a daemon answer during the login
   QBasicTimer session_timer_;  // 40435
