@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
 #include <QShowEvent>
@@ -22,6 +23,7 @@
 #include "foundation/message_table.h"
 #include "foundation/show_message.h"
 #include "platform/gui_call.h"
+#include "shell/company_symbol.h"
 #include "shell/connection_state.h"
 #include "shell/login_data.h"
 #include "shell/password_rules.h"
@@ -33,6 +35,9 @@ namespace kovw::shell {
 namespace {
 
 constexpr int kFieldMax = 64;
+// The place of the company symbol, in device-independent pixels.
+constexpr int kSymbolWidth = 160;
+constexpr int kSymbolHeight = 64;
 
 QString from_host(std::string_view text) {
   return QString::fromStdU16String(foundation::host_to_wide(text));
@@ -71,6 +76,7 @@ LoginDialog::LoginDialog(ServerConnection& connection, SettingsRecord& settings,
   setWindowTitle(QStringLiteral("KOV Workstation"));
   setModal(false);
   build();
+  show_company_symbol();
   load_fields();
   connect(&connection_, &ServerConnection::state_changed, this, [this] { refresh_status(); });
   connect(&connection_, &ServerConnection::login_finished, this, &LoginDialog::on_login_finished);
@@ -186,6 +192,28 @@ void LoginDialog::build() {
   setTabOrder(domain_, slow_);
   setTabOrder(slow_, search_);
   setTabOrder(search_, hosts_);
+}
+
+void LoginDialog::show_company_symbol() {
+  const CompanySymbol symbol =
+      load_company_symbol(QString::fromStdString(shell_state().directories.data));
+  if (symbol.path.isEmpty()) return;
+  if (symbol.image.isNull()) {
+    const std::string path = symbol.path.toStdString();
+    const std::string reason = symbol.error_text.toStdString();
+    foundation::show_message_number(this, 0, 0, "Login", 40516, symbol.error, path.c_str(),
+                                    "Bitmap", reason.c_str());
+    return;
+  }
+  // Scaled into its place keeping its aspect, sharp on high-resolution screens.
+  const qreal ratio = devicePixelRatioF();
+  const QSize box = QSize(kSymbolWidth, kSymbolHeight) * ratio;
+  QPixmap pixmap =
+      QPixmap::fromImage(symbol.image.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+  pixmap.setDevicePixelRatio(ratio);
+  symbol_->setPixmap(pixmap);
+  symbol_->setFixedSize(kSymbolWidth, kSymbolHeight);
+  symbol_->show();
 }
 
 void LoginDialog::load_fields() {

@@ -54,6 +54,7 @@ class LoginDialog : public QDialog {
  private:
   void build();
   void load_fields();
+  void show_company_symbol();
   void submit(int kind);
   void on_login_finished(int result);
   void fill_host_list(const HostList& hosts);
