@@ -1,0 +1,77 @@
+#include "shell/log_viewer.h"
+
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+#include <thread>
+
+#include "foundation/log.h"
+#include "foundation/show_message.h"
+#include "platform/gui_call.h"
+#include "shell/ui_text.h"
+
+namespace kovw::shell {
+
+LogFileText read_log_file_text(const std::string& path) {
+  LogFileText result;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    result.error = errno;
+    return result;
+  }
+  QByteArray bytes;
+  char buffer[64 * 1024];
+  std::size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+    bytes.append(buffer, static_cast<qsizetype>(got));
+  const bool failed = std::ferror(file) != 0;
+  const int read_error = errno;
+  std::fclose(file);
+  if (failed) {
+    result.error = read_error != 0 ? read_error : EIO;
+    return result;
+  }
+  bytes.replace("\r\n", "\n");
+  result.text = QString::fromLocal8Bit(path) + QLatin1Char('\n') + QString::fromLocal8Bit(bytes);
+  return result;
+}
+
+LogViewer::LogViewer(const std::string& path, QWidget* parent)
+    : TextDialog(QString::fromLocal8Bit(path), parent), path_(path) {
+  text_view()->setPlaceholderText(ui_text("Wird gelesen ...", "Reading ..."));
+  // The task goes to the application object and checks there, on the GUI thread, whether the
+  // viewer still exists: the worker never touches the viewer.
+  std::thread([viewer = QPointer<LogViewer>(this), path]() mutable {
+    auto result = std::make_shared<LogFileText>(read_log_file_text(path));
+    platform::post_to_gui_thread([viewer = std::move(viewer), result] {
+      if (viewer) viewer->on_read(*result);
+    });
+  }).detach();
+}
+
+void LogViewer::on_read(const LogFileText& result) {
+  if (result.error != 0) {
+    emit load_failed(result.error);
+    foundation::show_message_number(parentWidget(), 0, result.error + kLogOpenErrorBase, "KOVW",
+                                    10093, path_.c_str());
+    if (testAttribute(Qt::WA_DeleteOnClose))
+      deleteLater();
+    else
+      hide();
+    return;
+  }
+  set_text(result.text);
+  loaded_ = true;
+  show();
+  emit text_loaded();
+}
+
+LogViewer* show_log_viewer(QWidget* parent, const std::string& path) {
+  auto* viewer = new LogViewer(path.empty() ? foundation::log_path() : path, parent);
+  viewer->setAttribute(Qt::WA_DeleteOnClose);
+  return viewer;
+}
+
+}  // namespace kovw::shell
