@@ -6,6 +6,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPixmap>
@@ -192,6 +193,10 @@ void LoginDialog::build() {
   setTabOrder(domain_, slow_);
   setTabOrder(slow_, search_);
   setTabOrder(search_, hosts_);
+}
+
+void LoginDialog::set_menu_bar(QWidget* bar) {
+  layout()->setMenuBar(bar);
 }
 
 void LoginDialog::show_company_symbol() {

@@ -30,6 +30,8 @@ class LoginDialog : public QDialog {
               bool tray_present, QWidget* parent = nullptr);
   ~LoginDialog() override;
 
+  // Puts the main menu on top of the dialog.
+  void set_menu_bar(QWidget* bar);
   // Refreshes the status line and the enable rules from the connection's state.
   void refresh_status();
   // Starts a host search of `seconds` and refills the list with its answers.

@@ -5,6 +5,7 @@
 #include <QCursor>
 #include <QDesktopServices>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -17,6 +18,7 @@
 #include "foundation/show_message.h"
 #include "foundation/verbose.h"
 #include "foundation/workflow_state.h"
+#include "shell/cache_clean.h"
 #include "shell/connection_state.h"
 #include "shell/front_door_rules.h"
 #include "shell/login_data.h"
@@ -47,13 +49,6 @@ QIcon workstation_icon() {
   painter.drawText(pixmap.rect(), Qt::AlignCenter, QStringLiteral("K"));
   return QIcon(pixmap);
 }
-
-// Commands of the tray menu.
-constexpr int kCommandLogout = 40002;
-constexpr int kCommandExit = 40003;
-constexpr int kCommandRestore = 40018;
-constexpr int kCommandHide = 40020;
-constexpr int kCommandProtocol = 40063;
 
 // The programs' grace between their stop and the window's destruction.
 constexpr int kStopGraceMs = 1000;
@@ -86,6 +81,11 @@ MainWindow::~MainWindow() {
   workflow_timer_.stop();
   if (tray_) tray_->hide();
   delete login_dialog_.data();
+  // The connection ends (and logs out) while this window is still whole: its last state
+  // change reaches the menus of this window.
+  for (ServerConnection* c : findChildren<ServerConnection*>(Qt::FindDirectChildrenOnly)) {
+    delete c;
+  }
 }
 
 LoginDialog* MainWindow::login_dialog() const {
@@ -122,73 +122,92 @@ void MainWindow::create_tray_icon() {
   tray_present_ = true;
 }
 
+void MainWindow::fill_menu(QMenu* menu, int menu_id, int bit) {
+  QMenu* cron = nullptr;
+  for (const MainCommand& command : main_commands()) {
+    if (!(command.menus & bit)) continue;
+    QMenu* target = menu;
+    if (command.menus & kInCronSubmenu && menu_id == foundation::kMenuLoginDialog) {
+      if (!cron) cron = menu->addMenu(cron_submenu_text());
+      target = cron;
+    }
+    QAction* action = target->addAction(main_command_text(menu_id, command.id));
+    action->setData(command.id);
+    const int id = command.id;
+    connect(action, &QAction::triggered, this, [this, id] { run_command(id); });
+  }
+}
+
 void MainWindow::build_tray_menu() {
   tray_menu_ = std::make_unique<QMenu>();
   tray_menu_->setObjectName(QStringLiteral("trayMenu"));
-  auto add = [this](int id) {
-    QAction* action =
-        tray_menu_->addAction(QString::fromUtf8(foundation::menu_text(foundation::kMenuTray, id)));
-    action->setData(id);
-    connect(action, &QAction::triggered, this, [this, id] { run_command(id); });
-  };
-  add(kCommandRestore);
-  add(kCommandHide);
-  tray_menu_->addSeparator();
-  add(kCommandLogout);
-  add(kCommandProtocol);
-  tray_menu_->addSeparator();
-  add(kCommandExit);
+  fill_menu(tray_menu_.get(), foundation::kMenuTray, kInTrayMenu);
   refresh_menus();
 }
 
-void MainWindow::refresh_menus() {
-  if (!tray_menu_) return;
+QMenuBar* MainWindow::build_login_menu(QWidget* parent) {
+  auto* bar = new QMenuBar(parent);
+  bar->setObjectName(QStringLiteral("loginMenu"));
+  QMenu* menu = bar->addMenu(QString::fromUtf8(foundation::german() ? "&Datei" : "&File"));
+  fill_menu(menu, foundation::kMenuLoginDialog, kInLoginMenu);
+  login_menu_ = bar;
+  return bar;
+}
+
+MainMenuState MainWindow::menu_state() const {
+  MainMenuState state;
   const ServerConnection* c = connection();
-  const bool connected = c && c->state() == kStateConnected;
-  for (QAction* action : tray_menu_->actions()) {
-    if (action->data().toInt() == kCommandLogout) action->setEnabled(connected);
+  state.connected = c && c->state() == kStateConnected;
+  state.override_active = shell_state().options.overrides.mask != 0;
+  state.host_kind = c ? host_kind_of_reply_flags(c->reply_flags()) : 0;
+  return state;
+}
+
+void MainWindow::refresh_menus() {
+  const MainMenuState state = menu_state();
+  auto refresh = [&state](QWidget* menu) {
+    if (!menu) return;
+    for (QAction* action : menu->findChildren<QAction*>()) {
+      if (action->data().isValid()) {
+        action->setEnabled(main_command_enabled(action->data().toInt(), state));
+      }
+    }
+    if (auto* m = qobject_cast<QMenu*>(menu)) {
+      for (QAction* action : m->actions()) {
+        if (action->data().isValid()) {
+          action->setEnabled(main_command_enabled(action->data().toInt(), state));
+        }
+      }
+    }
+  };
+  refresh(tray_menu_.get());
+  if (login_menu_) {
+    for (QMenu* menu : login_menu_->findChildren<QMenu*>()) refresh(menu);
   }
 }
 
 void MainWindow::run_command(int id) {
-  ServerConnection* c = connection();
-  switch (id) {
-    case kCommandLogout: {
-      if (!c || c->state() != kStateConnected) break;
-      const int programs = program_count();
-      if (programs > 0 &&
-          foundation::show_message_number(this, foundation::kMsgYesNo, 0, "Logout", 10021,
-                                          programs) != foundation::kAnswerYes) {
-        break;
-      }
-      foundation::log_printf("%s (%s:%d)", "do_logout aus IDM_LOGOUT", __FILE__, __LINE__);
-      c->do_logout(true);
-      refresh_menus();
-      if (c->settings().auto_end) {
-        end_workstation();
-        return;
-      }
-      show_login_dialog();
-      break;
-    }
-    case kCommandExit:
-      QTimer::singleShot(0, this, [this] { close(); });
-      break;
-    case kCommandRestore:
-      show_login_dialog();
-      break;
-    case kCommandHide:
-      close_login_dialog();
-      break;
-    case kCommandProtocol:
-      QDesktopServices::openUrl(
-          QUrl::fromLocalFile(QString::fromStdString(foundation::log_path())));
-      break;
-    default:
-      break;
-  }
+  run_main_command(id, *this);
+}
+
+QWidget* MainWindow::dialog_parent() {
+  return login_dialog_ ? static_cast<QWidget*>(login_dialog_.data()) : this;
+}
+
+SettingsStore& MainWindow::settings_store() {
+  return shell::settings_store();
+}
+
+void MainWindow::request_close() {
+  QTimer::singleShot(0, this, [this] { close(); });
+}
+
+void MainWindow::activate_login_dialog() {
   if (login_dialog_ && login_dialog_->isVisible()) login_dialog_->activateWindow();
-  foundation::log_printf("Command %d fertig", id);
+}
+
+void MainWindow::clean_caches() {
+  cache_clean(shell_state().directories.data, kCacheAll);
 }
 
 void MainWindow::show_login_dialog() {
@@ -199,15 +218,16 @@ void MainWindow::show_login_dialog() {
     foundation::log_printf("show_login_dialog %d", 1);
     login_dialog_ =
         new LoginDialog(*c, mutable_settings(), shell_state().login_template == 211, tray_present_);
-    connect(login_dialog_, &LoginDialog::close_requested, this,
-            [this] { QTimer::singleShot(0, this, [this] { close(); }); });
+    connect(login_dialog_, &LoginDialog::close_requested, this, [this] { request_close(); });
+    login_dialog_->set_menu_bar(build_login_menu(login_dialog_));
+    refresh_menus();
   }
   login_dialog_->show();
   login_dialog_->raise();
   login_dialog_->activateWindow();
 }
 
-void MainWindow::close_login_dialog() {
+void MainWindow::hide_login_dialog() {
   if (!tray_present_ || !login_dialog_) return;
   login_dialog_->deleteLater();
   login_dialog_ = nullptr;
@@ -351,7 +371,8 @@ void MainWindow::destroy_in_order() {
   if (destroying_) return;
   destroying_ = true;
   if (foundation::verbose(foundation::kVerboseGeneral)) foundation::log_printf("WM_DESTROY");
-  if (ServerConnection* c = connection()) c->logout_for_destruction();
+  // The window logs out with the quiet logout command: no question, no login dialog.
+  if (menu_state().connected) run_main_command(kCmdLogout, *this, kLogoutQuiet);
   if (tray_) tray_->hide();
   delete login_dialog_.data();
   if (foundation::verbose(foundation::kVerboseGeneral)) {

@@ -7,7 +7,10 @@
 #include <QWidget>
 #include <memory>
 
+#include "shell/main_commands.h"
+
 class QAction;
+class QMenuBar;
 class QSystemTrayIcon;
 class QMenu;
 
@@ -20,7 +23,7 @@ class ServerConnection;
 inline constexpr int kTimerStatus = 40216;    // status line and tray tip refresh, 1000 ms
 inline constexpr int kTimerWorkflow = 40437;  // end a workflow after user inactivity
 
-class MainWindow : public QWidget {
+class MainWindow : public QWidget, public MainCommandHost {
   Q_OBJECT
 
  public:
@@ -37,16 +40,27 @@ class MainWindow : public QWidget {
   void end_workstation();
 
   // Creates the login dialog when none exists, and shows and activates it.
-  void show_login_dialog();
+  void show_login_dialog() override;
   // Closes the login dialog to the tray (only when the tray icon exists).
-  void close_login_dialog();
+  void hide_login_dialog() override;
   LoginDialog* login_dialog() const;
   // The password is asked for each attempt: the stored one the first time, else the
   // new-password dialog; logs in, and asks again after a failed login.
   void ask_password_and_log_in(bool first);
-  // Runs a command of the tray menu.
+  // Runs a command of the menus.
   void run_command(int id);
   QMenu* tray_menu() const { return tray_menu_.get(); }
+
+  // The commands' host.
+  QWidget* dialog_parent() override;
+  SettingsStore& settings_store() override;
+  ServerConnection* server_connection() override { return connection(); }
+  MainMenuState menu_state() const override;
+  int running_programs() const override { return program_count(); }
+  void request_close() override;
+  void activate_login_dialog() override;
+  void refresh_menus() override;
+  void clean_caches() override;
 
  protected:
   void timerEvent(QTimerEvent* event) override;
@@ -56,7 +70,9 @@ class MainWindow : public QWidget {
   void create_tray_icon();
   void build_tray_menu();
   void refresh_status();
-  void refresh_menus();
+  // The login dialog's menu bar, built from the command table.
+  QMenuBar* build_login_menu(QWidget* parent);
+  void fill_menu(QMenu* menu, int menu_id, int bit);
   void on_workflow_tick();
   void on_login_finished(int result);
   // Asks before closing; stops the programs and destroys the window after their grace.
@@ -77,6 +93,7 @@ class MainWindow : public QWidget {
   QString display_text_;
   QSystemTrayIcon* tray_ = nullptr;
   std::unique_ptr<QMenu> tray_menu_;
+  QPointer<QMenuBar> login_menu_;
   QPointer<LoginDialog> login_dialog_;
 };
 

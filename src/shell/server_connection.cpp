@@ -86,12 +86,6 @@ ServerConnection::ServerConnection(MainWindow* window, SettingsRecord& settings)
   refresh_display();
 }
 
-void ServerConnection::logout_for_destruction() {
-  if (state_ != kStateConnected) return;
-  log_printf("%s (%s:%d)", "do_logout aus WM_DESTROY", __FILE__, __LINE__);
-  do_logout(false);
-}
-
 ServerConnection::~ServerConnection() {
   window_ = nullptr;  // the window is being destroyed
   if (state_ == kStateConnected) {

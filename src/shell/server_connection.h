@@ -55,8 +55,6 @@ class ServerConnection : public QObject {
   void first_login();
   // The next login uses the password just entered (the password is asked for each attempt).
   void supply_password() { password_supplied_ = true; }
-  // Logs out before the main window is destroyed.
-  void logout_for_destruction();
   // Starts a login of `kind` (kLoginNormal, ...). The result arrives with login_finished:
   // 0 logged in, -1 failed. Returns -1 at once when a login runs or a connection exists.
   int do_login(int kind);

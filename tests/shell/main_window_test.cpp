@@ -1,0 +1,170 @@
+// The main window in the test process: the close question with the number of programs, the
+// programs' grace before the window ends (timed, not waited for), the menus from the command
+// table, and the cache cleaning of "Clear Cache".
+#include "shell/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMenuBar>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <filesystem>
+#include <fstream>
+
+#include "fake_daemon.h"
+#include "foundation/message_table.h"
+#include "foundation/show_message.h"
+#include "net/link_names.h"
+#include "shell/cache_clean.h"
+#include "shell/connection_state.h"
+#include "shell/login_dialog.h"
+#include "shell/password_field.h"
+#include "shell/server_connection.h"
+#include "shell/server_session_hooks.h"
+#include "shell/settings_store.h"
+#include "shell/startup.h"
+
+namespace kovw::shell {
+namespace {
+
+void application() {
+  static int argc = 1;
+  static char name[] = "test_shell";
+  static char* argv[] = {name, nullptr};
+  if (qApp) return;
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  new QApplication(argc, argv);
+}
+
+template <typename Condition>
+bool spin_until(Condition condition, int ms = 10000) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!condition()) {
+    if (timer.elapsed() > ms) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  return true;
+}
+
+// Answers every box with `answer` and keeps its text.
+class Answering : public foundation::MessagePresenter {
+ public:
+  int present(const foundation::MessageBoxRequest& request) override {
+    texts.push_back(request.text);
+    return answer;
+  }
+  int answer = foundation::kAnswerNo;
+  std::vector<std::string> texts;
+};
+
+TEST(MainWindow, CloseAsksWithTheProgramCountAndEndsAfterTheProgramsGrace) {
+  application();
+  foundation::set_language(foundation::kLanguageEnglish);
+  test::FakeDaemon daemon(test::DaemonConfig{});
+  SettingsRecord& settings = mutable_settings();
+  settings = SettingsRecord{};
+  settings.host.assign("127.0.0.1");
+  settings.user.assign("anna");
+  ASSERT_TRUE(encipher_password("secret", settings.password));
+  settings.save_passwd = 0x6;
+  settings.kovd_port = daemon.port() - 1;
+  settings.start_program.assign(" ");
+  shell_state().ports = derive_port_plan(settings);
+  shell_state().options = StartOptions{};
+
+  const ServerSessionHooks saved = server_session_hooks();
+  int stops = 0;
+  ServerSessionHooks hooks;
+  hooks.program_titles = [] { return std::vector<std::u16string>{u"Orders", u"Stock"}; };
+  hooks.stop_programs = [&stops](int) {
+    ++stops;
+    return 2;
+  };
+  set_server_session_hooks(hooks);
+
+  QPointer<MainWindow> window = new MainWindow();
+  auto* connection = new ServerConnection(window, settings);
+  ASSERT_EQ(connection->do_login(kLoginNormal), 0);
+  ASSERT_TRUE(spin_until([&] { return connection->state() == kStateConnected; }));
+
+  Answering presenter;
+  foundation::MessagePresenter* saved_presenter = foundation::message_presenter();
+  foundation::set_message_presenter(&presenter);
+  qunsetenv("KOVW_UNATTENDED");
+
+  window->close();
+  QCoreApplication::processEvents();
+  ASSERT_EQ(presenter.texts.size(), 1u);
+  // The box breaks long lines.
+  EXPECT_EQ(QString::fromStdString(presenter.texts[0]).replace('\n', ' ').toStdString(),
+            "Really leave KOVW? 2 program(s) still active.");
+  EXPECT_TRUE(window);
+  EXPECT_EQ(stops, 0);
+  EXPECT_EQ(connection->state(), kStateConnected);
+
+  presenter.answer = foundation::kAnswerYes;
+  QElapsedTimer grace;
+  grace.start();
+  window->close();
+  EXPECT_EQ(stops, 1);
+  EXPECT_TRUE(window);  // the programs get their second first
+  EXPECT_TRUE(spin_until([&] { return window.isNull(); }, 5000));
+  EXPECT_GE(grace.elapsed(), 900);
+  EXPECT_TRUE(daemon.wait_for(net::KWK_KLOGOUT));
+
+  qputenv("KOVW_UNATTENDED", "1");
+  foundation::set_message_presenter(saved_presenter);
+  set_server_session_hooks(saved);
+}
+
+TEST(MainWindow, LoginDialogMenuFollowsTheCommandTable) {
+  application();
+  foundation::set_language(foundation::kLanguageEnglish);
+  SettingsRecord& settings = mutable_settings();
+  settings = SettingsRecord{};
+  shell_state().options = StartOptions{};
+  shell_state().login_template = 213;
+  auto* window = new MainWindow();
+  new ServerConnection(window, settings);
+  window->show_login_dialog();
+  auto* bar = window->login_dialog()->findChild<QMenuBar*>("loginMenu");
+  ASSERT_NE(bar, nullptr);
+  std::map<int, QAction*> actions;
+  for (QMenu* menu : bar->findChildren<QMenu*>()) {
+    for (QAction* action : menu->actions()) {
+      if (action->data().isValid()) actions[action->data().toInt()] = action;
+    }
+  }
+  ASSERT_TRUE(actions.count(kCmdSettings));
+  EXPECT_EQ(actions.count(kCmdLogout), 0u);  // only in the tray menu
+  EXPECT_EQ(actions[kCmdExit]->text(), "&Exit (F3)");
+  EXPECT_TRUE(actions[kCmdSettings]->isEnabled());    // not connected, no override
+  EXPECT_FALSE(actions[kCmdCronLogin]->isEnabled());  // not connected
+  delete window;
+}
+
+TEST(CacheClean, RemovesAndMakesAgainTheFlaggedDirectoriesAndAlwaysTheOldOnes) {
+  QTemporaryDir dir;
+  namespace fs = std::filesystem;
+  const fs::path data = dir.path().toStdString();
+  for (const char* file : {"cache/group/a.txt", "cache/kovw/old.txt", "help/h.txt", "dfa/d.txt"}) {
+    fs::create_directories((data / file).parent_path());
+    std::ofstream(data / file) << "x";
+  }
+  EXPECT_EQ(cache_clean(data.string(), kCacheHelp), 0);
+  EXPECT_TRUE(fs::exists(data / "cache/group/a.txt"));
+  EXPECT_FALSE(fs::exists(data / "cache/kovw"));
+  EXPECT_TRUE(fs::is_directory(data / "help"));
+  EXPECT_TRUE(fs::is_empty(data / "help"));
+  EXPECT_TRUE(fs::exists(data / "dfa/d.txt"));
+  EXPECT_EQ(cache_clean(data.string(), kCacheAll), 0);
+  for (const char* name : {"cache", "help", "dfa"}) {
+    EXPECT_TRUE(fs::is_directory(data / name) && fs::is_empty(data / name)) << name;
+  }
+}
+
+}  // namespace
+}  // namespace kovw::shell
