@@ -32,6 +32,8 @@
 #include "shell/front_door_rules.h"
 #include "shell/login_data.h"
 #include "shell/main_window.h"
+#include "shell/password_dialogs.h"
+#include "shell/password_rules.h"
 #include "shell/program_link_handoff.h"
 #include "shell/server_events.h"
 #include "shell/server_session_hooks.h"
@@ -350,7 +352,8 @@ void ServerConnection::on_readable() {
 }
 
 void ServerConnection::on_link_failure(int result, int error) {
-  if (phase_ == Phase::AwaitConnect || phase_ == Phase::AwaitLogin) {
+  if (phase_ == Phase::AwaitConnect || phase_ == Phase::AwaitLogin ||
+      phase_ == Phase::AwaitPasswordInput || phase_ == Phase::AwaitPassword) {
     log_printf(" ... done. Result %d / %d", result, error);
     foundation::show_message_number(window_, 0, error, "Login", 10037, display_text_.c_str(),
                                     result, error);
@@ -376,6 +379,9 @@ void ServerConnection::on_frame(const net::LinkMessage& message,
       return;
     case Phase::AwaitLogin:
       handle_login_reply(message, payload);
+      return;
+    case Phase::AwaitPassword:
+      handle_password_answer(message, payload);
       return;
     case Phase::Online: {
       // A message box of the dispatch runs a nested loop: further frames wait until the
@@ -536,26 +542,17 @@ void ServerConnection::handle_login_reply(const net::LinkMessage& message,
 
   const bool supports_change = reply_flags_ & protocol::kReplyPasswordChange;
   if (supports_change && (reply_flags_ & protocol::kReplyPasswordExpired)) {
-    foundation::show_message(window_, 0, 0, "Login", "%s",
-                             foundation::german()
-                                 ? "Das Kennwort ist abgelaufen und muss geändert werden."
-                                 : "The password has expired and must be changed.");
-    log_printf("%s (%s:%d)", "do_logout aus New Password", __FILE__, __LINE__);
-    send(net::KWK_KLOGOUT, {});
-    login_failed(-1);
+    // The daemon demands a new password: it is chosen, sent, and the login ends.
+    begin_password_change(false);
     return;
   }
   if (login_kind_ == kLoginChangePassword) {
     if (!supports_change) {
       foundation::show_message_number(window_, 0, 0, "Login", 10065, display_text_.c_str());
-    } else {
-      foundation::show_message(window_, 0, 0, "Login", "%s",
-                               foundation::german() ? "Die Kennwort-Änderung ist nicht verfügbar."
-                                                    : "Changing the password is not available.");
+      end_password_change();
+      return;
     }
-    log_printf("%s (%s:%d)", "do_logout aus Change Password", __FILE__, __LINE__);
-    send(net::KWK_KLOGOUT, {});
-    login_failed(-1);
+    begin_password_change(true);
     return;
   }
 
@@ -599,6 +596,68 @@ void ServerConnection::handle_login_reply(const net::LinkMessage& message,
   refresh_display();
   log_printf("do_login Ende. err=%d", 0);
   emit login_finished(0);
+}
+
+void ServerConnection::begin_password_change(bool voluntary) {
+  phase_ = Phase::AwaitPasswordInput;
+  password_change_voluntary_ = voluntary;
+  const int attempt = attempt_;
+  auto* dialog = new ChangePasswordDialog(voluntary, settings_.user.str(),
+                                          password_rule_level(reply_flags_), window_);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->setWindowFlag(Qt::Window);
+  QPointer<ServerConnection> self(this);
+  connect(dialog, &QDialog::finished, this, [self, dialog, attempt](int result) {
+    if (!self || self->attempt_ != attempt || self->phase_ != Phase::AwaitPasswordInput) return;
+    if (result != QDialog::Accepted) {
+      self->end_password_change();
+      return;
+    }
+    protocol::PasswordChange change;
+    change.kind = protocol::kPassChange;
+    change.old_password =
+        self->password_change_voluntary_ ? dialog->old_password() : clear_password(self->settings_);
+    change.new_password = dialog->new_password();
+    const int sent = self->send(protocol::build_password_change(change));
+    std::fill(change.old_password.begin(), change.old_password.end(), '\0');
+    std::fill(change.new_password.begin(), change.new_password.end(), '\0');
+    if (sent < 0) {
+      const int system_error = self->send_error_;
+      foundation::show_message_number(self->window_, 0, system_error, "Login", 10038,
+                                      self->display_text_.c_str(), sent, system_error);
+      self->end_password_change();
+      return;
+    }
+    self->phase_ = Phase::AwaitPassword;
+    self->answer_timer_.start(net::default_net_timeout(), self);
+  });
+  dialog->open();
+}
+
+void ServerConnection::handle_password_answer(const net::LinkMessage& message,
+                                              std::span<const std::uint8_t> payload) {
+  answer_timer_.stop();
+  if (message.type == net::KWK_KOMOK) {
+    foundation::show_message_number(window_, 0, 0, "Login", 10206);
+  } else {
+    const protocol::Result<protocol::PasswordRefusal> refusal =
+        protocol::parse_password_refusal(payload);
+    const std::string reason = refusal ? refusal->text : std::string();
+    foundation::show_message_number(window_, 0, 0, "Login", 10205, display_text_.c_str(),
+                                    reason.c_str());
+  }
+  end_password_change();
+}
+
+void ServerConnection::end_password_change() {
+  log_printf("%s (%s:%d)",
+             password_change_voluntary_ || login_kind_ == kLoginChangePassword
+                 ? "do_logout aus Change Password"
+                 : "do_logout aus New Password",
+             __FILE__, __LINE__);
+  send(net::KWK_KLOGOUT, {});
+  password_change_voluntary_ = false;
+  login_failed(-1);
 }
 
 void ServerConnection::tell_programs_of_login() {
@@ -953,7 +1012,8 @@ void ServerConnection::timerEvent(QTimerEvent* event) {
   const int id = event->timerId();
   if (id == answer_timer_.timerId()) {
     answer_timer_.stop();
-    if (phase_ == Phase::AwaitConnect || phase_ == Phase::AwaitLogin) {
+    if (phase_ == Phase::AwaitConnect || phase_ == Phase::AwaitLogin ||
+        phase_ == Phase::AwaitPassword) {
       net::set_last_socket_error(foundation::kWSAETIMEDOUT);
       on_link_failure(net::kScTimeout, foundation::kWSAETIMEDOUT);
     }

@@ -110,7 +110,16 @@ class ServerConnection : public QObject {
   void timerEvent(QTimerEvent* event) override;
 
  private:
-  enum class Phase { Idle, Searching, Connecting, AwaitConnect, AwaitLogin, Online };
+  enum class Phase {
+    Idle,
+    Searching,
+    Connecting,
+    AwaitConnect,
+    AwaitLogin,
+    AwaitPasswordInput,  // the change or choose dialog is open
+    AwaitPassword,       // the new password was sent
+    Online
+  };
 
   void set_state(int state);
   void refresh_display();
@@ -123,6 +132,12 @@ class ServerConnection : public QObject {
   void handle_connect_reply(const net::LinkMessage& message, std::span<const std::uint8_t> payload);
   void handle_login_reply(const net::LinkMessage& message, std::span<const std::uint8_t> payload);
   bool send_after_login();
+  // The password change after the login reply: the dialog (the old password asked when
+  // `voluntary`), KWK_KPASS, the daemon's answer, then the logout that ends the login.
+  void begin_password_change(bool voluntary);
+  void handle_password_answer(const net::LinkMessage& message,
+                              std::span<const std::uint8_t> payload);
+  void end_password_change();
   // Hands the login's facts to the program sessions.
   void tell_programs_of_login();
   void login_failed(int error);
@@ -164,6 +179,7 @@ class ServerConnection : public QObject {
   std::time_t login_time_ = 0;
   int failed_logins_ = 0;
   bool password_supplied_ = false;
+  bool password_change_voluntary_ = false;
   bool browser_login_ = false;  // the running login stores the browser login data on success
 
   QBasicTimer answer_timer_;   // waiting for a daemon answer during the login

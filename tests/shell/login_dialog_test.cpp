@@ -19,8 +19,10 @@
 #include "fake_daemon.h"
 #include "foundation/message_table.h"
 #include "net/link_names.h"
+#include "protocol/server_messages.h"
 #include "shell/connection_state.h"
 #include "shell/main_window.h"
+#include "shell/password_dialogs.h"
 #include "shell/server_connection.h"
 #include "shell/settings_store.h"
 #include "shell/startup.h"
@@ -159,6 +161,78 @@ TEST_F(LoginDialogTest, CancelBeforeAnyFailedLoginClosesAndReloadsTheLoginData) 
   QTest::keyClick(dialog_, Qt::Key_Escape);
   EXPECT_EQ(close_requests.count(), 1);
   EXPECT_FALSE(daemon.received(net::KWK_KLOGIN));
+}
+
+// The change-password button: the dialog asks old, new and repeated password, refuses what
+// the daemon's rule level forbids, sends the change and shows the daemon's answer.
+TEST_F(LoginDialogTest, ChangePasswordChecksTheRulesAndSendsTheChange) {
+  test::DaemonConfig config;
+  config.extra_reply_flags = 0x300;  // rule level 3
+  test::FakeDaemon daemon(config);
+  open(daemon.port(), false, "127.0.0.1");
+  QSignalSpy results(connection_, &ServerConnection::login_finished);
+  type_login("anna", "secret");
+  QTest::mouseClick(child<QPushButton>("changePassword"), Qt::LeftButton);
+  ChangePasswordDialog* change = nullptr;
+  ASSERT_TRUE(spin_until([&] {
+    change = window_->findChild<ChangePasswordDialog*>();
+    return change != nullptr;
+  }));
+  EXPECT_TRUE(child<QLineEdit>("password")->text().isEmpty());  // cleared after the change
+  // Seven letters and a digit: level 3 wants a special character; the dialog stays.
+  QTest::keyClicks(change->old_field(), "secret");
+  QTest::keyClicks(change->new_field(), "abcdefg1");
+  QTest::keyClicks(change->repeated_field(), "abcdefg1");
+  change->accept();
+  EXPECT_TRUE(change->isVisible());
+  EXPECT_TRUE(change->new_field()->text().isEmpty());
+  QTest::keyClicks(change->new_field(), "abcdef1!");
+  QTest::keyClicks(change->repeated_field(), "abcdef1!");
+  change->accept();
+  test::ReceivedMessage pass;
+  ASSERT_TRUE(daemon.wait_for(net::KWK_KPASS, &pass));
+  const auto parsed = protocol::parse_password_change(pass.payload);
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(parsed->old_password, "secret");
+  EXPECT_EQ(parsed->new_password, "abcdef1!");
+  ASSERT_TRUE(spin_until([&] { return results.count() == 1; }));
+  EXPECT_EQ(results.at(0).at(0).toInt(), -1);  // a password change always ends the login
+  EXPECT_TRUE(daemon.wait_for(net::KWK_KLOGOUT));
+  EXPECT_EQ(connection_->state(), kStateNotConnected);
+}
+
+TEST_F(LoginDialogTest, ExpiredPasswordIsChosenAnewAndTheRefusalShown) {
+  test::DaemonConfig config;
+  config.extra_reply_flags = 0x20;  // the daemon demands a new password, no rule level
+  config.refuse_password_text = "history";
+  test::FakeDaemon daemon(config);
+  open(daemon.port(), false, "127.0.0.1");
+  QSignalSpy results(connection_, &ServerConnection::login_finished);
+  type_login("anna", "secret");
+  QTest::mouseClick(child<QPushButton>("ok"), Qt::LeftButton);
+  ChangePasswordDialog* choose = nullptr;
+  ASSERT_TRUE(spin_until([&] {
+    choose = window_->findChild<ChangePasswordDialog*>();
+    return choose != nullptr;
+  }));
+  EXPECT_EQ(choose->old_field(), nullptr);  // only asked for a voluntary change
+  // Seventeen characters would be cut by the message: refused even without a rule level.
+  QTest::keyClicks(choose->new_field(), QString(17, 'n'));
+  QTest::keyClicks(choose->repeated_field(), QString(17, 'n'));
+  choose->accept();
+  EXPECT_TRUE(choose->isVisible());
+  QTest::keyClicks(choose->new_field(), "new");
+  QTest::keyClicks(choose->repeated_field(), "new");
+  choose->accept();
+  test::ReceivedMessage pass;
+  ASSERT_TRUE(daemon.wait_for(net::KWK_KPASS, &pass));
+  const auto parsed = protocol::parse_password_change(pass.payload);
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(parsed->old_password, "secret");  // the password of this login
+  EXPECT_EQ(parsed->new_password, "new");
+  ASSERT_TRUE(spin_until([&] { return results.count() == 1; }));
+  EXPECT_EQ(results.at(0).at(0).toInt(), -1);
+  EXPECT_TRUE(daemon.wait_for(net::KWK_KLOGOUT));
 }
 
 #ifdef HOSTSIM_BINARY
