@@ -27,6 +27,7 @@
 #include "shell/company_symbol.h"
 #include "shell/connection_state.h"
 #include "shell/login_data.h"
+#include "shell/main_commands.h"
 #include "shell/password_rules.h"
 #include "shell/server_connection.h"
 #include "shell/settings_store.h"
@@ -58,6 +59,11 @@ QString message(int number) {
 
 bool load_balancing() {
   return shell_state().options.overrides.font_mask & kFontOverrideLeastLoaded;
+}
+
+bool no_password_change(const SettingsRecord& settings) {
+  return settings.no_password_change ||
+         (shell_state().options.overrides.mask & kOverrideNoPasswordChange);
 }
 
 bool host_given() {
@@ -173,12 +179,6 @@ void LoginDialog::build() {
   connect(change_password_, &QPushButton::clicked, this, [this] { submit(kLoginChangePassword); });
   connect(forgotten_password_, &QPushButton::clicked, this,
           [this] { submit(kLoginForgottenPassword); });
-  const bool no_change = settings_.no_password_change ||
-                         (shell_state().options.overrides.mask & kOverrideNoPasswordChange);
-  if (no_change) {
-    change_password_->hide();
-    forgotten_password_->hide();
-  }
   layout->addWidget(buttons);
 
   status_ = new QLabel(this);
@@ -370,12 +370,18 @@ void LoginDialog::refresh_status() {
   const bool idle = !connected && state == kStateNotConnected;
   status_->setText(QString::fromUtf8(status_line_text(
       connected, connection_.login_time(), std::time(nullptr), foundation::message_text(state))));
-  host_->setEnabled(idle && !host_given());
-  search_->setEnabled(idle && !host_given() && !searching_);
-  hosts_->setEnabled(idle && !host_given());
-  for (QWidget* w : std::initializer_list<QWidget*>{user_, password_, domain_, slow_, ok_,
-                                                    change_password_, forgotten_password_}) {
-    w->setEnabled(idle);
+  // While a login runs the fields stay as they were sent.
+  const LoginControlState controls =
+      login_control_state(!idle, host_given(), no_password_change(settings_));
+  host_->setEnabled(controls.host);
+  search_->setEnabled(controls.host && !searching_);
+  hosts_->setEnabled(controls.host);
+  for (QWidget* w : std::initializer_list<QWidget*>{user_, password_, domain_, slow_, ok_}) {
+    w->setEnabled(controls.credentials);
+  }
+  for (QPushButton* b : {change_password_, forgotten_password_}) {
+    b->setEnabled(controls.password_buttons);
+    b->setVisible(controls.password_buttons_shown);
   }
 }
 
