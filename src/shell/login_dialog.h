@@ -30,6 +30,8 @@ class LoginDialog : public QDialog {
               bool tray_present, QWidget* parent = nullptr);
   ~LoginDialog() override;
 
+  // A dialog made again after the first one skips the host search and the first focus.
+  void skip_first_time_steps() { shown_once_ = true; }
   // Puts the main menu on top of the dialog.
   void set_menu_bar(QWidget* bar);
   // Refreshes the status line and the enable rules from the connection's state.

@@ -219,6 +219,8 @@ void MainWindow::show_login_dialog() {
     login_dialog_ =
         new LoginDialog(*c, mutable_settings(), shell_state().login_template == 211, tray_present_);
     connect(login_dialog_, &LoginDialog::close_requested, this, [this] { request_close(); });
+    if (login_dialog_made_) login_dialog_->skip_first_time_steps();
+    login_dialog_made_ = true;
     login_dialog_->set_menu_bar(build_login_menu(login_dialog_));
     refresh_menus();
   }

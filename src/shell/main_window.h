@@ -89,7 +89,9 @@ class MainWindow : public QWidget, public MainCommandHost {
   bool tray_present_ = false;
   bool closing_ = false;  // a close question or the programs' grace runs
   bool destroying_ = false;
-  bool asking_password_ = false;  // the password is asked for each attempt
+  bool asking_password_ = false;
+  bool login_dialog_made_ = false;  // the first-time steps of the login dialog are done  // the
+                                    // password is asked for each attempt
   QString display_text_;
   QSystemTrayIcon* tray_ = nullptr;
   std::unique_ptr<QMenu> tray_menu_;
