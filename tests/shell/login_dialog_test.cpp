@@ -26,6 +26,7 @@
 #include "shell/server_connection.h"
 #include "shell/settings_store.h"
 #include "shell/startup.h"
+#include "shell/temp_xdg_home.h"
 
 namespace kovw::shell {
 namespace {
@@ -59,6 +60,8 @@ class LoginDialogTest : public ::testing::Test {
  protected:
   void open(int link_port, bool with_host_list, const char* host) {
     application();
+    // The login data the dialog saves go to a registry below a temporary home.
+    reset_settings_store(std::make_unique<SettingsStore>());
     foundation::set_language(foundation::kLanguageEnglish);
     SettingsRecord& settings = mutable_settings();
     settings = SettingsRecord{};
@@ -78,6 +81,7 @@ class LoginDialogTest : public ::testing::Test {
 
   void TearDown() override {
     delete window_;  // logs out and destroys the dialog
+    reset_settings_store();
   }
 
   template <typename T>
@@ -92,6 +96,7 @@ class LoginDialogTest : public ::testing::Test {
     QTest::keyClicks(child<QLineEdit>("password"), password);
   }
 
+  test::TempXdgHome home_;
   MainWindow* window_ = nullptr;
   ServerConnection* connection_ = nullptr;
   LoginDialog* dialog_ = nullptr;

@@ -25,6 +25,7 @@
 #include "shell/server_session_hooks.h"
 #include "shell/settings_store.h"
 #include "shell/startup.h"
+#include "shell/temp_xdg_home.h"
 
 namespace kovw::shell {
 namespace {
@@ -60,8 +61,18 @@ class Answering : public foundation::MessagePresenter {
   std::vector<std::string> texts;
 };
 
-TEST(MainWindow, CloseAsksWithTheProgramCountAndEndsAfterTheProgramsGrace) {
-  application();
+// Each test keeps the settings store below a temporary home.
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    application();
+    reset_settings_store(std::make_unique<SettingsStore>());
+  }
+  void TearDown() override { reset_settings_store(); }
+  test::TempXdgHome home_;
+};
+
+TEST_F(MainWindowTest, CloseAsksWithTheProgramCountAndEndsAfterTheProgramsGrace) {
   foundation::set_language(foundation::kLanguageEnglish);
   test::FakeDaemon daemon(test::DaemonConfig{});
   SettingsRecord& settings = mutable_settings();
@@ -120,8 +131,7 @@ TEST(MainWindow, CloseAsksWithTheProgramCountAndEndsAfterTheProgramsGrace) {
   set_server_session_hooks(saved);
 }
 
-TEST(MainWindow, LoginDialogMenuFollowsTheCommandTable) {
-  application();
+TEST_F(MainWindowTest, LoginDialogMenuFollowsTheCommandTable) {
   foundation::set_language(foundation::kLanguageEnglish);
   SettingsRecord& settings = mutable_settings();
   settings = SettingsRecord{};
