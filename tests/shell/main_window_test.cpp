@@ -10,6 +10,8 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QTemporaryDir>
+#include <QLineEdit>
+#include <QTest>
 #include <filesystem>
 #include <fstream>
 
@@ -19,7 +21,9 @@
 #include "net/link_names.h"
 #include "shell/cache_clean.h"
 #include "shell/connection_state.h"
+#include "shell/login_data.h"
 #include "shell/login_dialog.h"
+#include "shell/password_dialogs.h"
 #include "shell/password_field.h"
 #include "shell/server_connection.h"
 #include "shell/server_session_hooks.h"
@@ -154,6 +158,41 @@ TEST_F(MainWindowTest, LoginDialogMenuFollowsTheCommandTable) {
   EXPECT_TRUE(actions[kCmdSettings]->isEnabled());    // not connected, no override
   EXPECT_FALSE(actions[kCmdCronLogin]->isEnabled());  // not connected
   delete window;
+}
+
+// -b with "*": the password is asked before the attempt (no stored one yet), stored for the
+// user, and used for the login.
+TEST_F(MainWindowTest, PasswordAskedForEachAttemptIsStoredAndUsed) {
+  foundation::set_language(foundation::kLanguageEnglish);
+  test::FakeDaemon daemon(test::DaemonConfig{});
+  SettingsRecord& settings = mutable_settings();
+  settings.host.assign("127.0.0.1");
+  settings.user.assign("anna");
+  settings.kovd_port = daemon.port() - 1;
+  settings.start_program.assign(" ");
+  shell_state().ports = derive_port_plan(settings);
+  shell_state().options = StartOptions{};
+  shell_state().options.overrides.mask = kOverrideAskPassword;
+
+  auto* window = new MainWindow();
+  auto* connection = new ServerConnection(window, settings);
+  connection->first_login();
+  NewPasswordDialog* ask = nullptr;
+  ASSERT_TRUE(spin_until([&] {
+    ask = window->findChild<NewPasswordDialog*>();
+    return ask != nullptr && ask->isVisible();
+  }));
+  QTest::keyClicks(ask->password_field(), "secret");
+  ask->accept();
+  ASSERT_TRUE(spin_until([&] { return connection->state() == kStateConnected; }));
+  EXPECT_EQ(daemon.login_seen().password, "secret");
+  const auto stored =
+      load_user_password(shell::settings_store().registry(), "anna", "127.0.0.1", "");
+  ASSERT_TRUE(stored);
+  EXPECT_EQ(decipher_password(*stored), "secret");
+  EXPECT_EQ(window->login_dialog(), nullptr);  // no login dialog on the way
+  delete window;
+  shell_state().options = StartOptions{};
 }
 
 TEST(CacheClean, RemovesAndMakesAgainTheFlaggedDirectoriesAndAlwaysTheOldOnes) {
