@@ -7,10 +7,10 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPointer>
 #include <QTemporaryDir>
-#include <QLineEdit>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
