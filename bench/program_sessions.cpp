@@ -33,33 +33,18 @@
 #include "session/program_start.h"
 #include "session/view/program_view.h"
 
+#include "bench_application.h"
+
 namespace {
 
 using namespace kovw;
 
 QApplication& app() {
-  static int argc = 1;
-  static char name[] = "bench_program_sessions";
-  static char* argv[] = {name, nullptr};
-  static QApplication* instance = [] {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    setenv("KOVW_UNATTENDED", "1", 1);
-    foundation::hvt_init_threads(__FILE__, __LINE__);
-    return new QApplication(argc, argv);
-  }();
-  return *instance;
+  return bench::bench_application();
 }
 
 bool pump_until(const std::function<bool()>& done) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > 20000) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QThread::msleep(1);
-  }
-  return true;
+  return bench::pump_until(done, true);
 }
 
 long resident_kib() {

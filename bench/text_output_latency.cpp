@@ -32,31 +32,18 @@
 #include "session/view/text_screen_widget.h"
 #include "session/window_messages.h"
 
+#include "bench_application.h"
+
 namespace {
 
 using namespace kovw;
 
 QApplication& app() {
-  static int argc = 1;
-  static char name[] = "bench_text_output_latency";
-  static char* argv[] = {name, nullptr};
-  static QApplication* instance = [] {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    setenv("KOVW_UNATTENDED", "1", 1);
-    foundation::hvt_init_threads(__FILE__, __LINE__);
-    return new QApplication(argc, argv);
-  }();
-  return *instance;
+  return bench::bench_application();
 }
 
 bool pump_until(const std::function<bool()>& done) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > 20000) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-  }
-  return true;
+  return bench::pump_until(done, false);
 }
 
 void send(int socket, const protocol::Outgoing& out) {

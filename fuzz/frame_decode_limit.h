@@ -26,7 +26,7 @@ inline std::uint32_t named_decoded_length(const net::FrameReader& reader) {
     if (reader.payload_length < net::kTwofishBlock + 4 || !net::link_prepare_keys(state)) return 0;
     std::memcpy(prefix, reader.payload, net::kTwofishBlock);
     std::uint8_t iv[net::kTwofishBlock] = {};
-    state.decryption.decrypt_cbc(prefix, net::kTwofishBlock, iv);
+    state.cipher->decrypt_cbc(prefix, net::kTwofishBlock, iv);
   } else {
     if (reader.payload_length < net::kCompressionPrefix) return 0;
     std::memcpy(prefix, reader.payload, net::kCompressionPrefix);

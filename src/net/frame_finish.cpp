@@ -61,7 +61,7 @@ int decrypt(FrameReader& reader, LinkState& state) {
     return malformed(reader, "encrypted payload claims more bytes than it holds");
   }
   std::uint8_t iv[kTwofishBlock] = {};
-  state.decryption.decrypt_cbc(reader.payload, blocks_length, iv);
+  state.cipher->decrypt_cbc(reader.payload, blocks_length, iv);
   reader.payload_length = plain_length;
   return 0;
 }

@@ -17,7 +17,10 @@ namespace kovw::net {
 
 inline constexpr std::size_t kBuiltInBuffer = 2048;
 inline constexpr std::size_t kMinHeapBuffer = 32768;
-inline constexpr std::size_t kKeptHeapBuffer = 65536;
+// A link keeps heap buffers up to this size from frame to frame, so that a stream of large
+// frames (pictures, file data) does not take and return memory for every frame; larger ones
+// (a rare huge frame, a peer announcing one) are given back when the next frame starts.
+inline constexpr std::size_t kKeptHeapBuffer = 1u << 20;
 
 // Reader states.
 inline constexpr int kFrameNew = 0;

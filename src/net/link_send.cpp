@@ -94,7 +94,7 @@ std::span<const std::uint8_t> link_build_frame(LinkState& state, FrameBlock& wor
       const std::size_t padded = (length + kTwofishBlock - 1) / kTwofishBlock * kTwofishBlock;
       std::memset(body + length, 0, padded - length);
       std::uint8_t iv[kTwofishBlock] = {};
-      state.encryption.encrypt_cbc(body, padded, iv);
+      state.cipher->encrypt_cbc(body, padded, iv);
       write_le32(body + padded, static_cast<std::uint32_t>(length));
       length = padded + 4;
     }

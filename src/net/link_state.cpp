@@ -11,7 +11,8 @@ struct SessionKeyStore {
   std::mutex mutex;
   SessionKey key{};
   bool present = false;
-  std::atomic<std::uint64_t> generation{1};  // schedules prepared from generation 0 are stale
+  std::shared_ptr<const TwofishCipher> cipher;  // the key's schedule while one is present
+  std::atomic<std::uint64_t> generation{1};     // schedules prepared from generation 0 are stale
 };
 
 SessionKeyStore& key_store() {
@@ -50,9 +51,13 @@ void link_set_session_key(const std::uint8_t* client_value, const std::uint8_t* 
     if (client_value != nullptr && server_value != nullptr) {
       store.key = derive_session_key(client_value, server_value);
       store.present = true;
+      auto cipher = std::make_shared<TwofishCipher>();
+      cipher->set_key(store.key.data(), store.key.size());
+      store.cipher = std::move(cipher);
     } else {
       store.key.fill(0);
       store.present = false;
+      store.cipher.reset();
     }
     store.generation.fetch_add(1, std::memory_order_release);
   }
@@ -70,8 +75,7 @@ bool link_prepare_keys(LinkState& state) {
   if (state.prepared_generation == store.generation.load(std::memory_order_acquire)) return true;
   std::lock_guard lock(store.mutex);
   if (!store.present) return false;
-  state.decryption.set_key(store.key.data(), store.key.size());
-  state.encryption.set_key(store.key.data(), store.key.size());
+  state.cipher = store.cipher;
   state.prepared_generation = store.generation.load(std::memory_order_relaxed);
   return true;
 }

@@ -5,6 +5,7 @@
 // keeps one link per thread (the demonstration host, tests).
 
 #include <cstdint>
+#include <memory>
 
 #include "net/session_key.h"
 #include "net/twofish_cipher.h"
@@ -19,9 +20,10 @@ struct LinkState {
   int net_timeout_ms = kDefaultNetTimeoutMs;
   bool compression_on = false;
   bool level_tracking = false;  // received headers set the header level (2 extended, else 1)
-  TwofishCipher decryption;     // schedules of the session key, prepared lazily
-  TwofishCipher encryption;
-  std::uint64_t prepared_generation = 0;  // session key generation the schedules hold
+  // The key schedule of the session key, shared by every link and set by link_prepare_keys
+  // (null until then): a link that never encrypts costs no schedule of its own.
+  std::shared_ptr<const TwofishCipher> cipher;
+  std::uint64_t prepared_generation = 0;  // session key generation the schedule belongs to
 };
 
 // The calling thread's link state.

@@ -2,10 +2,13 @@
 
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QTextCursor>
+#include <QThreadPool>
+#include <QTimer>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <memory>
-#include <thread>
 
 #include "foundation/log.h"
 #include "foundation/show_message.h"
@@ -41,14 +44,15 @@ LogFileText read_log_file_text(const std::string& path) {
 LogViewer::LogViewer(const std::string& path, QWidget* parent)
     : TextDialog(QString::fromLocal8Bit(path), parent), path_(path) {
   text_view()->setPlaceholderText(ui_text("Wird gelesen ...", "Reading ..."));
-  // The task goes to the application object and checks there, on the GUI thread, whether the
-  // viewer still exists: the worker never touches the viewer.
-  std::thread([viewer = QPointer<LogViewer>(this), path]() mutable {
+  // The file is read on the global pool, which the application waits for at its end. The
+  // result goes to the application object, which checks on the GUI thread whether the viewer
+  // still exists: the worker never touches the viewer.
+  QThreadPool::globalInstance()->start([viewer = QPointer<LogViewer>(this), path]() mutable {
     auto result = std::make_shared<LogFileText>(read_log_file_text(path));
     platform::post_to_gui_thread([viewer = std::move(viewer), result] {
       if (viewer) viewer->on_read(*result);
     });
-  }).detach();
+  });
 }
 
 void LogViewer::on_read(const LogFileText& result) {
@@ -62,9 +66,31 @@ void LogViewer::on_read(const LogFileText& result) {
       hide();
     return;
   }
-  set_text(result.text);
-  loaded_ = true;
+  pending_ = result.text;
+  pending_at_ = 0;
+  text_view()->clear();
+  text_view()->document()->setUndoRedoEnabled(false);
+  append_next_piece();
   show();
+}
+
+void LogViewer::append_next_piece() {
+  // Pieces end at a line end, so every line is laid out once, within one piece.
+  qsizetype end = std::min(pending_.size(), pending_at_ + kPieceChars);
+  if (end < pending_.size()) {
+    const qsizetype line_end = pending_.indexOf(QLatin1Char('\n'), end);
+    end = line_end < 0 ? pending_.size() : line_end + 1;
+  }
+  QTextCursor cursor(text_view()->document());
+  cursor.movePosition(QTextCursor::End);
+  cursor.insertText(QStringView(pending_).sliced(pending_at_, end - pending_at_).toString());
+  pending_at_ = end;
+  if (pending_at_ < pending_.size()) {
+    QTimer::singleShot(0, this, &LogViewer::append_next_piece);
+    return;
+  }
+  pending_.clear();
+  loaded_ = true;
   emit text_loaded();
 }
 

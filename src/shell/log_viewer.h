@@ -1,6 +1,7 @@
 #pragma once
 // The log viewer: the log file's name and its whole contents in a text dialog. The file is
-// read on a worker thread and shown in one piece, so a long log never stops the GUI thread.
+// read on a worker thread; the text goes into the view in pieces of whole lines, one piece per
+// turn of the event loop, so a long log opens at once and never stops the GUI thread.
 // A file that cannot be opened shows message 10093 with the C error number + 20000.
 
 #include <QString>
@@ -30,15 +31,21 @@ class LogViewer : public TextDialog {
   bool loaded() const { return loaded_; }
 
  signals:
-  // The text is in the view.
+  // The whole text is in the view.
   void text_loaded();
   // The file could not be read; the message was shown and the dialog closes.
   void load_failed(int error);
 
  private:
   void on_read(const LogFileText& result);
+  void append_next_piece();
+
+  // About 2,000 lines of a log: a few milliseconds of layout.
+  static constexpr qsizetype kPieceChars = 128 * 1024;
 
   std::string path_;
+  QString pending_;  // the text still to be shown from pending_at_ on
+  qsizetype pending_at_ = 0;
   bool loaded_ = false;
 };
 

@@ -44,10 +44,10 @@ constexpr MainCommand kCommands[] = {
     {kCmdStandardFolders, EnableRule::always, kInLoginMenu},
     {kCmdPreviousVersion, EnableRule::previous_version, kInLoginMenu},
     {kCmdChangeList, EnableRule::always, kInLoginMenu},
-    {kCmdHelp, EnableRule::always, kInLoginMenu},
+    {kCmdHelp, EnableRule::always, kInLoginMenu, "Ctrl+F4"},
     {kCmdAbout, EnableRule::always, kLoginAndTray},
     {kCmdLogout, EnableRule::connected, kInTrayMenu},
-    {kCmdExit, EnableRule::always, kLoginAndTray},
+    {kCmdExit, EnableRule::always, kLoginAndTray, "F3"},
 };
 
 int menu_bit(int menu) {
@@ -94,7 +94,7 @@ void run_logout(MainCommandHost& host, int parameter) {
 
 void run_cron(MainCommandHost& host, protocol::CronAction action) {
   ServerConnection* connection = host.server_connection();
-  if (connection == nullptr || !main_command_enabled(kCmdCronList, host.menu_state())) return;
+  if (connection == nullptr) return;
   const SettingsRecord& record = host.settings_store().record();
   protocol::CronCommand command;
   command.action = action;
@@ -253,7 +253,12 @@ bool run_main_command(int id, MainCommandHost& host, int parameter) {
   const MainCommand* command = find_main_command(id);
   if (command == nullptr) return false;
   // A disabled command (a shortcut or a stale menu) does nothing.
-  if (main_command_enabled(*command, host.menu_state())) run_command(id, host, parameter);
+  if (main_command_enabled(*command, host.menu_state())) {
+    run_command(id, host, parameter);
+    // A command may change what the menus offer (a logout refreshes them itself, before
+    // the window may end).
+    if (id != kCmdLogout) host.refresh_menus();
+  }
   host.activate_login_dialog();
   foundation::log_printf("Command %d fertig", id);
   return true;

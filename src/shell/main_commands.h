@@ -59,7 +59,8 @@ inline constexpr int kInCronSubmenu = 0x4;
 struct MainCommand {
   int id;
   EnableRule rule;
-  int menus;  // kInLoginMenu | kInTrayMenu | kInCronSubmenu
+  int menus;                       // kInLoginMenu | kInTrayMenu | kInCronSubmenu
+  const char* shortcut = nullptr;  // the key of the login dialog's menu item (QKeySequence text)
 };
 
 // Every command in menu order.
@@ -122,7 +123,8 @@ class MainCommandHost {
   virtual int running_programs() const = 0;
   // Posts the close request to the main window (asks when connected).
   virtual void request_close() = 0;
-  // Destroys the main window (after a logout with "Auto End").
+  // Ends the main window (after a logout with "Auto End"). The host is used once more
+  // afterwards (the login dialog is activated), so the window goes later, not at once.
   virtual void end_workstation() = 0;
   virtual void show_login_dialog() = 0;
   // Closes the login dialog to the tray (only when the tray icon exists).
@@ -135,9 +137,10 @@ class MainCommandHost {
   virtual void clean_caches() = 0;
 };
 
-// Carries out command `id`; `parameter` is kLogoutQuiet for a logout without a question.
-// Returns false for an unknown id. After every command the login dialog is activated and
-// "Command %d fertig" is logged.
+// Carries out command `id` when it is enabled in host.menu_state(); `parameter` is
+// kLogoutQuiet for a logout without a question. Returns false for an unknown id. After every
+// command the menus are refreshed, the login dialog is activated and "Command %d fertig" is
+// logged.
 bool run_main_command(int id, MainCommandHost& host, int parameter = 0);
 
 }  // namespace kovw::shell

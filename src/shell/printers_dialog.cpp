@@ -6,9 +6,9 @@
 #include <QPointer>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QThreadPool>
 #include <QVBoxLayout>
 #include <memory>
-#include <thread>
 
 #include "platform/gui_call.h"
 #include "shell/ui_text.h"
@@ -63,12 +63,13 @@ PrintersDialog* show_installed_printers(QWidget* parent) {
   auto* dialog = new PrintersDialog(parent);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   dialog->show();
-  std::thread([target = QPointer<PrintersDialog>(dialog)]() mutable {
+  // The global pool is waited for when the application ends: no reading outlives it.
+  QThreadPool::globalInstance()->start([target = QPointer<PrintersDialog>(dialog)]() mutable {
     auto printers = std::make_shared<QList<PrinterLine>>(installed_printers());
     platform::post_to_gui_thread([target = std::move(target), printers] {
       if (target) target->set_printers(*printers);
     });
-  }).detach();
+  });
   return dialog;
 }
 

@@ -437,7 +437,7 @@ void ServerConnection::handle_connect_reply(const net::LinkMessage& message,
     request.password_field = link_.with_state([&](net::LinkState& state) {
       const bool keyed = net::session_key_present() && net::link_prepare_keys(state);
       return protocol::login_password_field(clear_password(settings_), daemon_version_,
-                                            keyed ? &state.encryption : nullptr,
+                                            keyed ? state.cipher.get() : nullptr,
                                             protocol::password_filler());
     });
   }

@@ -85,6 +85,8 @@ SettingsDialog::SettingsDialog(SettingsStore& store, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   tabs_ = new QTabWidget(this);
   tabs_->setAccessibleName(ui_text("Bereiche", "Sections"));
+  // Every tab's title stays in sight: the dialog grows to the width of the tab bar.
+  tabs_->setUsesScrollButtons(false);
   layout->addWidget(tabs_);
 
   QFormLayout* login = add_tab(ui_text("&Anmeldung und Host", "&Login and host"));
@@ -95,9 +97,9 @@ SettingsDialog::SettingsDialog(SettingsStore& store, QWidget* parent)
             &SettingsRecord::save_passwd, 0x1);
   add_check(login, "Auto Login", ui_text("Automatisch &anmelden", "&Automatic login"),
             &SettingsRecord::auto_login);
-  add_check(login, "Start Login", ui_text("Anmeldung beim &Start", "Login at &start"),
+  add_check(login, "Start Login", ui_text("Anmeldung beim Sta&rt", "Login at s&tart"),
             &SettingsRecord::start_login);
-  add_check(login, "Auto End", ui_text("Nach Abmelden &beenden", "&End after logout"),
+  add_check(login, "Auto End", ui_text("Nach Abmelden be&enden", "&End after logout"),
             &SettingsRecord::auto_end);
   add_check(login, "Disable Ask for Hosts", ui_text("&Keine Hostabfrage", "&No host search"),
             &SettingsRecord::disable_ask_for_hosts);
@@ -120,7 +122,7 @@ SettingsDialog::SettingsDialog(SettingsStore& store, QWidget* parent)
   connect(kovd_port_, &QSpinBox::valueChanged, this, &SettingsDialog::follow_daemon_port);
   connect(automatic_port_, &QCheckBox::toggled, this, &SettingsDialog::follow_daemon_port);
 
-  QFormLayout* display = add_tab(ui_text("&Anzeige und Schriften", "&Display and fonts"));
+  QFormLayout* display = add_tab(ui_text("An&zeige und Schriften", "&Display and fonts"));
   add_font(display, "Font Name", ui_text("&Bildschirmschrift:", "Screen &font:"),
            &SettingsRecord::font_name);
   add_points(display, "Font Size", ui_text("&Größe (Punkt):", "&Size (points):"),
@@ -129,7 +131,7 @@ SettingsDialog::SettingsDialog(SettingsStore& store, QWidget* parent)
   factor->setObjectName(QStringLiteral("Font Faktor"));
   factor->setRange(1, 255);
   factor->setSuffix(QStringLiteral(" %"));
-  add_row(display, ui_text("Schrift&faktor:", "Font fa&ctor:"), factor);
+  add_row(display, ui_text("Schrift&faktor:", "Font fact&or:"), factor);
   loaders_.push_back([factor](const SettingsRecord& r) {
     factor->setValue(r.font_factor == 0 ? 100 : r.font_factor);
   });
@@ -153,7 +155,7 @@ SettingsDialog::SettingsDialog(SettingsStore& store, QWidget* parent)
             &SettingsRecord::square_tooltips);
   add_check(display, "Double Click", ui_text("Öffnen mit &Doppelklick", "Open by &double click"),
             &SettingsRecord::double_click);
-  add_check(display, "No Save Page", ui_text("Keine Seiten&historie", "No page &history"),
+  add_check(display, "No Save Page", ui_text("Keine Seitenh&istorie", "No page histor&y"),
             &SettingsRecord::no_save_page);
   add_check(display, "No Syscol Change",
             ui_text("Systemfarben &nicht ändern", "Do &not change system colours"),
@@ -180,7 +182,7 @@ SettingsDialog::SettingsDialog(SettingsStore& store, QWidget* parent)
   add_check(printing, "Disable Print Service",
             ui_text("Druckdienst &abschalten", "&Disable print service"),
             &SettingsRecord::disable_print_service);
-  add_check(printing, "Auto Print Port", ui_text("Druckport &automatisch", "&Automatic print port"),
+  add_check(printing, "Auto Print Port", ui_text("Druckport a&utomatisch", "&Automatic print port"),
             &SettingsRecord::auto_print_port);
   add_number(printing, "KOVW Printer Port", ui_text("&Druckport:", "&Print port:"),
              &SettingsRecord::kovw_printer_port, 1, 65535);
@@ -229,8 +231,12 @@ SettingsDialog::SettingsDialog(SettingsStore& store, QWidget* parent)
   advanced->addRow(window_management);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  buttons->button(QDialogButtonBox::Ok)->setText(ui_text("OK", "OK"));
-  buttons->button(QDialogButtonBox::Cancel)->setText(ui_text("Abbrechen", "Cancel"));
+  for (const auto& [which, text] :
+       {std::pair{QDialogButtonBox::Ok, ui_text("OK", "OK")},
+        std::pair{QDialogButtonBox::Cancel, ui_text("Abbrechen", "Cancel")}}) {
+    buttons->button(which)->setText(text);
+    buttons->button(which)->setAccessibleName(text);
+  }
   connect(buttons, &QDialogButtonBox::accepted, this, &SettingsDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &SettingsDialog::reject);
   layout->addWidget(buttons);

@@ -141,7 +141,7 @@ struct Link {
     r.user = user;
     if (encrypted) {
       net::link_prepare_keys(net::link_state());
-      r.password_field = encrypted_password_field(password, net::link_state().encryption);
+      r.password_field = encrypted_password_field(password, *net::link_state().cipher);
     } else {
       const std::vector<std::uint8_t> filler(31, 0x5a);
       r.password_field = scrambled_password_field(password, filler);

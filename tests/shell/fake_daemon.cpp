@@ -141,7 +141,7 @@ bool FakeDaemon::handle_login(int socket, const ReceivedMessage& message) {
     net::LinkState& state = net::link_state();
     net::link_prepare_keys(state);
     if (const auto password =
-            protocol::decode_password_field(request->password_field, &state.decryption);
+            protocol::decode_password_field(request->password_field, state.cipher.get());
         password && request->kind != protocol::LoginKind::forgotten_password) {
       seen.password = *password;
     }

@@ -25,21 +25,12 @@
 #include "shell/server_session_hooks.h"
 #include "shell/server_texts.h"
 #include "shell/startup.h"
+#include "shell_gui_fixture.h"
 
 namespace kovw::shell {
 namespace {
 
-QApplication& application() {
-  static int argc = 1;
-  static char name[] = "test_shell";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = [] {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("KOVW_UNATTENDED", "1");
-    return new QApplication(argc, argv);
-  }();
-  return *app;
-}
+using test::application;
 
 template <typename Condition>
 bool spin_until(Condition condition, int ms = 10000) {

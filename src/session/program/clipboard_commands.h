@@ -9,10 +9,10 @@ namespace kovw::session {
 
 class CommandTable;
 
-struct ProgramSession;
+struct HandlerContext;
 
-void handle_set_clipboard(ProgramSession& session, std::span<const std::uint8_t> payload);
-void handle_get_clipboard(ProgramSession& session, std::span<const std::uint8_t> payload);
+void handle_set_clipboard(HandlerContext& context, std::span<const std::uint8_t> payload);
+void handle_get_clipboard(HandlerContext& context, std::span<const std::uint8_t> payload);
 
 // Registers KWK_KSETCLIP and KWK_KGETCLIP of service KWD_KOMM.
 void register_clipboard_commands(CommandTable& table);

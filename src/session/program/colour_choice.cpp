@@ -4,9 +4,9 @@
 
 #include "platform/colour_chooser.h"
 #include "protocol/program/host_requests.h"
+#include "session/program/handler_context.h"
 #include "session/program/program_dispatch.h"
-#include "session/program/program_link.h"
-#include "session/program/program_session.h"
+#include "session/program/session_host.h"
 #include "session/window_registry.h"
 
 #include "net/link_names.h"
@@ -22,7 +22,7 @@ int colour_part(std::int32_t value) {
 
 }  // namespace
 
-void handle_colour_choice(ProgramSession& session, std::span<const std::uint8_t> payload) {
+void handle_colour_choice(HandlerContext& context, std::span<const std::uint8_t> payload) {
   const auto request = protocol::parse_kgetcol(payload);
   if (!request) {
     log_parse_failure(request.error());
@@ -33,10 +33,10 @@ void handle_colour_choice(ProgramSession& session, std::span<const std::uint8_t>
 
   // The settings are read and written here, on the program thread, never while the GUI thread
   // runs the dialog.
-  const SessionHost& host = *session.host_hooks;
+  const SessionHost& host = context.host;
   const platform::CustomColours custom =
       host.load_custom_colours ? host.load_custom_colours() : platform::CustomColours{};
-  const std::int64_t main_window = session.main_window;
+  const std::int64_t main_window = context.main_window;
   const platform::ColourChoice choice = platform::choose_colour(
       initial, custom, [main_window] { return registered_window(main_window); });
   if (host.save_custom_colours && choice.custom != custom) host.save_custom_colours(choice.custom);
@@ -50,12 +50,12 @@ void handle_colour_choice(ProgramSession& session, std::span<const std::uint8_t>
     answer.result = protocol::kChoiceCancelled;
   }
   const protocol::Outgoing out = protocol::build_colour_answer(answer);
-  dt_send(session, out.service, out.type, out.payload);
+  context.replies.send(out);
 }
 
 void register_colour_choice_commands(CommandTable& table) {
-  table.add(net::KWD_KOMM, net::KWK_KGETCOL, [](ProgramSession& session, const Command& command) {
-    handle_colour_choice(session, command.payload);
+  table.add(net::KWD_KOMM, net::KWK_KGETCOL, [](HandlerContext& context, const Command& command) {
+    handle_colour_choice(context, command.payload);
   });
 }
 

@@ -9,9 +9,9 @@ namespace kovw::session {
 
 class CommandTable;
 
-struct ProgramSession;
+struct HandlerContext;
 
-void handle_colour_choice(ProgramSession& session, std::span<const std::uint8_t> payload);
+void handle_colour_choice(HandlerContext& context, std::span<const std::uint8_t> payload);
 
 // Registers KWK_KGETCOL of service KWD_KOMM.
 void register_colour_choice_commands(CommandTable& table);

@@ -15,6 +15,7 @@
 #include "session/program/local_files.h"
 #include "session/program/local_programs.h"
 #include "session/program/program_dispatch.h"
+#include "session/program/session_context.h"
 #include "session/program/window_map.h"
 #include "session/program/window_title.h"
 
@@ -29,9 +30,22 @@ bool CommandTable::add(int service, int type, CommandHandler handler) {
   return handlers_.emplace(key(service, type), std::move(handler)).second;
 }
 
+bool CommandTable::add(int service, int type, ContextHandler handler) {
+  const bool added = add(service, type, [handler](ProgramSession& session, const Command& command) {
+    run_in_session_context(session, [&](HandlerContext& context) { handler(context, command); });
+  });
+  if (added) context_handlers_.emplace(key(service, type), std::move(handler));
+  return added;
+}
+
 const CommandHandler* CommandTable::find(int service, int type) const {
   const auto found = handlers_.find(key(service, type));
   return found == handlers_.end() ? nullptr : &found->second;
+}
+
+const ContextHandler* CommandTable::find_context_handler(int service, int type) const {
+  const auto found = context_handlers_.find(key(service, type));
+  return found == context_handlers_.end() ? nullptr : &found->second;
 }
 
 const CommandTable& program_commands() {

@@ -9,12 +9,11 @@
 #include "foundation/log.h"
 #include "net/link_names.h"
 #include "protocol/program/host_requests.h"
+#include "session/program/handler_context.h"
 #include "session/program/host_paths.h"
-#include "session/program/program_link.h"
 #include "session/program/request_failures.h"
 
 #include "session/program/command_table.h"
-#include "session/program/program_session.h"
 
 namespace kovw::session {
 
@@ -180,10 +179,10 @@ std::optional<std::vector<protocol::FontRecord>> matching_fonts(std::string_view
   return fonts;
 }
 
-void handle_font_list(ProgramSession& session, std::span<const std::uint8_t> payload) {
+void handle_font_list(HandlerContext& context, std::span<const std::uint8_t> payload) {
   const auto parsed = protocol::parse_kfontlist(payload);
   if (!parsed) {
-    answer_unreadable_request(session, net::KWK_KFONTLIST, parsed.error());
+    answer_unreadable_request(context.replies, net::KWK_KFONTLIST, parsed.error());
     return;
   }
   const int character_set =
@@ -200,14 +199,13 @@ void handle_font_list(ProgramSession& session, std::span<const std::uint8_t> pay
   foundation::log_printf("dh_fontlist '%s' Zeichensatz %d: %d", parsed->pattern.c_str(),
                          character_set, answer.count);
   const protocol::Outgoing out = protocol::build_fontlist_answer(answer);
-  dt_send(session, out.service, out.type, out.payload);
+  context.replies.send(out);
 }
 
 void register_font_list_commands(CommandTable& table) {
-  table.add(net::KWD_KOMM, protocol::KWK_KFONTLIST,
-            [](ProgramSession& session, const Command& command) {
-              handle_font_list(session, command.payload);
-            });
+  table.add(net::KWD_KOMM, net::KWK_KFONTLIST, [](HandlerContext& context, const Command& command) {
+    handle_font_list(context, command.payload);
+  });
 }
 
 }  // namespace kovw::session

@@ -19,9 +19,9 @@ namespace kovw::session {
 
 class CommandTable;
 
-struct ProgramSession;
+struct HandlerContext;
 
-void handle_font_list(ProgramSession& session, std::span<const std::uint8_t> payload);
+void handle_font_list(HandlerContext& context, std::span<const std::uint8_t> payload);
 
 // The matching families (`pattern` in UTF-8), sorted by name; nullopt when the fonts cannot be
 // enumerated (no font database in this process).

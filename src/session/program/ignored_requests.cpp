@@ -3,11 +3,10 @@
 #include "foundation/log.h"
 #include "net/link_names.h"
 #include "protocol/program/host_requests.h"
+#include "session/program/handler_context.h"
 #include "session/program/program_dispatch.h"
-#include "session/program/program_link.h"
 
 #include "session/program/command_table.h"
-#include "session/program/program_session.h"
 
 namespace kovw::session {
 
@@ -16,21 +15,21 @@ void handle_help_request(std::span<const std::uint8_t> payload) {
   if (!parsed) log_parse_failure(parsed.error());
 }
 
-void handle_printer_request(ProgramSession& session, int type,
+void handle_printer_request(HandlerContext& context, int type,
                             std::span<const std::uint8_t> payload) {
   const auto parsed = type == net::KWK_KSENDPRINTER ? protocol::parse_ksendprinter(payload)
                                                     : protocol::parse_kgetprinter(payload);
   if (!parsed) log_parse_failure(parsed.error());
   const protocol::Outgoing answer = protocol::build_printer_answer(type);
-  dt_send(session, answer.service, answer.type, answer.payload);
+  context.replies.send(answer);
 }
 
 void register_ignored_requests(CommandTable& table) {
   table.add(net::KWD_KOMM, net::KWK_KHELP_REQUEST,
-            [](ProgramSession&, const Command& command) { handle_help_request(command.payload); });
-  for (const int type : {protocol::KWK_KGETPRINTER, protocol::KWK_KSENDPRINTER}) {
-    table.add(net::KWD_KOMM, type, [](ProgramSession& session, const Command& command) {
-      handle_printer_request(session, command.type, command.payload);
+            [](HandlerContext&, const Command& command) { handle_help_request(command.payload); });
+  for (const int type : {net::KWK_KGETPRINTER, net::KWK_KSENDPRINTER}) {
+    table.add(net::KWD_KOMM, type, [](HandlerContext& context, const Command& command) {
+      handle_printer_request(context, command.type, command.payload);
     });
   }
 }

@@ -9,13 +9,13 @@ namespace kovw::session {
 
 class CommandTable;
 
-struct ProgramSession;
+struct HandlerContext;
 
 // KWK_KHELP_REQUEST: checked and logged, never answered.
 void handle_help_request(std::span<const std::uint8_t> payload);
 
 // KWK_KGETPRINTER, KWK_KSENDPRINTER: always answered, also when the request is unreadable.
-void handle_printer_request(ProgramSession& session, int type,
+void handle_printer_request(HandlerContext& context, int type,
                             std::span<const std::uint8_t> payload);
 
 // Registers KWK_KHELP_REQUEST and the printer requests of service KWD_KOMM.

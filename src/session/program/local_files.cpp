@@ -15,12 +15,11 @@
 #include "net/link_names.h"
 #include "protocol/program/file_records.h"
 #include "protocol/program/host_requests.h"
+#include "session/program/handler_context.h"
 #include "session/program/host_paths.h"
-#include "session/program/program_link.h"
 #include "session/program/request_failures.h"
 
 #include "session/program/command_table.h"
-#include "session/program/program_session.h"
 
 namespace kovw::session {
 
@@ -151,11 +150,11 @@ protocol::FileStatus status_of(const std::string& path, const struct stat& st) {
 
 }  // namespace
 
-void handle_file_operation(ProgramSession& session, int type,
+void handle_file_operation(HandlerContext& context, int type,
                            std::span<const std::uint8_t> payload) {
   const auto parsed = protocol::parse_file_operation(type, payload);
   if (!parsed) {
-    answer_unreadable_request(session, type, parsed.error());
+    answer_unreadable_request(context.replies, type, parsed.error());
     return;
   }
   const auto path = local_path(*parsed);
@@ -165,13 +164,13 @@ void handle_file_operation(ProgramSession& session, int type,
                          path ? path->c_str() : parsed->c_str(), error);
   const protocol::Outgoing answer =
       protocol::build_file_answer(type, errno_code(error), foundation::german());
-  dt_send(session, answer.service, answer.type, answer.payload);
+  context.replies.send(answer);
 }
 
-void handle_file_check(ProgramSession& session, std::span<const std::uint8_t> payload) {
+void handle_file_check(HandlerContext& context, std::span<const std::uint8_t> payload) {
   const auto parsed = protocol::parse_kfilecheck(payload);
   if (!parsed) {
-    answer_unreadable_request(session, net::KWK_KFILECHECK, parsed.error());
+    answer_unreadable_request(context.replies, net::KWK_KFILECHECK, parsed.error());
     return;
   }
   protocol::FileCheckAnswer answer;
@@ -196,19 +195,19 @@ void handle_file_check(ProgramSession& session, std::span<const std::uint8_t> pa
     answer.entry.resize(protocol::kFileEntryNameSize);  // only the name; the rest stays zero
   }
   const protocol::Outgoing out = protocol::build_filecheck_answer(answer);
-  dt_send(session, out.service, out.type, out.payload);
+  context.replies.send(out);
 }
 
 void register_local_file_commands(CommandTable& table) {
   for (const int type :
        {net::KWK_KDEL, net::KWK_KWIPE, net::KWK_KMKDIR, net::KWK_KRMDIR, net::KWK_KRMALL}) {
-    table.add(net::KWD_KOMM, type, [](ProgramSession& session, const Command& command) {
-      handle_file_operation(session, command.type, command.payload);
+    table.add(net::KWD_KOMM, type, [](HandlerContext& context, const Command& command) {
+      handle_file_operation(context, command.type, command.payload);
     });
   }
   table.add(net::KWD_KOMM, net::KWK_KFILECHECK,
-            [](ProgramSession& session, const Command& command) {
-              handle_file_check(session, command.payload);
+            [](HandlerContext& context, const Command& command) {
+              handle_file_check(context, command.payload);
             });
 }
 

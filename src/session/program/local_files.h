@@ -11,14 +11,14 @@ namespace kovw::session {
 
 class CommandTable;
 
-struct ProgramSession;
+struct HandlerContext;
 
 // One of the five file operations of `type`; always answers.
-void handle_file_operation(ProgramSession& session, int type,
+void handle_file_operation(HandlerContext& context, int type,
                            std::span<const std::uint8_t> payload);
 
 // KWK_KFILECHECK: the status of one file; always answers.
-void handle_file_check(ProgramSession& session, std::span<const std::uint8_t> payload);
+void handle_file_check(HandlerContext& context, std::span<const std::uint8_t> payload);
 
 // Registers The file operations and KWK_KFILECHECK of service KWD_KOMM.
 void register_local_file_commands(CommandTable& table);

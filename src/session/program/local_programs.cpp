@@ -13,9 +13,8 @@
 #include "foundation/message_table.h"
 #include "net/link_names.h"
 #include "protocol/program/host_requests.h"
+#include "session/program/handler_context.h"
 #include "session/program/host_paths.h"
-#include "session/program/program_link.h"
-#include "session/program/program_session.h"
 #include "session/program/request_failures.h"
 
 #include "session/program/command_table.h"
@@ -172,10 +171,10 @@ std::vector<std::string> split_command_words(std::string_view text) {
   return words;
 }
 
-void handle_start_program(ProgramSession& session, std::span<const std::uint8_t> payload) {
-  const auto parsed = protocol::parse_kskomm(payload, session.host_version);
+void handle_start_program(HandlerContext& context, std::span<const std::uint8_t> payload) {
+  const auto parsed = protocol::parse_kskomm(payload, context.host_version);
   if (!parsed) {
-    answer_unreadable_request(session, net::KWK_KSKOMM, parsed.error());
+    answer_unreadable_request(context.replies, net::KWK_KSKOMM, parsed.error());
     return;
   }
   const int result =
@@ -183,12 +182,12 @@ void handle_start_program(ProgramSession& session, std::span<const std::uint8_t>
   foundation::log_printf("dh_exec: Ergebnis %d", result);
   const protocol::ExecAnswer answer{foundation::error_text(result, foundation::german()), result};
   const protocol::Outgoing out = protocol::build_exec_answer(answer);
-  dt_send(session, out.service, out.type, out.payload);
+  context.replies.send(out);
 }
 
 void register_local_program_commands(CommandTable& table) {
-  table.add(net::KWD_KOMM, net::KWK_KSKOMM, [](ProgramSession& session, const Command& command) {
-    handle_start_program(session, command.payload);
+  table.add(net::KWD_KOMM, net::KWK_KSKOMM, [](HandlerContext& context, const Command& command) {
+    handle_start_program(context, command.payload);
   });
 }
 

@@ -27,9 +27,9 @@ namespace kovw::session {
 
 class CommandTable;
 
-struct ProgramSession;
+struct HandlerContext;
 
-void handle_start_program(ProgramSession& session, std::span<const std::uint8_t> payload);
+void handle_start_program(HandlerContext& context, std::span<const std::uint8_t> payload);
 
 // The words of a command line: blanks and tabs separate words outside double quotes; a double
 // quote switches quoting and is dropped ("" gives an empty word).

@@ -6,13 +6,15 @@
 #include "foundation/log.h"
 #include "foundation/verbose.h"
 #include "net/link_names.h"
-#include "protocol/program/retc.h"
 #include "session/program/command_table.h"
 #include "session/program/cursor_kind_numbers.h"
+#include "session/program/handler_context.h"
 #include "session/program/program_link.h"
 #include "session/program/program_session.h"
 #include "session/program/program_thread.h"
 #include "session/program/screen_initialisation.h"
+#include "session/program/session_context.h"
+#include "session/program/session_host.h"
 #include "session/window_messages.h"
 
 namespace kovw::session {
@@ -23,15 +25,15 @@ void log_parse_failure(const protocol::ParseFailure& failure) {
 
 int dt_send_retc(int count, ProgramSession& session, int service, int type, std::int32_t first,
                  std::int32_t second, std::int32_t third, std::int32_t fourth) {
-  foundation::log_printf("Send Retc %d/ %d - %d - %d - %d", type, first, second, third, fourth);
-  const std::int32_t values[] = {first, second, third, fourth};
-  const protocol::Outgoing answer = protocol::build_retc(
-      service, type, std::span<const std::int32_t>(values, static_cast<std::size_t>(count)));
-  return dt_send(session, answer.service, answer.type, answer.payload);
+  return LinkReplies(session).send_retc(count, service, type, first, second, third, fourth);
+}
+
+void host_beep(HandlerContext& context) {
+  if (context.host.beeps_on) context.view.post(to_view::Beep{});
 }
 
 void host_beep(ProgramSession& session) {
-  if (session.host_hooks->beeps_on) post_to_view(*session.to_view, to_view::Beep{});
+  run_in_session_context(session, [](HandlerContext& context) { host_beep(context); });
 }
 
 void register_screen_commands(CommandTable& table) {

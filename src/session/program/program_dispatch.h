@@ -11,6 +11,7 @@
 namespace kovw::session {
 
 struct ProgramSession;
+struct HandlerContext;
 class CommandTable;
 
 // Service KWD_KOMM (0), program control: KINIT, KGETWINID, KRECONNECT, KCFLAG.
@@ -28,6 +29,7 @@ int dt_send_retc(int count, ProgramSession& session, int service, int type, std:
                  std::int32_t second = 0, std::int32_t third = 0, std::int32_t fourth = 0);
 
 // The host's beep (KWK_BEEP of services 1 and 4), unless beeps are switched off.
+void host_beep(HandlerContext& context);
 void host_beep(ProgramSession& session);
 
 // Logs a message that could not be decoded ("dt_command: ..."); nothing is answered.

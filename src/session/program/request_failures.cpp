@@ -3,17 +3,16 @@
 #include "foundation/message_table.h"
 #include "net/link_names.h"
 #include "protocol/program/error_answers.h"
+#include "session/program/handler_context.h"
 #include "session/program/program_dispatch.h"
-#include "session/program/program_link.h"
 
 namespace kovw::session {
 
-void answer_unreadable_request(ProgramSession& session, int type,
-                               const protocol::ParseFailure& failure) {
+void answer_unreadable_request(Replies& replies, int type, const protocol::ParseFailure& failure) {
   log_parse_failure(failure);
   if (const auto answer =
           protocol::error_answer(net::KWD_KOMM, type, failure, foundation::german()))
-    dt_send(session, answer->service, answer->type, answer->payload);
+    replies.send(*answer);
 }
 
 }  // namespace kovw::session

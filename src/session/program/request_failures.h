@@ -7,10 +7,9 @@
 
 namespace kovw::session {
 
-struct ProgramSession;
+class Replies;
 
 // Logs `failure` and sends the error answer of a KWD_KOMM request of `type`, when it has one.
-void answer_unreadable_request(ProgramSession& session, int type,
-                               const protocol::ParseFailure& failure);
+void answer_unreadable_request(Replies& replies, int type, const protocol::ParseFailure& failure);
 
 }  // namespace kovw::session

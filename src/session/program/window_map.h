@@ -11,7 +11,7 @@ namespace kovw::session {
 
 class CommandTable;
 
-struct ProgramSession;
+struct HandlerContext;
 
 // Window operations; other numbers are ignored.
 inline constexpr int kMapShow = 1;            // show, raise, restore, activate
@@ -24,7 +24,7 @@ inline constexpr int kMapHide = 7;
 inline constexpr int kMapShowNoRestore = 8;  // show, raise, activate; a minimised window stays so
 
 // Reads the request and posts a known operation to the view.
-void handle_window_operation(ProgramSession& session, std::span<const std::uint8_t> payload);
+void handle_window_operation(HandlerContext& context, std::span<const std::uint8_t> payload);
 
 // Registers KWK_KMAP of service KWD_KOMM.
 void register_window_map_commands(CommandTable& table);

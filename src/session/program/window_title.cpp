@@ -7,8 +7,8 @@
 #include "foundation/host_text.h"
 #include "foundation/message_table.h"
 #include "protocol/program/program_window.h"
-#include "session/program/program_session.h"
-#include "session/window_messages.h"
+#include "session/program/handler_context.h"
+#include "session/program/session_host.h"
 
 #include "net/link_names.h"
 #include "session/program/command_table.h"
@@ -30,9 +30,9 @@ std::string utf8_prefix(const std::string& text, std::size_t limit) {
 }
 
 // Debuggers and the system's thread lists show the program by its caption.
-void name_thread(ProgramSession& session) {
-  const std::string name = utf8_prefix(session.caption, kThreadNameMax);
-  session.short_name = name;
+void name_thread(HandlerContext& context) {
+  const std::string name = utf8_prefix(context.caption, kThreadNameMax);
+  context.short_name = name;
   if (!name.empty()) pthread_setname_np(pthread_self(), name.c_str());
 }
 
@@ -51,21 +51,20 @@ std::string shown_title(const std::string& caption, const std::string* connectio
   return title;
 }
 
-void handle_title(ProgramSession& session, std::span<const std::uint8_t> payload) {
+void handle_title(HandlerContext& context, std::span<const std::uint8_t> payload) {
   const std::string host_text = protocol::parse_raw_text(payload);
   char16_t wide[kCaptionMax + 1];  // a character that does not fit is left out whole
-  const std::size_t length = foundation::host_to_wide(host_text, wide, session.host_text_flags());
-  session.caption = QString::fromStdU16String(std::u16string(wide, length)).toStdString();
-  name_thread(session);
+  const std::size_t length = foundation::host_to_wide(host_text, wide, context.text_flags);
+  context.caption = QString::fromStdU16String(std::u16string(wide, length)).toStdString();
+  name_thread(context);
 
-  post_to_view(*session.to_view,
-               to_view::Title{QString::fromStdString(shown_title(
-                   session.caption, &session.title, session.host_hooks->slow_connect_level))});
+  context.view.post(to_view::Title{QString::fromStdString(
+      shown_title(context.caption, &context.connection, context.host.slow_connect_level))});
 }
 
 void register_title_commands(CommandTable& table) {
-  table.add(net::KWD_WIN, net::KWK_WTIT, [](ProgramSession& session, const Command& command) {
-    handle_title(session, command.payload);
+  table.add(net::KWD_WIN, net::KWK_WTIT, [](HandlerContext& context, const Command& command) {
+    handle_title(context, command.payload);
   });
 }
 

@@ -11,7 +11,7 @@ namespace kovw::session {
 
 class CommandTable;
 
-struct ProgramSession;
+struct HandlerContext;
 
 // The longest caption text in characters.
 inline constexpr std::size_t kCaptionMax = 255;
@@ -23,7 +23,7 @@ inline constexpr std::size_t kCaptionMax = 255;
 std::string shown_title(const std::string& caption, const std::string* connection,
                         int slow_connect_level);
 
-void handle_title(ProgramSession& session, std::span<const std::uint8_t> payload);
+void handle_title(HandlerContext& context, std::span<const std::uint8_t> payload);
 
 // Registers KWK_WTIT of service KWD_WIN.
 void register_title_commands(CommandTable& table);

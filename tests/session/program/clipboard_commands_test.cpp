@@ -1,5 +1,5 @@
 // The host's clipboard requests: text to the clipboard and back, files dropped on the content
-// window, and the empty answer.
+// window, and the empty answer; through a running program and on a fake context.
 
 #include <QClipboard>
 #include <QDropEvent>
@@ -8,10 +8,15 @@
 #include <QWindow>
 
 #include "protocol/program/host_requests.h"
+#include "session/context_fixture.h"
 #include "session/session_fixture.h"
 
 namespace kovw::session::test {
 namespace {
+
+std::string bytes_text(const protocol::Bytes& bytes) {
+  return {bytes.begin(), bytes.end()};
+}
 
 class ClipboardTest : public SessionTest {
  protected:
@@ -105,6 +110,73 @@ TEST_F(ClipboardTest, EmptyClipboardAnswersNull) {
   EXPECT_TRUE(answer.data.empty());
   ASSERT_GE(payload.size(), 4u);
   EXPECT_EQ("NULL", std::string(payload.end() - 4, payload.end()));
+}
+
+// KSETCLIP hands the text, up to its first zero byte and in the program's code page, to the
+// view; a view that is gone loses it without an answer.
+TEST(ClipboardContextTest, SetClipboardPostsTheTextToTheView) {
+  test_app();
+  struct Case {
+    int text_flags;
+    std::string sent;
+    QString posted;
+  };
+  const Case cases[] = {
+      {0,
+       std::string("Gr\xFC\xDF"
+                   "e\0rest",
+                   10),
+       QString::fromUtf8("Grüße")},
+      {foundation::kTextUtf8,
+       "Gr\xC3\xBC\xC3\x9F"
+       "e",
+       QString::fromUtf8("Grüße")},
+      {0, "", QString()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sent);
+    FakeContext fake;
+    fake.text_flags = c.text_flags;
+    fake.run(protocol::build_ksetclip({0, {c.sent.begin(), c.sent.end()}}));
+    EXPECT_TRUE(fake.replies.sent.empty());
+    ASSERT_EQ(1u, fake.view.posted.size());
+    const auto* clipboard = std::get_if<to_view::Clipboard>(&fake.view.posted[0]);
+    ASSERT_NE(nullptr, clipboard);
+    EXPECT_EQ(c.posted, clipboard->text);
+  }
+  FakeContext closed;
+  closed.view.open = false;
+  closed.run(protocol::build_ksetclip({0, {'x'}}));
+  EXPECT_TRUE(closed.view.posted.empty());
+  EXPECT_TRUE(closed.replies.sent.empty());
+}
+
+// KGETCLIP: the dropped files first, once, each name with CR LF and the list with a zero byte,
+// in the program's code page; then the clipboard's text as kind 1.
+TEST(ClipboardContextTest, GetClipboardAnswersDroppedFilesOnceThenTheText) {
+  test_app();
+  QGuiApplication::clipboard()->setText(QString::fromUtf8("Maß"));
+  FakeContext fake;
+  fake.dropped_files = {QString::fromUtf8("/tmp/ä.txt"), "/tmp/b c.txt"};
+
+  auto get = [&](int kind) {
+    const auto answer =
+        protocol::parse_clip_answer(fake.ask(protocol::build_kgetclip(kind)).payload);
+    EXPECT_TRUE(answer);
+    return answer ? *answer : protocol::ClipAnswer{};
+  };
+  const protocol::ClipAnswer files = get(5);
+  EXPECT_EQ(5, files.kind);
+  EXPECT_EQ(std::string("/tmp/\xE4.txt\r\n/tmp/b c.txt\r\n") + '\0', bytes_text(files.data));
+  EXPECT_TRUE(fake.dropped_files.isEmpty());
+
+  const protocol::ClipAnswer text = get(5);
+  EXPECT_EQ(1, text.kind);
+  EXPECT_EQ("Ma\xDF", bytes_text(text.data));
+
+  fake.text_flags = foundation::kTextUtf8;
+  EXPECT_EQ("Ma\xC3\x9F", bytes_text(get(1).data));
+  QGuiApplication::clipboard()->clear();
 }
 
 }  // namespace

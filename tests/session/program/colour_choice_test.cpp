@@ -1,10 +1,11 @@
 // KWK_KGETCOL: the colour chosen or the colour sent, and the custom colours kept with the
-// settings.
+// settings, on a fake context.
 
 #include <mutex>
 
 #include "platform/colour_chooser.h"
 #include "protocol/program/host_requests.h"
+#include "session/context_fixture.h"
 #include "session/session_fixture.h"
 
 namespace kovw::session::test {
@@ -27,37 +28,28 @@ class ScriptedColourUser : public platform::ColourResponder {
   platform::CustomColours offered_custom{};
 };
 
-class ColourChoiceTest : public SessionTest {
+class ColourChoiceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SessionTest::SetUp();
+    test_app();
     stored_.fill(0);
     stored_[15] = 0x00FF0000;  // blue
-    SessionHost host = *session_host();
-    host.load_custom_colours = [this] {
+    fake_.host.load_custom_colours = [this] {
       std::lock_guard lock(stored_mutex_);
       return stored_;
     };
-    host.save_custom_colours = [this](const platform::CustomColours& colours) {
+    fake_.host.save_custom_colours = [this](const platform::CustomColours& colours) {
       std::lock_guard lock(stored_mutex_);
       stored_ = colours;
     };
-    set_session_host(std::move(host));
   }
-  void TearDown() override {
-    platform::set_colour_responder(nullptr);
-    SessionTest::TearDown();
+  void TearDown() override { platform::set_colour_responder(nullptr); }
+
+  std::vector<std::int32_t> choose(protocol::Colour colour) {
+    return read_ints(fake_.ask(protocol::build_kgetcol(colour)).payload);
   }
 
-  static std::vector<std::int32_t> choose(HostPeer& peer, protocol::Colour colour) {
-    const auto out = protocol::build_kgetcol(colour);
-    EXPECT_GT(peer.send(out.service, out.type, out.payload), 0);
-    const auto [message, payload] = answer_pumping(peer);
-    EXPECT_EQ(net::KWD_KOMM, message.service);
-    EXPECT_EQ(net::KWK_KGETCOL, message.type);
-    return read_ints(payload);
-  }
-
+  FakeContext fake_;
   std::mutex stored_mutex_;
   platform::CustomColours stored_{};
   ScriptedColourUser user_colours_;
@@ -66,10 +58,8 @@ class ColourChoiceTest : public SessionTest {
 TEST_F(ColourChoiceTest, ChosenColourIsAnsweredAndCustomColoursAreKept) {
   platform::set_colour_responder(&user_colours_);
   user_colours_.chosen = qRgb(10, 200, 30);
-  HostPeer& peer = start_program();
-  init_program(peer, 50, "colours");
   EXPECT_EQ((std::vector<std::int32_t>{10, 200, 30, protocol::kChoiceChosen}),
-            choose(peer, {255, 128, 0}));
+            choose({255, 128, 0}));
   EXPECT_EQ(std::optional<QRgb>(qRgb(255, 128, 0)), user_colours_.offered);
   EXPECT_EQ(0x00FF0000u, user_colours_.offered_custom[15]);  // loaded from the settings
   std::lock_guard lock(stored_mutex_);
@@ -78,19 +68,13 @@ TEST_F(ColourChoiceTest, ChosenColourIsAnsweredAndCustomColoursAreKept) {
 
 TEST_F(ColourChoiceTest, CancelledChoiceAnswersTheColourSent) {
   platform::set_colour_responder(&user_colours_);
-  HostPeer& peer = start_program();
-  init_program(peer, 51, "cancel");
-  EXPECT_EQ((std::vector<std::int32_t>{1, 2, 3, protocol::kChoiceCancelled}),
-            choose(peer, {1, 2, 3}));
+  EXPECT_EQ((std::vector<std::int32_t>{1, 2, 3, protocol::kChoiceCancelled}), choose({1, 2, 3}));
 }
 
 // Unattended runs show no chooser: the choice is cancelled.
 TEST_F(ColourChoiceTest, UnattendedRunAnswersCancelledWithoutDialog) {
   setenv(foundation::kUnattendedVariable, "1", 1);
-  HostPeer& peer = start_program();
-  init_program(peer, 52, "unattended");
-  EXPECT_EQ((std::vector<std::int32_t>{7, 8, 9, protocol::kChoiceCancelled}),
-            choose(peer, {7, 8, 9}));
+  EXPECT_EQ((std::vector<std::int32_t>{7, 8, 9, protocol::kChoiceCancelled}), choose({7, 8, 9}));
   for (QWidget* widget : QApplication::topLevelWidgets())
     EXPECT_FALSE(widget->inherits("QColorDialog") && widget->isVisible());
 }

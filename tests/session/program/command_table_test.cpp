@@ -16,6 +16,7 @@
 #include "foundation/log.h"
 #include "net/link_names.h"
 #include "protocol/program/start_messages.h"
+#include "session/program/handler_context.h"
 #include "session/program/program_session.h"
 #include "session/program/window_map.h"
 #include "session/session_fixture.h"
@@ -99,6 +100,28 @@ TEST_F(CommandTableTest, AMessageWithoutHandlerIsLoggedOnly) {
   EXPECT_NE(std::string::npos,
             content.str().find("dt_command: KWD_KOMM/? (0/250) Len 0 noch nicht behandelt"))
       << content.str();
+}
+
+// Both kinds of handler share the pairs; one that takes a context runs with a context over the
+// session whose message the table dispatches.
+TEST_F(CommandTableTest, ContextHandlersShareThePairsAndRunOverTheSession) {
+  CommandTable table;
+  std::string caption_seen;
+  EXPECT_TRUE(table.add(net::KWD_WIN, net::KWK_WTIT, [&](HandlerContext& context, const Command&) {
+    caption_seen = context.caption;
+    context.view.post(to_view::Beep{});
+  }));
+  EXPECT_FALSE(table.add(net::KWD_WIN, net::KWK_WTIT, [](ProgramSession&, const Command&) {}));
+  EXPECT_TRUE(table.add(net::KWD_KOMM, net::KWK_KMAP, [](ProgramSession&, const Command&) {}));
+  EXPECT_FALSE(table.add(net::KWD_KOMM, net::KWK_KMAP, [](HandlerContext&, const Command&) {}));
+  EXPECT_EQ(nullptr, table.find_context_handler(net::KWD_KOMM, net::KWK_KMAP));
+  EXPECT_NE(nullptr, table.find_context_handler(net::KWD_WIN, net::KWK_WTIT));
+
+  session.caption = "Kunden";
+  run(table, protocol::Outgoing{net::KWD_WIN, net::KWK_WTIT, {}});
+  EXPECT_EQ("Kunden", caption_seen);
+  ASSERT_EQ(1u, view.messages.size());
+  EXPECT_TRUE(std::holds_alternative<to_view::Beep>(view.messages[0]));
 }
 
 TEST(CommandTable, APairHasOneHandler) {

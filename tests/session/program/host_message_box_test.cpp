@@ -1,5 +1,6 @@
 // Message boxes the host asks for (KWK_WMELDE): the box, its answer in both forms, and the
-// non-blocking forms that open, change and close the program's message and splash windows.
+// non-blocking forms that open, change and close the program's message and splash windows;
+// through a running program and on a fake context.
 
 #include <QLabel>
 #include <QScreen>
@@ -7,6 +8,7 @@
 #include "protocol/payload_codec.h"
 #include "protocol/program/program_window.h"
 #include "protocol/program/retc.h"
+#include "session/context_fixture.h"
 #include "session/program/host_message_box.h"
 #include "session/session_fixture.h"
 
@@ -136,6 +138,87 @@ TEST_F(HostMessageBoxTest, MalformedBoxIsDroppedAndTheProgramGoesOn) {
   ASSERT_GT(peer.send(net::KWD_WIN, net::KWK_WMELDE, payload), 0);
   EXPECT_EQ(6u, window_ids(peer).size());  // the next answer is KGETWINID's
   EXPECT_EQ(0u, user_.count());
+}
+
+// On a fake context: the box shows the host's text under the caption, the Retc answer follows
+// the button, an older host library gets the answer as a key, and keys typed before the box
+// are forgotten.
+class MessageBoxContextTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test_app();
+    setenv(foundation::kUnattendedVariable, "0", 1);
+    foundation::set_message_presenter(&user_);
+    fake_.caption = "Kunden";
+  }
+  void TearDown() override {
+    foundation::set_message_presenter(nullptr);
+    setenv(foundation::kUnattendedVariable, "1", 1);
+  }
+
+  ScriptedUser user_;
+  FakeContext fake_;
+};
+
+TEST_F(MessageBoxContextTest, AnswerAsRetcOrAsKey) {
+  struct Case {
+    int flags;
+    int user_answer;
+    std::vector<std::int32_t> retc;  // empty: answered as a key
+    std::vector<bool> keys;
+  };
+  const Case cases[] = {
+      {protocol::kMeldeRetc | foundation::kMsgYesNo, foundation::kAnswerYes, {25}, {}},
+      {protocol::kMeldeRetc | foundation::kMsgYesNo, foundation::kAnswerNo, {1}, {}},
+      {protocol::kMeldeRetc | foundation::kMsgRetryCancel, foundation::kAnswerRetry, {25}, {}},
+      {foundation::kMsgYesNo, foundation::kAnswerYes, {}, {true}},
+      {foundation::kMsgOkCancel, foundation::kAnswerCancel, {}, {false}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.flags);
+    fake_.replies.sent.clear();
+    fake_.keys = RecordingKeys{};
+    user_.answers = {c.user_answer};
+    fake_.run(protocol::build_wmelde({c.flags, "Daten speichern?  \r\n"}));
+    EXPECT_EQ(1, fake_.keys.cleared);
+    EXPECT_EQ(c.keys, fake_.keys.box_answers);
+    if (c.retc.empty()) {
+      EXPECT_TRUE(fake_.replies.sent.empty());
+    } else {
+      ASSERT_EQ(1u, fake_.replies.sent.size());
+      EXPECT_EQ(net::KWD_WIN, fake_.replies.sent[0].service);
+      EXPECT_EQ(net::KWK_WMELDE, fake_.replies.sent[0].type);
+      EXPECT_EQ(c.retc, read_ints(fake_.replies.sent[0].payload));
+    }
+  }
+  ASSERT_EQ(std::size(cases), user_.count());
+  EXPECT_EQ("Daten speichern?", user_.asked[0]);  // padding and line end dropped
+  EXPECT_TRUE(fake_.view.posted.empty());
+}
+
+// The warning sound beeps unless beeps are off; a box that cannot be read is not shown.
+TEST_F(MessageBoxContextTest, WarningSoundAndMalformedBox) {
+  constexpr int kWarningSound = 0x10;
+  for (const bool beeps_on : {true, false}) {
+    SCOPED_TRACE(beeps_on);
+    fake_.view.posted.clear();
+    fake_.host.beeps_on = beeps_on;
+    fake_.run(protocol::build_wmelde({protocol::kMeldeRetc | kWarningSound, "Achtung"}));
+    ASSERT_EQ(beeps_on ? 1u : 0u, fake_.view.posted.size());
+    if (beeps_on) {
+      EXPECT_TRUE(std::holds_alternative<to_view::Beep>(fake_.view.posted[0]));
+    }
+  }
+  EXPECT_EQ(2u, user_.count());
+
+  std::vector<std::uint8_t> payload;
+  protocol::PayloadWriter(payload).int_field(protocol::kMeldeRetc).int_field(500);
+  payload.insert(payload.end(), {'a', 'b', 'c'});
+  fake_.replies.sent.clear();
+  fake_.run(protocol::Outgoing{net::KWD_WIN, net::KWK_WMELDE, payload});
+  EXPECT_EQ(2u, user_.count());
+  EXPECT_TRUE(fake_.replies.sent.empty());
+  EXPECT_EQ(2, fake_.keys.cleared);  // only by the two boxes shown
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// Local commands of a host program: file operations and the file check on a directory of the
-// test, starting local programs, the font list and the printer and help requests.
+// Local commands of a host program, run by their handlers on a fake context: file operations
+// and the file check on a directory of the test, starting local programs, the font list and
+// the printer and help requests.
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,6 +17,7 @@
 #include "protocol/program/file_records.h"
 #include "protocol/program/font_records.h"
 #include "protocol/program/host_requests.h"
+#include "session/context_fixture.h"
 #include "session/program/font_list.h"
 #include "session/program/local_programs.h"
 #include "session/session_fixture.h"
@@ -49,10 +51,11 @@ std::string text_at(const std::vector<std::uint8_t>& bytes, std::size_t at, std:
   return std::string(begin, strnlen(begin, size));
 }
 
-class LocalCommandsTest : public SessionTest {
+class LocalCommandsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SessionTest::SetUp();
+    test_app();
+    fake_.host_version = kHostVersion;
     dir_ = fs::temp_directory_path() /
            ("local_commands." + std::to_string(::getpid()) + "." +
             ::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -60,41 +63,28 @@ class LocalCommandsTest : public SessionTest {
     fs::create_directories(dir_);
   }
   void TearDown() override {
-    SessionTest::TearDown();
     std::error_code ignored;
     fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ignored);
     fs::remove_all(dir_, ignored);
   }
 
-  HostPeer& program() {
-    HostPeer& peer = start_program();
-    init_program(peer, 31, "local commands", {kHostVersion});
-    return peer;
+  // Runs `out` and returns the answer's type and payload.
+  std::pair<int, std::vector<std::uint8_t>> ask(const protocol::Outgoing& out) {
+    EXPECT_EQ(net::KWD_KOMM, out.service);
+    protocol::Outgoing answer = fake_.ask(out);
+    return {answer.type, std::move(answer.payload)};
   }
 
-  // Sends `out` and returns the next frame of the workstation.
-  std::pair<net::LinkMessage, std::vector<std::uint8_t>> ask(HostPeer& peer,
-                                                             const protocol::Outgoing& out) {
-    EXPECT_GT(peer.send(out.service, out.type, out.payload), 0);
-    net::LinkMessage message;
-    std::vector<std::uint8_t> payload;
-    EXPECT_EQ(1, peer.receive(message, payload));
-    EXPECT_EQ(net::KWD_KOMM, message.service);
-    EXPECT_EQ(out.type, message.type);
-    return {message, payload};
-  }
-
-  protocol::FileAnswer file_operation(HostPeer& peer, int type, const std::string& path) {
-    const auto [message, payload] = ask(peer, protocol::build_file_operation(type, path));
+  protocol::FileAnswer file_operation(int type, const std::string& path) {
+    const auto [message, payload] = ask(protocol::build_file_operation(type, path));
     const auto answer = protocol::parse_file_answer(payload);
     EXPECT_TRUE(answer);
     return answer ? *answer : protocol::FileAnswer{};
   }
 
-  protocol::ExecAnswer start(HostPeer& peer, const std::string& program,
-                             const std::string& arguments, int flags) {
+  protocol::ExecAnswer start(const std::string& program, const std::string& arguments, int flags) {
     const auto [message, payload] =
-        ask(peer, protocol::build_kskomm({program, arguments, flags}, kHostVersion));
+        ask(protocol::build_kskomm({program, arguments, flags}, kHostVersion));
     const auto answer = protocol::parse_exec_answer(payload);
     EXPECT_TRUE(answer);
     return answer ? *answer : protocol::ExecAnswer{};
@@ -112,11 +102,11 @@ class LocalCommandsTest : public SessionTest {
     return std::to_string(code) + " " + foundation::error_text(code, foundation::german());
   }
 
+  FakeContext fake_;
   fs::path dir_;
 };
 
 TEST_F(LocalCommandsTest, FileOperationsAnswerSuccessOrTheSystemError) {
-  HostPeer& peer = program();
   const std::string success = foundation::error_text(0, foundation::german());
   write_file(dir_ / "file", "data");
   fs::create_directories(dir_ / "full" / "sub");
@@ -150,7 +140,7 @@ TEST_F(LocalCommandsTest, FileOperationsAnswerSuccessOrTheSystemError) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.type) + " " + c.path);
-    const protocol::FileAnswer answer = file_operation(peer, c.type, c.path);
+    const protocol::FileAnswer answer = file_operation(c.type, c.path);
     EXPECT_EQ(c.error == 0 ? 0 : foundation::kErrnoErrorBase + c.error, answer.error);
     EXPECT_EQ(c.error == 0 ? success : failure_text(c.error), answer.text);
   }
@@ -161,45 +151,42 @@ TEST_F(LocalCommandsTest, FileOperationsAnswerSuccessOrTheSystemError) {
 }
 
 TEST_F(LocalCommandsTest, PathsPassThroughTheSynonymsAndTooLongPathsAreRefused) {
-  HostPeer& peer = program();
   setenv("KOVWLOCALTEST", dir_.c_str(), 1);
   write_file(dir_ / "logical", "x");
-  EXPECT_EQ(0, file_operation(peer, net::KWK_KDEL, "KOVWLOCALTEST\\logical").error);
+  EXPECT_EQ(0, file_operation(net::KWK_KDEL, "KOVWLOCALTEST\\logical").error);
   EXPECT_FALSE(fs::exists(dir_ / "logical"));
   unsetenv("KOVWLOCALTEST");
 
   // Longer than the request's field: answered with the error, nothing is touched.
   const protocol::FileAnswer answer =
-      file_operation(peer, net::KWK_KMKDIR, dir_.string() + "/" + std::string(600, 'a'));
+      file_operation(net::KWK_KMKDIR, dir_.string() + "/" + std::string(600, 'a'));
   EXPECT_EQ(foundation::kErrnoErrorBase + ENAMETOOLONG, answer.error);
 }
 
 // Wiping overwrites the data itself (a second name of the file sees zeros) and never writes
 // through a symbolic link.
 TEST_F(LocalCommandsTest, WipeOverwritesTheDataAndRefusesLinks) {
-  HostPeer& peer = program();
   write_file(dir_ / "secret", "password");
   fs::create_hard_link(dir_ / "secret", dir_ / "other name");
-  EXPECT_EQ(0, file_operation(peer, net::KWK_KWIPE, (dir_ / "secret").string()).error);
+  EXPECT_EQ(0, file_operation(net::KWK_KWIPE, (dir_ / "secret").string()).error);
   EXPECT_FALSE(fs::exists(dir_ / "secret"));
   EXPECT_EQ(std::string(8, '\0'), read_file(dir_ / "other name"));
 
   write_file(dir_ / "target", "keep");
   fs::create_symlink(dir_ / "target", dir_ / "link");
   EXPECT_EQ(foundation::kErrnoErrorBase + EINVAL,
-            file_operation(peer, net::KWK_KWIPE, (dir_ / "link").string()).error);
+            file_operation(net::KWK_KWIPE, (dir_ / "link").string()).error);
   EXPECT_EQ("keep", read_file(dir_ / "target"));
   EXPECT_TRUE(fs::is_symlink(dir_ / "link"));
 }
 
 TEST_F(LocalCommandsTest, FileCheckDescribesTheFileOrAnswersTheError) {
-  HostPeer& peer = program();
   write_file(dir_ / "checked.txt", "12345");
   ::chmod((dir_ / "checked.txt").c_str(), 0640);
   const std::string path = (dir_ / "checked.txt").string();
 
   auto check = [&](const std::string& name) {
-    const auto [message, payload] = ask(peer, protocol::build_kfilecheck(name));
+    const auto [message, payload] = ask(protocol::build_kfilecheck(name));
     const auto answer = protocol::parse_filecheck_answer(payload);
     EXPECT_TRUE(answer);
     return answer ? *answer : protocol::FileCheckAnswer{};
@@ -247,37 +234,35 @@ TEST_F(LocalCommandsTest, FileCheckDescribesTheFileOrAnswersTheError) {
 }
 
 TEST_F(LocalCommandsTest, StartedProgramIsWaitedForAndAnswersItsExitCode) {
-  HostPeer& peer = program();
   const fs::path out = dir_ / "arguments";
   const fs::path tool = script("tool.sh", "printf '%s\\n' \"$@\" > \"$1\"\nexit 3");
   const std::string quoted_out = "\"" + out.string() + "\"";
 
-  protocol::ExecAnswer answer = start(peer, tool.string(), quoted_out + " \"a b\"  c", 1);
+  protocol::ExecAnswer answer = start(tool.string(), quoted_out + " \"a b\"  c", 1);
   EXPECT_EQ(3, answer.result);
   EXPECT_EQ(foundation::error_text(3, foundation::german()), answer.text);
   EXPECT_EQ(out.string() + "\na b\nc\n", read_file(out));  // no shell saw the arguments
 
   // The program "default": the first word of the arguments is the program.
   fs::remove(out);
-  answer = start(peer, "default", "\"" + tool.string() + "\" " + quoted_out + " x", 1);
+  answer = start("default", "\"" + tool.string() + "\" " + quoted_out + " x", 1);
   EXPECT_EQ(3, answer.result);
   EXPECT_EQ(out.string() + "\nx\n", read_file(out));
 
   // A program that a signal ends.
   const fs::path killed = script("killed.sh", "kill -TERM $$");
-  EXPECT_EQ(128 + SIGTERM, start(peer, killed.string(), "", 1).result);
+  EXPECT_EQ(128 + SIGTERM, start(killed.string(), "", 1).result);
 
   // Without flag bit 0 the program runs on its own; the answer comes at once.
   const fs::path marker = dir_ / "marker";
   const fs::path toucher = script("toucher.sh", "sleep 0.2; : > \"$1\"");
-  answer = start(peer, toucher.string(), marker.string(), 0);
+  answer = start(toucher.string(), marker.string(), 0);
   EXPECT_EQ(0, answer.result);
   EXPECT_EQ(foundation::error_text(0, foundation::german()), answer.text);
   EXPECT_TRUE(wait_until([&] { return fs::exists(marker); }));
 }
 
 TEST_F(LocalCommandsTest, ProgramThatCannotStartAnswersTheStartError) {
-  HostPeer& peer = program();
   struct Case {
     std::string program;
     int start_error;
@@ -290,12 +275,35 @@ TEST_F(LocalCommandsTest, ProgramThatCannotStartAnswersTheStartError) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.program);
-    const protocol::ExecAnswer answer = start(peer, c.program, "", 1);
+    const protocol::ExecAnswer answer = start(c.program, "", 1);
     EXPECT_EQ(c.start_error, answer.result);  // answered without the 60000
     EXPECT_EQ(
         foundation::error_text(foundation::kStartErrorBase + c.start_error, foundation::german()),
         answer.text);
   }
+}
+
+// A request that cannot be read is answered all the same, with the error of an invalid
+// argument, so that the host does not wait for ever.
+TEST_F(LocalCommandsTest, UnreadableRequestsAreAnsweredWithAnError) {
+  const int invalid = foundation::kErrnoErrorBase + EINVAL;
+  for (const int type : {net::KWK_KDEL, net::KWK_KMKDIR, net::KWK_KRMALL}) {
+    SCOPED_TRACE(type);
+    const auto answer = protocol::parse_file_answer(ask({net::KWD_KOMM, type, {}}).second);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(invalid, answer->error);
+  }
+  const auto exec = protocol::parse_exec_answer(ask({net::KWD_KOMM, net::KWK_KSKOMM, {1}}).second);
+  ASSERT_TRUE(exec);
+  EXPECT_EQ(invalid, exec->result);
+  const auto check =
+      protocol::parse_filecheck_answer(ask({net::KWD_KOMM, net::KWK_KFILECHECK, {}}).second);
+  ASSERT_TRUE(check);
+  EXPECT_NE(0, check->error);
+  const auto fonts =
+      protocol::parse_fontlist_answer(ask({net::KWD_KOMM, net::KWK_KFONTLIST, {}}).second);
+  ASSERT_TRUE(fonts);
+  EXPECT_GE(0, fonts->count);
 }
 
 TEST(CommandWords, QuotesGroupAndBlanksSeparate) {
@@ -326,10 +334,8 @@ TEST(FontNames, WildcardsMatchWithoutRegardToCase) {
 }
 
 TEST_F(LocalCommandsTest, FontListAnswersTheMatchingFamilies) {
-  HostPeer& peer = program();
   auto fonts = [&](const std::string& pattern, int flags = 0, int character_set = 1) {
-    const auto [message, payload] =
-        ask(peer, protocol::build_kfontlist({flags, pattern, character_set}));
+    const auto [message, payload] = ask(protocol::build_kfontlist({flags, pattern, character_set}));
     const auto answer = protocol::parse_fontlist_answer(payload);
     EXPECT_TRUE(answer);
     return std::make_pair(answer ? *answer : protocol::FontListAnswer{}, payload);
@@ -367,20 +373,17 @@ TEST_F(LocalCommandsTest, FontListAnswersTheMatchingFamilies) {
 }
 
 TEST_F(LocalCommandsTest, PrinterRequestsAreAnsweredNotImplementedAndHelpNotAtAll) {
-  HostPeer& peer = program();
   const protocol::KHelpRequest help{"topic", "title", {"one", "two"}};
-  const auto help_out = protocol::build_khelp_request(help);
-  ASSERT_GT(peer.send(help_out.service, help_out.type, help_out.payload), 0);
+  fake_.run(protocol::build_khelp_request(help));
+  EXPECT_TRUE(fake_.replies.sent.empty());  // the help request gets no answer
 
-  // The next frame answers the printer request: the help request got none.
-  auto [get_message, get_payload] = ask(peer, protocol::build_kgetprinter("PDF", ""));
+  auto [get_message, get_payload] = ask(protocol::build_kgetprinter("PDF", ""));
   auto get = protocol::parse_printer_answer(get_payload);
   ASSERT_TRUE(get);
   EXPECT_EQ(1, get->value);
   EXPECT_EQ("getprinter not implemented", get->text);
 
-  auto [send_message, send_payload] =
-      ask(peer, protocol::build_ksendprinter({{}, "/tmp/x.pdf", "", ""}));
+  auto [send_message, send_payload] = ask(protocol::build_ksendprinter({{}, "/tmp/x.pdf", "", ""}));
   auto sent = protocol::parse_printer_answer(send_payload);
   ASSERT_TRUE(sent);
   EXPECT_EQ(1, sent->value);

@@ -6,6 +6,7 @@
 #include "protocol/program/program_window.h"
 #include "protocol/program/start_messages.h"
 #include "protocol/program/window_service.h"
+#include "session/context_fixture.h"
 #include "session/program/window_title.h"
 #include "session/session_fixture.h"
 
@@ -75,7 +76,10 @@ TEST_F(WindowCommandsTest, MapMinimisesAndRestores) {
 }
 
 // The title names the connection and, with a slow-connection level, the pictures left out.
-TEST_F(WindowCommandsTest, TitleNamesConnectionAndSlowConnectionLevel) {
+// The title: the caption in the program's code page, the connection name and the slow
+// connection level; the caption also names the thread, cut to 15 bytes between characters.
+TEST(WindowTitleTest, TitleNamesConnectionAndSlowConnectionLevel) {
+  test_app();
   const std::string pictures_off = foundation::message_text(40504);
   const std::string large_off = foundation::message_text(40505);
   ASSERT_FALSE(pictures_off.empty());
@@ -85,21 +89,46 @@ TEST_F(WindowCommandsTest, TitleNamesConnectionAndSlowConnectionLevel) {
       {1, "Kunden (peer title) [" + pictures_off + "]"},
       {3, "Kunden (peer title) [" + large_off + "]"},
   };
-  int pid = 62;
   for (const auto& [level, expected] : cases) {
     SCOPED_TRACE(level);
-    SessionHost host = *session_host();
-    host.slow_connect_level = level;
-    set_session_host(std::move(host));
-    HostPeer& peer = start_program();
-    const auto ids = shown_program(peer, pid++, "title");
-    const auto out = protocol::build_raw_text(net::KWD_WIN, net::KWK_WTIT, "Kunden");
-    ASSERT_GT(peer.send(out.service, out.type, out.payload), 0);
-    QWidget* main = registered_window(ids[1]);
-    const QString title = QString::fromStdString(expected);  // a binding cannot be captured
-    EXPECT_TRUE(wait_until([&] { return main->windowTitle() == title; }))
-        << main->windowTitle().toStdString();
-    peer.close();
+    FakeContext fake;
+    fake.connection = "peer title";
+    fake.host.slow_connect_level = level;
+    fake.run(protocol::build_raw_text(net::KWD_WIN, net::KWK_WTIT, "Kunden"));
+    EXPECT_TRUE(fake.replies.sent.empty());
+    ASSERT_EQ(1u, fake.view.posted.size());
+    const auto* title = std::get_if<to_view::Title>(&fake.view.posted[0]);
+    ASSERT_NE(nullptr, title);
+    EXPECT_EQ(QString::fromStdString(expected), title->text);
+    EXPECT_EQ("Kunden", fake.caption);
+    EXPECT_EQ("Kunden", fake.short_name);
+  }
+}
+
+TEST(WindowTitleTest, CaptionFollowsTheTextFlagsAndNamesTheThreadShortly) {
+  test_app();
+  struct Case {
+    int text_flags;
+    std::string sent;
+    std::string caption;     // UTF-8
+    std::string short_name;  // at most 15 bytes, whole characters
+  };
+  const Case cases[] = {
+      {0, "Kunden \xE4ndern", "Kunden \xC3\xA4ndern", "Kunden \xC3\xA4ndern"},
+      {foundation::kTextUtf8, "Kunden \xC3\xA4ndern", "Kunden \xC3\xA4ndern",
+       "Kunden \xC3\xA4ndern"},
+      {0, "Stammdaten \xE4ndern", "Stammdaten \xC3\xA4ndern", "Stammdaten \xC3\xA4nd"},
+      {0, "Kundenstamm\xE4\xE4\xE4", "Kundenstamm\xC3\xA4\xC3\xA4\xC3\xA4",
+       "Kundenstamm\xC3\xA4\xC3\xA4"},
+      {0, "Kundenstamm1\xE4\xE4", "Kundenstamm1\xC3\xA4\xC3\xA4", "Kundenstamm1\xC3\xA4"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sent);
+    FakeContext fake;
+    fake.text_flags = c.text_flags;
+    fake.run(protocol::build_raw_text(net::KWD_WIN, net::KWK_WTIT, c.sent));
+    EXPECT_EQ(c.caption, fake.caption);
+    EXPECT_EQ(c.short_name, fake.short_name);
   }
 }
 
