@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -27,32 +25,13 @@
 #include "shell/settings_store.h"
 #include "shell/startup.h"
 #include "shell/temp_xdg_home.h"
+#include "shell_gui_fixture.h"
 
 namespace kovw::shell {
 namespace {
 
-QApplication& application() {
-  static int argc = 1;
-  static char name[] = "test_shell";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = [] {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("KOVW_UNATTENDED", "1");
-    return new QApplication(argc, argv);
-  }();
-  return *app;
-}
-
-template <typename Condition>
-bool spin_until(Condition condition, int ms = 10000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!condition()) {
-    if (timer.elapsed() > ms) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
-  return true;
-}
+using test::application;
+using test::spin_until;
 
 // A main window with its connection against a daemon whose link port is `link_port`; the
 // login dialog comes from the main window as the workstation shows it.

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -30,40 +29,13 @@
 #include "shell/settings_store.h"
 #include "shell/startup.h"
 #include "shell/temp_xdg_home.h"
+#include "shell_gui_fixture.h"
 
 namespace kovw::shell {
 namespace {
 
-void application() {
-  static int argc = 1;
-  static char name[] = "test_shell";
-  static char* argv[] = {name, nullptr};
-  if (qApp) return;
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  new QApplication(argc, argv);
-}
-
-template <typename Condition>
-bool spin_until(Condition condition, int ms = 10000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!condition()) {
-    if (timer.elapsed() > ms) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
-  return true;
-}
-
-// Answers every box with `answer` and keeps its text.
-class Answering : public foundation::MessagePresenter {
- public:
-  int present(const foundation::MessageBoxRequest& request) override {
-    texts.push_back(request.text);
-    return answer;
-  }
-  int answer = foundation::kAnswerNo;
-  std::vector<std::string> texts;
-};
+using test::application;
+using test::spin_until;
 
 // Each test keeps the settings store below a temporary home.
 class MainWindowTest : public ::testing::Test {
@@ -105,17 +77,12 @@ TEST_F(MainWindowTest, CloseAsksWithTheProgramCountAndEndsAfterTheProgramsGrace)
   ASSERT_EQ(connection->do_login(kLoginNormal), 0);
   ASSERT_TRUE(spin_until([&] { return connection->state() == kStateConnected; }));
 
-  Answering presenter;
-  foundation::MessagePresenter* saved_presenter = foundation::message_presenter();
-  foundation::set_message_presenter(&presenter);
-  qunsetenv("KOVW_UNATTENDED");
+  test::ScriptedBoxes presenter(foundation::kAnswerNo);
 
   window->close();
   QCoreApplication::processEvents();
-  ASSERT_EQ(presenter.texts.size(), 1u);
-  // The box breaks long lines.
-  EXPECT_EQ(QString::fromStdString(presenter.texts[0]).replace('\n', ' ').toStdString(),
-            "Really leave KOVW? 2 program(s) still active.");
+  ASSERT_EQ(presenter.boxes.size(), 1u);
+  EXPECT_EQ(test::flat(presenter.boxes[0].text), "Really leave KOVW? 2 program(s) still active.");
   EXPECT_TRUE(window);
   EXPECT_EQ(stops, 0);
   EXPECT_EQ(connection->state(), kStateConnected);
@@ -130,8 +97,6 @@ TEST_F(MainWindowTest, CloseAsksWithTheProgramCountAndEndsAfterTheProgramsGrace)
   EXPECT_GE(grace.elapsed(), 900);
   EXPECT_TRUE(daemon.wait_for(net::KWK_KLOGOUT));
 
-  qputenv("KOVW_UNATTENDED", "1");
-  foundation::set_message_presenter(saved_presenter);
   set_server_session_hooks(saved);
 }
 
