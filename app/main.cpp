@@ -1,5 +1,6 @@
 // The process entry of the workstation: connects the program sessions to the shell, which
 // cannot name the layer above it, and runs the workstation.
+#include "foundation/host_text.h"
 #include "foundation/log.h"
 #include "session/program/program_list.h"
 #include "session/program/session_host.h"
@@ -44,6 +45,13 @@ int main(int argc, char** argv) {
   hooks.stop_programs = [](int run_id) { return session::post_stop_programs(run_id); };
   hooks.show_urgent_message = [](const std::string& caption, const std::string& text) {
     return session::post_show_message(caption, text);
+  };
+  hooks.program_titles = [] {
+    std::vector<std::u16string> titles;
+    for (const session::ProgramInfo& info : session::program_list_snapshot()) {
+      titles.push_back(foundation::host_to_wide(info.title));
+    }
+    return titles;
   };
   shell::set_server_session_hooks(std::move(hooks));
   shell::set_main_window_hook([](shell::MainWindow& window) {

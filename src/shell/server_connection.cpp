@@ -29,12 +29,16 @@
 #include "platform/gui_call.h"
 #include "protocol/server_messages.h"
 #include "shell/environment_expansion.h"
+#include "shell/front_door_rules.h"
 #include "shell/login_data.h"
 #include "shell/main_window.h"
+#include "shell/password_dialogs.h"
+#include "shell/password_rules.h"
 #include "shell/program_link_handoff.h"
 #include "shell/server_events.h"
 #include "shell/server_session_hooks.h"
 #include "shell/server_texts.h"
+#include "shell/settings_store.h"
 #include "shell/startup.h"
 
 namespace kovw::shell {
@@ -81,16 +85,7 @@ ServerConnection::ServerConnection(MainWindow* window, SettingsRecord& settings)
   link_.set_net_timeout(net::default_net_timeout());
   display_text_ = message_text(40287);
   listen_port_ = shell_state().ports.listen;
-  if (window_) window_->installEventFilter(this);
   refresh_display();
-}
-
-bool ServerConnection::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == window_ && event->type() == QEvent::Close && state_ == kStateConnected) {
-    log_printf("%s (%s:%d)", "do_logout aus WM_DESTROY", __FILE__, __LINE__);
-    do_logout(false);
-  }
-  return QObject::eventFilter(watched, event);
 }
 
 ServerConnection::~ServerConnection() {
@@ -141,7 +136,7 @@ bool ServerConnection::needs_user_input(std::string* what) const {
     *what = foundation::german() ? "Benutzer" : "user";
     return true;
   }
-  const bool ask = options.overrides.mask & kOverrideAskPassword;
+  const bool ask = (options.overrides.mask & kOverrideAskPassword) && !password_supplied_;
   if (login_kind_ != kLoginForgottenPassword &&
       (ask || (settings_.save_passwd & (0x2 | 0x4)) == 0)) {
     *what = foundation::german() ? "Kennwort" : "password";
@@ -151,15 +146,43 @@ bool ServerConnection::needs_user_input(std::string* what) const {
 }
 
 void ServerConnection::first_login() {
-  if (settings_.auto_login || foundation::workflow_mode()) {
+  if (foundation::workflow_mode()) {
     do_login(kLoginNormal);
     return;
   }
-  foundation::show_message(window_, 0, 0, "Login", "%s",
-                           foundation::german()
-                               ? "Keine automatische Anmeldung (-l), und der Anmeldedialog ist "
-                                 "nicht verfügbar."
-                               : "No automatic login (-l), and the login dialog is not available.");
+  const StartOptions& options = shell_state().options;
+  FirstLoginFacts facts;
+  facts.connected = state_ == kStateConnected;
+  facts.ask_each_time = options.overrides.mask & kOverrideAskPassword;
+  facts.auto_login = settings_.auto_login != 0;
+  facts.password_present = (settings_.save_passwd & (kSavePassword | kPasswordAutoLogin)) != 0;
+  facts.browser_mode = options.browser_mode != 0;
+  facts.always_dialog = options.browser_always_login;
+  if (facts.browser_mode && !facts.connected && !facts.ask_each_time &&
+      !(facts.auto_login && facts.password_present) && !facts.always_dialog) {
+    facts.browser_data_complete =
+        load_browser_login(settings_store(), settings_.host.view(), options.instance_name,
+                           static_cast<std::uint32_t>(options.browser_session)) == 1;
+  }
+  switch (decide_first_login(facts)) {
+    case FirstLogin::AlreadyConnected:
+      foundation::show_message_number(window_, 0, 0, "Login", 10015);
+      if (window_) window_->show_login_dialog();
+      break;
+    case FirstLogin::AskEachTime:
+      if (window_) window_->ask_password_and_log_in(true);
+      break;
+    case FirstLogin::AutoLogin:
+      do_login(kLoginNormal);
+      break;
+    case FirstLogin::BrowserLogin:
+      browser_login_ = true;
+      do_login(kLoginNormal);
+      break;
+    case FirstLogin::ShowDialog:
+      if (window_) window_->show_login_dialog();
+      break;
+  }
 }
 
 int ServerConnection::do_login(int kind) {
@@ -170,12 +193,10 @@ int ServerConnection::do_login(int kind) {
   std::string missing;
   if (needs_user_input(&missing)) {
     set_state(kStateConnecting);
-    foundation::show_message(
-        window_, 0, 0, "Login",
-        foundation::german()
-            ? "Anmeldung nicht möglich: %s fehlt, und der Anmeldedialog ist nicht verfügbar."
-            : "Cannot log in: the %s is missing and the login dialog is not available.",
-        missing.c_str());
+    foundation::show_message(window_, 0, 0, "Login",
+                             foundation::german() ? "Anmeldung nicht möglich: %s fehlt."
+                                                  : "Cannot log in: the %s is missing.",
+                             missing.c_str());
     login_failed(-1);
     return -1;
   }
@@ -331,7 +352,8 @@ void ServerConnection::on_readable() {
 }
 
 void ServerConnection::on_link_failure(int result, int error) {
-  if (phase_ == Phase::AwaitConnect || phase_ == Phase::AwaitLogin) {
+  if (phase_ == Phase::AwaitConnect || phase_ == Phase::AwaitLogin ||
+      phase_ == Phase::AwaitPasswordInput || phase_ == Phase::AwaitPassword) {
     log_printf(" ... done. Result %d / %d", result, error);
     foundation::show_message_number(window_, 0, error, "Login", 10037, display_text_.c_str(),
                                     result, error);
@@ -357,6 +379,9 @@ void ServerConnection::on_frame(const net::LinkMessage& message,
       return;
     case Phase::AwaitLogin:
       handle_login_reply(message, payload);
+      return;
+    case Phase::AwaitPassword:
+      handle_password_answer(message, payload);
       return;
     case Phase::Online: {
       // A message box of the dispatch runs a nested loop: further frames wait until the
@@ -517,26 +542,17 @@ void ServerConnection::handle_login_reply(const net::LinkMessage& message,
 
   const bool supports_change = reply_flags_ & protocol::kReplyPasswordChange;
   if (supports_change && (reply_flags_ & protocol::kReplyPasswordExpired)) {
-    foundation::show_message(window_, 0, 0, "Login", "%s",
-                             foundation::german()
-                                 ? "Das Kennwort ist abgelaufen und muss geändert werden."
-                                 : "The password has expired and must be changed.");
-    log_printf("%s (%s:%d)", "do_logout aus New Password", __FILE__, __LINE__);
-    send(net::KWK_KLOGOUT, {});
-    login_failed(-1);
+    // The daemon demands a new password: it is chosen, sent, and the login ends.
+    begin_password_change(false);
     return;
   }
   if (login_kind_ == kLoginChangePassword) {
     if (!supports_change) {
       foundation::show_message_number(window_, 0, 0, "Login", 10065, display_text_.c_str());
-    } else {
-      foundation::show_message(window_, 0, 0, "Login", "%s",
-                               foundation::german() ? "Die Kennwort-Änderung ist nicht verfügbar."
-                                                    : "Changing the password is not available.");
+      end_password_change();
+      return;
     }
-    log_printf("%s (%s:%d)", "do_logout aus Change Password", __FILE__, __LINE__);
-    send(net::KWK_KLOGOUT, {});
-    login_failed(-1);
+    begin_password_change(true);
     return;
   }
 
@@ -569,10 +585,79 @@ void ServerConnection::handle_login_reply(const net::LinkMessage& message,
   if (settings_.ping_timer > 0) ping_timer_.start(settings_.ping_timer * 1000, this);
 
   failed_logins_ = 0;
+  password_supplied_ = false;
+  if (browser_login_) {
+    browser_login_ = false;
+    const StartOptions& start = shell_state().options;
+    save_browser_login(settings_store(), settings_.host.view(), start.instance_name,
+                       static_cast<std::uint32_t>(start.browser_session));
+  }
   log_printf("Login ok.");
   refresh_display();
   log_printf("do_login Ende. err=%d", 0);
   emit login_finished(0);
+}
+
+void ServerConnection::begin_password_change(bool voluntary) {
+  phase_ = Phase::AwaitPasswordInput;
+  password_change_voluntary_ = voluntary;
+  const int attempt = attempt_;
+  auto* dialog = new ChangePasswordDialog(voluntary, settings_.user.str(),
+                                          password_rule_level(reply_flags_), window_);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->setWindowFlag(Qt::Window);
+  QPointer<ServerConnection> self(this);
+  connect(dialog, &QDialog::finished, this, [self, dialog, attempt](int result) {
+    if (!self || self->attempt_ != attempt || self->phase_ != Phase::AwaitPasswordInput) return;
+    if (result != QDialog::Accepted) {
+      self->end_password_change();
+      return;
+    }
+    protocol::PasswordChange change;
+    change.kind = protocol::kPassChange;
+    change.old_password =
+        self->password_change_voluntary_ ? dialog->old_password() : clear_password(self->settings_);
+    change.new_password = dialog->new_password();
+    const int sent = self->send(protocol::build_password_change(change));
+    std::fill(change.old_password.begin(), change.old_password.end(), '\0');
+    std::fill(change.new_password.begin(), change.new_password.end(), '\0');
+    if (sent < 0) {
+      const int system_error = self->send_error_;
+      foundation::show_message_number(self->window_, 0, system_error, "Login", 10038,
+                                      self->display_text_.c_str(), sent, system_error);
+      self->end_password_change();
+      return;
+    }
+    self->phase_ = Phase::AwaitPassword;
+    self->answer_timer_.start(net::default_net_timeout(), self);
+  });
+  dialog->open();
+}
+
+void ServerConnection::handle_password_answer(const net::LinkMessage& message,
+                                              std::span<const std::uint8_t> payload) {
+  answer_timer_.stop();
+  if (message.type == net::KWK_KOMOK) {
+    foundation::show_message_number(window_, 0, 0, "Login", 10206);
+  } else {
+    const protocol::Result<protocol::PasswordRefusal> refusal =
+        protocol::parse_password_refusal(payload);
+    const std::string reason = refusal ? refusal->text : std::string();
+    foundation::show_message_number(window_, 0, 0, "Login", 10205, display_text_.c_str(),
+                                    reason.c_str());
+  }
+  end_password_change();
+}
+
+void ServerConnection::end_password_change() {
+  log_printf("%s (%s:%d)",
+             password_change_voluntary_ || login_kind_ == kLoginChangePassword
+                 ? "do_logout aus Change Password"
+                 : "do_logout aus New Password",
+             __FILE__, __LINE__);
+  send(net::KWK_KLOGOUT, {});
+  password_change_voluntary_ = false;
+  login_failed(-1);
 }
 
 void ServerConnection::tell_programs_of_login() {
@@ -643,10 +728,11 @@ void ServerConnection::login_failed(int error) {
   display_text_ = message_text(40287);
   set_state(remembered_state_);
   ++failed_logins_;
+  password_supplied_ = false;
+  browser_login_ = false;
   log_printf("do_login Ende. err=%d", error);
+  // The main window shows the login dialog again (or asks the password again).
   emit login_finished(-1);
-  // The login dialog would be shown again here; without it the workstation ends when
-  // "Auto End" is set.
   end_if_auto_end();
 }
 
@@ -716,8 +802,8 @@ int ServerConnection::do_logout(bool show_dialog) {
   session_timer_.stop();
   ping_timer_.stop();
   set_state(kStateNotConnected);
-  if (show_dialog && !settings_.auto_end && !foundation::workflow_mode()) {
-    log_printf("Anmeldedialog nicht verfügbar");
+  if (show_dialog && !settings_.auto_end && !foundation::workflow_mode() && window_) {
+    window_->show_login_dialog();
   }
   log_printf("do_logout Ende");
   return result;
@@ -926,7 +1012,8 @@ void ServerConnection::timerEvent(QTimerEvent* event) {
   const int id = event->timerId();
   if (id == answer_timer_.timerId()) {
     answer_timer_.stop();
-    if (phase_ == Phase::AwaitConnect || phase_ == Phase::AwaitLogin) {
+    if (phase_ == Phase::AwaitConnect || phase_ == Phase::AwaitLogin ||
+        phase_ == Phase::AwaitPassword) {
       net::set_last_socket_error(foundation::kWSAETIMEDOUT);
       on_link_failure(net::kScTimeout, foundation::kWSAETIMEDOUT);
     }

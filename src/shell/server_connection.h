@@ -49,10 +49,12 @@ class ServerConnection : public QObject {
   // The process-wide connection (null when none exists).
   static ServerConnection* instance();
 
-  // The login at start: an automatic login when "Auto Login" is set and a password is
-  // present; otherwise the login dialog would be shown, which is not available yet: the user
-  // is told so.
+  // The login at the main window's creation: a second creation reports the active
+  // connection; the password asked for each attempt, an automatic login, a browser login or
+  // the login dialog, as decide_first_login chooses.
   void first_login();
+  // The next login uses the password just entered (the password is asked for each attempt).
+  void supply_password() { password_supplied_ = true; }
   // Starts a login of `kind` (kLoginNormal, ...). The result arrives with login_finished:
   // 0 logged in, -1 failed. Returns -1 at once when a login runs or a connection exists.
   int do_login(int kind);
@@ -60,6 +62,8 @@ class ServerConnection : public QObject {
   int do_logout(bool show_dialog);
 
   int state() const { return state_; }
+  std::time_t login_time() const { return login_time_; }
+  std::uint32_t reply_flags() const { return reply_flags_; }
   const std::string& display_text() const { return display_text_; }
   const std::string& host_address() const { return host_address_; }
   int daemon_version() const { return daemon_version_; }
@@ -67,6 +71,9 @@ class ServerConnection : public QObject {
   std::uint32_t options_word() const { return options_word_; }
   int listen_port() const { return listen_port_; }
   const HostList& hosts() const { return hosts_; }
+  // The hosts a search of the login dialog found: their addresses and ports are used to
+  // connect to a host chosen by name.
+  void adopt_hosts(const HostList& hosts) { hosts_ = hosts; }
   // The system error of the GUI thread's last failed send.
   int send_error() const { return send_error_; }
 
@@ -101,11 +108,18 @@ class ServerConnection : public QObject {
 
  protected:
   void timerEvent(QTimerEvent* event) override;
-  // The main window's closing logs out while the window still exists.
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  enum class Phase { Idle, Searching, Connecting, AwaitConnect, AwaitLogin, Online };
+  enum class Phase {
+    Idle,
+    Searching,
+    Connecting,
+    AwaitConnect,
+    AwaitLogin,
+    AwaitPasswordInput,  // the change or choose dialog is open
+    AwaitPassword,       // the new password was sent
+    Online
+  };
 
   void set_state(int state);
   void refresh_display();
@@ -118,6 +132,12 @@ class ServerConnection : public QObject {
   void handle_connect_reply(const net::LinkMessage& message, std::span<const std::uint8_t> payload);
   void handle_login_reply(const net::LinkMessage& message, std::span<const std::uint8_t> payload);
   bool send_after_login();
+  // The password change after the login reply: the dialog (the old password asked when
+  // `voluntary`), KWK_KPASS, the daemon's answer, then the logout that ends the login.
+  void begin_password_change(bool voluntary);
+  void handle_password_answer(const net::LinkMessage& message,
+                              std::span<const std::uint8_t> payload);
+  void end_password_change();
   // Hands the login's facts to the program sessions.
   void tell_programs_of_login();
   void login_failed(int error);
@@ -158,6 +178,9 @@ class ServerConnection : public QObject {
   std::uint32_t reply_flags_ = 0;
   std::time_t login_time_ = 0;
   int failed_logins_ = 0;
+  bool password_supplied_ = false;
+  bool password_change_voluntary_ = false;
+  bool browser_login_ = false;  // the running login stores the browser login data on success
 
   QBasicTimer answer_timer_;   // waiting for a daemon answer during the login
   QBasicTimer session_timer_;  // 40435

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace kovw::shell {
 
@@ -36,6 +37,8 @@ struct ServerSessionHooks {
   // The daemon's urgent message to the first program. Returns the number of programs told
   // (0 when none runs: the shell shows the message itself).
   std::function<int(const std::string& caption, const std::string& text)> show_urgent_message;
+  // The titles of the running programs (wide texts), newest first.
+  std::function<std::vector<std::u16string>()> program_titles;
 };
 
 // Installs the hooks (before the workstation runs; they are read on the GUI thread).

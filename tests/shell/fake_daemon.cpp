@@ -111,6 +111,15 @@ void FakeDaemon::serve(int socket) {
       open = handle_login(socket, copy);
     } else if (copy.type == net::KWK_KPING) {
       // the workstation's ping: recorded only
+    } else if (copy.type == net::KWK_KPASS) {
+      if (config_.refuse_password_text.empty()) {
+        net::LinkMessage ok;
+        ok.type = net::KWK_KOMOK;
+        net::link_send(socket, ok, nullptr);
+      } else {
+        protocol::send_message(socket,
+                               protocol::build_password_refusal({7, config_.refuse_password_text}));
+      }
     }
   }
   net::sc_close(socket);
@@ -160,7 +169,7 @@ bool FakeDaemon::handle_login(int socket, const ReceivedMessage& message) {
     protocol::send_message(socket, protocol::build_login_refusal(refusal));
   } else {
     protocol::LoginReply reply;
-    reply.flags = protocol::kReplyPasswordChange;
+    reply.flags = protocol::kReplyPasswordChange | config_.extra_reply_flags;
     reply.listen_port = config_.listen_port_request;
     reply.update_version = 0;
     reply.update_size = 0;

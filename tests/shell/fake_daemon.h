@@ -27,6 +27,8 @@ struct DaemonConfig {
   bool close_after_connect_request = false;  // close the link instead of answering it
   int session_timeout_minutes = 0;
   int listen_port_request = 0;
+  std::uint32_t extra_reply_flags = 0;  // added to the login reply's flags (0x10)
+  std::string refuse_password_text;     // not empty: KWK_KPASS is refused with this text
 };
 
 struct ReceivedMessage {

@@ -425,12 +425,14 @@ TEST_F(LoginE2E, ListeningPortMovesToTheDaemonsChoiceAndAcceptsPrograms) {
   EXPECT_EQ(finish(), 0);
 }
 
-TEST_F(LoginE2E, LoginWithoutPasswordEndsWithAClearMessage) {
+TEST_F(LoginE2E, AutoLoginWithoutPasswordShowsTheLoginDialogInstead) {
   FakeDaemon daemon(DaemonConfig{});
   start(login_args(daemon.port(), {}, "anna"));
-  EXPECT_EQ(finish(), 0);
-  EXPECT_TRUE(log().contains("Cannot log in: the password is missing")) << log().toStdString();
+  ASSERT_TRUE(wait_for_log("show_login_dialog 1")) << log().toStdString();
+  EXPECT_EQ(process_.state(), QProcess::Running);
   EXPECT_FALSE(daemon.received(22));
+  process_.terminate();
+  EXPECT_EQ(finish(), 0);
 }
 
 }  // namespace
