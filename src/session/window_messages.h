@@ -68,6 +68,7 @@ inline constexpr int WML_VIEW_ITEM_STATE = 3114;    // to the view: an item's st
 inline constexpr int WML_VIEW_CONTEXT_MENU = 3115;  // to the view: a context menu at the pointer
 inline constexpr int WML_VIEW_STATUS = 3116;        // to the view: the status bar's text
 inline constexpr int WML_VIEW_CLIPBOARD = 3117;     // to the view: the clipboard's new text
+inline constexpr int WML_VIEW_INPUT = 3118;         // to the view: content and key bars usable
 inline constexpr int WML_KEY_PRESS = 3120;          // to the program: a key press
 inline constexpr int WML_MOUSE_CLICK = 3121;        // to the program: a click on a text screen cell
 inline constexpr int WML_MOUSE_WHEEL = 3122;        // to the program: wheel steps
@@ -167,6 +168,13 @@ struct Cursor {
   int kind = 0;
 };
 
+// The host works (enabled false: the content window and the key bars take no input) or waits
+// for the user again.
+struct InputEnabled {
+  static constexpr int kNumber = WML_VIEW_INPUT;
+  bool enabled = true;
+};
+
 // A child program holds this program (its window is modal to ours) or let it go again.
 struct ChildHolds {
   static constexpr int kNumber = WML_VIEW_CHILD;
@@ -256,10 +264,10 @@ struct Destroy {
 
 using ViewMessage =
     std::variant<to_view::CreateWindows, to_view::ShowWindows, to_view::HideWindows, to_view::Title,
-                 to_view::Cursor, to_view::ChildHolds, to_view::Warning, to_view::MessageWindow,
-                 to_view::Beep, to_view::TextScreen, to_view::TextRows, to_view::MapWindow,
-                 to_view::Frame, to_view::ItemState, to_view::ContextMenu, to_view::StatusText,
-                 to_view::Clipboard, to_view::Destroy>;
+                 to_view::Cursor, to_view::InputEnabled, to_view::ChildHolds, to_view::Warning,
+                 to_view::MessageWindow, to_view::Beep, to_view::TextScreen, to_view::TextRows,
+                 to_view::MapWindow, to_view::Frame, to_view::ItemState, to_view::ContextMenu,
+                 to_view::StatusText, to_view::Clipboard, to_view::Destroy>;
 
 // ---------------------------------------------------------------------------------------------
 // To the program.

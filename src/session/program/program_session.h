@@ -100,6 +100,15 @@ struct ProgramSession {
   std::string extended_options;
   bool host_sets_font_names = false;
 
+  // Graphics requests the host waits on. The pending answer state of the graphics window: 0
+  // none, 1 and 2 an input is owed, 4 the answer already went (the next definition's reply is
+  // left out). KWK_GABORT answers from it and suppresses the next definition's reply.
+  int graphics_pending_answer = 0;
+  bool suppress_digra_reply = false;
+  // The graphics cursor state the host sets with KWK_CURSOR of the graphics service: 0 never
+  // set, 1 busy, 2 normal.
+  int graphics_cursor_state = 0;
+
   // The frame's items (key bars, menus, context menus) and its status bar.
   FrameState frame;
 

@@ -183,6 +183,13 @@ void ProgramView::apply(const to_view::Cursor& message) {
   if (main_) main_->content()->setCursor(cursor_shape(message.kind));
 }
 
+void ProgramView::apply(const to_view::InputEnabled& message) {
+  if (!main_) return;
+  main_->content()->setEnabled(message.enabled);
+  main_->frame()->set_bars_enabled(message.enabled);
+  if (message.enabled && main_->isActiveWindow()) main_->content()->setFocus();
+}
+
 void ProgramView::apply(const to_view::ChildHolds& message) {
   // A child program holds this program: its window is modal to ours (Qt blocks our input while
   // it is shown); when it ends, ours takes the focus again.

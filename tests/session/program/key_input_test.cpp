@@ -6,6 +6,7 @@
 
 #include "protocol/program/program_window.h"
 #include "protocol/program/screen_definition.h"
+#include "protocol/program/window_service.h"
 #include "session/session_fixture.h"
 #include "session/view/text_screen_widget.h"
 
@@ -67,6 +68,58 @@ TEST_F(KeyInputTest, TypedKeysArriveAsKeyDataAtOnce) {
                       Qt::NoModifier);
   EXPECT_EQ(Codes{0x0080}, key_data(peer));
   EXPECT_EQ(6u, window_ids(peer).size());  // nothing else was sent
+}
+
+// While the host works (KWK_CURSOR 1 of the window service) the content window shows the wait
+// cursor and takes no input; keys typed then are lost. KWK_CURSOR 0 gives the input back; other
+// values change nothing.
+TEST_F(KeyInputTest, HostBusyShowsTheWaitCursorAndDropsTypedKeys) {
+  HostPeer& peer = start_program();
+  const auto ids = text_program(peer, 49);
+  QWidget* window = content(ids);
+  const auto busy = [&peer](int value) {
+    const auto out = protocol::build_single_int(net::KWD_WIN, net::KWK_CURSOR, value);
+    return peer.send(out.service, out.type, out.payload);
+  };
+  ASSERT_GT(busy(1), 0);
+  ASSERT_TRUE(wait_until([&] { return !window->isEnabled(); }));
+  EXPECT_EQ(Qt::WaitCursor, window->cursor().shape());
+  QTest::keyClick(screen(ids), 'A', Qt::ShiftModifier);
+  ASSERT_GT(busy(7), 0);  // ignored
+  window_ids(peer);       // no key data came before the ids
+  QCoreApplication::sendPostedEvents();
+  EXPECT_FALSE(window->isEnabled());
+  ASSERT_GT(busy(0), 0);
+  ASSERT_TRUE(wait_until([&] { return window->isEnabled(); }));
+  EXPECT_EQ(Qt::ArrowCursor, window->cursor().shape());
+  QTest::keyClick(window, 'B', Qt::ShiftModifier);
+  EXPECT_EQ(Codes{0x0042}, key_data(peer));
+}
+
+// A menu program's screen comes with the wait cursor (KWK_DMINIT) until it is ready
+// (KWK_DMBEREIT).
+TEST_F(KeyInputTest, MenuProgramKeepsTheWaitCursorUntilReady) {
+  HostPeer& peer = start_program();
+  const auto ids = init_program(peer, 48, "menu");
+  protocol::ScreenDefinition definition;
+  definition.mode_and_style = 5;
+  definition.title = "Menu";
+  definition.width = 200;
+  definition.height = 100;
+  definition.screen_options = protocol::default_screen_options();
+  const auto out =
+      protocol::build_screen_definition(definition, 0x070305, net::KWD_DIMEN, net::KWK_DMINIT);
+  ASSERT_GT(peer.send(out.service, out.type, out.payload), 0);
+  QWidget* window = nullptr;
+  ASSERT_TRUE(wait_until([&] {
+    window = content(ids);
+    return window != nullptr && window->isVisible();
+  }));
+  window_ids(peer);
+  QCoreApplication::sendPostedEvents();
+  EXPECT_EQ(Qt::WaitCursor, window->cursor().shape());
+  ASSERT_GT(peer.send(net::KWD_DIMEN, net::KWK_DMBEREIT), 0);
+  ASSERT_TRUE(wait_until([&] { return window->cursor().shape() == Qt::ArrowCursor; }));
 }
 
 // The layout comes from the settings: F7 is 23 in layout 2.
