@@ -323,7 +323,7 @@ struct KeyPress {
 
 // A button released after a press on the text screen: the mouse button code (1 left, 2 middle
 // or both, 3 right, + 10 for a double click, + 20 x the modifier bits held at the press) and
-// the cell under the pointer, counted from the first visible cell.
+// the cell of the grid under the pointer (the view scrolls over the grid).
 struct MouseClick {
   static constexpr int kNumber = WML_MOUSE_CLICK;
   int button_code = 0;

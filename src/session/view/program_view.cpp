@@ -8,7 +8,10 @@
 #include <QGridLayout>
 #include <QMimeData>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <utility>
@@ -159,7 +162,7 @@ void ProgramView::apply(const to_view::ShowWindows& message) {
   if (!message.caption.isEmpty()) main_->setWindowTitle(message.caption);
   // A text screen's size follows from its grid and font; other screens give theirs in pixels.
   QSize size(message.width, message.height);
-  if (text_ && (size.width() <= 0 || size.height() <= 0)) size = text_->sizeHint();
+  if (text_ && (size.width() <= 0 || size.height() <= 0)) size = text_content_size();
   if (size.width() > 0 && size.height() > 0) fit_main_window(size);
   const bool top_level = main_->isWindow();
   if (top_level) main_->move(message.x, message.y);
@@ -215,19 +218,61 @@ void ProgramView::apply(const to_view::Beep&) {
 
 void ProgramView::apply(const to_view::TextScreen& message) {
   if (!main_) return;
-  delete text_.data();
+  delete text_scroll_.data();  // with the screen in it
   if (!message.look) return;
+  // The screen is as large as its grid; where the content window is smaller, scroll bars
+  // appear (the vertical one at the right, the horizontal one at the bottom).
+  text_scroll_ = new QScrollArea(main_->content());
+  text_scroll_->setFrameShape(QFrame::NoFrame);
+  text_scroll_->setFocusPolicy(Qt::NoFocus);
+  text_scroll_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   text_ = new TextScreenWidget(*message.look, main_->content());
-  main_->content()->layout()->addWidget(text_);
+  text_scroll_->setWidget(text_);
+  text_scroll_->viewport()->setBackgroundRole(QPalette::Window);
+  main_->content()->layout()->addWidget(text_scroll_);
   if (input_) input_->watch(text_);
 }
 
 void ProgramView::apply(const to_view::TextRows& message) {
   if (!text_) return;
-  const QSize before = text_->sizeHint();
+  const QSize before = text_content_size();
+  const QRect view_before = text_->view_rect();
+  const QRect cursor_before = text_->cursor_rect();
   text_->apply(message.update);
   // A new grid size or view resizes the shown window to fit the screen.
-  if (text_->sizeHint() != before && main_->isVisible()) fit_main_window(text_->sizeHint());
+  if (text_content_size() != before && main_->isVisible()) {
+    fit_main_window(text_content_size());
+  }
+  // The host chose another visible part: it is scrolled to; then the caret stays in sight.
+  const QRect view = text_->view_rect();
+  if (view.topLeft() != view_before.topLeft()) {
+    text_scroll_->horizontalScrollBar()->setValue(view.left());
+    text_scroll_->verticalScrollBar()->setValue(view.top());
+  }
+  if (text_->cursor_rect() != cursor_before || view != view_before) {
+    keep_caret_in_sight();
+    // Again once the window's new size has reached the scroll area.
+    QTimer::singleShot(0, text_scroll_, [this] { keep_caret_in_sight(); });
+  }
+}
+
+void ProgramView::keep_caret_in_sight() {
+  if (!text_ || !text_scroll_) return;
+  const QRect cursor = text_->cursor_rect();
+  text_scroll_->ensureVisible(cursor.center().x(), cursor.center().y(), (cursor.width() + 1) / 2,
+                              (cursor.height() + 1) / 2);
+}
+
+QSize ProgramView::text_content_size() const {
+  // The view, and room for the scroll bars that show the rest of the grid.
+  QSize size = text_->sizeHint();
+  const QSize grid = text_->grid_pixel_size();
+  const int bar = text_scroll_->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  const bool across = size.width() < grid.width();
+  const bool down = size.height() < grid.height();
+  if (down) size.rwidth() += bar;
+  if (across) size.rheight() += bar;
+  return size;
 }
 
 void ProgramView::apply(const to_view::MapWindow& message) {

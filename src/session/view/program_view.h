@@ -12,6 +12,7 @@
 
 #include <QEvent>
 #include <QPointer>
+#include <QScrollArea>
 #include <QStringList>
 #include <QWidget>
 #include <cstdint>
@@ -94,13 +95,18 @@ class ProgramView : public QObject {
 
   // Sizes the main window so that the content window gets `content` inside the frame's bars.
   void fit_main_window(QSize content);
+  // The content size a text screen asks for: its view, and room for its scroll bars.
+  QSize text_content_size() const;
+  // Scrolls the text screen so that the cell of the caret is shown.
+  void keep_caret_in_sight();
   void destroy_windows();
 
   ChannelPtr to_program_;
   ChannelPtr to_view_;
   QPointer<MainWindow> main_;
-  QPointer<TextScreenWidget> text_;  // in the content window while the screen is a text screen
-  QPointer<TextInput> input_;        // the user's keys and clicks, to the program
+  QPointer<TextScreenWidget> text_;    // in the content window while the screen is a text screen
+  QPointer<QScrollArea> text_scroll_;  // around the text screen, in the content window
+  QPointer<TextInput> input_;          // the user's keys and clicks, to the program
   std::int64_t main_handle_ = 0;
   std::int64_t content_handle_ = 0;
   MessageWindows messages_;

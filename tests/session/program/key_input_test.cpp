@@ -2,6 +2,8 @@
 // turns as key data, the host asking for keys (KWK_WTEST, KWK_WTAST) in normal and single-key
 // mode, and closing the window.
 
+#include <QAbstractScrollArea>
+#include <QScrollBar>
 #include <QTest>
 
 #include "protocol/program/program_window.h"
@@ -14,6 +16,7 @@ namespace kovw::session::test {
 namespace {
 
 using Codes = std::vector<std::uint16_t>;
+using namespace std::string_literals;
 
 class KeyInputTest : public SessionTest {
  protected:
@@ -222,6 +225,44 @@ TEST_F(KeyInputTest, ClicksAndWheelTurnsOnTheTextScreen) {
   turn(-60);  // half a notch: nothing yet
   turn(-60);
   EXPECT_EQ(Codes{0x0109}, key_data(peer));
+}
+
+// A view smaller than the grid (ESC @ B) gets scroll bars; the caret stays in sight; the wheel
+// scrolls instead of typing, and a click names the cell of the grid under the pointer.
+TEST_F(KeyInputTest, ViewSmallerThanTheGridScrolls) {
+  HostPeer& peer = start_program();
+  const auto ids = text_program(peer, 47);
+  TextScreenWidget* text = screen(ids);
+  auto* area = qobject_cast<QAbstractScrollArea*>(text->parentWidget()->parentWidget());
+  ASSERT_NE(nullptr, area);
+  EXPECT_FALSE(area->verticalScrollBar()->isVisible());
+  const int w = text->cell_width();
+  const int h = text->cell_height();
+  // The view: 20 columns and 4 rows of the 40 x 10 grid; then the cursor to column 30, row 8.
+  const std::string stream = "\x1b@B"s + std::string{0, 20, 0, 4} +
+                             "\x1b"
+                             "F" +
+                             std::string{30, 8};
+  ASSERT_GT(peer.send(net::KWD_WIN, net::KWK_WDAT, {stream.begin(), stream.end()}), 0);
+  const auto shown = [area] {
+    return QRect(QPoint(area->horizontalScrollBar()->value(), area->verticalScrollBar()->value()),
+                 area->viewport()->size());
+  };
+  ASSERT_TRUE(wait_until([&] {
+    return area->verticalScrollBar()->isVisible() && area->horizontalScrollBar()->isVisible() &&
+           shown().contains(QRect(30 * w, 8 * h, w, h));
+  })) << shown().x() << "," << shown().y() << " " << shown().width() << "x" << shown().height()
+      << " cell " << w << "x" << h;
+  EXPECT_EQ(QSize(20 * w, 4 * h), area->viewport()->size());
+
+  const int before = area->verticalScrollBar()->value();
+  QWheelEvent wheel(QPointF(5, 5), text->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120),
+                    Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(text, &wheel);
+  EXPECT_LT(area->verticalScrollBar()->value(), before);
+  // A click at the screen's second column of the fourth row, wherever it is scrolled to.
+  QTest::mouseClick(text, Qt::LeftButton, {}, QPoint(1 * w + 1, 3 * h + 1));
+  EXPECT_EQ((Codes{0x0165, 1, 1, 3}), key_data(peer));  // no wheel keys came before
 }
 
 // Closing the window of a text screen sends the close key and asks nothing; with a full buffer
