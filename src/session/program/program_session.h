@@ -26,6 +26,7 @@
 #include "session/program/key_buffer.h"
 #include "session/program/key_translation.h"
 #include "session/program/screen.h"
+#include "session/program/screen_font.h"
 #include "session/program/session_host.h"
 #include "session/program/text_screen.h"
 
@@ -91,6 +92,7 @@ struct ProgramSession {
   std::unique_ptr<TextScreen> text_screen;      // while the screen is a text screen
   std::shared_ptr<TextOutputPacer> text_pacer;  // paces its updates to the view
   int font_scale_percent = 100;                 // from "Font Faktor" at the screen definition
+  ScreenFont screen_font;                       // the screen's font, scaled, from its definition
   // The screen option record of the last screen definition (normalised) and the model values
   // derived from it when the screen was made.
   protocol::ScreenOptions screen_options = protocol::default_screen_options();

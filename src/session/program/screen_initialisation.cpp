@@ -11,6 +11,7 @@
 #include "session/program/program_list.h"
 #include "session/program/program_session.h"
 #include "session/program/program_thread.h"
+#include "session/program/screen_font.h"
 #include "session/program/screen_metrics.h"
 #include "session/program/system_colours.h"
 #include "session/program/text_output.h"
@@ -94,6 +95,9 @@ void initialise_screen(ProgramSession& session, std::span<const std::uint8_t> pa
   session.window_y = embedded ? 0 : screen.y;
   session.screen_options = options;
   session.font_scale_percent = font_scale_for(session.host_hooks->font_factor, screen_dpi());
+  session.screen_font =
+      screen_font_for(screen.screen_mode(), *session.host_hooks, session.font_scale_percent,
+                      screen.font_name, screen.font_size);
   const std::u16string title = screen.wide_title();
   if (!title.empty()) session.caption = QString::fromStdU16String(title).toStdString();
 

@@ -259,8 +259,11 @@ void ProgramView::apply(const to_view::TextRows& message) {
 void ProgramView::keep_caret_in_sight() {
   if (!text_ || !text_scroll_) return;
   const QRect cursor = text_->cursor_rect();
-  text_scroll_->ensureVisible(cursor.center().x(), cursor.center().y(), (cursor.width() + 1) / 2,
-                              (cursor.height() + 1) / 2);
+  // The middle of the cell, with margins that reach its last pixels on either side.
+  const int half_width = cursor.width() / 2;
+  const int half_height = cursor.height() / 2;
+  text_scroll_->ensureVisible(cursor.left() + half_width, cursor.top() + half_height,
+                              cursor.width() - half_width, cursor.height() - half_height);
 }
 
 QSize ProgramView::text_content_size() const {
