@@ -143,8 +143,8 @@ struct CreateWindows {
 };
 
 // Place the main window at (x, y) with a content area of width x height (a size of 0 keeps the
-// current one, a text screen's follows from its grid), set the caption unless it is empty,
-// then show and raise it.
+// current one, a text screen's follows from its grid), set the caption (an empty one clears
+// it), then show and raise it.
 struct ShowWindows {
   static constexpr int kNumber = WML_VIEW_SHOW;
   int x = 0, y = 0, width = 0, height = 0;

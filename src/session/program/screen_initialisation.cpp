@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "foundation/log.h"
+#include "foundation/message_table.h"
 #include "protocol/program/host_versions.h"
 #include "protocol/program/screen_definition.h"
 #include "session/program/colour_model.h"
@@ -94,12 +95,15 @@ void initialise_screen(ProgramSession& session, std::span<const std::uint8_t> pa
   session.window_x = embedded ? 0 : screen.x;
   session.window_y = embedded ? 0 : screen.y;
   session.screen_options = options;
+  // The definition may switch the program thread's language (its messages and texts).
+  if (const int language = screen.language(); language != 0 && language != foundation::language())
+    foundation::set_thread_language(language);
   session.font_scale_percent = font_scale_for(session.host_hooks->font_factor, screen_dpi());
   session.screen_font =
       screen_font_for(screen.screen_mode(), *session.host_hooks, session.font_scale_percent,
                       screen.font_name, screen.font_size);
-  const std::u16string title = screen.wide_title();
-  if (!title.empty()) session.caption = QString::fromStdU16String(title).toStdString();
+  // The definition's title is the caption from now on; an empty one leaves none.
+  session.caption = QString::fromStdU16String(screen.wide_title()).toStdString();
 
   // Every kind of screen draws with the model values of its definition.
   ModelContext context;

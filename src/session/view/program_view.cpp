@@ -159,7 +159,7 @@ void ProgramView::apply(const to_view::CreateWindows& message) {
 
 void ProgramView::apply(const to_view::ShowWindows& message) {
   if (!main_) return;
-  if (!message.caption.isEmpty()) main_->setWindowTitle(message.caption);
+  main_->setWindowTitle(message.caption);
   // A text screen's size follows from its grid and font; other screens give theirs in pixels.
   QSize size(message.width, message.height);
   if (text_ && (size.width() <= 0 || size.height() <= 0)) size = text_content_size();

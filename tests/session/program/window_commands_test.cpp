@@ -103,6 +103,46 @@ TEST_F(WindowCommandsTest, TitleNamesConnectionAndSlowConnectionLevel) {
   }
 }
 
+// A screen definition's language digit switches the program thread's language: its texts
+// (here the title's note of the slow connection) follow it; other threads keep theirs.
+TEST_F(WindowCommandsTest, LanguageDigitSwitchesTheProgramThreadsLanguage) {
+  ASSERT_EQ(foundation::kLanguageGerman, foundation::language());
+  SessionHost host = *session_host();
+  host.slow_connect_level = 1;
+  set_session_host(std::move(host));
+  HostPeer& peer = start_program();
+  const auto ids = init_program(peer, 67, "language");
+  protocol::ScreenDefinition screen;
+  screen.mode_and_style = 3;
+  screen.title = "Sprache";
+  screen.width = 20;
+  screen.height = 5;
+  screen.language_digit = '4';  // English
+  screen.screen_options = protocol::default_screen_options();
+  const auto definition =
+      protocol::build_screen_definition(screen, 0x070305, net::KWD_WIN, net::KWK_WINIT);
+  ASSERT_GT(peer.send(definition.service, definition.type, definition.payload), 0);
+  const auto out = protocol::build_raw_text(net::KWD_WIN, net::KWK_WTIT, "Kunden");
+  ASSERT_GT(peer.send(out.service, out.type, out.payload), 0);
+  const QString title = QString::fromStdString(
+      "Kunden (peer title) [" + std::string(foundation::message_text(40504, false)) + "]");
+  ASSERT_TRUE(wait_until([&] {
+    QWidget* main = registered_window(ids[1]);
+    return main != nullptr && main->windowTitle() == title;
+  }));
+  EXPECT_EQ(foundation::kLanguageGerman, foundation::language());
+}
+
+// Each screen definition's title becomes the caption; an empty one clears it.
+TEST_F(WindowCommandsTest, EmptyDefinitionTitleClearsTheCaption) {
+  HostPeer& peer = start_program();
+  const auto ids = shown_program(peer, 68, "Erst");
+  QWidget* main = registered_window(ids[1]);
+  ASSERT_TRUE(wait_until([&] { return main->windowTitle() == "Erst"; }));
+  ASSERT_GT(define_screen(peer, "", 3, 200, 100), 0);
+  EXPECT_TRUE(wait_until([&] { return main->windowTitle().isEmpty(); }));
+}
+
 TEST(WindowTitleTest, ShownTitleWithoutConnectionName) {
   EXPECT_EQ("Werkzeug", shown_title("Werkzeug", nullptr, 0));
   EXPECT_EQ("Werkzeug [" + std::string(foundation::message_text(40505)) + "]",
