@@ -1,6 +1,10 @@
 // Window requests of the host: KMAP operations on a window by its handle, the title (WTIT) and
 // the workflow result (WRETC).
 
+#include <fstream>
+#include <iterator>
+
+#include "foundation/log.h"
 #include "foundation/message_table.h"
 #include "foundation/workflow_state.h"
 #include "protocol/program/program_window.h"
@@ -141,6 +145,33 @@ TEST_F(WindowCommandsTest, EmptyDefinitionTitleClearsTheCaption) {
   ASSERT_TRUE(wait_until([&] { return main->windowTitle() == "Erst"; }));
   ASSERT_GT(define_screen(peer, "", 3, 200, 100), 0);
   EXPECT_TRUE(wait_until([&] { return main->windowTitle().isEmpty(); }));
+}
+
+// A host library too old to leave large pictures out, on a login with a slow connection: the
+// log says so (message 10084), once for the whole run.
+TEST_F(WindowCommandsTest, OldHostLibraryOnSlowConnectionIsLoggedOnce) {
+  const std::string note = foundation::message_text(10084);
+  const auto notes = [&note] {
+    std::ifstream log(foundation::log_path());
+    const std::string text((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+    std::size_t count = 0;
+    for (auto at = text.find(note); at != std::string::npos; at = text.find(note, at + 1)) ++count;
+    return count;
+  };
+  ASSERT_EQ(0u, notes());
+  HostPeer& current = start_program();
+  init_program(current, 69, "current");  // a current library: nothing to say
+  SessionHost host = *session_host();
+  host.slow_connect_level = 2;
+  set_session_host(std::move(host));
+  HostPeer& recent = start_program();
+  init_program(recent, 70, "recent", {0x040A00});
+  EXPECT_EQ(0u, notes());
+  for (const int pid : {71, 72}) {
+    HostPeer& old = start_program();
+    init_program(old, pid, "old", {0x040909});
+  }
+  EXPECT_EQ(1u, notes());
 }
 
 TEST(WindowTitleTest, ShownTitleWithoutConnectionName) {
