@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
     host.caret_width = facts.caret_width;
     host.keyboard_layout = facts.keyboard_layout;
     host.font_factor = facts.font_factor;
+    host.no_save_page = facts.no_save_page;
     session::set_session_host(std::move(host));
   };
   hooks.stop_programs = [](int run_id) { return session::post_stop_programs(run_id); };

@@ -596,6 +596,7 @@ void ServerConnection::tell_programs_of_login() {
   facts.caret_width = settings_.cursor_width;
   facts.keyboard_layout = settings_.keyboard;
   facts.font_factor = settings_.font_factor;
+  facts.no_save_page = settings_.no_save_page;
   hooks.logged_in(facts);
 }
 

@@ -27,6 +27,7 @@ struct LoginFacts {
   int keyboard_layout = 0;     // "Keyboard"
   int slow_connect_level = 0;  // the effective slow-connection level
   int font_factor = 0;         // "Font Faktor"
+  int no_save_page = 0;        // "No Save Page"
 };
 
 struct ServerSessionHooks {
