@@ -19,6 +19,7 @@
 //     owned by the GUI thread and the host waits for its contents.
 
 #include <QByteArray>
+#include <QColor>
 #include <QEvent>
 #include <QString>
 #include <QStringList>
@@ -69,6 +70,7 @@ inline constexpr int WML_VIEW_CONTEXT_MENU = 3115;  // to the view: a context me
 inline constexpr int WML_VIEW_STATUS = 3116;        // to the view: the status bar's text
 inline constexpr int WML_VIEW_CLIPBOARD = 3117;     // to the view: the clipboard's new text
 inline constexpr int WML_VIEW_INPUT = 3118;         // to the view: content and key bars usable
+inline constexpr int WML_VIEW_BACKGROUND = 3119;    // to the view: the windows' background
 inline constexpr int WML_KEY_PRESS = 3120;          // to the program: a key press
 inline constexpr int WML_MOUSE_CLICK = 3121;        // to the program: a click on a text screen cell
 inline constexpr int WML_MOUSE_WHEEL = 3122;        // to the program: wheel steps
@@ -175,6 +177,12 @@ struct InputEnabled {
   bool enabled = true;
 };
 
+// The background of the main and content windows: the colour model's background brush.
+struct Background {
+  static constexpr int kNumber = WML_VIEW_BACKGROUND;
+  QColor colour;
+};
+
 // A child program holds this program (its window is modal to ours) or let it go again.
 struct ChildHolds {
   static constexpr int kNumber = WML_VIEW_CHILD;
@@ -264,10 +272,10 @@ struct Destroy {
 
 using ViewMessage =
     std::variant<to_view::CreateWindows, to_view::ShowWindows, to_view::HideWindows, to_view::Title,
-                 to_view::Cursor, to_view::InputEnabled, to_view::ChildHolds, to_view::Warning,
-                 to_view::MessageWindow, to_view::Beep, to_view::TextScreen, to_view::TextRows,
-                 to_view::MapWindow, to_view::Frame, to_view::ItemState, to_view::ContextMenu,
-                 to_view::StatusText, to_view::Clipboard, to_view::Destroy>;
+                 to_view::Cursor, to_view::InputEnabled, to_view::Background, to_view::ChildHolds,
+                 to_view::Warning, to_view::MessageWindow, to_view::Beep, to_view::TextScreen,
+                 to_view::TextRows, to_view::MapWindow, to_view::Frame, to_view::ItemState,
+                 to_view::ContextMenu, to_view::StatusText, to_view::Clipboard, to_view::Destroy>;
 
 // ---------------------------------------------------------------------------------------------
 // To the program.

@@ -112,6 +112,10 @@ void initialise_screen(ProgramSession& session, std::span<const std::uint8_t> pa
   context.font_scale_percent = session.font_scale_percent;
   context.font_factor = session.font_scale_percent;
   session.colour_model = apply_colour_model(session.screen_options, context, system);
+  // The model's background brush is the background of the program's windows.
+  const Rgb background = session.colour_model.background();
+  post_to_view(*session.to_view,
+               to_view::Background{QColor(background.red, background.green, background.blue)});
 
   // A text screen counts its size in characters and lines; its window size follows from its
   // font. Mode 3 (and any mode outside 1 to 5) lays its fields out.

@@ -193,6 +193,17 @@ void ProgramView::apply(const to_view::InputEnabled& message) {
   if (message.enabled && main_->isActiveWindow()) main_->content()->setFocus();
 }
 
+void ProgramView::apply(const to_view::Background& message) {
+  if (!main_) return;
+  for (QWidget* window :
+       {static_cast<QWidget*>(main_.data()), static_cast<QWidget*>(main_->content())}) {
+    QPalette palette = window->palette();
+    palette.setColor(QPalette::Window, message.colour);
+    window->setPalette(palette);
+    window->setAutoFillBackground(true);
+  }
+}
+
 void ProgramView::apply(const to_view::ChildHolds& message) {
   // A child program holds this program: its window is modal to ours (Qt blocks our input while
   // it is shown); when it ends, ours takes the focus again.

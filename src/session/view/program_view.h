@@ -79,6 +79,7 @@ class ProgramView : public QObject {
   void apply(const to_view::Title& message);
   void apply(const to_view::Cursor& message);
   void apply(const to_view::InputEnabled& message);
+  void apply(const to_view::Background& message);
   void apply(const to_view::ChildHolds& message);
   void apply(const to_view::Warning& message);
   void apply(const to_view::MessageWindow& message);

@@ -10,6 +10,9 @@
 #include "protocol/program/program_window.h"
 #include "protocol/program/start_messages.h"
 #include "protocol/program/window_service.h"
+#include "session/program/colour_model.h"
+#include "session/program/program_session.h"
+#include "session/program/system_colours.h"
 #include "session/program/window_title.h"
 #include "session/session_fixture.h"
 
@@ -172,6 +175,24 @@ TEST_F(WindowCommandsTest, OldHostLibraryOnSlowConnectionIsLoggedOnce) {
     init_program(old, pid, "old", {0x040909});
   }
   EXPECT_EQ(1u, notes());
+}
+
+// The colour model's background brush paints the main and content windows.
+TEST_F(WindowCommandsTest, ModelBackgroundIsTheWindowsBackground) {
+  HostPeer& peer = start_program();
+  const auto ids = shown_program(peer, 73, "background");
+  protocol::ScreenOptions options = protocol::default_screen_options();
+  normalise_screen_options(options, system_colours());
+  ModelContext context;
+  context.screen_kind = kScreenText;
+  context.host_version = 0x070305;
+  const Rgb rgb = apply_colour_model(options, context, system_colours()).background();
+  const QColor expected(rgb.red, rgb.green, rgb.blue);
+  for (const std::int32_t handle : {ids[0], ids[1]}) {
+    QWidget* window = registered_window(handle);
+    ASSERT_TRUE(wait_until([&] { return window->autoFillBackground(); }));
+    EXPECT_EQ(expected, window->palette().color(QPalette::Window)) << handle;
+  }
 }
 
 TEST(WindowTitleTest, ShownTitleWithoutConnectionName) {
