@@ -134,6 +134,9 @@ QWidget* FrameWidgets::make_bar(int bar, const std::vector<FrameEntry>& entries)
   return widget;
 }
 
+// A long popup keeps one list of entries: QMenu has no column break of its own choosing (a
+// native menu starts a new column after every 25 entries); it opens further columns only when
+// the entries do not fit the screen's height, so every entry stays reachable.
 void FrameWidgets::fill_menu(QMenu& menu, const std::vector<FrameEntry>& entries) {
   menu.setToolTipsVisible(false);
   for (const FrameEntry& entry : entries) {
