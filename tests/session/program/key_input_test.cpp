@@ -251,8 +251,9 @@ TEST_F(KeyInputTest, ViewSmallerThanTheGridScrolls) {
   ASSERT_TRUE(wait_until([&] {
     return area->verticalScrollBar()->isVisible() && area->horizontalScrollBar()->isVisible() &&
            shown().contains(QRect(30 * w, 8 * h, w, h));
-  })) << shown().x() << "," << shown().y() << " " << shown().width() << "x" << shown().height()
-      << " cell " << w << "x" << h;
+  })) << shown().x()
+      << "," << shown().y() << " " << shown().width() << "x" << shown().height() << " cell " << w
+      << "x" << h;
   EXPECT_EQ(QSize(20 * w, 4 * h), area->viewport()->size());
 
   const int before = area->verticalScrollBar()->value();
