@@ -37,9 +37,12 @@ int main(int argc, char** argv) {
     host.slow_connect_level = facts.slow_connect_level;
     if (!facts.text_font_name.empty()) host.text_font_name = facts.text_font_name;
     if (facts.text_font_tenths > 0) host.text_font_tenths = facts.text_font_tenths;
+    if (!facts.prop_font_name.empty()) host.prop_font_name = facts.prop_font_name;
+    if (facts.prop_font_tenths > 0) host.prop_font_tenths = facts.prop_font_tenths;
     host.caret_width = facts.caret_width;
     host.keyboard_layout = facts.keyboard_layout;
     host.font_factor = facts.font_factor;
+    host.no_save_page = facts.no_save_page;
     session::set_session_host(std::move(host));
   };
   hooks.stop_programs = [](int run_id) { return session::post_stop_programs(run_id); };

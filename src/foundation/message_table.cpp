@@ -231,7 +231,14 @@ std::atomic<int> g_language{kLanguageGerman};
 void set_language(int language) {
   g_language.store(language, std::memory_order_relaxed);
 }
+thread_local int t_thread_language = 0;
+
+void set_thread_language(int language) {
+  t_thread_language = language >= 1 && language <= 9 ? language : 0;
+}
+
 int language() {
+  if (t_thread_language != 0) return t_thread_language;
   return g_language.load(std::memory_order_relaxed);
 }
 bool german() {

@@ -12,7 +12,11 @@ inline constexpr int kLanguageEnglish = 4;
 
 // The language chosen at start-up (1 German, 2 Norwegian, ... 4 English, ...).
 void set_language(int language);
+// The calling thread's language: the one a program's screen definition chose for its thread,
+// else the language of start-up.
 int language();
+// Gives the calling thread a language of its own (1 to 9); 0 returns it to the start-up one.
+void set_thread_language(int language);
 // The message table is German for language 1 and English otherwise.
 bool german();
 

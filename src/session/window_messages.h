@@ -19,6 +19,7 @@
 //     owned by the GUI thread and the host waits for its contents.
 
 #include <QByteArray>
+#include <QColor>
 #include <QEvent>
 #include <QString>
 #include <QStringList>
@@ -68,6 +69,8 @@ inline constexpr int WML_VIEW_ITEM_STATE = 3114;    // to the view: an item's st
 inline constexpr int WML_VIEW_CONTEXT_MENU = 3115;  // to the view: a context menu at the pointer
 inline constexpr int WML_VIEW_STATUS = 3116;        // to the view: the status bar's text
 inline constexpr int WML_VIEW_CLIPBOARD = 3117;     // to the view: the clipboard's new text
+inline constexpr int WML_VIEW_INPUT = 3118;         // to the view: content and key bars usable
+inline constexpr int WML_VIEW_BACKGROUND = 3119;    // to the view: the windows' background
 inline constexpr int WML_KEY_PRESS = 3120;          // to the program: a key press
 inline constexpr int WML_MOUSE_CLICK = 3121;        // to the program: a click on a text screen cell
 inline constexpr int WML_MOUSE_WHEEL = 3122;        // to the program: wheel steps
@@ -142,8 +145,8 @@ struct CreateWindows {
 };
 
 // Place the main window at (x, y) with a content area of width x height (a size of 0 keeps the
-// current one, a text screen's follows from its grid), set the caption unless it is empty,
-// then show and raise it.
+// current one, a text screen's follows from its grid), set the caption (an empty one clears
+// it), then show and raise it.
 struct ShowWindows {
   static constexpr int kNumber = WML_VIEW_SHOW;
   int x = 0, y = 0, width = 0, height = 0;
@@ -165,6 +168,19 @@ struct Title {
 struct Cursor {
   static constexpr int kNumber = WML_VIEW_CURSOR;
   int kind = 0;
+};
+
+// The host works (enabled false: the content window and the key bars take no input) or waits
+// for the user again.
+struct InputEnabled {
+  static constexpr int kNumber = WML_VIEW_INPUT;
+  bool enabled = true;
+};
+
+// The background of the main and content windows: the colour model's background brush.
+struct Background {
+  static constexpr int kNumber = WML_VIEW_BACKGROUND;
+  QColor colour;
 };
 
 // A child program holds this program (its window is modal to ours) or let it go again.
@@ -256,10 +272,10 @@ struct Destroy {
 
 using ViewMessage =
     std::variant<to_view::CreateWindows, to_view::ShowWindows, to_view::HideWindows, to_view::Title,
-                 to_view::Cursor, to_view::ChildHolds, to_view::Warning, to_view::MessageWindow,
-                 to_view::Beep, to_view::TextScreen, to_view::TextRows, to_view::MapWindow,
-                 to_view::Frame, to_view::ItemState, to_view::ContextMenu, to_view::StatusText,
-                 to_view::Clipboard, to_view::Destroy>;
+                 to_view::Cursor, to_view::InputEnabled, to_view::Background, to_view::ChildHolds,
+                 to_view::Warning, to_view::MessageWindow, to_view::Beep, to_view::TextScreen,
+                 to_view::TextRows, to_view::MapWindow, to_view::Frame, to_view::ItemState,
+                 to_view::ContextMenu, to_view::StatusText, to_view::Clipboard, to_view::Destroy>;
 
 // ---------------------------------------------------------------------------------------------
 // To the program.
@@ -315,7 +331,7 @@ struct KeyPress {
 
 // A button released after a press on the text screen: the mouse button code (1 left, 2 middle
 // or both, 3 right, + 10 for a double click, + 20 x the modifier bits held at the press) and
-// the cell under the pointer, counted from the first visible cell.
+// the cell of the grid under the pointer (the view scrolls over the grid).
 struct MouseClick {
   static constexpr int kNumber = WML_MOUSE_CLICK;
   int button_code = 0;

@@ -676,9 +676,12 @@ void ServerConnection::tell_programs_of_login() {
   facts.slow_connect_level = settings_.effective_slow_connect;
   facts.text_font_name = settings_.text_font_name.str();
   facts.text_font_tenths = settings_.text_font_height;
+  facts.prop_font_name = settings_.prop_font_name.str();
+  facts.prop_font_tenths = settings_.prop_font_height;
   facts.caret_width = settings_.cursor_width;
   facts.keyboard_layout = settings_.keyboard;
   facts.font_factor = settings_.font_factor;
+  facts.no_save_page = settings_.no_save_page;
   hooks.logged_in(facts);
 }
 

@@ -22,10 +22,13 @@ struct LoginFacts {
   bool beeps_on = true;             // bit 0x10 of "Error Level" clear
   std::string text_font_name;       // the derived text font and its height (tenths of a point)
   int text_font_tenths = 0;
+  std::string prop_font_name;  // the derived proportional font and its height
+  int prop_font_tenths = 0;
   int caret_width = 0;         // "Cursor Width"
   int keyboard_layout = 0;     // "Keyboard"
   int slow_connect_level = 0;  // the effective slow-connection level
   int font_factor = 0;         // "Font Faktor"
+  int no_save_page = 0;        // "No Save Page"
 };
 
 struct ServerSessionHooks {

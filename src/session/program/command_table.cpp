@@ -10,6 +10,8 @@
 #include "session/program/colour_choice.h"
 #include "session/program/font_list.h"
 #include "session/program/frame.h"
+#include "session/program/graphics_requests.h"
+#include "session/program/host_busy.h"
 #include "session/program/host_message_box.h"
 #include "session/program/ignored_requests.h"
 #include "session/program/local_files.h"
@@ -64,6 +66,8 @@ const CommandTable& program_commands() {
     register_frame_commands(commands);
     register_message_box_commands(commands);
     register_title_commands(commands);
+    register_host_busy_commands(commands);
+    register_graphics_request_commands(commands);
     return commands;
   }();
   return table;

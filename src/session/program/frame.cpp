@@ -92,7 +92,8 @@ void post_state(ProgramSession& session, const MenuItem& item) {
 void frame_build(ProgramSession& session, std::span<const protocol::MenuItemRecord> records,
                  bool show) {
   FrameState& frame = session.frame;
-  frame.items = build_menu_items(records, session.texts_utf8());
+  frame.items =
+      build_menu_items(records, session.texts_utf8(), session.host_hooks->no_save_page != 0);
   // Icon views and menu program windows with their own layout have no status bar.
   frame.status_bar = session.screen_kind == kScreenText || session.screen_kind == kScreenGraphics ||
                      session.screen_kind == kScreenGraphics2;

@@ -83,10 +83,9 @@ void handle_key_press(ProgramSession& session, const to_program::KeyPress& input
 
 void handle_mouse_click(ProgramSession& session, const to_program::MouseClick& input) {
   if (!session.text_screen) return;
-  const TextView& view = session.text_screen->view();
-  const std::array<std::uint16_t, 3> values{clamp16(input.button_code),
-                                            clamp16(input.column + view.first_column),
-                                            clamp16(input.row + view.first_row)};
+  // The view reports the clicked cell of the grid, wherever the window is scrolled to.
+  const std::array<std::uint16_t, 3> values{clamp16(input.button_code), clamp16(input.column),
+                                            clamp16(input.row)};
   if (key_put_event(session, kKeyMouseEvent, values)) key_send_pending(session);
 }
 

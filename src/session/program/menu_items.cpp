@@ -66,6 +66,20 @@ bool is_letter(char16_t character) {
          character > 191;
 }
 
+// The function keys of the page history that shows stored pages.
+bool is_stored_page_key(const protocol::MenuItemRecord& record) {
+  const auto key =
+      static_cast<std::int16_t>(protocol::le16(record.data() + protocol::kMenuFunctionKeyOffset));
+  return key == 11990 || key == 11991 || key == 11993 || key == 11994;
+}
+
+void disable_from_the_start(MenuItem& item) {
+  item.flags |= kItemDisabled;
+  const std::uint16_t kind = protocol::le16(item.record.data() + protocol::kMenuKindOffset);
+  protocol::put_le16(item.record.data() + protocol::kMenuKindOffset,
+                     static_cast<std::uint16_t>(kind | (kItemDisabled << kStateShift)));
+}
+
 void apply_initial_state(MenuItem& item) {
   const int initial =
       (protocol::le16(item.record.data() + protocol::kMenuKindOffset) >> kStateShift);
@@ -104,12 +118,14 @@ MenuItem make_menu_item(const protocol::MenuItemRecord& record, int id, bool utf
   return item;
 }
 
-MenuItems build_menu_items(std::span<const protocol::MenuItemRecord> records, bool utf8) {
+MenuItems build_menu_items(std::span<const protocol::MenuItemRecord> records, bool utf8,
+                           bool no_save_page) {
   MenuItems items;
   items.context_menus.emplace_back();
   int popup_bar = -1;  // the bar of the last popup item, for its entries
   for (std::size_t i = 0; i < records.size(); ++i) {
     MenuItem item = make_menu_item(records[i], kScreenItemBase + static_cast<int>(i), utf8);
+    if (no_save_page && is_stored_page_key(item.record)) disable_from_the_start(item);
     if (item.kind == kKindPopup) {
       popup_bar = item.bar;
       item.flags |= kItemOpensPopup;

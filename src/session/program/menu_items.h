@@ -86,8 +86,11 @@ MenuItem make_menu_item(const protocol::MenuItemRecord& record, int id, bool utf
 
 // The entries of a screen definition's records and the context menus their bar 5 items make:
 // context menu 0 takes the items up to the first kind 0x24 item, each kind 0x24 item starts the
-// next one. Initial states are applied.
-MenuItems build_menu_items(std::span<const protocol::MenuItemRecord> records, bool utf8);
+// next one. Initial states are applied. With `no_save_page` (the setting "No Save Page") the
+// items of the page keys that need stored pages (first, previous and last page, the page list)
+// start disabled and keep that state as their initial one.
+MenuItems build_menu_items(std::span<const protocol::MenuItemRecord> records, bool utf8,
+                           bool no_save_page = false);
 
 // KWK_CREAKONTEXT: context menu 0 becomes a menu of these records and the current one.
 void create_context_menu(MenuItems& items, std::span<const protocol::MenuItemRecord> records,

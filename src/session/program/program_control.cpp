@@ -5,10 +5,12 @@
 // window operations have files of their own, which register their types themselves.
 
 #include <QString>
+#include <atomic>
 
 #include "foundation/host_text.h"
 #include "foundation/log.h"
 #include "foundation/message_table.h"
+#include "foundation/show_message.h"
 #include "net/link_names.h"
 #include "net/link_state.h"
 #include "protocol/program/start_messages.h"
@@ -29,6 +31,17 @@ namespace {
 // Host library versions of the internet mode.
 constexpr int kVersionInternetMode = 0x020602;
 constexpr int kVersionLinkOptions = 0x020603;
+// From this host library on, a program can leave large pictures out on a slow connection.
+constexpr int kVersionPictureSuppression = 0x040A00;
+
+// A program of an older host library sends every picture even when the login asked for a
+// slow connection: the log says so once per run.
+void note_pictures_not_suppressed(int version, int slow_connect_level) {
+  static std::atomic<bool> noted{false};
+  if (version >= kVersionPictureSuppression || slow_connect_level == 0) return;
+  if (noted.exchange(true)) return;
+  foundation::show_message_number(nullptr, foundation::kMsgLogOnly, 0, "KOV Workstation", 10084);
+}
 
 constexpr std::size_t kProgramNameMax = 256;  // characters
 
@@ -50,6 +63,7 @@ void handle_kinit(ProgramSession& session, std::span<const std::uint8_t> payload
   const std::int64_t parent = kinit.parent_window;
 
   session.host_version = version;
+  note_pictures_not_suppressed(version, session.host_hooks->slow_connect_level);
   session.link_timeout_ms =
       kinit.link_timeout_ms.value_or(0) > 0 ? *kinit.link_timeout_ms : net::default_net_timeout();
   session.link.set_receive_timeout(session.link_timeout_ms);

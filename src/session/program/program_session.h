@@ -26,6 +26,7 @@
 #include "session/program/key_buffer.h"
 #include "session/program/key_translation.h"
 #include "session/program/screen.h"
+#include "session/program/screen_font.h"
 #include "session/program/session_host.h"
 #include "session/program/text_screen.h"
 
@@ -91,6 +92,7 @@ struct ProgramSession {
   std::unique_ptr<TextScreen> text_screen;      // while the screen is a text screen
   std::shared_ptr<TextOutputPacer> text_pacer;  // paces its updates to the view
   int font_scale_percent = 100;                 // from "Font Faktor" at the screen definition
+  ScreenFont screen_font;                       // the screen's font, scaled, from its definition
   // The screen option record of the last screen definition (normalised) and the model values
   // derived from it when the screen was made.
   protocol::ScreenOptions screen_options = protocol::default_screen_options();
@@ -99,6 +101,15 @@ struct ProgramSession {
   // such a host also sets the program's font name table itself.
   std::string extended_options;
   bool host_sets_font_names = false;
+
+  // Graphics requests the host waits on. The pending answer state of the graphics window: 0
+  // none, 1 and 2 an input is owed, 4 the answer already went (the next definition's reply is
+  // left out). KWK_GABORT answers from it and suppresses the next definition's reply.
+  int graphics_pending_answer = 0;
+  bool suppress_digra_reply = false;
+  // The graphics cursor state the host sets with KWK_CURSOR of the graphics service: 0 never
+  // set, 1 busy, 2 normal.
+  int graphics_cursor_state = 0;
 
   // The frame's items (key bars, menus, context menus) and its status bar.
   FrameState frame;

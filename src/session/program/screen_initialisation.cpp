@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "foundation/log.h"
+#include "foundation/message_table.h"
 #include "protocol/program/host_versions.h"
 #include "protocol/program/screen_definition.h"
 #include "session/program/colour_model.h"
@@ -11,6 +12,7 @@
 #include "session/program/program_list.h"
 #include "session/program/program_session.h"
 #include "session/program/program_thread.h"
+#include "session/program/screen_font.h"
 #include "session/program/screen_metrics.h"
 #include "session/program/system_colours.h"
 #include "session/program/text_output.h"
@@ -93,9 +95,15 @@ void initialise_screen(ProgramSession& session, std::span<const std::uint8_t> pa
   session.window_x = embedded ? 0 : screen.x;
   session.window_y = embedded ? 0 : screen.y;
   session.screen_options = options;
+  // The definition may switch the program thread's language (its messages and texts).
+  if (const int language = screen.language(); language != 0 && language != foundation::language())
+    foundation::set_thread_language(language);
   session.font_scale_percent = font_scale_for(session.host_hooks->font_factor, screen_dpi());
-  const std::u16string title = screen.wide_title();
-  if (!title.empty()) session.caption = QString::fromStdU16String(title).toStdString();
+  session.screen_font =
+      screen_font_for(screen.screen_mode(), *session.host_hooks, session.font_scale_percent,
+                      screen.font_name, screen.font_size);
+  // The definition's title is the caption from now on; an empty one leaves none.
+  session.caption = QString::fromStdU16String(screen.wide_title()).toStdString();
 
   // Every kind of screen draws with the model values of its definition.
   ModelContext context;
@@ -104,6 +112,10 @@ void initialise_screen(ProgramSession& session, std::span<const std::uint8_t> pa
   context.font_scale_percent = session.font_scale_percent;
   context.font_factor = session.font_scale_percent;
   session.colour_model = apply_colour_model(session.screen_options, context, system);
+  // The model's background brush is the background of the program's windows.
+  const Rgb background = session.colour_model.background();
+  post_to_view(*session.to_view,
+               to_view::Background{QColor(background.red, background.green, background.blue)});
 
   // A text screen counts its size in characters and lines; its window size follows from its
   // font. Mode 3 (and any mode outside 1 to 5) lays its fields out.

@@ -36,6 +36,12 @@ struct SessionHost {
   std::string text_font_name = "Courier New";
   int text_font_tenths = 160;
   int caret_width = 2;
+  // The proportional font ("Prop Font" and "Prop Size" with "Font Faktor", else Arial) and its
+  // height in tenths of a point: the font of text screens outside field layout.
+  std::string prop_font_name = "Arial";
+  int prop_font_tenths = 120;
+  // "No Save Page": graphics windows keep no page history; the frame's page keys are disabled.
+  int no_save_page = 0;
   // The keyboard layout of the key translation ("Keyboard": 0, 1 or 2).
   int keyboard_layout = 0;
   // "Font Faktor": 0 means 100 percent, 1 automatic (from the display's resolution), any other

@@ -60,8 +60,8 @@ void text_screen_create(ProgramSession& session, int columns, int rows, bool fie
   session.text_screen = std::make_unique<TextScreen>(columns, rows);
   const SessionHost& host = *session.host_hooks;
   TextScreenLook look;
-  look.font_name = QString::fromStdString(host.text_font_name);
-  look.font_tenths = host.text_font_tenths;
+  look.font_name = QString::fromStdString(session.screen_font.name);
+  look.font_tenths = session.screen_font.tenths;
   look.field_layout = field_layout;
   const ColourModel& model = session.colour_model;
   look.foreground_colours = to_qcolors(model.foreground_table());

@@ -69,6 +69,7 @@ void FrameWidgets::build(const FrameDescription& frame) {
   for (std::size_t bar = 0; bar < bars_.size(); ++bar) {
     if (frame.bars[bar].empty()) continue;
     bars_[bar] = make_bar(static_cast<int>(bar), frame.bars[bar]);
+    bars_[bar]->setEnabled(bars_enabled_);
     const Cell cell = kBarCells[bar];
     layout_->addWidget(bars_[bar], cell.row, cell.column, cell.rows, cell.columns);
   }
@@ -90,6 +91,12 @@ void FrameWidgets::build(const FrameDescription& frame) {
     status_->showMessage(status_text_);
     layout_->addWidget(status_, kStatusRow, 0, 1, 3);
   }
+}
+
+void FrameWidgets::set_bars_enabled(bool enabled) {
+  bars_enabled_ = enabled;
+  for (auto& bar : bars_)
+    if (bar) bar->setEnabled(enabled);
 }
 
 QWidget* FrameWidgets::make_bar(int bar, const std::vector<FrameEntry>& entries) {
@@ -127,6 +134,9 @@ QWidget* FrameWidgets::make_bar(int bar, const std::vector<FrameEntry>& entries)
   return widget;
 }
 
+// A long popup keeps one list of entries: QMenu has no column break of its own choosing (a
+// native menu starts a new column after every 25 entries); it opens further columns only when
+// the entries do not fit the screen's height, so every entry stays reachable.
 void FrameWidgets::fill_menu(QMenu& menu, const std::vector<FrameEntry>& entries) {
   menu.setToolTipsVisible(false);
   for (const FrameEntry& entry : entries) {

@@ -32,6 +32,9 @@ class FrameWidgets : public QObject {
   // Shows a context menu of `entries` at the pointer (replacing one still open).
   void show_context_menu(const std::vector<FrameEntry>& entries);
   void set_status_text(const QString& text);
+  // Takes the key bars out of use while the host works (false) and back (true); the buttons
+  // keep their own states, also across a new frame.
+  void set_bars_enabled(bool enabled);
 
   // The room the bars, menu bar and status bar take beside the content window.
   QSize extra_size() const;
@@ -59,6 +62,7 @@ class FrameWidgets : public QObject {
   QPointer<QStatusBar> status_;
   QPointer<QMenu> context_;
   QString status_text_;
+  bool bars_enabled_ = true;
   std::unordered_map<int, QPointer<QPushButton>> buttons_;
   std::unordered_multimap<int, QPointer<QAction>> actions_;
 };

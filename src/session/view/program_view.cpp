@@ -8,7 +8,10 @@
 #include <QGridLayout>
 #include <QMimeData>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <utility>
@@ -156,10 +159,10 @@ void ProgramView::apply(const to_view::CreateWindows& message) {
 
 void ProgramView::apply(const to_view::ShowWindows& message) {
   if (!main_) return;
-  if (!message.caption.isEmpty()) main_->setWindowTitle(message.caption);
+  main_->setWindowTitle(message.caption);
   // A text screen's size follows from its grid and font; other screens give theirs in pixels.
   QSize size(message.width, message.height);
-  if (text_ && (size.width() <= 0 || size.height() <= 0)) size = text_->sizeHint();
+  if (text_ && (size.width() <= 0 || size.height() <= 0)) size = text_content_size();
   if (size.width() > 0 && size.height() > 0) fit_main_window(size);
   const bool top_level = main_->isWindow();
   if (top_level) main_->move(message.x, message.y);
@@ -181,6 +184,24 @@ void ProgramView::apply(const to_view::Title& message) {
 
 void ProgramView::apply(const to_view::Cursor& message) {
   if (main_) main_->content()->setCursor(cursor_shape(message.kind));
+}
+
+void ProgramView::apply(const to_view::InputEnabled& message) {
+  if (!main_) return;
+  main_->content()->setEnabled(message.enabled);
+  main_->frame()->set_bars_enabled(message.enabled);
+  if (message.enabled && main_->isActiveWindow()) main_->content()->setFocus();
+}
+
+void ProgramView::apply(const to_view::Background& message) {
+  if (!main_) return;
+  for (QWidget* window :
+       {static_cast<QWidget*>(main_.data()), static_cast<QWidget*>(main_->content())}) {
+    QPalette palette = window->palette();
+    palette.setColor(QPalette::Window, message.colour);
+    window->setPalette(palette);
+    window->setAutoFillBackground(true);
+  }
 }
 
 void ProgramView::apply(const to_view::ChildHolds& message) {
@@ -208,19 +229,64 @@ void ProgramView::apply(const to_view::Beep&) {
 
 void ProgramView::apply(const to_view::TextScreen& message) {
   if (!main_) return;
-  delete text_.data();
+  delete text_scroll_.data();  // with the screen in it
   if (!message.look) return;
+  // The screen is as large as its grid; where the content window is smaller, scroll bars
+  // appear (the vertical one at the right, the horizontal one at the bottom).
+  text_scroll_ = new QScrollArea(main_->content());
+  text_scroll_->setFrameShape(QFrame::NoFrame);
+  text_scroll_->setFocusPolicy(Qt::NoFocus);
+  text_scroll_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   text_ = new TextScreenWidget(*message.look, main_->content());
-  main_->content()->layout()->addWidget(text_);
+  text_scroll_->setWidget(text_);
+  text_scroll_->viewport()->setBackgroundRole(QPalette::Window);
+  main_->content()->layout()->addWidget(text_scroll_);
   if (input_) input_->watch(text_);
 }
 
 void ProgramView::apply(const to_view::TextRows& message) {
   if (!text_) return;
-  const QSize before = text_->sizeHint();
+  const QSize before = text_content_size();
+  const QRect view_before = text_->view_rect();
+  const QRect cursor_before = text_->cursor_rect();
   text_->apply(message.update);
   // A new grid size or view resizes the shown window to fit the screen.
-  if (text_->sizeHint() != before && main_->isVisible()) fit_main_window(text_->sizeHint());
+  if (text_content_size() != before && main_->isVisible()) {
+    fit_main_window(text_content_size());
+  }
+  // The host chose another visible part: it is scrolled to; then the caret stays in sight.
+  const QRect view = text_->view_rect();
+  if (view.topLeft() != view_before.topLeft()) {
+    text_scroll_->horizontalScrollBar()->setValue(view.left());
+    text_scroll_->verticalScrollBar()->setValue(view.top());
+  }
+  if (text_->cursor_rect() != cursor_before || view != view_before) {
+    keep_caret_in_sight();
+    // Again once the window's new size has reached the scroll area.
+    QTimer::singleShot(0, text_scroll_, [this] { keep_caret_in_sight(); });
+  }
+}
+
+void ProgramView::keep_caret_in_sight() {
+  if (!text_ || !text_scroll_) return;
+  const QRect cursor = text_->cursor_rect();
+  // The middle of the cell, with margins that reach its last pixels on either side.
+  const int half_width = cursor.width() / 2;
+  const int half_height = cursor.height() / 2;
+  text_scroll_->ensureVisible(cursor.left() + half_width, cursor.top() + half_height,
+                              cursor.width() - half_width, cursor.height() - half_height);
+}
+
+QSize ProgramView::text_content_size() const {
+  // The view, and room for the scroll bars that show the rest of the grid.
+  QSize size = text_->sizeHint();
+  const QSize grid = text_->grid_pixel_size();
+  const int bar = text_scroll_->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  const bool across = size.width() < grid.width();
+  const bool down = size.height() < grid.height();
+  if (down) size.rwidth() += bar;
+  if (across) size.rheight() += bar;
+  return size;
 }
 
 void ProgramView::apply(const to_view::MapWindow& message) {

@@ -12,6 +12,7 @@
 
 #include <QEvent>
 #include <QPointer>
+#include <QScrollArea>
 #include <QStringList>
 #include <QWidget>
 #include <cstdint>
@@ -77,6 +78,8 @@ class ProgramView : public QObject {
   void apply(const to_view::HideWindows& message);
   void apply(const to_view::Title& message);
   void apply(const to_view::Cursor& message);
+  void apply(const to_view::InputEnabled& message);
+  void apply(const to_view::Background& message);
   void apply(const to_view::ChildHolds& message);
   void apply(const to_view::Warning& message);
   void apply(const to_view::MessageWindow& message);
@@ -93,13 +96,18 @@ class ProgramView : public QObject {
 
   // Sizes the main window so that the content window gets `content` inside the frame's bars.
   void fit_main_window(QSize content);
+  // The content size a text screen asks for: its view, and room for its scroll bars.
+  QSize text_content_size() const;
+  // Scrolls the text screen so that the cell of the caret is shown.
+  void keep_caret_in_sight();
   void destroy_windows();
 
   ChannelPtr to_program_;
   ChannelPtr to_view_;
   QPointer<MainWindow> main_;
-  QPointer<TextScreenWidget> text_;  // in the content window while the screen is a text screen
-  QPointer<TextInput> input_;        // the user's keys and clicks, to the program
+  QPointer<TextScreenWidget> text_;    // in the content window while the screen is a text screen
+  QPointer<QScrollArea> text_scroll_;  // around the text screen, in the content window
+  QPointer<TextInput> input_;          // the user's keys and clicks, to the program
   std::int64_t main_handle_ = 0;
   std::int64_t content_handle_ = 0;
   MessageWindows messages_;

@@ -1,7 +1,10 @@
 #include "session/view/text_input.h"
 
+#include <QAbstractScrollArea>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QWheelEvent>
 #include <QWidget>
 #include <algorithm>
@@ -127,9 +130,19 @@ bool TextInput::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonRelease:
       mouse_release(*screen, static_cast<const QMouseEvent&>(*event));
       return true;
-    case QEvent::Wheel:
+    case QEvent::Wheel: {
+      // With a vertical scroll bar the wheel scrolls the screen; otherwise its notches are keys
+      // for the host.
+      auto* area = screen->parentWidget() != nullptr
+                       ? qobject_cast<QAbstractScrollArea*>(screen->parentWidget()->parentWidget())
+                       : nullptr;
+      if (area != nullptr && area->verticalScrollBar()->isVisible()) {
+        QCoreApplication::sendEvent(area->verticalScrollBar(), event);
+        return true;
+      }
       wheel(static_cast<const QWheelEvent&>(*event));
       return true;
+    }
     default:
       return false;
   }

@@ -16,6 +16,8 @@ namespace kovw::session {
 
 namespace {
 
+constexpr int kMinButtonWidth = 9;  // pixels
+
 constexpr int kCellMargin = 2;
 
 // Line pieces of the semigraphics characters "P" to "_" inside a cell.
@@ -226,8 +228,13 @@ void TextScreenPainter::paint_row(QPainter& painter, std::span<const std::uint32
       }
     }
     if (attribute & kAttrUnderline) painter.drawLine(span.left(), baseline, span.right(), baseline);
-    // Elements: the raised or sunken edge around the field, a button in its last cell.
-    if (attribute & (kAttrRaised | kAttrSunken)) {
+    // Elements: the raised or sunken edge around the field, a button in its last cell. Both
+    // edges at once make an outline of two nested rectangles in the frame colour.
+    if ((attribute & (kAttrRaised | kAttrSunken)) == (kAttrRaised | kAttrSunken)) {
+      painter.setPen(colours_.button_face);
+      painter.drawRect(span.adjusted(0, 0, -1, -1));
+      painter.drawRect(span.adjusted(1, 1, -2, -2));
+    } else if (attribute & (kAttrRaised | kAttrSunken)) {
       const bool raised = (attribute & kAttrRaised) != 0;
       const QColor light = colours_.edge_light, dark = colours_.edge_shadow;
       const QRect edge = span.adjusted(0, 0, -1, -1);
@@ -239,7 +246,10 @@ void TextScreenPainter::paint_row(QPainter& painter, std::span<const std::uint32
       painter.drawLine(edge.topRight(), edge.bottomRight());
     }
     if (attribute & (kAttrDropDown | kAttrMore)) {
-      const QRect button(span.right() + 1 - cell_width_, top, cell_width_, cell_height_);
+      // In field layout a button is at least kMinButtonWidth pixels wide, however narrow the
+      // font's cells are.
+      const int width = field_layout_ ? std::max(cell_width_, kMinButtonWidth) : cell_width_;
+      const QRect button(span.right() + 1 - width, top, width, cell_height_);
       painter.fillRect(button, colours_.button_face);
       painter.setPen(colours_.button_text);
       const QPoint c = button.center();

@@ -11,10 +11,25 @@
 namespace kovw::session {
 
 TextScreenWidget::TextScreenWidget(const TextScreenLook& look, QWidget* parent)
-    : QWidget(parent), painter_(look), caret_suppressed_(look.caret_suppressed) {
+    : QWidget(parent),
+      focus_owner_(parent),
+      painter_(look),
+      caret_suppressed_(look.caret_suppressed) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   // The content window holds the focus; the caret follows it.
   if (parent != nullptr) parent->installEventFilter(this);
+}
+
+QSize TextScreenWidget::grid_pixel_size() const {
+  return painter_.grid_size(std::max(1, columns_), std::max(1, rows_));
+}
+
+QRect TextScreenWidget::view_rect() const {
+  return {cell_origin(view_.first_column, view_.first_row), sizeHint()};
+}
+
+QRect TextScreenWidget::cursor_rect() const {
+  return {cell_origin(cursor_.column, cursor_.row), QSize(cell_width(), cell_height())};
 }
 
 QSize TextScreenWidget::sizeHint() const {
@@ -31,11 +46,11 @@ std::uint32_t TextScreenWidget::cell(int column, int row) const {
 
 bool TextScreenWidget::caret_shown() const {
   if (caret_suppressed_ || caret_hidden_) return false;
-  return hasFocus() || (parentWidget() != nullptr && parentWidget()->hasFocus());
+  return hasFocus() || (focus_owner_ != nullptr && focus_owner_->hasFocus());
 }
 
 bool TextScreenWidget::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == parentWidget() &&
+  if (watched == focus_owner_ &&
       (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
     update_caret();
   }
@@ -76,6 +91,7 @@ void TextScreenWidget::apply(const TextUpdate& update) {
     std::copy_n(change.cells.begin(), count,
                 cells_.begin() + static_cast<std::ptrdiff_t>(change.row) * columns_);
   }
+  if (resized) resize(grid_pixel_size());
   if (resized || view_changed) updateGeometry();
   if (resized || view_changed || update.everything) {
     QWidget::update();
@@ -99,20 +115,19 @@ void TextScreenWidget::apply(const TextUpdate& update) {
 }
 
 QRect TextScreenWidget::row_rect(int row) const {
-  return {0, (row - view_.first_row) * cell_height(), width(), cell_height()};
+  return {0, row * cell_height(), width(), cell_height()};
 }
 
 QPoint TextScreenWidget::cell_origin(int column, int row) const {
-  return {(column - view_.first_column) * cell_width(), (row - view_.first_row) * cell_height()};
+  return {column * cell_width(), row * cell_height()};
 }
 
 void TextScreenWidget::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   painter.fillRect(event->rect(), painter_.screen_background());
   if (columns_ <= 0 || rows_ <= 0) return;
-  const int first =
-      std::max(view_.first_row, view_.first_row + event->rect().top() / cell_height());
-  const int last = std::min(rows_ - 1, view_.first_row + event->rect().bottom() / cell_height());
+  const int first = std::max(0, event->rect().top() / cell_height());
+  const int last = std::min(rows_ - 1, event->rect().bottom() / cell_height());
   painter_.paint_rows(painter, cells_, columns_, first, last, cell_origin(0, 0));
   if (caret_shown() && cursor_.row >= first && cursor_.row <= last) {
     painter_.paint_caret(painter, cell_origin(cursor_.column, cursor_.row),

@@ -1,8 +1,9 @@
 #pragma once
 // The text screen as the user sees it: the view's copy of the character grid, painted by the
 // text screen painter in the screen's fonts and colours, with the caret at the cursor while the
-// window has the focus. It lives in the program's content window on the GUI thread and is fed
-// by the rows its program thread posts.
+// window has the focus. The widget is as large as the whole grid; the window shows the view
+// (the visible part the host chose) and scrolls over the rest. It lives in the program's content
+// window on the GUI thread and is fed by the rows its program thread posts.
 
 #include <QWidget>
 #include <cstdint>
@@ -22,8 +23,14 @@ class TextScreenWidget : public QWidget {
 
   int cell_width() const { return painter_.cell_width(); }
   int cell_height() const { return painter_.cell_height(); }
-  // The pixel size of the visible part of the grid.
+  // The pixel size of the visible part of the grid (the view): the size the window offers it.
   QSize sizeHint() const override;
+  // The pixel size of the whole grid: the widget's own size; where the window shows less, the
+  // scroll area around the widget scrolls it.
+  QSize grid_pixel_size() const;
+  // The visible part of the grid and the cursor's cell, in the widget's pixels.
+  QRect view_rect() const;
+  QRect cursor_rect() const;
   std::uint32_t cell(int column, int row) const;
   // Whether the caret shows: not suppressed by the screen's style, not hidden by the host, and
   // the window (the content window or this widget) has the focus.
@@ -39,6 +46,7 @@ class TextScreenWidget : public QWidget {
   void scroll_cells(int count);
   void update_caret();
 
+  QWidget* focus_owner_;  // the content window, which holds the focus for the screen
   TextScreenPainter painter_;
   bool caret_suppressed_ = false;
   // The grid as last received, with the cursor and the view.

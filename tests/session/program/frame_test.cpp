@@ -132,6 +132,47 @@ TEST_F(FrameTest, KeyBarButtonsSendTheirKeysAndHonourTheirState) {
   EXPECT_FALSE(help->isEnabled());
 }
 
+// With "No Save Page" the page keys that show stored pages start disabled (their record's
+// initial state says so too); the next-page key and other keys stay usable.
+TEST(MenuItemsTest, NoSavePageDisablesTheStoredPageKeys) {
+  const std::vector<MenuItemRecord> records{item(2, 0, "First", 11990), item(2, 0, "Next", 11992),
+                                            item(2, 0, "List", 11994), item(2, 0, "End", 1),
+                                            item(6, 0x21, "Last", 11993)};
+  const MenuItems plain = build_menu_items(records, false);
+  for (const MenuItem& entry : plain.screen) EXPECT_FALSE(entry.disabled());
+  const MenuItems no_pages = build_menu_items(records, false, true);
+  const std::vector<bool> disabled{true, false, true, false, true};
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    EXPECT_EQ(disabled[i], no_pages.screen[i].disabled()) << i;
+    EXPECT_EQ(disabled[i], (protocol::le16(no_pages.screen[i].record.data() + 230) >> 7 & 1) != 0)
+        << i;
+  }
+}
+
+// While the host works the key bars take no clicks; afterwards each button has the state the
+// host gave it.
+TEST_F(FrameTest, HostBusyDisablesTheKeyBars) {
+  HostPeer& peer = start_program();
+  MainWindow* window = program(peer, {item(2, 0, "End", 1), item(2, 0, "Help", 7)});
+  ASSERT_NE(nullptr, window);
+  QPushButton* end = window->frame()->button(100);
+  QPushButton* help = window->frame()->button(101);
+  ASSERT_TRUE(end && help);
+  ASSERT_GT(peer.send(net::KWD_KOMM, net::KWK_KBUTTON_NR, protocol::build_kbutton({1, 0}).payload),
+            0);
+  const auto busy = [&peer](int value) {
+    const auto out = protocol::build_single_int(net::KWD_WIN, net::KWK_CURSOR, value);
+    return peer.send(out.service, out.type, out.payload);
+  };
+  ASSERT_GT(busy(1), 0);
+  ASSERT_TRUE(wait_until([&] { return !end->isEnabled(); }));
+  QTest::mouseClick(end, Qt::LeftButton);
+  ASSERT_GT(busy(0), 0);
+  ASSERT_TRUE(wait_until([&] { return end->isEnabled(); }));
+  EXPECT_FALSE(help->isEnabled());
+  expect_no_keys(peer);
+}
+
 TEST_F(FrameTest, MenuBarPopupsAndContextMenusSendTheirKeys) {
   HostPeer& peer = start_program();
   MainWindow* window = program(

@@ -2,10 +2,13 @@
 // turns as key data, the host asking for keys (KWK_WTEST, KWK_WTAST) in normal and single-key
 // mode, and closing the window.
 
+#include <QAbstractScrollArea>
+#include <QScrollBar>
 #include <QTest>
 
 #include "protocol/program/program_window.h"
 #include "protocol/program/screen_definition.h"
+#include "protocol/program/window_service.h"
 #include "session/session_fixture.h"
 #include "session/view/text_screen_widget.h"
 
@@ -13,6 +16,7 @@ namespace kovw::session::test {
 namespace {
 
 using Codes = std::vector<std::uint16_t>;
+using namespace std::string_literals;
 
 class KeyInputTest : public SessionTest {
  protected:
@@ -67,6 +71,58 @@ TEST_F(KeyInputTest, TypedKeysArriveAsKeyDataAtOnce) {
                       Qt::NoModifier);
   EXPECT_EQ(Codes{0x0080}, key_data(peer));
   EXPECT_EQ(6u, window_ids(peer).size());  // nothing else was sent
+}
+
+// While the host works (KWK_CURSOR 1 of the window service) the content window shows the wait
+// cursor and takes no input; keys typed then are lost. KWK_CURSOR 0 gives the input back; other
+// values change nothing.
+TEST_F(KeyInputTest, HostBusyShowsTheWaitCursorAndDropsTypedKeys) {
+  HostPeer& peer = start_program();
+  const auto ids = text_program(peer, 49);
+  QWidget* window = content(ids);
+  const auto busy = [&peer](int value) {
+    const auto out = protocol::build_single_int(net::KWD_WIN, net::KWK_CURSOR, value);
+    return peer.send(out.service, out.type, out.payload);
+  };
+  ASSERT_GT(busy(1), 0);
+  ASSERT_TRUE(wait_until([&] { return !window->isEnabled(); }));
+  EXPECT_EQ(Qt::WaitCursor, window->cursor().shape());
+  QTest::keyClick(screen(ids), 'A', Qt::ShiftModifier);
+  ASSERT_GT(busy(7), 0);  // ignored
+  window_ids(peer);       // no key data came before the ids
+  QCoreApplication::sendPostedEvents();
+  EXPECT_FALSE(window->isEnabled());
+  ASSERT_GT(busy(0), 0);
+  ASSERT_TRUE(wait_until([&] { return window->isEnabled(); }));
+  EXPECT_EQ(Qt::ArrowCursor, window->cursor().shape());
+  QTest::keyClick(window, 'B', Qt::ShiftModifier);
+  EXPECT_EQ(Codes{0x0042}, key_data(peer));
+}
+
+// A menu program's screen comes with the wait cursor (KWK_DMINIT) until it is ready
+// (KWK_DMBEREIT).
+TEST_F(KeyInputTest, MenuProgramKeepsTheWaitCursorUntilReady) {
+  HostPeer& peer = start_program();
+  const auto ids = init_program(peer, 48, "menu");
+  protocol::ScreenDefinition definition;
+  definition.mode_and_style = 5;
+  definition.title = "Menu";
+  definition.width = 200;
+  definition.height = 100;
+  definition.screen_options = protocol::default_screen_options();
+  const auto out =
+      protocol::build_screen_definition(definition, 0x070305, net::KWD_DIMEN, net::KWK_DMINIT);
+  ASSERT_GT(peer.send(out.service, out.type, out.payload), 0);
+  QWidget* window = nullptr;
+  ASSERT_TRUE(wait_until([&] {
+    window = content(ids);
+    return window != nullptr && window->isVisible();
+  }));
+  window_ids(peer);
+  QCoreApplication::sendPostedEvents();
+  EXPECT_EQ(Qt::WaitCursor, window->cursor().shape());
+  ASSERT_GT(peer.send(net::KWD_DIMEN, net::KWK_DMBEREIT), 0);
+  ASSERT_TRUE(wait_until([&] { return window->cursor().shape() == Qt::ArrowCursor; }));
 }
 
 // The layout comes from the settings: F7 is 23 in layout 2.
@@ -169,6 +225,45 @@ TEST_F(KeyInputTest, ClicksAndWheelTurnsOnTheTextScreen) {
   turn(-60);  // half a notch: nothing yet
   turn(-60);
   EXPECT_EQ(Codes{0x0109}, key_data(peer));
+}
+
+// A view smaller than the grid (ESC @ B) gets scroll bars; the caret stays in sight; the wheel
+// scrolls instead of typing, and a click names the cell of the grid under the pointer.
+TEST_F(KeyInputTest, ViewSmallerThanTheGridScrolls) {
+  HostPeer& peer = start_program();
+  const auto ids = text_program(peer, 47);
+  TextScreenWidget* text = screen(ids);
+  auto* area = qobject_cast<QAbstractScrollArea*>(text->parentWidget()->parentWidget());
+  ASSERT_NE(nullptr, area);
+  EXPECT_FALSE(area->verticalScrollBar()->isVisible());
+  const int w = text->cell_width();
+  const int h = text->cell_height();
+  // The view: 20 columns and 4 rows of the 40 x 10 grid; then the cursor to column 30, row 8.
+  const std::string stream = "\x1b@B"s + std::string{0, 20, 0, 4} +
+                             "\x1b"
+                             "F" +
+                             std::string{30, 8};
+  ASSERT_GT(peer.send(net::KWD_WIN, net::KWK_WDAT, {stream.begin(), stream.end()}), 0);
+  const auto shown = [area] {
+    return QRect(QPoint(area->horizontalScrollBar()->value(), area->verticalScrollBar()->value()),
+                 area->viewport()->size());
+  };
+  ASSERT_TRUE(wait_until([&] {
+    return area->verticalScrollBar()->isVisible() && area->horizontalScrollBar()->isVisible() &&
+           shown().contains(QRect(30 * w, 8 * h, w, h));
+  })) << shown().x()
+      << "," << shown().y() << " " << shown().width() << "x" << shown().height() << " cell " << w
+      << "x" << h;
+  EXPECT_EQ(QSize(20 * w, 4 * h), area->viewport()->size());
+
+  const int before = area->verticalScrollBar()->value();
+  QWheelEvent wheel(QPointF(5, 5), text->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120),
+                    Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(text, &wheel);
+  EXPECT_LT(area->verticalScrollBar()->value(), before);
+  // A click at the screen's second column of the fourth row, wherever it is scrolled to.
+  QTest::mouseClick(text, Qt::LeftButton, {}, QPoint(1 * w + 1, 3 * h + 1));
+  EXPECT_EQ((Codes{0x0165, 1, 1, 3}), key_data(peer));  // no wheel keys came before
 }
 
 // Closing the window of a text screen sends the close key and asks nothing; with a full buffer

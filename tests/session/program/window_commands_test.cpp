@@ -1,12 +1,19 @@
 // Window requests of the host: KMAP operations on a window by its handle, the title (WTIT) and
 // the workflow result (WRETC).
 
+#include <fstream>
+#include <iterator>
+
+#include "foundation/log.h"
 #include "foundation/message_table.h"
 #include "foundation/workflow_state.h"
 #include "protocol/program/program_window.h"
 #include "protocol/program/start_messages.h"
 #include "protocol/program/window_service.h"
 #include "session/context_fixture.h"
+#include "session/program/colour_model.h"
+#include "session/program/program_session.h"
+#include "session/program/system_colours.h"
 #include "session/program/window_title.h"
 #include "session/session_fixture.h"
 
@@ -129,6 +136,91 @@ TEST(WindowTitleTest, CaptionFollowsTheTextFlagsAndNamesTheThreadShortly) {
     fake.run(protocol::build_raw_text(net::KWD_WIN, net::KWK_WTIT, c.sent));
     EXPECT_EQ(c.caption, fake.caption);
     EXPECT_EQ(c.short_name, fake.short_name);
+  }
+}
+
+// A screen definition's language digit switches the program thread's language: its texts
+// (here the title's note of the slow connection) follow it; other threads keep theirs.
+TEST_F(WindowCommandsTest, LanguageDigitSwitchesTheProgramThreadsLanguage) {
+  ASSERT_EQ(foundation::kLanguageGerman, foundation::language());
+  SessionHost host = *session_host();
+  host.slow_connect_level = 1;
+  set_session_host(std::move(host));
+  HostPeer& peer = start_program();
+  const auto ids = init_program(peer, 67, "language");
+  protocol::ScreenDefinition screen;
+  screen.mode_and_style = 3;
+  screen.title = "Sprache";
+  screen.width = 20;
+  screen.height = 5;
+  screen.language_digit = '4';  // English
+  screen.screen_options = protocol::default_screen_options();
+  const auto definition =
+      protocol::build_screen_definition(screen, 0x070305, net::KWD_WIN, net::KWK_WINIT);
+  ASSERT_GT(peer.send(definition.service, definition.type, definition.payload), 0);
+  const auto out = protocol::build_raw_text(net::KWD_WIN, net::KWK_WTIT, "Kunden");
+  ASSERT_GT(peer.send(out.service, out.type, out.payload), 0);
+  const QString title = QString::fromStdString(
+      "Kunden (peer title) [" + std::string(foundation::message_text(40504, false)) + "]");
+  ASSERT_TRUE(wait_until([&] {
+    QWidget* main = registered_window(ids[1]);
+    return main != nullptr && main->windowTitle() == title;
+  }));
+  EXPECT_EQ(foundation::kLanguageGerman, foundation::language());
+}
+
+// Each screen definition's title becomes the caption; an empty one clears it.
+TEST_F(WindowCommandsTest, EmptyDefinitionTitleClearsTheCaption) {
+  HostPeer& peer = start_program();
+  const auto ids = shown_program(peer, 68, "Erst");
+  QWidget* main = registered_window(ids[1]);
+  ASSERT_TRUE(wait_until([&] { return main->windowTitle() == "Erst"; }));
+  ASSERT_GT(define_screen(peer, "", 3, 200, 100), 0);
+  EXPECT_TRUE(wait_until([&] { return main->windowTitle().isEmpty(); }));
+}
+
+// A host library too old to leave large pictures out, on a login with a slow connection: the
+// log says so (message 10084), once for the whole run.
+TEST_F(WindowCommandsTest, OldHostLibraryOnSlowConnectionIsLoggedOnce) {
+  const std::string note = foundation::message_text(10084);
+  const auto notes = [&note] {
+    std::ifstream log(foundation::log_path());
+    const std::string text((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+    std::size_t count = 0;
+    for (auto at = text.find(note); at != std::string::npos; at = text.find(note, at + 1)) ++count;
+    return count;
+  };
+  ASSERT_EQ(0u, notes());
+  HostPeer& current = start_program();
+  init_program(current, 69, "current");  // a current library: nothing to say
+  SessionHost host = *session_host();
+  host.slow_connect_level = 2;
+  set_session_host(std::move(host));
+  HostPeer& recent = start_program();
+  init_program(recent, 70, "recent", {0x040A00});
+  EXPECT_EQ(0u, notes());
+  for (const int pid : {71, 72}) {
+    HostPeer& old = start_program();
+    init_program(old, pid, "old", {0x040909});
+  }
+  EXPECT_EQ(1u, notes());
+}
+
+// The colour model's background brush paints the main and content windows.
+TEST_F(WindowCommandsTest, ModelBackgroundIsTheWindowsBackground) {
+  HostPeer& peer = start_program();
+  const auto ids = shown_program(peer, 73, "background");
+  protocol::ScreenOptions options = protocol::default_screen_options();
+  normalise_screen_options(options, system_colours());
+  ModelContext context;
+  context.screen_kind = kScreenText;
+  context.host_version = 0x070305;
+  const Rgb rgb = apply_colour_model(options, context, system_colours()).background();
+  const QColor expected(rgb.red, rgb.green, rgb.blue);
+  for (const std::int32_t handle : {ids[0], ids[1]}) {
+    QWidget* window = registered_window(handle);
+    ASSERT_TRUE(wait_until([&] { return window->autoFillBackground(); }));
+    EXPECT_EQ(expected, window->palette().color(QPalette::Window)) << handle;
   }
 }
 

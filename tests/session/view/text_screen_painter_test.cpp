@@ -98,6 +98,38 @@ INSTANTIATE_TEST_SUITE_P(
       return name;
     });
 
+// Raised and sunken at once: two nested rectangles in the frame colour, the inside untouched.
+// A drop-down button in field layout is at least 9 pixels wide, also in a small font.
+TEST(TextScreenElements, DoubleOutlineAndButtonWidth) {
+  test_app();
+  TextScreenLook look = test_look(true);
+  look.button_face = Qt::blue;
+  look.button_text = Qt::black;
+  look.font_tenths = 40;  // narrow cells
+  const TextScreenPainter painter(look);
+  ASSERT_LT(painter.cell_width(), 9);
+  // A field of eight cells with `attribute`; a one-shot button attribute marks the last cell.
+  const auto paint = [&painter](std::uint32_t attribute, std::uint32_t last = 0) {
+    auto cells = row_of("        ", kResetAttribute | attribute);
+    cells.back() |= last << 8;
+    QImage image(painter.grid_size(8, 1), QImage::Format_RGB32);
+    image.fill(kBack);
+    QPainter p(&image);
+    painter.paint_row(p, cells, QPoint(0, 0));
+    return image;
+  };
+  const QImage outline = paint(kAttrRaised | kAttrSunken);
+  const int right = outline.width() - 1, bottom = outline.height() - 1;
+  for (const QPoint at : {QPoint(0, 0), QPoint(1, 1), QPoint(right, bottom),
+                          QPoint(right - 1, bottom - 1), QPoint(right / 2, 1)})
+    EXPECT_EQ(QColor(Qt::blue), outline.pixelColor(at)) << at.x() << "," << at.y();
+  EXPECT_EQ(kBack, outline.pixelColor(right / 2, bottom / 2));
+
+  const QImage button = paint(0, kAttrDropDown);
+  EXPECT_EQ(QColor(Qt::blue), button.pixelColor(right - 8, 0));
+  EXPECT_EQ(kBack, button.pixelColor(right - 9, 0));
+}
+
 class TextScreenWidgetTest : public ::testing::Test {
  protected:
   TextScreenWidgetTest() { test_app(); }
