@@ -4,10 +4,10 @@
 #include <QEvent>
 #include <QPointer>
 #include <QThread>
+#include <QThreadPool>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
-#include <thread>
 
 #include "foundation/thread_handoff.h"
 
@@ -112,7 +112,7 @@ bool run_on_gui_thread(const std::function<void()>& task) {
 }
 
 void run_in_background(std::function<void()> work) {
-  std::thread(std::move(work)).detach();
+  QThreadPool::globalInstance()->start(std::move(work));
 }
 
 void post_to_gui_thread(std::function<void()> task, QObject* context) {

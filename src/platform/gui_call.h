@@ -24,10 +24,9 @@ bool run_on_gui_thread(const std::function<void()>& task);
 // without waiting goes through here.
 void post_to_gui_thread(std::function<void()> task, QObject* context = nullptr);
 
-// Runs `work` on a thread of its own, which ends with it: for a slow read or query whose
-// result the work hands back with post_to_gui_thread. The thread is detached: work still
-// running when the process ends is cut off, so it must not write anything that has to be
-// complete.
+// Runs `work` on the global thread pool: for a slow read or query whose result the work hands
+// back with post_to_gui_thread. The pool is waited for when the application ends, so no work
+// outlives it.
 void run_in_background(std::function<void()> work);
 
 // The result of `function` run on the GUI thread, or std::nullopt when it could not run (see

@@ -43,8 +43,8 @@ LogFileText read_log_file_text(const std::string& path) {
 LogViewer::LogViewer(const std::string& path, QWidget* parent)
     : TextDialog(QString::fromLocal8Bit(path), parent), path_(path) {
   text_view()->setPlaceholderText(ui_text("Wird gelesen ...", "Reading ..."));
-  // The file is read on a thread of its own. The result goes to the GUI thread, which checks
-  // there whether the viewer still exists: the reader never touches the viewer.
+  // The file is read on the thread pool. The result goes to the GUI thread, which checks there
+  // whether the viewer still exists: the reader never touches the viewer.
   platform::run_in_background([viewer = QPointer<LogViewer>(this), path]() mutable {
     auto result = std::make_shared<LogFileText>(read_log_file_text(path));
     platform::post_to_gui_thread([viewer = std::move(viewer), result] {

@@ -62,7 +62,7 @@ PrintersDialog* show_installed_printers(QWidget* parent) {
   auto* dialog = new PrintersDialog(parent);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   dialog->show();
-  // The printers are asked for on a thread of their own; the list goes back to the GUI thread.
+  // The printers are asked for on the thread pool; the list goes back to the GUI thread.
   platform::run_in_background([target = QPointer<PrintersDialog>(dialog)]() mutable {
     auto printers = std::make_shared<QList<PrinterLine>>(installed_printers());
     platform::post_to_gui_thread([target = std::move(target), printers] {
