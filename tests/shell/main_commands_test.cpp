@@ -3,8 +3,10 @@
 #include "shell/main_commands.h"
 
 #include <gtest/gtest.h>
+#include <QThreadPool>
 
 #include <QDialog>
+#include <QThreadPool>
 #include <QWidget>
 #include <filesystem>
 #include <fstream>
@@ -289,6 +291,10 @@ TEST_F(MainCommandRun, DialogCommandsOpenTheirDialogs) {
     run_main_command(id, host);
     EXPECT_EQ(1, close_dialogs());
   }
+  // The printers are asked for on the thread pool; the application (which waits for the pool
+  // when it ends) outlives the test program here, so the test waits for it itself.
+  QThreadPool::globalInstance()->waitForDone();
+  QCoreApplication::sendPostedEvents();
 }
 
 }  // namespace
