@@ -3,7 +3,6 @@
 #include "shell/main_commands.h"
 
 #include <gtest/gtest.h>
-#include <QThreadPool>
 
 #include <QDialog>
 #include <QThreadPool>
