@@ -31,17 +31,7 @@ namespace kovw::shell {
 namespace {
 
 using test::application;
-
-template <typename Condition>
-bool spin_until(Condition condition, int ms = 10000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!condition()) {
-    if (timer.elapsed() > ms) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
-  return true;
-}
+using test::spin_until;
 
 TEST(ServerConnection, SendsOfSeveralThreadsArriveAsWholeFramesOnAnEncryptedCompressedLink) {
   application();
