@@ -20,11 +20,39 @@ constexpr int kMinButtonWidth = 9;  // pixels
 
 constexpr int kCellMargin = 2;
 
-// Line pieces of the semigraphics characters "P" to "_" inside a cell.
+constexpr int kArmUp = 1, kArmDown = 2, kArmLeft = 4, kArmRight = 8;
+
+// The arms of the line pieces "S" to "_".
+constexpr int kPieceArms[] = {
+    kArmUp,                                    // S
+    kArmDown,                                  // T
+    kArmRight | kArmDown,                      // U
+    kArmLeft | kArmDown,                       // V
+    kArmUp | kArmRight,                        // W
+    kArmUp | kArmLeft,                         // X
+    kArmLeft | kArmRight | kArmDown,           // Y
+    kArmUp | kArmDown | kArmLeft,              // Z
+    kArmUp | kArmDown | kArmRight,             // [
+    kArmLeft | kArmRight | kArmUp,             // backslash
+    kArmLeft | kArmRight,                      // ]
+    kArmUp | kArmDown,                         // ^
+    kArmUp | kArmDown | kArmLeft | kArmRight,  // _
+};
+
+// Line pieces of the semigraphics characters "P" to "_" inside a cell: boxes "P" to "R",
+// lines "S" to "_".
 void draw_piece(QPainter& painter, const QRect& cell, char piece) {
   const int left = cell.left(), right = cell.right(), top = cell.top(), bottom = cell.bottom();
   const int mid_x = cell.center().x(), mid_y = cell.center().y();
-  auto line = [&](int x1, int y1, int x2, int y2) { painter.drawLine(x1, y1, x2, y2); };
+  if (piece >= 'S' && piece <= '_') {
+    // Each line piece is a set of arms from the cell's middle to its edges.
+    const int arms = kPieceArms[piece - 'S'];
+    if (arms & kArmUp) painter.drawLine(mid_x, top, mid_x, mid_y);
+    if (arms & kArmDown) painter.drawLine(mid_x, mid_y, mid_x, bottom);
+    if (arms & kArmLeft) painter.drawLine(left, mid_y, mid_x, mid_y);
+    if (arms & kArmRight) painter.drawLine(mid_x, mid_y, right, mid_y);
+    return;
+  }
   switch (piece) {
     case 'P':
       painter.drawRect(QRect(QPoint(left, mid_y), QPoint(right, bottom)).adjusted(0, 0, -1, -1));
@@ -34,54 +62,6 @@ void draw_piece(QPainter& painter, const QRect& cell, char piece) {
       break;
     case 'R':
       painter.drawRect(QRect(QPoint(left, top), QPoint(right, mid_y)).adjusted(0, 0, -1, -1));
-      break;
-    case 'S':
-      line(mid_x, top, mid_x, mid_y);
-      break;
-    case 'T':
-      line(mid_x, mid_y, mid_x, bottom);
-      break;
-    case 'U':
-      line(mid_x, mid_y, right, mid_y);
-      line(mid_x, mid_y, mid_x, bottom);
-      break;
-    case 'V':
-      line(left, mid_y, mid_x, mid_y);
-      line(mid_x, mid_y, mid_x, bottom);
-      break;
-    case 'W':
-      line(mid_x, top, mid_x, mid_y);
-      line(mid_x, mid_y, right, mid_y);
-      break;
-    case 'X':
-      line(mid_x, top, mid_x, mid_y);
-      line(left, mid_y, mid_x, mid_y);
-      break;
-    case 'Y':
-      line(left, mid_y, right, mid_y);
-      line(mid_x, mid_y, mid_x, bottom);
-      break;
-    case 'Z':
-      line(mid_x, top, mid_x, bottom);
-      line(left, mid_y, mid_x, mid_y);
-      break;
-    case '[':
-      line(mid_x, top, mid_x, bottom);
-      line(mid_x, mid_y, right, mid_y);
-      break;
-    case '\\':
-      line(left, mid_y, right, mid_y);
-      line(mid_x, top, mid_x, mid_y);
-      break;
-    case ']':
-      line(left, mid_y, right, mid_y);
-      break;
-    case '^':
-      line(mid_x, top, mid_x, bottom);
-      break;
-    case '_':
-      line(left, mid_y, right, mid_y);
-      line(mid_x, top, mid_x, bottom);
       break;
     default:
       break;
