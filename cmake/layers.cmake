@@ -1,7 +1,7 @@
 # Each layer is one static library made of every .cpp file in its folder, so that adding a
 # file needs no change here. The layers are listed from the bottom up; a layer links the
 # ones below it.
-set(KOVW_LAYERS foundation net protocol platform shell session dialogs graphics print)
+set(KOVW_LAYERS foundation net protocol platform shell dialogs graphics session print)
 
 # kovw_add_layer(name DEPENDS lib... ) — one static library for src/<name>.
 function(kovw_add_layer name)
