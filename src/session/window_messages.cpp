@@ -46,6 +46,7 @@ constexpr MessageName kNames[] = {
     {WML_VIEW_INPUT, "WML_VIEW_INPUT"},
     {WML_VIEW_BACKGROUND, "WML_VIEW_BACKGROUND"},
     {WML_FILES_DROPPED, "WML_FILES_DROPPED"},
+    {WML_WINDOW_GEOMETRY, "WML_WINDOW_GEOMETRY"},
 };
 
 }  // namespace

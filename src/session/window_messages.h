@@ -76,6 +76,7 @@ inline constexpr int WML_MOUSE_CLICK = 3121;        // to the program: a click o
 inline constexpr int WML_MOUSE_WHEEL = 3122;        // to the program: wheel steps
 inline constexpr int WML_FRAME_ITEM = 3123;         // to the program: the user chose an item
 inline constexpr int WML_FILES_DROPPED = 3124;      // to the program: local files were dropped
+inline constexpr int WML_WINDOW_GEOMETRY = 3190;  // to the program: the main window moved or sized
 
 // The name of a message number for log lines ("WML_STOP"), or "WM_USER+n" for others.
 const char* wml_name(int number);
@@ -358,13 +359,21 @@ struct FilesDropped {
   QStringList files;
 };
 
+// The main window's place and size on the desktop after the user (or the window system) moved
+// or sized it; only top-level windows that are not minimised report.
+struct WindowGeometry {
+  static constexpr int kNumber = WML_WINDOW_GEOMETRY;
+  int x = 0, y = 0, width = 0, height = 0;
+  bool maximised = false;
+};
+
 }  // namespace to_program
 
 using ProgramMessage =
     std::variant<to_program::Close, to_program::Stop, to_program::Reconnect,
                  to_program::ChildProgram, to_program::ShowMessage, to_program::TextOutput,
                  to_program::KeyPress, to_program::MouseClick, to_program::MouseWheel,
-                 to_program::FrameItem, to_program::FilesDropped>;
+                 to_program::FrameItem, to_program::FilesDropped, to_program::WindowGeometry>;
 
 // The number of the alternative a message holds.
 template <typename Variant>

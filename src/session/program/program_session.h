@@ -88,6 +88,12 @@ struct ProgramSession {
   bool screen_ready = false;
   int content_width = 0, content_height = 0;  // pixels, from the screen definition
   int window_x = 0, window_y = 0;             // position of the main window
+  // The position the last screen definition named, and the main window's size and state as
+  // the view last reported them (window_geometry.h).
+  int defined_x = 0, defined_y = 0;
+  bool position_defined = false;
+  int main_width = 0, main_height = 0;
+  bool maximised = false;
   int cursor_kind = 0;
   std::unique_ptr<TextScreen> text_screen;      // while the screen is a text screen
   std::shared_ptr<TextOutputPacer> text_pacer;  // paces its updates to the view

@@ -23,6 +23,7 @@
 #include "session/program/program_list.h"
 #include "session/program/program_messages.h"
 #include "session/program/screen_metrics.h"
+#include "session/program/window_geometry.h"
 #include "session/window_messages.h"
 
 namespace kovw::session {
@@ -232,6 +233,10 @@ void SuperWindow::on(to_program::FrameItem& message) {
 
 void SuperWindow::on(to_program::FilesDropped& message) {
   session_.dropped_files << message.files;
+}
+
+void SuperWindow::on(to_program::WindowGeometry& message) {
+  remember_window_geometry(session_, message);
 }
 
 void SuperWindow::on(to_program::Close&) {

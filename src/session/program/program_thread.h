@@ -64,6 +64,7 @@ class SuperWindow : public QObject {
   void on(to_program::MouseWheel& message);
   void on(to_program::FrameItem& message);
   void on(to_program::FilesDropped& message);
+  void on(to_program::WindowGeometry& message);
 
   ProgramSession& session_;
   QBasicTimer keep_alive_;

@@ -13,6 +13,7 @@
 #include "session/program/program_session.h"
 #include "session/program/program_thread.h"
 #include "session/program/screen_font.h"
+#include "session/program/window_geometry.h"
 #include "session/program/screen_metrics.h"
 #include "session/program/system_colours.h"
 #include "session/program/text_output.h"
@@ -92,8 +93,7 @@ void initialise_screen(ProgramSession& session, std::span<const std::uint8_t> pa
   session.content_height = screen.height;
   // Embedded programs sit at the origin of their parent's window.
   const bool embedded = (session.status & kStatusEmbedded) != 0;
-  session.window_x = embedded ? 0 : screen.x;
-  session.window_y = embedded ? 0 : screen.y;
+  place_for_definition(session, screen.x, screen.y, embedded);
   session.screen_options = options;
   // The definition may switch the program thread's language (its messages and texts).
   if (const int language = screen.language(); language != 0 && language != foundation::language())

@@ -117,6 +117,32 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   post_to_program(*to_program_, to_program::Close{});
 }
 
+void MainWindow::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  report_geometry_soon();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  report_geometry_soon();
+}
+
+void MainWindow::report_geometry_soon() {
+  if (report_pending_) return;
+  report_pending_ = true;
+  QTimer::singleShot(0, this, [this] {
+    report_pending_ = false;
+    report_geometry();
+  });
+}
+
+void MainWindow::report_geometry() {
+  // Embedded windows stay at their parent's origin; a minimised one keeps its last place.
+  if (!isWindow() || !isVisible() || isMinimized()) return;
+  post_to_program(*to_program_,
+                  to_program::WindowGeometry{x(), y(), width(), height(), isMaximized()});
+}
+
 ProgramView::ProgramView(ChannelPtr to_program, ChannelPtr to_view)
     : to_program_(std::move(to_program)), to_view_(std::move(to_view)) {
   to_view_->bind(this);

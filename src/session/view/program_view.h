@@ -49,11 +49,19 @@ class MainWindow : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
+  // Tells the program where the window stands now, once per turn of the event loop however
+  // many moves and size changes came (a drag sends many).
+  void report_geometry_soon();
+  void report_geometry();
+
   ChannelPtr to_program_;
   ContentWindow* content_;
   FrameWidgets* frame_;
+  bool report_pending_ = false;
 };
 
 class ProgramView : public QObject {
