@@ -178,10 +178,21 @@ struct InputEnabled {
   bool enabled = true;
 };
 
-// The background of the main and content windows: the colour model's background brush.
+// The colour model's look of the program's windows: the background brush is the main and
+// content windows' background; the window brush is the background of fields and lists in them;
+// the menu and context menu brushes fill the menu bar's popups and the context menus; key bar
+// buttons take the button colours. With the model on, the frame (key bars, menus, status bar)
+// writes in the model's main font, else in the system's.
 struct Background {
   static constexpr int kNumber = WML_VIEW_BACKGROUND;
   QColor colour;
+  QColor text;
+  QColor window, window_text;
+  QColor button, button_text;
+  QColor menu, menu_text;
+  QColor context_menu, context_menu_text;
+  QString frame_font;         // empty: the system font
+  int frame_font_tenths = 0;  // its height in tenths of a point
 };
 
 // A child program holds this program (its window is modal to ours) or let it go again.

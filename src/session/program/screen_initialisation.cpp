@@ -9,14 +9,15 @@
 #include "session/program/colour_model.h"
 #include "session/program/cursor_kind_numbers.h"
 #include "session/program/frame.h"
+#include "session/program/model_look.h"
 #include "session/program/program_list.h"
 #include "session/program/program_session.h"
 #include "session/program/program_thread.h"
 #include "session/program/screen_font.h"
-#include "session/program/window_geometry.h"
 #include "session/program/screen_metrics.h"
 #include "session/program/system_colours.h"
 #include "session/program/text_output.h"
+#include "session/program/window_geometry.h"
 #include "session/window_messages.h"
 
 namespace kovw::session {
@@ -112,10 +113,9 @@ void initialise_screen(ProgramSession& session, std::span<const std::uint8_t> pa
   context.font_scale_percent = session.font_scale_percent;
   context.font_factor = session.font_scale_percent;
   session.colour_model = apply_colour_model(session.screen_options, context, system);
-  // The model's background brush is the background of the program's windows.
-  const Rgb background = session.colour_model.background();
+  // The model's brushes and main font are the look of the program's windows.
   post_to_view(*session.to_view,
-               to_view::Background{QColor(background.red, background.green, background.blue)});
+               model_look(session.colour_model, *session.host_hooks, session.font_scale_percent));
 
   // A text screen counts its size in characters and lines; its window size follows from its
   // font. Mode 3 (and any mode outside 1 to 5) lays its fields out.

@@ -64,6 +64,36 @@ void FrameWidgets::clear() {
   actions_.clear();
 }
 
+namespace {
+
+// Gives a menu (and the popups under it) the background and text colours of a model brush.
+void colour_menu(QMenu& menu, const QColor& background, const QColor& text) {
+  if (!background.isValid() || !text.isValid()) return;
+  QPalette palette = menu.palette();
+  palette.setColor(QPalette::Window, background);
+  palette.setColor(QPalette::Base, background);
+  palette.setColor(QPalette::WindowText, text);
+  palette.setColor(QPalette::Text, text);
+  palette.setColor(QPalette::ButtonText, text);
+  menu.setPalette(palette);
+  for (QAction* action : menu.actions())
+    if (action->menu()) colour_menu(*action->menu(), background, text);
+}
+
+}  // namespace
+
+void FrameWidgets::set_menu_colours(QColor menu, QColor menu_text, QColor context,
+                                    QColor context_text) {
+  menu_ = menu;
+  menu_text_ = menu_text;
+  context_colour_ = context;
+  context_text_ = context_text;
+  if (menu_bar_)
+    for (QAction* action : menu_bar_->actions())
+      if (action->menu()) colour_menu(*action->menu(), menu_, menu_text_);
+  if (context_) colour_menu(*context_, context_colour_, context_text_);
+}
+
 void FrameWidgets::build(const FrameDescription& frame) {
   clear();
   for (std::size_t bar = 0; bar < bars_.size(); ++bar) {
@@ -78,6 +108,7 @@ void FrameWidgets::build(const FrameDescription& frame) {
     for (const FrameEntry& popup : frame.menus) {
       QMenu* menu = menu_bar_->addMenu(popup.label);
       fill_menu(*menu, popup.entries);
+      colour_menu(*menu, menu_, menu_text_);
       show_state(*menu->menuAction(), popup.state);
       menu->menuAction()->setStatusTip(popup.help);
       actions_.emplace(popup.id, menu->menuAction());
@@ -171,6 +202,7 @@ void FrameWidgets::show_context_menu(const std::vector<FrameEntry>& entries) {
   context_->setAttribute(Qt::WA_DeleteOnClose);
   context_->installEventFilter(this);
   fill_menu(*context_, entries);
+  colour_menu(*context_, context_colour_, context_text_);
   context_->popup(QCursor::pos());
 }
 

@@ -4,6 +4,7 @@
 // menus. They are built from the description the program thread posts; choosing an item posts
 // WML_FRAME_ITEM with its id to the program thread, which decides what it does.
 
+#include <QColor>
 #include <QGridLayout>
 #include <QMenu>
 #include <QMenuBar>
@@ -35,6 +36,9 @@ class FrameWidgets : public QObject {
   // Takes the key bars out of use while the host works (false) and back (true); the buttons
   // keep their own states, also across a new frame.
   void set_bars_enabled(bool enabled);
+  // The colours of the menu bar's popups and of context menus (the model's menu and context
+  // menu brushes); invalid colours leave the style's.
+  void set_menu_colours(QColor menu, QColor menu_text, QColor context, QColor context_text);
 
   // The room the bars, menu bar and status bar take beside the content window.
   QSize extra_size() const;
@@ -63,6 +67,7 @@ class FrameWidgets : public QObject {
   QPointer<QMenu> context_;
   QString status_text_;
   bool bars_enabled_ = true;
+  QColor menu_, menu_text_, context_colour_, context_text_;
   std::unordered_map<int, QPointer<QPushButton>> buttons_;
   std::unordered_multimap<int, QPointer<QAction>> actions_;
 };

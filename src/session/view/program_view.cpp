@@ -20,6 +20,7 @@
 #include "foundation/log.h"
 #include "foundation/show_message.h"
 #include "foundation/verbose.h"
+#include "platform/font_substitution.h"
 #include "session/view/cursor_kinds.h"
 #include "session/view/window_operations.h"
 #include "session/view/window_placement.h"
@@ -221,13 +222,24 @@ void ProgramView::apply(const to_view::InputEnabled& message) {
 
 void ProgramView::apply(const to_view::Background& message) {
   if (!main_) return;
+  // The main window's palette reaches the bars, the status bar and the content window; fields
+  // and lists take the window brush, buttons the button colours.
+  QPalette palette = main_->palette();
+  palette.setColor(QPalette::Window, message.colour);
+  if (message.text.isValid()) palette.setColor(QPalette::WindowText, message.text);
+  if (message.window.isValid()) palette.setColor(QPalette::Base, message.window);
+  if (message.window_text.isValid()) palette.setColor(QPalette::Text, message.window_text);
+  if (message.button.isValid()) palette.setColor(QPalette::Button, message.button);
+  if (message.button_text.isValid()) palette.setColor(QPalette::ButtonText, message.button_text);
+  main_->setPalette(palette);
   for (QWidget* window :
-       {static_cast<QWidget*>(main_.data()), static_cast<QWidget*>(main_->content())}) {
-    QPalette palette = window->palette();
-    palette.setColor(QPalette::Window, message.colour);
-    window->setPalette(palette);
+       {static_cast<QWidget*>(main_.data()), static_cast<QWidget*>(main_->content())})
     window->setAutoFillBackground(true);
-  }
+  main_->frame()->set_menu_colours(message.menu, message.menu_text, message.context_menu,
+                                   message.context_menu_text);
+  main_->setFont(message.frame_font.isEmpty()
+                     ? QApplication::font()
+                     : platform::font_for(message.frame_font, message.frame_font_tenths));
 }
 
 void ProgramView::apply(const to_view::ChildHolds& message) {

@@ -47,14 +47,15 @@ QString plain(const QString& label) {
 class FrameTest : public SessionTest {
  protected:
   // A program with a text screen of 40 x 10 and these items, shown.
-  MainWindow* program(HostPeer& peer, const std::vector<MenuItemRecord>& items) {
+  MainWindow* program(HostPeer& peer, const std::vector<MenuItemRecord>& items,
+                      const protocol::ScreenOptions& options = protocol::default_screen_options()) {
     const auto ids = init_program(peer, 7, "frame");
     protocol::ScreenDefinition screen;
     screen.mode_and_style = 1;
     screen.title = "Frame";
     screen.width = 40;
     screen.height = 10;
-    screen.screen_options = protocol::default_screen_options();
+    screen.screen_options = options;
     screen.menu_items = items;
     const auto out =
         protocol::build_screen_definition(screen, 0x070305, net::KWD_WIN, net::KWK_WINIT);
@@ -218,6 +219,43 @@ TEST_F(FrameTest, MenuBarPopupsAndContextMenusSendTheirKeys) {
   EXPECT_FALSE(context[2]->isEnabled());  // initial state: disabled
   context[0]->trigger();
   EXPECT_EQ((Codes{'c', 'd'}), key_data(peer));
+}
+
+// With the colour model on, the frame takes the model's look: menus and context menus their
+// brushes, key bar buttons the button colours and the main model font.
+TEST_F(FrameTest, TheFrameTakesTheModelsBrushesAndMainFont) {
+  namespace opt = protocol::screen_option;
+  protocol::ScreenOptions options = protocol::default_screen_options();
+  options[opt::kModelSwitch] = 1;
+  options[opt::kFontNumber] = 6;
+  options[opt::kFontSize] = 14;
+  protocol::set_option_colour(options, opt::kMenuBackground, {10, 20, 30});
+  protocol::set_option_colour(options, opt::kMenuText, {200, 210, 220});
+  protocol::set_option_colour(options, opt::kContextMenuBackground, {40, 50, 60});
+  protocol::set_option_colour(options, opt::kContextMenuText, {230, 240, 250});
+  protocol::set_option_colour(options, opt::kButtonFace, {70, 80, 90});
+  protocol::set_option_colour(options, opt::kButtonText, {1, 2, 3});
+  HostPeer& peer = start_program();
+  MainWindow* window = program(peer,
+                               {item(4, 0x20, "File", 0), item(0, 0x21, "Open", 5),
+                                item(2, 0, "F3 End", 1), item(5, 0, "Delete", 9)},
+                               options);
+  ASSERT_NE(nullptr, window);
+  QMenu* file = window->frame()->menu_bar()->actions()[0]->menu();
+  EXPECT_EQ(QColor(10, 20, 30), file->palette().color(QPalette::Window));
+  EXPECT_EQ(QColor(200, 210, 220), file->palette().color(QPalette::WindowText));
+  QPushButton* end = window->frame()->button(102);
+  ASSERT_NE(nullptr, end);
+  EXPECT_EQ(QColor(70, 80, 90), end->palette().color(QPalette::Button));
+  EXPECT_EQ(QColor(1, 2, 3), end->palette().color(QPalette::ButtonText));
+  EXPECT_EQ(14, end->font().pointSize());
+
+  ASSERT_GT(peer.send(net::KWD_WIN, net::KWK_WDAT, {0x1B, '\\'}), 0);
+  ASSERT_TRUE(wait_until([&] { return window->frame()->context_menu() != nullptr; }));
+  const QMenu* context = window->frame()->context_menu();
+  EXPECT_EQ(QColor(40, 50, 60), context->palette().color(QPalette::Window));
+  EXPECT_EQ(QColor(230, 240, 250), context->palette().color(QPalette::WindowText));
+  window->frame()->context_menu()->close();
 }
 
 TEST_F(FrameTest, StatusTextsShowInTheStatusBar) {
