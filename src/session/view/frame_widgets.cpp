@@ -159,6 +159,7 @@ QWidget* FrameWidgets::make_bar(int bar, const std::vector<FrameEntry>& entries)
       choose(id);
     });
     buttons_[id] = button;
+    button->installEventFilter(this);
     box->addWidget(button);
   }
   box->addStretch();
@@ -226,7 +227,66 @@ QPushButton* FrameWidgets::button(int id) const {
   return found == buttons_.end() ? nullptr : found->second.data();
 }
 
-bool FrameWidgets::eventFilter(QObject* /*watched*/, QEvent* event) {
+bool FrameWidgets::focus_key_bar() {
+  for (const auto& bar : bars_) {
+    if (!bar || !bar->isEnabled()) continue;
+    for (QPushButton* button : bar->findChildren<QPushButton*>(Qt::FindDirectChildrenOnly)) {
+      if (!button->isEnabled() || !button->isVisible()) continue;
+      button->setFocus(Qt::ShortcutFocusReason);
+      return true;
+    }
+  }
+  return false;
+}
+
+bool FrameWidgets::bar_key(QPushButton& button, const QKeyEvent& key) {
+  QWidget* content =
+      layout_->itemAtPosition(1, 1) ? layout_->itemAtPosition(1, 1)->widget() : nullptr;
+  switch (key.key()) {
+    case Qt::Key_Escape:
+      if (content) content->setFocus(Qt::ShortcutFocusReason);
+      return true;
+    case Qt::Key_Tab:
+      if (key.modifiers() == Qt::ControlModifier) {
+        if (content) content->setFocus(Qt::ShortcutFocusReason);
+        return true;
+      }
+      [[fallthrough]];
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+    case Qt::Key_Backtab: {
+      // The next (or previous) enabled button of the same bar, round the end.
+      const bool back =
+          key.key() == Qt::Key_Left || key.key() == Qt::Key_Up || key.key() == Qt::Key_Backtab;
+      const auto buttons =
+          button.parentWidget()->findChildren<QPushButton*>(Qt::FindDirectChildrenOnly);
+      const auto count = buttons.size();
+      const auto at = buttons.indexOf(&button);
+      for (qsizetype step = 1; at >= 0 && step < count; ++step) {
+        QPushButton* next = buttons[(at + (back ? count - step : step)) % count];
+        if (next->isEnabled() && next->isVisible()) {
+          next->setFocus(Qt::ShortcutFocusReason);
+          break;
+        }
+      }
+      return true;
+    }
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      button.click();
+      return true;
+    default:
+      return false;  // Space presses the button as usual
+  }
+}
+
+bool FrameWidgets::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    auto* button = qobject_cast<QPushButton*>(watched);
+    return button != nullptr && bar_key(*button, static_cast<const QKeyEvent&>(*event));
+  }
   // The status bar shows an item's help while it is highlighted, otherwise the status text.
   if (event->type() != QEvent::StatusTip || !status_) return false;
   const QString tip = static_cast<QStatusTipEvent*>(event)->tip();

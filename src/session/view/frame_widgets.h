@@ -6,6 +6,7 @@
 
 #include <QColor>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QObject>
@@ -36,6 +37,10 @@ class FrameWidgets : public QObject {
   // Takes the key bars out of use while the host works (false) and back (true); the buttons
   // keep their own states, also across a new frame.
   void set_bars_enabled(bool enabled);
+  // Gives the focus to the first enabled button of the key bars (top, right, bottom, left);
+  // false when there is none. In a bar the arrow keys (and Tab) move between its buttons,
+  // Enter and Space choose one, Escape and Ctrl+Tab go back to the content window.
+  bool focus_key_bar();
   // The colours of the menu bar's popups and of context menus (the model's menu and context
   // menu brushes); invalid colours leave the style's.
   void set_menu_colours(QColor menu, QColor menu_text, QColor context, QColor context_text);
@@ -57,6 +62,8 @@ class FrameWidgets : public QObject {
   QWidget* make_bar(int bar, const std::vector<FrameEntry>& entries);
   void fill_menu(QMenu& menu, const std::vector<FrameEntry>& entries);
   void choose(int id);
+  // The keys of a key bar button that has the focus; true when taken.
+  bool bar_key(QPushButton& button, const QKeyEvent& key);
 
   ChannelPtr to_program_;
   QWidget* window_;

@@ -176,6 +176,7 @@ void ProgramView::apply(const to_view::CreateWindows& message) {
   main_->setWindowTitle(message.caption);
   main_->content()->setCursor(cursor_shape(kCursorArrow));
   input_ = new TextInput(to_program_, main_->content());
+  input_->set_key_bar([window = main_] { return window && window->frame()->focus_key_bar(); });
   if (foundation::verbose(foundation::kVerboseGeneral))
     foundation::log_printf("dt_winmain: Open Client Sub Window");
   main_handle_ = message.main_handle;

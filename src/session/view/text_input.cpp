@@ -1,5 +1,7 @@
 #include "session/view/text_input.h"
 
+#include <QApplication>
+
 #include <QAbstractScrollArea>
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -149,6 +151,10 @@ bool TextInput::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool TextInput::key_press(const QKeyEvent& event) {
+  if (event.key() == Qt::Key_Tab && event.modifiers() == Qt::ControlModifier) {
+    if (!to_key_bar_ || !to_key_bar_()) QApplication::beep();
+    return true;
+  }
   const HostKey key = host_key_of(event.key(), event.nativeVirtualKey());
   const int modifiers = modifier_bits(event.modifiers());
   QString text = event.text();

@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <Qt>
+#include <functional>
 
 #include "session/event_channel.h"
 #include "session/program/key_translation.h"
@@ -33,6 +34,9 @@ class TextInput : public QObject {
   TextInput(ChannelPtr to_program, QWidget* content);
   // Takes the clicks and wheel turns of `screen` (a new text screen in the content window).
   void watch(TextScreenWidget* screen);
+  // Ctrl+Tab moves the focus into the key bar through `to_key_bar`, which says whether there
+  // was a button to take it; without one the warning sound plays.
+  void set_key_bar(std::function<bool()> to_key_bar) { to_key_bar_ = std::move(to_key_bar); }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -45,6 +49,7 @@ class TextInput : public QObject {
 
   ChannelPtr to_program_;
   QWidget* content_;
+  std::function<bool()> to_key_bar_;
   // The press whose release gives the click: its button code without the double-click part.
   int pressed_code_ = 0;
   bool double_click_ = false;

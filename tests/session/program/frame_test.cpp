@@ -258,6 +258,37 @@ TEST_F(FrameTest, TheFrameTakesTheModelsBrushesAndMainFont) {
   window->frame()->context_menu()->close();
 }
 
+// Ctrl+Tab takes the keyboard into the key bar: the arrows move between its enabled buttons,
+// Enter chooses one, Escape goes back to the content window. Without a bar nothing moves.
+TEST_F(FrameTest, CtrlTabTakesTheKeyboardIntoTheKeyBar) {
+  HostPeer& peer = start_program();
+  MainWindow* window = program(peer, {item(2, 0, "One", 1), item(2, 1 << 7, "Two", 2),
+                                      item(2, 0, "Three", 3), item(0, 0, "Top", 4)});
+  ASSERT_NE(nullptr, window);
+  FrameWidgets& frame = *window->frame();
+  QWidget* content = window->content();
+  QTest::keyClick(content, Qt::Key_Tab, Qt::ControlModifier);
+  // The top bar comes first.
+  EXPECT_EQ(frame.button(103), window->focusWidget());
+  QTest::keyClick(frame.button(103), Qt::Key_Escape);
+  EXPECT_EQ(content, window->focusWidget());
+
+  // Without the top bar's button the bottom bar's first one; "Two" is disabled and skipped.
+  frame.button(103)->setEnabled(false);
+  QTest::keyClick(content, Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_EQ(frame.button(100), window->focusWidget());
+  QTest::keyClick(frame.button(100), Qt::Key_Right);
+  EXPECT_EQ(frame.button(102), window->focusWidget());
+  QTest::keyClick(frame.button(102), Qt::Key_Right);  // round the end
+  EXPECT_EQ(frame.button(100), window->focusWidget());
+  QTest::keyClick(frame.button(100), Qt::Key_Left);
+  EXPECT_EQ(frame.button(102), window->focusWidget());
+  QTest::keyClick(frame.button(102), Qt::Key_Return);
+  EXPECT_EQ(Codes{0x0103}, key_data(peer));
+  // The Ctrl+Tab itself sent nothing to the host.
+  expect_no_keys(peer);
+}
+
 TEST_F(FrameTest, StatusTextsShowInTheStatusBar) {
   HostPeer& peer = start_program();
   MainWindow* window = program(peer, {item(2, 0, "Ok", 2, "Accepts")});
