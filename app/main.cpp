@@ -5,6 +5,7 @@
 #include "session/program/program_list.h"
 #include "session/program/session_host.h"
 #include "session/program/shell_bridge.h"
+#include "session/view/onscreen_keyboard.h"
 #include "shell/main_window.h"
 #include "shell/program_link_handoff.h"
 #include "shell/server_connection.h"
@@ -59,6 +60,9 @@ int main(int argc, char** argv) {
   shell::set_server_session_hooks(std::move(hooks));
   shell::set_main_window_hook([](shell::MainWindow& window) {
     session::send_notices_through_server_connection();
+    // The on-screen keyboards ("Virtual Keyboard", option -y) live as long as the main window.
+    session::open_onscreen_keyboards(&window, shell::settings().virtual_keyboard,
+                                     shell::settings().keyboard);
     // The end of the last program ends the login, and with "Auto End" the workstation.
     session::connect_program_ends(&window, [](int remaining, std::uint32_t exit_flags) {
       if (!session::program_end_ends_login(remaining, exit_flags)) return;

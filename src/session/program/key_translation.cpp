@@ -75,6 +75,54 @@ int valid_layout(int layout) {
 
 }  // namespace
 
+const char* host_function_name(int n) {
+  struct Name {
+    int n;
+    const char* name;
+  };
+  static constexpr Name kNames[] = {
+      {1, "Ende"},
+      {7, "Hilfe"},
+      {10, "UmschErf/Verw"},
+      {11, "Kopieren"},
+      {12, "Kop.vorig.Feld"},
+      {13, "Kop.vorig.Satz"},
+      {16, "Sonderzeichen"},
+      {17, "Datei öffnen"},
+      {20, "Sonderfunktion"},
+      {21, "Nächste Seite"},
+      {22, "Vorige Seite"},
+      {23, "Einfügen"},
+      {24, "Strz. löschen"},
+      {25, "Abbruch"},
+      {26, "Tab setzen"},
+      {28, "Hardcopy"},
+      {29, "Inhalt"},
+      {30, "Ausführen"},
+      {33, "Speichern"},
+      {34, "Abrufen"},
+      {35, "Lineal"},
+      {36, "Key Wechsel"},
+      {39, "Suche Klammer"},
+      {40, "Markieren"},
+      {41, "Rückw. Suchen"},
+      {42, "Suchen"},
+      {44, "Suchtext"},
+      {45, "Tauschen"},
+      {50, "Formatieren"},
+      {75, "Tauschtxt"},
+      {77, "Baustein"},
+      {78, "Löschen"},
+      {79, "Strz. setzen"},
+      {99, "Bild neu"},
+      {206, "Speicher einst."},
+      {207, "Progr.Wechsel"},
+  };
+  for (const Name& name : kNames)
+    if (name.n == n) return name.name;
+  return nullptr;
+}
+
 HostKey function_key(int number) {
   if (number < 1 || number > 20) return HostKey::None;
   return static_cast<HostKey>(static_cast<int>(HostKey::F1) + number - 1);

@@ -77,6 +77,10 @@ inline constexpr std::uint16_t kFunctionKeyBase = 0x0100;
 // translated; with Shift and Ctrl together Shift wins. No prefix is involved.
 std::optional<int> layout_number(int layout, HostKey key, int modifiers);
 
+// The name of host function n as keyboards label it ("Ende" for 1, "Hilfe" for 7), or null for
+// a function without a name. UTF-8.
+const char* host_function_name(int n);
+
 // The translation with the escape prefix: one per session, since the prefix lasts from one key
 // press to the next.
 class KeyTranslator {
