@@ -42,6 +42,7 @@ int main(int argc, char** argv) {
     if (facts.prop_font_tenths > 0) host.prop_font_tenths = facts.prop_font_tenths;
     host.caret_width = facts.caret_width;
     host.keyboard_layout = facts.keyboard_layout;
+    host.smart_edit = shell::settings().smart_edit;
     host.font_factor = facts.font_factor;
     host.no_save_page = facts.no_save_page;
     session::set_session_host(std::move(host));

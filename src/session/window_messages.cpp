@@ -47,6 +47,7 @@ constexpr MessageName kNames[] = {
     {WML_VIEW_BACKGROUND, "WML_VIEW_BACKGROUND"},
     {WML_FILES_DROPPED, "WML_FILES_DROPPED"},
     {WML_WINDOW_GEOMETRY, "WML_WINDOW_GEOMETRY"},
+    {WML_VIEW_FIELD, "WML_VIEW_FIELD"},
 };
 
 }  // namespace

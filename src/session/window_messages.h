@@ -71,6 +71,7 @@ inline constexpr int WML_VIEW_STATUS = 3116;        // to the view: the status b
 inline constexpr int WML_VIEW_CLIPBOARD = 3117;     // to the view: the clipboard's new text
 inline constexpr int WML_VIEW_INPUT = 3118;         // to the view: content and key bars usable
 inline constexpr int WML_VIEW_BACKGROUND = 3119;    // to the view: the windows' background
+inline constexpr int WML_VIEW_FIELD = 3191;         // to the view: the input field over the cells
 inline constexpr int WML_KEY_PRESS = 3120;          // to the program: a key press
 inline constexpr int WML_MOUSE_CLICK = 3121;        // to the program: a click on a text screen cell
 inline constexpr int WML_MOUSE_WHEEL = 3122;        // to the program: wheel steps
@@ -275,6 +276,21 @@ struct Clipboard {
   QString text;
 };
 
+// The input field over the text screen's cells, as it shows now: `width` cells from (`column`,
+// `row`) (the whole row with `full_width`), the text as shown (hidden input already masked),
+// the cursor, colours and font; `shown` false hides it.
+struct InputField {
+  static constexpr int kNumber = WML_VIEW_FIELD;
+  bool shown = false;
+  int row = 0, column = 0, width = 0;
+  bool full_width = false;
+  QString text;
+  int cursor = 0;
+  bool insert = false;
+  QColor text_colour, background;
+  bool bold = false;
+};
+
 // Destroy the windows; the view ends with this message.
 struct Destroy {
   static constexpr int kNumber = WML_VIEW_DESTROY;
@@ -287,7 +303,8 @@ using ViewMessage =
                  to_view::Cursor, to_view::InputEnabled, to_view::Background, to_view::ChildHolds,
                  to_view::Warning, to_view::MessageWindow, to_view::Beep, to_view::TextScreen,
                  to_view::TextRows, to_view::MapWindow, to_view::Frame, to_view::ItemState,
-                 to_view::ContextMenu, to_view::StatusText, to_view::Clipboard, to_view::Destroy>;
+                 to_view::ContextMenu, to_view::StatusText, to_view::Clipboard, to_view::InputField,
+                 to_view::Destroy>;
 
 // ---------------------------------------------------------------------------------------------
 // To the program.

@@ -14,6 +14,7 @@
 #include "session/program/host_busy.h"
 #include "session/program/host_message_box.h"
 #include "session/program/ignored_requests.h"
+#include "session/program/input_fields.h"
 #include "session/program/local_files.h"
 #include "session/program/local_programs.h"
 #include "session/program/program_dispatch.h"
@@ -68,6 +69,7 @@ const CommandTable& program_commands() {
     register_title_commands(commands);
     register_host_busy_commands(commands);
     register_graphics_request_commands(commands);
+    register_input_field_commands(commands);
     return commands;
   }();
   return table;

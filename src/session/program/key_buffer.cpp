@@ -1,5 +1,7 @@
 #include "session/program/key_buffer.h"
 
+#include "session/program/input_fields.h"
+
 #include <algorithm>
 
 #include "foundation/log.h"
@@ -51,16 +53,16 @@ std::vector<protocol::KeyEvent> KeyBuffer::take(int limit) {
   return keys;
 }
 
-namespace {
-
 bool shows_wait_cursor(const ProgramSession& session) {
   return session.cursor_kind == kCursorWait;
 }
 
-}  // namespace
-
 int key_put(ProgramSession& session, std::uint16_t code, int repeat) {
   if (shows_wait_cursor(session)) return 0;
+  if (field_active(session)) {
+    field_code(session, code, repeat);
+    return std::max(repeat, 1);
+  }
   int stored = 0;
   for (; stored < std::max(repeat, 1); ++stored) {
     if (!session.keys.put(code)) {
@@ -74,6 +76,10 @@ int key_put(ProgramSession& session, std::uint16_t code, int repeat) {
 bool key_put_event(ProgramSession& session, std::uint16_t code,
                    const std::array<std::uint16_t, 3>& values) {
   if (shows_wait_cursor(session)) return false;
+  if (field_active(session) && code == kKeyMouseEvent) {
+    field_click(session, values);
+    return true;
+  }
   if (session.keys.put_event(code, values)) return true;
   host_beep(session);
   return false;

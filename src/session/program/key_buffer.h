@@ -46,6 +46,9 @@ class KeyBuffer {
   int count_ = 0;
 };
 
+// Whether the program shows the wait cursor: typed keys are dropped meanwhile.
+bool shows_wait_cursor(const ProgramSession& session);
+
 // Stores `code` `repeat` times while there is room; a full buffer loses the key with the
 // warning beep (unless beeps are off). While the program shows the wait cursor keys are
 // dropped. Returns the number of codes stored.

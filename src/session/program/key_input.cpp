@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "foundation/host_text.h"
+#include "session/program/input_fields.h"
 #include "session/program/key_buffer.h"
 #include "session/program/program_dispatch.h"
 #include "session/program/program_session.h"
@@ -50,6 +51,9 @@ void put_characters(ProgramSession& session, const QString& text, int repeat) {
     if (character < 0x20) {
       if (const auto number = control_character_number(static_cast<char16_t>(character)))
         key_put(session, function_code(*number), repeat);
+    } else if (field_active(session)) {
+      // A field takes the character itself, also one the code page lacks.
+      if (!shows_wait_cursor(session)) field_character(session, character, repeat);
     } else {
       key_put(session, foundation::wide_to_ansi(character), repeat);
     }

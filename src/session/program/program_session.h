@@ -32,6 +32,8 @@
 
 namespace kovw::session {
 
+struct ActiveField;
+
 class SuperWindow;
 class TextOutputPacer;
 
@@ -119,6 +121,8 @@ struct ProgramSession {
 
   // The frame's items (key bars, menus, context menus) and its status bar.
   FrameState frame;
+  // The input field that takes the keys now (input_fields.h), or null.
+  std::shared_ptr<ActiveField> field;
 
   // Local files dropped on the content window and not yet asked for (KGETCLIP), oldest first.
   QStringList dropped_files;

@@ -9,6 +9,7 @@
 #include "session/program/colour_model.h"
 #include "session/program/cursor_kind_numbers.h"
 #include "session/program/frame.h"
+#include "session/program/input_fields.h"
 #include "session/program/model_look.h"
 #include "session/program/program_list.h"
 #include "session/program/program_session.h"
@@ -90,6 +91,7 @@ void initialise_screen(ProgramSession& session, std::span<const std::uint8_t> pa
   session.screen_style = screen.mode_and_style;
   session.screen_kind = screen_kind_for_mode(screen.screen_mode());
   session.screen_ready = false;
+  field_drop(session);  // a field belongs to the screen it was asked for
   session.content_width = screen.width;
   session.content_height = screen.height;
   // Embedded programs sit at the origin of their parent's window.

@@ -44,6 +44,9 @@ struct SessionHost {
   int no_save_page = 0;
   // The keyboard layout of the key translation ("Keyboard": 0, 1 or 2).
   int keyboard_layout = 0;
+  // "Smart Edit": which input fields start so that the first character typed replaces them
+  // (bit 0x2 all but text fields, bit 0x4 text fields).
+  int smart_edit = 6;
   // "Font Faktor": 0 means 100 percent, 1 automatic (from the display's resolution), any other
   // value the font scale in percent.
   int font_factor = 0;

@@ -243,6 +243,12 @@ void ProgramView::apply(const to_view::Background& message) {
                      : platform::font_for(message.frame_font, message.frame_font_tenths));
 }
 
+void ProgramView::apply(const to_view::InputField& message) {
+  if (!text_) return;
+  if (!field_) field_ = new InputFieldWidget(text_);
+  field_->apply(message);
+}
+
 void ProgramView::apply(const to_view::ChildHolds& message) {
   // A child program holds this program: its window is modal to ours (Qt blocks our input while
   // it is shown); when it ends, ours takes the focus again.

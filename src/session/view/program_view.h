@@ -19,6 +19,7 @@
 
 #include "session/event_channel.h"
 #include "session/view/frame_widgets.h"
+#include "session/view/input_field_widget.h"
 #include "session/view/message_windows.h"
 #include "session/view/text_input.h"
 #include "session/view/text_screen_widget.h"
@@ -100,6 +101,7 @@ class ProgramView : public QObject {
   void apply(const to_view::ContextMenu& message);
   void apply(const to_view::StatusText& message);
   void apply(const to_view::Clipboard& message);
+  void apply(const to_view::InputField& message);
   void apply(const to_view::Destroy& message);
 
   // Sizes the main window so that the content window gets `content` inside the frame's bars.
@@ -116,6 +118,7 @@ class ProgramView : public QObject {
   QPointer<TextScreenWidget> text_;    // in the content window while the screen is a text screen
   QPointer<QScrollArea> text_scroll_;  // around the text screen, in the content window
   QPointer<TextInput> input_;          // the user's keys and clicks, to the program
+  QPointer<InputFieldWidget> field_;   // the input field over the text screen's cells
   std::int64_t main_handle_ = 0;
   std::int64_t content_handle_ = 0;
   MessageWindows messages_;

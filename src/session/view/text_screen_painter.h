@@ -45,6 +45,10 @@ class TextScreenPainter {
     return {columns * cell_width_, rows * cell_height_};
   }
   const TextScreenColours& colours() const { return colours_; }
+  // Font A, or font B (bold); the baseline's distance from a cell's top; the caret's width.
+  const QFont& font(bool bold) const { return bold ? font_b_ : font_a_; }
+  int ascent() const { return ascent_; }
+  int caret_width() const { return caret_width_; }
   void set_colours(const TextScreenColours& colours) { colours_ = colours; }
   // What lies behind the cells: the background colour of the screen (index 15).
   QColor screen_background() const { return colours_.background[15]; }

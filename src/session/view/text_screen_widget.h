@@ -32,6 +32,10 @@ class TextScreenWidget : public QWidget {
   QRect view_rect() const;
   QRect cursor_rect() const;
   std::uint32_t cell(int column, int row) const;
+  const TextScreenPainter& painter() const { return painter_; }
+  int columns() const { return columns_; }
+  // The top-left corner of a cell in the widget's pixels.
+  QPoint cell_origin(int column, int row) const;
   // Whether the caret shows: not suppressed by the screen's style, not hidden by the host, and
   // the window (the content window or this widget) has the focus.
   bool caret_shown() const;
@@ -42,7 +46,6 @@ class TextScreenWidget : public QWidget {
 
  private:
   QRect row_rect(int row) const;
-  QPoint cell_origin(int column, int row) const;
   void scroll_cells(int count);
   void update_caret();
 
