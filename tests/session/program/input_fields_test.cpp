@@ -100,8 +100,10 @@ TEST_F(InputFieldsTest, AFullFieldIsLeftAndAClickElsewhereLeavesWithItsCell) {
   EXPECT_EQ(0, answer.exit_key);
   EXPECT_EQ("xyz", answer.text);
 
+  ASSERT_TRUE(wait_until([&] { return !field(content)->isVisible(); }));
   ASSERT_GT(ask_field(peer, request_record(1, 1, 3), "abc"), 0);
-  ASSERT_TRUE(wait_until([&] { return field(content)->isVisible(); }));
+  ASSERT_TRUE(wait_until(
+      [&] { return field(content)->isVisible() && field(content)->field().text == "abc"; }));
   TextScreenWidget* screen = content->findChild<TextScreenWidget*>();
   const QPoint cell(7 * screen->cell_width() + 2, 4 * screen->cell_height() + 2);
   QTest::mouseClick(screen, Qt::LeftButton, Qt::NoModifier, cell);
