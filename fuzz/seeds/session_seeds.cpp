@@ -121,11 +121,45 @@ void add_text_screen_seeds(SeedSet& seeds) {
       esc('F', {3, 4}) + screen_size('A', 20, 10) + "a" + esc('#', {'1', 0}));
 }
 
+// ---- field_editor: the 20-byte request, the preset's length and bytes, Smart Edit, keys ------
+
+void add_field_editor_seeds(SeedSet& seeds) {
+  constexpr std::string_view kTarget = "field_editor";
+  auto request = [](int length, std::uint8_t hidden, std::uint8_t case_rule, std::uint8_t type,
+                    std::uint8_t flags) {
+    std::string bytes(20, '\0');
+    bytes[8] = static_cast<char>(length & 0xFF);
+    bytes[9] = static_cast<char>(length >> 8);
+    bytes[12] = static_cast<char>(case_rule);
+    bytes[14] = static_cast<char>(hidden);
+    bytes[18] = static_cast<char>(flags);
+    bytes[19] = static_cast<char>(type);
+    return bytes;
+  };
+  auto add = [&](std::string_view name, const std::string& field, std::string_view preset,
+                 std::string_view keys) {
+    std::string bytes = field;
+    bytes += static_cast<char>(preset.size());
+    bytes += preset;
+    bytes += '\x06';
+    bytes += keys;
+    seeds.add(kTarget, name,
+              std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+  };
+  add("text_typed", request(10, 0, 0, 'X', 0), "Anna", "Bea\xF2\x02");
+  add("full_field", request(3, 0, 1, 'X', 0), "", "abc");
+  add("calculation", request(5, 0, 0, 'N', 0), "", "=12+30\xF2\x02");
+  add("date", request(10, 0, 0, 'D', 0), "", "3.4.26\xF2\x12");
+  add("hidden_preset", request(8, 4, 0, 'X', 0), "secret", "x\xF2\x02");
+  add("utf8_edges", request(4, 0, 2, 'W', 0x10), "ab", "\xF3\x00\xF4\x00\xF1\x05-\xF0\x33");
+}
+
 }  // namespace
 
 void add_session_seeds(SeedSet& seeds) {
   add_colour_model_seeds(seeds);
   add_text_screen_seeds(seeds);
+  add_field_editor_seeds(seeds);
 }
 
 }  // namespace kovw::fuzz
