@@ -72,6 +72,10 @@ std::optional<HostStep> parse_step(const std::vector<std::string>& w, std::strin
       step.service = net::KWD_WIN;
       step.type = net::KWK_WTAST;
     }
+    if (step.type < 0 && (w[1] == "WDIAC" || w[1] == "KWK_WDIAC")) {
+      step.service = net::KWD_WIN;
+      step.type = net::KWK_WDIAC;
+    }
     if (step.type < 0) {
       error = "unknown message type " + w[1];
       return std::nullopt;
@@ -111,6 +115,37 @@ std::optional<HostStep> parse_step(const std::vector<std::string>& w, std::strin
     step.message.service = net::KWD_WIN;
     step.message.type = net::KWK_WDAT;
     step.message.payload.assign(w[1].begin(), w[1].end());
+  } else if (command == "WDIAC") {
+    // WDIAC ROW COLUMN LENGTH "contents" ["help" [TYPE [FLAGS]]]: an input field over the text
+    // screen's cells; TYPE is the host data type letter (X text, N number, D date, T time),
+    // FLAGS the request flags (0x10 UTF-8).
+    if (args < 4 || args > 7) {
+      error = "WDIAC: ROW COLUMN LENGTH \"contents\" [\"help\" [TYPE [FLAGS]]] expected";
+      return std::nullopt;
+    }
+    int row = 0, column = 0, length = 0, flags = 0;
+    if (!script_int(w[1], row) || !script_int(w[2], column) || !script_int(w[3], length) ||
+        (args == 7 && !script_int(w[7], flags))) {
+      error = "WDIAC: not a number";
+      return std::nullopt;
+    }
+    proto::FieldRequestMessage field;
+    field.descriptor.assign(proto::kFieldRequestSize, 0);
+    auto put16 = [&](std::size_t at, int value) {
+      field.descriptor[at] = static_cast<std::uint8_t>(value & 0xFF);
+      field.descriptor[at + 1] = static_cast<std::uint8_t>((value >> 8) & 0xFF);
+    };
+    put16(4, row);
+    put16(6, column);
+    put16(8, length);
+    field.descriptor[15] = 1;  // stays when full: the user leaves with Enter or Tab
+    field.descriptor[16] = 4;  // blue text
+    field.descriptor[17] = 7;  // on white
+    field.descriptor[18] = static_cast<std::uint8_t>(flags);
+    field.descriptor[19] = static_cast<std::uint8_t>(args >= 6 && !w[6].empty() ? w[6][0] : 'X');
+    field.contents = w[4];
+    if (args >= 5) field.help = w[5];
+    step.message = proto::build_wdiac(field);
   } else if (command == "WTEST") {
     if (!arity(0, 0)) return std::nullopt;
     step.message = proto::Outgoing{net::KWD_WIN, net::KWK_WTEST, {}};
@@ -246,6 +281,19 @@ std::string describe_program_frame(int service, int type, std::span<const std::u
              " thread=" + std::to_string(ids->thread_id);
     } else {
       return text + " malformed: " + ids.error().message;
+    }
+  }
+  if (service == net::KWD_WIN && type == net::KWK_WDIAC) {
+    // A field's reply: the key that left it, the cursor, a click and the contents.
+    if (const auto field = proto::parse_field_reply(payload)) {
+      std::string line = text + " exit=" + std::to_string(field->exit_key) +
+                         " cursor=" + std::to_string(field->cursor);
+      if (field->exit_key == 101)
+        line += " click=" + std::to_string(field->mouse_column) + "," +
+                std::to_string(field->mouse_row);
+      return line + " contents=\"" + field->text + "\"";
+    } else {
+      return text + " malformed: " + field.error().message;
     }
   }
   if (service == net::KWD_WIN && type == net::KWK_WTAST) {

@@ -247,6 +247,7 @@ void ProgramView::apply(const to_view::InputField& message) {
   if (!text_) return;
   if (!field_) field_ = new InputFieldWidget(text_);
   field_->apply(message);
+  text_->set_field_shown(message.shown);
 }
 
 void ProgramView::apply(const to_view::ChildHolds& message) {

@@ -45,7 +45,7 @@ std::uint32_t TextScreenWidget::cell(int column, int row) const {
 }
 
 bool TextScreenWidget::caret_shown() const {
-  if (caret_suppressed_ || caret_hidden_) return false;
+  if (caret_suppressed_ || caret_hidden_ || field_shown_) return false;
   return hasFocus() || (focus_owner_ != nullptr && focus_owner_->hasFocus());
 }
 

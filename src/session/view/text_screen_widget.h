@@ -39,6 +39,11 @@ class TextScreenWidget : public QWidget {
   // Whether the caret shows: not suppressed by the screen's style, not hidden by the host, and
   // the window (the content window or this widget) has the focus.
   bool caret_shown() const;
+  // An input field over the cells has its own caret: the screen's hides meanwhile.
+  void set_field_shown(bool shown) {
+    field_shown_ = shown;
+    update_caret();
+  }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -58,6 +63,7 @@ class TextScreenWidget : public QWidget {
   std::vector<std::uint32_t> cells_;
   TextCursor cursor_;
   bool caret_hidden_ = false;
+  bool field_shown_ = false;
   TextView view_;
 };
 
