@@ -43,6 +43,7 @@ int main(int argc, char** argv) {
     host.caret_width = facts.caret_width;
     host.keyboard_layout = facts.keyboard_layout;
     host.smart_edit = shell::settings().smart_edit;
+    host.tab_blanks = shell::settings().tab_blanks;
     host.font_factor = facts.font_factor;
     host.no_save_page = facts.no_save_page;
     session::set_session_host(std::move(host));

@@ -48,6 +48,8 @@ constexpr MessageName kNames[] = {
     {WML_FILES_DROPPED, "WML_FILES_DROPPED"},
     {WML_WINDOW_GEOMETRY, "WML_WINDOW_GEOMETRY"},
     {WML_VIEW_FIELD, "WML_VIEW_FIELD"},
+    {WML_VIEW_EDIT_AREA, "WML_VIEW_EDIT_AREA"},
+    {WML_EDIT_LEFT, "WML_EDIT_LEFT"},
 };
 
 }  // namespace

@@ -72,6 +72,8 @@ inline constexpr int WML_VIEW_CLIPBOARD = 3117;     // to the view: the clipboar
 inline constexpr int WML_VIEW_INPUT = 3118;         // to the view: content and key bars usable
 inline constexpr int WML_VIEW_BACKGROUND = 3119;    // to the view: the windows' background
 inline constexpr int WML_VIEW_FIELD = 3191;         // to the view: the input field over the cells
+inline constexpr int WML_VIEW_EDIT_AREA = 3192;     // to the view: a multi-line edit area
+inline constexpr int WML_EDIT_LEFT = 3193;          // to the program: the edit area was left
 inline constexpr int WML_KEY_PRESS = 3120;          // to the program: a key press
 inline constexpr int WML_MOUSE_CLICK = 3121;        // to the program: a click on a text screen cell
 inline constexpr int WML_MOUSE_WHEEL = 3122;        // to the program: wheel steps
@@ -291,6 +293,22 @@ struct InputField {
   bool bold = false;
 };
 
+// A multi-line edit area over `columns` x `rows` cells from (`column`, `row`) holding `text`
+// (LF line ends), at most `max_length` characters; with `programmer` Enter keeps the
+// indentation and the tab keys indent and outdent by `tab_blanks`. Its host keys follow
+// keyboard layout `layout`. It is left with a key, which the view reports (to_program::EditLeft).
+struct EditArea {
+  static constexpr int kNumber = WML_VIEW_EDIT_AREA;
+  int column = 0, row = 0, rows = 0, columns = 0;
+  QString text;
+  int max_length = 4000;
+  bool programmer = false;
+  int tab_blanks = 2;
+  int layout = 0;
+  QColor text_colour, background;
+  QString help;
+};
+
 // Destroy the windows; the view ends with this message.
 struct Destroy {
   static constexpr int kNumber = WML_VIEW_DESTROY;
@@ -304,7 +322,7 @@ using ViewMessage =
                  to_view::Warning, to_view::MessageWindow, to_view::Beep, to_view::TextScreen,
                  to_view::TextRows, to_view::MapWindow, to_view::Frame, to_view::ItemState,
                  to_view::ContextMenu, to_view::StatusText, to_view::Clipboard, to_view::InputField,
-                 to_view::Destroy>;
+                 to_view::EditArea, to_view::Destroy>;
 
 // ---------------------------------------------------------------------------------------------
 // To the program.
@@ -395,13 +413,22 @@ struct WindowGeometry {
   bool maximised = false;
 };
 
+// The edit area was left with host key `exit_key`; `text` is what it holds (LF line ends).
+struct EditLeft {
+  static constexpr int kNumber = WML_EDIT_LEFT;
+  int exit_key = 0;
+  QString text;
+  bool modified = false;
+};
+
 }  // namespace to_program
 
 using ProgramMessage =
     std::variant<to_program::Close, to_program::Stop, to_program::Reconnect,
                  to_program::ChildProgram, to_program::ShowMessage, to_program::TextOutput,
                  to_program::KeyPress, to_program::MouseClick, to_program::MouseWheel,
-                 to_program::FrameItem, to_program::FilesDropped, to_program::WindowGeometry>;
+                 to_program::FrameItem, to_program::FilesDropped, to_program::WindowGeometry,
+                 to_program::EditLeft>;
 
 // The number of the alternative a message holds.
 template <typename Variant>

@@ -8,6 +8,7 @@
 #include "net/link_names.h"
 #include "session/program/clipboard_commands.h"
 #include "session/program/colour_choice.h"
+#include "session/program/edit_areas.h"
 #include "session/program/font_list.h"
 #include "session/program/frame.h"
 #include "session/program/graphics_requests.h"
@@ -70,6 +71,7 @@ const CommandTable& program_commands() {
     register_host_busy_commands(commands);
     register_graphics_request_commands(commands);
     register_input_field_commands(commands);
+    register_edit_area_commands(commands);
     return commands;
   }();
   return table;

@@ -11,10 +11,12 @@
 #include <ctime>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "dialogs/edit_area.h"
 #include "foundation/host_text.h"
 #include "net/link.h"
 #include "protocol/program/host_versions.h"
@@ -123,6 +125,8 @@ struct ProgramSession {
   FrameState frame;
   // The input field that takes the keys now (input_fields.h), or null.
   std::shared_ptr<ActiveField> field;
+  // The edit area the view shows for the host (edit_areas.h), until it is left.
+  std::optional<dialogs::EditArea> edit_area;
 
   // Local files dropped on the content window and not yet asked for (KGETCLIP), oldest first.
   QStringList dropped_files;

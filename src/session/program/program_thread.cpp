@@ -17,6 +17,7 @@
 #include "net/link_state.h"
 #include "net/tcp_socket.h"
 #include "session/program/cursor_kind_numbers.h"
+#include "session/program/edit_areas.h"
 #include "session/program/frame.h"
 #include "session/program/key_buffer.h"
 #include "session/program/program_link.h"
@@ -233,6 +234,10 @@ void SuperWindow::on(to_program::FrameItem& message) {
 
 void SuperWindow::on(to_program::FilesDropped& message) {
   session_.dropped_files << message.files;
+}
+
+void SuperWindow::on(to_program::EditLeft& message) {
+  edit_area_left(session_, message);
 }
 
 void SuperWindow::on(to_program::WindowGeometry& message) {

@@ -65,6 +65,7 @@ class SuperWindow : public QObject {
   void on(to_program::FrameItem& message);
   void on(to_program::FilesDropped& message);
   void on(to_program::WindowGeometry& message);
+  void on(to_program::EditLeft& message);
 
   ProgramSession& session_;
   QBasicTimer keep_alive_;

@@ -92,6 +92,7 @@ void initialise_screen(ProgramSession& session, std::span<const std::uint8_t> pa
   session.screen_kind = screen_kind_for_mode(screen.screen_mode());
   session.screen_ready = false;
   field_drop(session);  // a field belongs to the screen it was asked for
+  session.edit_area.reset();
   session.content_width = screen.width;
   session.content_height = screen.height;
   // Embedded programs sit at the origin of their parent's window.

@@ -47,6 +47,8 @@ struct SessionHost {
   // "Smart Edit": which input fields start so that the first character typed replaces them
   // (bit 0x2 all but text fields, bit 0x4 text fields).
   int smart_edit = 6;
+  // "TAB Blanks": the tab step of edit areas in programmer's editing.
+  int tab_blanks = 2;
   // "Font Faktor": 0 means 100 percent, 1 automatic (from the display's resolution), any other
   // value the font scale in percent.
   int font_factor = 0;

@@ -250,6 +250,14 @@ void ProgramView::apply(const to_view::InputField& message) {
   text_->set_field_shown(message.shown);
 }
 
+void ProgramView::apply(const to_view::EditArea& message) {
+  if (!text_ || !main_) return;
+  delete edit_.data();
+  edit_ = new EditAreaWidget(message, text_, text_->cell_width(), text_->cell_height(), to_program_,
+                             main_->content());
+  if (main_->frame()->status_bar()) main_->frame()->set_status_text(message.help);
+}
+
 void ProgramView::apply(const to_view::ChildHolds& message) {
   // A child program holds this program: its window is modal to ours (Qt blocks our input while
   // it is shown); when it ends, ours takes the focus again.

@@ -18,6 +18,7 @@
 #include <cstdint>
 
 #include "session/event_channel.h"
+#include "session/view/edit_area_widget.h"
 #include "session/view/frame_widgets.h"
 #include "session/view/input_field_widget.h"
 #include "session/view/message_windows.h"
@@ -102,6 +103,7 @@ class ProgramView : public QObject {
   void apply(const to_view::StatusText& message);
   void apply(const to_view::Clipboard& message);
   void apply(const to_view::InputField& message);
+  void apply(const to_view::EditArea& message);
   void apply(const to_view::Destroy& message);
 
   // Sizes the main window so that the content window gets `content` inside the frame's bars.
@@ -119,6 +121,7 @@ class ProgramView : public QObject {
   QPointer<QScrollArea> text_scroll_;  // around the text screen, in the content window
   QPointer<TextInput> input_;          // the user's keys and clicks, to the program
   QPointer<InputFieldWidget> field_;   // the input field over the text screen's cells
+  QPointer<EditAreaWidget> edit_;      // the host's edit area over the cells, while it is open
   std::int64_t main_handle_ = 0;
   std::int64_t content_handle_ = 0;
   MessageWindows messages_;
