@@ -212,6 +212,8 @@ DialogStep DialogState::define_step(std::span<const std::uint8_t> payload) {
     DialogStep step;
     if (parsed.expected_tag != 0) {
       step.message = 10049;
+      step.found_tag = parsed.found_tag;
+      step.expected_tag = parsed.expected_tag;
       step.message_text = "dm_dialog " + std::to_string(parsed.found_tag) + " " +
                           std::to_string(parsed.expected_tag);
       // The host that waits for nothing else gets the fault as its result.

@@ -130,9 +130,10 @@ struct DialogStep {
   bool hide_for_stack = false;  // before showing: the shown one is hidden on the stack
   std::optional<int> reply;     // send the reply with this result
   int reply_kind = 0;
-  std::vector<std::uint8_t> payload;  // the reply's payload
-  std::optional<int> message;         // show this catalogue message
-  std::string message_text;           // its arguments formatted
+  std::vector<std::uint8_t> payload;    // the reply's payload
+  std::optional<int> message;           // show this catalogue message (-1: message_text alone)
+  std::string message_text;             // the text, or the catalogue message's arguments formatted
+  int found_tag = 0, expected_tag = 0;  // the arguments of message 10049
 };
 
 class DialogState {

@@ -50,6 +50,8 @@ constexpr MessageName kNames[] = {
     {WML_VIEW_FIELD, "WML_VIEW_FIELD"},
     {WML_VIEW_EDIT_AREA, "WML_VIEW_EDIT_AREA"},
     {WML_EDIT_LEFT, "WML_EDIT_LEFT"},
+    {WML_VIEW_DIALOG, "WML_VIEW_DIALOG"},
+    {WML_DIALOG_ACTION, "WML_DIALOG_ACTION"},
 };
 
 }  // namespace

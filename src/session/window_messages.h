@@ -31,6 +31,7 @@
 #include <variant>
 #include <vector>
 
+#include "dialogs/host_dialog.h"
 #include "session/event_channel.h"
 #include "session/program/frame_description.h"
 #include "session/program/key_translation.h"
@@ -74,6 +75,8 @@ inline constexpr int WML_VIEW_BACKGROUND = 3119;    // to the view: the windows'
 inline constexpr int WML_VIEW_FIELD = 3191;         // to the view: the input field over the cells
 inline constexpr int WML_VIEW_EDIT_AREA = 3192;     // to the view: a multi-line edit area
 inline constexpr int WML_EDIT_LEFT = 3193;          // to the program: the edit area was left
+inline constexpr int WML_VIEW_DIALOG = 3194;        // to the view: show, refill or close a dialog
+inline constexpr int WML_DIALOG_ACTION = 3195;      // to the program: the user acted in a dialog
 inline constexpr int WML_KEY_PRESS = 3120;          // to the program: a key press
 inline constexpr int WML_MOUSE_CLICK = 3121;        // to the program: a click on a text screen cell
 inline constexpr int WML_MOUSE_WHEEL = 3122;        // to the program: wheel steps
@@ -309,6 +312,16 @@ struct EditArea {
   QString help;
 };
 
+// The host dialog over the program's window: shown anew (replacing one that is shown), its list
+// refilled, or closed. The description is the program's current definition.
+struct HostDialog {
+  static constexpr int kNumber = WML_VIEW_DIALOG;
+  enum class Operation { Show, Refill, Close };
+  Operation operation = Operation::Show;
+  dialogs::DialogDefinition definition;
+  int layout = 0;  // the keyboard layout that turns keys into host keys
+};
+
 // Destroy the windows; the view ends with this message.
 struct Destroy {
   static constexpr int kNumber = WML_VIEW_DESTROY;
@@ -322,7 +335,7 @@ using ViewMessage =
                  to_view::Warning, to_view::MessageWindow, to_view::Beep, to_view::TextScreen,
                  to_view::TextRows, to_view::MapWindow, to_view::Frame, to_view::ItemState,
                  to_view::ContextMenu, to_view::StatusText, to_view::Clipboard, to_view::InputField,
-                 to_view::EditArea, to_view::Destroy>;
+                 to_view::EditArea, to_view::HostDialog, to_view::Destroy>;
 
 // ---------------------------------------------------------------------------------------------
 // To the program.
@@ -413,6 +426,12 @@ struct WindowGeometry {
   bool maximised = false;
 };
 
+// The user acted in the shown host dialog.
+struct DialogUserAction {
+  static constexpr int kNumber = WML_DIALOG_ACTION;
+  dialogs::DialogAction action;
+};
+
 // The edit area was left with host key `exit_key`; `text` is what it holds (LF line ends).
 struct EditLeft {
   static constexpr int kNumber = WML_EDIT_LEFT;
@@ -428,7 +447,7 @@ using ProgramMessage =
                  to_program::ChildProgram, to_program::ShowMessage, to_program::TextOutput,
                  to_program::KeyPress, to_program::MouseClick, to_program::MouseWheel,
                  to_program::FrameItem, to_program::FilesDropped, to_program::WindowGeometry,
-                 to_program::EditLeft>;
+                 to_program::EditLeft, to_program::DialogUserAction>;
 
 // The number of the alternative a message holds.
 template <typename Variant>

@@ -13,6 +13,7 @@
 #include "session/program/frame.h"
 #include "session/program/graphics_requests.h"
 #include "session/program/host_busy.h"
+#include "session/program/host_dialogs.h"
 #include "session/program/host_message_box.h"
 #include "session/program/ignored_requests.h"
 #include "session/program/input_fields.h"
@@ -72,6 +73,7 @@ const CommandTable& program_commands() {
     register_graphics_request_commands(commands);
     register_input_field_commands(commands);
     register_edit_area_commands(commands);
+    register_host_dialog_commands(commands);
     return commands;
   }();
   return table;

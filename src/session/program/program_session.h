@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "dialogs/edit_area.h"
+#include "dialogs/host_dialog.h"
 #include "foundation/host_text.h"
 #include "net/link.h"
 #include "protocol/program/host_versions.h"
@@ -127,6 +128,8 @@ struct ProgramSession {
   std::shared_ptr<ActiveField> field;
   // The edit area the view shows for the host (edit_areas.h), until it is left.
   std::optional<dialogs::EditArea> edit_area;
+  // The host dialogs of the program window (host_dialogs.h).
+  dialogs::DialogState dialogs;
 
   // Local files dropped on the content window and not yet asked for (KGETCLIP), oldest first.
   QStringList dropped_files;

@@ -19,6 +19,7 @@
 #include "session/program/cursor_kind_numbers.h"
 #include "session/program/edit_areas.h"
 #include "session/program/frame.h"
+#include "session/program/host_dialogs.h"
 #include "session/program/key_buffer.h"
 #include "session/program/program_link.h"
 #include "session/program/program_list.h"
@@ -234,6 +235,10 @@ void SuperWindow::on(to_program::FrameItem& message) {
 
 void SuperWindow::on(to_program::FilesDropped& message) {
   session_.dropped_files << message.files;
+}
+
+void SuperWindow::on(to_program::DialogUserAction& message) {
+  host_dialog_action(session_, message.action);
 }
 
 void SuperWindow::on(to_program::EditLeft& message) {

@@ -66,6 +66,7 @@ class SuperWindow : public QObject {
   void on(to_program::FilesDropped& message);
   void on(to_program::WindowGeometry& message);
   void on(to_program::EditLeft& message);
+  void on(to_program::DialogUserAction& message);
 
   ProgramSession& session_;
   QBasicTimer keep_alive_;

@@ -258,6 +258,29 @@ void ProgramView::apply(const to_view::EditArea& message) {
   if (main_->frame()->status_bar()) main_->frame()->set_status_text(message.help);
 }
 
+void ProgramView::apply(const to_view::HostDialog& message) {
+  using Operation = to_view::HostDialog::Operation;
+  if (message.operation == Operation::Refill) {
+    if (dialog_) dialog_->refill(message.definition);
+    return;
+  }
+  delete dialog_.data();
+  if (message.operation == Operation::Close || !main_) return;
+  const int layout = message.layout;
+  dialog_ = new dialogs::HostDialogWindow(
+      message.definition, main_.data(),
+      [channel = to_program_](const dialogs::DialogAction& action) {
+        post_to_program(*channel, to_program::DialogUserAction{action});
+      },
+      [layout](const QKeyEvent& key) -> std::optional<int> {
+        return layout_number(layout, host_key_of(key.key(), key.nativeVirtualKey()),
+                             modifier_bits(key.modifiers()));
+      });
+  dialog_->show();
+  dialog_->raise();
+  dialog_->activateWindow();
+}
+
 void ProgramView::apply(const to_view::ChildHolds& message) {
   // A child program holds this program: its window is modal to ours (Qt blocks our input while
   // it is shown); when it ends, ours takes the focus again.

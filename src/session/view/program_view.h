@@ -17,6 +17,7 @@
 #include <QWidget>
 #include <cstdint>
 
+#include "dialogs/view/host_dialog_window.h"
 #include "session/event_channel.h"
 #include "session/view/edit_area_widget.h"
 #include "session/view/frame_widgets.h"
@@ -104,6 +105,7 @@ class ProgramView : public QObject {
   void apply(const to_view::Clipboard& message);
   void apply(const to_view::InputField& message);
   void apply(const to_view::EditArea& message);
+  void apply(const to_view::HostDialog& message);
   void apply(const to_view::Destroy& message);
 
   // Sizes the main window so that the content window gets `content` inside the frame's bars.
@@ -122,6 +124,7 @@ class ProgramView : public QObject {
   QPointer<TextInput> input_;          // the user's keys and clicks, to the program
   QPointer<InputFieldWidget> field_;   // the input field over the text screen's cells
   QPointer<EditAreaWidget> edit_;      // the host's edit area over the cells, while it is open
+  QPointer<dialogs::HostDialogWindow> dialog_;  // the host dialog shown over the window
   std::int64_t main_handle_ = 0;
   std::int64_t content_handle_ = 0;
   MessageWindows messages_;
