@@ -2,6 +2,7 @@
 // for the text screen.
 #include <string>
 
+#include "protocol/program/dialog_messages.h"
 #include "protocol/program/screen_definition.h"
 #include "protocol/program/screen_options.h"
 #include "seed_set.h"
@@ -154,9 +155,44 @@ void add_field_editor_seeds(SeedSet& seeds) {
   add("utf8_edges", request(4, 0, 2, 'W', 0x10), "ab", "\xF3\x00\xF4\x00\xF1\x05-\xF0\x33");
 }
 
+// ---- host_dialog: the split byte, then two definitions --------------------------------------
+
+void add_host_dialog_seeds(SeedSet& seeds) {
+  constexpr std::string_view kTarget = "host_dialog";
+  auto add = [&](std::string_view name, const DialogMessage& first, const DialogMessage& second) {
+    const auto a = build_dialog_definition(1, 10, first).payload;
+    const auto b = build_dialog_definition(1, 10, second).payload;
+    Bytes bytes{static_cast<std::uint8_t>((a.size() + 3) / 4)};
+    bytes.insert(bytes.end(), a.begin(), a.end());
+    bytes.resize(1 + ((a.size() + 3) / 4) * 4, 0);
+    bytes.insert(bytes.end(), b.begin(), b.end());
+    seeds.add(kTarget, name, bytes);
+  };
+  DialogMessage question;
+  question.lines = {"Save?"};
+  question.title = "Question";
+  question.buttons = {{"Yes", "", 0, 1, 0}, {"No", "", 0, 2, 0}};
+  DialogMessage list;
+  list.kind = 3;
+  list.flags = 0x0011;
+  list.total_lines = 500;
+  list.lines = {"one", "two", "three"};
+  list.buttons = {{"OK", "help", 302, 1, 0}, {"Hidden", "", 303, 9, 2}};
+  list.input = "preset";
+  DialogMessage page = list;
+  page.kind = 32;
+  page.first_line = 12;
+  DialogMessage close;
+  close.kind = 34;
+  add("question_then_list", question, list);
+  add("list_then_page", list, page);
+  add("list_then_close", list, close);
+}
+
 }  // namespace
 
 void add_session_seeds(SeedSet& seeds) {
+  add_host_dialog_seeds(seeds);
   add_colour_model_seeds(seeds);
   add_text_screen_seeds(seeds);
   add_field_editor_seeds(seeds);
