@@ -15,6 +15,7 @@
 #include "net/link_state.h"
 #include "net/tcp_socket.h"
 #include "protocol/payload_codec.h"
+#include "protocol/program/dialog_messages.h"
 #include "protocol/program/menu_records.h"
 #include "protocol/program/program_window.h"
 #include "protocol/server_messages.h"
@@ -71,6 +72,10 @@ std::optional<HostStep> parse_step(const std::vector<std::string>& w, std::strin
     if (step.type < 0 && (w[1] == "WTAST" || w[1] == "KWK_WTAST")) {
       step.service = net::KWD_WIN;
       step.type = net::KWK_WTAST;
+    }
+    if (step.type < 0 && (w[1] == "GDIALOG" || w[1] == "KWK_GDIALOG")) {
+      step.service = net::KWD_DIGRA;
+      step.type = net::KWK_GDIALOG;
     }
     if (step.type < 0 && (w[1] == "WDIAC" || w[1] == "KWK_WDIAC")) {
       step.service = net::KWD_WIN;
@@ -146,6 +151,45 @@ std::optional<HostStep> parse_step(const std::vector<std::string>& w, std::strin
     field.contents = w[4];
     if (args >= 5) field.help = w[5];
     step.message = proto::build_wdiac(field);
+  } else if (command == "WDIALOG") {
+    // WDIALOG KIND "title" "line|line" ["label=result[=key]" ...]: a host dialog (kind 0 a
+    // message with buttons); the reply comes as KWK_GDIALOG.
+    if (args < 3) {
+      error = "WDIALOG: KIND \"title\" \"lines\" [\"label=result\" ...] expected";
+      return std::nullopt;
+    }
+    proto::DialogMessage dialog;
+    if (!script_int(w[1], dialog.kind)) {
+      error = "WDIALOG: not a number: " + w[1];
+      return std::nullopt;
+    }
+    dialog.title = w[2];
+    std::stringstream lines(w[3]);
+    for (std::string line; std::getline(lines, line, '|');) dialog.lines.push_back(line);
+    if (dialog.kind != 0) dialog.flags = 0x0001;
+    for (std::size_t i = 4; i < w.size(); ++i) {
+      proto::DialogMessageButton button;
+      std::stringstream parts(w[i]);
+      std::string result, key;
+      std::getline(parts, button.label, '=');
+      std::getline(parts, result, '=');
+      std::getline(parts, key, '=');
+      if (!script_int(result, button.result) || (!key.empty() && !script_int(key, button.key))) {
+        error = "WDIALOG: bad button " + w[i];
+        return std::nullopt;
+      }
+      dialog.buttons.push_back(button);
+    }
+    step.message = proto::build_dialog_definition(net::KWD_WIN, net::KWK_WDIALOG, dialog);
+  } else if (command == "LISTDIALOG") {
+    // LISTDIALOG TOTAL "title": a selection list of TOTAL lines that the host pages through
+    // (the workstation holds only the lines shown); ends when a line is chosen or cancelled.
+    if (!arity(2, 2) || !script_int(w[1], step.total_lines) || step.total_lines < 1) {
+      error = "LISTDIALOG: TOTAL \"title\" expected";
+      return std::nullopt;
+    }
+    step.kind = HostStep::Kind::list_dialog;
+    step.title = w[2];
   } else if (command == "WTEST") {
     if (!arity(0, 0)) return std::nullopt;
     step.message = proto::Outgoing{net::KWD_WIN, net::KWK_WTEST, {}};
@@ -283,6 +327,20 @@ std::string describe_program_frame(int service, int type, std::span<const std::u
       return text + " malformed: " + ids.error().message;
     }
   }
+  if (service == net::KWD_DIGRA && type == net::KWK_GDIALOG) {
+    // A dialog's reply: the result, the selected line, the scroll position, the input.
+    if (const auto reply = proto::parse_dialog_reply(payload)) {
+      std::string line = text + " result=" + std::to_string(reply->result) +
+                         " selected=" + std::to_string(reply->selected) +
+                         " first_line=" + std::to_string(reply->first_line) +
+                         " visible=" + std::to_string(reply->visible_lines);
+      if (reply->key != 0) line += " key=" + std::to_string(reply->key);
+      if (reply->input) line += " input=\"" + *reply->input + "\"";
+      return line;
+    } else {
+      return text + " malformed: " + reply.error().message;
+    }
+  }
   if (service == net::KWD_WIN && type == net::KWK_WDIAC) {
     // A field's reply: the key that left it, the cursor, a click and the contents.
     if (const auto field = proto::parse_field_reply(payload)) {
@@ -309,6 +367,72 @@ std::string describe_program_frame(int service, int type, std::span<const std::u
   }
   return text + " " + std::to_string(payload.size()) + " bytes";
 }
+
+namespace {
+
+// A selection list of many lines that the host pages: the workstation shows a page, reports
+// scrolling (1006) and the edges (1002, 1003), and the host sends the lines of the new page
+// (kind 32) and waits again (kind 33) until a line is chosen or the list is cancelled.
+bool run_list_dialog(const HostStep& step, const std::function<bool(const proto::Outgoing&)>& send,
+                     const std::function<std::optional<proto::DialogReply>(int)>& reply_within) {
+  constexpr int kPage = 12;
+  const int total = step.total_lines;
+  auto page = [&](int kind, int first, int selected) {
+    proto::DialogMessage dialog;
+    dialog.kind = kind;
+    dialog.flags = 0x0001;
+    dialog.visible_lines = kPage;
+    dialog.total_lines = total;
+    dialog.first_line = first;
+    dialog.selected = selected;
+    dialog.title = step.title;
+    for (int i = first; i < std::min(first + kPage, total); ++i) {
+      char line[64];
+      std::snprintf(line, sizeof line, "%5d  Article %05d", i + 1, 10000 + i * 7);
+      dialog.lines.push_back(line);
+    }
+    if (kind < 32) dialog.buttons = {{"OK", "Takes the selected line", 0, 1}, {"Cancel", "", 0, 2}};
+    return proto::build_dialog_definition(net::KWD_WIN, net::KWK_WDIALOG, dialog);
+  };
+  int first = 0;
+  if (!send(page(2, 0, 1))) return false;
+  for (;;) {
+    const auto reply = reply_within(120000);
+    if (!reply) return false;
+    int selected = 0;
+    switch (reply->result) {
+      case 1006:  // scrolled: the workstation says where
+        first = reply->first_line;
+        selected = 1;
+        break;
+      case 1002:  // up from the first line: the page before
+        if (first == 0) {
+          if (!send(page(33, first, 1))) return false;
+          continue;
+        }
+        first = std::max(0, first - 1);
+        selected = 1;
+        break;
+      case 1003:  // down from the last line: the page after
+        first = std::min(std::max(0, total - kPage), first + 1);
+        selected = std::min(kPage, total - first);
+        break;
+      default: {
+        // A line chosen (OK, Enter, double-click) or the list cancelled.
+        proto::DialogMessage close;
+        close.kind = 34;
+        if (!send(proto::build_dialog_definition(net::KWD_WIN, net::KWK_WDIALOG, close)))
+          return false;
+        return reply_within(kDefaultWaitMs).has_value();
+      }
+    }
+    if (!send(page(32, first, selected))) return false;
+    if (!reply_within(kDefaultWaitMs)) return false;
+    if (!send(page(33, first, selected))) return false;
+  }
+}
+
+}  // namespace
 
 void run_host_program(const HostScript& script, int run_id, int listen_socket,
                       const std::atomic<bool>& stop, const LogLine& log) {
@@ -366,6 +490,25 @@ void run_host_program(const HostScript& script, int run_id, int listen_socket,
     return false;
   };
 
+  // Sends one message and logs it; false when the link failed.
+  auto send_message = [&](const proto::Outgoing& out) {
+    const int rc =
+        net::link_send(socket, out.header(), out.payload.empty() ? nullptr : out.payload.data());
+    log(me + "send " + frame_name(out.service, out.type) + " " +
+        std::to_string(out.payload.size()) + " bytes" +
+        (rc < 0 ? " FAILED " + std::to_string(rc) : ""));
+    return rc >= 0;
+  };
+  // Waits for the workstation's dialog reply.
+  auto serve_reply = [&](int milliseconds) -> std::optional<proto::DialogReply> {
+    if (!serve(Clock::now() + std::chrono::milliseconds(milliseconds), net::KWK_GDIALOG,
+               net::KWD_DIGRA))
+      return std::nullopt;
+    auto reply = proto::parse_dialog_reply(reader.payload_view());
+    if (!reply) return std::nullopt;
+    return *reply;
+  };
+
   if (serve(Clock::now() + std::chrono::milliseconds(kDefaultWaitMs), net::KWK_KPROXY)) {
     for (const HostStep& step : script.steps) {
       if (stop) break;
@@ -402,6 +545,9 @@ void run_host_program(const HostScript& script, int run_id, int listen_socket,
           break;
         case HostStep::Kind::close:
           going = false;
+          break;
+        case HostStep::Kind::list_dialog:
+          going = run_list_dialog(step, send_message, serve_reply);
           break;
       }
       if (!going) break;

@@ -18,14 +18,16 @@
 namespace hostsim {
 
 struct HostStep {
-  enum class Kind { send, kinit, winit, sleep, expect, close } kind = Kind::send;
+  enum class Kind { send, kinit, winit, sleep, expect, close, list_dialog } kind = Kind::send;
   kovw::protocol::Outgoing message;         // send
   kovw::protocol::KInit kinit;              // kinit (host pid 0: the run id)
   kovw::protocol::ScreenDefinition screen;  // winit, built for the KINIT's library version
   int milliseconds = 0;                     // sleep; expect: how long to wait at most
   int service = 0;                          // expect: the service and type awaited
   int type = 0;
-  std::string text;  // the line as written (for the log)
+  int total_lines = 0;  // list_dialog: the lines of the whole list
+  std::string title;    // list_dialog
+  std::string text;     // the line as written (for the log)
 };
 
 struct HostScript {
