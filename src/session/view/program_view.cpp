@@ -276,6 +276,8 @@ void ProgramView::apply(const to_view::HostDialog& message) {
         return layout_number(layout, host_key_of(key.key(), key.nativeVirtualKey()),
                              modifier_bits(key.modifiers()));
       });
+  // A button's help shows in the program window's status bar while it is pointed at.
+  dialog_->installEventFilter(main_->frame());
   dialog_->show();
   dialog_->raise();
   dialog_->activateWindow();
