@@ -303,7 +303,7 @@ DialogStep DialogState::define_step(std::span<const std::uint8_t> payload) {
   return step;
 }
 
-DialogStep DialogState::act(const DialogAction& action) {
+DialogStep DialogState::act(const DialogAction& action, bool hold) {
   DialogStep step;
   if (!shown_) return step;
   DialogHeader& h = current_.header;
@@ -389,7 +389,7 @@ DialogStep DialogState::act(const DialogAction& action) {
     step.reply_kind = pending_;
     step.payload = build_dialog_reply(sent, pending_, *result);
     if (pending_ == 0) close = true;
-    pending_ = -1;
+    if (!hold) pending_ = -1;
   }
   if (close) {
     step.close = true;

@@ -140,8 +140,9 @@ class DialogState {
  public:
   // A definition from the host.
   DialogStep define(std::span<const std::uint8_t> payload);
-  // A user action in the shown dialog.
-  DialogStep act(const DialogAction& action);
+  // A user action in the shown dialog. With `hold` (the message-box flag 0x2000 in force: the
+  // workstation's own dialog answers) the reply is made but the dialog keeps owing it.
+  DialogStep act(const DialogAction& action, bool hold = false);
 
   const DialogDefinition& definition() const { return current_; }
   bool shown() const { return shown_; }

@@ -320,6 +320,9 @@ struct HostDialog {
   Operation operation = Operation::Show;
   dialogs::DialogDefinition definition;
   int layout = 0;  // the keyboard layout that turns keys into host keys
+  // The program window's text font, for a message's text (empty: the dialog's font).
+  QString text_font;
+  int text_font_tenths = 0;
 };
 
 // Destroy the windows; the view ends with this message.

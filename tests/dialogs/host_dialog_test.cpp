@@ -229,6 +229,17 @@ TEST(HostDialogTest, TheInputTextIsReadWhenTheReplyIsBuilt) {
   EXPECT_EQ(1, r.selected);
 }
 
+TEST(HostDialogTest, HeldAnswersKeepTheReplyOwed) {
+  // With the message-box flag 0x2000 the workstation's own dialog takes the answers: the reply
+  // is made, and the dialog still owes the next one.
+  DialogState state;
+  state.define(definition(2, kDialogListFilled, {{"OK", 0, 1}}, numbered(3)));
+  EXPECT_EQ(kResultEnter, state.act({DialogAction::Kind::ListEnter, 0, 1, u"", 3}, true).reply);
+  EXPECT_EQ(2, state.pending_kind());
+  EXPECT_EQ(kResultEnter, state.act({DialogAction::Kind::ListEnter, 0, 1, u"", 3}).reply);
+  EXPECT_EQ(-1, state.pending_kind());
+}
+
 TEST(HostDialogTest, AWrongTagShowsTheErrorAndStillAnswers) {
   DialogState state;
   Bytes wrong;

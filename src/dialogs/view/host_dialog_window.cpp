@@ -131,6 +131,10 @@ HostDialogWindow::HostDialogWindow(const DialogDefinition& definition, QWidget* 
     buttons_.front()->setFocus();
 }
 
+void HostDialogWindow::set_message_font(const QFont& font) {
+  if (text_ != nullptr) text_->setFont(font);
+}
+
 void HostDialogWindow::refill(const DialogDefinition& definition) {
   definition_.lines = definition.lines;
   definition_.header = definition.header;

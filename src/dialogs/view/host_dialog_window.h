@@ -36,6 +36,9 @@ class HostDialogWindow : public QDialog {
   // sent).
   void refill(const DialogDefinition& definition);
 
+  // The font of a message's text (kind 0): the program window's text font.
+  void set_message_font(const QFont& font);
+
   QListWidget* list() const { return list_; }
   QScrollBar* scroll_bar() const { return scroll_; }
   QLineEdit* input() const { return input_; }

@@ -278,6 +278,10 @@ void ProgramView::apply(const to_view::HostDialog& message) {
       });
   // A button's help shows in the program window's status bar while it is pointed at.
   dialog_->installEventFilter(main_->frame());
+  // The program's colours (the colour model's brushes) and, for a message, its text font.
+  dialog_->setPalette(main_->palette());
+  if (!message.text_font.isEmpty())
+    dialog_->set_message_font(platform::font_for(message.text_font, message.text_font_tenths));
   dialog_->show();
   dialog_->raise();
   dialog_->activateWindow();

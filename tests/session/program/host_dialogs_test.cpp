@@ -130,5 +130,29 @@ TEST_F(HostDialogsTest, AVirtualListPagesThroughTheHost) {
   EXPECT_TRUE(wait_until([&] { return main->findChild<dialogs::HostDialogWindow*>() == nullptr; }));
 }
 
+// In single-key mode keys typed before the dialog wait in the key buffer: the dialog gets them.
+TEST_F(HostDialogsTest, KeysTypedAheadGoIntoTheDialog) {
+  HostPeer& peer = start_program();
+  const auto ids = init_program(peer, 72, "ahead");
+  ASSERT_GT(define_screen(peer, "Ahead", 3 | (1 << 8), 60, 25, 10, 10), 0);
+  QWidget* main = nullptr;
+  ASSERT_TRUE(wait_until([&] {
+    main = registered_window(ids[1]);
+    return main != nullptr && main->isVisible();
+  }));
+  QWidget* content = registered_window(ids[0]);
+  QTest::keyClick(content, Qt::Key_K);
+  QTest::qWait(100);
+  DialogMessage list;
+  list.kind = 2;
+  list.flags = 0x0001;
+  list.lines = {"one", "two"};
+  list.buttons = {{"OK", "", 0, 1}};
+  send(peer, list);
+  const protocol::DialogReply answer = reply(peer);
+  EXPECT_EQ(-2, answer.result);
+  EXPECT_EQ('k', answer.key);
+}
+
 }  // namespace
 }  // namespace kovw::session::test
