@@ -1,19 +1,17 @@
 #include "dialogs/edit_area.h"
 
 #include "foundation/host_text.h"
+#include "protocol/little_endian.h"
 
 namespace kovw::dialogs {
 
 namespace {
 
 std::int32_t le32(std::span<const std::uint8_t> bytes, std::size_t at) {
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(bytes[at]) |
-                                   static_cast<std::uint32_t>(bytes[at + 1]) << 8 |
-                                   static_cast<std::uint32_t>(bytes[at + 2]) << 16 |
-                                   static_cast<std::uint32_t>(bytes[at + 3]) << 24);
+  return static_cast<std::int32_t>(protocol::le32(bytes.data() + at));
 }
 std::uint16_t le16(std::span<const std::uint8_t> bytes, std::size_t at) {
-  return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
+  return protocol::le16(bytes.data() + at);
 }
 
 int conversion(const EditArea& area, int text_flags) {

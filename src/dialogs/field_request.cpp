@@ -1,5 +1,7 @@
 #include "dialogs/field_request.h"
 
+#include "protocol/little_endian.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -8,7 +10,7 @@ namespace kovw::dialogs {
 namespace {
 
 std::int16_t le16(std::span<const std::uint8_t> bytes, std::size_t at) {
-  return static_cast<std::int16_t>(bytes[at] | (bytes[at + 1] << 8));
+  return static_cast<std::int16_t>(protocol::le16(bytes.data() + at));
 }
 
 }  // namespace

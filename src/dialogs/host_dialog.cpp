@@ -5,26 +5,23 @@
 
 #include "foundation/host_text.h"
 #include "net/fields.h"
+#include "protocol/little_endian.h"
 
 namespace kovw::dialogs {
 
 namespace {
 
 std::int16_t le16(const std::uint8_t* p) {
-  return static_cast<std::int16_t>(p[0] | p[1] << 8);
+  return static_cast<std::int16_t>(protocol::le16(p));
 }
 std::int32_t le32(const std::uint8_t* p) {
-  return static_cast<std::int32_t>(
-      static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-      static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24);
+  return static_cast<std::int32_t>(protocol::le32(p));
 }
 void put16(std::uint8_t* p, int value) {
-  p[0] = static_cast<std::uint8_t>(value & 0xFF);
-  p[1] = static_cast<std::uint8_t>((value >> 8) & 0xFF);
+  protocol::put_le16(p, static_cast<std::uint16_t>(value));
 }
 void put32(std::uint8_t* p, std::int32_t value) {
-  const auto v = static_cast<std::uint32_t>(value);
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+  protocol::put_le32(p, static_cast<std::uint32_t>(value));
 }
 
 DialogHeader decode_header(const std::array<std::uint8_t, kDialogHeaderSize>& r) {
@@ -282,17 +279,7 @@ DialogStep DialogState::define_step(std::span<const std::uint8_t> payload) {
       return step;
     case 34:
       step.payload = build_dialog_reply(current_, kind, 0);
-      if (shown_) {
-        step.close = true;
-        shown_ = false;
-        if (!stack_.empty()) {
-          current_ = std::move(stack_.back().definition);
-          pending_ = stack_.back().pending;
-          stack_.pop_back();
-          shown_ = true;
-          step.restore = true;
-        }
-      }
+      if (shown_) close_shown(step);
       step.reply = 0;
       break;
     default:
@@ -391,18 +378,20 @@ DialogStep DialogState::act(const DialogAction& action, bool hold) {
     if (pending_ == 0) close = true;
     if (!hold) pending_ = -1;
   }
-  if (close) {
-    step.close = true;
-    shown_ = false;
-    if (!stack_.empty()) {
-      current_ = std::move(stack_.back().definition);
-      pending_ = stack_.back().pending;
-      stack_.pop_back();
-      shown_ = true;
-      step.restore = true;
-    }
-  }
+  if (close) close_shown(step);
   return step;
+}
+
+void DialogState::close_shown(DialogStep& step) {
+  step.close = true;
+  shown_ = false;
+  if (stack_.empty()) return;
+  // The last hidden dialog comes back as it was.
+  current_ = std::move(stack_.back().definition);
+  pending_ = stack_.back().pending;
+  stack_.pop_back();
+  shown_ = true;
+  step.restore = true;
 }
 
 void DialogState::close_all() {

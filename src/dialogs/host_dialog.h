@@ -157,6 +157,8 @@ class DialogState {
     int pending = -1;
   };
   DialogStep define_step(std::span<const std::uint8_t> payload);
+  // Closes the shown dialog; the last hidden one comes back.
+  void close_shown(DialogStep& step);
 
   DialogDefinition current_;
   bool shown_ = false;

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "net/fields.h"
+#include "protocol/little_endian.h"
 #include "protocol/payload_codec.h"
 
 namespace kovw::protocol {
@@ -17,19 +18,13 @@ constexpr std::size_t kHeaderSize = 72;
 constexpr std::size_t kButtonSize = 108;
 
 void put16(std::uint8_t* p, int v) {
-  p[0] = static_cast<std::uint8_t>(v & 0xFF);
-  p[1] = static_cast<std::uint8_t>((v >> 8) & 0xFF);
+  put_le16(p, static_cast<std::uint16_t>(v));
 }
 void put32(std::uint8_t* p, int v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(static_cast<unsigned>(v) >> (8 * i));
+  put_le32(p, static_cast<std::uint32_t>(v));
 }
-int le16(const std::uint8_t* p) {
-  return static_cast<std::int16_t>(p[0] | p[1] << 8);
-}
-int le32(const std::uint8_t* p) {
-  return static_cast<std::int32_t>(
-      static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-      static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24);
+int le16s(const std::uint8_t* p) {
+  return static_cast<std::int16_t>(le16(p));
 }
 
 void put_text(Bytes& out, const std::string& text) {
@@ -84,13 +79,13 @@ Result<DialogReply> parse_dialog_reply(std::span<const std::uint8_t> payload) {
   if (net::get_tagged_field(at, header, &length, kHeaderTag) < 0 || length != kHeaderSize)
     return ParseFailure{ParseError::kBadRecord, "KWK_GDIALOG answer: no dialog header"};
   DialogReply reply;
-  reply.kind = le16(&header[0]);
-  reply.flags = le16(&header[2]) & 0xFFFF;
-  reply.visible_lines = le16(&header[4]);
-  reply.selected = le16(&header[12]);
+  reply.kind = le16s(&header[0]);
+  reply.flags = le16s(&header[2]) & 0xFFFF;
+  reply.visible_lines = le16s(&header[4]);
+  reply.selected = le16s(&header[12]);
   reply.key = header[16];
   reply.changed = header[17];
-  reply.first_line = le32(&header[60]);
+  reply.first_line = static_cast<std::int32_t>(le32(&header[60]));
   const auto rest = payload.subspan(payload.size() - at.remaining());
   PayloadReader in(rest, "KWK_GDIALOG answer");
   reply.result = in.int_field("result");

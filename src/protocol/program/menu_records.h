@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 #include <vector>
+#include "protocol/little_endian.h"
 
 namespace kovw::protocol {
 
@@ -33,21 +34,5 @@ using MenuItemRecord = std::array<std::uint8_t, kMenuItemRecordSize>;
 // the command number in the byte at offset 170; it is copied into the 16-bit word at 230.
 std::vector<MenuItemRecord> split_menu_records(std::span<const std::uint8_t> data,
                                                std::int32_t host_version);
-
-// Little-endian members of records.
-inline std::uint16_t le16(const std::uint8_t* p) {
-  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-inline std::uint32_t le32(const std::uint8_t* p) {
-  return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
-         (std::uint32_t{p[3]} << 24);
-}
-inline void put_le16(std::uint8_t* p, std::uint16_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-inline void put_le32(std::uint8_t* p, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
 
 }  // namespace kovw::protocol
