@@ -13,6 +13,7 @@
 #include "session/program/program_dispatch.h"
 #include "session/program/program_link.h"
 #include "session/program/program_session.h"
+#include "session/program/qt_colour.h"
 #include "session/program/session_host.h"
 
 namespace kovw::session {
@@ -23,10 +24,6 @@ struct ActiveField {
 };
 
 namespace {
-
-QColor colour_of(const Rgb& rgb) {
-  return QColor(rgb.red, rgb.green, rgb.blue);
-}
 
 void show(ProgramSession& session) {
   const ActiveField& field = *session.field;
@@ -41,8 +38,8 @@ void show(ProgramSession& session) {
   view.cursor = field.editor.cursor();
   view.insert = field.editor.insert_mode();
   const auto& model = session.colour_model;
-  view.text_colour = colour_of(model.foreground_table()[request.text_colour & 0x0F]);
-  view.background = colour_of(model.background_table()[request.back_colour & 0x0F]);
+  view.text_colour = to_qcolor(model.foreground_table()[request.text_colour & 0x0F]);
+  view.background = to_qcolor(model.background_table()[request.back_colour & 0x0F]);
   view.bold = (request.request_flags & dialogs::kRequestBoldFont) != 0;
   post_to_view(*session.to_view, std::move(view));
 }
