@@ -9,6 +9,7 @@
 #include "net/link_names.h"
 #include "protocol/program/program_window.h"
 #include "session/program/command_table.h"
+#include "session/program/date_style.h"
 #include "session/program/key_buffer.h"
 #include "session/program/program_dispatch.h"
 #include "session/program/program_link.h"
@@ -114,10 +115,10 @@ void handle_field_request(ProgramSession& session, const Command& command) {
     contents.resize(dialogs::kMaxFieldLength);
   const int smart_edit =
       session.host_hooks ? session.host_hooks->smart_edit : dialogs::kSmartEditDefault;
-  session.field = std::make_shared<ActiveField>(
-      ActiveField{dialogs::FieldEditor(*request, std::move(contents), smart_edit),
-                  QString::fromStdU16String(foundation::host_to_wide(
-                      message->help, utf8 ? foundation::kTextUtf8 : session.host_text_flags()))});
+  session.field = std::make_shared<ActiveField>(ActiveField{
+      dialogs::FieldEditor(*request, std::move(contents), smart_edit, date_style_of(QLocale())),
+      QString::fromStdU16String(foundation::host_to_wide(
+          message->help, utf8 ? foundation::kTextUtf8 : session.host_text_flags()))});
   post_to_view(*session.to_view, to_view::StatusText{session.field->help});
   show(session);
   replay_type_ahead(session);
