@@ -23,6 +23,7 @@ struct ShellState {
   int login_template = 211;  // 211 with host selection, 213 without
   Directories directories;
   PortPlan ports;
+  int print_port = 0;  // the port the print service listens on, 0 when it does not listen
   long result = 0;  // the workstation's result (workflow result in workflow mode)
 };
 
