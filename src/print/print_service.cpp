@@ -80,6 +80,9 @@ RecordRead read_print_record(int socket, int wait_ms, std::vector<std::uint8_t>&
 
 // ---- printing a spooled job ----------------------------------------------------------------
 
+// The error number of a job cancelled in its job window.
+constexpr int kCancelledJob = -1;
+
 struct PrintOutcome {
   bool ok = true;
   int error = 0;  // the message number of the failure
@@ -125,6 +128,8 @@ PrintOutcome print_language_job(const JobHeader& header, SpoolFile& spool, const
                            result.cancelled ? " (abgebrochen)" : "");
   }
   if (result.failed) return failed(result.message);
+  // A job the user cancelled did not print: the host is not told it finished.
+  if (result.cancelled) return failed(kCancelledJob);
   if (!device.finished_ok()) {
     report_print_error({40284, 0, kLocationOpenPrinter, print_message(40284, 40319)},
                        header.interactive());

@@ -262,6 +262,24 @@ TEST_F(PrintService, ADirectJobIsAcceptedWithTheWorkstationsIdentityAndServedAsA
   host_ = link.release();
 }
 
+TEST_F(PrintService, ACancelledJobIsNotReportedAsFinished) {
+  cancel_->store(true);
+  start();
+  send_header(1, "PDF", "kovwp");
+  EXPECT_EQ(status().code, kStatusAccepted);
+  send_record("Not printed\f");
+  end_job();
+  const StatusReport cancelled = status();
+  EXPECT_EQ(cancelled.code, kStatusError);
+  EXPECT_EQ(cancelled.text, "Error -1 while printing");
+  finish();
+  EXPECT_TRUE(files().isEmpty());
+  // The job window came and went.
+  QCoreApplication::sendPostedEvents();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
+}
+
 TEST_F(PrintService, JobsRunOnThreadsOfTheirOwnAndEndWhenCancelled) {
   start_print_job(workstation_, "hostsim", env_);
   workstation_ = ::dup(host_);  // the job owns its socket now; TearDown closes this one
