@@ -183,5 +183,32 @@ TEST_F(PrintPdf, PaperSizeAndOrientationFromTheNextPage) {
   EXPECT_EQ(word->page, 2);
 }
 
+TEST_F(PrintPdf, TheSampleInvoicePrintsOnTwoPagesWithItsFooterOnEach) {
+  QFile invoice(QStringLiteral(KOVW_SOURCE_DIR "/tools/hostsim/invoice.kovwp"));
+  ASSERT_TRUE(invoice.open(QIODevice::ReadOnly));
+  const QString path = file("invoice.pdf");
+  const InterpretResult r = print_to_pdf(invoice.readAll().toStdString(), path);
+  EXPECT_FALSE(r.failed);
+  EXPECT_EQ(r.first_error, 0);
+  const PdfText text = pdf_text(path);
+  EXPECT_EQ(text.pages, 2);
+  ASSERT_NE(text.find("Rechnung"), nullptr);
+  ASSERT_NE(text.find("Lieferschein"), nullptr);
+  EXPECT_EQ(text.find("Lieferschein")->page, 2);
+  ASSERT_NE(text.find("Gesamt"), nullptr);
+  int footers = 0;
+  for (const PdfWord& w : text.words) footers += w.text == "DE123456789" ? 1 : 0;
+  EXPECT_EQ(footers, 2);
+  // The item rows line up: every amount ends at the same place.
+  std::vector<double> ends;
+  for (const PdfWord& w : text.words)
+    if (w.page == 1 && w.text.find(',') != std::string::npos && w.x_max > 480)
+      ends.push_back(w.x_max);
+  ASSERT_EQ(ends.size(), 13u);  // ten items, net, tax and total
+  for (double end : ends) EXPECT_NEAR(end, ends.front(), 0.5);
+  if (!qEnvironmentVariableIsEmpty("KOVW_KEEP_PDF"))
+    pdf_page(path, 1, 100).save(file("invoice.png"));
+}
+
 }  // namespace
 }  // namespace kovw::print::test

@@ -172,6 +172,8 @@ void Daemon::stop_programs() {
   programs_stop_ = true;
   for (Running& program : programs_) program.thread.join();
   programs_.clear();
+  for (std::thread& job : print_jobs_) job.join();
+  print_jobs_.clear();
   ended_.clear();
   programs_stop_ = false;
 }
@@ -199,6 +201,23 @@ bool Daemon::launch_program(int socket, std::shared_ptr<const HostScript> script
   });
   programs_.push_back(std::move(running));
   return send(socket, proto::build_proxy_event({net::KWK_KPROXY, port, std::to_string(run_id)}));
+}
+
+bool Daemon::launch_print_job(int socket, std::shared_ptr<const PrintJobSpec> job, int run_id) {
+  int port = 0;
+  const int listener = net::sc_listen(0, &port);
+  if (listener < 0) {
+    log_line("print " + std::to_string(run_id) + ": cannot listen (error " +
+             std::to_string(net::last_socket_error()) + ")");
+    return true;
+  }
+  log_line("print " + std::to_string(run_id) + ": " + job->name + " listening on port " +
+           std::to_string(port));
+  print_jobs_.emplace_back([this, job, run_id, listener] {
+    run_print_job(*job, run_id, listener, programs_stop_,
+                  [this](const std::string& line) { log_line(line); });
+  });
+  return send(socket, proto::build_proxy_event({net::KWK_KPRINT, port, std::to_string(run_id)}));
 }
 
 bool Daemon::report_ended_programs(int socket) {
@@ -358,6 +377,9 @@ bool Daemon::serve_session(int socket) {
           return true;
         case ScriptAction::Kind::program:
           if (!launch_program(socket, action.program, next_run_id_++)) return true;
+          break;
+        case ScriptAction::Kind::print:
+          if (!launch_print_job(socket, action.print_job, next_run_id_++)) return true;
           break;
       }
     }
