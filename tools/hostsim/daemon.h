@@ -73,6 +73,10 @@ class Daemon {
   };
   std::vector<Running> programs_;
   std::vector<std::thread> print_jobs_;
+  std::atomic<int> print_jobs_running_{0};
+  // The workstation of the session: its address and the print port its login announced.
+  std::string workstation_address_;
+  int workstation_print_port_ = 0;
   std::mutex ended_mutex_;
   std::vector<int> ended_;  // run ids of host programs that ended, not yet reported
   std::atomic<bool> programs_stop_{false};

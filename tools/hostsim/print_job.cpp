@@ -61,31 +61,13 @@ std::string describe_status_record(const std::uint8_t* record, bool direct_accep
   return line;
 }
 
-void run_print_job(const PrintJobSpec& job, int run_id, int listen_socket,
-                   const std::atomic<bool>& stop, const LogLine& log) {
-  const std::string me = "print " + std::to_string(run_id) + ": ";
-  net::link_set_options(0, false, false);
-  int socket = -1;
-  for (int waited = 0; socket < 0 && waited < kAcceptWaitMs && !stop; waited += kPollSliceMs) {
-    pollfd fd{listen_socket, POLLIN, 0};
-    if (::poll(&fd, 1, kPollSliceMs) > 0) socket = net::sc_accept(listen_socket);
-  }
-  net::sc_close(listen_socket);
-  if (socket < 0) {
-    log(me + "the workstation did not connect");
-    return;
-  }
-  log(me + "link accepted");
+namespace {
 
-  // The workstation forwards the daemon's KWK_KPRINT first.
+// Sends the job on `socket` (closed here) and logs what comes back.
+void serve_print_job(const PrintJobSpec& job, int socket, const std::string& me,
+                     const std::atomic<bool>& stop, const LogLine& log) {
   net::FrameReader reader(socket);
   net::LinkMessage message;
-  if (net::link_receive(socket, message, reader, net::kSkipKeepAlive) != 1) {
-    log(me + "no opening frame");
-    net::sc_close(socket);
-    return;
-  }
-  log(me + "recv " + proto::describe_server_message(message.type, reader.payload_view(), true));
 
   auto send_bytes = [&](const std::vector<std::uint8_t>& bytes) {
     return net::sc_send(socket, static_cast<int>(bytes.size()), bytes.data(), 10000) >= 0;
@@ -140,6 +122,48 @@ void run_print_job(const PrintJobSpec& job, int run_id, int listen_socket,
   read_status(false);
   net::sc_close(socket);
   log(me + "ended");
+}
+
+}  // namespace
+
+void run_print_job(const PrintJobSpec& job, int run_id, int listen_socket,
+                   const std::atomic<bool>& stop, const LogLine& log) {
+  const std::string me = "print " + std::to_string(run_id) + ": ";
+  net::link_set_options(0, false, false);
+  int socket = -1;
+  for (int waited = 0; socket < 0 && waited < kAcceptWaitMs && !stop; waited += kPollSliceMs) {
+    pollfd fd{listen_socket, POLLIN, 0};
+    if (::poll(&fd, 1, kPollSliceMs) > 0) socket = net::sc_accept(listen_socket);
+  }
+  net::sc_close(listen_socket);
+  if (socket < 0) {
+    log(me + "the workstation did not connect");
+    return;
+  }
+  log(me + "link accepted");
+  // The workstation forwards the daemon's KWK_KPRINT first.
+  net::FrameReader reader(socket);
+  net::LinkMessage message;
+  if (net::link_receive(socket, message, reader, net::kSkipKeepAlive) != 1) {
+    log(me + "no opening frame");
+    net::sc_close(socket);
+    return;
+  }
+  log(me + "recv " + proto::describe_server_message(message.type, reader.payload_view(), true));
+  serve_print_job(job, socket, me, stop, log);
+}
+
+void run_print_job_to_port(const PrintJobSpec& job, int run_id, const std::string& host, int port,
+                           const std::atomic<bool>& stop, const LogLine& log) {
+  const std::string me = "print " + std::to_string(run_id) + ": ";
+  net::link_set_options(0, false, false);
+  const int socket = net::sc_connect(host.c_str(), port);
+  if (socket < 0) {
+    log(me + "cannot connect to the print port " + host + ":" + std::to_string(port));
+    return;
+  }
+  log(me + "connected to the print port " + host + ":" + std::to_string(port));
+  serve_print_job(job, socket, me, stop, log);
 }
 
 }  // namespace hostsim

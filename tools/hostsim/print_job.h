@@ -21,6 +21,7 @@ struct PrintJobSpec {
   std::string format = "kovwp";
   int mode = 0;                    // header mode: 0x02 direct printing, 0x01 interactive
   std::vector<std::uint8_t> data;  // spooled jobs: the file's bytes
+  bool to_print_port = false;      // sent to the workstation's print port, not announced
 
   bool direct() const { return (mode & 0x02) != 0 && (mode & ~0x19) != 0; }
 };
@@ -35,6 +36,10 @@ inline constexpr std::size_t kPrintRecordData = 4000;
 // here), then sends the job and logs the status records. Ends early when `stop` becomes true.
 void run_print_job(const PrintJobSpec& job, int run_id, int listen_socket,
                    const std::atomic<bool>& stop, const LogLine& log);
+
+// Runs one print job on the calling thread by connecting to the workstation's print port.
+void run_print_job_to_port(const PrintJobSpec& job, int run_id, const std::string& host, int port,
+                           const std::atomic<bool>& stop, const LogLine& log);
 
 // A status record decoded for the log: `status 2 "text"`, with the version and computer name
 // of a direct job's acceptance.

@@ -14,7 +14,7 @@
 namespace hostsim {
 
 struct ScriptAction {
-  enum class Kind { send, sleep, wait_for, close, program, print } kind = Kind::send;
+  enum class Kind { send, sleep, wait_for, close, program, print, wait_print } kind = Kind::send;
   kovw::protocol::Outgoing message;               // send
   int milliseconds = 0;                           // sleep
   int type = 0;                                   // wait_for: the message type awaited
