@@ -121,8 +121,12 @@ void PrintInterpreter::add_text(std::uint8_t byte) {
 void PrintInterpreter::flush_text() {
   if (text_.empty()) return;
   wide_.clear();
-  for (const char ch : text_)
-    wide_.push_back(foundation::ansi_to_wide(static_cast<unsigned char>(ch)));
+  if (symbol_face(state_.font.face)) {
+    for (const char ch : text_) wide_.push_back(symbol_to_wide(static_cast<unsigned char>(ch)));
+  } else {
+    for (const char ch : text_)
+      wide_.push_back(foundation::ansi_to_wide(static_cast<unsigned char>(ch)));
+  }
   text_.clear();
   if (page_pending_) return;  // the page could not be started
   TextRun run;

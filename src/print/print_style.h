@@ -36,4 +36,10 @@ struct FaceChoice {
 FaceChoice face_from_number(std::int64_t number);
 FaceChoice face_from_name(const std::string& name);
 
+// True for the face "Symbol" (any case), whose bytes are letters and signs of the symbol
+// character set (0x61 alpha, 0xA5 infinity, ...), not of the ANSI code page.
+bool symbol_face(const std::string& face);
+// The character of a byte in the symbol character set.
+char16_t symbol_to_wide(std::uint8_t byte);
+
 }  // namespace kovw::print

@@ -174,6 +174,15 @@ TEST(PrintInterpreter, FontsFlagsFacesAndSizes) {
   EXPECT_EQ(d.texts[5].font.size_tenths, 140);  // a size makes the pitch count for nothing
 }
 
+TEST(PrintInterpreter, TextIsAnsiAndTheSymbolFaceHasItsOwnCharacters) {
+  RecordingDevice d;
+  run(d, "\x80\xFC" + ESC + "0;3F" + "abp\xA5" + ESC + "0;0FA");
+  ASSERT_EQ(d.texts.size(), 3u);
+  EXPECT_EQ(d.texts[0].text, u"\u20AC\u00FC");
+  EXPECT_EQ(d.texts[1].text, u"\u03B1\u03B2\u03C0\u221E");
+  EXPECT_EQ(d.texts[2].text, u"A");
+}
+
 TEST(PrintInterpreter, PrintBoldMakesFontsWithoutBoldLight) {
   RecordingDevice d;
   PrintOptions options;
