@@ -66,7 +66,12 @@ class DirectOutput : public session::PrintOutput {
   bool cancelled() const override { return cancel_.load(std::memory_order_relaxed); }
 
   void finish() {
-    if (!painter_.isActive()) return;
+    if (!opened_.target || finished_) return;
+    finished_ = true;
+    if (!painter_.isActive()) {
+      opened_.target->finish(false);  // nothing was drawn: nothing is kept
+      return;
+    }
     const bool abort = cancelled() || failed_;
     if (abort) opened_.target->abort();
     painter_.end();
@@ -85,13 +90,15 @@ class DirectOutput : public session::PrintOutput {
   QPainter painter_;
   bool page_open_ = false;
   bool failed_ = false;
+  bool finished_ = false;
   int pages_ = 0;
 };
 
 }  // namespace
 
 DirectPrintResult direct_print_loop(int socket, const JobHeader& header, const QString& peer,
-                                    const PrintEnvironment& env, const std::atomic<bool>& cancel) {
+                                    const PrintEnvironment& env, const std::atomic<bool>& cancel,
+                                    const session::CommandTable* table) {
   DirectPrintResult result;
   session::ProgramSession session;
   session.link.attach(socket);
@@ -105,7 +112,7 @@ DirectPrintResult direct_print_loop(int socket, const JobHeader& header, const Q
   DirectOutput output(header, peer, env, cancel);
   session.print_output = &output;
 
-  const session::CommandTable& commands = session::program_commands();
+  const session::CommandTable& commands = table ? *table : session::program_commands();
   while (!cancel.load(std::memory_order_relaxed)) {
     const int ready = net::wait_for_socket(socket, POLLIN, env.record_wait_ms);
     if (ready <= 0) {

@@ -10,6 +10,10 @@
 #include "print/job_records.h"
 #include "print/print_environment.h"
 
+namespace kovw::session {
+class CommandTable;
+}
+
 namespace kovw::print {
 
 struct DirectPrintResult {
@@ -21,8 +25,10 @@ struct DirectPrintResult {
 };
 
 // Serves `socket` (left open) until the host ends the link, it fails or stays silent for the
-// record wait, or `cancel` is set.
+// record wait, or `cancel` is set. The messages go to `commands` (the program command table
+// when null).
 DirectPrintResult direct_print_loop(int socket, const JobHeader& header, const QString& peer,
-                                    const PrintEnvironment& env, const std::atomic<bool>& cancel);
+                                    const PrintEnvironment& env, const std::atomic<bool>& cancel,
+                                    const session::CommandTable* commands = nullptr);
 
 }  // namespace kovw::print

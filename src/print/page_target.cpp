@@ -22,7 +22,8 @@ PdfPageTarget::PdfPageTarget(const QString& path, const QString& title, int reso
 }
 
 PdfPageTarget::~PdfPageTarget() {
-  writer_.reset();
+  // A document that was never finished is not complete: its temporary file goes.
+  if (!finished_) finish(false);
 }
 
 QPagedPaintDevice* PdfPageTarget::device() {
@@ -34,6 +35,8 @@ int PdfPageTarget::resolution() const {
 }
 
 bool PdfPageTarget::finish(bool keep) {
+  if (finished_) return false;
+  finished_ = true;
   writer_.reset();  // closes the file
   if (!QFile::exists(temporary_)) return !keep;
   if (!keep) return QFile::remove(temporary_);

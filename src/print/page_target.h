@@ -33,7 +33,8 @@ class PageTarget {
 };
 
 // A PDF file: written under a temporary name beside `path` and renamed to `path` when the
-// document is complete; removed when it is discarded.
+// document is complete; removed when it is discarded or never finished. finish() is the end:
+// the target draws nothing after it.
 class PdfPageTarget : public PageTarget {
  public:
   PdfPageTarget(const QString& path, const QString& title, int resolution = 600);
@@ -52,6 +53,7 @@ class PdfPageTarget : public PageTarget {
   QString path_;
   QString temporary_;
   std::unique_ptr<QPdfWriter> writer_;
+  bool finished_ = false;
 };
 
 // A printer of the system, by its name in the printer list.
