@@ -34,8 +34,9 @@ class DirectOutput : public session::PrintOutput {
     if (cancelled() || failed_) return nullptr;
     if (!opened_.target) {
       const QString origin = QString::fromStdU16String(header_.origin);
-      opened_ = dp_access(QString::fromStdU16String(header_.printer), origin,
-                          QStringLiteral("KOVW Print Job %1@%2").arg(origin, peer_), env_);
+      opened_ =
+          dp_access(QString::fromStdU16String(header_.printer), origin,
+                    QStringLiteral("KOVW Print Job %1@%2").arg(origin, peer_), env_, &cancel_);
       if (!opened_.target) {
         failed_ = true;
         report_print_error({opened_.message, opened_.system_error, opened_.location,

@@ -67,7 +67,7 @@ QString resolve_printer_name(const QString& printer) {
 }
 
 OpenedPrinter dp_access(const QString& printer, const QString& origin, const QString& document,
-                        const PrintEnvironment& env) {
+                        const PrintEnvironment& env, const std::atomic<bool>* cancel) {
   if (logging()) foundation::log_printf("dp_access: OpenPrinter %s", printer.toUtf8().constData());
   if (printer.trimmed().compare(QLatin1String("dialog"), Qt::CaseInsensitive) == 0) {
     if (!env.dialogs_allowed) {
@@ -79,7 +79,7 @@ OpenedPrinter dp_access(const QString& printer, const QString& origin, const QSt
       if (target->valid()) apply_defaults(defaults, target->printer());
       return open_printer(std::move(target), name);
     }
-    PrintDialogAnswer answer = ask_for_printer(document, env.dialog_wait_ms);
+    PrintDialogAnswer answer = ask_for_printer(document, env.dialog_wait_ms, cancel);
     if (!answer.printer)
       return failure(40311, answer.timed_out ? foundation::kWSAETIMEDOUT : 0, printer);
     answer.printer->setDocName(document);

@@ -4,6 +4,7 @@
 // the printer list.
 
 #include <QString>
+#include <atomic>
 #include <memory>
 
 #include "print/page_target.h"
@@ -20,9 +21,10 @@ struct OpenedPrinter {
   int location = 0;
 };
 
-// Opens `printer` (as the host named it) for a document named `document` of `origin`.
+// Opens `printer` (as the host named it) for a document named `document` of `origin`. A print
+// dialog is given up when `cancel` is set meanwhile.
 OpenedPrinter dp_access(const QString& printer, const QString& origin, const QString& document,
-                        const PrintEnvironment& env);
+                        const PrintEnvironment& env, const std::atomic<bool>* cancel = nullptr);
 
 // The printer a host's name stands for, without asking: the default printer for "standard",
 // the name in the printer list (exactly or in any case) otherwise; empty when none.

@@ -23,7 +23,8 @@ struct Exchange {
 
 }  // namespace
 
-PrintDialogAnswer ask_for_printer(const QString& document_name, int wait_ms) {
+PrintDialogAnswer ask_for_printer(const QString& document_name, int wait_ms,
+                                  const std::atomic<bool>* cancel) {
   auto exchange = std::make_shared<Exchange>();
   platform::post_to_gui_thread([exchange, document_name] {
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
@@ -59,10 +60,17 @@ PrintDialogAnswer ask_for_printer(const QString& document_name, int wait_ms) {
   });
   PrintDialogAnswer answer;
   std::unique_lock lock(exchange->mutex);
-  if (!exchange->answered.wait_for(lock, std::chrono::milliseconds(wait_ms),
-                                   [&] { return exchange->done; })) {
+  // In slices, so that a cancelled job stops waiting.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait_ms);
+  bool answered = false;
+  while (!(answered = exchange->answered.wait_for(lock, std::chrono::milliseconds(100),
+                                                  [&] { return exchange->done; }))) {
+    if (std::chrono::steady_clock::now() >= deadline) break;
+    if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) break;
+  }
+  if (!answered) {
     exchange->done = true;
-    answer.timed_out = true;
+    answer.timed_out = cancel == nullptr || !cancel->load(std::memory_order_relaxed);
     platform::post_to_gui_thread([exchange] {
       if (exchange->dialog) exchange->dialog->reject();
     });

@@ -4,6 +4,7 @@
 // the dialog is closed when it runs out). The GUI thread does not wait.
 
 #include <QPrinter>
+#include <atomic>
 #include <memory>
 
 namespace kovw::print {
@@ -13,7 +14,8 @@ struct PrintDialogAnswer {
   bool timed_out = false;
 };
 
-// Called on a job thread.
-PrintDialogAnswer ask_for_printer(const QString& document_name, int wait_ms);
+// Called on a job thread. The dialog is closed when `wait_ms` runs out or `cancel` is set.
+PrintDialogAnswer ask_for_printer(const QString& document_name, int wait_ms,
+                                  const std::atomic<bool>* cancel = nullptr);
 
 }  // namespace kovw::print

@@ -105,7 +105,7 @@ PrintOutcome print_language_job(const JobHeader& header, SpoolFile& spool, const
     return failed(40324);
   }
   const QString document = QStringLiteral("KOVW Print Job %1@%2").arg(origin, peer);
-  OpenedPrinter opened = dp_access(printer, origin, document, env);
+  OpenedPrinter opened = dp_access(printer, origin, document, env, cancel.get());
   if (!opened.target) {
     report_print_error({opened.message, opened.system_error, opened.location,
                         print_message(opened.message, utf8(opened.name).c_str())},

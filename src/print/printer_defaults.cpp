@@ -101,9 +101,4 @@ void remember_printer_defaults(const PrinterDefaults& defaults) {
   save_printer_defaults(shell::settings_store().registry(), defaults);
 }
 
-void drop_printer_defaults() {
-  std::lock_guard lock(defaults_mutex());
-  cached() = PrinterDefaults{};
-}
-
 }  // namespace kovw::print

@@ -38,7 +38,5 @@ void apply_defaults(const PrinterDefaults& defaults, QPrinter& printer);
 PrinterDefaults current_printer_defaults();
 // Replaces it and writes it to the settings store.
 void remember_printer_defaults(const PrinterDefaults& defaults);
-// Forgets it (the dialog failed with it).
-void drop_printer_defaults();
 
 }  // namespace kovw::print

@@ -75,6 +75,20 @@ TEST_F(PrintDialogTest, CancellingOrWaitingTooLongGivesNoPrinter) {
   // The dialog that nobody answered is closed.
   QTRY_VERIFY_WITH_TIMEOUT(shown_dialog() == nullptr, 10000);
   settle();
+
+  // A job cancelled meanwhile stops waiting too.
+  std::atomic<bool> cancel{false};
+  auto cancelled_job =
+      std::async(std::launch::async, [&cancel] { return ask_for_printer("job", 30000, &cancel); });
+  QTRY_VERIFY_WITH_TIMEOUT(shown_dialog() != nullptr, 10000);
+  cancel = true;
+  QTRY_VERIFY_WITH_TIMEOUT(
+      cancelled_job.wait_for(std::chrono::milliseconds(0)) == std::future_status::ready, 10000);
+  const PrintDialogAnswer stopped = cancelled_job.get();
+  EXPECT_FALSE(stopped.timed_out);
+  EXPECT_EQ(stopped.printer, nullptr);
+  QTRY_VERIFY_WITH_TIMEOUT(shown_dialog() == nullptr, 10000);
+  settle();
 }
 
 }  // namespace
