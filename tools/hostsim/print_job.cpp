@@ -14,6 +14,7 @@
 #include "net/link_state.h"
 #include "net/tcp_socket.h"
 #include "print/job_records.h"
+#include "protocol/program/start_messages.h"
 #include "protocol/server_messages.h"
 
 namespace hostsim {
@@ -64,7 +65,7 @@ std::string describe_status_record(const std::uint8_t* record, bool direct_accep
 namespace {
 
 // Sends the job on `socket` (closed here) and logs what comes back.
-void serve_print_job(const PrintJobSpec& job, int socket, const std::string& me,
+void serve_print_job(const PrintJobSpec& job, int run_id, int socket, const std::string& me,
                      const std::atomic<bool>& stop, const LogLine& log) {
   net::FrameReader reader(socket);
   net::LinkMessage message;
@@ -99,10 +100,14 @@ void serve_print_job(const PrintJobSpec& job, int socket, const std::string& me,
     keep_alive.service = net::KWD_CONNECT;
     keep_alive.type = net::KWK_CONNECT;
     net::link_send(socket, keep_alive, nullptr);
-    net::LinkMessage ask;
-    ask.service = net::KWD_KOMM;
-    ask.type = net::KWK_KGETWINID;
-    net::link_send(socket, ask, nullptr);
+    proto::KInit kinit;
+    kinit.program_name = "Direct print";
+    kinit.host_pid = run_id;
+    const proto::Outgoing introduction = proto::build_kinit(kinit);
+    net::link_send(socket, introduction.header(), introduction.payload.data());
+    log(me + "send KWD_KOMM/KWK_KINIT");
+    const proto::Outgoing ask = proto::build_kgetwinid_request();
+    net::link_send(socket, ask.header(), ask.payload.empty() ? nullptr : ask.payload.data());
     log(me + "send KWD_KOMM/KWK_KGETWINID");
     if (net::link_receive(socket, message, reader, net::kSkipKeepAlive) == 1)
       log(me + "recv " +
@@ -150,7 +155,7 @@ void run_print_job(const PrintJobSpec& job, int run_id, int listen_socket,
     return;
   }
   log(me + "recv " + proto::describe_server_message(message.type, reader.payload_view(), true));
-  serve_print_job(job, socket, me, stop, log);
+  serve_print_job(job, run_id, socket, me, stop, log);
 }
 
 void run_print_job_to_port(const PrintJobSpec& job, int run_id, const std::string& host, int port,
@@ -163,7 +168,7 @@ void run_print_job_to_port(const PrintJobSpec& job, int run_id, const std::strin
     return;
   }
   log(me + "connected to the print port " + host + ":" + std::to_string(port));
-  serve_print_job(job, socket, me, stop, log);
+  serve_print_job(job, run_id, socket, me, stop, log);
 }
 
 }  // namespace hostsim

@@ -3,7 +3,8 @@
 // to the workstation with KWK_KPRINT; the workstation connects back and forwards that message
 // as the first frame. The job then sends its header and, for a spooled job, its file in print
 // records and the empty record that ends it; a direct job serves the link as a program link
-// (a keep-alive and a window-id request) and ends it. Every status record is logged, decoded.
+// (a keep-alive, an introduction and a window-id request) and ends it. Every status record is
+// logged, decoded.
 
 #include <atomic>
 #include <cstdint>
