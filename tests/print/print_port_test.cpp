@@ -73,10 +73,16 @@ TEST_F(PrintEntry, JobsArriveOnThePrintPort) {
 }
 
 TEST_F(PrintEntry, AFixedPortIsServedByOneWorkstationOnly) {
+  int free_port = 0;
+  {
+    PrintPort probe;
+    ASSERT_TRUE(probe.open(19450, true));
+    free_port = probe.port();
+  }
   PrintPort first;
-  ASSERT_TRUE(first.open(19450, false));
+  ASSERT_TRUE(first.open(free_port, false));
   PrintPort second;
-  EXPECT_FALSE(second.open(19450, false));  // no message: the other one serves it
+  EXPECT_FALSE(second.open(free_port, false));  // no message: the other one serves it
   EXPECT_EQ(second.port(), 0);
 }
 
