@@ -147,7 +147,7 @@ TEST_F(PrintService, DataThatEndsAtOnceGivesAnEmptyDocumentAndFinished) {
 }
 
 TEST_F(PrintService, RawDataPassesUntouched) {
-  const std::string data = "\x1b%-12345X@PJL\r\n\x00\x01\xff raw"s;
+  const std::string data = "\x1b(job 7)\r\n\x00\x01\xff raw"s;
   struct Case {
     const char* printer;
     std::string data;
