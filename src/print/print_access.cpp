@@ -5,6 +5,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <cerrno>
+#include <cstdint>
 
 #include "foundation/error_text.h"
 #include "foundation/log.h"
@@ -21,6 +22,14 @@ namespace {
 
 bool logging() {
   return foundation::verbose(foundation::kVerbosePrinting);
+}
+
+void log_device(const OpenedPrinter& opened) {
+  if (!logging()) return;
+  foundation::log_printf(
+      "dp_access: CreateDC, Result %lx",
+      static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(opened.target.get())));
+  foundation::log_printf("dp_access: Result %d", 0);
 }
 
 OpenedPrinter failure(int message, int system_error, const QString& name) {
@@ -45,6 +54,7 @@ OpenedPrinter open_pdf(const QString& origin, const QString& document,
   opened.target = std::make_unique<PdfPageTarget>(path, document);
   opened.name = path;
   opened.driver = QString::fromLatin1(shell::kPdfPrinterName);
+  log_device(opened);
   return opened;
 }
 
@@ -54,7 +64,7 @@ OpenedPrinter open_printer(std::unique_ptr<PrinterPageTarget> target, const QStr
   opened.name = target->name();
   opened.driver = QPrinterInfo::printerInfo(opened.name).makeAndModel();
   opened.target = std::move(target);
-  if (logging()) foundation::log_printf("dp_access: Result %d", 0);
+  log_device(opened);
   return opened;
 }
 
