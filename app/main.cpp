@@ -2,10 +2,10 @@
 // cannot name the layer above it, and runs the workstation.
 #include "foundation/host_text.h"
 #include "foundation/log.h"
+#include "print/print_port.h"
 #include "session/program/program_list.h"
 #include "session/program/session_host.h"
 #include "session/program/shell_bridge.h"
-#include "print/print_port.h"
 #include "session/view/onscreen_keyboard.h"
 #include "shell/main_window.h"
 #include "shell/program_link_handoff.h"

@@ -24,7 +24,7 @@ struct ShellState {
   Directories directories;
   PortPlan ports;
   int print_port = 0;  // the port the print service listens on, 0 when it does not listen
-  long result = 0;  // the workstation's result (workflow result in workflow mode)
+  long result = 0;     // the workstation's result (workflow result in workflow mode)
 };
 
 ShellState& shell_state();
