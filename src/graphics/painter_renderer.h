@@ -20,6 +20,7 @@
 #include "graphics/figure_style.h"
 #include "graphics/frame_3d.h"
 #include "graphics/shaded_fill.h"
+#include "graphics/text_layout.h"
 
 class QPainter;
 
@@ -38,6 +39,26 @@ inline constexpr int kBarsLeftToRight = 0;
 inline constexpr int kBarsTopToBottom = 2;
 inline constexpr int kBarsRightToLeft = 4;
 inline constexpr int kBarsBottomToTop = 6;
+
+// The colours of a text: text (slot 0x10), background and box fill (0x11), the box's edges
+// (0x12-0x14, 0x1E), and the window's background behind text screen lines.
+struct TextColours {
+  Argb text = kOpaqueBlack;
+  Argb background = kOpaqueWhite;
+  EdgeColours box_edges;
+  Argb window_background = kOpaqueWhite;
+};
+
+// What a text is drawn with besides its colours.
+struct TextStyle {
+  QFont font;                // the current font (pixel size set)
+  double average_width = 0;  // of the font, pixels
+  TextOptions options;
+  double length = 0;   // the mapped text length, pixels (0: none)
+  int angle = 0;       // tenths of a degree, counter-clockwise
+  int fill_style = 0;  // of the drawing state: above 100 no opaque background
+  bool antialias = true;
+};
 
 class PainterRenderer {
  public:
@@ -89,6 +110,10 @@ class PainterRenderer {
   void control_glyph(const QRect& rect, int kind, int state);
   // A picture scaled into `rect`.
   void picture(const QImage& image, const QRectF& rect);
+  // A text on its baseline at `at` (trailing blanks as the flags say, alignment, fitting,
+  // rotation, box and background); returns the device rectangle it covers.
+  QRectF text(QPointF at, const std::u16string& text, const TextStyle& style,
+              const TextColours& colours);
 
  private:
   void begin_figure(bool antialias);
