@@ -130,9 +130,10 @@ std::optional<std::vector<std::uint8_t>> decode_width_table(std::span<const std:
     }
     if (n - p < unit_size) return std::nullopt;
     if ((max_bytes - out.size()) / unit_size < copies) return std::nullopt;
+    const std::size_t start = out.size();
+    out.resize(start + copies * unit_size);
     for (std::size_t k = 0; k < copies; ++k)
-      out.insert(out.end(), coded.begin() + static_cast<std::ptrdiff_t>(p),
-                 coded.begin() + static_cast<std::ptrdiff_t>(p + unit_size));
+      std::memcpy(out.data() + start + k * unit_size, coded.data() + p, unit_size);
     p += unit_size;
   }
   return out;

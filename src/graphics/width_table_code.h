@@ -20,9 +20,13 @@
 
 namespace kovw::graphics {
 
-// The most bytes coding `unit_count` units of `unit_size` bytes can take: one control byte per
-// 128 units beyond the units themselves (65,536 two-byte units: 131,584 bytes).
+// The most bytes coding `unit_count` units of `unit_size` bytes can take. A literal group costs
+// one control byte; from two-byte units on, every repeat group between two literal groups saves
+// at least that byte, so the cost is one byte per 128 units (65,536 two-byte units: 131,584
+// bytes). Single-byte repeats of two save nothing, so their literal groups of one can cost a
+// byte for every three units.
 constexpr std::size_t width_code_bound(std::size_t unit_count, std::size_t unit_size) {
+  if (unit_size == 1) return unit_count + (unit_count + 2) / 3 + 1;
   return unit_count * unit_size + (unit_count + 127) / 128;
 }
 
