@@ -39,6 +39,10 @@ FontMetrics measure_font(const QFont& font, const QPaintDevice* device, bool wit
     const char16_t c = foundation::ansi_to_wide(static_cast<unsigned char>(byte));
     m.byte_widths[static_cast<std::size_t>(byte)] = fixed(fm.horizontalAdvance(QChar(c)), 16);
   }
+  for (int c = 0; c < 256; ++c) {
+    m.latin1_advances[static_cast<std::size_t>(c)] =
+        static_cast<float>(fm.horizontalAdvance(QChar(static_cast<char16_t>(c))));
+  }
   if (with_wide_widths) measure_wide_widths(m, font, device);
   return m;
 }

@@ -26,6 +26,7 @@ struct FontMetrics {
   std::int32_t ascent = 0;                         // pixels x 100
   std::array<std::int32_t, 5> character_widths{};  // of kMetricCharacters, pixels x 1600
   std::array<std::int32_t, 256> byte_widths{};     // of the code page's characters, sixteenths
+  std::array<float, 256> latin1_advances{};        // of U+0000 to U+00FF, pixels, for laying out
   std::vector<std::int32_t> wide_widths;  // 65536 entries in sixteenths when measured, else none
   double average_pixels() const { return average_width / 1600.0; }
 };

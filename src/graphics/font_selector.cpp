@@ -42,8 +42,10 @@ bool font_trace_wanted(bool trace) {
 QFont device_font(const QString& family, int pixels) {
   QFont font(family);
   font.setPixelSize(pixels);
-  // Widths must add up: the host lays texts out from single character widths.
+  // Widths must add up: the host lays texts out from single character widths, so neither
+  // kerning nor ligatures may change them.
   font.setKerning(false);
+  font.setStyleStrategy(QFont::PreferNoShaping);
   return font;
 }
 

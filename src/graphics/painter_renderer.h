@@ -53,6 +53,9 @@ struct TextColours {
 struct TextStyle {
   QFont font;                // the current font (pixel size set)
   double average_width = 0;  // of the font, pixels
+  // The font's advances of the first 256 characters (FontMetrics), or none: then texts are
+  // measured through the toolkit.
+  const std::array<float, 256>* advances = nullptr;
   TextOptions options;
   double length = 0;   // the mapped text length, pixels (0: none)
   int angle = 0;       // tenths of a degree, counter-clockwise

@@ -34,21 +34,24 @@ QRectF PainterRenderer::text(QPointF at, const std::u16string& text_in, const Te
   const std::u16string text = trim_trailing_blanks(text_in, o.flags);
   if (text.empty()) return {};
   QFont font = style.font;
-  if (!style.antialias || plain_) font.setStyleStrategy(QFont::NoAntialias);
+  if (!style.antialias || plain_)
+    font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::NoAntialias));
 
   const bool rotated = style.angle % 3600 != 0;
   // Rotated texts are laid out at the origin and turned around their start.
   const QPointF origin = rotated ? QPointF(0, 0) : at;
+  const TextMeasure measure(font, style.advances);
   const TextPlacement placement =
-      place_text(text, origin.x(), origin.y(), o.flags, style.length, font, style.average_width);
+      place_text(text, origin.x(), origin.y(), o.flags, style.length, measure, style.average_width);
 
-  painter_.save();
-  begin_figure(style.antialias);
-  painter_.setRenderHint(QPainter::TextAntialiasing, style.antialias && !plain_);
+  // Only rotated texts change the painter's transform, and only they need it saved.
   if (rotated) {
+    painter_.save();
     painter_.translate(at);
     painter_.rotate(-style.angle / 10.0);
   }
+  begin_figure(style.antialias);
+  painter_.setRenderHint(QPainter::TextAntialiasing, style.antialias && !plain_);
   QRectF covered = placement.bounds;
   if (wants_box(o)) {
     const int width = box_width(o);
@@ -73,8 +76,7 @@ QRectF PainterRenderer::text(QPointF at, const std::u16string& text_in, const Te
   painter_.setPen(to_qcolor(colours.text));
   if (o.flags & kTextScreenLine) {
     // A line of the text screen: the window's background behind, characters at the spacing.
-    const QFontMetricsF fm(font);
-    const double step = o.t5 > 0 ? o.t5 : fm.horizontalAdvance(QLatin1Char('0'));
+    const double step = o.t5 > 0 ? o.t5 : measure.width(u"0");
     const QRectF line(placement.bounds.left(), placement.bounds.top(),
                       step * static_cast<double>(text.size()), placement.bounds.height());
     painter_.fillRect(line, to_qcolor(colours.window_background));
@@ -97,8 +99,8 @@ QRectF PainterRenderer::text(QPointF at, const std::u16string& text_in, const Te
       }
     }
   }
-  const QRectF device_rect = painter_.transform().mapRect(covered);
-  painter_.restore();
+  const QRectF device_rect = rotated ? painter_.transform().mapRect(covered) : covered;
+  if (rotated) painter_.restore();
   add_dirty(device_rect.adjusted(-1, -1, 1, 1));
   return device_rect;
 }

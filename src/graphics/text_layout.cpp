@@ -10,10 +10,6 @@ namespace kovw::graphics {
 
 namespace {
 
-double text_advance(const QFontMetricsF& fm, std::u16string_view text) {
-  return fm.horizontalAdvance(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
-}
-
 // The index of the decimal separator: the last "." (alignment 2) or "," (4), else the last
 // ":"; npos when there is none.
 std::size_t separator_index(const std::u16string& text, int alignment) {
@@ -24,6 +20,23 @@ std::size_t separator_index(const std::u16string& text, int alignment) {
 }
 
 }  // namespace
+
+double TextMeasure::width(std::u16string_view text) const {
+  if (latin1_) {
+    double sum = 0;
+    bool table = true;
+    for (const char16_t c : text) {
+      if (c >= 256) {
+        table = false;
+        break;
+      }
+      sum += (*latin1_)[c];
+    }
+    if (table) return sum;
+  }
+  return metrics_.horizontalAdvance(
+      QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
+}
 
 std::u16string graphics_text(std::string_view bytes, int flags) {
   return foundation::host_to_wide(bytes, flags & kTextUtf8 ? foundation::kTextUtf8 : 0);
@@ -39,9 +52,8 @@ std::u16string trim_trailing_blanks(std::u16string text, int flags) {
 }
 
 TextPlacement place_text(const std::u16string& text, double x, double baseline, int flags,
-                         double length, const QFont& font, double average_width) {
-  const QFontMetricsF fm(font);
-  const double width = text_advance(fm, text);
+                         double length, const TextMeasure& measure, double average_width) {
+  const double width = measure.width(text);
   const bool anchor_end = (flags & kTextAnchorEnd) != 0;
   TextPlacement placement;
   double start = x;
@@ -68,8 +80,8 @@ TextPlacement place_text(const std::u16string& text, double x, double baseline, 
         start = right - drawn_width;
       } else {
         const double after = static_cast<double>(text.size() - at - 1) * average_width;
-        const double separator = text_advance(fm, std::u16string_view(text).substr(at, 1));
-        const double before = text_advance(fm, std::u16string_view(text).substr(0, at));
+        const double separator = measure.width(std::u16string_view(text).substr(at, 1));
+        const double before = measure.width(std::u16string_view(text).substr(0, at));
         start = right - after - separator - before * placement.horizontal_scale;
       }
       break;
@@ -92,12 +104,13 @@ TextPlacement place_text(const std::u16string& text, double x, double baseline, 
           if (word_end == std::u16string::npos) word_end = text.size();
           const std::u16string word = text.substr(word_start, word_end - word_start);
           if (!word.empty()) placement.runs.push_back({pen, word});
-          pen += text_advance(fm, word);
+          pen += measure.width(word);
           if (word_end == text.size()) break;
-          pen += text_advance(fm, u" ") + extra;
+          pen += measure.width(u" ") + extra;
           word_start = word_end + 1;
         }
-        placement.bounds = QRectF(x, baseline - fm.ascent(), length, fm.ascent() + fm.descent());
+        placement.bounds =
+            QRectF(x, baseline - measure.ascent(), length, measure.ascent() + measure.descent());
         return placement;
       }
       break;
@@ -106,7 +119,8 @@ TextPlacement place_text(const std::u16string& text, double x, double baseline, 
       break;
   }
   placement.runs.push_back({start, text});
-  placement.bounds = QRectF(start, baseline - fm.ascent(), drawn_width, fm.ascent() + fm.descent());
+  placement.bounds =
+      QRectF(start, baseline - measure.ascent(), drawn_width, measure.ascent() + measure.descent());
   return placement;
 }
 

@@ -4,7 +4,9 @@
 // Everything here is in device pixels and independent of painting.
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QRectF>
+#include <array>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,6 +54,21 @@ std::u16string graphics_text(std::string_view bytes, int flags);
 // alignment); a text of blanks keeps one.
 std::u16string trim_trailing_blanks(std::u16string text, int flags);
 
+// Widths of texts in one font. Fonts are made without shaping and kerning, so a text is as
+// wide as its characters' advances together; the first 256 come from a table when one is given.
+class TextMeasure {
+ public:
+  explicit TextMeasure(const QFont& font, const std::array<float, 256>* latin1 = nullptr)
+      : metrics_(font), latin1_(latin1) {}
+  double width(std::u16string_view text) const;
+  double ascent() const { return metrics_.ascent(); }
+  double descent() const { return metrics_.descent(); }
+
+ private:
+  QFontMetricsF metrics_;
+  const std::array<float, 256>* latin1_;
+};
+
 struct TextPlacement {
   // Where each run starts on the baseline (x) and what it holds; one run unless justified.
   struct Run {
@@ -63,10 +80,10 @@ struct TextPlacement {
   QRectF bounds;                // the text's box: its advance by ascent plus descent
 };
 
-// Places `text` whose baseline starts at `x`, `baseline` with `font` (kerning off): `length`
-// is the mapped text length (0: none), `average_width` the font's average character width in
+// Places `text` whose baseline starts at `x`, `baseline`, measured by `measure`: `length` is
+// the mapped text length (0: none), `average_width` the font's average character width in
 // pixels (decimal alignment counts the part after the separator in it).
 TextPlacement place_text(const std::u16string& text, double x, double baseline, int flags,
-                         double length, const QFont& font, double average_width);
+                         double length, const TextMeasure& measure, double average_width);
 
 }  // namespace kovw::graphics

@@ -79,8 +79,8 @@ TEST_F(TextTest, TextsAreAsLongAsTheHostSentThem) {
 }
 
 TEST_F(TextTest, CommaAlignedTextsHaveTheirCommasAtOneX) {
-  const auto a = place_text(u"12,50", 10, 30, kCommaAligned, 150, font_, 10);
-  const auto b = place_text(u"3,50", 10, 60, kCommaAligned, 150, font_, 10);
+  const auto a = place_text(u"12,50", 10, 30, kCommaAligned, 150, TextMeasure(font_), 10);
+  const auto b = place_text(u"3,50", 10, 60, kCommaAligned, 150, TextMeasure(font_), 10);
   const double comma_a = a.runs[0].x + width_of("12");
   const double comma_b = b.runs[0].x + width_of("3");
   EXPECT_NEAR(comma_a, comma_b, 1e-9);
@@ -104,16 +104,21 @@ TEST_F(TextTest, CommaAlignedTextsHaveTheirCommasAtOneX) {
 TEST_F(TextTest, RightCentredAndJustified) {
   const double w = width_of("abc");
   EXPECT_NEAR(100 - w,
-              place_text(u"abc", 100, 0, kRightAligned | kTextAnchorEnd, 0, font_, 10).runs[0].x,
+              place_text(u"abc", 100, 0, kRightAligned | kTextAnchorEnd, 0, TextMeasure(font_), 10)
+                  .runs[0]
+                  .x,
               1e-9);
-  EXPECT_NEAR(100 + 80 - w, place_text(u"abc", 100, 0, kRightAligned, 80, font_, 10).runs[0].x,
+  EXPECT_NEAR(100 + 80 - w,
+              place_text(u"abc", 100, 0, kRightAligned, 80, TextMeasure(font_), 10).runs[0].x,
               1e-9);
-  EXPECT_NEAR(100 - w / 2,
-              place_text(u"abc", 100, 0, kCentred | kTextAnchorEnd, 0, font_, 10).runs[0].x, 1e-9);
-  EXPECT_NEAR(100 + (80 - w) / 2, place_text(u"abc", 100, 0, kCentred, 80, font_, 10).runs[0].x,
-              1e-9);
+  EXPECT_NEAR(
+      100 - w / 2,
+      place_text(u"abc", 100, 0, kCentred | kTextAnchorEnd, 0, TextMeasure(font_), 10).runs[0].x,
+      1e-9);
+  EXPECT_NEAR(100 + (80 - w) / 2,
+              place_text(u"abc", 100, 0, kCentred, 80, TextMeasure(font_), 10).runs[0].x, 1e-9);
   // Justified: the words stay whole and the last one ends at the text length.
-  const auto justified = place_text(u"ab cd ef", 0, 0, kJustified, 300, font_, 10);
+  const auto justified = place_text(u"ab cd ef", 0, 0, kJustified, 300, TextMeasure(font_), 10);
   ASSERT_EQ(3u, justified.runs.size());
   EXPECT_EQ(u"cd", justified.runs[1].text);
   EXPECT_NEAR(300, justified.runs[2].x + width_of("ef"), 1e-6);
@@ -123,7 +128,7 @@ TEST_F(TextTest, RightCentredAndJustified) {
 
 TEST_F(TextTest, FittedTextsStayWithinTheTextLength) {
   const std::u16string text = u"a rather long text";
-  const auto placement = place_text(text, 0, 0, kTextFit, 50, font_, 10);
+  const auto placement = place_text(text, 0, 0, kTextFit, 50, TextMeasure(font_), 10);
   EXPECT_LT(placement.horizontal_scale, 1);
   QImage image = white_image(300, 40);
   {
