@@ -49,5 +49,6 @@ void add_net_seeds(SeedSet& seeds);
 void add_protocol_seeds(SeedSet& seeds);
 void add_session_seeds(SeedSet& seeds);
 void add_print_seeds(SeedSet& seeds);
+void add_graphics_seeds(SeedSet& seeds);
 
 }  // namespace kovw::fuzz
