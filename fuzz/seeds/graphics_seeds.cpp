@@ -163,12 +163,69 @@ void add_width_table_seeds(SeedSet& seeds) {
   seeds.add(kTarget, "four_byte_units", prefixed({3}, graphics::encode_width_table(widths, 4)));
 }
 
+// Messages of the graphics stream: byte 0 picks the host library, byte 1 the message type;
+// 0xFE 0xFE separates messages.
+void add_stream_seeds(SeedSet& seeds) {
+  constexpr std::string_view kTarget = "graphics_stream";
+  auto le16 = [](Bytes& b, int v) {
+    b.push_back(static_cast<std::uint8_t>(v));
+    b.push_back(static_cast<std::uint8_t>(v >> 8));
+  };
+  auto le32 = [](Bytes& b, std::int32_t v) {
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+  };
+  // Type 1: colour, line width, a line, a rectangle, a text and a flush.
+  Bytes plain{3, 0, 0x15, 200, 0, 0, 0x07, 2, 0x0C};
+  le16(plain, 2);
+  for (int v : {0, 0, 4000, 4000}) le32(plain, v);
+  plain.push_back(0x0E);
+  plain.insert(plain.end(), {0, 0, 0, 0, 0, 0, 0});
+  for (int v : {100, 100, 900, 900}) le32(plain, v);
+  plain.insert(plain.end(), {0, 0, 0});
+  plain.push_back(0x0B);
+  le16(plain, 5);
+  le32(plain, 10);
+  le32(plain, 20);
+  plain.insert(plain.end(), {'H', 'e', 'l', 'l', 'o', 0x05});
+  seeds.add(kTarget, "lines_rectangle_text", plain);
+  // Type 4: a segment recorded, ended, and recorded again.
+  Bytes segmented{3, 2};
+  for (int pass = 0; pass < 2; ++pass) {
+    segmented.insert(segmented.end(), {0x2E, 19});
+    le16(segmented, 1);
+    for (int v : {0, 4000, 4000, 3000}) le32(segmented, v);
+    segmented.insert(segmented.end(), {0x0C, 19});
+    le16(segmented, 2);
+    for (int v : {0, 3500, 4000, 3500}) le32(segmented, v);
+    segmented.insert(segmented.end(), {0x2E, 19});
+    le16(segmented, 3);
+    for (int v : {0, 0, 0, 0}) le32(segmented, v);
+    segmented.insert(segmented.end(), {0xFE, 0xFE});
+  }
+  seeds.add(kTarget, "segment_rewritten", segmented);
+  // Type 4 with a two-byte length, an alpha colour, a tooltip and window operations.
+  Bytes lengths{3, 2, 0x25, 0x80, 0x0C};
+  le32(lengths, 1234);
+  lengths.insert(lengths.end(), {0, 0, 0, 0, 0, 0, 0x15, 5, 1, 2, 3, 0x40, 0x26, 32});
+  le16(lengths, 0x26);
+  le16(lengths, 3);
+  for (int v : {7, 0, 0, 100, 100, 0}) le32(lengths, v);
+  lengths.insert(lengths.end(), {'t', 'i', 'p', 0x2D, 7});
+  le16(lengths, 1);
+  le32(lengths, 1);
+  lengths.insert(lengths.end(), {0x2D, 7});
+  le16(lengths, 2);
+  le32(lengths, 0);
+  seeds.add(kTarget, "lengths_alpha_tooltip_winop", lengths);
+}
+
 }  // namespace
 
 void add_graphics_seeds(SeedSet& seeds) {
   add_jpeg_seeds(seeds);
   add_tiff_seeds(seeds);
   add_width_table_seeds(seeds);
+  add_stream_seeds(seeds);
 }
 
 }  // namespace kovw::fuzz

@@ -21,6 +21,8 @@
 #include <QByteArray>
 #include <QColor>
 #include <QEvent>
+#include <QImage>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -76,12 +78,14 @@ inline constexpr int WML_VIEW_FIELD = 3191;         // to the view: the input fi
 inline constexpr int WML_VIEW_EDIT_AREA = 3192;     // to the view: a multi-line edit area
 inline constexpr int WML_EDIT_LEFT = 3193;          // to the program: the edit area was left
 inline constexpr int WML_VIEW_DIALOG = 3194;        // to the view: show, refill or close a dialog
-inline constexpr int WML_DIALOG_ACTION = 3195;      // to the program: the user acted in a dialog
-inline constexpr int WML_KEY_PRESS = 3120;          // to the program: a key press
-inline constexpr int WML_MOUSE_CLICK = 3121;        // to the program: a click on a text screen cell
-inline constexpr int WML_MOUSE_WHEEL = 3122;        // to the program: wheel steps
-inline constexpr int WML_FRAME_ITEM = 3123;         // to the program: the user chose an item
-inline constexpr int WML_FILES_DROPPED = 3124;      // to the program: local files were dropped
+inline constexpr int WML_DIALOG_ACTION = 3195;
+inline constexpr int WML_VIEW_GRAPHICS = 3196;  // to the view: a graphics window's picture      //
+                                                // to the program: the user acted in a dialog
+inline constexpr int WML_KEY_PRESS = 3120;      // to the program: a key press
+inline constexpr int WML_MOUSE_CLICK = 3121;    // to the program: a click on a text screen cell
+inline constexpr int WML_MOUSE_WHEEL = 3122;    // to the program: wheel steps
+inline constexpr int WML_FRAME_ITEM = 3123;     // to the program: the user chose an item
+inline constexpr int WML_FILES_DROPPED = 3124;  // to the program: local files were dropped
 inline constexpr int WML_WINDOW_GEOMETRY = 3190;  // to the program: the main window moved or sized
 
 // The name of a message number for log lines ("WML_STOP"), or "WM_USER+n" for others.
@@ -229,6 +233,28 @@ struct Beep {
   static constexpr int kNumber = WML_VIEW_BEEP;
 };
 
+// A tooltip area of a graphics window (device pixels of its drawing area).
+struct GraphicsTip {
+  QRect rect;
+  QString text;
+};
+
+// The graphics window in the content window: made (Define: its drawing area's size and
+// background), shown as drawn so far (Picture: the whole drawing area and its tooltips), or
+// taken away (End). `done` runs once the view is done with the picture.
+struct GraphicsWindow {
+  static constexpr int kNumber = WML_VIEW_GRAPHICS;
+  enum class Operation { Define, Picture, End };
+  Operation operation = Operation::Picture;
+  QSize size;
+  QColor background;
+  QImage picture;
+  std::vector<GraphicsTip> tips;
+  bool tips_active = true;
+  bool square_tips = false;
+  Receipt done;
+};
+
 // A new text screen in the content window (replaces any screen), or, without a look, no text
 // screen any more.
 struct TextScreen {
@@ -338,7 +364,7 @@ using ViewMessage =
                  to_view::Warning, to_view::MessageWindow, to_view::Beep, to_view::TextScreen,
                  to_view::TextRows, to_view::MapWindow, to_view::Frame, to_view::ItemState,
                  to_view::ContextMenu, to_view::StatusText, to_view::Clipboard, to_view::InputField,
-                 to_view::EditArea, to_view::HostDialog, to_view::Destroy>;
+                 to_view::EditArea, to_view::HostDialog, to_view::GraphicsWindow, to_view::Destroy>;
 
 // ---------------------------------------------------------------------------------------------
 // To the program.

@@ -1,5 +1,7 @@
 #include "host_program.h"
 
+#include "graphics_steps.h"
+
 #include <poll.h>
 
 #include <algorithm>
@@ -59,6 +61,11 @@ std::optional<HostStep> parse_step(const std::vector<std::string>& w, std::strin
     if (args < least || args > most) error = command + ": wrong number of arguments";
     return args >= least && args <= most;
   };
+  if (auto graphics = parse_graphics_step(w, error)) {
+    step.message = std::move(*graphics);
+    return step;
+  }
+  if (!error.empty()) return std::nullopt;
   if (command == "sleep") {
     if (!arity(1, 1) || !numbers(1)) return std::nullopt;
     step.kind = HostStep::Kind::sleep;
@@ -76,6 +83,10 @@ std::optional<HostStep> parse_step(const std::vector<std::string>& w, std::strin
     if (step.type < 0 && (w[1] == "GDIALOG" || w[1] == "KWK_GDIALOG")) {
       step.service = net::KWD_DIGRA;
       step.type = net::KWK_GDIALOG;
+    }
+    if (step.type < 0 && (w[1] == "GDIGRA" || w[1] == "KWK_GDIGRA")) {
+      step.service = net::KWD_DIGRA;
+      step.type = net::KWK_GDIGRA;
     }
     if (step.type < 0 && (w[1] == "WDIAC" || w[1] == "KWK_WDIAC")) {
       step.service = net::KWD_WIN;
@@ -327,6 +338,8 @@ std::string describe_program_frame(int service, int type, std::span<const std::u
       return text + " malformed: " + ids.error().message;
     }
   }
+  if (service == net::KWD_DIGRA && type == net::KWK_GDIGRA)
+    return text + describe_definition_reply(payload);
   if (service == net::KWD_DIGRA && type == net::KWK_GDIALOG) {
     // A dialog's reply: the result, the selected line, the scroll position, the input.
     if (const auto reply = proto::parse_dialog_reply(payload)) {

@@ -13,6 +13,7 @@
 #include "session/program/font_list.h"
 #include "session/program/frame.h"
 #include "session/program/graphics_requests.h"
+#include "session/program/graphics_windows.h"
 #include "session/program/host_busy.h"
 #include "session/program/host_dialogs.h"
 #include "session/program/host_message_box.h"
@@ -72,6 +73,7 @@ const CommandTable& program_commands() {
     register_title_commands(commands);
     register_host_busy_commands(commands);
     register_graphics_request_commands(commands);
+    register_graphics_window_commands(commands);
     register_font_info_commands(commands);
     register_input_field_commands(commands);
     register_edit_area_commands(commands);

@@ -36,6 +36,7 @@
 namespace kovw::session {
 
 struct ActiveField;
+class GraphicsProgram;
 class PrintOutput;
 
 class SuperWindow;
@@ -158,6 +159,8 @@ struct ProgramSession {
   // way (a text screen sends the close key). Null while the screen kind has none; then a close
   // request asks the user at once.
   std::unique_ptr<Screen> screen;
+  // The graphics windows and their stream (graphics_windows.h), made on first use.
+  std::shared_ptr<GraphicsProgram> graphics;
 
   // Closing.
   CloseRule close_rule;

@@ -1,5 +1,7 @@
 #include "session/view/program_view.h"
 
+#include "graphics/view/graphics_window_widget.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -325,6 +327,39 @@ void ProgramView::apply(const to_view::TextScreen& message) {
   text_scroll_->viewport()->setBackgroundRole(QPalette::Window);
   main_->content()->layout()->addWidget(text_scroll_);
   if (input_) input_->watch(text_);
+}
+
+void ProgramView::apply(const to_view::GraphicsWindow& message) {
+  using Operation = to_view::GraphicsWindow::Operation;
+  if (!main_) return;
+  switch (message.operation) {
+    case Operation::Define: {
+      delete graphics_scroll_.data();
+      delete text_scroll_.data();  // a graphics window takes the place of a text screen
+      graphics_scroll_ = new QScrollArea(main_->content());
+      graphics_scroll_->setFrameShape(QFrame::NoFrame);
+      graphics_scroll_->setFocusPolicy(Qt::NoFocus);
+      graphics_scroll_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      graphics_ =
+          new graphics::GraphicsWindowWidget(message.size, message.background, main_->content());
+      graphics_->setObjectName(QStringLiteral("graphics_window"));
+      graphics_scroll_->setWidget(graphics_);
+      main_->content()->layout()->addWidget(graphics_scroll_);
+      fit_main_window(message.size);
+      return;
+    }
+    case Operation::Picture: {
+      if (!graphics_) return;
+      std::vector<graphics::TooltipRegion> tips;
+      tips.reserve(message.tips.size());
+      for (const to_view::GraphicsTip& tip : message.tips) tips.push_back({tip.rect, tip.text});
+      graphics_->set_picture(message.picture, std::move(tips), message.tips_active);
+      return;
+    }
+    case Operation::End:
+      delete graphics_scroll_.data();
+      return;
+  }
 }
 
 void ProgramView::apply(const to_view::TextRows& message) {

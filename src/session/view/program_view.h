@@ -27,6 +27,10 @@
 #include "session/view/text_screen_widget.h"
 #include "session/window_messages.h"
 
+namespace kovw::graphics {
+class GraphicsWindowWidget;
+}
+
 namespace kovw::session {
 
 // The program's drawing area. It takes local files dropped on it and hands their names to the
@@ -106,6 +110,7 @@ class ProgramView : public QObject {
   void apply(const to_view::InputField& message);
   void apply(const to_view::EditArea& message);
   void apply(const to_view::HostDialog& message);
+  void apply(const to_view::GraphicsWindow& message);
   void apply(const to_view::Destroy& message);
 
   // Sizes the main window so that the content window gets `content` inside the frame's bars.
@@ -124,7 +129,9 @@ class ProgramView : public QObject {
   QPointer<TextInput> input_;          // the user's keys and clicks, to the program
   QPointer<InputFieldWidget> field_;   // the input field over the text screen's cells
   QPointer<EditAreaWidget> edit_;      // the host's edit area over the cells, while it is open
-  QPointer<dialogs::HostDialogWindow> dialog_;  // the host dialog shown over the window
+  QPointer<dialogs::HostDialogWindow> dialog_;
+  QPointer<graphics::GraphicsWindowWidget> graphics_;  // the graphics window, while defined
+  QPointer<QScrollArea> graphics_scroll_;              // the host dialog shown over the window
   std::int64_t main_handle_ = 0;
   std::int64_t content_handle_ = 0;
   MessageWindows messages_;

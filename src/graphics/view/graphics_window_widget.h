@@ -1,0 +1,46 @@
+#pragma once
+// Shows a graphics window's drawing area: the picture the program thread drew, at its own size
+// (a scroll area around it shows what does not fit), with tooltips over the host's areas.
+
+#include <QColor>
+#include <QImage>
+#include <QRect>
+#include <QString>
+#include <QWidget>
+#include <vector>
+
+namespace kovw::graphics {
+
+struct TooltipRegion {
+  QRect rect;
+  QString text;
+};
+
+class GraphicsWindowWidget : public QWidget {
+  Q_OBJECT
+
+ public:
+  GraphicsWindowWidget(QSize size, QColor background, QWidget* parent = nullptr);
+
+  // The drawing area as drawn so far, and its tooltip areas (the last added wins where they
+  // overlap).
+  void set_picture(const QImage& picture, std::vector<TooltipRegion> tips, bool tips_active);
+  const QImage& picture() const { return picture_; }
+  // The tooltip text at `at`, empty where none is.
+  QString tooltip_at(QPoint at) const;
+
+  QSize sizeHint() const override { return size_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  bool event(QEvent* event) override;
+
+ private:
+  QSize size_;
+  QColor background_;
+  QImage picture_;
+  std::vector<TooltipRegion> tips_;
+  bool tips_active_ = true;
+};
+
+}  // namespace kovw::graphics

@@ -1,0 +1,560 @@
+#include "session/program/graphics_windows.h"
+
+#include <QTimerEvent>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
+#include "foundation/host_text.h"
+#include "foundation/log.h"
+#include "foundation/show_message.h"
+#include "graphics/picture_display.h"
+#include "graphics/stream_opcodes.h"
+#include "graphics/world_mapping.h"
+#include "net/link_names.h"
+#include "protocol/payload_codec.h"
+#include "protocol/program/retc.h"
+#include "session/program/command_table.h"
+#include "session/program/program_dispatch.h"
+#include "session/program/program_link.h"
+#include "session/program/program_session.h"
+#include "session/program/screen_metrics.h"
+#include "session/program/text_output.h"
+#include "session/window_messages.h"
+
+namespace kovw::session {
+
+using graphics::Argb;
+
+namespace {
+
+constexpr int kNoDefinition = 7;
+constexpr int kUnrealisticWorld = 270;
+constexpr int kNoPictureMemory = 219;
+// A drawing area larger than this either way is refused (its picture would not fit in memory).
+constexpr int kDeviceSizeMax = 16384;
+// What the window's frame takes around the drawing area when it must fit on the screen.
+constexpr int kFrameAllowance = 80;
+// Reply fields the style decides after showing; the window system draws frame and title bar,
+// so these are what a usual desktop shows.
+constexpr int kFrameWidth = 4;
+constexpr int kScrollBarWidth = 16;
+constexpr int kTitleHeight = 24;
+
+QEvent::Type picture_shown_type() {
+  static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+  return type;
+}
+
+// The view showed a picture of window `id`.
+struct PictureShown : QEvent {
+  explicit PictureShown(std::int32_t window) : QEvent(picture_shown_type()), id(window) {}
+  std::int32_t id;
+};
+
+QColor qcolor(Argb argb) {
+  return QColor::fromRgba(argb);
+}
+
+// The window title: the short name, a blank and the title text (the short name alone when the
+// title starts with a character below "!").
+QString window_title(const graphics::WindowRecord& r) {
+  const int flags = (r.u8(248) & 0x10) ? foundation::kTextUtf8 : 0;
+  std::string name = r.text(158, 10);
+  while (!name.empty() && name.back() == ' ') name.pop_back();
+  std::string title = r.text(168, 70);
+  std::string text = name;
+  if (!title.empty() && static_cast<unsigned char>(title[0]) >= '!') {
+    if (!text.empty()) text += ' ';
+    text += title;
+  }
+  return QString::fromStdU16String(foundation::host_to_wide(text, flags));
+}
+
+}  // namespace
+
+struct GraphicsProgram::Surface {
+  QImage image;
+  std::unique_ptr<QPainter> painter;
+  std::unique_ptr<graphics::PainterRenderer> renderer;
+  std::unique_ptr<graphics::GraphicsCanvas> canvas;
+  std::unique_ptr<graphics::FontSelector> fonts;
+  std::vector<TooltipArea> tips;
+  std::vector<std::vector<TooltipArea>> tip_levels;
+  bool picture_in_flight = false;  // a picture went to the view and is not yet shown
+  bool picture_wanted = false;     // another one is due when it is
+};
+
+GraphicsProgram::GraphicsProgram(ProgramSession& session)
+    : session_(session), stream_(*this), receipts_(std::make_shared<EventChannel>()) {
+  receipts_->bind(this);
+  if (session.host_hooks) {
+    font_facts_.fixed_face = session.host_hooks->text_font_name;
+    font_facts_.fixed_tenths = session.host_hooks->text_font_tenths;
+    font_facts_.proportional_face = session.host_hooks->prop_font_name;
+    font_facts_.proportional_tenths = session.host_hooks->prop_font_tenths;
+  }
+}
+
+GraphicsProgram::~GraphicsProgram() {
+  receipts_->unbind();
+}
+
+GraphicsProgram& graphics_program(ProgramSession& session) {
+  if (!session.graphics) session.graphics = std::make_shared<GraphicsProgram>(session);
+  return *session.graphics;
+}
+
+graphics::StreamContext GraphicsProgram::context() const {
+  graphics::StreamContext c;
+  c.library_version = session_.host_version;
+  c.suppress_repaints = (definition_.flags & 0x0008) != 0;
+  c.repaint_always = (definition_.flags & 0x0004) != 0;
+  return c;
+}
+
+GraphicsProgram::Surface* GraphicsProgram::surface(std::int32_t id) {
+  const auto at = surfaces_.find(id);
+  return at == surfaces_.end() ? nullptr : at->second.get();
+}
+
+const QImage* GraphicsProgram::picture(std::int32_t id) const {
+  const auto at = surfaces_.find(id);
+  return at == surfaces_.end() ? nullptr : &at->second->image;
+}
+
+const std::vector<TooltipArea>* GraphicsProgram::tooltips(std::int32_t id) const {
+  const auto at = surfaces_.find(id);
+  return at == surfaces_.end() ? nullptr : &at->second->tips;
+}
+
+void GraphicsProgram::create_window(const graphics::WorldMapping& mapping, int width, int height,
+                                    Argb background) {
+  graphics::StreamWindow& window = stream_.add_window(0);
+  window.mapping = mapping;
+  window.attributes.background = background;
+  window.visible_width = width;
+  window.visible_height = height;
+  window.extent_width = width;
+  window.extent_height = height;
+  auto s = std::make_unique<Surface>();
+  s->image = QImage(width, height, QImage::Format_ARGB32_Premultiplied);
+  if (s->image.isNull()) return;
+  s->image.fill(qcolor(background));
+  s->painter = std::make_unique<QPainter>(&s->image);
+  s->renderer = std::make_unique<graphics::PainterRenderer>(*s->painter);
+  s->canvas = std::make_unique<graphics::GraphicsCanvas>(*s->renderer, window.mapping);
+  s->fonts = std::make_unique<graphics::FontSelector>(&s->image);
+  font_facts_.device_width = width;
+  font_facts_.device_dpi = screen_dpi();
+  font_facts_.scale_percent = session_.font_scale_percent;
+  surfaces_[0] = std::move(s);
+}
+
+void GraphicsProgram::release_windows() {
+  pending_repaint_.stop();
+  surfaces_.clear();
+  stream_.clear();
+}
+
+void GraphicsProgram::define(std::span<const std::uint8_t> payload) {
+  const graphics::DefinitionParse parsed =
+      graphics::parse_graphics_definition(payload, session_.host_version);
+  if (!parsed.definition) {
+    if (parsed.expected_tag != 0) {
+      foundation::show_message_number(nullptr, 0, 0, "KOVW", 10049, "dg_interp", parsed.found_tag,
+                                      parsed.expected_tag);
+    } else {
+      foundation::log_printf("dg_interp: %s", parsed.error.c_str());
+    }
+    // The host waits for the reply: it gets its last record back with the failure noted.
+    definition_.record.set16(2, -1);
+    definition_.record.set32(56, -1);
+    dt_send(session_, net::KWD_DIGRA, net::KWK_GDIGRA,
+            graphics::build_definition_reply(definition_, {}));
+    return;
+  }
+  const graphics::GraphicsDefinition incoming = *parsed.definition;
+  int result = 0;
+  switch (incoming.mode) {
+    case graphics::kDefine: {
+      const graphics::WindowRecord& r = incoming.record;
+      if (open_ && r.kind() != graphics::kRecordRelayout) {
+        // Another definition while one is open: the drawing area is cleared, nothing else.
+        const graphics::GraphicsDefinition kept = definition_;
+        definition_ = incoming;
+        definition_.record = kept.record;
+        for (auto& [id, s] : surfaces_) {
+          if (graphics::StreamWindow* w = stream_.window(id)) {
+            s->image.fill(qcolor(w->attributes.background));
+            w->changed = true;
+          }
+        }
+        for (auto& [id, s] : surfaces_) post_picture(id);
+        break;
+      }
+      definition_ = incoming;
+      release_windows();
+      session_.screen_kind = kScreenGraphics;
+      text_screen_release(session_);
+      const std::int32_t world_width = r.world_width();
+      const std::int32_t world_height = r.world_height();
+      if (world_width <= 0 || world_height <= 0) {
+        foundation::show_message_number(nullptr, 0, 0, "KOVW Open", 10121,
+                                        static_cast<long>(world_width),
+                                        static_cast<long>(world_height));
+        result = kUnrealisticWorld;
+        break;
+      }
+      const int flags = r.window_flags();
+      int width = static_cast<int>(r.u16(70));
+      int height = static_cast<int>(r.u16(72));
+      if (width == 0 || height == 0) {
+        const graphics::DeviceSize natural = graphics::natural_size(world_width, world_height);
+        if (width == 0) width = natural.width;
+        if (height == 0) height = natural.height;
+      }
+      if (flags & graphics::kHeightFromWidth)
+        height = static_cast<int>(static_cast<std::int64_t>(width) * world_height / world_width);
+      const ScreenSize screen = screen_size();
+      if (screen.width > kFrameAllowance) width = std::min(width, screen.width - kFrameAllowance);
+      if (screen.height > kFrameAllowance)
+        height = std::min(height, screen.height - kFrameAllowance);
+      width = std::clamp(width, 1, kDeviceSizeMax);
+      height = std::clamp(height, 1, kDeviceSizeMax);
+      const bool keep_aspect = (flags & graphics::kKeepAspect) != 0;
+      const graphics::WorldMapping mapping =
+          graphics::fit_world(world_width, world_height, width, height, keep_aspect);
+      if (keep_aspect) {
+        const graphics::DeviceSize fitted =
+            graphics::fitted_extent(world_width, world_height, width, height);
+        width = std::max(1, fitted.width);
+        height = std::max(1, fitted.height);
+      }
+      // The record's background colour when the host asks for it, else white.
+      const int background_flags = static_cast<int>(r.u16(96 + 10));
+      const bool own_background = session_.host_version < 0x040505 || (background_flags & 0x0002) ||
+                                  (background_flags & 0x0001);
+      const Argb background =
+          own_background ? graphics::colour_record_at(r, 96) : graphics::kOpaqueWhite;
+      create_window(mapping, width, height, background);
+      if (!surface(0)) {
+        foundation::show_message_number(nullptr, 0, 0, "KOVW Open", 10075, 12, width, height);
+        result = kNoPictureMemory;
+        break;
+      }
+      session_.content_width = width;
+      session_.content_height = height;
+      const QString title = window_title(r);
+      session_.caption = title.toStdString();
+      post_to_view(*session_.to_view, to_view::Title{title});
+      to_view::GraphicsWindow define;
+      define.operation = to_view::GraphicsWindow::Operation::Define;
+      define.size = QSize(width, height);
+      define.background = qcolor(background);
+      post_to_view(*session_.to_view, std::move(define));
+      open_ = true;
+      post_picture(0);
+      break;
+    }
+    case graphics::kEndDefinition:
+      definition_.mode = incoming.mode;
+      definition_.flags = incoming.flags;
+      if (open_) {
+        release_windows();
+        open_ = false;
+        to_view::GraphicsWindow end;
+        end.operation = to_view::GraphicsWindow::Operation::End;
+        post_to_view(*session_.to_view, std::move(end));
+      }
+      break;
+    case graphics::kElementOperation:
+      definition_.mode = incoming.mode;
+      definition_.record = incoming.record;
+      definition_.flags = incoming.flags;
+      if (!open_) {
+        result = kNoDefinition;
+      } else {
+        foundation::log_printf("dg_interp: Elementoperation %d noch nicht behandelt",
+                               incoming.record.i16(64));
+      }
+      break;
+    default:
+      foundation::log_printf("dg_interp: Modus %d unbekannt", incoming.mode);
+      definition_.mode = incoming.mode;
+      break;
+  }
+  fill_reply(result);
+  if (session_.suppress_digra_reply) {
+    session_.suppress_digra_reply = false;
+    return;
+  }
+  std::array<std::uint8_t, graphics::kGeometryRecordSize> geometry{};
+  if (const graphics::StreamWindow* w = stream_.current()) {
+    graphics::WindowGeometry g;
+    g.device_width = w->extent_width;
+    g.device_height = w->extent_height;
+    g.visible_width = w->visible_width;
+    g.visible_height = w->visible_height;
+    g.x_numerator = static_cast<std::int32_t>(w->mapping.x_numerator);
+    g.x_denominator = static_cast<std::int32_t>(w->mapping.x_denominator);
+    g.x_offset = w->mapping.x_offset;
+    g.y_numerator = static_cast<std::int32_t>(w->mapping.y_numerator);
+    g.y_denominator = static_cast<std::int32_t>(w->mapping.y_denominator);
+    g.y_offset = w->mapping.y_offset;
+    geometry = graphics::geometry_record(g);
+  }
+  dt_send(session_, net::KWD_DIGRA, net::KWK_GDIGRA,
+          graphics::build_definition_reply(definition_, geometry));
+}
+
+void GraphicsProgram::fill_reply(int result) {
+  graphics::WindowRecord& r = definition_.record;
+  r.set32(56, result);
+  if (r.i16(2) == 0) r.set16(2, result);
+  r.set16(44, 0);
+  r.set16(46, 0);
+  r.set32(48, 0);
+  r.set32(52, 0);
+  r.set32(60, stream_.current_id());
+  int options = static_cast<int>(r.u16(38)) &
+                ~(graphics::kReplyWindowRect | graphics::kReplyGeometry | graphics::kReplyBrowser);
+  const graphics::StreamWindow* w = stream_.current();
+  if (definition_.mode == graphics::kDefine && w) {
+    const ScreenSize screen = screen_size();
+    r.set16(66, session_.window_x);
+    r.set16(68, session_.window_y);
+    r.set16(70, w->visible_width);
+    r.set16(72, w->visible_height);
+    r.set16(288, screen.width);
+    r.set16(290, screen.height);
+    r.set16(292, screen.width);
+    r.set16(294, screen.height);
+    r.set8(297, kFrameWidth);
+    r.set8(298, kScrollBarWidth);
+    r.set8(299, kTitleHeight);
+    r.set32(300, r.world_width());
+    r.set32(304, r.world_height());
+    const std::int64_t per_x =
+        static_cast<std::int64_t>(r.world_width()) * 1000 / std::max(1, w->visible_width);
+    const std::int64_t per_y =
+        static_cast<std::int64_t>(r.world_height()) * 1000 / std::max(1, w->visible_height);
+    r.set32(312, static_cast<std::int32_t>(per_x));
+    r.set32(316, static_cast<std::int32_t>(per_y));
+    r.set32(320, static_cast<std::int32_t>(
+                     std::llround(std::sqrt(static_cast<double>(per_x * per_x + per_y * per_y)))));
+    r.set16(360, w->visible_width);
+    r.set16(362, w->visible_height);
+    r.set8(365, session_.font_scale_percent);
+    r.set16(366, screen_dpi());
+  }
+  if (r.i16(2) == 0) {
+    options |= graphics::kReplyWindowRect | graphics::kReplyGeometry;
+    r.set_window_rect(session_.window_x, session_.window_y,
+                      session_.main_width > 0 ? session_.main_width : session_.content_width,
+                      session_.main_height > 0 ? session_.main_height : session_.content_height);
+  }
+  r.set16(38, options);
+}
+
+int GraphicsProgram::interpret(std::span<const std::uint8_t> payload, int type) {
+  if (!stream_.current()) {
+    foundation::log_printf("dg_stream: kein Grafikfenster, %zu Bytes übergangen", payload.size());
+    return 0;
+  }
+  const int result = stream_.interpret(payload, type, context());
+  schedule_pending_repaint();
+  return result;
+}
+
+void GraphicsProgram::schedule_pending_repaint() {
+  if (context().suppress_repaints || stream_.recording()) return;
+  std::int64_t due = -1;
+  for (const auto& window : stream_.windows())
+    if (window->changed) due = due < 0 ? window->repaint_due : std::min(due, window->repaint_due);
+  if (due < 0) return;
+  const std::int64_t wait = std::max<std::int64_t>(0, due - now_ms());
+  if (!pending_repaint_.isActive()) pending_repaint_.start(static_cast<int>(wait), this);
+}
+
+void GraphicsProgram::timerEvent(QTimerEvent* event) {
+  if (event->timerId() != pending_repaint_.timerId()) {
+    QObject::timerEvent(event);
+    return;
+  }
+  pending_repaint_.stop();
+  for (const auto& window : stream_.windows()) {
+    if (!window->changed) continue;
+    repaint(*window);
+    window->changed = false;
+    window->repaint_due = now_ms() + graphics::kRepaintIntervalMs;
+  }
+}
+
+void GraphicsProgram::post_picture(std::int32_t id) {
+  Surface* s = surface(id);
+  if (!s || id != 0) return;  // windows inside the main one come with their element operations
+  if (s->picture_in_flight) {
+    s->picture_wanted = true;
+    return;
+  }
+  s->picture_in_flight = true;
+  to_view::GraphicsWindow message;
+  message.operation = to_view::GraphicsWindow::Operation::Picture;
+  message.size = s->image.size();
+  message.picture = s->image.copy();  // the painter goes on drawing into the original
+  for (const TooltipArea& tip : s->tips) message.tips.push_back({tip.rect, tip.text});
+  message.tips_active = tips_active_;
+  // The receipt runs on the GUI thread; the program thread learns of it by an event.
+  message.done = Receipt([channel = receipts_, id] { channel->post(new PictureShown(id)); });
+  post_to_view(*session_.to_view, std::move(message));
+}
+
+bool GraphicsProgram::event(QEvent* event) {
+  if (event->type() != picture_shown_type()) return QObject::event(event);
+  const std::int32_t id = static_cast<PictureShown*>(event)->id;
+  if (Surface* s = surface(id)) {
+    s->picture_in_flight = false;
+    if (s->picture_wanted) {
+      s->picture_wanted = false;
+      post_picture(id);
+    }
+  }
+  return true;
+}
+
+// ---- drawing operations ------------------------------------------------------------------
+
+void GraphicsProgram::lines(graphics::StreamWindow& w, std::span<const graphics::WorldPoint> p) {
+  if (Surface* s = surface(w.id)) s->canvas->lines(p, w.attributes);
+}
+void GraphicsProgram::circle(graphics::StreamWindow& w, const graphics::CircleCommand& c) {
+  if (Surface* s = surface(w.id)) s->canvas->circle(c, w.attributes);
+}
+void GraphicsProgram::rectangle(graphics::StreamWindow& w, const graphics::RectangleCommand& r) {
+  if (Surface* s = surface(w.id)) s->canvas->rectangle(r, w.attributes);
+}
+void GraphicsProgram::text(graphics::StreamWindow& w, std::int32_t x, std::int32_t y,
+                           std::string_view bytes) {
+  Surface* s = surface(w.id);
+  if (!s) return;
+  const graphics::FontSources fonts{*s->fonts, stream_.font_names(), font_facts_, false};
+  s->canvas->text(x, y, bytes, w.attributes, fonts);
+}
+void GraphicsProgram::bars(graphics::StreamWindow& w, const graphics::BarsCommand& b) {
+  if (Surface* s = surface(w.id)) s->canvas->bars(b);
+}
+void GraphicsProgram::control(graphics::StreamWindow& w, int kind, int state, std::int32_t x1,
+                              std::int32_t y1, std::int32_t x2, std::int32_t y2) {
+  if (Surface* s = surface(w.id))
+    s->canvas->control(kind, state, x1, y1, x2, y2,
+                       session_.host_version >= graphics::kVersionWiderControl);
+}
+void GraphicsProgram::picture(graphics::StreamWindow& w, const graphics::PictureCommand& p) {
+  Surface* s = surface(w.id);
+  if (!s) return;
+  graphics::PictureRequest request;
+  request.file_name = std::string(p.file_name);
+  request.rect = s->canvas->device_rect(p.x1, p.y1, p.x2, p.y2);
+  request.program = session_.thread_id;
+  graphics::show_picture(*s->renderer, request);
+}
+void GraphicsProgram::media(graphics::StreamWindow&, const graphics::MediaCommand& m) {
+  // No media player is part of the workstation: the element is logged and left out.
+  foundation::log_printf("DB_MEDIA: kein Medienspieler, Art %d, Datei %.*s", m.kind,
+                         static_cast<int>(m.file_name.size()), m.file_name.data());
+}
+void GraphicsProgram::select_font(graphics::StreamWindow& w) {
+  if (Surface* s = surface(w.id))
+    s->fonts->select(w.attributes.font, font_facts_, stream_.font_names(),
+                     graphics::FontOrigin::StreamOrInfo);
+}
+void GraphicsProgram::font_name_changed(int) {
+  for (auto& [id, s] : surfaces_) s->fonts->forget_fonts();
+}
+void GraphicsProgram::tooltip(graphics::StreamWindow& w, const graphics::SenseCommand& sense) {
+  Surface* s = surface(w.id);
+  if (!s) return;
+  switch (sense.kind) {
+    case graphics::kSenseAdd: {
+      TooltipArea tip;
+      tip.id = next_tip_id_++;
+      tip.value = sense.value;
+      tip.rect = s->canvas->device_rect(sense.x1, sense.y1, sense.x2, sense.y2).toAlignedRect();
+      const int flags = (sense.flags & 0x0800) ? foundation::kTextUtf8 : 0;
+      tip.text = QString::fromStdU16String(foundation::host_to_wide(sense.text, flags))
+                     .left(graphics::kSenseTextMax);
+      s->tips.push_back(std::move(tip));
+      break;
+    }
+    case graphics::kSenseRemove:
+      if (sense.flags & 0x0100) {
+        s->tips.clear();
+      } else {
+        std::erase_if(s->tips, [&](const TooltipArea& t) { return t.value == sense.value; });
+      }
+      break;
+    case graphics::kSenseLevel:
+      if (sense.flags & 0x0200) {
+        s->tips.clear();
+        if (!s->tip_levels.empty()) {
+          s->tips = std::move(s->tip_levels.back());
+          s->tip_levels.pop_back();
+        }
+      } else if (sense.flags & 0x0100) {
+        s->tip_levels.push_back(std::move(s->tips));
+        s->tips.clear();
+      } else if (sense.flags & 0x0001) {
+        tips_active_ = true;
+      } else if (sense.flags & 0x0002) {
+        tips_active_ = false;
+      }
+      break;
+    default:
+      foundation::log_printf("DB_SENSE: Art %d unbekannt", sense.kind);
+      return;
+  }
+  w.changed = true;  // the view learns the areas with the next picture
+}
+void GraphicsProgram::window_operation(int operation, std::int32_t id) {
+  foundation::log_printf("DB_WINOP %d: Fenster %d nicht vorhanden", operation, id);
+}
+void GraphicsProgram::segments_changed(graphics::StreamWindow& w) {
+  foundation::log_printf("DB_WINSEG: Fenster %d, Ausdehnung %d x %d", w.id, w.extent_width,
+                         w.extent_height);
+}
+void GraphicsProgram::beep() {
+  if (!session_.host_hooks || session_.host_hooks->beeps_on)
+    post_to_view(*session_.to_view, to_view::Beep{});
+}
+void GraphicsProgram::repaint(graphics::StreamWindow& w) {
+  post_picture(w.id);
+}
+std::int64_t GraphicsProgram::now_ms() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+// ---- requests ------------------------------------------------------------------------------
+
+void register_graphics_window_commands(CommandTable& table) {
+  table.add(net::KWD_DIGRA, net::KWK_GDIGRA, [](ProgramSession& session, const Command& command) {
+    graphics_program(session).define(command.payload);
+  });
+  for (const int type : {net::KWK_SDATA, net::KWK_SDREP, net::KWK_SDLEN}) {
+    table.add(net::KWD_STREAM, type, [](ProgramSession& session, const Command& command) {
+      const int result = graphics_program(session).interpret(command.payload, command.type);
+      if (result != 0) foundation::log_printf("dg_stream: Fehler %d", result);
+      if (protocol::stream_wants_retc(command.type, session.host_version))
+        dt_send(session, net::KWD_STREAM, net::KWK_SRETC, nullptr, 0);
+    });
+  }
+  table.add(net::KWD_DIGRA, net::KWK_GRES, [](ProgramSession& session, const Command&) {
+    const graphics::StreamWindow* w = graphics_program(session).stream().current();
+    dt_send_retc(2, session, net::KWD_DIGRA, net::KWK_GRES, w ? w->extent_width : 0,
+                 w ? w->extent_height : 0);
+  });
+}
+
+}  // namespace kovw::session

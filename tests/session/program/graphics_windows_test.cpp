@@ -1,0 +1,187 @@
+// Graphics windows end to end: the host defines a window, draws into it with the stream and
+// ends it; the reply, the acknowledgements and the picture and tooltips the user sees.
+
+#include <QTest>
+
+#include "graphics/graphics_definition.h"
+#include "graphics/stream_opcodes.h"
+#include "graphics/stream_test_support.h"
+#include "graphics/view/graphics_window_widget.h"
+#include "session/session_fixture.h"
+
+namespace kovw::session::test {
+namespace {
+
+using graphics::Stream;
+using graphics::with_length;
+
+class GraphicsWindowsTest : public SessionTest {
+ protected:
+  // A program with a graphics screen; `version` is its host library.
+  QWidget* program(HostPeer& peer, int pid, int version = 0x070305) {
+    const auto ids = init_program(peer, pid, "graphics", {version});
+    EXPECT_GT(define_screen(peer, "Chart", 2, 400, 200, 20, 20), 0);
+    QWidget* main = nullptr;
+    EXPECT_TRUE(wait_until([&] {
+      main = registered_window(ids[1]);
+      return main != nullptr && main->isVisible();
+    }));
+    return main;
+  }
+  static graphics::GraphicsDefinition definition(int mode) {
+    graphics::GraphicsDefinition d;
+    d.mode = mode;
+    d.record.set32(76, 1000);  // world 1000 x 500 in an area of 400 x 200
+    d.record.set32(80, 500);
+    d.record.set16(70, 400);
+    d.record.set16(72, 200);
+    d.record.set16(96 + 4, 255);  // a white background asked for
+    d.record.set16(96 + 6, 255);
+    d.record.set16(96 + 8, 255);
+    d.record.set16(96 + 10, 0x0003);
+    const char title[] = "Sales";
+    for (std::size_t i = 0; i < 5; ++i) d.record.set8(168 + i, title[i]);
+    return d;
+  }
+  static graphics::GraphicsDefinition reply(HostPeer& peer) {
+    net::LinkMessage message;
+    std::vector<std::uint8_t> payload;
+    EXPECT_EQ(1, peer.receive(message, payload));
+    EXPECT_EQ(net::KWD_DIGRA, message.service);
+    EXPECT_EQ(net::KWK_GDIGRA, message.type);
+    // The reply starts like a definition: mode, record, flags.
+    net::FieldCursor at(payload);
+    graphics::GraphicsDefinition d;
+    d.mode = net::get_int_field(at);
+    std::vector<std::uint8_t> record(graphics::kWindowRecordSize);
+    std::size_t length = 0;
+    EXPECT_GT(net::get_tagged_field(at, record, &length, graphics::kWindowRecordTag), 0);
+    d.record = graphics::WindowRecord(record);
+    d.flags = net::get_int_field(at);
+    // Then the display record and the geometry record.
+    std::vector<std::uint8_t> display(graphics::kDisplayRecordSize);
+    std::vector<std::uint8_t> geometry(graphics::kGeometryRecordSize);
+    if (d.mode == graphics::kDefine) {
+      EXPECT_GT(net::get_tagged_field(at, display, &length, graphics::kDisplayRecordTag), 0);
+    }
+    if (d.record.u16(38) & graphics::kReplyGeometry) {
+      EXPECT_GT(net::get_tagged_field(at, geometry, &length, graphics::kGeometryRecordTag), 0);
+      d.extended = geometry;
+    }
+    EXPECT_FALSE(at.failed);
+    return d;
+  }
+  static void define(HostPeer& peer, const graphics::GraphicsDefinition& d) {
+    ASSERT_GT(
+        peer.send(net::KWD_DIGRA, net::KWK_GDIGRA, graphics::build_graphics_definition(d, true)),
+        0);
+  }
+  static graphics::GraphicsWindowWidget* window(QWidget* main) {
+    graphics::GraphicsWindowWidget* found = nullptr;
+    wait_until([&] {
+      found = main->findChild<graphics::GraphicsWindowWidget*>();
+      return found != nullptr && !found->picture().isNull();
+    });
+    return found;
+  }
+  // The next frame the workstation sends is the answer to a KGETWINID (no acknowledgement
+  // came before it).
+  void expect_no_acknowledgement(HostPeer& peer) {
+    ASSERT_GT(peer.send(net::KWD_KOMM, net::KWK_KGETWINID), 0);
+    net::LinkMessage message;
+    std::vector<std::uint8_t> payload;
+    ASSERT_EQ(1, peer.receive(message, payload));
+    EXPECT_EQ(net::KWK_KGETWINID, message.type);
+  }
+};
+
+TEST_F(GraphicsWindowsTest, TheDefinitionIsAnsweredWithTheAreaAndTheMapping) {
+  HostPeer& peer = start_program();
+  QWidget* main = program(peer, 80);
+  define(peer, definition(graphics::kDefine));
+  const graphics::GraphicsDefinition answer = reply(peer);
+  EXPECT_EQ(1, answer.mode);
+  EXPECT_EQ(0, answer.record.i32(56));
+  EXPECT_EQ(0, answer.record.i16(2));
+  EXPECT_EQ(400u, answer.record.u16(70));
+  EXPECT_EQ(200u, answer.record.u16(72));
+  EXPECT_EQ(2500, answer.record.i32(312));  // world units per 1000 pixels
+  EXPECT_EQ(graphics::kReplyWindowRect | graphics::kReplyGeometry, answer.record.u16(38));
+  ASSERT_EQ(graphics::kGeometryRecordSize, answer.extended.size());
+  EXPECT_EQ(400, answer.extended[4] | (answer.extended[5] << 8));  // device width
+  EXPECT_EQ(2, answer.extended[16]);                               // x numerator 2 / 5
+  EXPECT_EQ(5, answer.extended[20]);
+  graphics::GraphicsWindowWidget* shown = window(main);
+  ASSERT_NE(nullptr, shown);
+  EXPECT_EQ(QSize(400, 200), shown->picture().size());
+  EXPECT_TRUE(main->windowTitle().contains("Sales")) << main->windowTitle().toStdString();
+
+  // Element operations are refused with 7 once the definition has ended.
+  define(peer, definition(graphics::kEndDefinition));
+  EXPECT_EQ(0, reply(peer).record.i32(56));
+  EXPECT_TRUE(
+      wait_until([&] { return main->findChild<graphics::GraphicsWindowWidget*>() == nullptr; }));
+  graphics::GraphicsDefinition operation = definition(graphics::kElementOperation);
+  operation.record.set16(64, 30);
+  define(peer, operation);
+  EXPECT_EQ(7, reply(peer).record.i32(56));
+}
+
+TEST_F(GraphicsWindowsTest, TheStreamDrawsWhatTheUserSeesWithTooltips) {
+  HostPeer& peer = start_program();
+  QWidget* main = program(peer, 81);
+  define(peer, definition(graphics::kDefine));
+  reply(peer);
+  Stream s = with_length(0x19, Stream{}.u8(200).u8(0).u8(0));
+  s.append(with_length(graphics::DB_FILL, Stream{}.u8(1)));
+  // The left half of the world, bottom half: device x 0-200, y 100-200.
+  s.append(with_length(
+      graphics::DB_RECT,
+      Stream{}.u8(0).u16(0).u16(0).u8(0).u8(0).i32(0).i32(0).i32(500).i32(250).u8(0).u16(0)));
+  s.append(with_length(graphics::DB_SENSE, Stream{}
+                                               .u16(graphics::kSenseAdd)
+                                               .u16(5)
+                                               .i32(1)
+                                               .i32(0)
+                                               .i32(0)
+                                               .i32(500)
+                                               .i32(250)
+                                               .i32(0)
+                                               .text("Q1 40")));
+  s.append(with_length(graphics::DB_FLUSH, Stream{}));
+  ASSERT_GT(peer.send(net::KWD_STREAM, net::KWK_SDLEN, s.bytes), 0);
+  expect_no_acknowledgement(peer);  // a host library after 5.3.2 gets none
+  graphics::GraphicsWindowWidget* shown = nullptr;
+  ASSERT_TRUE(wait_until([&] {
+    shown = main->findChild<graphics::GraphicsWindowWidget*>();
+    return shown && !shown->picture().isNull() &&
+           shown->picture().pixelColor(50, 150) == QColor(200, 0, 0);
+  }));
+  EXPECT_EQ(QColor(255, 255, 255), shown->picture().pixelColor(300, 50));
+  EXPECT_EQ("Q1 40", shown->tooltip_at(QPoint(50, 150)));
+  EXPECT_EQ("", shown->tooltip_at(QPoint(300, 50)));
+}
+
+TEST_F(GraphicsWindowsTest, OldHostLibrariesGetTheirAcknowledgements) {
+  HostPeer& peer = start_program();
+  program(peer, 82, 0x050302);
+  define(peer, definition(graphics::kDefine));
+  reply(peer);
+  const Stream line = with_length(graphics::DB_LWID, Stream{}.u8(2));
+  for (int type : {net::KWK_SDLEN, net::KWK_SDREP}) {
+    ASSERT_GT(peer.send(net::KWD_STREAM, type, line.bytes), 0);
+    net::LinkMessage message;
+    std::vector<std::uint8_t> payload;
+    ASSERT_EQ(1, peer.receive(message, payload));
+    EXPECT_EQ(net::KWD_STREAM, message.service);
+    EXPECT_EQ(net::KWK_SRETC, message.type);
+    EXPECT_TRUE(payload.empty());
+  }
+  // Type 1 never waits.
+  ASSERT_GT(peer.send(net::KWD_STREAM, net::KWK_SDATA, Stream{}.u8(graphics::DB_LWID).u8(1).bytes),
+            0);
+  expect_no_acknowledgement(peer);
+}
+
+}  // namespace
+}  // namespace kovw::session::test
