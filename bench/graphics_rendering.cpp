@@ -13,6 +13,8 @@
 
 #include "bench_application.h"
 #include "graphics/font_selector.h"
+#include "graphics/stream_canvas.h"
+#include "graphics/stream_opcodes.h"
 #include "graphics/painter_renderer.h"
 #include "graphics/pens_and_brushes.h"
 #include "graphics/world_mapping.h"
@@ -182,5 +184,142 @@ void BM_BareQPainterMixedCommands(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kCommands);
 }
 BENCHMARK(BM_BareQPainterMixedCommands)->Unit(benchmark::kMillisecond)->MinTime(3);
+
+// The same commands as one stream message with lengths: the colour of each figure, the fill
+// of rectangles, the line options of polygons, then the figure. The text font is set once.
+std::vector<std::uint8_t> stream_message() {
+  std::vector<std::uint8_t> out;
+  auto command = [&out](int opcode, std::initializer_list<std::int64_t> numbers,
+                        std::initializer_list<int> widths, const std::string& tail = {}) {
+    std::vector<std::uint8_t> operands;
+    auto width = widths.begin();
+    for (const std::int64_t v : numbers) {
+      for (int i = 0; i < *width; ++i)
+        operands.push_back(static_cast<std::uint8_t>(static_cast<std::uint64_t>(v) >> (8 * i)));
+      ++width;
+    }
+    operands.insert(operands.end(), tail.begin(), tail.end());
+    out.push_back(static_cast<std::uint8_t>(opcode));
+    const std::size_t n = operands.size();
+    if (n + 1 < 0x80) {
+      out.push_back(static_cast<std::uint8_t>(n + 1));
+    } else {
+      out.push_back(static_cast<std::uint8_t>(0x80 | ((n + 2) >> 8)));
+      out.push_back(static_cast<std::uint8_t>((n + 2) & 0xFF));
+    }
+    out.insert(out.end(), operands.begin(), operands.end());
+  };
+  command(DB_SETFONT, {0, 5}, {1, 2}, "Arial");
+  command(DB_FONT, {0, 0, 10, 0}, {1, 1, 2, 2});
+  command(DB_LMARK, {0x10}, {1});  // filled polygons are solid
+  for (const Command& c : commands()) {
+    const int r = (c.colour >> 16) & 0xFF, g = (c.colour >> 8) & 0xFF, b = c.colour & 0xFF;
+    switch (c.kind) {
+      case Kind::Line:
+        command(0x15, {r, g, b}, {1, 1, 1});
+        command(DB_LINE, {2, c.x1, c.y1, c.x2, c.y2}, {2, 4, 4, 4, 4});
+        break;
+      case Kind::Rectangle:
+        command(0x19, {r, g, b}, {1, 1, 1});
+        command(DB_FILL, {c.fill_style}, {1});
+        command(DB_RECT, {0, 0, 0, 0, 0, c.x1, c.y1, c.x2, c.y2, 0, 0},
+                {1, 2, 2, 1, 1, 4, 4, 4, 4, 1, 2});
+        break;
+      case Kind::Text: {
+        const std::string text(c.text.begin(), c.text.end());
+        command(0x10, {r, g, b}, {1, 1, 1});
+        command(DB_TEXT, {static_cast<std::int64_t>(text.size()), c.x1, c.y1}, {2, 4, 4}, text);
+        break;
+      }
+      case Kind::Polygon:
+        command(0x15, {r, g, b}, {1, 1, 1});
+        command(DB_LOPT, {0x08}, {1});
+        command(DB_LINE, {4, c.x1, c.y1, c.x2, c.y1, c.x2, c.y2, c.x1, c.y2},
+                {2, 4, 4, 4, 4, 4, 4, 4, 4});
+        command(DB_LOPT, {0}, {1});
+        break;
+    }
+  }
+  return out;
+}
+
+// The stream's side: the message interpreted and drawn into the window's picture.
+void BM_StreamMixedCommands(benchmark::State& state) {
+  kovw::bench::bench_application();
+  const std::vector<std::uint8_t> message = stream_message();
+  const WorldMapping mapping = fit_world(kWorldWidth, kWorldHeight, kWidth, kHeight, false);
+  StreamContext context;
+  context.library_version = 0x070305;
+  context.suppress_repaints = true;
+  StreamCanvas canvas;
+  for (auto _ : state) {
+    canvas.create_window(0, mapping, kWidth, kHeight, kOpaqueWhite);
+    canvas.stream().interpret(message, kStreamWithLengths, context);
+  }
+  state.SetItemsProcessed(state.iterations() * kCommands);
+  state.counters["message_bytes"] = static_cast<double>(message.size());
+}
+BENCHMARK(BM_StreamMixedCommands)->Unit(benchmark::kMillisecond)->MinTime(3);
+
+// A segmented window: a world of 4000 x 4000 units on a drawing area of as many pixels, in 400
+// segments of 400 x 100 pixels with 20 figures each, shown 800 x 600 pixels at a time. One
+// full repaint of the view after scrolling by one view: the segments that reach into the view
+// are replayed onto it, the others skipped.
+void BM_SegmentedRepaintAfterScrolling(benchmark::State& state) {
+  kovw::bench::bench_application();
+  constexpr int kWorld = 4000, kViewWidth = 800, kViewHeight = 600;
+  StreamCanvas canvas;
+  canvas.create_window(0, fit_world(kWorld, kWorld, kWorld, kWorld, false), kViewWidth,
+                       kViewHeight, kOpaqueWhite);
+  StreamWindow& window = *canvas.stream().window(0);
+  window.virtual_x = window.virtual_y = true;
+  StreamContext context;
+  context.library_version = 0x070305;
+  context.suppress_repaints = true;
+  std::mt19937 random(7);
+  std::vector<std::uint8_t> message;
+  auto put = [&message](int opcode, std::initializer_list<std::int32_t> numbers, int first_width,
+                        int width) {
+    std::vector<std::uint8_t> operands;
+    bool first = true;
+    for (const std::int32_t v : numbers) {
+      const int w = first ? first_width : width;
+      first = false;
+      for (int i = 0; i < w; ++i)
+        operands.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(v) >> (8 * i)));
+    }
+    message.push_back(static_cast<std::uint8_t>(opcode));
+    message.push_back(static_cast<std::uint8_t>(operands.size() + 1));
+    message.insert(message.end(), operands.begin(), operands.end());
+  };
+  for (int top = kWorld; top > 0; top -= 100) {
+    for (int left = 0; left < kWorld; left += 400) {
+      put(DB_WINSEG, {1, left, top, left + 400, top - 100}, 2, 4);
+      for (int i = 0; i < 20; ++i) {
+        const int x = left + static_cast<int>(random() % 380);
+        const int y = top - static_cast<int>(random() % 90);
+        put(0x15, {static_cast<std::int32_t>(random() & 0xFF), 0, 0}, 1, 1);
+        put(DB_LINE, {2, x, y, x + 20, y - 10}, 2, 4);
+      }
+    }
+  }
+  put(DB_WINSEG, {3, 0, 0, 0, 0}, 2, 4);
+  canvas.stream().interpret(message, kStreamWithLengths, context);
+  SegmentedView view;
+  view.view = QRect(0, kViewHeight, kViewWidth, kViewHeight);  // scrolled down by one view
+  std::size_t replayed = 0;
+  for (auto _ : state) {
+    QImage picture = canvas.segmented_picture(0, view);
+    benchmark::DoNotOptimize(picture.constBits());
+  }
+  std::vector<QRect> rects;
+  for (const Segment& segment : window.segments.segments())
+    rects.emplace_back(QPoint(segment.rect.x1, segment.rect.y1),
+                       QPoint(segment.rect.x2, segment.rect.y2));
+  replayed = segments_in_view(rects, view.view).size();
+  state.counters["segments"] = static_cast<double>(window.segments.segments().size());
+  state.counters["replayed"] = static_cast<double>(replayed);
+}
+BENCHMARK(BM_SegmentedRepaintAfterScrolling)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -8,8 +8,6 @@
 #include "foundation/host_text.h"
 #include "foundation/log.h"
 #include "foundation/show_message.h"
-#include "graphics/picture_display.h"
-#include "graphics/stream_opcodes.h"
 #include "graphics/world_mapping.h"
 #include "net/link_names.h"
 #include "protocol/payload_codec.h"
@@ -73,26 +71,17 @@ QString window_title(const graphics::WindowRecord& r) {
 
 }  // namespace
 
-struct GraphicsProgram::Surface {
-  QImage image;
-  std::unique_ptr<QPainter> painter;
-  std::unique_ptr<graphics::PainterRenderer> renderer;
-  std::unique_ptr<graphics::GraphicsCanvas> canvas;
-  std::unique_ptr<graphics::FontSelector> fonts;
-  std::vector<TooltipArea> tips;
-  std::vector<std::vector<TooltipArea>> tip_levels;
-  bool picture_in_flight = false;  // a picture went to the view and is not yet shown
-  bool picture_wanted = false;     // another one is due when it is
-};
-
 GraphicsProgram::GraphicsProgram(ProgramSession& session)
-    : session_(session), stream_(*this), receipts_(std::make_shared<EventChannel>()) {
+    : session_(session), receipts_(std::make_shared<EventChannel>()) {
   receipts_->bind(this);
+  set_host_version(session.host_version);
+  set_program(session.thread_id);
+  graphics::FontWindowFacts& facts = font_facts();
   if (session.host_hooks) {
-    font_facts_.fixed_face = session.host_hooks->text_font_name;
-    font_facts_.fixed_tenths = session.host_hooks->text_font_tenths;
-    font_facts_.proportional_face = session.host_hooks->prop_font_name;
-    font_facts_.proportional_tenths = session.host_hooks->prop_font_tenths;
+    facts.fixed_face = session.host_hooks->text_font_name;
+    facts.fixed_tenths = session.host_hooks->text_font_tenths;
+    facts.proportional_face = session.host_hooks->prop_font_name;
+    facts.proportional_tenths = session.host_hooks->prop_font_tenths;
   }
 }
 
@@ -111,50 +100,6 @@ graphics::StreamContext GraphicsProgram::context() const {
   c.suppress_repaints = (definition_.flags & 0x0008) != 0;
   c.repaint_always = (definition_.flags & 0x0004) != 0;
   return c;
-}
-
-GraphicsProgram::Surface* GraphicsProgram::surface(std::int32_t id) {
-  const auto at = surfaces_.find(id);
-  return at == surfaces_.end() ? nullptr : at->second.get();
-}
-
-const QImage* GraphicsProgram::picture(std::int32_t id) const {
-  const auto at = surfaces_.find(id);
-  return at == surfaces_.end() ? nullptr : &at->second->image;
-}
-
-const std::vector<TooltipArea>* GraphicsProgram::tooltips(std::int32_t id) const {
-  const auto at = surfaces_.find(id);
-  return at == surfaces_.end() ? nullptr : &at->second->tips;
-}
-
-void GraphicsProgram::create_window(const graphics::WorldMapping& mapping, int width, int height,
-                                    Argb background) {
-  graphics::StreamWindow& window = stream_.add_window(0);
-  window.mapping = mapping;
-  window.attributes.background = background;
-  window.visible_width = width;
-  window.visible_height = height;
-  window.extent_width = width;
-  window.extent_height = height;
-  auto s = std::make_unique<Surface>();
-  s->image = QImage(width, height, QImage::Format_ARGB32_Premultiplied);
-  if (s->image.isNull()) return;
-  s->image.fill(qcolor(background));
-  s->painter = std::make_unique<QPainter>(&s->image);
-  s->renderer = std::make_unique<graphics::PainterRenderer>(*s->painter);
-  s->canvas = std::make_unique<graphics::GraphicsCanvas>(*s->renderer, window.mapping);
-  s->fonts = std::make_unique<graphics::FontSelector>(&s->image);
-  font_facts_.device_width = width;
-  font_facts_.device_dpi = screen_dpi();
-  font_facts_.scale_percent = session_.font_scale_percent;
-  surfaces_[0] = std::move(s);
-}
-
-void GraphicsProgram::release_windows() {
-  pending_repaint_.stop();
-  surfaces_.clear();
-  stream_.clear();
 }
 
 void GraphicsProgram::define(std::span<const std::uint8_t> payload) {
@@ -184,16 +129,12 @@ void GraphicsProgram::define(std::span<const std::uint8_t> payload) {
         const graphics::GraphicsDefinition kept = definition_;
         definition_ = incoming;
         definition_.record = kept.record;
-        for (auto& [id, s] : surfaces_) {
-          if (graphics::StreamWindow* w = stream_.window(id)) {
-            s->image.fill(qcolor(w->attributes.background));
-            w->changed = true;
-          }
-        }
-        for (auto& [id, s] : surfaces_) post_picture(id);
+        clear_pictures();
+        post_picture(0);
         break;
       }
       definition_ = incoming;
+      pending_repaint_.stop();
       release_windows();
       session_.screen_kind = kScreenGraphics;
       text_screen_release(session_);
@@ -237,8 +178,9 @@ void GraphicsProgram::define(std::span<const std::uint8_t> payload) {
                                   (background_flags & 0x0001);
       const Argb background =
           own_background ? graphics::colour_record_at(r, 96) : graphics::kOpaqueWhite;
-      create_window(mapping, width, height, background);
-      if (!surface(0)) {
+      font_facts().device_dpi = screen_dpi();
+      font_facts().scale_percent = session_.font_scale_percent;
+      if (!create_window(0, mapping, width, height, background)) {
         foundation::show_message_number(nullptr, 0, 0, "KOVW Open", 10075, 12, width, height);
         result = kNoPictureMemory;
         break;
@@ -261,6 +203,7 @@ void GraphicsProgram::define(std::span<const std::uint8_t> payload) {
       definition_.mode = incoming.mode;
       definition_.flags = incoming.flags;
       if (open_) {
+        pending_repaint_.stop();
         release_windows();
         open_ = false;
         to_view::GraphicsWindow end;
@@ -290,7 +233,7 @@ void GraphicsProgram::define(std::span<const std::uint8_t> payload) {
     return;
   }
   std::array<std::uint8_t, graphics::kGeometryRecordSize> geometry{};
-  if (const graphics::StreamWindow* w = stream_.current()) {
+  if (const graphics::StreamWindow* w = stream().current()) {
     graphics::WindowGeometry g;
     g.device_width = w->extent_width;
     g.device_height = w->extent_height;
@@ -316,10 +259,10 @@ void GraphicsProgram::fill_reply(int result) {
   r.set16(46, 0);
   r.set32(48, 0);
   r.set32(52, 0);
-  r.set32(60, stream_.current_id());
+  r.set32(60, stream().current_id());
   int options = static_cast<int>(r.u16(38)) &
                 ~(graphics::kReplyWindowRect | graphics::kReplyGeometry | graphics::kReplyBrowser);
-  const graphics::StreamWindow* w = stream_.current();
+  const graphics::StreamWindow* w = stream().current();
   if (definition_.mode == graphics::kDefine && w) {
     const ScreenSize screen = screen_size();
     r.set16(66, session_.window_x);
@@ -358,19 +301,19 @@ void GraphicsProgram::fill_reply(int result) {
 }
 
 int GraphicsProgram::interpret(std::span<const std::uint8_t> payload, int type) {
-  if (!stream_.current()) {
+  if (!stream().current()) {
     foundation::log_printf("dg_stream: kein Grafikfenster, %zu Bytes übergangen", payload.size());
     return 0;
   }
-  const int result = stream_.interpret(payload, type, context());
+  const int result = stream().interpret(payload, type, context());
   schedule_pending_repaint();
   return result;
 }
 
 void GraphicsProgram::schedule_pending_repaint() {
-  if (context().suppress_repaints || stream_.recording()) return;
+  if (context().suppress_repaints || stream().recording()) return;
   std::int64_t due = -1;
-  for (const auto& window : stream_.windows())
+  for (const auto& window : stream().windows())
     if (window->changed) due = due < 0 ? window->repaint_due : std::min(due, window->repaint_due);
   if (due < 0) return;
   const std::int64_t wait = std::max<std::int64_t>(0, due - now_ms());
@@ -383,7 +326,7 @@ void GraphicsProgram::timerEvent(QTimerEvent* event) {
     return;
   }
   pending_repaint_.stop();
-  for (const auto& window : stream_.windows()) {
+  for (const auto& window : stream().windows()) {
     if (!window->changed) continue;
     repaint(*window);
     window->changed = false;
@@ -392,19 +335,21 @@ void GraphicsProgram::timerEvent(QTimerEvent* event) {
 }
 
 void GraphicsProgram::post_picture(std::int32_t id) {
-  Surface* s = surface(id);
-  if (!s || id != 0) return;  // windows inside the main one come with their element operations
-  if (s->picture_in_flight) {
-    s->picture_wanted = true;
+  // Windows inside the main one come with their element operations.
+  const QImage* image = picture(id);
+  if (!image || id != 0) return;
+  if (picture_in_flight_) {
+    picture_wanted_ = true;
     return;
   }
-  s->picture_in_flight = true;
+  picture_in_flight_ = true;
   to_view::GraphicsWindow message;
   message.operation = to_view::GraphicsWindow::Operation::Picture;
-  message.size = s->image.size();
-  message.picture = s->image.copy();  // the painter goes on drawing into the original
-  for (const TooltipArea& tip : s->tips) message.tips.push_back({tip.rect, tip.text});
-  message.tips_active = tips_active_;
+  message.size = image->size();
+  message.picture = image->copy();  // the painter goes on drawing into the original
+  for (const graphics::TooltipArea& tip : *tooltips(id))
+    message.tips.push_back({tip.rect, tip.text});
+  message.tips_active = tooltips_active();
   // The receipt runs on the GUI thread; the program thread learns of it by an event.
   message.done = Receipt([channel = receipts_, id] { channel->post(new PictureShown(id)); });
   post_to_view(*session_.to_view, std::move(message));
@@ -413,116 +358,16 @@ void GraphicsProgram::post_picture(std::int32_t id) {
 bool GraphicsProgram::event(QEvent* event) {
   if (event->type() != picture_shown_type()) return QObject::event(event);
   const std::int32_t id = static_cast<PictureShown*>(event)->id;
-  if (Surface* s = surface(id)) {
-    s->picture_in_flight = false;
-    if (s->picture_wanted) {
-      s->picture_wanted = false;
-      post_picture(id);
-    }
+  picture_in_flight_ = false;
+  if (picture_wanted_) {
+    picture_wanted_ = false;
+    post_picture(id);
   }
   return true;
 }
 
 // ---- drawing operations ------------------------------------------------------------------
 
-void GraphicsProgram::lines(graphics::StreamWindow& w, std::span<const graphics::WorldPoint> p) {
-  if (Surface* s = surface(w.id)) s->canvas->lines(p, w.attributes);
-}
-void GraphicsProgram::circle(graphics::StreamWindow& w, const graphics::CircleCommand& c) {
-  if (Surface* s = surface(w.id)) s->canvas->circle(c, w.attributes);
-}
-void GraphicsProgram::rectangle(graphics::StreamWindow& w, const graphics::RectangleCommand& r) {
-  if (Surface* s = surface(w.id)) s->canvas->rectangle(r, w.attributes);
-}
-void GraphicsProgram::text(graphics::StreamWindow& w, std::int32_t x, std::int32_t y,
-                           std::string_view bytes) {
-  Surface* s = surface(w.id);
-  if (!s) return;
-  const graphics::FontSources fonts{*s->fonts, stream_.font_names(), font_facts_, false};
-  s->canvas->text(x, y, bytes, w.attributes, fonts);
-}
-void GraphicsProgram::bars(graphics::StreamWindow& w, const graphics::BarsCommand& b) {
-  if (Surface* s = surface(w.id)) s->canvas->bars(b);
-}
-void GraphicsProgram::control(graphics::StreamWindow& w, int kind, int state, std::int32_t x1,
-                              std::int32_t y1, std::int32_t x2, std::int32_t y2) {
-  if (Surface* s = surface(w.id))
-    s->canvas->control(kind, state, x1, y1, x2, y2,
-                       session_.host_version >= graphics::kVersionWiderControl);
-}
-void GraphicsProgram::picture(graphics::StreamWindow& w, const graphics::PictureCommand& p) {
-  Surface* s = surface(w.id);
-  if (!s) return;
-  graphics::PictureRequest request;
-  request.file_name = std::string(p.file_name);
-  request.rect = s->canvas->device_rect(p.x1, p.y1, p.x2, p.y2);
-  request.program = session_.thread_id;
-  graphics::show_picture(*s->renderer, request);
-}
-void GraphicsProgram::media(graphics::StreamWindow&, const graphics::MediaCommand& m) {
-  // No media player is part of the workstation: the element is logged and left out.
-  foundation::log_printf("DB_MEDIA: kein Medienspieler, Art %d, Datei %.*s", m.kind,
-                         static_cast<int>(m.file_name.size()), m.file_name.data());
-}
-void GraphicsProgram::select_font(graphics::StreamWindow& w) {
-  if (Surface* s = surface(w.id))
-    s->fonts->select(w.attributes.font, font_facts_, stream_.font_names(),
-                     graphics::FontOrigin::StreamOrInfo);
-}
-void GraphicsProgram::font_name_changed(int) {
-  for (auto& [id, s] : surfaces_) s->fonts->forget_fonts();
-}
-void GraphicsProgram::tooltip(graphics::StreamWindow& w, const graphics::SenseCommand& sense) {
-  Surface* s = surface(w.id);
-  if (!s) return;
-  switch (sense.kind) {
-    case graphics::kSenseAdd: {
-      TooltipArea tip;
-      tip.id = next_tip_id_++;
-      tip.value = sense.value;
-      tip.rect = s->canvas->device_rect(sense.x1, sense.y1, sense.x2, sense.y2).toAlignedRect();
-      const int flags = (sense.flags & 0x0800) ? foundation::kTextUtf8 : 0;
-      tip.text = QString::fromStdU16String(foundation::host_to_wide(sense.text, flags))
-                     .left(graphics::kSenseTextMax);
-      s->tips.push_back(std::move(tip));
-      break;
-    }
-    case graphics::kSenseRemove:
-      if (sense.flags & 0x0100) {
-        s->tips.clear();
-      } else {
-        std::erase_if(s->tips, [&](const TooltipArea& t) { return t.value == sense.value; });
-      }
-      break;
-    case graphics::kSenseLevel:
-      if (sense.flags & 0x0200) {
-        s->tips.clear();
-        if (!s->tip_levels.empty()) {
-          s->tips = std::move(s->tip_levels.back());
-          s->tip_levels.pop_back();
-        }
-      } else if (sense.flags & 0x0100) {
-        s->tip_levels.push_back(std::move(s->tips));
-        s->tips.clear();
-      } else if (sense.flags & 0x0001) {
-        tips_active_ = true;
-      } else if (sense.flags & 0x0002) {
-        tips_active_ = false;
-      }
-      break;
-    default:
-      foundation::log_printf("DB_SENSE: Art %d unbekannt", sense.kind);
-      return;
-  }
-  w.changed = true;  // the view learns the areas with the next picture
-}
-void GraphicsProgram::window_operation(int operation, std::int32_t id) {
-  foundation::log_printf("DB_WINOP %d: Fenster %d nicht vorhanden", operation, id);
-}
-void GraphicsProgram::segments_changed(graphics::StreamWindow& w) {
-  foundation::log_printf("DB_WINSEG: Fenster %d, Ausdehnung %d x %d", w.id, w.extent_width,
-                         w.extent_height);
-}
 void GraphicsProgram::beep() {
   if (!session_.host_hooks || session_.host_hooks->beeps_on)
     post_to_view(*session_.to_view, to_view::Beep{});
@@ -530,12 +375,6 @@ void GraphicsProgram::beep() {
 void GraphicsProgram::repaint(graphics::StreamWindow& w) {
   post_picture(w.id);
 }
-std::int64_t GraphicsProgram::now_ms() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
-
 // ---- requests ------------------------------------------------------------------------------
 
 void register_graphics_window_commands(CommandTable& table) {

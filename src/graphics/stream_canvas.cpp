@@ -1,0 +1,235 @@
+#include "graphics/stream_canvas.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "foundation/host_text.h"
+#include "foundation/log.h"
+#include "graphics/picture_display.h"
+#include "graphics/stream_opcodes.h"
+
+namespace kovw::graphics {
+
+struct StreamCanvas::Surface {
+  QImage image;
+  Argb background = kOpaqueWhite;
+  std::unique_ptr<QPainter> painter;
+  std::unique_ptr<PainterRenderer> renderer;
+  std::unique_ptr<GraphicsCanvas> canvas;
+  // What the commands draw with: the window's own renderer and canvas, or while a segment is
+  // replayed onto a view, the view's.
+  PainterRenderer* drawing_renderer = nullptr;
+  GraphicsCanvas* drawing_canvas = nullptr;
+  std::unique_ptr<FontSelector> fonts;
+  std::vector<TooltipArea> tips;
+  std::vector<std::vector<TooltipArea>> tip_levels;
+};
+
+StreamCanvas::StreamCanvas() : stream_(*this) {}
+
+StreamCanvas::~StreamCanvas() = default;
+
+StreamCanvas::Surface* StreamCanvas::surface(std::int32_t id) {
+  const auto at = surfaces_.find(id);
+  return at == surfaces_.end() ? nullptr : at->second.get();
+}
+
+const StreamCanvas::Surface* StreamCanvas::surface(std::int32_t id) const {
+  const auto at = surfaces_.find(id);
+  return at == surfaces_.end() ? nullptr : at->second.get();
+}
+
+const QImage* StreamCanvas::picture(std::int32_t id) const {
+  const Surface* s = surface(id);
+  return s ? &s->image : nullptr;
+}
+
+QImage StreamCanvas::segmented_picture(std::int32_t id, const SegmentedView& view) {
+  Surface* s = surface(id);
+  StreamWindow* w = stream_.window(id);
+  if (!s || !w) return {};
+  const std::vector<Segment>& segments = w->segments.segments();
+  std::vector<QRect> rects;
+  rects.reserve(segments.size());
+  for (const Segment& segment : segments)
+    rects.emplace_back(QPoint(segment.rect.x1, segment.rect.y1),
+                       QPoint(segment.rect.x2, segment.rect.y2));
+  StreamContext context;
+  context.library_version = host_version_;
+  context.suppress_repaints = true;
+  return compose_segmented(s->image, view, rects,
+                           [&](std::size_t index, QPainter& painter, QPoint scroll) {
+                             // The segment draws on the view's picture, shifted by the scroll.
+                             PainterRenderer renderer(painter);
+                             WorldMapping mapping = w->mapping;
+                             mapping.scroll_x = scroll.x();
+                             mapping.scroll_y = scroll.y();
+                             GraphicsCanvas canvas(renderer, mapping);
+                             s->drawing_renderer = &renderer;
+                             s->drawing_canvas = &canvas;
+                             stream_.replay(*w, segments[index], context);
+                             s->drawing_renderer = s->renderer.get();
+                             s->drawing_canvas = s->canvas.get();
+                             return true;
+                           });
+}
+
+const std::vector<TooltipArea>* StreamCanvas::tooltips(std::int32_t id) const {
+  const Surface* s = surface(id);
+  return s ? &s->tips : nullptr;
+}
+
+bool StreamCanvas::create_window(std::int32_t id, const WorldMapping& mapping, int width,
+                                 int height, Argb background) {
+  StreamWindow& window = stream_.add_window(id);
+  window.mapping = mapping;
+  window.attributes.background = background;
+  window.visible_width = width;
+  window.visible_height = height;
+  window.extent_width = width;
+  window.extent_height = height;
+  auto s = std::make_unique<Surface>();
+  s->image = QImage(width, height, QImage::Format_ARGB32_Premultiplied);
+  surfaces_.erase(id);
+  if (s->image.isNull()) return false;
+  s->background = background;
+  s->image.fill(QColor::fromRgba(background));
+  s->painter = std::make_unique<QPainter>(&s->image);
+  s->renderer = std::make_unique<PainterRenderer>(*s->painter);
+  s->canvas = std::make_unique<GraphicsCanvas>(*s->renderer, window.mapping);
+  s->fonts = std::make_unique<FontSelector>(&s->image);
+  s->drawing_renderer = s->renderer.get();
+  s->drawing_canvas = s->canvas.get();
+  font_facts_.device_width = width;
+  surfaces_[id] = std::move(s);
+  return true;
+}
+
+void StreamCanvas::release_windows() {
+  surfaces_.clear();
+  stream_.clear();
+}
+
+void StreamCanvas::clear_pictures() {
+  for (auto& [id, s] : surfaces_) {
+    s->image.fill(QColor::fromRgba(s->background));
+    if (StreamWindow* w = stream_.window(id)) w->changed = true;
+  }
+}
+
+void StreamCanvas::lines(StreamWindow& w, std::span<const WorldPoint> p) {
+  if (Surface* s = surface(w.id)) s->drawing_canvas->lines(p, w.attributes);
+}
+
+void StreamCanvas::circle(StreamWindow& w, const CircleCommand& c) {
+  if (Surface* s = surface(w.id)) s->drawing_canvas->circle(c, w.attributes);
+}
+
+void StreamCanvas::rectangle(StreamWindow& w, const RectangleCommand& r) {
+  if (Surface* s = surface(w.id)) s->drawing_canvas->rectangle(r, w.attributes);
+}
+
+void StreamCanvas::text(StreamWindow& w, std::int32_t x, std::int32_t y, std::string_view bytes) {
+  Surface* s = surface(w.id);
+  if (!s) return;
+  const FontSources fonts{*s->fonts, stream_.font_names(), font_facts_, false};
+  s->drawing_canvas->text(x, y, bytes, w.attributes, fonts);
+}
+
+void StreamCanvas::bars(StreamWindow& w, const BarsCommand& b) {
+  if (Surface* s = surface(w.id)) s->drawing_canvas->bars(b);
+}
+
+void StreamCanvas::control(StreamWindow& w, int kind, int state, std::int32_t x1, std::int32_t y1,
+                           std::int32_t x2, std::int32_t y2) {
+  if (Surface* s = surface(w.id))
+    s->drawing_canvas->control(kind, state, x1, y1, x2, y2, host_version_ >= kVersionWiderControl);
+}
+
+void StreamCanvas::picture(StreamWindow& w, const PictureCommand& p) {
+  Surface* s = surface(w.id);
+  if (!s) return;
+  PictureRequest request;
+  request.file_name = std::string(p.file_name);
+  request.rect = s->drawing_canvas->device_rect(p.x1, p.y1, p.x2, p.y2);
+  request.program = program_;
+  show_picture(*s->drawing_renderer, request);
+}
+
+void StreamCanvas::media(StreamWindow&, const MediaCommand& m) {
+  foundation::log_printf("DB_MEDIA: kein Medienspieler, Art %d, Datei %.*s", m.kind,
+                         static_cast<int>(m.file_name.size()), m.file_name.data());
+}
+
+void StreamCanvas::select_font(StreamWindow& w) {
+  if (Surface* s = surface(w.id))
+    s->fonts->select(w.attributes.font, font_facts_, stream_.font_names(),
+                     FontOrigin::StreamOrInfo);
+}
+
+void StreamCanvas::font_name_changed(int) {
+  for (auto& [id, s] : surfaces_) s->fonts->forget_fonts();
+}
+
+void StreamCanvas::tooltip(StreamWindow& w, const SenseCommand& sense) {
+  Surface* s = surface(w.id);
+  if (!s) return;
+  switch (sense.kind) {
+    case kSenseAdd: {
+      TooltipArea tip;
+      tip.id = next_tip_id_++;
+      tip.value = sense.value;
+      tip.rect =
+          s->drawing_canvas->device_rect(sense.x1, sense.y1, sense.x2, sense.y2).toAlignedRect();
+      const int flags = (sense.flags & 0x0800) ? foundation::kTextUtf8 : 0;
+      tip.text = QString::fromStdU16String(foundation::host_to_wide(sense.text, flags))
+                     .left(kSenseTextMax);
+      s->tips.push_back(std::move(tip));
+      break;
+    }
+    case kSenseRemove:
+      if (sense.flags & 0x0100) {
+        s->tips.clear();
+      } else {
+        std::erase_if(s->tips, [&](const TooltipArea& t) { return t.value == sense.value; });
+      }
+      break;
+    case kSenseLevel:
+      if (sense.flags & 0x0200) {
+        s->tips.clear();
+        if (!s->tip_levels.empty()) {
+          s->tips = std::move(s->tip_levels.back());
+          s->tip_levels.pop_back();
+        }
+      } else if (sense.flags & 0x0100) {
+        s->tip_levels.push_back(std::move(s->tips));
+        s->tips.clear();
+      } else if (sense.flags & 0x0001) {
+        tips_active_ = true;
+      } else if (sense.flags & 0x0002) {
+        tips_active_ = false;
+      }
+      break;
+    default:
+      foundation::log_printf("DB_SENSE: Art %d unbekannt", sense.kind);
+      return;
+  }
+  w.changed = true;  // the areas reach the view with the next picture
+}
+
+void StreamCanvas::window_operation(int operation, std::int32_t id) {
+  foundation::log_printf("DB_WINOP %d: Fenster %d nicht vorhanden", operation, id);
+}
+
+void StreamCanvas::segments_changed(StreamWindow& w) {
+  foundation::log_printf("DB_WINSEG: Fenster %d, Ausdehnung %d x %d", w.id, w.extent_width,
+                         w.extent_height);
+}
+
+std::int64_t StreamCanvas::now_ms() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+}  // namespace kovw::graphics

@@ -1,0 +1,93 @@
+#pragma once
+// The graphics stream drawing into pictures: the interpreter of a program's stream together
+// with the off-screen picture of each of its graphics windows, the renderer and fonts that
+// draw into it, and the window's tooltip areas. What is shown, and when, is the owner's part
+// (repaint, beep, window operations); this class only draws.
+
+#include <QImage>
+#include <QPainter>
+#include <QRect>
+#include <QString>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "graphics/drawing_operations.h"
+#include "graphics/font_selector.h"
+#include "graphics/graphics_canvas.h"
+#include "graphics/offscreen_view.h"
+#include "graphics/painter_renderer.h"
+#include "graphics/stream_interpreter.h"
+
+namespace kovw::graphics {
+
+// A tooltip area of a window: its identifier (from 1001), the host's value, where and what.
+struct TooltipArea {
+  int id = 0;
+  std::int32_t value = 0;
+  QRect rect;
+  QString text;
+};
+
+class StreamCanvas : public DrawingOperations {
+ public:
+  StreamCanvas();
+  ~StreamCanvas() override;
+
+  StreamInterpreter& stream() { return stream_; }
+  FontWindowFacts& font_facts() { return font_facts_; }
+  void set_host_version(std::int32_t version) { host_version_ = version; }
+  void set_program(int program) { program_ = program; }
+
+  // Makes window `id` with a picture of `width` x `height` filled with `background`; false
+  // when the picture's memory cannot be had (the window then draws nothing).
+  bool create_window(std::int32_t id, const WorldMapping& mapping, int width, int height,
+                     Argb background);
+  // Drops every window.
+  void release_windows();
+  // Fills the picture of every window with its background.
+  void clear_pictures();
+
+  const QImage* picture(std::int32_t id) const;
+  // The picture of a segmented window's view: its own picture behind, every segment that
+  // reaches into the view replayed with the scroll as offset, the headers on top.
+  QImage segmented_picture(std::int32_t id, const SegmentedView& view);
+  const std::vector<TooltipArea>* tooltips(std::int32_t id) const;
+  bool tooltips_active() const { return tips_active_; }
+
+  // DrawingOperations: the drawing part.
+  void lines(StreamWindow& window, std::span<const WorldPoint> points) override;
+  void circle(StreamWindow& window, const CircleCommand& circle) override;
+  void rectangle(StreamWindow& window, const RectangleCommand& rectangle) override;
+  void text(StreamWindow& window, std::int32_t x, std::int32_t y, std::string_view bytes) override;
+  void bars(StreamWindow& window, const BarsCommand& bars) override;
+  void control(StreamWindow& window, int kind, int state, std::int32_t x1, std::int32_t y1,
+               std::int32_t x2, std::int32_t y2) override;
+  void picture(StreamWindow& window, const PictureCommand& picture) override;
+  // No media player is part of the workstation: a media element is logged and left out.
+  void media(StreamWindow& window, const MediaCommand& media) override;
+  void select_font(StreamWindow& window) override;
+  void font_name_changed(int number) override;
+  void tooltip(StreamWindow& window, const SenseCommand& sense) override;
+  void window_operation(int operation, std::int32_t id) override;
+  void segments_changed(StreamWindow& window) override;
+  void beep() override {}
+  void repaint(StreamWindow&) override {}
+  std::int64_t now_ms() override;
+
+ private:
+  struct Surface;
+  Surface* surface(std::int32_t id);
+  const Surface* surface(std::int32_t id) const;
+
+  StreamInterpreter stream_;
+  std::map<std::int32_t, std::unique_ptr<Surface>> surfaces_;
+  FontWindowFacts font_facts_;
+  std::int32_t host_version_ = 0;
+  int program_ = 0;
+  bool tips_active_ = true;
+  int next_tip_id_ = 1001;
+};
+
+}  // namespace kovw::graphics
