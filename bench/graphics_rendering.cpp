@@ -13,10 +13,10 @@
 
 #include "bench_application.h"
 #include "graphics/font_selector.h"
-#include "graphics/stream_canvas.h"
-#include "graphics/stream_opcodes.h"
 #include "graphics/painter_renderer.h"
 #include "graphics/pens_and_brushes.h"
+#include "graphics/stream_canvas.h"
+#include "graphics/stream_opcodes.h"
 #include "graphics/world_mapping.h"
 
 namespace {
@@ -269,8 +269,8 @@ void BM_SegmentedRepaintAfterScrolling(benchmark::State& state) {
   kovw::bench::bench_application();
   constexpr int kWorld = 4000, kViewWidth = 800, kViewHeight = 600;
   StreamCanvas canvas;
-  canvas.create_window(0, fit_world(kWorld, kWorld, kWorld, kWorld, false), kViewWidth,
-                       kViewHeight, kOpaqueWhite);
+  canvas.create_window(0, fit_world(kWorld, kWorld, kWorld, kWorld, false), kViewWidth, kViewHeight,
+                       kOpaqueWhite);
   StreamWindow& window = *canvas.stream().window(0);
   window.virtual_x = window.virtual_y = true;
   StreamContext context;

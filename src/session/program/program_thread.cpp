@@ -19,8 +19,10 @@
 #include "session/program/cursor_kind_numbers.h"
 #include "session/program/edit_areas.h"
 #include "session/program/frame.h"
+#include "session/program/graphics_windows.h"
 #include "session/program/host_dialogs.h"
 #include "session/program/key_buffer.h"
+#include "session/program/key_input.h"
 #include "session/program/program_link.h"
 #include "session/program/program_list.h"
 #include "session/program/program_messages.h"
@@ -218,7 +220,12 @@ void SuperWindow::on(to_program::TextOutput& message) {
 }
 
 void SuperWindow::on(to_program::KeyPress& message) {
-  if (session_.screen) session_.screen->key_press(session_, message);
+  if (session_.screen) {
+    session_.screen->key_press(session_, message);
+  } else if (session_.graphics && session_.graphics->open()) {
+    // A graphics window's keys go to the host like a screen's.
+    handle_key_press(session_, message);
+  }
 }
 
 void SuperWindow::on(to_program::MouseClick& message) {

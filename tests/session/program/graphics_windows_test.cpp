@@ -162,6 +162,21 @@ TEST_F(GraphicsWindowsTest, TheStreamDrawsWhatTheUserSeesWithTooltips) {
   EXPECT_EQ("", shown->tooltip_at(QPoint(300, 50)));
 }
 
+TEST_F(GraphicsWindowsTest, KeysTypedInAGraphicsWindowReachTheHost) {
+  HostPeer& peer = start_program();
+  const auto ids = init_program(peer, 83, "graphics");
+  ASSERT_GT(define_screen(peer, "Chart", 2, 400, 200, 20, 20), 0);
+  define(peer, definition(graphics::kDefine));
+  reply(peer);
+  QWidget* content = nullptr;
+  ASSERT_TRUE(wait_until([&] {
+    content = registered_window(ids[0]);
+    return content && content->findChild<graphics::GraphicsWindowWidget*>();
+  }));
+  QTest::keyClick(content, 'A', Qt::ShiftModifier);
+  EXPECT_EQ(std::vector<std::uint16_t>{0x0041}, receive_key_codes(peer));
+}
+
 TEST_F(GraphicsWindowsTest, OldHostLibrariesGetTheirAcknowledgements) {
   HostPeer& peer = start_program();
   program(peer, 82, 0x050302);
