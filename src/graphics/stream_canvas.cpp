@@ -117,6 +117,16 @@ void StreamCanvas::clear_pictures() {
   }
 }
 
+std::shared_ptr<CachedFont> StreamCanvas::information_font(std::int32_t id,
+                                                           const FontRequest& request,
+                                                           bool wide_widths) {
+  Surface* s = surface(id);
+  if (!s) return nullptr;
+  s->fonts->select(request, font_facts_, stream_.font_names(), FontOrigin::StreamOrInfo,
+                   wide_widths);
+  return s->fonts->current();
+}
+
 void StreamCanvas::lines(StreamWindow& w, std::span<const WorldPoint> p) {
   if (Surface* s = surface(w.id)) s->drawing_canvas->lines(p, w.attributes);
 }

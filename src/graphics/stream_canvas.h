@@ -54,6 +54,11 @@ class StreamCanvas : public DrawingOperations {
   // reaches into the view replayed with the scroll as offset, the headers on top.
   QImage segmented_picture(std::int32_t id, const SegmentedView& view);
   const std::vector<TooltipArea>* tooltips(std::int32_t id) const;
+  // Selects `request` in window `id` as a font information request does (problems only
+  // logged; `wide_widths` also measures every character); the window's current font after it,
+  // null when it has none.
+  std::shared_ptr<CachedFont> information_font(std::int32_t id, const FontRequest& request,
+                                               bool wide_widths);
   bool tooltips_active() const { return tips_active_; }
 
   // DrawingOperations: the drawing part.

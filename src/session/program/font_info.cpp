@@ -4,6 +4,7 @@
 #include <QImage>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "foundation/host_text.h"
 #include "foundation/log.h"
@@ -14,6 +15,7 @@
 #include "platform/font_substitution.h"
 #include "protocol/program/host_versions.h"
 #include "session/program/command_table.h"
+#include "session/program/graphics_windows.h"
 #include "session/program/program_dispatch.h"
 #include "session/program/program_link.h"
 #include "session/program/program_session.h"
@@ -27,12 +29,29 @@ namespace {
 // of message types, but a font request on the wire).
 constexpr int kShortFontInfo = net::KWK_GSPEAK;
 
+// The requested font in the program's current graphics window, measured in its mapping.
+std::optional<protocol::FontInfo> window_font_info(ProgramSession& session,
+                                                   const protocol::FontRequest& request,
+                                                   bool wide) {
+  if (!session.graphics) return std::nullopt;
+  const graphics::StreamWindow* window = session.graphics->stream().current();
+  if (!window) return std::nullopt;
+  const auto font = session.graphics->information_font(
+      window->id, graphics::FontRequest{request.font, request.size, 0, request.options}, wide);
+  if (!font) return std::nullopt;
+  return graphics::font_info_reply(font->metrics, font->face_name, window->mapping);
+}
+
 void answer_font_info(ProgramSession& session, const Command& command) {
-  if (const auto request = protocol::parse_font_request(command.payload); !request)
-    log_parse_failure(request.error());
+  const auto request = protocol::parse_font_request(command.payload);
+  if (!request) log_parse_failure(request.error());
   const bool extended = command.type == net::KWK_GFONT;
   const bool wide = extended && session.host_version >= protocol::kVersionGlyphTable;
-  const protocol::FontInfo info = default_font_info(session.screen_font, screen_dpi(), wide);
+  std::optional<protocol::FontInfo> from_window;
+  if (request) from_window = window_font_info(session, *request, wide);
+  // Without a graphics window the metrics are those of the program window's default font.
+  const protocol::FontInfo info =
+      from_window ? *from_window : default_font_info(session.screen_font, screen_dpi(), wide);
   foundation::log_printf("Send Font Info %s %d/%d/%d", info.name.c_str(), info.metrics[3],
                          info.metrics[4], info.metrics[5]);
   const protocol::Outgoing reply =

@@ -7,6 +7,7 @@
 #include "graphics/stream_opcodes.h"
 #include "graphics/stream_test_support.h"
 #include "graphics/view/graphics_window_widget.h"
+#include "protocol/program/window_service.h"
 #include "session/session_fixture.h"
 
 namespace kovw::session::test {
@@ -175,6 +176,33 @@ TEST_F(GraphicsWindowsTest, KeysTypedInAGraphicsWindowReachTheHost) {
   }));
   QTest::keyClick(content, 'A', Qt::ShiftModifier);
   EXPECT_EQ(std::vector<std::uint16_t>{0x0041}, receive_key_codes(peer));
+}
+
+TEST_F(GraphicsWindowsTest, FontInformationMeasuresTheRequestedFontInTheWindowsWorld) {
+  HostPeer& peer = start_program();
+  program(peer, 84);
+  define(peer, definition(graphics::kDefine));
+  reply(peer);
+  // Font 1 is "Arial" (DB_SETFONT); a world unit is 0.4 pixels in this window.
+  const Stream set = with_length(graphics::DB_SETFONT, Stream{}.u8(1).u16(5).text("Arial"));
+  ASSERT_GT(peer.send(net::KWD_STREAM, net::KWK_SDLEN, set.bytes), 0);
+  auto ask = [&](int size) {
+    const auto request = protocol::build_font_request(net::KWK_GSPEAK, {1, size, 0});
+    EXPECT_GT(peer.send(net::KWD_DIGRA, net::KWK_GSPEAK, request.payload), 0);
+    net::LinkMessage message;
+    std::vector<std::uint8_t> payload;
+    EXPECT_EQ(1, peer.receive(message, payload));
+    const auto info = protocol::parse_font_info(net::KWK_GSPEAK, payload, 0x070305);
+    EXPECT_TRUE(info);
+    return info ? *info : protocol::FontInfo{};
+  };
+  const protocol::FontInfo small = ask(10);
+  const protocol::FontInfo large = ask(20);
+  EXPECT_EQ("Arial", small.name);
+  EXPECT_GT(large.metrics[3], small.metrics[3]);  // device height grows with the size
+  // World height = device height / 0.4, within the rounding of the fixed-point values.
+  EXPECT_NEAR(small.metrics[0], small.metrics[3] * 5 / 2, 300);
+  EXPECT_GT(small.metrics[0], small.metrics[3] * 2);
 }
 
 TEST_F(GraphicsWindowsTest, OldHostLibrariesGetTheirAcknowledgements) {
