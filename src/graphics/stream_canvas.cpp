@@ -23,6 +23,7 @@ struct StreamCanvas::Surface {
   std::unique_ptr<FontSelector> fonts;
   std::vector<TooltipArea> tips;
   std::vector<std::vector<TooltipArea>> tip_levels;
+  std::vector<QImage> levels;  // the pictures below the open drawing levels
 };
 
 StreamCanvas::StreamCanvas() : stream_(*this) {}
@@ -125,6 +126,35 @@ std::shared_ptr<CachedFont> StreamCanvas::information_font(std::int32_t id,
   s->fonts->select(request, font_facts_, stream_.font_names(), FontOrigin::StreamOrInfo,
                    wide_widths);
   return s->fonts->current();
+}
+
+void StreamCanvas::clear_rectangle(std::int32_t id, std::int32_t x1, std::int32_t y1,
+                                   std::int32_t x2, std::int32_t y2) {
+  Surface* s = surface(id);
+  if (!s) return;
+  const QRect rect = s->canvas->device_rect(x1, y1, x2, y2).toAlignedRect();
+  s->painter->fillRect(rect, QColor::fromRgba(s->background));
+  if (StreamWindow* w = stream_.window(id)) w->changed = true;
+}
+
+int StreamCanvas::open_level(std::int32_t id) {
+  Surface* s = surface(id);
+  if (!s) return 0;
+  if (s->levels.size() >= kLevelsMax) return kLevelsFull;
+  QImage copy = s->image.copy();
+  if (copy.isNull()) return kLevelNoMemory;
+  s->levels.push_back(std::move(copy));
+  return 0;
+}
+
+void StreamCanvas::close_level(std::int32_t id) {
+  Surface* s = surface(id);
+  if (!s || s->levels.empty()) return;
+  s->painter->setCompositionMode(QPainter::CompositionMode_Source);
+  s->painter->drawImage(0, 0, s->levels.back());
+  s->painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  s->levels.pop_back();
+  if (StreamWindow* w = stream_.window(id)) w->changed = true;
 }
 
 void StreamCanvas::lines(StreamWindow& w, std::span<const WorldPoint> p) {

@@ -30,6 +30,10 @@ struct TooltipArea {
   QString text;
 };
 
+inline constexpr std::size_t kLevelsMax = 20;
+inline constexpr int kLevelsFull = 119;
+inline constexpr int kLevelNoMemory = 120;
+
 class StreamCanvas : public DrawingOperations {
  public:
   StreamCanvas();
@@ -48,6 +52,14 @@ class StreamCanvas : public DrawingOperations {
   void release_windows();
   // Fills the picture of every window with its background.
   void clear_pictures();
+  // Fills the device rectangle of the world corners with the window's background.
+  void clear_rectangle(std::int32_t id, std::int32_t x1, std::int32_t y1, std::int32_t x2,
+                       std::int32_t y2);
+  // Drawing levels: opening one keeps the picture as it is and drawing goes on over it;
+  // closing the top one shows the picture as it was when it was opened. Opening returns 0, or
+  // kLevelsFull at kLevelsMax open levels, kLevelNoMemory when the copy cannot be had.
+  int open_level(std::int32_t id);
+  void close_level(std::int32_t id);
 
   const QImage* picture(std::int32_t id) const;
   // The picture of a segmented window's view: its own picture behind, every segment that

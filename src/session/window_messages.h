@@ -78,14 +78,14 @@ inline constexpr int WML_VIEW_FIELD = 3191;         // to the view: the input fi
 inline constexpr int WML_VIEW_EDIT_AREA = 3192;     // to the view: a multi-line edit area
 inline constexpr int WML_EDIT_LEFT = 3193;          // to the program: the edit area was left
 inline constexpr int WML_VIEW_DIALOG = 3194;        // to the view: show, refill or close a dialog
-inline constexpr int WML_DIALOG_ACTION = 3195;
-inline constexpr int WML_VIEW_GRAPHICS = 3196;  // to the view: a graphics window's picture      //
-                                                // to the program: the user acted in a dialog
-inline constexpr int WML_KEY_PRESS = 3120;      // to the program: a key press
-inline constexpr int WML_MOUSE_CLICK = 3121;    // to the program: a click on a text screen cell
-inline constexpr int WML_MOUSE_WHEEL = 3122;    // to the program: wheel steps
-inline constexpr int WML_FRAME_ITEM = 3123;     // to the program: the user chose an item
-inline constexpr int WML_FILES_DROPPED = 3124;  // to the program: local files were dropped
+inline constexpr int WML_DIALOG_ACTION = 3195;      // to the program: the user acted in a dialog
+inline constexpr int WML_VIEW_GRAPHICS = 3196;      // to the view: a graphics window's picture
+inline constexpr int WML_GRAPHICS_CLICK = 3197;     // to the program: a click in a graphics window
+inline constexpr int WML_KEY_PRESS = 3120;          // to the program: a key press
+inline constexpr int WML_MOUSE_CLICK = 3121;        // to the program: a click on a text screen cell
+inline constexpr int WML_MOUSE_WHEEL = 3122;        // to the program: wheel steps
+inline constexpr int WML_FRAME_ITEM = 3123;         // to the program: the user chose an item
+inline constexpr int WML_FILES_DROPPED = 3124;      // to the program: local files were dropped
 inline constexpr int WML_WINDOW_GEOMETRY = 3190;  // to the program: the main window moved or sized
 
 // The name of a message number for log lines ("WML_STOP"), or "WM_USER+n" for others.
@@ -428,6 +428,16 @@ struct MouseClick {
   int row = 0;
 };
 
+// A click in the graphics window: the button code (as on a text screen), where in the drawing
+// area (device pixels) and the modifiers held (1 Shift, 2 Ctrl, 4 Alt).
+struct GraphicsClick {
+  static constexpr int kNumber = WML_GRAPHICS_CLICK;
+  int button_code = 0;
+  int x = 0;
+  int y = 0;
+  int modifiers = 0;
+};
+
 // Wheel steps: positive away from the user, one per 120 units.
 struct MouseWheel {
   static constexpr int kNumber = WML_MOUSE_WHEEL;
@@ -476,7 +486,7 @@ using ProgramMessage =
                  to_program::ChildProgram, to_program::ShowMessage, to_program::TextOutput,
                  to_program::KeyPress, to_program::MouseClick, to_program::MouseWheel,
                  to_program::FrameItem, to_program::FilesDropped, to_program::WindowGeometry,
-                 to_program::EditLeft, to_program::DialogUserAction>;
+                 to_program::EditLeft, to_program::DialogUserAction, to_program::GraphicsClick>;
 
 // The number of the alternative a message holds.
 template <typename Variant>

@@ -207,11 +207,29 @@ std::optional<proto::Outgoing> parse_graphics_step(const std::vector<std::string
     o.i32(ints[0]).i32(ints[1]).i32(ints[2]).i32(ints[3]).i32(0).text(text);
     return stream_command(gfx::DB_SENSE, o);
   }
+  if (command == "GGET") {
+    // GGET [TIMEOUT [FLAGS]]: wait for a click or key in the graphics window (TIMEOUT in steps
+    // of 0.8 s, 0 without limit); the answer is logged decoded (wait for it with expect GGET).
+    if (!read(0, 2)) return std::nullopt;
+    ints.resize(2, 0);
+    proto::Outgoing out{net::KWD_DIGRA, net::KWK_GGET, {}};
+    proto::PayloadWriter(out.payload).int_field(ints[1]).int_field(ints[0]);
+    return out;
+  }
   if (command == "GFLUSH") {
     if (!read(0, 0)) return std::nullopt;
     return stream_command(gfx::DB_FLUSH, Operands{});
   }
   return std::nullopt;
+}
+
+std::string describe_input_answer(std::span<const std::uint8_t> payload) {
+  net::FieldCursor at(payload);
+  static const char* const kNames[] = {"kind", "key", "x", "y", "device_x", "device_y"};
+  std::string text;
+  for (const char* name : kNames)
+    text += std::string(" ") + name + "=" + std::to_string(net::get_int_field(at));
+  return at.failed ? " malformed" : text;
 }
 
 std::string describe_definition_reply(std::span<const std::uint8_t> payload) {

@@ -12,10 +12,13 @@
 namespace hostsim {
 
 // The message of a graphics line (GDIGRA, GEND, GCOLOUR, GBACKGROUND, GLWID, GFILL, GLINE,
-// GRECT, GCIRCLE, GSETFONT, GFONT, GTOPT, GTEXT, GTIP, GFLUSH), nothing for another command; `error`
-// holds the fault of a graphics line that is wrong.
+// GRECT, GCIRCLE, GSETFONT, GFONT, GTOPT, GTEXT, GTIP, GFLUSH, GGET), nothing for another command;
+// `error` holds the fault of a graphics line that is wrong.
 std::optional<kovw::protocol::Outgoing> parse_graphics_step(const std::vector<std::string>& words,
                                                             std::string& error);
+
+// The answer to a graphics input request (kind, key, world and device position), decoded.
+std::string describe_input_answer(std::span<const std::uint8_t> payload);
 
 // The reply to a graphics window definition, decoded for the frame log.
 std::string describe_definition_reply(std::span<const std::uint8_t> payload);

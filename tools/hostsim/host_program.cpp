@@ -84,6 +84,10 @@ std::optional<HostStep> parse_step(const std::vector<std::string>& w, std::strin
       step.service = net::KWD_DIGRA;
       step.type = net::KWK_GDIALOG;
     }
+    if (step.type < 0 && (w[1] == "GGET" || w[1] == "KWK_GGET")) {
+      step.service = net::KWD_DIGRA;
+      step.type = net::KWK_GGET;
+    }
     if (step.type < 0 && (w[1] == "GDIGRA" || w[1] == "KWK_GDIGRA")) {
       step.service = net::KWD_DIGRA;
       step.type = net::KWK_GDIGRA;
@@ -340,6 +344,8 @@ std::string describe_program_frame(int service, int type, std::span<const std::u
   }
   if (service == net::KWD_DIGRA && type == net::KWK_GDIGRA)
     return text + describe_definition_reply(payload);
+  if (service == net::KWD_DIGRA && type == net::KWK_GGET)
+    return text + describe_input_answer(payload);
   if (service == net::KWD_DIGRA && type == net::KWK_GDIALOG) {
     // A dialog's reply: the result, the selected line, the scroll position, the input.
     if (const auto reply = proto::parse_dialog_reply(payload)) {

@@ -1,6 +1,7 @@
 #include "graphics/view/graphics_window_widget.h"
 
 #include <QHelpEvent>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QToolTip>
@@ -43,6 +44,24 @@ void GraphicsWindowWidget::paintEvent(QPaintEvent* event) {
     const QRegion rest = QRegion(area).subtracted(QRegion(picture_.rect()));
     for (const QRect& r : rest) painter.fillRect(r, background_);
   }
+}
+
+void GraphicsWindowWidget::mousePressEvent(QMouseEvent* event) {
+  int code = 0;
+  if ((event->buttons() & Qt::LeftButton) && (event->buttons() & Qt::RightButton)) {
+    code = 2;
+  } else if (event->button() == Qt::LeftButton) {
+    code = 1;
+  } else if (event->button() == Qt::MiddleButton) {
+    code = 2;
+  } else if (event->button() == Qt::RightButton) {
+    code = 3;
+  }
+  if (code == 0) return;
+  const Qt::KeyboardModifiers held = event->modifiers();
+  const int modifiers = ((held & Qt::ShiftModifier) ? 1 : 0) |
+                        ((held & Qt::ControlModifier) ? 2 : 0) | ((held & Qt::AltModifier) ? 4 : 0);
+  emit clicked(event->position().toPoint(), code, modifiers);
 }
 
 bool GraphicsWindowWidget::event(QEvent* event) {

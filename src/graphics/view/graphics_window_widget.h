@@ -31,9 +31,15 @@ class GraphicsWindowWidget : public QWidget {
 
   QSize sizeHint() const override { return size_; }
 
+ signals:
+  // A mouse button went down at `at` (drawing-area pixels): the button code (1 left, 2 middle
+  // or left and right together, 3 right) and the modifiers (1 Shift, 2 Ctrl, 4 Alt).
+  void clicked(QPoint at, int button_code, int modifiers);
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   bool event(QEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
 
  private:
   QSize size_;

@@ -38,6 +38,15 @@ constexpr int kFrameAllowance = 80;
 constexpr int kFrameWidth = 4;
 constexpr int kScrollBarWidth = 16;
 constexpr int kTitleHeight = 24;
+constexpr int kUnknownOperation = 4;
+// Where the answer of an element input (operation 17) puts the event in the returned record:
+// kind and key (16 bits each), then the world position (32 bits each).
+constexpr std::size_t kInputKindAt = 80;
+constexpr std::size_t kInputKeyAt = 82;
+constexpr std::size_t kInputXAt = 84;
+constexpr std::size_t kInputYAt = 88;
+// Operation 28 reports whether the window could not move the whole step.
+constexpr std::size_t kScrollShortAt = 70;
 
 QEvent::Type picture_shown_type() {
   static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
@@ -215,12 +224,7 @@ void GraphicsProgram::define(std::span<const std::uint8_t> payload) {
       definition_.mode = incoming.mode;
       definition_.record = incoming.record;
       definition_.flags = incoming.flags;
-      if (!open_) {
-        result = kNoDefinition;
-      } else {
-        foundation::log_printf("dg_interp: Elementoperation %d noch nicht behandelt",
-                               incoming.record.i16(64));
-      }
+      result = open_ ? element_operation(incoming) : kNoDefinition;
       break;
     default:
       foundation::log_printf("dg_interp: Modus %d unbekannt", incoming.mode);
@@ -228,6 +232,12 @@ void GraphicsProgram::define(std::span<const std::uint8_t> payload) {
       break;
   }
   fill_reply(result);
+  // An element input (and a page end on the screen) answers when the user acts.
+  if (session_.graphics_pending_answer == 1) return;
+  send_reply();
+}
+
+void GraphicsProgram::send_reply() {
   if (session_.suppress_digra_reply) {
     session_.suppress_digra_reply = false;
     return;
@@ -321,6 +331,20 @@ void GraphicsProgram::schedule_pending_repaint() {
 }
 
 void GraphicsProgram::timerEvent(QTimerEvent* event) {
+  if (event->timerId() == input_timeout_.timerId()) {
+    input_timeout_.stop();
+    graphics::InputEvent timed_out;
+    timed_out.kind = graphics::kInputTimeOut;
+    timed_out.window = stream().current_id();
+    if (session_.graphics_pending_answer == 3) {
+      answer_input(timed_out);
+    } else if (session_.graphics_pending_answer == 1) {
+      session_.graphics_pending_answer = 0;
+      definition_.record.set16(kInputKindAt, timed_out.kind);
+      send_reply();
+    }
+    return;
+  }
   if (event->timerId() != pending_repaint_.timerId()) {
     QObject::timerEvent(event);
     return;
@@ -375,6 +399,230 @@ void GraphicsProgram::beep() {
 void GraphicsProgram::repaint(graphics::StreamWindow& w) {
   post_picture(w.id);
 }
+// ---- element operations --------------------------------------------------------------------
+
+int GraphicsProgram::element_operation(const graphics::GraphicsDefinition& step) {
+  const graphics::WindowRecord& r = step.record;
+  const int operation = r.i16(64);
+  graphics::StreamWindow* window = stream().current();
+  const std::int32_t id = window ? window->id : 0;
+  switch (operation) {
+    case 0:
+    case 4:
+    case 6:
+    case 22:
+    case 27:
+    case 38:
+    case 39:
+    case 40:
+      return 0;
+    case 5:
+    case 17: {
+      // Wait for the user: a click or a key answers with this step's reply; operation 17 also
+      // ends waiting after its time.
+      post_picture(0);
+      session_.graphics_pending_answer = 1;
+      std::int64_t timeout = 0;
+      if (operation == 17) {
+        const bool page_history = (r.u16(78) & 0x8000) != 0;
+        if (page_history && (r.u8(67) & 0x80)) {
+          session_.graphics_pending_answer = 0;
+          graphics::InputEvent none;
+          none.kind = graphics::kInputNone;
+          definition_.record.set16(kInputKindAt, none.kind);
+          return 0;
+        }
+        timeout = (definition_.flags & 0x0040) ? r.i32(96) : r.u8(76);
+        if (!(r.u8(110) & 0x80)) timeout *= 1000;
+      }
+      if (!ring_.empty()) {
+        // An event that came before the request answers it at once.
+        const graphics::InputEvent event = *ring_.take();
+        session_.graphics_pending_answer = 0;
+        definition_.record.set16(kInputKindAt, event.kind);
+        definition_.record.set16(kInputKeyAt, event.key);
+        definition_.record.set32(kInputXAt, event.world_x);
+        definition_.record.set32(kInputYAt, event.world_y);
+        return 0;
+      }
+      if (timeout > 0) start_input_timeout(timeout);
+      return 0;
+    }
+    case 24:
+      clear_pictures();
+      return 0;
+    case 26:
+      beep();
+      return 0;
+    case 28:
+      // The main window shows its whole drawing area: it never moves.
+      definition_.record.set16(kScrollShortAt, 1);
+      return 0;
+    case 30:
+    case 31:
+      if (window) window->changed = true;
+      post_picture(0);
+      return 0;
+    case 33:
+      return open_level(id);
+    case 34:
+      close_level(id);
+      return 0;
+    case 37:
+      clear_rectangle(id, r.i32(68), r.i32(72), r.i32(76), r.i32(80));
+      return 0;
+    case 1:
+    case 2:
+    case 9:
+    case 18:
+    case 21:
+    case 23:
+    case 25:
+    case 29:
+    case 32:
+    case 35:
+    case 36:
+    case 41:
+    case 43:
+    case 44:
+      foundation::log_printf("dg_interp: Elementoperation %d hier nicht verfügbar", operation);
+      return 0;
+    default:
+      return kUnknownOperation;
+  }
+}
+
+// ---- graphics input ------------------------------------------------------------------------
+
+void GraphicsProgram::start_input_timeout(std::int64_t milliseconds) {
+  input_timeout_.start(static_cast<int>(std::min<std::int64_t>(milliseconds, 1 << 30)), this);
+}
+
+void GraphicsProgram::request_input(int type, std::span<const std::uint8_t> payload) {
+  protocol::PayloadReader in(payload, "KWK_GGET");
+  const std::int32_t flags = in.int_field("flags");
+  std::int32_t timeout = 0;
+  if (!(flags & graphics::kGetCancel) && in.more()) {
+    timeout = in.int_field("time-out");
+    // KWK_GGETEX: the mark kind, the area and the mark rectangle follow; the mark is not drawn.
+    if (type == net::KWK_GGETEX && session_.host_hooks)
+      foundation::log_printf("dg_get: Markierung %d", in.more() ? in.int_field("mark") : 0);
+  }
+  if (flags & graphics::kGetCancel) {
+    if (session_.graphics_pending_answer == 3) session_.graphics_pending_answer = 0;
+    input_timeout_.stop();
+    return;
+  }
+  if (!(flags & graphics::kGetNoRepaint)) post_picture(0);
+  session_.graphics_pending_answer = 3;
+  if (!ring_.empty()) {
+    answer_input(*ring_.take());
+    return;
+  }
+  if (flags & graphics::kGetAnswerAtOnce) {
+    graphics::InputEvent none;
+    none.kind = graphics::kInputNone;
+    answer_input(none);
+    return;
+  }
+  if (const std::int64_t ms = graphics::input_timeout_ms(timeout)) start_input_timeout(ms);
+}
+
+void GraphicsProgram::key(const std::vector<std::uint16_t>& codes, int modifiers) {
+  for (const std::uint16_t code : codes) {
+    graphics::InputEvent event;
+    event.kind = graphics::kInputKey;
+    event.key = code;
+    event.modifiers = modifiers;
+    input(event);
+  }
+}
+
+void GraphicsProgram::click(int button_code, int x, int y, int modifiers) {
+  graphics::InputEvent event;
+  event.kind = graphics::kInputClick;
+  event.key = button_code;
+  event.device_x = x;
+  event.device_y = y;
+  event.modifiers = modifiers;
+  if (const graphics::StreamWindow* w = stream().current()) {
+    // World = (device - offset) x denominator / numerator.
+    const auto& m = w->mapping;
+    event.world_x =
+        static_cast<std::int32_t>((std::int64_t{x} - m.x_offset) * m.x_denominator / m.x_numerator);
+    event.world_y =
+        static_cast<std::int32_t>((std::int64_t{y} - m.y_offset) * m.y_denominator / m.y_numerator);
+  }
+  input(event);
+}
+
+void GraphicsProgram::input(graphics::InputEvent event) {
+  event.window = stream().current_id();
+  switch (session_.graphics_pending_answer) {
+    case 3:
+      answer_input(event);
+      return;
+    case 1:
+      input_timeout_.stop();
+      session_.graphics_pending_answer = 0;
+      definition_.record.set16(kInputKindAt, event.kind);
+      definition_.record.set16(kInputKeyAt, event.key);
+      definition_.record.set32(kInputXAt, event.world_x);
+      definition_.record.set32(kInputYAt, event.world_y);
+      send_reply();
+      return;
+    default:
+      ring_.push(event);
+      return;
+  }
+}
+
+void GraphicsProgram::answer_input(const graphics::InputEvent& event) {
+  input_timeout_.stop();
+  session_.graphics_pending_answer = 0;
+  foundation::log_printf("Send Data WM_GET %d %d", event.kind, event.key);
+  dt_send(session_, net::KWD_DIGRA, net::KWK_GGET,
+          graphics::build_input_answer(event, graphics::InputScroll{}));
+}
+
+void GraphicsProgram::convert_position(std::span<const std::uint8_t> payload) {
+  protocol::PayloadReader in(payload, "KWK_GPOS");
+  const std::int32_t value = in.int_field("value");
+  const std::int32_t mode = in.int_field("mode");
+  const std::int32_t second = in.more() ? in.int_field("second value") : 0;
+  const std::int32_t window_id = in.more() ? in.int_field("window") : 0;
+  if (!in.ok()) foundation::log_printf("%s", in.failure().message.c_str());
+  const graphics::StreamWindow* w = stream().window(window_id);
+  if (!w) w = stream().current();
+  auto world_x = [&](std::int64_t x) {
+    return w ? static_cast<std::int32_t>((x - w->mapping.x_offset) * w->mapping.x_denominator /
+                                         w->mapping.x_numerator)
+             : static_cast<std::int32_t>(x);
+  };
+  auto world_y = [&](std::int64_t y) {
+    return w ? static_cast<std::int32_t>((y - w->mapping.y_offset) * w->mapping.y_denominator /
+                                         w->mapping.y_numerator)
+             : static_cast<std::int32_t>(y);
+  };
+  switch (mode) {
+    case 1:
+    case 11:
+      dt_send_retc(1, session_, net::KWD_DIGRA, net::KWK_GPOS, world_x(value));
+      return;
+    case 2:
+    case 12:
+      dt_send_retc(1, session_, net::KWD_DIGRA, net::KWK_GPOS, world_y(value));
+      return;
+    case 3:
+    case 13:
+      dt_send_retc(2, session_, net::KWD_DIGRA, net::KWK_GPOS, world_x(value), world_y(second));
+      return;
+    default:
+      dt_send_retc(2, session_, net::KWD_DIGRA, net::KWK_GPOS, value, mode >= 3 ? second : value);
+      return;
+  }
+}
+
 // ---- requests ------------------------------------------------------------------------------
 
 void register_graphics_window_commands(CommandTable& table) {
@@ -389,6 +637,24 @@ void register_graphics_window_commands(CommandTable& table) {
         dt_send(session, net::KWD_STREAM, net::KWK_SRETC, nullptr, 0);
     });
   }
+  for (const int type : {net::KWK_GGET, net::KWK_GGETEX}) {
+    table.add(net::KWD_DIGRA, type, [](ProgramSession& session, const Command& command) {
+      graphics_program(session).request_input(command.type, command.payload);
+    });
+  }
+  table.add(net::KWD_DIGRA, net::KWK_GPOS, [](ProgramSession& session, const Command& command) {
+    graphics_program(session).convert_position(command.payload);
+  });
+  // Capture files are opened by the program window's capture start, which this workstation
+  // does not offer: data without an open capture file is left aside, as is its end.
+  for (const int type : {net::KWK_GDATA, net::KWK_GEND}) {
+    table.add(net::KWD_DIGRA, type, [](ProgramSession&, const Command& command) {
+      foundation::log_printf("dg_data: keine Aufzeichnungsdatei offen, %zu Bytes",
+                             command.payload.size());
+    });
+  }
+  // The mark of a graphics input is not drawn; its operations change nothing.
+  table.add(net::KWD_DIGRA, net::KWK_GMARK, [](ProgramSession&, const Command&) {});
   table.add(net::KWD_DIGRA, net::KWK_GRES, [](ProgramSession& session, const Command&) {
     const graphics::StreamWindow* w = graphics_program(session).stream().current();
     dt_send_retc(2, session, net::KWD_DIGRA, net::KWK_GRES, w ? w->extent_width : 0,

@@ -12,8 +12,11 @@
 #include <QObject>
 #include <cstdint>
 #include <memory>
+#include <span>
+#include <vector>
 
 #include "graphics/graphics_definition.h"
+#include "graphics/graphics_input.h"
 #include "graphics/stream_canvas.h"
 #include "session/event_channel.h"
 
@@ -35,6 +38,15 @@ class GraphicsProgram : public QObject, public graphics::StreamCanvas {
   // KWD_STREAM types 1, 3 and 4.
   int interpret(std::span<const std::uint8_t> payload, int type);
 
+  // KWK_GGET and KWK_GGETEX: a graphics input request.
+  void request_input(int type, std::span<const std::uint8_t> payload);
+  // KWK_GPOS: a coordinate conversion, answered at once.
+  void convert_position(std::span<const std::uint8_t> payload);
+  // The user's input in the graphics window: host key codes, and clicks (device pixels).
+  void key(const std::vector<std::uint16_t>& codes, int modifiers);
+  void click(int button_code, int x, int y, int modifiers);
+  const graphics::InputRing& input_ring() const { return ring_; }
+
   // What the stream shows: repaints go to the view, beeps to the user.
   void beep() override;
   void repaint(graphics::StreamWindow& window) override;
@@ -45,6 +57,11 @@ class GraphicsProgram : public QObject, public graphics::StreamCanvas {
 
  private:
   void fill_reply(int result);
+  void send_reply();
+  int element_operation(const graphics::GraphicsDefinition& step);
+  void input(graphics::InputEvent event);
+  void answer_input(const graphics::InputEvent& event);
+  void start_input_timeout(std::int64_t milliseconds);
   void post_picture(std::int32_t id);
   void schedule_pending_repaint();
   graphics::StreamContext context() const;
@@ -53,6 +70,8 @@ class GraphicsProgram : public QObject, public graphics::StreamCanvas {
   graphics::GraphicsDefinition definition_;
   bool open_ = false;
   QBasicTimer pending_repaint_;
+  QBasicTimer input_timeout_;
+  graphics::InputRing ring_;
   ChannelPtr receipts_;  // the view's receipts for pictures, bound to this object
   // A picture of the main window went to the view and is not yet shown; another is due.
   bool picture_in_flight_ = false;

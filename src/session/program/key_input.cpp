@@ -85,6 +85,24 @@ void handle_key_press(ProgramSession& session, const to_program::KeyPress& input
   key_send_pending(session);
 }
 
+std::vector<std::uint16_t> key_codes(ProgramSession& session, const to_program::KeyPress& input) {
+  std::vector<std::uint16_t> codes;
+  if (const auto number =
+          session.key_translator.translate(layout(session), input.key, input.modifiers)) {
+    codes.push_back(function_code(*number));
+  } else if ((input.modifiers & (kModAlt | kModCtrl)) != kModAlt) {
+    for (const char32_t character : input.text.toUcs4()) {
+      if (character < 0x20) {
+        if (const auto control = control_character_number(static_cast<char16_t>(character)))
+          codes.push_back(function_code(*control));
+      } else {
+        codes.push_back(foundation::wide_to_ansi(character));
+      }
+    }
+  }
+  return codes;
+}
+
 void handle_mouse_click(ProgramSession& session, const to_program::MouseClick& input) {
   if (!session.text_screen) return;
   // The view reports the clicked cell of the grid, wherever the window is scrolled to.

@@ -4,6 +4,7 @@
 // which are then sent as far as the host waits for them.
 
 #include <cstdint>
+#include <vector>
 
 #include "session/window_messages.h"
 
@@ -16,6 +17,10 @@ struct ProgramSession;
 std::uint16_t message_box_answer_key(const ProgramSession& session, bool positive);
 
 void handle_key_press(ProgramSession& session, const to_program::KeyPress& input);
+// The host key codes of a key press by the same translation, without putting them anywhere
+// (graphics windows hand them to their input): function keys, control characters and typed
+// characters, in order.
+std::vector<std::uint16_t> key_codes(ProgramSession& session, const to_program::KeyPress& input);
 void handle_mouse_click(ProgramSession& session, const to_program::MouseClick& input);
 void handle_mouse_wheel(ProgramSession& session, int steps);
 

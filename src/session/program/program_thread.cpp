@@ -223,9 +223,14 @@ void SuperWindow::on(to_program::KeyPress& message) {
   if (session_.screen) {
     session_.screen->key_press(session_, message);
   } else if (session_.graphics && session_.graphics->open()) {
-    // A graphics window's keys go to the host like a screen's.
-    handle_key_press(session_, message);
+    // A graphics window's keys are its graphics input.
+    session_.graphics->key(key_codes(session_, message), message.modifiers);
   }
+}
+
+void SuperWindow::on(to_program::GraphicsClick& message) {
+  if (session_.graphics && session_.graphics->open())
+    session_.graphics->click(message.button_code, message.x, message.y, message.modifiers);
 }
 
 void SuperWindow::on(to_program::MouseClick& message) {

@@ -67,6 +67,7 @@ class SuperWindow : public QObject {
   void on(to_program::WindowGeometry& message);
   void on(to_program::EditLeft& message);
   void on(to_program::DialogUserAction& message);
+  void on(to_program::GraphicsClick& message);
 
   ProgramSession& session_;
   QBasicTimer keep_alive_;

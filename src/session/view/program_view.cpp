@@ -343,6 +343,11 @@ void ProgramView::apply(const to_view::GraphicsWindow& message) {
       graphics_ =
           new graphics::GraphicsWindowWidget(message.size, message.background, main_->content());
       graphics_->setObjectName(QStringLiteral("graphics_window"));
+      connect(graphics_, &graphics::GraphicsWindowWidget::clicked, this,
+              [this](QPoint at, int button_code, int modifiers) {
+                post_to_program(*to_program_,
+                                to_program::GraphicsClick{button_code, at.x(), at.y(), modifiers});
+              });
       graphics_scroll_->setWidget(graphics_);
       main_->content()->layout()->addWidget(graphics_scroll_);
       fit_main_window(message.size);

@@ -4,9 +4,11 @@
 #include <QTest>
 
 #include "graphics/graphics_definition.h"
+#include "graphics/graphics_input.h"
 #include "graphics/stream_opcodes.h"
 #include "graphics/stream_test_support.h"
 #include "graphics/view/graphics_window_widget.h"
+#include "protocol/payload_codec.h"
 #include "protocol/program/window_service.h"
 #include "session/session_fixture.h"
 
@@ -163,19 +165,92 @@ TEST_F(GraphicsWindowsTest, TheStreamDrawsWhatTheUserSeesWithTooltips) {
   EXPECT_EQ("", shown->tooltip_at(QPoint(300, 50)));
 }
 
-TEST_F(GraphicsWindowsTest, KeysTypedInAGraphicsWindowReachTheHost) {
+// The answer to a graphics input request: kind, key, world x and y, device x and y.
+std::vector<std::int32_t> input_answer(HostPeer& peer) {
+  net::LinkMessage message;
+  std::vector<std::uint8_t> payload;
+  EXPECT_EQ(1, peer.receive(message, payload));
+  EXPECT_EQ(net::KWD_DIGRA, message.service);
+  EXPECT_EQ(net::KWK_GGET, message.type);
+  net::FieldCursor at(payload);
+  std::vector<std::int32_t> values;
+  for (int i = 0; i < 6; ++i) values.push_back(net::get_int_field(at));
+  EXPECT_FALSE(at.failed);
+  return values;
+}
+
+std::vector<std::uint8_t> ints(std::initializer_list<std::int32_t> values) {
+  std::vector<std::uint8_t> payload;
+  protocol::PayloadWriter out(payload);
+  for (const std::int32_t v : values) out.int_field(v);
+  return payload;
+}
+
+TEST_F(GraphicsWindowsTest, GraphicsInputAnswersWithClicksKeysAndTimeOuts) {
   HostPeer& peer = start_program();
   const auto ids = init_program(peer, 83, "graphics");
   ASSERT_GT(define_screen(peer, "Chart", 2, 400, 200, 20, 20), 0);
   define(peer, definition(graphics::kDefine));
   reply(peer);
   QWidget* content = nullptr;
+  graphics::GraphicsWindowWidget* shown = nullptr;
   ASSERT_TRUE(wait_until([&] {
     content = registered_window(ids[0]);
-    return content && content->findChild<graphics::GraphicsWindowWidget*>();
+    shown = content ? content->findChild<graphics::GraphicsWindowWidget*>() : nullptr;
+    return shown != nullptr;
   }));
+  // A click while the host waits: the world position of (100, 150) is (250, 122):
+  // (150 - 199) x 5 / -2, truncated.
+  ASSERT_GT(peer.send(net::KWD_DIGRA, net::KWK_GGET, ints({0, 0})), 0);
+  QTest::qWait(50);
+  QTest::mouseClick(shown, Qt::LeftButton, {}, QPoint(100, 150));
+  EXPECT_EQ((std::vector<std::int32_t>{graphics::kInputClick, 1, 250, 122, 100, 150}),
+            input_answer(peer));
+  // A key typed before the request waits in the ring and answers the next one at once.
   QTest::keyClick(content, 'A', Qt::ShiftModifier);
-  EXPECT_EQ(std::vector<std::uint16_t>{0x0041}, receive_key_codes(peer));
+  QTest::qWait(50);
+  ASSERT_GT(peer.send(net::KWD_DIGRA, net::KWK_GGET, ints({0, 0})), 0);
+  const auto key = input_answer(peer);
+  EXPECT_EQ(graphics::kInputKey, key[0]);
+  EXPECT_EQ(0x41, key[1]);
+  // Nothing comes within 800 ms: the time-out answers.
+  ASSERT_GT(peer.send(net::KWD_DIGRA, net::KWK_GGET, ints({0, 1})), 0);
+  EXPECT_EQ(graphics::kInputTimeOut, input_answer(peer)[0]);
+  // Answer at once with nothing waiting.
+  ASSERT_GT(peer.send(net::KWD_DIGRA, net::KWK_GGET, ints({graphics::kGetAnswerAtOnce, 0})), 0);
+  EXPECT_EQ(graphics::kInputNone, input_answer(peer)[0]);
+}
+
+TEST_F(GraphicsWindowsTest, PositionsConvertByModeAndElementOperationsAnswerTheirResults) {
+  HostPeer& peer = start_program();
+  program(peer, 85);
+  define(peer, definition(graphics::kDefine));
+  reply(peer);
+  struct Case {
+    std::int32_t value, mode, second;
+    std::vector<std::int32_t> answer;
+  };
+  // 2/5 pixel per unit; y counts upwards from row 199.
+  for (const Case& c : {Case{100, 1, 0, {250}}, Case{199, 2, 0, {0}}, Case{40, 3, 99, {100, 250}},
+                        Case{7, 5, 7, {7, 7}}, Case{100, 11, 0, {250}}}) {
+    ASSERT_GT(peer.send(net::KWD_DIGRA, net::KWK_GPOS, ints({c.value, c.mode, c.second, 0})), 0);
+    net::LinkMessage message;
+    std::vector<std::uint8_t> payload;
+    ASSERT_EQ(1, peer.receive(message, payload));
+    EXPECT_EQ(net::KWK_GPOS, message.type);
+    EXPECT_EQ(c.answer, read_ints(payload)) << "mode " << c.mode;
+  }
+  auto operation = [&](int number) {
+    graphics::GraphicsDefinition step = definition(graphics::kElementOperation);
+    step.record.set16(64, number);
+    define(peer, step);
+    return reply(peer).record.i32(56);
+  };
+  EXPECT_EQ(4, operation(99));
+  for (int i = 0; i < 20; ++i) ASSERT_EQ(0, operation(33));
+  EXPECT_EQ(119, operation(33));
+  EXPECT_EQ(0, operation(34));
+  EXPECT_EQ(0, operation(33));
 }
 
 TEST_F(GraphicsWindowsTest, FontInformationMeasuresTheRequestedFontInTheWindowsWorld) {
