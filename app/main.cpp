@@ -2,6 +2,7 @@
 // cannot name the layer above it, and runs the workstation.
 #include "foundation/host_text.h"
 #include "foundation/log.h"
+#include "print/job_output.h"
 #include "print/print_port.h"
 #include "session/program/program_list.h"
 #include "session/program/session_host.h"
@@ -47,6 +48,8 @@ int main(int argc, char** argv) {
     host.tab_blanks = shell::settings().tab_blanks;
     host.font_factor = facts.font_factor;
     host.no_save_page = facts.no_save_page;
+    host.open_print_job = print::open_graphics_print_job;
+    host.poster_print = shell::settings().poster_print != 0;
     session::set_session_host(std::move(host));
   };
   hooks.stop_programs = [](int run_id) { return session::post_stop_programs(run_id); };

@@ -13,7 +13,8 @@ namespace kovw::graphics {
 struct StreamCanvas::Surface {
   QImage image;
   Argb background = kOpaqueWhite;
-  std::unique_ptr<QPainter> painter;
+  std::unique_ptr<QPainter> own_painter;  // on the image; none when drawing on a page
+  QPainter* painter = nullptr;
   std::unique_ptr<PainterRenderer> renderer;
   std::unique_ptr<GraphicsCanvas> canvas;
   // What the commands draw with: the window's own renderer and canvas, or while a segment is
@@ -95,7 +96,8 @@ bool StreamCanvas::create_window(std::int32_t id, const WorldMapping& mapping, i
   if (s->image.isNull()) return false;
   s->background = background;
   s->image.fill(QColor::fromRgba(background));
-  s->painter = std::make_unique<QPainter>(&s->image);
+  s->own_painter = std::make_unique<QPainter>(&s->image);
+  s->painter = s->own_painter.get();
   s->renderer = std::make_unique<PainterRenderer>(*s->painter);
   s->canvas = std::make_unique<GraphicsCanvas>(*s->renderer, window.mapping);
   s->fonts = std::make_unique<FontSelector>(&s->image);
@@ -106,6 +108,27 @@ bool StreamCanvas::create_window(std::int32_t id, const WorldMapping& mapping, i
   return true;
 }
 
+void StreamCanvas::attach_window(std::int32_t id, const WorldMapping& mapping, QPainter& page,
+                                 int width, int height, Argb background) {
+  StreamWindow& window = stream_.add_window(id);
+  window.mapping = mapping;
+  window.attributes.background = background;
+  window.visible_width = width;
+  window.visible_height = height;
+  window.extent_width = width;
+  window.extent_height = height;
+  auto s = std::make_unique<Surface>();
+  s->background = background;
+  s->painter = &page;
+  s->renderer = std::make_unique<PainterRenderer>(page);
+  s->canvas = std::make_unique<GraphicsCanvas>(*s->renderer, window.mapping);
+  s->fonts = std::make_unique<FontSelector>(page.device());
+  s->drawing_renderer = s->renderer.get();
+  s->drawing_canvas = s->canvas.get();
+  font_facts_.device_width = width;
+  surfaces_[id] = std::move(s);
+}
+
 void StreamCanvas::release_windows() {
   surfaces_.clear();
   stream_.clear();
@@ -113,6 +136,7 @@ void StreamCanvas::release_windows() {
 
 void StreamCanvas::clear_pictures() {
   for (auto& [id, s] : surfaces_) {
+    if (s->image.isNull()) continue;  // a printed page keeps what it got
     s->image.fill(QColor::fromRgba(s->background));
     if (StreamWindow* w = stream_.window(id)) w->changed = true;
   }
@@ -140,6 +164,7 @@ void StreamCanvas::clear_rectangle(std::int32_t id, std::int32_t x1, std::int32_
 int StreamCanvas::open_level(std::int32_t id) {
   Surface* s = surface(id);
   if (!s) return 0;
+  if (s->image.isNull()) return kLevelNoMemory;  // pages have no levels
   if (s->levels.size() >= kLevelsMax) return kLevelsFull;
   QImage copy = s->image.copy();
   if (copy.isNull()) return kLevelNoMemory;

@@ -48,6 +48,10 @@ class StreamCanvas : public DrawingOperations {
   // when the picture's memory cannot be had (the window then draws nothing).
   bool create_window(std::int32_t id, const WorldMapping& mapping, int width, int height,
                      Argb background);
+  // Makes window `id` draw on a printer's page through `page` (which must outlive it), with a
+  // drawing area of `width` x `height` dots.
+  void attach_window(std::int32_t id, const WorldMapping& mapping, QPainter& page, int width,
+                     int height, Argb background);
   // Drops every window.
   void release_windows();
   // Fills the picture of every window with its background.

@@ -1,5 +1,6 @@
 #include "session/program/graphics_windows.h"
 
+#include <QPen>
 #include <QTimerEvent>
 #include <algorithm>
 #include <chrono>
@@ -13,6 +14,7 @@
 #include "protocol/payload_codec.h"
 #include "protocol/program/retc.h"
 #include "session/program/command_table.h"
+#include "session/program/print_output.h"
 #include "session/program/program_dispatch.h"
 #include "session/program/program_link.h"
 #include "session/program/program_session.h"
@@ -96,6 +98,9 @@ GraphicsProgram::GraphicsProgram(ProgramSession& session)
 
 GraphicsProgram::~GraphicsProgram() {
   receipts_->unbind();
+  // The windows draw on the job's painter: they go before the job.
+  release_windows();
+  end_print_job();
 }
 
 GraphicsProgram& graphics_program(ProgramSession& session) {
@@ -108,10 +113,11 @@ graphics::StreamContext GraphicsProgram::context() const {
   c.library_version = session_.host_version;
   c.suppress_repaints = (definition_.flags & 0x0008) != 0;
   c.repaint_always = (definition_.flags & 0x0004) != 0;
+  c.printing = printing_;
   return c;
 }
 
-void GraphicsProgram::define(std::span<const std::uint8_t> payload) {
+void GraphicsProgram::define(std::span<const std::uint8_t> payload, int type) {
   const graphics::DefinitionParse parsed =
       graphics::parse_graphics_definition(payload, session_.host_version);
   if (!parsed.definition) {
@@ -145,6 +151,12 @@ void GraphicsProgram::define(std::span<const std::uint8_t> payload) {
       definition_ = incoming;
       pending_repaint_.stop();
       release_windows();
+      end_print_job();
+      if (type == net::KWK_PDIGRA) {
+        result = start_print_job();
+        if (result == 0) open_ = true;
+        break;
+      }
       session_.screen_kind = kScreenGraphics;
       text_screen_release(session_);
       const std::int32_t world_width = r.world_width();
@@ -211,7 +223,13 @@ void GraphicsProgram::define(std::span<const std::uint8_t> payload) {
     case graphics::kEndDefinition:
       definition_.mode = incoming.mode;
       definition_.flags = incoming.flags;
-      if (open_) {
+      if (open_ && printing_) {
+        // Flag 0x0010 with a value at offset 64 ends the page first.
+        if ((incoming.flags & 0x0010) && incoming.record.i16(64) > 0) end_page();
+        release_windows();
+        end_print_job();
+        open_ = false;
+      } else if (open_) {
         pending_repaint_.stop();
         release_windows();
         open_ = false;
@@ -224,6 +242,7 @@ void GraphicsProgram::define(std::span<const std::uint8_t> payload) {
       definition_.mode = incoming.mode;
       definition_.record = incoming.record;
       definition_.flags = incoming.flags;
+      if (open_ && printing_ && incoming.record.i16(64) != 6) start_page_if_pending();
       result = open_ ? element_operation(incoming) : kNoDefinition;
       break;
     default:
@@ -311,6 +330,8 @@ void GraphicsProgram::fill_reply(int result) {
 }
 
 int GraphicsProgram::interpret(std::span<const std::uint8_t> payload, int type) {
+  // A print job starts its next page with the first message after a page end.
+  if (printing_ && !start_page_if_pending()) return 0;
   if (!stream().current()) {
     foundation::log_printf("dg_stream: kein Grafikfenster, %zu Bytes übergangen", payload.size());
     return 0;
@@ -399,6 +420,161 @@ void GraphicsProgram::beep() {
 void GraphicsProgram::repaint(graphics::StreamWindow& w) {
   post_picture(w.id);
 }
+// ---- print jobs ----------------------------------------------------------------------------
+
+namespace {
+
+constexpr int kNoPrinterDevice = 217;
+constexpr int kPrinterAccess = 212;
+constexpr int kPageStart = 214;
+constexpr std::size_t kOptionsPrinterAt = 52;
+constexpr std::size_t kOptionsPrinterSize = 40;
+
+}  // namespace
+
+int GraphicsProgram::start_print_job() {
+  graphics::WindowRecord& r = definition_.record;
+  const auto& options = definition_.options;
+  std::string printer(reinterpret_cast<const char*>(options.data()) + kOptionsPrinterAt,
+                      kOptionsPrinterSize);
+  printer = printer.substr(0, printer.find('\0'));
+  while (!printer.empty() && printer.back() == ' ') printer.pop_back();
+  if (printer.empty()) printer = "standard";
+  const std::string document = session_.caption.empty() ? "KOVW Grafik" : session_.caption;
+  if (session_.print_output) {
+    job_ = session_.print_output;  // a direct print link draws on its job's printer
+  } else if (session_.host_hooks && session_.host_hooks->open_print_job) {
+    own_job_ = session_.host_hooks->open_print_job(printer, document, true);
+    job_ = own_job_.get();
+  }
+  if (!job_) {
+    foundation::show_message_number(nullptr, 0, 0, "KOVW Grafik Print", 40436);
+    return kNoPrinterDevice;
+  }
+  if (!job_->open()) {
+    end_print_job();
+    return kPrinterAccess;
+  }
+  // The printable page in portrait.
+  job_->set_orientation(graphics::kPortrait);
+  QSizeF page_mm = job_->printable_mm();
+  if (page_mm.width() > page_mm.height()) page_mm.transpose();
+  graphics::PrintRequest request;
+  request.world_width = r.world_width();
+  request.world_height = r.world_height();
+  request.options = r.u8(296);
+  request.window_flags = r.window_flags();
+  request.orientation_byte = options.size() > 127 ? options[127] : 0;
+  request.poster_across = options.size() > 220 ? options[220] : 0;
+  request.poster_down = options.size() > 221 ? options[221] : 0;
+  request.poster_enabled = session_.host_hooks && session_.host_hooks->poster_print;
+  request.page_width_mm = page_mm.width();
+  request.page_height_mm = page_mm.height();
+  layout_ = graphics::print_layout(request);
+  if (layout_.poster_refused) foundation::show_message_number(nullptr, 0, 0, "KOVW Print", 10080);
+  job_->set_orientation(layout_.orientation);
+  const QSize dots = job_->printable_dots();
+  const QSizeF mm = job_->printable_mm();
+  const int overlap = layout_.poster ? graphics::kPosterOverlapDots : 0;
+  page_dots_ = dots;
+  const int width = (dots.width() - overlap) * layout_.across + overlap;
+  const int height = (dots.height() - overlap) * layout_.down + overlap;
+  std::int32_t world_width = layout_.world_width;
+  std::int32_t world_height = layout_.world_height;
+  const auto page_world_x = static_cast<std::int32_t>(layout_.across * mm.width() * 100);
+  const auto page_world_y = static_cast<std::int32_t>(layout_.down * mm.height() * 100);
+  if (world_width <= 0) world_width = page_world_x;
+  if (world_height <= 0) world_height = page_world_y;
+  r.set32(76, world_width);
+  r.set32(80, world_height);
+  r.set32(300, page_world_x);
+  r.set32(304, page_world_y);
+  if (layout_.poster) r.set8(296, r.u8(296) | 0x08);
+  const bool metric = (r.u8(296) & 0x80) && !layout_.poster;
+  print_mapping_ = metric
+                       ? graphics::metric_page_mapping(world_width, world_height,
+                                                       job_->resolution(), job_->resolution(), 0, 0)
+                       : graphics::fit_world(world_width, world_height, width, height,
+                                             (r.window_flags() & graphics::kKeepAspect) != 0);
+  print_size_ = QSize(width, height);
+  font_facts().print_definition = true;
+  font_facts().device_dpi = job_->resolution();
+  font_facts().scale_percent = 100;
+  background_ = graphics::colour_record_at(r, 96);
+  printing_ = true;
+  page_pending_ = true;
+  if (layout_.poster) {
+    // A poster is drawn into a picture that every page replays.
+    poster_picture_ = std::make_unique<QPicture>();
+    poster_painter_.begin(poster_picture_.get());
+    attach_window(0, print_mapping_, poster_painter_, width, height, background_);
+    page_pending_ = false;
+  }
+  return 0;
+}
+
+bool GraphicsProgram::start_page_if_pending() {
+  if (!page_pending_ || !job_) return job_ != nullptr;
+  QPainter* page = job_->page();
+  if (!page) {
+    foundation::show_message_number(nullptr, 0, 0, "KOVW Print", 40316, 0);
+    definition_.record.set32(56, kPageStart);
+    return false;
+  }
+  page_pending_ = false;
+  page->fillRect(QRect(QPoint(0, 0), page_dots_), QColor::fromRgba(background_));
+  if (!stream().current())
+    attach_window(0, print_mapping_, *page, print_size_.width(), print_size_.height(), background_);
+  return true;
+}
+
+void GraphicsProgram::end_page() {
+  if (!job_) return;
+  if (!layout_.poster) {
+    if (!page_pending_) job_->end_page();
+    page_pending_ = true;
+    return;
+  }
+  // Every page of the poster replays the picture shifted by the pages before it, less the
+  // overlap, with cut marks at its inner edges.
+  poster_painter_.end();
+  const int step_x = page_dots_.width() - graphics::kPosterOverlapDots;
+  const int step_y = page_dots_.height() - graphics::kPosterOverlapDots;
+  for (int row = 0; row < layout_.down; ++row) {
+    for (int column = 0; column < layout_.across; ++column) {
+      QPainter* page = job_->page();
+      if (!page) return;
+      page->save();
+      page->translate(-column * step_x, -row * step_y);
+      page->drawPicture(0, 0, *poster_picture_);
+      page->restore();
+      page->setPen(QPen(Qt::black, 1));
+      const int w = page_dots_.width(), h = page_dots_.height(), mark = 40;
+      if (column > 0) page->drawLine(2, 0, 2, mark), page->drawLine(2, h - mark, 2, h);
+      if (column + 1 < layout_.across)
+        page->drawLine(w - 3, 0, w - 3, mark), page->drawLine(w - 3, h - mark, w - 3, h);
+      if (row > 0) page->drawLine(0, 2, mark, 2), page->drawLine(w - mark, 2, w, 2);
+      if (row + 1 < layout_.down)
+        page->drawLine(0, h - 3, mark, h - 3), page->drawLine(w - mark, h - 3, w, h - 3);
+      job_->end_page();
+    }
+  }
+  poster_picture_ = std::make_unique<QPicture>();
+  poster_painter_.begin(poster_picture_.get());
+}
+
+void GraphicsProgram::end_print_job() {
+  if (!printing_) return;
+  printing_ = false;
+  page_pending_ = false;
+  // A poster picture still open is thrown away; the document ends with the output.
+  if (poster_painter_.isActive()) poster_painter_.end();
+  poster_picture_.reset();
+  job_ = nullptr;
+  own_job_.reset();
+  font_facts().print_definition = false;
+}
+
 // ---- element operations --------------------------------------------------------------------
 
 int GraphicsProgram::element_operation(const graphics::GraphicsDefinition& step) {
@@ -417,6 +593,11 @@ int GraphicsProgram::element_operation(const graphics::GraphicsDefinition& step)
     case 40:
       return 0;
     case 5:
+      if (printing_) {
+        end_page();
+        return 0;
+      }
+      [[fallthrough]];
     case 17: {
       // Wait for the user: a click or a key answers with this step's reply; operation 17 also
       // ends waiting after its time.
@@ -626,9 +807,11 @@ void GraphicsProgram::convert_position(std::span<const std::uint8_t> payload) {
 // ---- requests ------------------------------------------------------------------------------
 
 void register_graphics_window_commands(CommandTable& table) {
-  table.add(net::KWD_DIGRA, net::KWK_GDIGRA, [](ProgramSession& session, const Command& command) {
-    graphics_program(session).define(command.payload);
-  });
+  for (const int type : {net::KWK_GDIGRA, net::KWK_PDIGRA}) {
+    table.add(net::KWD_DIGRA, type, [](ProgramSession& session, const Command& command) {
+      graphics_program(session).define(command.payload, command.type);
+    });
+  }
   for (const int type : {net::KWK_SDATA, net::KWK_SDREP, net::KWK_SDLEN}) {
     table.add(net::KWD_STREAM, type, [](ProgramSession& session, const Command& command) {
       const int result = graphics_program(session).interpret(command.payload, command.type);

@@ -10,6 +10,9 @@
 
 #include <QBasicTimer>
 #include <QObject>
+#include <QPainter>
+#include <QPicture>
+#include <QSize>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -17,12 +20,14 @@
 
 #include "graphics/graphics_definition.h"
 #include "graphics/graphics_input.h"
+#include "graphics/print_pages.h"
 #include "graphics/stream_canvas.h"
 #include "session/event_channel.h"
 
 namespace kovw::session {
 
 class CommandTable;
+class PrintOutput;
 struct ProgramSession;
 
 class GraphicsProgram : public QObject, public graphics::StreamCanvas {
@@ -34,7 +39,8 @@ class GraphicsProgram : public QObject, public graphics::StreamCanvas {
   const graphics::GraphicsDefinition& definition() const { return definition_; }
 
   // KWK_GDIGRA: carries out the definition and sends its reply.
-  void define(std::span<const std::uint8_t> payload);
+  void define(std::span<const std::uint8_t> payload, int type = 1);
+  bool printing() const { return printing_; }
   // KWD_STREAM types 1, 3 and 4.
   int interpret(std::span<const std::uint8_t> payload, int type);
 
@@ -57,6 +63,10 @@ class GraphicsProgram : public QObject, public graphics::StreamCanvas {
 
  private:
   void fill_reply(int result);
+  int start_print_job();
+  bool start_page_if_pending();
+  void end_page();
+  void end_print_job();
   void send_reply();
   int element_operation(const graphics::GraphicsDefinition& step);
   void input(graphics::InputEvent event);
@@ -72,6 +82,19 @@ class GraphicsProgram : public QObject, public graphics::StreamCanvas {
   QBasicTimer pending_repaint_;
   QBasicTimer input_timeout_;
   graphics::InputRing ring_;
+  // A print job (KWK_PDIGRA): its output (a job of its own, or the direct print link's), the
+  // layout on paper, and the picture a poster is drawn into.
+  std::unique_ptr<PrintOutput> own_job_;
+  PrintOutput* job_ = nullptr;
+  bool printing_ = false;
+  bool page_pending_ = false;
+  graphics::PrintLayout layout_;
+  graphics::WorldMapping print_mapping_;
+  QSize print_size_;
+  QSize page_dots_;
+  graphics::Argb background_ = graphics::kOpaqueWhite;
+  std::unique_ptr<QPicture> poster_picture_;
+  QPainter poster_painter_;
   ChannelPtr receipts_;  // the view's receipts for pictures, bound to this object
   // A picture of the main window went to the view and is not yet shown; another is due.
   bool picture_in_flight_ = false;

@@ -4,6 +4,9 @@
 // program command dispatcher with a session that has no windows and this output. Handlers that
 // draw for a host (graphics output) use it in place of a window.
 
+#include <QSize>
+#include <QSizeF>
+
 class QPainter;
 
 namespace kovw::session {
@@ -11,6 +14,15 @@ namespace kovw::session {
 class PrintOutput {
  public:
   virtual ~PrintOutput() = default;
+  // Opens the printer now (the first page() does it otherwise); false when it cannot be had
+  // (the failure was reported).
+  virtual bool open() = 0;
+  // Before the first page: the orientation, 1 portrait or 2 landscape.
+  virtual void set_orientation(int orientation) = 0;
+  // The printable part of a page with the orientation set, in dots and in millimetres; empty
+  // before the printer is open.
+  virtual QSize printable_dots() const = 0;
+  virtual QSizeF printable_mm() const = 0;
   // The painter of the current page: the document starts with the first call, and a new page
   // when the last one was ended. Null when the printer cannot be opened or the job was
   // cancelled.

@@ -17,6 +17,8 @@
 
 namespace kovw::session {
 
+class PrintOutput;
+
 struct SessionHost {
   // Sends one service-0 message of `type` on the server daemon link (KINFO, KEND); returns a
   // negative value on failure. Empty while there is no server link. Called on program threads.
@@ -61,6 +63,14 @@ struct SessionHost {
   // without them the chooser starts from no custom colours and keeps none.
   std::function<platform::CustomColours()> load_custom_colours;
   std::function<void(const platform::CustomColours&)> save_custom_colours;
+  // Opens the printer of a graphics print job ("standard", "dialog", "PDF" or a printer's
+  // name) for a document; called on program threads. Without it print jobs fail as without a
+  // printer device.
+  std::function<std::unique_ptr<PrintOutput>(const std::string& printer,
+                                             const std::string& document, bool interactive)>
+      open_print_job;
+  // "Poster Print": graphics print jobs may spread a world over several pages.
+  bool poster_print = false;
 };
 
 // Replaces the host description; threads that run keep the snapshot they took.

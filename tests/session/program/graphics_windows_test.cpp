@@ -1,6 +1,12 @@
 // Graphics windows end to end: the host defines a window, draws into it with the stream and
 // ends it; the reply, the acknowledgements and the picture and tooltips the user sees.
 
+#include <QDir>
+#include <QPainter>
+#include <QFile>
+#include <QPdfWriter>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 #include "graphics/graphics_definition.h"
@@ -10,6 +16,7 @@
 #include "graphics/view/graphics_window_widget.h"
 #include "protocol/payload_codec.h"
 #include "protocol/program/window_service.h"
+#include "session/program/print_output.h"
 #include "session/session_fixture.h"
 
 namespace kovw::session::test {
@@ -278,6 +285,110 @@ TEST_F(GraphicsWindowsTest, FontInformationMeasuresTheRequestedFontInTheWindowsW
   // World height = device height / 0.4, within the rounding of the fixed-point values.
   EXPECT_NEAR(small.metrics[0], small.metrics[3] * 5 / 2, 300);
   EXPECT_GT(small.metrics[0], small.metrics[3] * 2);
+}
+
+// A printer that writes a PDF file, in place of the print service's jobs.
+class PdfOutput : public PrintOutput {
+ public:
+  explicit PdfOutput(const QString& path) : writer_(path) {
+    writer_.setResolution(300);
+    writer_.setPageSize(QPageSize(QPageSize::A4));
+    writer_.setPageMargins(QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter);
+  }
+  ~PdfOutput() override {
+    if (painter_.isActive()) painter_.end();
+  }
+  bool open() override { return true; }
+  void set_orientation(int orientation) override {
+    writer_.setPageOrientation(orientation == 2 ? QPageLayout::Landscape : QPageLayout::Portrait);
+  }
+  QSize printable_dots() const override {
+    return writer_.pageLayout().paintRectPixels(writer_.resolution()).size();
+  }
+  QSizeF printable_mm() const override {
+    return writer_.pageLayout().paintRect(QPageLayout::Millimeter).size();
+  }
+  QPainter* page() override {
+    if (!painter_.isActive()) {
+      painter_.begin(&writer_);
+    } else if (!page_open_) {
+      writer_.newPage();
+    }
+    page_open_ = true;
+    return &painter_;
+  }
+  void end_page() override { page_open_ = false; }
+  int resolution() const override { return writer_.resolution(); }
+  bool cancelled() const override { return false; }
+
+ private:
+  QPdfWriter writer_;
+  QPainter painter_;
+  bool page_open_ = false;
+};
+
+QString run_tool(const QString& tool, const QStringList& arguments) {
+  QProcess process;
+  process.start(tool, arguments);
+  process.waitForFinished(20000);
+  return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+TEST_F(GraphicsWindowsTest, APrintJobDrawsItsPagesOnThePrinter) {
+  const QString path = QDir::temp().filePath(
+      QStringLiteral("graphics_print_%1.pdf").arg(QCoreApplication::applicationPid()));
+  QFile::remove(path);
+  SessionHost host = *session_host();
+  std::string asked_printer;
+  host.open_print_job = [&](const std::string& printer, const std::string&, bool) {
+    asked_printer = printer;
+    return std::unique_ptr<PrintOutput>(new PdfOutput(path));
+  };
+  set_session_host(std::move(host));
+  HostPeer& peer = start_program();
+  init_program(peer, 86, "printing");
+  // A world of 19000 x 25000 hundredths of a millimetre: one A4 page in portrait.
+  graphics::GraphicsDefinition job = definition(graphics::kDefine);
+  job.record.set32(76, 19000);
+  job.record.set32(80, 25000);
+  job.options.assign(graphics::kWindowOptionsSize, 0);
+  const std::string printer = "PDF";
+  std::copy(printer.begin(), printer.end(), job.options.begin() + 52);
+  ASSERT_GT(
+      peer.send(net::KWD_DIGRA, net::KWK_PDIGRA, graphics::build_graphics_definition(job, true)),
+      0);
+  const graphics::GraphicsDefinition answer = reply(peer);
+  EXPECT_EQ(0, answer.record.i32(56));
+  EXPECT_EQ("PDF", asked_printer);
+  EXPECT_EQ(19000, answer.record.i32(76));
+  auto text = [](int x, int y, const std::string& words) {
+    Stream s = with_length(graphics::DB_SETFONT, Stream{}.u8(1).u16(5).text("Arial"));
+    s.append(with_length(graphics::DB_FONT, Stream{}.u8(0).u8(1).u16(12).u16(0)));
+    s.append(with_length(graphics::DB_TEXT,
+                         Stream{}.u16(static_cast<int>(words.size())).i32(x).i32(y).text(words)));
+    return s;
+  };
+  ASSERT_GT(peer.send(net::KWD_STREAM, net::KWK_SDLEN, text(2000, 22000, "Invoice 4711").bytes), 0);
+  graphics::GraphicsDefinition page_end = definition(graphics::kElementOperation);
+  page_end.record.set16(64, 5);
+  ASSERT_GT(peer.send(net::KWD_DIGRA, net::KWK_PDIGRA,
+                      graphics::build_graphics_definition(page_end, true)),
+            0);
+  EXPECT_EQ(0, reply(peer).record.i32(56));
+  ASSERT_GT(peer.send(net::KWD_STREAM, net::KWK_SDLEN, text(2000, 22000, "Delivery note").bytes),
+            0);
+  ASSERT_GT(
+      peer.send(net::KWD_DIGRA, net::KWK_PDIGRA,
+                graphics::build_graphics_definition(definition(graphics::kEndDefinition), true)),
+      0);
+  EXPECT_EQ(0, reply(peer).record.i32(56));
+  ASSERT_TRUE(QFile::exists(path));
+  EXPECT_TRUE(run_tool("pdfinfo", {path}).contains(QRegularExpression("Pages:\\s+2")));
+  const QString first = run_tool("pdftotext", {"-f", "1", "-l", "1", path, "-"});
+  const QString second = run_tool("pdftotext", {"-f", "2", "-l", "2", path, "-"});
+  EXPECT_TRUE(first.contains("Invoice 4711")) << first.toStdString();
+  EXPECT_TRUE(second.contains("Delivery note")) << second.toStdString();
+  QFile::remove(path);
 }
 
 TEST_F(GraphicsWindowsTest, OldHostLibrariesGetTheirAcknowledgements) {
