@@ -177,7 +177,15 @@ int GraphicsCanvas::text(std::int32_t x, std::int32_t y, std::string_view bytes,
   colours.box_edges = {a.colours.at(kSlotTextEdge1), a.colours.at(kSlotTextEdge2),
                        a.colours.at(kSlotTextEdge3), a.colours.at(kSlotTextEdge4)};
   colours.window_background = a.background;
-  renderer_.text(qpoint(at), text, style, colours);
+  const QRectF covered = renderer_.text(qpoint(at), text, style, colours);
+  const double scale = std::fabs(mapping_.x_scale());
+  auto world = [scale](double pixels) {
+    return static_cast<std::int32_t>(scale > 0 ? pixels / scale : pixels);
+  };
+  last_text_.width = world(covered.width());
+  last_text_.measured_width = last_text_.width;
+  last_text_.characters = static_cast<std::int32_t>(text.size());
+  last_text_.offset = world(covered.left() - at.x);
   return 0;
 }
 
@@ -188,8 +196,8 @@ void GraphicsCanvas::bars(const BarsCommand& b) {
   renderer_.bars(qpoint(origin), b.pattern, module, height, b.direction);
 }
 
-void GraphicsCanvas::control(int kind, int state, std::int32_t x1, std::int32_t y1,
-                             std::int32_t x2, std::int32_t y2, bool wider_right_edge) {
+void GraphicsCanvas::control(int kind, int state, std::int32_t x1, std::int32_t y1, std::int32_t x2,
+                             std::int32_t y2, bool wider_right_edge) {
   QRect rect = device_rect(x1, y1, x2, y2).toAlignedRect();
   if (wider_right_edge) rect.setRight(rect.right() + 1);
   renderer_.control_glyph(rect, kind, state);

@@ -24,6 +24,15 @@ struct FontSources {
   bool trace = false;
 };
 
+// What the last text drawn measured (KWK_GTLEN): its width and first measured width in world
+// units, the characters drawn, and where it started against its position (world units).
+struct LastText {
+  std::int32_t width = 0;
+  std::int32_t measured_width = 0;
+  std::int32_t characters = 0;
+  std::int32_t offset = 0;
+};
+
 class GraphicsCanvas {
  public:
   GraphicsCanvas(PainterRenderer& renderer, const WorldMapping& mapping)
@@ -47,6 +56,7 @@ class GraphicsCanvas {
   // not drawn).
   int text(std::int32_t x, std::int32_t y, std::string_view bytes, const DrawingAttributes& a,
            const FontSources& fonts);
+  const LastText& last_text() const { return last_text_; }
   // DB_BARS.
   void bars(const BarsCommand& b);
   // DB_CONTROL; from host library 3.13.6 the right edge is one pixel wider.
@@ -61,6 +71,7 @@ class GraphicsCanvas {
   PainterRenderer& renderer_;
   const WorldMapping& mapping_;
   DevicePointF current_;
+  LastText last_text_;
 };
 
 // The angle in degrees (0 to 360, counter-clockwise from the positive x axis) of `point` seen

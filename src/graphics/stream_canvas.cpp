@@ -76,6 +76,11 @@ QImage StreamCanvas::segmented_picture(std::int32_t id, const SegmentedView& vie
                            });
 }
 
+LastText StreamCanvas::last_text(std::int32_t id) const {
+  const Surface* s = surface(id);
+  return s ? s->canvas->last_text() : LastText{};
+}
+
 const std::vector<TooltipArea>* StreamCanvas::tooltips(std::int32_t id) const {
   const Surface* s = surface(id);
   return s ? &s->tips : nullptr;

@@ -76,6 +76,8 @@ class StreamCanvas : public DrawingOperations {
   std::shared_ptr<CachedFont> information_font(std::int32_t id, const FontRequest& request,
                                                bool wide_widths);
   bool tooltips_active() const { return tips_active_; }
+  // The measurements of the last text window `id` drew (zeros before the first).
+  LastText last_text(std::int32_t id) const;
 
   // DrawingOperations: the drawing part.
   void lines(StreamWindow& window, std::span<const WorldPoint> points) override;

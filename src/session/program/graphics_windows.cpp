@@ -838,6 +838,12 @@ void register_graphics_window_commands(CommandTable& table) {
   }
   // The mark of a graphics input is not drawn; its operations change nothing.
   table.add(net::KWD_DIGRA, net::KWK_GMARK, [](ProgramSession&, const Command&) {});
+  table.add(net::KWD_DIGRA, net::KWK_GTLEN, [](ProgramSession& session, const Command&) {
+    GraphicsProgram& graphics = graphics_program(session);
+    const graphics::LastText text = graphics.last_text(graphics.stream().current_id());
+    dt_send_retc(4, session, net::KWD_DIGRA, net::KWK_GTLEN, text.width, text.measured_width,
+                 text.characters, text.offset);
+  });
   table.add(net::KWD_DIGRA, net::KWK_GRES, [](ProgramSession& session, const Command&) {
     const graphics::StreamWindow* w = graphics_program(session).stream().current();
     dt_send_retc(2, session, net::KWD_DIGRA, net::KWK_GRES, w ? w->extent_width : 0,

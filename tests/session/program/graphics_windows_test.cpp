@@ -2,8 +2,8 @@
 // ends it; the reply, the acknowledgements and the picture and tooltips the user sees.
 
 #include <QDir>
-#include <QPainter>
 #include <QFile>
+#include <QPainter>
 #include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -285,6 +285,30 @@ TEST_F(GraphicsWindowsTest, FontInformationMeasuresTheRequestedFontInTheWindowsW
   // World height = device height / 0.4, within the rounding of the fixed-point values.
   EXPECT_NEAR(small.metrics[0], small.metrics[3] * 5 / 2, 300);
   EXPECT_GT(small.metrics[0], small.metrics[3] * 2);
+
+  // The last text's measurements: its width in world units and its characters; twice the
+  // text is twice as wide.
+  auto measure = [&](const std::string& words) {
+    Stream text = with_length(graphics::DB_FONT, Stream{}.u8(0).u8(1).u16(12).u16(0));
+    text.append(
+        with_length(graphics::DB_TEXT,
+                    Stream{}.u16(static_cast<int>(words.size())).i32(100).i32(100).text(words)));
+    EXPECT_GT(peer.send(net::KWD_STREAM, net::KWK_SDLEN, text.bytes), 0);
+    EXPECT_GT(peer.send(net::KWD_DIGRA, net::KWK_GTLEN), 0);
+    net::LinkMessage message;
+    std::vector<std::uint8_t> payload;
+    EXPECT_EQ(1, peer.receive(message, payload));
+    EXPECT_EQ(net::KWK_GTLEN, message.type);
+    return read_ints(payload);
+  };
+  const auto once = measure("Sales");
+  const auto twice = measure("SalesSales");
+  ASSERT_EQ(4u, once.size());
+  ASSERT_EQ(4u, twice.size());
+  EXPECT_GT(once[0], 0);
+  EXPECT_EQ(5, once[2]);
+  EXPECT_EQ(10, twice[2]);
+  EXPECT_NEAR(2.0 * once[0], twice[0], 5);
 }
 
 // A printer that writes a PDF file, in place of the print service's jobs.
