@@ -1,5 +1,7 @@
 #include "dialogs/view/host_dialog_window.h"
 
+#include "dialogs/view/field_keyboard.h"
+
 #include <QCloseEvent>
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -94,6 +96,7 @@ HostDialogWindow::HostDialogWindow(const DialogDefinition& definition, QWidget* 
     input_->setMinimumWidth(
         std::min(input_->fontMetrics().averageCharWidth() * std::min(length, 80) + 8, 1200));
     layout->addWidget(input_);
+    watch_field_for_keyboard(input_, false);
     // Enter in the input chooses as the dialog's Enter does.
     connect(input_, &QLineEdit::returnPressed, this, [this] { choose_default(1); });
   }

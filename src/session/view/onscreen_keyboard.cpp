@@ -1,8 +1,11 @@
 #include "session/view/onscreen_keyboard.h"
 
+#include "dialogs/view/field_keyboard.h"
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QScreen>
 
 #include "foundation/message_table.h"
@@ -185,8 +188,44 @@ void OnScreenKeyboard::place_buttons() {
   }
 }
 
+namespace {
+
+// The keyboards the dialog fields show while they have the focus: a use count per keyboard,
+// and whether the fields showed it (then they hide it again when the last one lets go).
+struct FieldKeyboards {
+  QPointer<OnScreenKeyboard> full, numeric;
+  int full_users = 0, numeric_users = 0;
+  bool full_shown_by_fields = false, numeric_shown_by_fields = false;
+
+  void focus(bool numeric_field, bool focused) {
+    const bool use_numeric = numeric_field && numeric;
+    QPointer<OnScreenKeyboard>& keyboard = use_numeric ? numeric : full;
+    int& users = use_numeric ? numeric_users : full_users;
+    bool& shown_by_fields = use_numeric ? numeric_shown_by_fields : full_shown_by_fields;
+    if (!keyboard) return;
+    if (focused) {
+      if (users++ == 0 && !keyboard->isVisible()) {
+        keyboard->show();
+        shown_by_fields = true;
+      }
+    } else if (users > 0 && --users == 0 && shown_by_fields) {
+      keyboard->hide();
+      shown_by_fields = false;
+    }
+  }
+};
+
+FieldKeyboards& field_keyboards() {
+  static FieldKeyboards keyboards;
+  return keyboards;
+}
+
+}  // namespace
+
 void open_onscreen_keyboards(QWidget* owner, int setting, int layout) {
   if ((setting & 1) == 0) return;
+  dialogs::set_field_keyboard_hook(
+      [](QWidget*, bool numeric, bool focused) { field_keyboards().focus(numeric, focused); });
   auto* full = new OnScreenKeyboard(full_keyboard(), kFullKeyboardUnits, layout, owner);
   full->resize(kFullSize);
   const QRect area = QGuiApplication::primaryScreen() != nullptr
@@ -194,11 +233,14 @@ void open_onscreen_keyboards(QWidget* owner, int setting, int layout) {
                          : QRect(0, 0, 1024, 768);
   full->move(area.left(), area.bottom() - kFullSize.height());
   full->show();
+  field_keyboards() = FieldKeyboards{};
+  field_keyboards().full = full;
   if ((setting & 2) == 0) return;
   auto* numeric = new OnScreenKeyboard(numeric_keyboard(), kNumericKeyboardUnits, layout, owner);
   numeric->resize(kNumericSize);
   numeric->move(area.left() + kFullSize.width(), area.bottom() - kNumericSize.height());
   numeric->show();
+  field_keyboards().numeric = numeric;
 }
 
 }  // namespace kovw::session

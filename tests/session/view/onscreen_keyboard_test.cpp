@@ -3,12 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTest>
 #include <memory>
 #include <vector>
 
+#include "dialogs/view/field_keyboard.h"
 #include "session/session_fixture.h"
 #include "session/view/onscreen_keyboard.h"
 
@@ -116,6 +118,55 @@ TEST(OnScreenKeyboardTest, KeysFillTheirRowsWithoutOverlap) {
   OnScreenKeyboard numeric(numeric_keyboard(), kNumericKeyboardUnits, 0, nullptr);
   EXPECT_NE(nullptr, numeric.button(Qt::Key_7, true));
   EXPECT_EQ(nullptr, numeric.button(Qt::Key_Q));
+}
+
+}  // namespace
+}  // namespace kovw::session::test
+
+namespace kovw::session::test {
+namespace {
+
+TEST(OnScreenKeyboardTest, DialogFieldsShowTheirKeyboardWhileTheyHaveTheFocus) {
+  test_app();
+  auto owner = std::make_unique<QWidget>();
+  open_onscreen_keyboards(owner.get(), 3, 0);
+  std::vector<OnScreenKeyboard*> keyboards;
+  for (QObject* child : owner->children())
+    if (auto* keyboard = dynamic_cast<OnScreenKeyboard*>(child)) keyboards.push_back(keyboard);
+  ASSERT_EQ(2u, keyboards.size());
+  OnScreenKeyboard* full =
+      keyboards[0]->width() > keyboards[1]->width() ? keyboards[0] : keyboards[1];
+  OnScreenKeyboard* numeric = full == keyboards[0] ? keyboards[1] : keyboards[0];
+  numeric->hide();  // the user closed it
+
+  QWidget form;
+  auto* amount = new QLineEdit(&form);
+  auto* name = new QLineEdit(&form);
+  auto* other = new QLineEdit(&form);
+  dialogs::watch_field_for_keyboard(amount, true);
+  dialogs::watch_field_for_keyboard(name, false);
+  // Focus moves as the window system reports it.
+  auto move_focus = [](QLineEdit* from, QLineEdit* to) {
+    if (from != nullptr) {
+      QFocusEvent out(QEvent::FocusOut);
+      QApplication::sendEvent(from, &out);
+    }
+    QFocusEvent in(QEvent::FocusIn);
+    QApplication::sendEvent(to, &in);
+  };
+  move_focus(nullptr, amount);
+  EXPECT_TRUE(numeric->isVisible());  // a numeric field shows the numeric keyboard
+  move_focus(amount, other);
+  EXPECT_FALSE(numeric->isVisible());  // and hides it again: the fields had shown it
+  move_focus(other, name);
+  EXPECT_TRUE(full->isVisible());
+  move_focus(name, other);
+  EXPECT_TRUE(full->isVisible());  // it was shown before: leaving the field keeps it
+  // A focused field that goes away lets go of its keyboard.
+  move_focus(other, amount);
+  delete amount;
+  EXPECT_FALSE(numeric->isVisible());
+  dialogs::set_field_keyboard_hook({});
 }
 
 }  // namespace
