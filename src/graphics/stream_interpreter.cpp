@@ -122,6 +122,8 @@ StreamWindow* StreamInterpreter::window(std::int32_t id) {
 }
 
 void StreamInterpreter::end_recording() {
+  // What was recorded shows with the window's next repaint.
+  if (recording_window_) recording_window_->changed = true;
   recording_ = nullptr;
   recording_window_ = nullptr;
 }

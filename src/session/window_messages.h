@@ -81,6 +81,7 @@ inline constexpr int WML_VIEW_DIALOG = 3194;        // to the view: show, refill
 inline constexpr int WML_DIALOG_ACTION = 3195;      // to the program: the user acted in a dialog
 inline constexpr int WML_VIEW_GRAPHICS = 3196;      // to the view: a graphics window's picture
 inline constexpr int WML_GRAPHICS_CLICK = 3197;     // to the program: a click in a graphics window
+inline constexpr int WML_GRAPHICS_SCROLL = 3198;    // to the program: a graphics window scrolled
 inline constexpr int WML_KEY_PRESS = 3120;          // to the program: a key press
 inline constexpr int WML_MOUSE_CLICK = 3121;        // to the program: a click on a text screen cell
 inline constexpr int WML_MOUSE_WHEEL = 3122;        // to the program: wheel steps
@@ -246,6 +247,12 @@ struct GraphicsWindow {
   static constexpr int kNumber = WML_VIEW_GRAPHICS;
   enum class Operation { Define, Picture, End };
   Operation operation = Operation::Picture;
+  // 0 the main window; else a window inside it at `place` (main window pixels), whose drawing
+  // area of `extent` is shown from `scroll` on (the picture is that view).
+  std::int32_t window = 0;
+  QRect place;
+  QSize extent;
+  QPoint scroll;
   QSize size;
   QColor background;
   QImage picture;
@@ -428,6 +435,15 @@ struct MouseClick {
   int row = 0;
 };
 
+// The user scrolled the graphics window `window` inside the main one to `x`, `y` of its
+// drawing area.
+struct GraphicsScroll {
+  static constexpr int kNumber = WML_GRAPHICS_SCROLL;
+  std::int32_t window = 0;
+  int x = 0;
+  int y = 0;
+};
+
 // A click in the graphics window: the button code (as on a text screen), where in the drawing
 // area (device pixels) and the modifiers held (1 Shift, 2 Ctrl, 4 Alt).
 struct GraphicsClick {
@@ -486,7 +502,8 @@ using ProgramMessage =
                  to_program::ChildProgram, to_program::ShowMessage, to_program::TextOutput,
                  to_program::KeyPress, to_program::MouseClick, to_program::MouseWheel,
                  to_program::FrameItem, to_program::FilesDropped, to_program::WindowGeometry,
-                 to_program::EditLeft, to_program::DialogUserAction, to_program::GraphicsClick>;
+                 to_program::EditLeft, to_program::DialogUserAction, to_program::GraphicsClick,
+                 to_program::GraphicsScroll>;
 
 // The number of the alternative a message holds.
 template <typename Variant>

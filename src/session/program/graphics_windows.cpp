@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <ctime>
 
 #include "foundation/host_text.h"
 #include "foundation/log.h"
@@ -151,6 +152,8 @@ void GraphicsProgram::define(std::span<const std::uint8_t> payload, int type) {
       definition_ = incoming;
       pending_repaint_.stop();
       release_windows();
+      sub_windows_.clear();
+      pictures_.clear();
       end_print_job();
       if (type == net::KWK_PDIGRA) {
         result = start_print_job();
@@ -227,11 +230,19 @@ void GraphicsProgram::define(std::span<const std::uint8_t> payload, int type) {
         // Flag 0x0010 with a value at offset 64 ends the page first.
         if ((incoming.flags & 0x0010) && incoming.record.i16(64) > 0) end_page();
         release_windows();
+        sub_windows_.clear();
+        pictures_.clear();
+        sub_windows_.clear();
+        pictures_.clear();
         end_print_job();
         open_ = false;
       } else if (open_) {
         pending_repaint_.stop();
         release_windows();
+        sub_windows_.clear();
+        pictures_.clear();
+        sub_windows_.clear();
+        pictures_.clear();
         open_ = false;
         to_view::GraphicsWindow end;
         end.operation = to_view::GraphicsWindow::Operation::End;
@@ -380,18 +391,33 @@ void GraphicsProgram::timerEvent(QTimerEvent* event) {
 }
 
 void GraphicsProgram::post_picture(std::int32_t id) {
-  // Windows inside the main one come with their element operations.
   const QImage* image = picture(id);
-  if (!image || id != 0) return;
-  if (picture_in_flight_) {
-    picture_wanted_ = true;
+  const graphics::StreamWindow* window = stream().window(id);
+  if (!image || !window) return;
+  PictureState& state = pictures_[id];
+  if (state.in_flight) {
+    state.wanted = true;
     return;
   }
-  picture_in_flight_ = true;
+  state.in_flight = true;
   to_view::GraphicsWindow message;
   message.operation = to_view::GraphicsWindow::Operation::Picture;
+  message.window = id;
   message.size = image->size();
-  message.picture = image->copy();  // the painter goes on drawing into the original
+  if (const auto sub = sub_windows_.find(id); sub != sub_windows_.end()) {
+    message.place = sub->second.place;
+    message.scroll = sub->second.scroll;
+    message.extent = QSize(std::max(window->extent_width, window->visible_width),
+                           std::max(window->extent_height, window->visible_height));
+  }
+  if (window->segmented()) {
+    // The view of a segmented window is made from its segments for the scroll position.
+    graphics::SegmentedView view;
+    view.view = QRect(message.scroll, image->size());
+    message.picture = segmented_picture(id, view);
+  } else {
+    message.picture = image->copy();  // the painter goes on drawing into the original
+  }
   for (const graphics::TooltipArea& tip : *tooltips(id))
     message.tips.push_back({tip.rect, tip.text});
   message.tips_active = tooltips_active();
@@ -403,9 +429,10 @@ void GraphicsProgram::post_picture(std::int32_t id) {
 bool GraphicsProgram::event(QEvent* event) {
   if (event->type() != picture_shown_type()) return QObject::event(event);
   const std::int32_t id = static_cast<PictureShown*>(event)->id;
-  picture_in_flight_ = false;
-  if (picture_wanted_) {
-    picture_wanted_ = false;
+  PictureState& state = pictures_[id];
+  state.in_flight = false;
+  if (state.wanted) {
+    state.wanted = false;
     post_picture(id);
   }
   return true;
@@ -417,7 +444,13 @@ void GraphicsProgram::beep() {
   if (!session_.host_hooks || session_.host_hooks->beeps_on)
     post_to_view(*session_.to_view, to_view::Beep{});
 }
+void GraphicsProgram::segments_changed(graphics::StreamWindow& w) {
+  graphics::StreamCanvas::segments_changed(w);
+  post_picture(w.id);
+}
+
 void GraphicsProgram::repaint(graphics::StreamWindow& w) {
+  // A window inside the main one learns its grown drawing area with its picture.
   post_picture(w.id);
 }
 // ---- print jobs ----------------------------------------------------------------------------
@@ -632,12 +665,13 @@ int GraphicsProgram::element_operation(const graphics::GraphicsDefinition& step)
     case 24:
       clear_pictures();
       return 0;
+    case 44:
+      return define_sub_window(definition_);
     case 26:
       beep();
       return 0;
     case 28:
-      // The main window shows its whole drawing area: it never moves.
-      definition_.record.set16(kScrollShortAt, 1);
+      scroll_step(definition_);
       return 0;
     case 30:
     case 31:
@@ -665,12 +699,114 @@ int GraphicsProgram::element_operation(const graphics::GraphicsDefinition& step)
     case 36:
     case 41:
     case 43:
-    case 44:
       foundation::log_printf("dg_interp: Elementoperation %d hier nicht verfügbar", operation);
       return 0;
     default:
       return kUnknownOperation;
   }
+}
+
+// ---- windows inside the main one ----------------------------------------------------------
+
+namespace {
+
+constexpr std::int32_t kVersionWorldPlaces = 0x041310;
+constexpr int kSubWorldPosition = 0x0001;
+constexpr int kSubWorldSize = 0x0002;
+constexpr int kSubVirtualHeight = 0x0020;
+constexpr int kSubVirtualWidth = 0x0040;
+
+}  // namespace
+
+int GraphicsProgram::define_sub_window(const graphics::GraphicsDefinition& step) {
+  graphics::WindowRecord& r = definition_.record;
+  const graphics::StreamWindow* main = stream().window(0);
+  if (!main) return 0;
+  const int flags = step.record.i16(66);
+  std::int32_t id = step.record.i32(68);
+  if (id == -1) {
+    // A new identifier: the processor time in clock ticks times 100, the next free one.
+    id = static_cast<std::int32_t>((std::clock() * 100) & 0x7FFFFFFF);
+    while (id == 0 || stream().window(id)) ++id;
+    r.set32(68, id);
+  }
+  const bool world = session_.host_version >= kVersionWorldPlaces;
+  const graphics::WorldMapping& m = main->mapping;
+  QPoint at(step.record.i32(72), step.record.i32(76));
+  QSize size(step.record.i32(80), step.record.i32(84));
+  if (world && (flags & kSubWorldPosition)) {
+    const graphics::DevicePoint p = m.map(at.x(), at.y());
+    at = QPoint(p.x, p.y);
+  }
+  if (world && (flags & kSubWorldSize))
+    size = QSize(std::abs(m.map_length_x(size.width())),
+                 static_cast<int>(m.map_length_y_f(size.height())));
+  size = size.boundedTo(QSize(kDeviceSizeMax, kDeviceSizeMax)).expandedTo(QSize(1, 1));
+  // The window draws in the main window's world: its own pixels start at its place.
+  graphics::WorldMapping mapping = m;
+  mapping.x_offset -= at.x();
+  mapping.y_offset -= at.y();
+  const graphics::Argb background = graphics::colour_record_at(step.record, 112);
+  if (!create_window(id, mapping, size.width(), size.height(), background)) return kNoPictureMemory;
+  graphics::StreamWindow& window = *stream().window(id);
+  window.virtual_x = (flags & kSubVirtualWidth) != 0;
+  window.virtual_y = (flags & kSubVirtualHeight) != 0;
+  window.attributes.colours.set(graphics::kSlotLine, graphics::colour_record_at(step.record, 100));
+  sub_windows_[id] = SubWindow{QRect(at, size), QPoint(0, 0)};
+  pictures_.erase(id);
+  to_view::GraphicsWindow define;
+  define.operation = to_view::GraphicsWindow::Operation::Define;
+  define.window = id;
+  define.place = QRect(at, size);
+  define.extent = size;
+  define.size = size;
+  define.background = qcolor(background);
+  post_to_view(*session_.to_view, std::move(define));
+  post_picture(id);
+  return 0;
+}
+
+void GraphicsProgram::scroll_to(std::int32_t id, int x, int y) {
+  const auto sub = sub_windows_.find(id);
+  graphics::StreamWindow* window = stream().window(id);
+  if (sub == sub_windows_.end() || !window) return;
+  const int most_x = std::max(0, window->extent_width - window->visible_width);
+  const int most_y = std::max(0, window->extent_height - window->visible_height);
+  const QPoint to(std::clamp(x, 0, most_x), std::clamp(y, 0, most_y));
+  if (to == sub->second.scroll) return;
+  sub->second.scroll = to;
+  post_picture(id);
+}
+
+void GraphicsProgram::scroll_step(const graphics::GraphicsDefinition& step) {
+  const graphics::WindowRecord& r = step.record;
+  int operation = r.i16(66);
+  std::int32_t id = 0;
+  if (operation & 0x8000) {
+    id = r.i32(96);
+    operation &= 0x7FFF;
+  } else if (const graphics::StreamWindow* current = stream().current()) {
+    id = current->id;
+  }
+  const int divisor = r.i16(68);
+  const auto sub = sub_windows_.find(id);
+  graphics::StreamWindow* window = stream().window(id);
+  if (sub == sub_windows_.end() || !window || operation > 3) {
+    // The main window shows its whole drawing area: it never moves.
+    definition_.record.set16(kScrollShortAt, 1);
+    return;
+  }
+  const bool across = operation <= 1;
+  const int visible = across ? window->visible_width : window->visible_height;
+  const int step_size = divisor > 0 ? visible / divisor : visible - visible / 16;
+  const int sign = (operation == 0 || operation == 2) ? -1 : 1;
+  QPoint to = sub->second.scroll;
+  (across ? to.rx() : to.ry()) += sign * step_size;
+  const QPoint before = sub->second.scroll;
+  scroll_to(id, to.x(), to.y());
+  const QPoint moved = sub->second.scroll - before;
+  const int distance = std::abs(across ? moved.x() : moved.y());
+  definition_.record.set16(kScrollShortAt, distance < step_size || distance == 0 ? 1 : 0);
 }
 
 // ---- graphics input ------------------------------------------------------------------------

@@ -12,8 +12,11 @@
 #include <QObject>
 #include <QPainter>
 #include <QPicture>
+#include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <span>
 #include <vector>
@@ -51,11 +54,15 @@ class GraphicsProgram : public QObject, public graphics::StreamCanvas {
   // The user's input in the graphics window: host key codes, and clicks (device pixels).
   void key(const std::vector<std::uint16_t>& codes, int modifiers);
   void click(int button_code, int x, int y, int modifiers);
+  // The user scrolled window `id` inside the main one.
+  void scroll_to(std::int32_t id, int x, int y);
   const graphics::InputRing& input_ring() const { return ring_; }
 
   // What the stream shows: repaints go to the view, beeps to the user.
   void beep() override;
   void repaint(graphics::StreamWindow& window) override;
+  // A window's drawing area grew or lost its segments: the view learns it with a picture.
+  void segments_changed(graphics::StreamWindow& window) override;
 
  protected:
   void timerEvent(QTimerEvent* event) override;
@@ -69,6 +76,8 @@ class GraphicsProgram : public QObject, public graphics::StreamCanvas {
   void end_print_job();
   void send_reply();
   int element_operation(const graphics::GraphicsDefinition& step);
+  int define_sub_window(const graphics::GraphicsDefinition& step);
+  void scroll_step(const graphics::GraphicsDefinition& step);
   void input(graphics::InputEvent event);
   void answer_input(const graphics::InputEvent& event);
   void start_input_timeout(std::int64_t milliseconds);
@@ -96,9 +105,18 @@ class GraphicsProgram : public QObject, public graphics::StreamCanvas {
   std::unique_ptr<QPicture> poster_picture_;
   QPainter poster_painter_;
   ChannelPtr receipts_;  // the view's receipts for pictures, bound to this object
-  // A picture of the main window went to the view and is not yet shown; another is due.
-  bool picture_in_flight_ = false;
-  bool picture_wanted_ = false;
+  // Per window: a picture went to the view and is not yet shown; another is due.
+  struct PictureState {
+    bool in_flight = false;
+    bool wanted = false;
+  };
+  std::map<std::int32_t, PictureState> pictures_;
+  // The windows inside the main one: where they are and how far they are scrolled.
+  struct SubWindow {
+    QRect place;
+    QPoint scroll;
+  };
+  std::map<std::int32_t, SubWindow> sub_windows_;
 };
 
 // The program's graphics, made on first use.

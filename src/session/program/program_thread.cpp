@@ -228,6 +228,11 @@ void SuperWindow::on(to_program::KeyPress& message) {
   }
 }
 
+void SuperWindow::on(to_program::GraphicsScroll& message) {
+  if (session_.graphics && session_.graphics->open())
+    session_.graphics->scroll_to(message.window, message.x, message.y);
+}
+
 void SuperWindow::on(to_program::GraphicsClick& message) {
   if (session_.graphics && session_.graphics->open())
     session_.graphics->click(message.button_code, message.x, message.y, message.modifiers);

@@ -68,6 +68,7 @@ class SuperWindow : public QObject {
   void on(to_program::EditLeft& message);
   void on(to_program::DialogUserAction& message);
   void on(to_program::GraphicsClick& message);
+  void on(to_program::GraphicsScroll& message);
 
   ProgramSession& session_;
   QBasicTimer keep_alive_;

@@ -1,5 +1,6 @@
 #include "session/view/program_view.h"
 
+#include "graphics/view/graphics_sub_window.h"
 #include "graphics/view/graphics_window_widget.h"
 
 #include <QApplication>
@@ -332,9 +333,31 @@ void ProgramView::apply(const to_view::TextScreen& message) {
 void ProgramView::apply(const to_view::GraphicsWindow& message) {
   using Operation = to_view::GraphicsWindow::Operation;
   if (!main_) return;
+  std::vector<graphics::TooltipRegion> tips;
+  tips.reserve(message.tips.size());
+  for (const to_view::GraphicsTip& tip : message.tips) tips.push_back({tip.rect, tip.text});
+  if (message.window != 0) {
+    // A window inside the main one.
+    if (!graphics_) return;
+    QPointer<graphics::GraphicsSubWindow>& sub = graphics_subs_[message.window];
+    if (message.operation == Operation::Define) {
+      delete sub.data();
+      sub = new graphics::GraphicsSubWindow(message.window, message.place, message.background,
+                                            graphics_);
+      connect(sub, &graphics::GraphicsSubWindow::scrolled, this,
+              [this](std::int32_t id, int x, int y) {
+                post_to_program(*to_program_, to_program::GraphicsScroll{id, x, y});
+              });
+    } else if (message.operation == Operation::Picture && sub) {
+      sub->show_part(message.picture, message.extent, message.scroll, std::move(tips),
+                     message.tips_active);
+    }
+    return;
+  }
   switch (message.operation) {
     case Operation::Define: {
       delete graphics_scroll_.data();
+      graphics_subs_.clear();
       delete text_scroll_.data();  // a graphics window takes the place of a text screen
       graphics_scroll_ = new QScrollArea(main_->content());
       graphics_scroll_->setFrameShape(QFrame::NoFrame);
@@ -353,15 +376,11 @@ void ProgramView::apply(const to_view::GraphicsWindow& message) {
       fit_main_window(message.size);
       return;
     }
-    case Operation::Picture: {
-      if (!graphics_) return;
-      std::vector<graphics::TooltipRegion> tips;
-      tips.reserve(message.tips.size());
-      for (const to_view::GraphicsTip& tip : message.tips) tips.push_back({tip.rect, tip.text});
-      graphics_->set_picture(message.picture, std::move(tips), message.tips_active);
+    case Operation::Picture:
+      if (graphics_) graphics_->set_picture(message.picture, std::move(tips), message.tips_active);
       return;
-    }
     case Operation::End:
+      graphics_subs_.clear();
       delete graphics_scroll_.data();
       return;
   }

@@ -16,6 +16,7 @@
 #include <QStringList>
 #include <QWidget>
 #include <cstdint>
+#include <map>
 
 #include "dialogs/view/host_dialog_window.h"
 #include "session/event_channel.h"
@@ -28,8 +29,9 @@
 #include "session/window_messages.h"
 
 namespace kovw::graphics {
+class GraphicsSubWindow;
 class GraphicsWindowWidget;
-}
+}  // namespace kovw::graphics
 
 namespace kovw::session {
 
@@ -131,7 +133,9 @@ class ProgramView : public QObject {
   QPointer<EditAreaWidget> edit_;      // the host's edit area over the cells, while it is open
   QPointer<dialogs::HostDialogWindow> dialog_;
   QPointer<graphics::GraphicsWindowWidget> graphics_;  // the graphics window, while defined
-  QPointer<QScrollArea> graphics_scroll_;              // the host dialog shown over the window
+  QPointer<QScrollArea> graphics_scroll_;
+  std::map<std::int32_t, QPointer<graphics::GraphicsSubWindow>>
+      graphics_subs_;  // the host dialog shown over the window
   std::int64_t main_handle_ = 0;
   std::int64_t content_handle_ = 0;
   MessageWindows messages_;

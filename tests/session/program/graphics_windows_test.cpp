@@ -13,6 +13,7 @@
 #include "graphics/graphics_input.h"
 #include "graphics/stream_opcodes.h"
 #include "graphics/stream_test_support.h"
+#include "graphics/view/graphics_sub_window.h"
 #include "graphics/view/graphics_window_widget.h"
 #include "protocol/payload_codec.h"
 #include "protocol/program/window_service.h"
@@ -413,6 +414,69 @@ TEST_F(GraphicsWindowsTest, APrintJobDrawsItsPagesOnThePrinter) {
   EXPECT_TRUE(first.contains("Invoice 4711")) << first.toStdString();
   EXPECT_TRUE(second.contains("Delivery note")) << second.toStdString();
   QFile::remove(path);
+}
+
+TEST_F(GraphicsWindowsTest, AWindowInsideTheMainOneScrollsOverItsSegments) {
+  HostPeer& peer = start_program();
+  QWidget* main = program(peer, 87);
+  define(peer, definition(graphics::kDefine));
+  reply(peer);
+  // A window 200 x 100 pixels at (10, 10) of the main one, higher than its place; the
+  // workstation chooses its identifier.
+  graphics::GraphicsDefinition sub = definition(graphics::kElementOperation);
+  sub.record.set16(64, 44);
+  sub.record.set16(66, 0x0020);
+  sub.record.set32(68, -1);
+  sub.record.set32(72, 10);
+  sub.record.set32(76, 10);
+  sub.record.set32(80, 200);
+  sub.record.set32(84, 100);
+  sub.record.set16(112 + 4, 255);
+  sub.record.set16(112 + 6, 255);
+  sub.record.set16(112 + 8, 255);
+  sub.record.set16(112 + 10, 1);
+  define(peer, sub);
+  const graphics::GraphicsDefinition made = reply(peer);
+  EXPECT_EQ(0, made.record.i32(56));
+  const std::int32_t id = made.record.i32(68);
+  EXPECT_NE(0, id);
+  EXPECT_NE(-1, id);
+  // Rows 100-199 of its drawing area (below the place) get a red rectangle, recorded as a
+  // segment: world y 222 is its row 100 and -30 its row 200 (189 - 0.4 y).
+  Stream s = with_length(graphics::DB_WINOP, Stream{}.u16(1).i32(id));
+  s.append(with_length(graphics::DB_WINSEG, graphics::winseg_operands(1, 0, 222, 250, -30)));
+  s.append(with_length(0x19, Stream{}.u8(255).u8(0).u8(0)));
+  s.append(with_length(graphics::DB_FILL, Stream{}.u8(1)));
+  s.append(with_length(
+      graphics::DB_RECT,
+      Stream{}.u8(0).u16(0).u16(0).u8(0x10).u8(0).i32(25).i32(200).i32(225).i32(0).u8(0).u16(0)));
+  s.append(with_length(graphics::DB_WINSEG, graphics::winseg_operands(3, 0, 0, 0, 0)));
+  s.append(with_length(graphics::DB_WINOP, Stream{}.u16(2).i32(0)));
+  s.append(with_length(graphics::DB_FLUSH, Stream{}));
+  ASSERT_GT(peer.send(net::KWD_STREAM, net::KWK_SDLEN, s.bytes), 0);
+  graphics::GraphicsSubWindow* shown = nullptr;
+  ASSERT_TRUE(wait_until([&] {
+    shown = main->findChild<graphics::GraphicsSubWindow*>();
+    return shown && shown->vertical()->maximum() > 0;
+  }));
+  EXPECT_EQ(QRect(10, 10, 200, 100), shown->geometry());
+  EXPECT_EQ(QColor(255, 255, 255), shown->view()->picture().pixelColor(40, 50));
+  // The host scrolls it down by its height (operation 28, 3 with divisor 1): the segment shows.
+  graphics::GraphicsDefinition down = definition(graphics::kElementOperation);
+  down.record.set16(64, 28);
+  down.record.set16(66, 0x8003);
+  down.record.set16(68, 1);
+  down.record.set32(96, id);
+  define(peer, down);
+  EXPECT_EQ(0, reply(peer).record.i16(70));  // it moved the whole step
+  ASSERT_TRUE(wait_until([&] {
+    return shown->vertical()->value() == 100 &&
+           shown->view()->picture().pixelColor(40, 50) == QColor(255, 0, 0);
+  }));
+  // The user drags the scroll bar back to the top.
+  shown->vertical()->setValue(0);
+  ASSERT_TRUE(wait_until(
+      [&] { return shown->view()->picture().pixelColor(40, 50) == QColor(255, 255, 255); }));
 }
 
 TEST_F(GraphicsWindowsTest, OldHostLibrariesGetTheirAcknowledgements) {
