@@ -2,6 +2,7 @@
 // cannot name the layer above it, and runs the workstation.
 #include "foundation/host_text.h"
 #include "foundation/log.h"
+#include "print/print_port.h"
 #include "session/program/program_list.h"
 #include "session/program/session_host.h"
 #include "session/program/shell_bridge.h"
@@ -61,6 +62,8 @@ int main(int argc, char** argv) {
   };
   shell::set_server_session_hooks(std::move(hooks));
   shell::set_main_window_hook([](shell::MainWindow& window) {
+    // Print jobs: print events, the print port (with -ok) and their end with the workstation.
+    print::install_print_service(&window, shell::shell_state().options.open_ports);
     session::send_notices_through_server_connection();
     // The on-screen keyboards ("Virtual Keyboard", option -y) live as long as the main window.
     session::open_onscreen_keyboards(&window, shell::settings().virtual_keyboard,

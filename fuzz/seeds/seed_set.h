@@ -48,5 +48,7 @@ void add_foundation_seeds(SeedSet& seeds);
 void add_net_seeds(SeedSet& seeds);
 void add_protocol_seeds(SeedSet& seeds);
 void add_session_seeds(SeedSet& seeds);
+void add_print_seeds(SeedSet& seeds);
+void add_graphics_seeds(SeedSet& seeds);
 
 }  // namespace kovw::fuzz

@@ -155,6 +155,35 @@ void add_field_editor_seeds(SeedSet& seeds) {
   add("utf8_edges", request(4, 0, 2, 'W', 0x10), "ab", "\xF3\x00\xF4\x00\xF1\x05-\xF0\x33");
 }
 
+// ---- edit_area: the 28-byte record, then the text -------------------------------------------
+
+void add_edit_area_seeds(SeedSet& seeds) {
+  constexpr std::string_view kTarget = "edit_area";
+  auto add = [&](std::string_view name, int capacity, int max_length, int flags,
+                 std::string_view text) {
+    std::string bytes(28, '\0');
+    bytes[2] = static_cast<char>(capacity & 0xFF);
+    bytes[3] = static_cast<char>(capacity >> 8);
+    bytes[4] = static_cast<char>(max_length & 0xFF);
+    bytes[5] = static_cast<char>(max_length >> 8);
+    bytes[8] = 2;    // column
+    bytes[12] = 3;   // row
+    bytes[16] = 5;   // rows
+    bytes[20] = 40;  // columns
+    bytes[26] = static_cast<char>(flags & 0xFF);
+    bytes += text;
+    seeds.add(kTarget, name,
+              std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+  };
+  add("crlf_lines", 64, 0, 0, "erste\r\nzweite\rdritte\nvierte");
+  add("limited", 64, 8, 0x10, "abcdefghijklmnop\r\n");
+  add("utf8_zero_end", 16, 100, 0x40,
+      std::string_view("\xC3\xA4"
+                       "b\r\nc\0rest",
+                       11));
+  add("capacity_cut", 3, 0, 0, "abcdef");
+}
+
 // ---- host_dialog: the split byte, then two definitions --------------------------------------
 
 void add_host_dialog_seeds(SeedSet& seeds) {
@@ -196,6 +225,7 @@ void add_session_seeds(SeedSet& seeds) {
   add_colour_model_seeds(seeds);
   add_text_screen_seeds(seeds);
   add_field_editor_seeds(seeds);
+  add_edit_area_seeds(seeds);
 }
 
 }  // namespace kovw::fuzz

@@ -30,12 +30,24 @@ char16_t capital(char16_t c) {
 
 }  // namespace
 
-FieldEditor::FieldEditor(const FieldRequest& request, std::u16string contents, int smart_edit)
+FieldEditor::FieldEditor(const FieldRequest& request, std::u16string contents, int smart_edit,
+                         const DateStyle& style)
     : request_(request),
       flags_(control_flags(request)),
-      classes_(field_classes(request.type_letter)) {
+      classes_(field_classes(request.type_letter)),
+      style_(style) {
   text_ = std::move(contents);
   text_.resize(static_cast<std::size_t>(capacity()), u' ');
+  // A date or time from the host shows in the user's form, which has the same width; one that
+  // does not read as a date or time shows as it came.
+  if (!all_blank(text_) && (request.type_letter == 'D' || request.type_letter == 'T')) {
+    const auto shown = request.type_letter == 'D' ? display_date(text_, capacity(), style_)
+                                                  : display_time(text_, capacity(), style_);
+    if (shown && static_cast<int>(shown->size()) <= capacity()) {
+      text_ = *shown;
+      text_.resize(static_cast<std::size_t>(capacity()), u' ');
+    }
+  }
   cursor_ = std::clamp<int>(request.cursor, 0, capacity());
   const bool text_field = (classes_ & kClassText) != 0;
   if ((!text_field && (smart_edit & kSmartEditNumeric)) ||
@@ -154,7 +166,7 @@ FieldStep FieldEditor::leave(int exit_key) {
     const std::size_t end = typed.find_last_not_of(u' ');
     const auto result = evaluate_calculation(
         end == std::u16string_view::npos ? std::u16string_view() : typed.substr(1, end), classes_,
-        request_.capacity());
+        request_.capacity(), style_);
     if (!result) return {false, 0, true, false};
     state_ &= ~kStateCalculating;
     text_ = *result;
@@ -169,7 +181,7 @@ std::string FieldEditor::reply_contents(int text_flags, int* length) const {
   std::u16string value = text_.substr(0, static_cast<std::size_t>(request_.capacity()));
   if (!all_blank(value)) {
     std::optional<std::u16string> normal;
-    if (request_.type_letter == 'D') normal = normalise_date(value, reported);
+    if (request_.type_letter == 'D') normal = normalise_date(value, reported, style_);
     if (request_.type_letter == 'T') normal = normalise_time(value, reported);
     if (normal && !normal->empty() && static_cast<int>(normal->size()) <= kMaxFieldLength) {
       value = *normal;

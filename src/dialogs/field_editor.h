@@ -12,6 +12,7 @@
 #include <string>
 
 #include "dialogs/field_request.h"
+#include "dialogs/field_values.h"
 
 namespace kovw::dialogs {
 
@@ -52,8 +53,10 @@ struct FieldStep {
 class FieldEditor {
  public:
   // A field for `request` holding `contents` (converted to wide text; padded or cut to the
-  // capacity), with the "Smart Edit" setting.
-  FieldEditor(const FieldRequest& request, std::u16string contents, int smart_edit);
+  // capacity), with the "Smart Edit" setting; date and time fields show and read their values
+  // in the user's `style` (field_values.h).
+  FieldEditor(const FieldRequest& request, std::u16string contents, int smart_edit,
+              const DateStyle& style = {});
 
   FieldStep type(char16_t character, int repeat = 1);
   FieldStep key(int host_key);
@@ -77,7 +80,7 @@ class FieldEditor {
 
   // The contents for the reply: exactly the field's length in bytes (blank-padded; UTF-8
   // without marker for UTF-8 fields, else `text_flags` of the program); a replaced hidden
-  // preset enciphered; dates and times normalised. `length` gets the length to report.
+  // preset enciphered; dates and times in the host's form. `length` gets the length to report.
   std::string reply_contents(int text_flags, int* length) const;
 
  private:
@@ -89,6 +92,7 @@ class FieldEditor {
   FieldRequest request_;
   std::uint32_t flags_;
   int classes_;
+  DateStyle style_;
   int state_ = 0;
   int cursor_ = 0;
   std::u16string text_;

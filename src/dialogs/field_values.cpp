@@ -23,8 +23,10 @@ bool is_digit(char16_t c) {
   return c >= u'0' && c <= u'9';
 }
 
-// Splits "12.3.2026" at its separators, or "120326" into pairs (and a year of four).
-std::optional<std::vector<int>> parts_of(std::u16string_view text, int parts_wanted) {
+// Splits "12.3.2026" at its separators, or "120326" into pairs and a year of the remaining
+// digits, first when `year_first`, else last.
+std::optional<std::vector<int>> parts_of(std::u16string_view text, int parts_wanted,
+                                         bool year_first = false) {
   std::vector<int> parts;
   bool separated = false;
   for (char16_t c : text)
@@ -45,17 +47,26 @@ std::optional<std::vector<int>> parts_of(std::u16string_view text, int parts_wan
     }
     if (value >= 0) parts.push_back(value);
   } else {
-    // Digits only: pairs, the rest (a year of four digits) last.
+    // Digits only: pairs, and the rest (a year of up to four digits) in the year's place.
+    std::vector<std::size_t> widths;
+    std::size_t left = text.size();
+    for (int i = 0; i < parts_wanted && left > 0; ++i) {
+      const bool year_here = i == (year_first && text.size() > 4 ? 0 : parts_wanted - 1);
+      const std::size_t width = year_here
+                                    ? (year_first ? text.size() - 2 * (parts_wanted - 1) : left)
+                                    : std::min<std::size_t>(2, left);
+      if (width == 0 || width > 4 || width > left) return std::nullopt;
+      widths.push_back(width);
+      left -= width;
+    }
+    if (left != 0) return std::nullopt;
     std::size_t at = 0;
-    for (int i = 0; i < parts_wanted && at < text.size(); ++i) {
-      const std::size_t width = i == parts_wanted - 1 ? text.size() - at : 2;
-      if (width == 0 || width > 4) return std::nullopt;
+    for (std::size_t width : widths) {
       int value = 0;
       for (std::size_t k = 0; k < width; ++k) value = value * 10 + (text[at + k] - u'0');
       parts.push_back(value);
       at += width;
     }
-    if (at != text.size()) return std::nullopt;
   }
   if (parts.empty() || static_cast<int>(parts.size()) > parts_wanted) return std::nullopt;
   return parts;
@@ -83,33 +94,67 @@ std::u16string digits(long long value, int width) {
   return text;
 }
 
-// A date as days since 1970-01-01; the current year when none is typed, 20yy for two digits.
-std::optional<long long> day_number(std::u16string_view text) {
-  const auto parts = parts_of(text, 3);
+// The years a date may have; outside them a calculation's result is an error.
+constexpr long long kFirstDay = -719162;  // 1 January 0001
+constexpr long long kLastDay = 2932896;   // 31 December 9999
+
+// A date in the order of `style` as days since 1970-01-01; the current year when none is
+// typed, 20yy for two digits.
+std::optional<long long> day_number(std::u16string_view text, const DateStyle& style) {
+  using Order = DateStyle::Order;
+  const bool year_first = style.order == Order::YearMonthDay;
+  const auto parts = parts_of(text, 3, year_first);
   if (!parts || parts->size() < 2) return std::nullopt;
-  int year;
+  int day = 0, month = 0, year = 0;
   if (parts->size() == 3) {
-    year = (*parts)[2];
+    const std::vector<int>& p = *parts;
+    switch (style.order) {
+      case Order::DayMonthYear:
+        day = p[0], month = p[1], year = p[2];
+        break;
+      case Order::MonthDayYear:
+        month = p[0], day = p[1], year = p[2];
+        break;
+      case Order::YearMonthDay:
+        year = p[0], month = p[1], day = p[2];
+        break;
+    }
     if (year < 100) year += 2000;
   } else {
+    // No year: day and month in the order the style writes them.
+    const bool month_first = style.order != Order::DayMonthYear;
+    month = (*parts)[month_first ? 0 : 1];
+    day = (*parts)[month_first ? 1 : 0];
     const auto today = std::chrono::year_month_day(
         std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now()));
     year = static_cast<int>(today.year());
   }
+  if (year < 1) return std::nullopt;
   const std::chrono::year_month_day date{std::chrono::year(year),
-                                         std::chrono::month(static_cast<unsigned>((*parts)[1])),
-                                         std::chrono::day(static_cast<unsigned>((*parts)[0]))};
+                                         std::chrono::month(static_cast<unsigned>(month)),
+                                         std::chrono::day(static_cast<unsigned>(day))};
   if (!date.ok()) return std::nullopt;
   return std::chrono::sys_days(date).time_since_epoch().count();
 }
 
-std::u16string format_date(long long days, int length) {
+std::optional<std::u16string> format_date(long long days, int length, const DateStyle& style) {
+  using Order = DateStyle::Order;
+  if (days < kFirstDay || days > kLastDay) return std::nullopt;
   const std::chrono::year_month_day date{std::chrono::sys_days(std::chrono::days(days))};
   const int year = static_cast<int>(date.year());
-  std::u16string text = two(static_cast<int>(static_cast<unsigned>(date.day()))) + u"." +
-                        two(static_cast<int>(static_cast<unsigned>(date.month()))) + u".";
-  text += length >= 10 ? digits(year, 4) : two(year % 100);
-  return text;
+  const std::u16string d = two(static_cast<int>(static_cast<unsigned>(date.day())));
+  const std::u16string m = two(static_cast<int>(static_cast<unsigned>(date.month())));
+  const std::u16string y = length >= 10 ? digits(year, 4) : two(year % 100);
+  const std::u16string sep(1, style.date_separator);
+  switch (style.order) {
+    case Order::MonthDayYear:
+      return m + sep + d + sep + y;
+    case Order::YearMonthDay:
+      return y + sep + m + sep + d;
+    case Order::DayMonthYear:
+      break;
+  }
+  return d + sep + m + sep + y;
 }
 
 // A time as minutes (and seconds) of the day.
@@ -123,30 +168,48 @@ std::optional<long long> second_of_day(std::u16string_view text) {
   return hours * 3600LL + minutes * 60LL + seconds;
 }
 
-std::u16string format_time(long long seconds, int length) {
+std::u16string format_time(long long seconds, int length, char16_t separator) {
   seconds = ((seconds % 86400) + 86400) % 86400;
+  const std::u16string sep(1, separator);
   std::u16string text =
-      two(static_cast<int>(seconds / 3600)) + u":" + two(static_cast<int>(seconds / 60 % 60));
-  if (length >= 8) text += u":" + two(static_cast<int>(seconds % 60));
+      two(static_cast<int>(seconds / 3600)) + sep + two(static_cast<int>(seconds / 60 % 60));
+  if (length >= 8) text += sep + two(static_cast<int>(seconds % 60));
   return text;
 }
 
 }  // namespace
 
-std::optional<std::u16string> normalise_date(std::u16string_view text, int length) {
-  const auto days = day_number(trimmed(text));
+std::optional<std::u16string> display_date(std::u16string_view host_text, int length,
+                                           const DateStyle& style) {
+  const auto days = day_number(trimmed(host_text), DateStyle{});
   if (!days) return std::nullopt;
-  return format_date(*days, length);
+  return format_date(*days, length, style);
+}
+
+std::optional<std::u16string> display_time(std::u16string_view host_text, int length,
+                                           const DateStyle& style) {
+  const auto seconds = second_of_day(trimmed(host_text));
+  if (!seconds) return std::nullopt;
+  return format_time(*seconds, length, style.time_separator);
+}
+
+std::optional<std::u16string> normalise_date(std::u16string_view text, int length,
+                                             const DateStyle& style) {
+  const auto days = day_number(trimmed(text), style);
+  if (!days) return std::nullopt;
+  return format_date(*days, length, DateStyle{});
 }
 
 std::optional<std::u16string> normalise_time(std::u16string_view text, int length) {
   const auto seconds = second_of_day(trimmed(text));
   if (!seconds) return std::nullopt;
-  return format_time(*seconds, length);
+  return format_time(*seconds, length, u':');
 }
 
 std::optional<std::u16string> evaluate_calculation(std::u16string_view text, int classes,
-                                                   int length) {
+                                                   int length, const DateStyle& style) {
+  // Far beyond any date, time or field of digits, and far from overflowing a sum.
+  constexpr long long kLimit = 1'000'000'000'000'000'000LL;
   const std::u16string expression = trimmed(text);
   if (expression.empty()) return std::nullopt;
   // Terms between "+" and "-" signs, each a number, a date or a time.
@@ -174,12 +237,13 @@ std::optional<std::u16string> evaluate_calculation(std::u16string_view text, int
         value *= 1440;  // days
       else if (classes & kClassTime)
         value *= 1;  // minutes
-    } else if (term.find(u'.') != std::u16string::npos && (classes & kClassDate)) {
-      const auto days = day_number(term);
+    } else if ((classes & kClassDate) && term.find_first_of(u"./") != std::u16string::npos) {
+      const auto days = day_number(term, style);
       if (!days) return std::nullopt;
       value = *days * 1440;
       saw_date = true;
-    } else if (term.find(u':') != std::u16string::npos) {
+    } else if (term.find(u':') != std::u16string::npos ||
+               ((classes & kClassTime) && term.find(u'.') != std::u16string::npos)) {
       const auto seconds = second_of_day(term);
       if (!seconds) return std::nullopt;
       value = *seconds / 60;
@@ -188,13 +252,14 @@ std::optional<std::u16string> evaluate_calculation(std::u16string_view text, int
       return std::nullopt;
     }
     total += sign * value;
+    if (total > kLimit || total < -kLimit) return std::nullopt;
     if (end >= expression.size()) break;
     sign = expression[end] == u'-' ? -1 : 1;
     at = end + 1;
   }
   if (saw_date && saw_time) return std::nullopt;
-  if (classes & kClassDate) return format_date(total / 1440, length);
-  if (classes & kClassTime) return format_time(total * 60, length);
+  if (classes & kClassDate) return format_date(total / 1440, length, style);
+  if (classes & kClassTime) return format_time(total * 60, length, style.time_separator);
   // Numbers: right-aligned, leading blanks become zeros.
   std::u16string result = digits(total, length);
   if (static_cast<int>(result.size()) > length) return std::nullopt;  // does not fit

@@ -118,6 +118,26 @@ long packbits_decode(const std::uint8_t* in, std::size_t length, std::uint8_t* o
   return static_cast<long>(o);
 }
 
+std::size_t packbits_decode_clipped(const std::uint8_t* in, std::size_t length, std::uint8_t* out,
+                                    std::size_t capacity) {
+  std::size_t i = 0, o = 0;
+  while (i < length && o < capacity) {
+    const unsigned control = in[i++];
+    if (control < 128) {
+      const std::size_t count = std::min<std::size_t>({control + 1u, length - i, capacity - o});
+      std::memcpy(out + o, in + i, count);
+      i += control + 1u;  // past the group, also where it was cut
+      o += count;
+    } else if (control > 128) {
+      if (i >= length) break;
+      const std::size_t count = std::min<std::size_t>(257 - control, capacity - o);
+      std::memset(out + o, in[i++], count);
+      o += count;
+    }
+  }
+  return o;
+}
+
 void blank_fill_decode(const std::uint8_t* in, std::size_t stored, std::uint8_t* out,
                        std::size_t target_length) {
   const std::size_t copied = std::min(stored, target_length);

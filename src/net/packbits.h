@@ -31,6 +31,12 @@ std::size_t packbits_encode(const std::uint8_t* in, std::size_t length, std::uin
 long packbits_decode(const std::uint8_t* in, std::size_t length, std::uint8_t* out,
                      std::size_t capacity);
 
+// As packbits_decode for data whose decoded size is fixed by the receiver (a raster row):
+// what would pass `capacity` is dropped, and a literal group cut short by the end of the coded
+// bytes gives the bytes present. Returns the decoded size (at most `capacity`).
+std::size_t packbits_decode_clipped(const std::uint8_t* in, std::size_t length, std::uint8_t* out,
+                                    std::size_t capacity);
+
 // The other payload method: `stored` bytes present, expanded to `target_length` by copying them
 // (at most `target_length`) and filling the rest with blanks.
 void blank_fill_decode(const std::uint8_t* in, std::size_t stored, std::uint8_t* out,

@@ -10,6 +10,9 @@
 #include <memory>
 
 #include "platform/gui_call.h"
+#include "shell/pdf_printer.h"
+#include "shell/settings_store.h"
+#include "shell/startup.h"
 #include "shell/ui_text.h"
 
 namespace kovw::shell {
@@ -17,9 +20,18 @@ namespace kovw::shell {
 QList<PrinterLine> installed_printers() {
   QList<PrinterLine> lines;
   const QString default_name = QPrinterInfo::defaultPrinterName();
+  bool has_pdf = false;
   for (const QPrinterInfo& info : QPrinterInfo::availablePrinters()) {
     lines.append({info.printerName(), info.description(), info.location(),
                   info.printerName() == default_name});
+    has_pdf = has_pdf || is_pdf_printer_name(info.printerName());
+  }
+  // The PDF printer is always there; without other printers it is the default.
+  if (!has_pdf) {
+    const QString folder = pdf_folder(settings().pdf_folder.str(), shell_state().directories.data);
+    lines.append({QString::fromLatin1(kPdfPrinterName),
+                  ui_text("PDF-Dateien in %1", "PDF files in %1").arg(folder), QString(),
+                  lines.isEmpty()});
   }
   return lines;
 }

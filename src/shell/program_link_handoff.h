@@ -1,7 +1,6 @@
 #pragma once
 // Where a new host-program link or print link goes once it is connected: the program
-// threads and the print service take it over there. Print links are logged and closed
-// until the print service exists.
+// threads and the print service take it over there.
 
 #include <functional>
 #include <string>
@@ -29,5 +28,7 @@ void hand_over_link(NewLink link);
 // logged and closed.
 using ProgramLinkHandler = std::function<void(NewLink)>;
 void set_program_link_handler(ProgramLinkHandler handler);
+// Likewise the print service for print links.
+void set_print_link_handler(ProgramLinkHandler handler);
 
 }  // namespace kovw::shell

@@ -459,7 +459,7 @@ void ServerConnection::handle_connect_reply(const net::LinkMessage& message,
     request.browser_host_type = flags.browser_host_type;
   if (request.client_flags & protocol::kClientIconSize) request.icon_size = flags.icon_size;
   if (request.client_flags & protocol::kClientFontFactor) request.font_factor = flags.font_factor;
-  request.print_port = 0;  // the print service does not listen yet
+  request.print_port = shell_state().print_port;
   request.data_directory = shell_state().directories.data;
   request.install_directory = shell_state().directories.install;
   request.browser_number =

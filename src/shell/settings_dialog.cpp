@@ -190,6 +190,8 @@ SettingsDialog::SettingsDialog(SettingsStore& store, QWidget* parent)
             &SettingsRecord::poster_print);
   add_check(printing, "Print Bold", ui_text("&Fett drucken", "Print &bold"),
             &SettingsRecord::print_bold);
+  add_text(printing, "PDF Folder", ui_text("PDF-&Ordner:", "PDF &folder:"),
+           &SettingsRecord::pdf_folder, 259);
 
   QFormLayout* transfer = add_tab(ui_text("Übertragung und &Cache", "Transfer and &cache"));
   add_check(transfer, "Secure Connection enabled",

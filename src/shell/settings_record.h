@@ -81,6 +81,7 @@ struct SettingsRecord {
   std::int32_t tab_blanks = 0;                       // "TAB Blanks"
   std::uint8_t icon_size = 0;                        // "Icon Size" (always recomputed)
   std::array<std::uint32_t, 16> custom_colors{};     // "Custom Colors"
+  BoundedString<260> pdf_folder;                     // "PDF Folder": where the PDF printer writes
 
   // "Login" key.
   FixedString<64> host;                     // "Host"

@@ -123,6 +123,7 @@ const auto& table() {
       number("Slow Connect", &R::slow_connect, 0, 0),
       number("TAB Blanks", &R::tab_blanks, 2, 2),
       byte("Icon Size", &R::icon_size, 0, 0, /*write_only=*/true),
+      text("PDF Folder", text_of<&R::pdf_folder>()),
   };
   return kTable;
 }

@@ -23,7 +23,8 @@ struct ShellState {
   int login_template = 211;  // 211 with host selection, 213 without
   Directories directories;
   PortPlan ports;
-  long result = 0;  // the workstation's result (workflow result in workflow mode)
+  int print_port = 0;  // the port the print service listens on, 0 when it does not listen
+  long result = 0;     // the workstation's result (workflow result in workflow mode)
 };
 
 ShellState& shell_state();

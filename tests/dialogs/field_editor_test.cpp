@@ -205,3 +205,30 @@ TEST(FieldEditorTest, ClicksMoveTheCursorOrLeave) {
 
 }  // namespace
 }  // namespace kovw::dialogs
+
+namespace kovw::dialogs {
+namespace {
+
+TEST(FieldValuesTest, DatesShowInTheUsersOrderAndGoBackInTheHostsForm) {
+  using Order = DateStyle::Order;
+  struct Case {
+    DateStyle style;
+    const char16_t* shown;  // the host's "02.01.2026" as the user sees it
+    const char16_t* typed;
+  };
+  for (const Case& c : {Case{{Order::MonthDayYear, u'/', u':'}, u"01/02/2026", u"1/2/26"},
+                        Case{{Order::YearMonthDay, u'-', u':'}, u"2026-01-02", u"20260102"},
+                        Case{{Order::DayMonthYear, u'.', u':'}, u"02.01.2026", u"2.1.2026"}}) {
+    EXPECT_EQ(c.shown, display_date(u"02.01.2026", 10, c.style));
+    EXPECT_EQ(u"02.01.2026", normalise_date(c.typed, 10, c.style));
+  }
+  const DateStyle us{Order::MonthDayYear, u'/', u':'};
+  EXPECT_EQ(u"01/03/2026",
+            evaluate_calculation(u"12/31/2025+3", kClassNumeric | kClassDate, 10, us));
+  // Sums far beyond any date are refused, not overflowed.
+  EXPECT_FALSE(
+      evaluate_calculation(u"999999999999999+999999999999999", kClassNumeric | kClassDate, 10));
+}
+
+}  // namespace
+}  // namespace kovw::dialogs

@@ -172,6 +172,8 @@ void Daemon::stop_programs() {
   programs_stop_ = true;
   for (Running& program : programs_) program.thread.join();
   programs_.clear();
+  for (std::thread& job : print_jobs_) job.join();
+  print_jobs_.clear();
   ended_.clear();
   programs_stop_ = false;
 }
@@ -199,6 +201,39 @@ bool Daemon::launch_program(int socket, std::shared_ptr<const HostScript> script
   });
   programs_.push_back(std::move(running));
   return send(socket, proto::build_proxy_event({net::KWK_KPROXY, port, std::to_string(run_id)}));
+}
+
+bool Daemon::launch_print_job(int socket, std::shared_ptr<const PrintJobSpec> job, int run_id) {
+  if (job->to_print_port) {
+    if (workstation_print_port_ <= 0) {
+      log_line("print " + std::to_string(run_id) + ": the workstation has no print port");
+      return true;
+    }
+    ++print_jobs_running_;
+    print_jobs_.emplace_back(
+        [this, job, run_id, host = workstation_address_, port = workstation_print_port_] {
+          run_print_job_to_port(*job, run_id, host, port, programs_stop_,
+                                [this](const std::string& line) { log_line(line); });
+          --print_jobs_running_;
+        });
+    return true;
+  }
+  int port = 0;
+  const int listener = net::sc_listen(0, &port);
+  if (listener < 0) {
+    log_line("print " + std::to_string(run_id) + ": cannot listen (error " +
+             std::to_string(net::last_socket_error()) + ")");
+    return true;
+  }
+  log_line("print " + std::to_string(run_id) + ": " + job->name + " listening on port " +
+           std::to_string(port));
+  ++print_jobs_running_;
+  print_jobs_.emplace_back([this, job, run_id, listener] {
+    run_print_job(*job, run_id, listener, programs_stop_,
+                  [this](const std::string& line) { log_line(line); });
+    --print_jobs_running_;
+  });
+  return send(socket, proto::build_proxy_event({net::KWK_KPRINT, port, std::to_string(run_id)}));
 }
 
 bool Daemon::report_ended_programs(int socket) {
@@ -281,6 +316,9 @@ bool Daemon::serve_session(int socket) {
   }
   const auto login = proto::parse_login_request(reader.payload_view());
   if (!login) return false;
+  workstation_print_port_ = login->print_port;
+  char peer[32] = {};
+  workstation_address_ = net::sc_addr(socket, 2, peer, nullptr) == 2 ? peer : "127.0.0.1";
   if (options_.close_at == "login") return false;
   const auto password = proto::decode_password_field(
       login->password_field, password_cipher.prepared() ? &password_cipher : nullptr);
@@ -326,6 +364,7 @@ bool Daemon::serve_session(int socket) {
   std::vector<Timed> pending;
   std::size_t next_action = 0;
   Clock::time_point script_wake = Clock::now();
+  Clock::time_point print_wait_until{};  // wait-print: until the print jobs ended or then
   int awaited_type = -1;
   int pings_awaiting_echo = 0;  // daemon pings whose echo has not arrived yet
 
@@ -340,7 +379,13 @@ bool Daemon::serve_session(int socket) {
         ++it;
       }
     }
-    while (awaited_type < 0 && next_action < script_.size() && script_wake <= Clock::now()) {
+    if (print_wait_until != Clock::time_point{} &&
+        (print_jobs_running_ == 0 || Clock::now() >= print_wait_until)) {
+      if (print_jobs_running_ != 0) log_line("wait-print: print jobs still running");
+      print_wait_until = {};
+    }
+    while (awaited_type < 0 && print_wait_until == Clock::time_point{} &&
+           next_action < script_.size() && script_wake <= Clock::now()) {
       const ScriptAction& action = script_[next_action++];
       log_line("script: " + action.text);
       switch (action.kind) {
@@ -358,6 +403,12 @@ bool Daemon::serve_session(int socket) {
           return true;
         case ScriptAction::Kind::program:
           if (!launch_program(socket, action.program, next_run_id_++)) return true;
+          break;
+        case ScriptAction::Kind::print:
+          if (!launch_print_job(socket, action.print_job, next_run_id_++)) return true;
+          break;
+        case ScriptAction::Kind::wait_print:
+          print_wait_until = Clock::now() + std::chrono::milliseconds(action.milliseconds);
           break;
       }
     }

@@ -47,6 +47,9 @@ class Daemon {
   // Starts a host program on its own thread: listens on a free port and announces it with
   // KWK_KPROXY; its end is sent as KWK_KEND by the session loop. False when the link failed.
   bool launch_program(int socket, std::shared_ptr<const HostScript> script, int run_id);
+  // Starts a print job on its own thread: listens on a free port and announces it with
+  // KWK_KPRINT. False when the link failed.
+  bool launch_print_job(int socket, std::shared_ptr<const PrintJobSpec> job, int run_id);
   // Sends KWK_KEND for every host program that ended; false when the link failed.
   bool report_ended_programs(int socket);
   void stop_programs();
@@ -69,6 +72,11 @@ class Daemon {
     std::thread thread;
   };
   std::vector<Running> programs_;
+  std::vector<std::thread> print_jobs_;
+  std::atomic<int> print_jobs_running_{0};
+  // The workstation of the session: its address and the print port its login announced.
+  std::string workstation_address_;
+  int workstation_print_port_ = 0;
   std::mutex ended_mutex_;
   std::vector<int> ended_;  // run ids of host programs that ended, not yet reported
   std::atomic<bool> programs_stop_{false};

@@ -142,6 +142,49 @@ std::optional<ScriptAction> parse_line(const std::vector<std::string>& w, std::s
     }
     a.kind = ScriptAction::Kind::program;
     a.program = std::make_shared<const HostScript>(std::move(*script));
+  } else if (command == "print") {
+    // print "FILE" [PRINTER [FORMAT [MODE]]]: a print event with a job file.
+    if (!arity(1, 4) || !want_ints(4, 5)) return std::nullopt;
+    std::string why;
+    auto job = load_print_job(w[1], why);
+    if (!job) {
+      error = "print " + w[1] + ": " + why;
+      return std::nullopt;
+    }
+    if (n > 2) job->printer = w[2];
+    if (n > 3) job->format = w[3];
+    if (!ints.empty()) job->mode = ints[0];
+    a.kind = ScriptAction::Kind::print;
+    a.print_job = std::make_shared<const PrintJobSpec>(std::move(*job));
+  } else if (command == "print-port") {
+    // print-port "FILE" [PRINTER [FORMAT [MODE]]]: the job goes to the workstation's print port.
+    if (!arity(1, 4) || !want_ints(4, 5)) return std::nullopt;
+    std::string why;
+    auto job = load_print_job(w[1], why);
+    if (!job) {
+      error = "print-port " + w[1] + ": " + why;
+      return std::nullopt;
+    }
+    if (n > 2) job->printer = w[2];
+    if (n > 3) job->format = w[3];
+    if (!ints.empty()) job->mode = ints[0];
+    job->to_print_port = true;
+    a.kind = ScriptAction::Kind::print;
+    a.print_job = std::make_shared<const PrintJobSpec>(std::move(*job));
+  } else if (command == "wait-print") {
+    // wait-print [MS]: until every print job ended (at most MS, default 60000).
+    if (!arity(0, 1) || !want_ints(1, 2)) return std::nullopt;
+    a.kind = ScriptAction::Kind::wait_print;
+    a.milliseconds = ints.empty() ? 60000 : ints[0];
+  } else if (command == "print-direct") {
+    // print-direct [PRINTER]: a print event whose connection becomes a direct print link.
+    if (!arity(0, 1)) return std::nullopt;
+    PrintJobSpec job;
+    job.name = "direct";
+    job.mode = 2;
+    if (n > 1) job.printer = w[1];
+    a.kind = ScriptAction::Kind::print;
+    a.print_job = std::make_shared<const PrintJobSpec>(std::move(job));
   } else if (command == "KMESSAGE") {
     if (!arity(1, 2)) return std::nullopt;
     proto::HostMessage m{w[1], {}};

@@ -8,17 +8,19 @@
 #include <vector>
 
 #include "host_program.h"
+#include "print_job.h"
 #include "protocol/outgoing.h"
 
 namespace hostsim {
 
 struct ScriptAction {
-  enum class Kind { send, sleep, wait_for, close, program } kind = Kind::send;
-  kovw::protocol::Outgoing message;           // send
-  int milliseconds = 0;                       // sleep
-  int type = 0;                               // wait_for: the message type awaited
-  std::string text;                           // the line as written (for the log)
-  std::shared_ptr<const HostScript> program;  // program: the host program to run
+  enum class Kind { send, sleep, wait_for, close, program, print, wait_print } kind = Kind::send;
+  kovw::protocol::Outgoing message;               // send
+  int milliseconds = 0;                           // sleep
+  int type = 0;                                   // wait_for: the message type awaited
+  std::string text;                               // the line as written (for the log)
+  std::shared_ptr<const HostScript> program;      // program: the host program to run
+  std::shared_ptr<const PrintJobSpec> print_job;  // print: the job to send
 };
 
 // Splits a script line into words ("double quotes", escapes, # comments); false on an

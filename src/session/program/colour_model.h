@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "graphics/shades.h"
 #include "protocol/program/screen_options.h"
 #include "session/program/system_colours.h"
 
@@ -33,17 +34,9 @@ inline constexpr int kOwnFrame = 2;
 // every colour that follows the system from `system`.
 void normalise_screen_options(ScreenOptions& record, const SystemColourTable& system);
 
-// Three shades of one base colour.
-struct Shades {
-  Rgb top, middle, bottom;
-  friend bool operator==(const Shades&, const Shades&) = default;
-};
-
-// The shades of `base` by shade kind (bit 0: HSL lightness, else HSV value; bits 1 and 2:
-// base at the top, in the middle or at the bottom) with the steps and margin as record bytes
-// (0 means 30, 20 and 12). Kind 3 in bits 1 and 2 is taken as base at the top.
-Shades compute_shades(Rgb base, std::uint8_t kind, std::uint8_t step1, std::uint8_t step2,
-                      std::uint8_t margin);
+// Shades of the frames and buttons: the graphics layer's shade rule.
+using graphics::compute_shades;
+using graphics::Shades;
 
 // A model font: a number into the program's table of 20 font names and a size in tenths of a
 // point.

@@ -9,6 +9,7 @@
 #include "session/program/clipboard_commands.h"
 #include "session/program/colour_choice.h"
 #include "session/program/edit_areas.h"
+#include "session/program/font_info.h"
 #include "session/program/font_list.h"
 #include "session/program/frame.h"
 #include "session/program/graphics_requests.h"
@@ -71,6 +72,7 @@ const CommandTable& program_commands() {
     register_title_commands(commands);
     register_host_busy_commands(commands);
     register_graphics_request_commands(commands);
+    register_font_info_commands(commands);
     register_input_field_commands(commands);
     register_edit_area_commands(commands);
     register_host_dialog_commands(commands);

@@ -10,15 +10,12 @@
 #include "session/program/command_table.h"
 #include "session/program/program_link.h"
 #include "session/program/program_session.h"
+#include "session/program/qt_colour.h"
 #include "session/program/session_host.h"
 
 namespace kovw::session {
 
 namespace {
-
-QColor colour_of(const Rgb& rgb) {
-  return QColor(rgb.red, rgb.green, rgb.blue);
-}
 
 void handle_edit_request(ProgramSession& session, const Command& command) {
   const auto message = protocol::parse_wedit(command.payload);
@@ -45,8 +42,8 @@ void handle_edit_request(ProgramSession& session, const Command& command) {
     view.layout = session.host_hooks->keyboard_layout;
   }
   const auto& model = session.colour_model;
-  view.text_colour = colour_of(model.foreground_table()[14]);
-  view.background = colour_of(model.background_table()[15]);
+  view.text_colour = to_qcolor(model.foreground_table()[14]);
+  view.background = to_qcolor(model.background_table()[15]);
   const bool utf8 = (area->edit_flags & dialogs::kEditUtf8) != 0;
   view.help = QString::fromStdU16String(foundation::host_to_wide(
       message->help, utf8 ? foundation::kTextUtf8 : session.host_text_flags()));

@@ -9,10 +9,12 @@
 #include "net/link_names.h"
 #include "protocol/program/program_window.h"
 #include "session/program/command_table.h"
+#include "session/program/date_style.h"
 #include "session/program/key_buffer.h"
 #include "session/program/program_dispatch.h"
 #include "session/program/program_link.h"
 #include "session/program/program_session.h"
+#include "session/program/qt_colour.h"
 #include "session/program/session_host.h"
 
 namespace kovw::session {
@@ -23,10 +25,6 @@ struct ActiveField {
 };
 
 namespace {
-
-QColor colour_of(const Rgb& rgb) {
-  return QColor(rgb.red, rgb.green, rgb.blue);
-}
 
 void show(ProgramSession& session) {
   const ActiveField& field = *session.field;
@@ -41,8 +39,8 @@ void show(ProgramSession& session) {
   view.cursor = field.editor.cursor();
   view.insert = field.editor.insert_mode();
   const auto& model = session.colour_model;
-  view.text_colour = colour_of(model.foreground_table()[request.text_colour & 0x0F]);
-  view.background = colour_of(model.background_table()[request.back_colour & 0x0F]);
+  view.text_colour = to_qcolor(model.foreground_table()[request.text_colour & 0x0F]);
+  view.background = to_qcolor(model.background_table()[request.back_colour & 0x0F]);
   view.bold = (request.request_flags & dialogs::kRequestBoldFont) != 0;
   post_to_view(*session.to_view, std::move(view));
 }
@@ -117,10 +115,10 @@ void handle_field_request(ProgramSession& session, const Command& command) {
     contents.resize(dialogs::kMaxFieldLength);
   const int smart_edit =
       session.host_hooks ? session.host_hooks->smart_edit : dialogs::kSmartEditDefault;
-  session.field = std::make_shared<ActiveField>(
-      ActiveField{dialogs::FieldEditor(*request, std::move(contents), smart_edit),
-                  QString::fromStdU16String(foundation::host_to_wide(
-                      message->help, utf8 ? foundation::kTextUtf8 : session.host_text_flags()))});
+  session.field = std::make_shared<ActiveField>(ActiveField{
+      dialogs::FieldEditor(*request, std::move(contents), smart_edit, date_style_of(QLocale())),
+      QString::fromStdU16String(foundation::host_to_wide(
+          message->help, utf8 ? foundation::kTextUtf8 : session.host_text_flags()))});
   post_to_view(*session.to_view, to_view::StatusText{session.field->help});
   show(session);
   replay_type_ahead(session);

@@ -36,6 +36,7 @@
 namespace kovw::session {
 
 struct ActiveField;
+class PrintOutput;
 
 class SuperWindow;
 class TextOutputPacer;
@@ -164,6 +165,8 @@ struct ProgramSession {
 
   std::shared_ptr<const SessionHost> host_hooks;
   SuperWindow* super = nullptr;
+  // The printer of a direct print link (print_output.h); null for program links.
+  PrintOutput* print_output = nullptr;
 
   // The program's texts are UTF-8 (style bit 18 of its screen definition); otherwise they are
   // ANSI unless a text carries the UTF-8 marker.

@@ -12,6 +12,7 @@
 #include "session/program/program_dispatch.h"
 #include "session/program/program_session.h"
 #include "session/program/program_thread.h"
+#include "session/program/qt_colour.h"
 #include "session/program/text_output_pacing.h"
 #include "session/program/text_screen.h"
 #include "session/program/text_screen_port.h"
@@ -43,10 +44,6 @@ class SessionTextEffects : public TextScreenEffects {
  private:
   ProgramSession& session_;
 };
-
-QColor to_qcolor(Rgb colour) {
-  return QColor(colour.red, colour.green, colour.blue);
-}
 
 std::array<QColor, 16> to_qcolors(const std::array<Rgb, kTextColourCount>& table) {
   std::array<QColor, 16> colours;

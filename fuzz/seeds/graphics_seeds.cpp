@@ -1,0 +1,174 @@
+// Seeds of the graphics targets: small JPEG pictures written by libjpeg (colour, grey,
+// progressive, CMYK), small TIFF pictures assembled by hand (grey, colour, PackBits), and
+// coded font width tables.
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+// The library's header needs size_t and FILE declared before it.
+#include <jpeglib.h>
+
+#include "graphics/width_table_code.h"
+#include "seed_set.h"
+
+namespace kovw::fuzz {
+
+namespace {
+
+// ---- jpeg_image ------------------------------------------------------------------------
+
+Bytes jpeg(int width, int height, int components, J_COLOR_SPACE space, bool progressive) {
+  jpeg_compress_struct info{};
+  jpeg_error_mgr errors{};
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&info);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&info, &out, &size);
+  info.image_width = static_cast<JDIMENSION>(width);
+  info.image_height = static_cast<JDIMENSION>(height);
+  info.input_components = components;
+  info.in_color_space = space;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, 75, TRUE);
+  if (progressive) jpeg_simple_progression(&info);
+  jpeg_start_compress(&info, TRUE);
+  std::vector<JSAMPLE> row(static_cast<std::size_t>(width * components));
+  while (info.next_scanline < info.image_height) {
+    for (std::size_t i = 0; i < row.size(); ++i)
+      row[i] = static_cast<JSAMPLE>((i * 37 + info.next_scanline * 11) & 0xFF);
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&info, rows, 1);
+  }
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  Bytes bytes(out, out + size);
+  std::free(out);
+  return bytes;
+}
+
+void add_jpeg_seeds(SeedSet& seeds) {
+  constexpr std::string_view kTarget = "jpeg_image";
+  seeds.add(kTarget, "colour_16x8", jpeg(16, 8, 3, JCS_RGB, false));
+  seeds.add(kTarget, "grey_9x5", jpeg(9, 5, 1, JCS_GRAYSCALE, false));
+  seeds.add(kTarget, "progressive_16x16", jpeg(16, 16, 3, JCS_RGB, true));
+  seeds.add(kTarget, "cmyk_8x8", jpeg(8, 8, 4, JCS_CMYK, false));
+}
+
+// ---- tiff_image ------------------------------------------------------------------------
+
+struct Entry {
+  std::uint16_t tag, type;
+  std::uint32_t count, value;
+};
+
+void put16(Bytes& out, std::uint32_t v) {
+  out.push_back(static_cast<std::uint8_t>(v));
+  out.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+void put32(Bytes& out, std::uint32_t v) {
+  put16(out, v & 0xFFFF);
+  put16(out, v >> 16);
+}
+
+// A little-endian TIFF with one directory of `entries` (the strip offset is filled in) and
+// one strip of `data`.
+Bytes tiff(std::vector<Entry> entries, const Bytes& data) {
+  Bytes out = {'I', 'I', 42, 0, 8, 0, 0, 0};
+  const auto data_at = static_cast<std::uint32_t>(8 + 2 + entries.size() * 12 + 4);
+  put16(out, static_cast<std::uint32_t>(entries.size()));
+  for (Entry e : entries) {
+    if (e.tag == 273) e.value = data_at;
+    if (e.tag == 279) e.value = static_cast<std::uint32_t>(data.size());
+    put16(out, e.tag);
+    put16(out, e.type);
+    put32(out, e.count);
+    put32(out, e.value);
+  }
+  put32(out, 0);
+  out.insert(out.end(), data.begin(), data.end());
+  return out;
+}
+
+void add_tiff_seeds(SeedSet& seeds) {
+  constexpr std::string_view kTarget = "tiff_image";
+  Bytes grey(4 * 3);
+  for (std::size_t i = 0; i < grey.size(); ++i) grey[i] = static_cast<std::uint8_t>(i * 20);
+  seeds.add(kTarget, "grey_4x3",
+            tiff({{256, 4, 1, 4},
+                  {257, 4, 1, 3},
+                  {258, 3, 1, 8},
+                  {259, 3, 1, 1},
+                  {262, 3, 1, 1},
+                  {273, 4, 1, 0},
+                  {277, 3, 1, 1},
+                  {278, 4, 1, 3},
+                  {279, 4, 1, 0}},
+                 grey));
+  Bytes rgb(2 * 2 * 3);
+  for (std::size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<std::uint8_t>(i * 21);
+  // Bits per sample 8 for each of three samples: one value of 8 in the entry covers them in
+  // the seed; libtiff reads the first.
+  seeds.add(kTarget, "rgb_2x2",
+            tiff({{256, 4, 1, 2},
+                  {257, 4, 1, 2},
+                  {258, 3, 1, 8},
+                  {259, 3, 1, 1},
+                  {262, 3, 1, 2},
+                  {273, 4, 1, 0},
+                  {277, 3, 1, 3},
+                  {278, 4, 1, 2},
+                  {279, 4, 1, 0}},
+                 rgb));
+  // PackBits: two rows of four, a run and a literal group.
+  const Bytes packed = {0xFD, 0x80, 0x03, 1, 2, 3, 4};
+  seeds.add(kTarget, "packbits_4x2",
+            tiff({{256, 4, 1, 4},
+                  {257, 4, 1, 2},
+                  {258, 3, 1, 8},
+                  {259, 3, 1, 32773},
+                  {262, 3, 1, 1},
+                  {273, 4, 1, 0},
+                  {277, 3, 1, 1},
+                  {278, 4, 1, 2},
+                  {279, 4, 1, 0}},
+                 packed));
+  // One bit per pixel, white is zero.
+  seeds.add(kTarget, "bilevel_8x2",
+            tiff({{256, 4, 1, 8},
+                  {257, 4, 1, 2},
+                  {258, 3, 1, 1},
+                  {259, 3, 1, 1},
+                  {262, 3, 1, 0},
+                  {273, 4, 1, 0},
+                  {277, 3, 1, 1},
+                  {278, 4, 1, 2},
+                  {279, 4, 1, 0}},
+                 Bytes{0xA5, 0x3C}));
+}
+
+// ---- width_table_code: unit size selector, then a coded table ------------------------------
+
+void add_width_table_seeds(SeedSet& seeds) {
+  constexpr std::string_view kTarget = "width_table_code";
+  Bytes widths;
+  for (int c = 0; c < 600; ++c) {
+    const int w = c < 32 ? 0 : c < 400 ? 144 + (c % 7 == 0 ? 16 : 0) : 160;
+    widths.push_back(static_cast<std::uint8_t>(w));
+    widths.push_back(static_cast<std::uint8_t>(w >> 8));
+  }
+  seeds.add(kTarget, "two_byte_units", prefixed({1}, graphics::encode_width_table(widths, 2)));
+  seeds.add(kTarget, "one_byte_units", prefixed({0}, graphics::encode_width_table(widths, 1)));
+  seeds.add(kTarget, "long_repeat", Bytes{1, 0x82, 0xFF, 0xFF, 0x90, 0x00});
+  seeds.add(kTarget, "four_byte_units", prefixed({3}, graphics::encode_width_table(widths, 4)));
+}
+
+}  // namespace
+
+void add_graphics_seeds(SeedSet& seeds) {
+  add_jpeg_seeds(seeds);
+  add_tiff_seeds(seeds);
+  add_width_table_seeds(seeds);
+}
+
+}  // namespace kovw::fuzz
