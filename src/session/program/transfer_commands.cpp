@@ -1,0 +1,130 @@
+#include "session/program/transfer_commands.h"
+
+#include "foundation/log.h"
+#include "foundation/message_table.h"
+#include "foundation/show_message.h"
+#include "net/link_names.h"
+#include "protocol/file_transfer.h"
+#include "session/program/command_table.h"
+#include "session/program/file_transfers.h"
+#include "session/program/host_paths.h"
+#include "session/program/program_dispatch.h"
+#include "session/program/program_session.h"
+#include "session/program/session_context.h"
+#include "session/program/text_output.h"
+#include "shell/startup.h"
+#include "shell/transfer_statistics.h"
+
+namespace kovw::session {
+
+using foundation::log_printf;
+
+namespace {
+
+// The host library that waits for an empty KWK_KOMOK before it sends a download's data.
+constexpr int kHostAwaitsDownloadAck = 0x030004;
+
+// Temporary transfer files go to the cache directory of the local data directory.
+std::string scratch_directory() {
+  const std::string& data = shell::shell_state().directories.data;
+  return data.empty() ? std::string() : data + "/cache";
+}
+
+void show_failure(const TransferMessage& message) {
+  if (message.number == 0) return;
+  foundation::show_message(nullptr, 0, 0, "KOVW", "%s", message.text.c_str());
+}
+
+void start_download(ProgramSession& session, const Command& command) {
+  text_flush(session);
+  LinkReplies replies(session);
+  auto start = protocol::parse_download_start(command.type, command.payload);
+  if (!start) {
+    log_parse_failure(start.error());
+    TransferEnd refused;
+    refused.answer.error = transfer_error_code(EINVAL);
+    refused.answer.text =
+        protocol::transfer_answer_text(refused.answer.error, foundation::german());
+    replies.send(protocol::build_transfer_answer(net::KWK_KSDATEI, refused.answer));
+    return;
+  }
+  const auto path = local_path(start->target);
+  auto receiver = std::make_shared<DownloadReceiver>(*start, path.value_or(std::string()),
+                                                     scratch_directory(), foundation::german());
+  if (!path)
+    log_printf("Download: Name zu lang %s", start->target.c_str());
+  else
+    receiver->open();
+  log_printf("Download %s (%d Bytes, Flags 0x%x)", path.value_or(start->target).c_str(),
+             start->size, start->flags);
+  session.download = std::move(receiver);
+  if (session.host_version == kHostAwaitsDownloadAck)
+    replies.send(net::KWD_KOMM, net::KWK_KOMOK, {});
+}
+
+void run_upload_command(ProgramSession& session, const Command& command) {
+  text_flush(session);
+  LinkReplies replies(session);
+  auto request = protocol::parse_upload_request(command.type, command.payload);
+  if (!request) {
+    log_parse_failure(request.error());
+    protocol::TransferAnswer refused;
+    refused.error = transfer_error_code(EINVAL);
+    refused.text = protocol::transfer_answer_text(refused.error, foundation::german());
+    replies.send(protocol::build_transfer_answer(net::KWK_KFGET, refused));
+    return;
+  }
+  const auto path = local_path(request->source);
+  log_printf("dt_putfile von %s nach %s", path.value_or(request->source).c_str(),
+             request->display_name.c_str());
+  TransferEnd end;
+  if (!path) {
+    end.answer.error = transfer_error_code(ENAMETOOLONG);
+    end.answer.text = protocol::transfer_answer_text(end.answer.error, foundation::german());
+  } else {
+    const CancelFlag cancel = std::make_shared<std::atomic<bool>>(false);
+    end = run_upload(
+        command.type, *request, *path, scratch_directory(), foundation::german(),
+        [&](std::span<const std::uint8_t> block) {
+          return replies.send(protocol::build_upload_block(block)) >= 0;
+        },
+        cancel);
+  }
+  shell::add_transfer(shell::TransferDirection::Upload, end.bytes,
+                      static_cast<std::uint64_t>(end.elapsed.count()));
+  show_failure(end.message);
+  replies.send(protocol::build_transfer_answer(net::KWK_KFGET, end.answer));
+}
+
+}  // namespace
+
+bool download_running(const ProgramSession& session) {
+  return session.download != nullptr;
+}
+
+void receive_download(ProgramSession& session, int type, std::span<const std::uint8_t> payload) {
+  if (type == net::KWK_KDATA) {
+    session.download->data(payload);
+    return;
+  }
+  std::shared_ptr<DownloadReceiver> receiver = std::move(session.download);
+  session.download.reset();
+  const TransferEnd end = receiver->finish();
+  shell::add_transfer(shell::TransferDirection::Download, end.bytes,
+                      static_cast<std::uint64_t>(end.elapsed.count()));
+  show_failure(end.message);
+  LinkReplies(session).send(protocol::build_transfer_answer(net::KWK_KSDATEI, end.answer));
+}
+
+void register_transfer_commands(CommandTable& table) {
+  for (const int type : {net::KWK_KSDATEI, net::KWK_KFPDIR})
+    table.add(net::KWD_KOMM, type, [](ProgramSession& session, const Command& command) {
+      start_download(session, command);
+    });
+  for (const int type : {net::KWK_KFGET, net::KWK_KFGDIR, net::KWK_KFGDIRREC})
+    table.add(net::KWD_KOMM, type, [](ProgramSession& session, const Command& command) {
+      run_upload_command(session, command);
+    });
+}
+
+}  // namespace kovw::session
