@@ -22,7 +22,8 @@ inline constexpr std::size_t kFetchMemoryMax = 64u << 20;
 
 struct FetchJob {
   protocol::FetchRequest request;
-  std::string local_path;  // mode 1: the local file (already expanded)
+  std::string local_path;    // mode 1: the local file (already expanded)
+  std::string display_name;  // shown in the progress window (the host name when empty)
 };
 
 struct FetchOutcome {

@@ -72,6 +72,7 @@ void FetchService::start_next() {
     }
     current_ = std::move(receiver);
     current_done_ = std::move(next.done);
+    cancel_ = std::make_shared<std::atomic<bool>>(false);
     frame_timer_.start(frame_timeout_ms_, this);
   }
 }
@@ -90,11 +91,33 @@ void FetchService::take(int type, std::span<const std::uint8_t> payload) {
   }
   if (!current_) return;
   frame_timer_.start(frame_timeout_ms_, this);
-  if (current_->take(type, payload)) finish();
+  if (cancel_ && cancel_->load()) {
+    // The user cancelled in the progress window: this frame is the first one dropped.
+    cancel_current();
+    take(type, payload);
+    return;
+  }
+  if (current_->take(type, payload)) {
+    finish();
+    return;
+  }
+  const FetchJob& job = current_->job();
+  const FetchOutcome& so_far = current_->outcome();
+  if (!progress_ && !job.request.for_program && so_far.announced) {
+    const std::string& name = job.display_name.empty() ? job.request.host_name : job.display_name;
+    progress_ = TransferProgress::open(
+        TransferDirection::Download,
+        QString::fromUtf8(foundation::german() ? "Dateiübertragung vom Host"
+                                               : "File Transmission from Host"),
+        QString::fromStdString(name), *so_far.announced, cancel_);
+  }
+  if (progress_) progress_->advance(so_far.received);
 }
 
 void FetchService::finish() {
   frame_timer_.stop();
+  progress_.reset();
+  cancel_.reset();
   std::unique_ptr<FetchReceiver> receiver = std::move(current_);
   Done done = std::move(current_done_);
   FetchOutcome outcome = receiver->take_outcome();

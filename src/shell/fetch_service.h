@@ -13,6 +13,7 @@
 #include <span>
 
 #include "shell/fetch_receiver.h"
+#include "shell/transfer_progress.h"
 
 namespace kovw::shell {
 
@@ -61,6 +62,9 @@ class FetchService : public QObject {
   std::deque<Pending> queue_;
   std::unique_ptr<FetchReceiver> current_;
   Done current_done_;
+  // The shell's own fetches show their progress once the size is known.
+  std::unique_ptr<TransferProgress> progress_;
+  CancelFlag cancel_;
   bool draining_ = false;  // a cancelled fetch's answer is still arriving
   QBasicTimer frame_timer_;
   int frame_timeout_ms_ = 60000;

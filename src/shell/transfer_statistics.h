@@ -4,7 +4,9 @@
 // showing: only when the expected duration at the measured rate is a second or more, or when
 // nothing has been measured yet.
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 
 namespace kovw::shell {
 
@@ -16,6 +18,9 @@ struct TransferTotals {
     return milliseconds == 0 ? 0.0 : static_cast<double>(bytes) * 1000.0 / milliseconds;
   }
 };
+
+// Set by the user's Cancel; the transfer looks at it before each block.
+using CancelFlag = std::shared_ptr<std::atomic<bool>>;
 
 enum class TransferDirection { Download, Upload };
 

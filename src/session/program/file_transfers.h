@@ -17,6 +17,7 @@
 #include "foundation/atomic_file.h"
 #include "foundation/error_text.h"
 #include "protocol/file_transfer.h"
+#include "shell/transfer_statistics.h"
 
 namespace kovw::session {
 
@@ -33,7 +34,7 @@ struct TransferEnd {
   std::chrono::milliseconds elapsed{0};
 };
 
-using CancelFlag = std::shared_ptr<std::atomic<bool>>;
+using shell::CancelFlag;
 
 class DownloadReceiver {
  public:

@@ -40,7 +40,7 @@ class PrintOutput;
 
 class SuperWindow;
 class TextOutputPacer;
-class DownloadReceiver;
+class RunningDownload;
 
 // Screen kinds (0 until the first screen is initialised).
 inline constexpr int kScreenNone = 0;
@@ -135,7 +135,7 @@ struct ProgramSession {
 
   // The download that runs (transfer_commands.h): while it is set, every service-0 message
   // goes to it.
-  std::shared_ptr<DownloadReceiver> download;
+  std::shared_ptr<RunningDownload> download;
 
   // Local files dropped on the content window and not yet asked for (KGETCLIP), oldest first.
   QStringList dropped_files;

@@ -1,5 +1,10 @@
 #include "session/program/transfer_commands.h"
 
+#include <sys/stat.h>
+
+#include <QString>
+
+#include "foundation/host_text.h"
 #include "foundation/log.h"
 #include "foundation/message_table.h"
 #include "foundation/show_message.h"
@@ -13,9 +18,18 @@
 #include "session/program/session_context.h"
 #include "session/program/text_output.h"
 #include "shell/startup.h"
+#include "shell/transfer_progress.h"
 #include "shell/transfer_statistics.h"
 
 namespace kovw::session {
+
+class RunningDownload {
+ public:
+  explicit RunningDownload(std::unique_ptr<DownloadReceiver> receiver)
+      : receiver(std::move(receiver)) {}
+  std::unique_ptr<DownloadReceiver> receiver;
+  std::unique_ptr<shell::TransferProgress> progress;
+};
 
 using foundation::log_printf;
 
@@ -49,7 +63,7 @@ void start_download(ProgramSession& session, const Command& command) {
     return;
   }
   const auto path = local_path(start->target);
-  auto receiver = std::make_shared<DownloadReceiver>(*start, path.value_or(std::string()),
+  auto receiver = std::make_unique<DownloadReceiver>(*start, path.value_or(std::string()),
                                                      scratch_directory(), foundation::german());
   if (!path)
     log_printf("Download: Name zu lang %s", start->target.c_str());
@@ -57,7 +71,14 @@ void start_download(ProgramSession& session, const Command& command) {
     receiver->open();
   log_printf("Download %s (%d Bytes, Flags 0x%x)", path.value_or(start->target).c_str(),
              start->size, start->flags);
-  session.download = std::move(receiver);
+  auto running = std::make_shared<RunningDownload>(std::move(receiver));
+  running->progress = shell::TransferProgress::open(
+      shell::TransferDirection::Download,
+      QString::fromUtf8(foundation::german() ? "Dateiübertragung vom Host"
+                                             : "File Transmission from Host"),
+      QString::fromStdU16String(foundation::host_to_wide(start->display_name)),
+      static_cast<std::uint32_t>(start->size), running->receiver->cancel_flag());
+  session.download = std::move(running);
   if (session.host_version == kHostAwaitsDownloadAck)
     replies.send(net::KWD_KOMM, net::KWK_KOMOK, {});
 }
@@ -83,9 +104,20 @@ void run_upload_command(ProgramSession& session, const Command& command) {
     end.answer.text = protocol::transfer_answer_text(end.answer.error, foundation::german());
   } else {
     const CancelFlag cancel = std::make_shared<std::atomic<bool>>(false);
+    struct stat st {};
+    const std::uint64_t size =
+        ::stat(path->c_str(), &st) == 0 && S_ISREG(st.st_mode) ? st.st_size : 0;
+    const auto progress = shell::TransferProgress::open(
+        shell::TransferDirection::Upload,
+        QString::fromUtf8(foundation::german() ? "Datenübertragung zum Host"
+                                               : "Data transmission to Host"),
+        QString::fromStdU16String(foundation::host_to_wide(request->display_name)), size, cancel);
+    std::uint64_t sent = 0;
     end = run_upload(
         command.type, *request, *path, scratch_directory(), foundation::german(),
         [&](std::span<const std::uint8_t> block) {
+          sent += block.size();
+          progress->advance(sent);
           return replies.send(protocol::build_upload_block(block)) >= 0;
         },
         cancel);
@@ -104,12 +136,14 @@ bool download_running(const ProgramSession& session) {
 
 void receive_download(ProgramSession& session, int type, std::span<const std::uint8_t> payload) {
   if (type == net::KWK_KDATA) {
-    session.download->data(payload);
+    session.download->receiver->data(payload);
+    session.download->progress->advance(session.download->receiver->received());
     return;
   }
-  std::shared_ptr<DownloadReceiver> receiver = std::move(session.download);
+  std::shared_ptr<RunningDownload> running = std::move(session.download);
   session.download.reset();
-  const TransferEnd end = receiver->finish();
+  running->progress.reset();
+  const TransferEnd end = running->receiver->finish();
   shell::add_transfer(shell::TransferDirection::Download, end.bytes,
                       static_cast<std::uint64_t>(end.elapsed.count()));
   show_failure(end.message);

@@ -11,6 +11,10 @@ namespace kovw::session {
 
 class CommandTable;
 struct ProgramSession;
+class DownloadReceiver;
+
+// A download with its progress window (the window closes when the download goes).
+class RunningDownload;
 
 // True while a download runs on the session: every service-0 message then goes to
 // receive_download.
