@@ -51,6 +51,7 @@ int AtomicFile::open(const std::string& target) {
   target_ = target;
   temporary_ = buffer.data();
   written_ = 0;
+  flushed_ = 0;
   return 0;
 }
 
@@ -67,6 +68,13 @@ int AtomicFile::write(std::span<const std::uint8_t> bytes) {
     done += static_cast<std::size_t>(n);
   }
   written_ += bytes.size();
+  // Large files: start the write-back of each finished stretch now, so that the device works
+  // while the data still arrives and the final flush in commit() finds little left to do.
+  if (written_ - flushed_ >= kWriteBackStretch) {
+    ::sync_file_range(fd_, static_cast<off_t>(flushed_), static_cast<off_t>(written_ - flushed_),
+                      SYNC_FILE_RANGE_WRITE);
+    flushed_ = written_;
+  }
   return 0;
 }
 

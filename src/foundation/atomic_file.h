@@ -44,6 +44,8 @@ class AtomicFile {
   std::string target_;
   std::string temporary_;
   std::uint64_t written_ = 0;
+  std::uint64_t flushed_ = 0;  // the bytes whose write-back has been started
+  static constexpr std::uint64_t kWriteBackStretch = 8u << 20;
 };
 
 // Sets the access and modification time of `path`; returns 0 or the system error.
