@@ -3,8 +3,8 @@
 // the download, hands each to the download receiver, which writes it to disk under a
 // temporary name and puts the file in place at the end. Compression and encryption on and off.
 // Where the link is faster than the disk, the download is bound by the disk: the last
-// benchmark writes the same bytes without a link. The counter rss_growth_kb shows that the download does not grow with the file (it streams
-// to disk; no whole-file buffer).
+// benchmark writes the same bytes without a link. The counter rss_growth_kb shows that the download
+// does not grow with the file (it streams to disk; no whole-file buffer).
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <unistd.h>

@@ -80,6 +80,7 @@ DownloadReceiver::DownloadReceiver(protocol::DownloadStart start, std::string lo
 
 DownloadReceiver::~DownloadReceiver() {
   // A download that never finished (the link dropped) leaves nothing behind.
+  writer_.reset();
   file_.abort();
   if (!encrypted_path_.empty()) ::unlink(encrypted_path_.c_str());
 }
@@ -88,6 +89,7 @@ void DownloadReceiver::fail(int error, int message_number, std::string text) {
   if (error_ != 0) return;
   error_ = error;
   message_ = {message_number, std::move(text)};
+  if (writer_) writer_->stop();
   file_.abort();
 }
 
@@ -109,6 +111,7 @@ bool DownloadReceiver::open() {
          foundation::message_text_format(10060, target_.c_str(), error));
     return false;
   }
+  writer_ = std::make_unique<foundation::StreamWriter>(file_);
   return true;
 }
 
@@ -120,7 +123,7 @@ void DownloadReceiver::data(std::span<const std::uint8_t> bytes) {
     expander_.expand(bytes, converted_);
     bytes = converted_;
   }
-  if (const int error = file_.write(bytes); error != 0)
+  if (const int error = writer_ ? writer_->write(bytes) : EBADF; error != 0)
     fail(transfer_error_code(error), 10061,
          foundation::message_text_format(10061, target_.c_str(), error));
 }
@@ -132,6 +135,11 @@ TransferEnd DownloadReceiver::finish() {
   log_rate("KOVW Download %d Bytes in %d seconds (%.1f Bytes/second = %.1f KB/second)", received_,
            end.elapsed);
   if (error_ == 0 && cancel_->load()) fail(transfer_error_code(ECANCELED), 0, {});
+  if (error_ == 0 && writer_) {
+    if (const int error = writer_->finish(); error != 0)
+      fail(transfer_error_code(error), 10061,
+           foundation::message_text_format(10061, target_.c_str(), error));
+  }
   const std::optional<std::time_t> time =
       start_.file_time ? std::optional<std::time_t>(static_cast<std::time_t>(*start_.file_time))
                        : std::nullopt;

@@ -16,6 +16,7 @@
 
 #include "foundation/atomic_file.h"
 #include "foundation/error_text.h"
+#include "foundation/stream_writer.h"
 #include "protocol/file_transfer.h"
 #include "shell/transfer_statistics.h"
 
@@ -65,7 +66,8 @@ class DownloadReceiver {
   std::string scratch_;
   bool german_;
   foundation::AtomicFile file_;  // the target, or the encrypted data with bit 1
-  std::string encrypted_path_;   // bit 1: the temporary "cry" file
+  std::unique_ptr<foundation::StreamWriter> writer_;  // writes file_ on its own thread
+  std::string encrypted_path_;                        // bit 1: the temporary "cry" file
   protocol::LineEndExpander expander_;
   std::vector<std::uint8_t> converted_;
   std::uint64_t received_ = 0;
