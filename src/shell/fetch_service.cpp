@@ -9,6 +9,7 @@
 #include "foundation/message_table.h"
 #include "net/link_names.h"
 #include "platform/gui_call.h"
+#include "shell/file_cache.h"
 #include "shell/server_connection.h"
 #include "shell/transfer_statistics.h"
 
@@ -210,6 +211,31 @@ FetchOutcome fetch_and_wait(FetchJob job) {
     refused.error = "No Data from KOVW-Master Error " + std::to_string(error.code().value());
     return refused;
   }
+}
+
+std::string fetch_cached(const std::string& data_directory, std::string_view host_name,
+                         std::string_view extension, std::time_t stamp, std::string_view group,
+                         std::string& error) {
+  CacheEntry entry = cache_lookup(data_directory, host_name, extension, stamp, group);
+  switch (entry.state) {
+    case CacheState::Current:
+      return entry.local_path;
+    case CacheState::Failed:
+      error = entry.error;
+      return {};
+    case CacheState::Fetch:
+      break;
+  }
+  FetchJob job;
+  job.request.host_name = std::string(host_name);
+  job.local_path = entry.local_path;
+  const FetchOutcome outcome = fetch_and_wait(std::move(job));
+  cache_done(entry, outcome.result == 0);
+  if (outcome.result != 0) {
+    error = outcome.error;
+    return {};
+  }
+  return entry.local_path;
 }
 
 }  // namespace kovw::shell

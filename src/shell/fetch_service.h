@@ -7,10 +7,13 @@
 
 #include <QBasicTimer>
 #include <QObject>
+#include <ctime>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <span>
+#include <string>
+#include <string_view>
 
 #include "shell/fetch_receiver.h"
 #include "shell/transfer_progress.h"
@@ -74,5 +77,13 @@ class FetchService : public QObject {
 // waits for its outcome on the calling thread. On the GUI thread itself it refuses (the GUI
 // thread never waits). Without a server connection the outcome is a failure.
 FetchOutcome fetch_and_wait(FetchJob job);
+
+// For program threads: the local path of `host_name` in the file cache of `data_directory`,
+// fetched from the daemon (and kept for the rest of the run) when the cached copy is not
+// current. Empty with `error` set when the name is refused, the lock cannot be had or the
+// fetch fails (a failed fetch leaves no file in the cache).
+std::string fetch_cached(const std::string& data_directory, std::string_view host_name,
+                         std::string_view extension, std::time_t stamp, std::string_view group,
+                         std::string& error);
 
 }  // namespace kovw::shell

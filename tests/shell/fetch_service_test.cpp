@@ -163,6 +163,51 @@ TEST(FetchService, OldDaemonRefusesListingsAndADroppedLinkLeavesNoFile) {
   }
 }
 
+TEST(FetchService, CachedFilesAreFetchedOncePerRunAndFailuresLeaveNothing) {
+  QTemporaryDir data;
+  LoggedIn session(0x7000C);
+  const std::time_t run_start = std::time(nullptr) - 5;
+  std::string path, error;
+  std::atomic<bool> done{false};
+  std::thread worker;
+  auto fetch_on_a_thread = [&](const char* name) {
+    if (worker.joinable()) worker.join();
+    done = false;
+    worker = std::thread([&, name] {
+      error.clear();
+      path = fetch_cached(data.path().toStdString(), name, "", run_start, "testhost", error);
+      done = true;
+    });
+  };
+  fetch_on_a_thread("/pics/logo.pcx");
+  ASSERT_TRUE(spin_until([&] { return session.daemon.received(net::KWK_KSKOVW); }));
+  auto first = protocol::build_fetch_info({0, 4});
+  first.insert(first.end(), {'P', 'C', 'X', '!'});
+  session.daemon.send_event(net::KWK_KDATA, first);
+  session.daemon.send_event(net::KWK_KEND, {});
+  ASSERT_TRUE(spin_until([&] { return done.load(); }));
+  ASSERT_FALSE(path.empty()) << error;
+  EXPECT_EQ(read_file(path), "PCX!");
+
+  // The second lookup of the run finds it current: no request goes out.
+  fetch_on_a_thread("/pics/logo.pcx");
+  ASSERT_TRUE(spin_until([&] { return done.load(); }));
+  EXPECT_EQ(read_file(path), "PCX!");
+  EXPECT_EQ(session.daemon.all_of(net::KWK_KSKOVW).size(), 1u);
+
+  // A fetch the daemon refuses leaves no file in the cache.
+  fetch_on_a_thread("/pics/missing.pcx");
+  ASSERT_TRUE(spin_until([&] { return session.daemon.all_of(net::KWK_KSKOVW).size() == 2; }));
+  std::vector<std::uint8_t> refusal;
+  test::put_int(refusal, 2);
+  test::put_text(refusal, "no such file");
+  session.daemon.send_event(net::KWK_KOMFAIL, refusal);
+  ASSERT_TRUE(spin_until([&] { return done.load(); }));
+  EXPECT_TRUE(path.empty());
+  EXPECT_FALSE(QDir(data.filePath("cache/testhost")).exists("~pics~missing.pcx"));
+  worker.join();
+}
+
 TEST(FetchService, TheGuiThreadNeverWaits) {
   application();
   FetchJob job;
