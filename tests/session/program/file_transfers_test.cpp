@@ -11,9 +11,14 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <thread>
 
 #include "net/encrypted_file.h"
+#include "net/frame_reader.h"
+#include "net/link_io.h"
 #include "net/link_names.h"
+#include "net/link_state.h"
+#include "net/tcp_socket.h"
 #include "protocol/file_transfer.h"
 #include "session/session_fixture.h"
 
@@ -257,6 +262,80 @@ TEST_F(FileTransfersTest, DirectoryListingsFlatRecursiveAndMissing) {
   EXPECT_EQ(end.answer.error, foundation::kErrnoErrorBase + ENOENT);
   EXPECT_EQ(end.message.number, 10079);
   EXPECT_TRUE(files_in(dir_ / "scratch").empty());
+}
+
+// 64-bit FNV-1a, over a stream of blocks.
+struct Checksum {
+  std::uint64_t value = 0xcbf29ce484222325ull;
+  void add(std::span<const std::uint8_t> bytes) {
+    for (const std::uint8_t byte : bytes) value = (value ^ byte) * 0x100000001b3ull;
+  }
+};
+
+TEST_F(FileTransfersTest, HundredMegabytesOverLoopbackArriveWholeWithEveryLinkOption) {
+  constexpr std::size_t kTotal = 100u << 20;
+  constexpr std::size_t kFrame = 32u << 10;
+  for (const unsigned options : {0x000u, 0x100u, 0x200u, 0x300u}) {
+    SCOPED_TRACE(options);
+    int port = 0;
+    const int listener = net::sc_listen(0, &port);
+    const int client = net::sc_connect("127.0.0.1", port);
+    const int server = net::sc_accept(listener);
+    const std::uint8_t one[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+    const std::uint8_t two[16] = {9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2};
+    auto set_link = [&] {
+      net::link_set_session_key(one, two);
+      net::link_set_options(options, true, true);
+      net::link_state().net_timeout_ms = 30000;
+    };
+    Checksum sent;
+    std::thread host([&] {
+      set_link();
+      std::mt19937 random(static_cast<unsigned>(options) + 1);
+      std::vector<std::uint8_t> block(kFrame);
+      net::LinkMessage data;
+      data.type = net::KWK_KDATA;
+      data.length = static_cast<std::int32_t>(kFrame);
+      for (std::size_t at = 0; at < kTotal; at += kFrame) {
+        // Half text, half noise: compression has work in both directions.
+        for (std::size_t i = 0; i < kFrame; ++i)
+          block[i] = i < kFrame / 2 ? static_cast<std::uint8_t>('a' + i % 7)
+                                    : static_cast<std::uint8_t>(random());
+        sent.add(block);
+        if (net::link_send(client, data, block.data()) < 0) return;
+      }
+      net::LinkMessage end;
+      end.type = net::KWK_KOMOK;
+      net::link_send(client, end, nullptr);
+    });
+    set_link();
+    protocol::DownloadStart start;
+    DownloadReceiver receiver(start, (dir_ / "big").string(), (dir_ / "scratch").string(), false);
+    ASSERT_TRUE(receiver.open());
+    net::FrameReader reader;
+    net::LinkMessage message;
+    while (net::link_receive(server, message, reader, net::kSkipKeepAlive) == 1 &&
+           message.type == net::KWK_KDATA)
+      receiver.data(reader.payload_view());
+    host.join();
+    EXPECT_EQ(receiver.finish().answer.error, 0);
+    for (const int s : {client, server, listener}) net::sc_close(s);
+    net::link_set_session_key(nullptr, nullptr);
+    net::link_set_options(0, false, false);
+
+    Checksum got;
+    std::ifstream in(dir_ / "big", std::ios::binary);
+    std::vector<char> buffer(1 << 20);
+    std::size_t size = 0;
+    while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0) {
+      const auto n = static_cast<std::size_t>(in.gcount());
+      got.add({reinterpret_cast<const std::uint8_t*>(buffer.data()), n});
+      size += n;
+    }
+    EXPECT_EQ(size, kTotal);
+    EXPECT_EQ(got.value, sent.value);
+    fs::remove(dir_ / "big");
+  }
 }
 
 // Over a program link.
