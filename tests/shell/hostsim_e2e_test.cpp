@@ -147,6 +147,33 @@ TEST_F(HostsimLogin, HostProgramThroughProxyOpensWindowAndEndsLogin) {
   EXPECT_TRUE(frames.contains("recv KWK_KEND pid=1000")) << frames.toStdString();
 }
 
+// A host program downloads a text file to the workstation (its progress window opens, the
+// first transfer of a run having no measured rate) and uploads it back: LF became CR LF on
+// the way down, the CRs are dropped on the way up.
+TEST_F(HostsimLogin, HostProgramDownloadsAndUploadsAFile) {
+  const QString source =
+      write("lines.txt", QByteArray("first line\nsecond line\n").repeated(20000));
+  const QString target = home_.path() + "/down.txt";
+  const QString back = home_.path() + "/back.txt";
+  const QString program = write("host.script",
+                                "KINIT \"Transfer\"\nKGETWINID\nexpect KGETWINID\n"
+                                "DOWNLOAD \"" +
+                                    source.toUtf8() + "\" \"" + target.toUtf8() +
+                                    "\" 1\n"
+                                    "UPLOAD \"" +
+                                    target.toUtf8() + "\" \"" + back.toUtf8() + "\" 1\nclose\n");
+  const int port = start_daemon({}, "program \"" + program.toUtf8() + "\"\n");
+  ASSERT_GT(port, 0);
+  ASSERT_NO_FATAL_FAILURE(run_session(port));
+  const QString frames = read(home_.path() + "/frames.log");
+  EXPECT_TRUE(frames.contains("download answer: 0 ")) << frames.toStdString();
+  EXPECT_TRUE(frames.contains("upload answer: 0 ")) << frames.toStdString();
+  EXPECT_EQ(read(target), QString("first line\r\nsecond line\r\n").repeated(20000));
+  EXPECT_EQ(read(back), read(source));
+  const QString log = read(home_.path() + "/data/kovw.log");
+  EXPECT_TRUE(log.contains("KOVW Download 460000 Bytes")) << log.toStdString();
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Links, HostsimLogin,
     ::testing::Values(LinkCase{"Plain", {"--header-level", "1"}, "options=0x1\n"},
