@@ -115,6 +115,11 @@ bool DownloadReceiver::open() {
   return true;
 }
 
+void DownloadReceiver::refuse(int system_error) {
+  fail(transfer_error_code(system_error), 10060,
+       foundation::message_text_format(10060, start_.target.c_str(), system_error));
+}
+
 void DownloadReceiver::data(std::span<const std::uint8_t> bytes) {
   received_ += bytes.size();
   if (error_ != 0 || cancel_->load()) return;

@@ -47,6 +47,9 @@ class DownloadReceiver {
   // Creates the files. False when the target cannot be made: the download still runs to its
   // end message (its data is dropped) and then answers the failure.
   bool open();
+  // Refuses the download before it starts (a target name that cannot be used): its data is
+  // dropped and the end answers `system_error`.
+  void refuse(int system_error);
   // Appends one data message.
   void data(std::span<const std::uint8_t> bytes);
   // Ends the download (the first message that is not data): closes, decrypts, puts the file

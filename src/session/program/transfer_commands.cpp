@@ -66,7 +66,7 @@ void start_download(ProgramSession& session, const Command& command) {
   auto receiver = std::make_unique<DownloadReceiver>(*start, path.value_or(std::string()),
                                                      scratch_directory(), foundation::german());
   if (!path)
-    log_printf("Download: Name zu lang %s", start->target.c_str());
+    receiver->refuse(ENAMETOOLONG);
   else
     receiver->open();
   log_printf("Download %s (%d Bytes, Flags 0x%x)", path.value_or(start->target).c_str(),
