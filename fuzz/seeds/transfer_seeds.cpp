@@ -6,6 +6,8 @@
 
 namespace kovw::fuzz {
 
+void add_table_file_seeds(SeedSet& seeds);
+
 void add_file_transfer_seeds(SeedSet& seeds) {
   using namespace protocol;
   constexpr const char* kTarget = "file_transfer";
@@ -50,6 +52,27 @@ void add_file_transfer_seeds(SeedSet& seeds) {
   seeds.add(kTarget, "transfer_answer",
             prefixed({6}, build_transfer_answer(22, {"ok", 0, 1700000000}).payload));
   seeds.add(kTarget, "line_ends", prefixed({7}, std::string_view("a\r\nb\nc\r")));
+  add_table_file_seeds(seeds);
+}
+
+void add_table_file_seeds(SeedSet& seeds) {
+  // Old-layout records (a current one is larger than a seed may be): the head, the 16-bit
+  // text length at 1246 and the text.
+  auto old_file = [](std::uint16_t text_length, std::string_view text) {
+    const std::size_t length = 1248 + text.size();
+    Bytes file(4 + length, 0);
+    for (int i = 0; i < 4; ++i)
+      file[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(length >> (8 * i));
+    file[4 + 48] = 0xBC;  // version 700
+    file[4 + 49] = 0x02;
+    file[4 + 1246] = static_cast<std::uint8_t>(text_length & 0xFF);
+    file[4 + 1247] = static_cast<std::uint8_t>(text_length >> 8);
+    std::copy(text.begin(), text.end(), file.begin() + 4 + 1248);
+    return file;
+  };
+  seeds.add("table_file", "old_record", old_file(12, "Courier New "));
+  seeds.add("table_file", "old_record_short_text", old_file(40, "Arial"));
+  seeds.add("table_file", "length_only", Bytes{0, 0, 0, 0});
 }
 
 }  // namespace kovw::fuzz
