@@ -238,4 +238,41 @@ std::string fetch_cached(const std::string& data_directory, std::string_view hos
   return entry.local_path;
 }
 
+void fetch_cached_async(
+    std::string data_directory, std::string host_name, std::string extension, std::time_t stamp,
+    std::string group,
+    std::function<void(const std::string& path, const std::string& error)> done) {
+  platform::run_in_background([data_directory = std::move(data_directory),
+                               host_name = std::move(host_name), extension = std::move(extension),
+                               stamp, group = std::move(group), done = std::move(done)]() mutable {
+    auto entry = std::make_shared<CacheEntry>(
+        cache_lookup(data_directory, host_name, extension, stamp, group));
+    platform::post_to_gui_thread([entry, host_name, done = std::move(done)]() mutable {
+      if (entry->state == CacheState::Current) {
+        done(entry->local_path, {});
+        return;
+      }
+      ServerConnection* connection = ServerConnection::instance();
+      if (entry->state == CacheState::Failed || connection == nullptr) {
+        const std::string error =
+            entry->state == CacheState::Failed ? entry->error : "no server connection";
+        cache_release(*entry);
+        done({}, error);
+        return;
+      }
+      FetchJob job;
+      job.request.host_name = host_name;
+      job.local_path = entry->local_path;
+      connection->fetches()->submit(std::move(job),
+                                    [entry, done = std::move(done)](FetchOutcome outcome) {
+                                      cache_done(*entry, outcome.result == 0);
+                                      if (outcome.result == 0)
+                                        done(entry->local_path, {});
+                                      else
+                                        done({}, outcome.error);
+                                    });
+    });
+  });
+}
+
 }  // namespace kovw::shell

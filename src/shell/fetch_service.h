@@ -86,4 +86,11 @@ std::string fetch_cached(const std::string& data_directory, std::string_view hos
                          std::string_view extension, std::time_t stamp, std::string_view group,
                          std::string& error);
 
+// For the GUI thread: the same without waiting. The cache lookup (and its lock wait) runs in
+// the background, the fetch through the process's fetch service; `done` runs on the GUI thread
+// with the local path, or with an empty path and the error.
+void fetch_cached_async(
+    std::string data_directory, std::string host_name, std::string extension, std::time_t stamp,
+    std::string group, std::function<void(const std::string& path, const std::string& error)> done);
+
 }  // namespace kovw::shell

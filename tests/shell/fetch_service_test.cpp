@@ -15,9 +15,11 @@
 #include "fake_daemon.h"
 #include "net/link_names.h"
 #include "protocol/file_transfer.h"
+#include "protocol/server_messages.h"
 #include "shell/main_window.h"
 #include "shell/password_field.h"
 #include "shell/server_connection.h"
+#include "shell/sound_player.h"
 #include "shell/startup.h"
 #include "shell_gui_fixture.h"
 
@@ -206,6 +208,47 @@ TEST(FetchService, CachedFilesAreFetchedOncePerRunAndFailuresLeaveNothing) {
   EXPECT_TRUE(path.empty());
   EXPECT_FALSE(QDir(data.filePath("cache/testhost")).exists("~pics~missing.pcx"));
   worker.join();
+}
+
+TEST(FetchService, MessageSoundIsFetchedIntoTheCacheOnceAndPlayed) {
+  QTemporaryDir data;
+  const std::string old_data = shell_state().directories.data;
+  shell_state().directories.data = data.path().toStdString();
+  std::vector<std::string> played;
+  set_sound_player([&](const std::string& path) {
+    played.push_back(path);
+    return true;
+  });
+  {
+    LoggedIn session(0x7000C);
+    const std::size_t before = session.daemon.all_of(net::KWK_KSDATEI).size();
+    session.daemon.send_event(net::KWK_KMESSAGE,
+                              protocol::build_host_message({"Hallo", "/snd/ding.wav"}).payload);
+    // The shell's own request: KWK_KSDATEI, answered with the size first.
+    ASSERT_TRUE(
+        spin_until([&] { return session.daemon.all_of(net::KWK_KSDATEI).size() > before; }));
+    const auto request = protocol::parse_fetch_request(
+        net::KWK_KSDATEI, session.daemon.all_of(net::KWK_KSDATEI).back().payload);
+    ASSERT_TRUE(request);
+    EXPECT_EQ(request->host_name, "/snd/ding.wav");
+    EXPECT_FALSE(request->for_program);
+    std::vector<std::uint8_t> size;
+    test::put_int(size, 4);
+    session.daemon.send_event(net::KWK_KSIZE, size);
+    session.daemon.send_event(net::KWK_KDATA, bytes("RIFF"));
+    session.daemon.send_event(net::KWK_KEND, {});
+    ASSERT_TRUE(spin_until([&] { return played.size() == 1; }));
+    EXPECT_EQ(played[0], data.filePath("cache/__intern__/~snd~ding.wav").toStdString());
+    EXPECT_EQ(read_file(played[0]), "RIFF");
+
+    // The second time the cached file plays at once.
+    session.daemon.send_event(
+        net::KWK_KMESSAGE, protocol::build_host_message({"Noch einmal", "/snd/ding.wav"}).payload);
+    ASSERT_TRUE(spin_until([&] { return played.size() == 2; }));
+    EXPECT_EQ(session.daemon.all_of(net::KWK_KSDATEI).size(), before + 1);
+  }
+  set_sound_player({});
+  shell_state().directories.data = old_data;
 }
 
 TEST(FetchService, TheGuiThreadNeverWaits) {
