@@ -5,10 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <atomic>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -249,6 +253,41 @@ TEST(FetchService, MessageSoundIsFetchedIntoTheCacheOnceAndPlayed) {
   }
   set_sound_player({});
   shell_state().directories.data = old_data;
+}
+
+TEST(FetchService, CancelInTheProgressWindowEndsTheShellsFetchAndTheRestIsDrained) {
+  QTemporaryDir dir;
+  LoggedIn session(0x7000C);
+  FetchJob job;
+  job.request.host_name = "/big/file";
+  job.local_path = dir.filePath("big").toStdString();
+  std::optional<FetchOutcome> outcome;
+  session.connection->fetches()->submit(job, [&](FetchOutcome o) { outcome = std::move(o); });
+  ASSERT_TRUE(spin_until([&] { return session.daemon.all_of(net::KWK_KSDATEI).size() == 2; }));
+  std::vector<std::uint8_t> size;
+  test::put_int(size, 0x7FFFFFFF);  // long enough at any rate measured so far
+  session.daemon.send_event(net::KWK_KSIZE, size);
+  session.daemon.send_event(net::KWK_KDATA, std::vector<std::uint8_t>(1000, 'x'));
+  TransferProgressWindow* window = nullptr;
+  ASSERT_TRUE(spin_until([&] {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+      if ((window = qobject_cast<TransferProgressWindow*>(widget))) return true;
+    return false;
+  }));
+  QTest::mouseClick(window->cancel_button(), Qt::LeftButton);
+  session.daemon.send_event(net::KWK_KDATA, std::vector<std::uint8_t>(1000, 'y'));
+  ASSERT_TRUE(spin_until([&] { return outcome.has_value(); }));
+  EXPECT_EQ(outcome->result, -2);
+  EXPECT_TRUE(outcome->cancelled);
+  EXPECT_TRUE(QDir(dir.path()).isEmpty());
+  EXPECT_TRUE(spin_until([] { return TransferProgress::open_windows() == 0; }));
+  // The rest of the answer is read and dropped; then the link serves events again.
+  session.daemon.send_event(net::KWK_KDATA, std::vector<std::uint8_t>(1000, 'z'));
+  session.daemon.send_event(net::KWK_KEND, {});
+  ASSERT_TRUE(spin_until([&] { return !session.connection->fetches()->active(); }));
+  const std::size_t pings = session.daemon.all_of(net::KWK_KPING).size();
+  session.daemon.send_event(net::KWK_KPING, {});
+  EXPECT_TRUE(spin_until([&] { return session.daemon.all_of(net::KWK_KPING).size() > pings; }));
 }
 
 TEST(FetchService, TheGuiThreadNeverWaits) {
