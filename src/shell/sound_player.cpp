@@ -1,5 +1,7 @@
 #include "shell/sound_player.h"
 
+#include <sys/stat.h>
+
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringList>
@@ -39,6 +41,15 @@ bool play_sound_file(const std::string& path) {
     player = installed;
   }
   return player ? player(path) : default_player(path);
+}
+
+bool play_start_sound(const std::string& data_directory, bool always) {
+  const std::string company = data_directory + "/compjingle.wav";
+  struct stat status {};
+  if (::stat(company.c_str(), &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0)
+    return play_sound_file(company);
+  if (always) foundation::log_printf("Startklang: kein Firmenklang %s", company.c_str());
+  return false;
 }
 
 }  // namespace kovw::shell

@@ -17,4 +17,9 @@ void set_sound_player(SoundPlayer player);
 // Plays the sound file at `path` without waiting for it. False (logged) when it cannot play.
 bool play_sound_file(const std::string& path);
 
+// The start sound of the day: the company sound "compjingle.wav" of the data directory when it
+// exists and is not empty. The workstation has no sound of its own, so with `always` (-n+) and
+// no company sound nothing plays (logged). True when a sound was started.
+bool play_start_sound(const std::string& data_directory, bool always);
+
 }  // namespace kovw::shell

@@ -1,6 +1,7 @@
 #include "shell/startup.h"
 
 #include "shell/cache_clean.h"
+#include "shell/sound_player.h"
 
 #include <pthread.h>
 #include <unistd.h>
@@ -293,7 +294,10 @@ int run_workstation(int argc, char** argv) {
   foundation::set_allocator_mode(foundation::allocator_mode_for_verbose(verbosity));
   if (verbosity) log_printf("kovw. Neuer Start");
 
-  if (state.today != settings.date) dr_save_date(state.today);
+  if (state.today != settings.date) {
+    play_start_sound(state.directories.data, state.options.start_sound_always);
+    dr_save_date(state.today);
+  }
   if (workflow) take_workflow_values(state.options.workflow, settings);
 
   state.ports = derive_port_plan(settings);
