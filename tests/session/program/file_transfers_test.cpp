@@ -153,7 +153,7 @@ TEST_F(FileTransfersTest, EncryptedDownloadIsDecryptedOrRefused) {
   EXPECT_EQ(good.answer.error, 0) << good.answer.text;
   EXPECT_EQ(read_file(dir_ / "got"), plain);
 
-  blocks.back().back() ^= 0x55;  // a corrupted last block
+  blocks.front()[0] ^= 0x55;  // a corrupted header block
   const TransferEnd bad = download(blocks, protocol::kTransferEncrypted, "bad");
   EXPECT_NE(bad.answer.error, 0);
   EXPECT_EQ(bad.message.number, 10077);
