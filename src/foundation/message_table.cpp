@@ -3,6 +3,9 @@
 // same order.
 #include "foundation/message_table.h"
 
+#include <cstdarg>
+#include <cstdio>
+
 #include <algorithm>
 #include <atomic>
 #include <iterator>
@@ -272,6 +275,23 @@ const char* menu_text(int menu, int id, bool in_german) {
 
 const char* menu_text(int menu, int id) {
   return menu_text(menu, id, german());
+}
+
+std::string message_text_format(int number, ...) {
+  const char* format = message_text(number);
+  va_list args;
+  va_start(args, number);
+  va_list copy;
+  va_copy(copy, args);
+  const int length = std::vsnprintf(nullptr, 0, format, copy);
+  va_end(copy);
+  std::string text;
+  if (length > 0) {
+    text.resize(static_cast<std::size_t>(length));
+    std::vsnprintf(text.data(), text.size() + 1, format, args);
+  }
+  va_end(args);
+  return text;
 }
 
 }  // namespace kovw::foundation

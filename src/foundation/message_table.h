@@ -2,6 +2,7 @@
 // The workstation's own texts by number, in German and English: messages 10001 and up,
 // button labels 20001 to 20006, and resource texts 40000 and up.
 
+#include <string>
 #include <vector>
 
 namespace kovw::foundation {
@@ -24,6 +25,8 @@ bool german();
 const char* message_text(int number);
 // The text in the given language (German when `in_german`).
 const char* message_text(int number, bool in_german);
+// The text of `number` in the current language with printf arguments filled in.
+std::string message_text_format(int number, ...);
 // Every number the table holds, ascending.
 std::vector<int> message_numbers();
 

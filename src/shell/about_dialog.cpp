@@ -12,6 +12,7 @@
 #include "net/link_state.h"
 #include "net/link_stats.h"
 #include "shell/server_connection.h"
+#include "shell/transfer_statistics.h"
 #include "shell/ui_text.h"
 #include "shell/version.h"
 
@@ -23,6 +24,10 @@ constexpr int kRefreshMs = 1000;
 
 QString count_line(const char* german, const char* english, std::uint64_t value) {
   return ui_text(german, english).arg(QString::number(value));
+}
+
+QString transfer_line(const QString& format, const TransferTotals& totals) {
+  return format.arg(QString::number(totals.bytes), QString::number(totals.rate() / 1024.0, 'f', 1));
 }
 
 }  // namespace
@@ -47,6 +52,12 @@ QStringList link_statistics_lines() {
       count_line("Unkomprimiert: %1 Bytes", "Uncompressed: %1 bytes", get(s.uncompressed_bytes)),
       count_line("Kompressionsrate: %1 %", "Compression rate: %1 %",
                  net::link_stats_compression_rate()),
+      transfer_line(
+          ui_text("Dateien vom Host: %1 Bytes, %2 KB/s", "Files from host: %1 bytes, %2 KB/s"),
+          transfer_totals(TransferDirection::Download)),
+      transfer_line(
+          ui_text("Dateien zum Host: %1 Bytes, %2 KB/s", "Files to host: %1 bytes, %2 KB/s"),
+          transfer_totals(TransferDirection::Upload)),
   };
 }
 

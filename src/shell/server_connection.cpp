@@ -1,5 +1,7 @@
 #include "shell/server_connection.h"
 
+#include "shell/fetch_service.h"
+
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -85,6 +87,10 @@ ServerConnection::ServerConnection(MainWindow* window, SettingsRecord& settings)
   link_.set_net_timeout(net::default_net_timeout());
   display_text_ = message_text(40287);
   listen_port_ = shell_state().ports.listen;
+  fetches_ =
+      new FetchService([this](const protocol::Outgoing& message) { return send(message); },
+                       [this] { return daemon_version_; }, [this] { return display_text_; }, this);
+  fetches_->set_frame_timeout(std::max(link_.net_timeout(), 60000));
   refresh_display();
 }
 
@@ -384,6 +390,11 @@ void ServerConnection::on_frame(const net::LinkMessage& message,
       handle_password_answer(message, payload);
       return;
     case Phase::Online: {
+      // While a fetch runs, every frame of the server link is its answer.
+      if (fetches_->active()) {
+        fetches_->take(message.type, payload);
+        return;
+      }
       // A message box of the dispatch runs a nested loop: further frames wait until the
       // dispatch has ended (the notifier reports them again then).
       dispatching_ = true;
@@ -831,6 +842,7 @@ void ServerConnection::close_server_link() {
   }
   link_.close();
   dispatching_ = false;
+  if (fetches_) fetches_->link_lost();
 }
 
 bool ServerConnection::open_listener(int port, bool search) {

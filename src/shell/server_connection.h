@@ -29,6 +29,7 @@ class QSocketNotifier;
 namespace kovw::shell {
 
 class MainWindow;
+class FetchService;
 
 // The session time-out that remains when the daemon restarts it: start + length - now, in
 // seconds, at least two minutes.
@@ -74,6 +75,8 @@ class ServerConnection : public QObject {
   // The hosts a search of the login dialog found: their addresses and ports are used to
   // connect to a host chosen by name.
   void adopt_hosts(const HostList& hosts) { hosts_ = hosts; }
+  // The fetches from the daemon (GUI thread).
+  FetchService* fetches() const { return fetches_; }
   // The system error of the GUI thread's last failed send.
   int send_error() const { return send_error_; }
 
@@ -190,6 +193,7 @@ class ServerConnection : public QObject {
   std::time_t session_started_ = 0;
 
   HostList hosts_;
+  FetchService* fetches_ = nullptr;  // a child object
 
   bool connect_back_box_open_ = false;
   std::chrono::steady_clock::time_point connect_back_box_closed_{};

@@ -1,5 +1,10 @@
 #include "shell/server_events.h"
 
+#include "shell/fetch_service.h"
+#include "shell/file_cache.h"
+#include "shell/sound_player.h"
+#include "shell/startup.h"
+
 #include <QString>
 #include <atomic>
 #include <string>
@@ -101,8 +106,14 @@ void on_info_message(ServerConnection& c, std::span<const std::uint8_t> payload)
   const std::string caption = format_text(message_text(40433), c.display_text());
   const std::string text = caption + "\r\n" + trim_message_text(message->text, 1020);
   if (message->sound_file && !message->sound_file->empty()) {
-    log_printf("Info-Meldung: Klang %s wird nicht abgespielt (kein Cache)",
-               message->sound_file->c_str());
+    // The shell's own files: any copy in the cache is current (stamp 0).
+    fetch_cached_async(shell_state().directories.data, *message->sound_file, {}, 0,
+                       kInternalCacheGroup, [](const std::string& path, const std::string& error) {
+                         if (path.empty())
+                           log_printf("Info-Meldung: Klang nicht geholt: %s", error.c_str());
+                         else
+                           play_sound_file(path);
+                       });
   }
   c.show_info_window(QString::fromStdU16String(foundation::host_to_wide(caption)),
                      QString::fromStdU16String(foundation::host_to_wide(text)), 0);

@@ -1,5 +1,8 @@
 #include "shell/startup.h"
 
+#include "shell/cache_clean.h"
+#include "shell/sound_player.h"
+
 #include <pthread.h>
 #include <unistd.h>
 
@@ -270,6 +273,8 @@ int run_workstation(int argc, char** argv) {
 
   state.directories = fix_directories(settings.install_path.str());
   open_log(state);
+  // The cache's old subdirectories go; the cache itself stays for this run.
+  cache_clean(state.directories.data, 0);
 
   // Ctrl-C, a closed terminal or a shutdown end the workstation in order. The handler is in
   // place before anything else starts: a signal that comes while the main window is still being
@@ -289,7 +294,10 @@ int run_workstation(int argc, char** argv) {
   foundation::set_allocator_mode(foundation::allocator_mode_for_verbose(verbosity));
   if (verbosity) log_printf("kovw. Neuer Start");
 
-  if (state.today != settings.date) dr_save_date(state.today);
+  if (state.today != settings.date) {
+    play_start_sound(state.directories.data, state.options.start_sound_always);
+    dr_save_date(state.today);
+  }
   if (workflow) take_workflow_values(state.options.workflow, settings);
 
   state.ports = derive_port_plan(settings);
@@ -316,6 +324,8 @@ int run_workstation(int argc, char** argv) {
   foundation::uninstall_console_signal_handlers();
   if (verbosity & foundation::kVerboseGeneral) log_printf("KOVW Ende.");
   if (window) delete window;
+  if (state.options.cache_clean_flags != 0)
+    cache_clean(state.directories.data, state.options.cache_clean_flags);
   if (workflow) state.result = foundation::workflow_result();
   if (state.result > 255) {
     // The process status has 8 bits: the full result goes to the log and the protocol.

@@ -18,7 +18,9 @@
 #include "net/link_state.h"
 #include "net/session_key.h"
 #include "net/tcp_socket.h"
+#include "protocol/file_transfer.h"
 #include "protocol/payload_codec.h"
+#include "protocol/program/file_records.h"
 #include "protocol/program/program_window.h"
 #include "protocol/program/screen_definition.h"
 #include "protocol/program/start_messages.h"
@@ -420,4 +422,74 @@ TEST(Hostsim, RejectsAMalformedHostProgramScript) {
     EXPECT_EQ(daemon.wait_exit(), 2);
   }
   std::filesystem::remove(script);
+}
+
+// File fetches served from --files: each daemon version's answer sequence, a listing, and
+// names that would leave the directory.
+TEST(Hostsim, ServesFetchesAsItsDaemonVersionAnswers) {
+  if (!kHostsim) GTEST_SKIP() << "hostsim not built";
+  const auto files =
+      std::filesystem::temp_directory_path() / ("hostsim-files-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(files / "sub");
+  std::ofstream(files / "a.txt", std::ios::binary) << "hello\n";
+  std::ofstream(files / "sub" / "b.txt", std::ios::binary) << "b";
+  const struct {
+    const char* version;
+    int version_value;
+    std::vector<int> types;  // the answer's frame types
+  } cases[] = {
+      {"0x70006", 0x70006, {net::KWK_KSIZE, net::KWK_KDATA, net::KWK_KEND}},
+      {"0x7000A", 0x7000A, {net::KWK_KDATA, net::KWK_KEND}},
+      {"0x7000C", 0x7000C, {net::KWK_KDATA, net::KWK_KEND}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.version);
+    Hostsim daemon(
+        {"--user", "anna:geheim", "--files", files.string(), "--daemon-version", c.version});
+    Link link(daemon.port());
+    ASSERT_TRUE(link.connect(0));
+    ASSERT_TRUE(link.login("anna", "geheim", false));
+    ASSERT_EQ(link.receive(), 1);
+    FetchRequest request;
+    request.host_name = "a.txt";
+    request.for_program = true;
+    ASSERT_TRUE(link.send(build_fetch_request(request, c.version_value)));
+    std::string data;
+    for (const int type : c.types) {
+      ASSERT_EQ(link.receive(), 1);
+      ASSERT_EQ(link.message.type, type);
+      auto payload = link.payload();
+      if (type != net::KWK_KDATA) continue;
+      if (c.version_value > kDaemonInfoHeader && data.empty()) {
+        std::span<const std::uint8_t> rest;
+        const auto info = parse_fetch_info(payload, rest);
+        ASSERT_TRUE(info);
+        EXPECT_EQ(info->size, 6u);
+        payload = rest;
+      }
+      data.append(payload.begin(), payload.end());
+    }
+    EXPECT_EQ(data, "hello\n");
+
+    if (c.version_value > kDaemonInfoHeader) {
+      request.mode = kFetchListing;
+      request.host_name = "sub";
+      ASSERT_TRUE(link.send(build_fetch_request(request, c.version_value)));
+      ASSERT_EQ(link.receive(), 1);
+      std::span<const std::uint8_t> rest;
+      ASSERT_TRUE(parse_fetch_info(link.payload(), rest));
+      const auto entries = parse_directory_listing(rest);
+      ASSERT_TRUE(entries);
+      ASSERT_EQ(entries->size(), 1u);
+      EXPECT_EQ((*entries)[0].name, "b.txt");
+      ASSERT_EQ(link.receive(), 1);
+      EXPECT_EQ(link.message.type, net::KWK_KEND);
+    }
+    request.mode = kFetchFile;
+    request.host_name = "../" + files.filename().string() + "/a.txt";
+    ASSERT_TRUE(link.send(build_fetch_request(request, c.version_value)));
+    ASSERT_EQ(link.receive(), 1);
+    EXPECT_EQ(link.message.type, net::KWK_KOMFAIL);
+  }
+  std::filesystem::remove_all(files);
 }

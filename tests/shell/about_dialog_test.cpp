@@ -52,6 +52,9 @@ TEST(AboutDialog, VersionStatisticsResetAndTrace) {
   const QString statistics = dialog.statistics_label()->text();
   EXPECT_TRUE(statistics.contains("Sent: 1234 bytes")) << statistics.toStdString();
   EXPECT_TRUE(statistics.contains("Compression rate: 250 %")) << statistics.toStdString();
+  // The file transfers so far.
+  EXPECT_TRUE(statistics.contains("Files from host: ")) << statistics.toStdString();
+  EXPECT_TRUE(statistics.contains("Files to host: ")) << statistics.toStdString();
   EXPECT_EQ("&Reset Counter", dialog.reset_button()->text());
   EXPECT_EQ("&Write transmission protocoll to kovw.log", dialog.trace_box()->text());
   save_screenshot(dialog, "about_dialog.png");

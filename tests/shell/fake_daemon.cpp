@@ -61,6 +61,7 @@ void FakeDaemon::serve(int socket) {
   net::link_state().net_timeout_ms = 2000;
   net::FrameReader reader;
   bool open = true;
+  bool connected = false;
   while (open) {
     {
       std::unique_lock lock(mutex_);
@@ -89,7 +90,10 @@ void FakeDaemon::serve(int socket) {
     }
     changed_.notify_all();
     if (copy.service != 0) continue;
-    if (copy.type == net::KWK_KSDATEI) {
+    if (copy.type == net::KWK_KSDATEI && connected) {
+      // A file fetch after the connection: recorded; the test answers it.
+    } else if (copy.type == net::KWK_KSDATEI) {
+      connected = true;
       if (config_.close_after_connect_request) break;
       if (!config_.answer_connect) {
         net::LinkMessage other;

@@ -2,6 +2,7 @@
 // receive scripted events, log out and end with "Auto End".
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -87,10 +88,12 @@ class HostsimLogin : public ::testing::TestWithParam<LinkCase> {
   }
 
   // Logs kovw in to the daemon on `port` with -e and waits until both have ended with 0.
-  void run_session(int port) {
+  void run_session(int port, const QStringList& more = {}) {
     const QString data = home_.path() + "/data";
-    kovw_.start(QStringLiteral(KOVW_BINARY), {"-r", "127.0.0.1", "-v", QString::number(port), "-b",
-                                              "anna//geheim", "-l", "-e", "-t", "1", "-z", data});
+    kovw_.start(QStringLiteral(KOVW_BINARY),
+                QStringList{"-r", "127.0.0.1", "-v", QString::number(port), "-b", "anna//geheim",
+                            "-l", "-e", "-t", "1", "-z", data} +
+                    more);
     ASSERT_TRUE(kovw_.waitForStarted(10000));
     ASSERT_TRUE(kovw_.waitForFinished(30000)) << read(data + "/kovw.log").toStdString();
     EXPECT_EQ(kovw_.exitStatus(), QProcess::NormalExit);
@@ -145,6 +148,38 @@ TEST_F(HostsimLogin, HostProgramThroughProxyOpensWindowAndEndsLogin) {
   EXPECT_TRUE(frames.contains("program 1000: ended")) << frames.toStdString();
   // The workstation tells the daemon that the program's link ended.
   EXPECT_TRUE(frames.contains("recv KWK_KEND pid=1000")) << frames.toStdString();
+}
+
+// A host program downloads a text file to the workstation (its progress window opens, the
+// first transfer of a run having no measured rate) and uploads it back: LF became CR LF on
+// the way down, the CRs are dropped on the way up. With -oc the cache is cleaned at the end.
+TEST_F(HostsimLogin, HostProgramDownloadsAndUploadsAFile) {
+  const QString source =
+      write("lines.txt", QByteArray("first line\nsecond line\n").repeated(20000));
+  const QString target = home_.path() + "/down.txt";
+  const QString back = home_.path() + "/back.txt";
+  const QString program = write("host.script",
+                                "KINIT \"Transfer\"\nKGETWINID\nexpect KGETWINID\n"
+                                "DOWNLOAD \"" +
+                                    source.toUtf8() + "\" \"" + target.toUtf8() +
+                                    "\" 1\n"
+                                    "UPLOAD \"" +
+                                    target.toUtf8() + "\" \"" + back.toUtf8() + "\" 1\nclose\n");
+  const int port = start_daemon({}, "program \"" + program.toUtf8() + "\"\n");
+  ASSERT_GT(port, 0);
+  // A file of the cache from an earlier run: -oc cleans the cache when the workstation ends.
+  QDir().mkpath(home_.path() + "/data/cache/host");
+  write("data/cache/host/old.pcx", "old");
+  ASSERT_NO_FATAL_FAILURE(run_session(port, {"-oc"}));
+  EXPECT_FALSE(QFile::exists(home_.path() + "/data/cache/host/old.pcx"));
+  EXPECT_TRUE(QDir(home_.path() + "/data/cache").exists());
+  const QString frames = read(home_.path() + "/frames.log");
+  EXPECT_TRUE(frames.contains("download answer: 0 ")) << frames.toStdString();
+  EXPECT_TRUE(frames.contains("upload answer: 0 ")) << frames.toStdString();
+  EXPECT_EQ(read(target), QString("first line\r\nsecond line\r\n").repeated(20000));
+  EXPECT_EQ(read(back), read(source));
+  const QString log = read(home_.path() + "/data/kovw.log");
+  EXPECT_TRUE(log.contains("KOVW Download 460000 Bytes")) << log.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(

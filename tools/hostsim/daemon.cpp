@@ -1,5 +1,7 @@
 #include "daemon.h"
 
+#include "file_server.h"
+
 #include <poll.h>
 
 #include <chrono>
@@ -468,6 +470,12 @@ bool Daemon::serve_session(int socket) {
         break;
       case net::KWK_KSDATEI:
       case net::KWK_KSKOVW:
+        if (!serve_fetch(
+                options_.files_directory, options_.daemon_version, message.type, payload,
+                [&](const proto::Outgoing& out) { return send(socket, out); },
+                [&](const std::string& line) { log_line(line); }))
+          return true;
+        break;
       case net::KWK_KUPDATE:
         if (!send(socket, proto::build_empty(net::KWK_KOMFAIL))) return true;
         break;

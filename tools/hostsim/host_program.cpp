@@ -11,11 +11,13 @@
 #include <sstream>
 #include <utility>
 
+#include "host_transfers.h"
 #include "net/frame_reader.h"
 #include "net/link_io.h"
 #include "net/link_names.h"
 #include "net/link_state.h"
 #include "net/tcp_socket.h"
+#include "protocol/file_transfer.h"
 #include "protocol/payload_codec.h"
 #include "protocol/program/dialog_messages.h"
 #include "protocol/program/menu_records.h"
@@ -196,6 +198,30 @@ std::optional<HostStep> parse_step(const std::vector<std::string>& w, std::strin
       dialog.buttons.push_back(button);
     }
     step.message = proto::build_dialog_definition(net::KWD_WIN, net::KWK_WDIALOG, dialog);
+  } else if (command == "DOWNLOAD") {
+    // DOWNLOAD "host file" "workstation file" [FLAGS [PAUSE_MS]]: sends the file as a download
+    // (KWK_KSDATEI, data blocks, KWK_KOMOK) and waits for the answer. "gen:SIZE" sends SIZE
+    // bytes of generated text lines.
+    if (!arity(2, 4)) return std::nullopt;
+    step.kind = HostStep::Kind::download;
+    step.source = w[1];
+    step.target = w[2];
+    if ((args >= 3 && !script_int(w[3], step.flags)) ||
+        (args >= 4 && !script_int(w[4], step.milliseconds))) {
+      error = "DOWNLOAD: FLAGS and PAUSE_MS are numbers";
+      return std::nullopt;
+    }
+  } else if (command == "UPLOAD") {
+    // UPLOAD "workstation file" "host file" [FLAGS]: asks for the file (KWK_KFGET) and saves
+    // the blocks it gets.
+    if (!arity(2, 3)) return std::nullopt;
+    step.kind = HostStep::Kind::upload;
+    step.source = w[1];
+    step.target = w[2];
+    if (args >= 3 && !script_int(w[3], step.flags)) {
+      error = "UPLOAD: FLAGS is a number";
+      return std::nullopt;
+    }
   } else if (command == "LISTDIALOG") {
     // LISTDIALOG TOTAL "title": a selection list of TOTAL lines that the host pages through
     // (the workstation holds only the lines shown); ends when a line is chosen or cancelled.
@@ -567,6 +593,28 @@ void run_host_program(const HostScript& script, int run_id, int listen_socket,
           break;
         case HostStep::Kind::list_dialog:
           going = run_list_dialog(step, send_message, serve_reply);
+          break;
+        case HostStep::Kind::download:
+          going = run_download(
+              step, send_message,
+              [&](int type) {
+                if (!serve(Clock::now() + std::chrono::minutes(10), type)) return std::string();
+                const auto answer = proto::parse_transfer_answer(reader.payload_view());
+                return answer ? std::to_string(answer->error) + " " + answer->text
+                              : std::string("unreadable answer");
+              },
+              [&](const std::string& line) { log(me + line); });
+          break;
+        case HostStep::Kind::upload:
+          going = run_upload(
+              step, send_message,
+              [&]() -> std::optional<std::pair<int, std::vector<std::uint8_t>>> {
+                if (!receive()) return std::nullopt;
+                const auto view = reader.payload_view();
+                return std::make_pair(static_cast<int>(message.type),
+                                      std::vector<std::uint8_t>(view.begin(), view.end()));
+              },
+              [&](const std::string& line) { log(me + line); });
           break;
       }
       if (!going) break;

@@ -18,7 +18,17 @@
 namespace hostsim {
 
 struct HostStep {
-  enum class Kind { send, kinit, winit, sleep, expect, close, list_dialog } kind = Kind::send;
+  enum class Kind {
+    send,
+    kinit,
+    winit,
+    sleep,
+    expect,
+    close,
+    list_dialog,
+    download,
+    upload
+  } kind = Kind::send;
   kovw::protocol::Outgoing message;         // send
   kovw::protocol::KInit kinit;              // kinit (host pid 0: the run id)
   kovw::protocol::ScreenDefinition screen;  // winit, built for the KINIT's library version
@@ -28,6 +38,12 @@ struct HostStep {
   int total_lines = 0;  // list_dialog: the lines of the whole list
   std::string title;    // list_dialog
   std::string text;     // the line as written (for the log)
+  // download: the host file (or "gen:SIZE", generated text lines) sent to `target` with
+  // `flags`, `milliseconds` pause after each block; upload: the workstation's `source` saved
+  // as `target` on the host.
+  std::string source;
+  std::string target;
+  int flags = 0;
 };
 
 struct HostScript {

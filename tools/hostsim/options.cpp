@@ -32,6 +32,7 @@ const char kUsage[] =
     "  --script FILE        event script (see README.md)\n"
     "  --start-program FILE a start request runs this host program script (see README.md)\n"
     "  --log FILE           frame log (default: standard output)\n"
+    "  --files DIR          serve file fetches from DIR (default: refuse them)\n"
     "  --load N             load value in host search answers\n"
     "  --address A          address in host search answers (default: this station's)\n"
     "  --exit-after-logout  end after the first session\n";
@@ -145,6 +146,10 @@ std::optional<Options> parse_options(int argc, char** argv) {
       const char* v = value();
       if (!v) return fail("bad --script");
       o.script_path = v;
+    } else if (arg == "--files") {
+      const char* v = value();
+      if (!v) return fail("bad --files");
+      o.files_directory = v;
     } else if (arg == "--log") {
       const char* v = value();
       if (!v) return fail("bad --log");

@@ -34,6 +34,7 @@ struct Options {
   std::string script_path;
   std::string start_program_path;  // host program script run by start requests (empty: no-op)
   std::string log_path;
+  std::string files_directory;  // fetch requests are served from here (empty: refused)
   bool exit_after_logout = false;
   int load = -1;        // load value in host search answers (-1: not sent)
   std::string address;  // address in host search answers (empty: this station's)

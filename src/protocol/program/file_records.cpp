@@ -110,4 +110,46 @@ Bytes build_file_record(const FileStatus& status) {
   return record;
 }
 
+Result<DirectoryEntry> parse_directory_entry(std::span<const std::uint8_t> record) {
+  auto refuse = [](const char* why) {
+    return ParseFailure{ParseError::kBadRecord, std::string("directory entry: ") + why};
+  };
+  if (record.size() != kDirectoryEntrySize) return refuse("wrong size");
+  DirectoryEntry entry;
+  entry.kind = static_cast<char>(record[0]);
+  if (entry.kind != '0' && entry.kind != '1' && entry.kind != '3') return refuse("unknown kind");
+  if (record[1] != '7') return refuse("no format character");
+  entry.flagged = record[2] == 's';
+  entry.daylight = record[3] == 'S';
+  const auto digits = [&](std::size_t at, std::size_t count) {
+    return std::all_of(record.begin() + static_cast<std::ptrdiff_t>(at),
+                       record.begin() + static_cast<std::ptrdiff_t>(at + count),
+                       [](std::uint8_t c) { return c >= '0' && c <= '9'; });
+  };
+  if (digits(4, 14))
+    entry.time.assign(record.begin() + 4, record.begin() + 18);
+  else if (!std::all_of(record.begin() + 4, record.begin() + 18,
+                        [](std::uint8_t c) { return c == ' '; }))
+    return refuse("bad time");
+  if (!digits(18, 12)) return refuse("bad size");
+  for (std::size_t i = 18; i < 30; ++i) entry.size = entry.size * 10 + (record[i] - '0');
+  const auto name = record.subspan(30);
+  const auto end = std::find(name.begin(), name.end(), std::uint8_t{0});
+  entry.name.assign(name.begin(), end);
+  return entry;
+}
+
+Result<std::vector<DirectoryEntry>> parse_directory_listing(std::span<const std::uint8_t> data) {
+  if (data.size() % kDirectoryEntrySize != 0)
+    return ParseFailure{ParseError::kTruncated, "directory listing: a partial entry at the end"};
+  std::vector<DirectoryEntry> entries;
+  entries.reserve(data.size() / kDirectoryEntrySize);
+  for (std::size_t at = 0; at < data.size(); at += kDirectoryEntrySize) {
+    auto entry = parse_directory_entry(data.subspan(at, kDirectoryEntrySize));
+    if (!entry) return entry.error();
+    entries.push_back(std::move(*entry));
+  }
+  return entries;
+}
+
 }  // namespace kovw::protocol

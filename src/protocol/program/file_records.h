@@ -36,8 +36,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
+
+#include "protocol/result.h"
 
 namespace kovw::protocol {
 
@@ -85,5 +88,22 @@ std::vector<std::uint8_t> build_directory_entry(const FileStatus& status);
 // The KWK_KFILECHECK records.
 std::vector<std::uint8_t> build_file_entry(const FileStatus& status);
 std::vector<std::uint8_t> build_file_record(const FileStatus& status);
+
+// One directory entry as read back (from a daemon's listing).
+struct DirectoryEntry {
+  char kind = '0';        // '0' file, '1' directory, '3' character device
+  bool flagged = false;   // byte 2 's'
+  bool daylight = false;  // byte 3 'S'
+  std::string time;       // YYYYMMDDhhmmss, empty when the entry has none
+  std::uint64_t size = 0;
+  std::string name;  // up to the first zero byte
+};
+
+// Reads one entry of exactly kDirectoryEntrySize bytes: the kind must be '0', '1' or '3', the
+// format character '7', the time 14 digits or 14 blanks and the size 12 digits.
+Result<DirectoryEntry> parse_directory_entry(std::span<const std::uint8_t> record);
+// Reads a listing of whole entries; a listing whose length is no multiple of the entry size
+// or that holds a broken entry is refused.
+Result<std::vector<DirectoryEntry>> parse_directory_listing(std::span<const std::uint8_t> data);
 
 }  // namespace kovw::protocol

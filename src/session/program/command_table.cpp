@@ -23,6 +23,7 @@
 #include "session/program/local_programs.h"
 #include "session/program/program_dispatch.h"
 #include "session/program/session_context.h"
+#include "session/program/transfer_commands.h"
 #include "session/program/window_map.h"
 #include "session/program/window_title.h"
 
@@ -78,6 +79,7 @@ const CommandTable& program_commands() {
     register_input_field_commands(commands);
     register_edit_area_commands(commands);
     register_host_dialog_commands(commands);
+    register_transfer_commands(commands);
     return commands;
   }();
   return table;

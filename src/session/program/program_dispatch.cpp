@@ -15,6 +15,7 @@
 #include "session/program/screen_initialisation.h"
 #include "session/program/session_context.h"
 #include "session/program/session_host.h"
+#include "session/program/transfer_commands.h"
 #include "session/window_messages.h"
 
 namespace kovw::session {
@@ -52,6 +53,11 @@ void register_screen_commands(CommandTable& table) {
 
 void dt_command(ProgramSession& session, const net::LinkMessage& header,
                 std::span<const std::uint8_t> payload) {
+  // A running download takes every service-0 message until the one that ends it.
+  if (header.service == net::KWD_KOMM && download_running(session)) {
+    receive_download(session, header.type, payload);
+    return;
+  }
   dispatch_command(program_commands(), session, header, payload);
 }
 

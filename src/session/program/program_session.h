@@ -41,6 +41,7 @@ class PrintOutput;
 
 class SuperWindow;
 class TextOutputPacer;
+class RunningDownload;
 
 // Screen kinds (0 until the first screen is initialised).
 inline constexpr int kScreenNone = 0;
@@ -132,6 +133,10 @@ struct ProgramSession {
   std::optional<dialogs::EditArea> edit_area;
   // The host dialogs of the program window (host_dialogs.h).
   dialogs::DialogState dialogs;
+
+  // The download that runs (transfer_commands.h): while it is set, every service-0 message
+  // goes to it.
+  std::shared_ptr<RunningDownload> download;
 
   // Local files dropped on the content window and not yet asked for (KGETCLIP), oldest first.
   QStringList dropped_files;
