@@ -277,10 +277,8 @@ const char* menu_text(int menu, int id) {
   return menu_text(menu, id, german());
 }
 
-std::string message_text_format(int number, ...) {
+std::string message_text_vformat(int number, va_list args) {
   const char* format = message_text(number);
-  va_list args;
-  va_start(args, number);
   va_list copy;
   va_copy(copy, args);
   const int length = std::vsnprintf(nullptr, 0, format, copy);
@@ -290,6 +288,13 @@ std::string message_text_format(int number, ...) {
     text.resize(static_cast<std::size_t>(length));
     std::vsnprintf(text.data(), text.size() + 1, format, args);
   }
+  return text;
+}
+
+std::string message_text_format(int number, ...) {
+  va_list args;
+  va_start(args, number);
+  std::string text = message_text_vformat(number, args);
   va_end(args);
   return text;
 }

@@ -2,6 +2,7 @@
 // The workstation's own texts by number, in German and English: messages 10001 and up,
 // button labels 20001 to 20006, and resource texts 40000 and up.
 
+#include <cstdarg>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,8 @@ const char* message_text(int number);
 const char* message_text(int number, bool in_german);
 // The text of `number` in the current language with printf arguments filled in.
 std::string message_text_format(int number, ...);
+// The same with the arguments as a va_list.
+std::string message_text_vformat(int number, va_list args);
 // Every number the table holds, ascending.
 std::vector<int> message_numbers();
 
