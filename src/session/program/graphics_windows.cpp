@@ -22,6 +22,7 @@
 #include "session/program/screen_metrics.h"
 #include "session/program/text_output.h"
 #include "session/window_messages.h"
+#include "shell/window_sizes.h"
 
 namespace kovw::session {
 
@@ -41,6 +42,10 @@ constexpr int kFrameAllowance = 80;
 constexpr int kFrameWidth = 4;
 constexpr int kScrollBarWidth = 16;
 constexpr int kTitleHeight = 24;
+// Option 0x20 at offset 296: the window's place and size are kept under its short name; each
+// remembered value is at most 3000.
+constexpr int kRememberPlace = 0x20;
+constexpr int kRememberedMax = 3000;
 constexpr int kUnknownOperation = 4;
 // Where the answer of an element input (operation 17) puts the event in the returned record:
 // kind and key (16 bits each), then the world position (32 bits each).
@@ -181,6 +186,18 @@ void GraphicsProgram::define(std::span<const std::uint8_t> payload, int type) {
       }
       if (flags & graphics::kHeightFromWidth)
         height = static_cast<int>(static_cast<std::int64_t>(width) * world_height / world_width);
+      // Option 0x20: the place and size the window had when its definition last ended.
+      bool remembered = false;
+      if (r.u8(296) & kRememberPlace) {
+        shell::WindowSizes sizes;
+        if (shell::dr_load_sizes(remembered_name(r), sizes, false) == 1) {
+          remembered = true;
+          session_.window_x = std::min(sizes.pos_x, kRememberedMax);
+          session_.window_y = std::min(sizes.pos_y, kRememberedMax);
+          if (sizes.geo_x > 0) width = std::min(sizes.geo_x, kRememberedMax);
+          if (sizes.geo_y > 0) height = std::min(sizes.geo_y, kRememberedMax);
+        }
+      }
       const ScreenSize screen = screen_size();
       if (screen.width > kFrameAllowance) width = std::min(width, screen.width - kFrameAllowance);
       if (screen.height > kFrameAllowance)
@@ -220,6 +237,10 @@ void GraphicsProgram::define(std::span<const std::uint8_t> payload, int type) {
       define.background = qcolor(background);
       post_to_view(*session_.to_view, std::move(define));
       open_ = true;
+      if (remembered) {
+        to_view::ShowWindows place{session_.window_x, session_.window_y, width, height, title};
+        post_to_view(*session_.to_view, std::move(place));
+      }
       post_picture(0);
       break;
     }
@@ -237,6 +258,7 @@ void GraphicsProgram::define(std::span<const std::uint8_t> payload, int type) {
         end_print_job();
         open_ = false;
       } else if (open_) {
+        if (definition_.record.u8(296) & kRememberPlace) remember_place();
         pending_repaint_.stop();
         release_windows();
         sub_windows_.clear();
@@ -289,6 +311,26 @@ void GraphicsProgram::send_reply() {
   }
   dt_send(session_, net::KWD_DIGRA, net::KWK_GDIGRA,
           graphics::build_definition_reply(definition_, geometry));
+}
+
+QString GraphicsProgram::remembered_name(const graphics::WindowRecord& r) const {
+  std::string name = r.text(158, 10);
+  while (!name.empty() && name.back() == ' ') name.pop_back();
+  return QString::fromStdU16String(foundation::host_to_wide(name));
+}
+
+void GraphicsProgram::remember_place() {
+  const graphics::StreamWindow* main = stream().window(0);
+  if (!main) return;
+  shell::WindowSizes sizes;
+  sizes.pos_x = session_.window_x;
+  sizes.pos_y = session_.window_y;
+  sizes.geo_x = main->visible_width;
+  sizes.geo_y = main->visible_height;
+  sizes.anz_x = session_.main_width;
+  sizes.anz_y = session_.main_height;
+  if (shell::dr_save_sizes(remembered_name(definition_.record), sizes) != 0)
+    foundation::log_printf("dg_interp: Fenstergröße nicht gespeichert");
 }
 
 void GraphicsProgram::fill_reply(int result) {

@@ -15,6 +15,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QSize>
+#include <QString>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -70,6 +71,8 @@ class GraphicsProgram : public QObject, public graphics::StreamCanvas {
 
  private:
   void fill_reply(int result);
+  QString remembered_name(const graphics::WindowRecord& record) const;
+  void remember_place();
   int start_print_job();
   bool start_page_if_pending();
   void end_page();

@@ -479,6 +479,33 @@ TEST_F(GraphicsWindowsTest, AWindowInsideTheMainOneScrollsOverItsSegments) {
       [&] { return shown->view()->picture().pixelColor(40, 50) == QColor(255, 255, 255); }));
 }
 
+TEST_F(GraphicsWindowsTest, AWindowWithOption0x20ComesBackWithItsRememberedSize) {
+  HostPeer& peer = start_program();
+  program(peer, 88);
+  graphics::GraphicsDefinition first = definition(graphics::kDefine);
+  first.record.set8(296, 0x20);
+  const std::string name = "remember";
+  for (std::size_t i = 0; i < 10; ++i) first.record.set8(158 + i, i < name.size() ? name[i] : ' ');
+  define(peer, first);
+  EXPECT_EQ(400u, reply(peer).record.u16(70));
+  define(peer, definition(graphics::kEndDefinition));
+  reply(peer);
+  // The next definition asks for another size: the remembered one wins.
+  graphics::GraphicsDefinition again = first;
+  again.record.set16(70, 300);
+  again.record.set16(72, 150);
+  define(peer, again);
+  const graphics::GraphicsDefinition answer = reply(peer);
+  EXPECT_EQ(400u, answer.record.u16(70));
+  EXPECT_EQ(200u, answer.record.u16(72));
+  // Without the option the defined size holds.
+  again.record.set8(296, 0);
+  define(peer, definition(graphics::kEndDefinition));
+  reply(peer);
+  define(peer, again);
+  EXPECT_EQ(300u, reply(peer).record.u16(70));
+}
+
 TEST_F(GraphicsWindowsTest, OldHostLibrariesGetTheirAcknowledgements) {
   HostPeer& peer = start_program();
   program(peer, 82, 0x050302);
