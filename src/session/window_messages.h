@@ -479,6 +479,11 @@ struct WindowGeometry {
   static constexpr int kNumber = WML_WINDOW_GEOMETRY;
   int x = 0, y = 0, width = 0, height = 0;
   bool maximised = false;
+  // What the window system and the style draw around and in the window: the frame's width,
+  // the title bar's height (0 without one) and a vertical scroll bar's width, in pixels.
+  int frame_width = 0;
+  int title_height = 0;
+  int scroll_bar_width = 0;
 };
 
 // The user acted in the shown host dialog.

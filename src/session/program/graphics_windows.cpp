@@ -37,8 +37,7 @@ constexpr int kNoPictureMemory = 219;
 constexpr int kDeviceSizeMax = 16384;
 // What the window's frame takes around the drawing area when it must fit on the screen.
 constexpr int kFrameAllowance = 80;
-// Reply fields the style decides after showing; the window system draws frame and title bar,
-// so these are what a usual desktop shows.
+// Reply fields of frame, scroll bar and title bar until the view reports them.
 constexpr int kFrameWidth = 4;
 constexpr int kScrollBarWidth = 16;
 constexpr int kTitleHeight = 24;
@@ -355,9 +354,10 @@ void GraphicsProgram::fill_reply(int result) {
     r.set16(290, screen.height);
     r.set16(292, screen.width);
     r.set16(294, screen.height);
-    r.set8(297, kFrameWidth);
-    r.set8(298, kScrollBarWidth);
-    r.set8(299, kTitleHeight);
+    // As the view reported them once shown; before that what a usual desktop shows.
+    r.set8(297, session_.main_width > 0 ? session_.frame_width : kFrameWidth);
+    r.set8(298, session_.scroll_bar_width > 0 ? session_.scroll_bar_width : kScrollBarWidth);
+    r.set8(299, session_.main_width > 0 ? session_.title_height : kTitleHeight);
     r.set32(300, r.world_width());
     r.set32(304, r.world_height());
     const std::int64_t per_x =

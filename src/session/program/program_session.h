@@ -102,6 +102,8 @@ struct ProgramSession {
   bool position_defined = false;
   int main_width = 0, main_height = 0;
   bool maximised = false;
+  // What the view last reported of the frame, title bar and scroll bars (pixels; 0 unknown).
+  int frame_width = 0, title_height = 0, scroll_bar_width = 0;
   int cursor_kind = 0;
   std::unique_ptr<TextScreen> text_screen;      // while the screen is a text screen
   std::shared_ptr<TextOutputPacer> text_pacer;  // paces its updates to the view

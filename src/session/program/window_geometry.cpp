@@ -11,6 +11,9 @@ void remember_window_geometry(ProgramSession& session, const to_program::WindowG
   session.main_width = report.width;
   session.main_height = report.height;
   session.maximised = report.maximised;
+  session.frame_width = report.frame_width;
+  session.title_height = report.title_height;
+  session.scroll_bar_width = report.scroll_bar_width;
 }
 
 void place_for_definition(ProgramSession& session, int x, int y, bool embedded) {

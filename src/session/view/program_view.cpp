@@ -143,8 +143,13 @@ void MainWindow::report_geometry_soon() {
 void MainWindow::report_geometry() {
   // Embedded windows stay at their parent's origin; a minimised one keeps its last place.
   if (!isWindow() || !isVisible() || isMinimized()) return;
-  post_to_program(*to_program_,
-                  to_program::WindowGeometry{x(), y(), width(), height(), isMaximized()});
+  to_program::WindowGeometry report{x(), y(), width(), height(), isMaximized()};
+  const QRect frame = frameGeometry();
+  const QRect inside = geometry();
+  report.frame_width = std::max(0, inside.left() - frame.left());
+  report.title_height = std::max(0, inside.top() - frame.top() - report.frame_width);
+  report.scroll_bar_width = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  post_to_program(*to_program_, std::move(report));
 }
 
 ProgramView::ProgramView(ChannelPtr to_program, ChannelPtr to_view)
