@@ -1,6 +1,7 @@
 #include "session/view/text_screen_painter.h"
 
 #include <QFontMetricsF>
+#include <QImage>
 #include <QPainter>
 #include <QPolygon>
 #include <QString>
@@ -9,6 +10,7 @@
 
 #include "foundation/host_text.h"
 #include "platform/font_substitution.h"
+#include "session/program/hardcopy_text.h"
 #include "session/program/text_cells.h"
 #include "session/program/text_runs.h"
 
@@ -243,6 +245,103 @@ void TextScreenPainter::paint_row(QPainter& painter, std::span<const std::uint32
       painter.setBrush(Qt::NoBrush);
     }
   }
+}
+
+namespace {
+
+// The rows of `region`, each cut to the region's columns, painted with their top-left cell at
+// `origin`.
+void paint_region(const TextScreenPainter& cells, QPainter& painter,
+                  std::span<const std::uint32_t> grid, int columns, const TextView& region,
+                  QPoint origin) {
+  for (int row = 0; row < region.rows; ++row) {
+    const std::size_t start =
+        static_cast<std::size_t>(region.first_row + row) * static_cast<std::size_t>(columns) +
+        static_cast<std::size_t>(region.first_column);
+    cells.paint_row(painter, grid.subspan(start, static_cast<std::size_t>(region.columns)),
+                    origin + QPoint(0, row * cells.cell_height()));
+  }
+}
+
+// `size` made as large as fits into `box` keeping its aspect ratio, rounded up.
+QSize fitted(QSize size, QSize box) {
+  if (size.isEmpty() || box.isEmpty()) return {};
+  const double scale = std::min(static_cast<double>(box.width()) / size.width(),
+                                static_cast<double>(box.height()) / size.height());
+  return {std::min(box.width(), static_cast<int>(std::ceil(size.width() * scale - 1e-9))),
+          std::min(box.height(), static_cast<int>(std::ceil(size.height() * scale - 1e-9)))};
+}
+
+// Black text on white paper; edges and buttons in greys.
+TextScreenColours paper_colours() {
+  TextScreenColours colours;
+  colours.foreground.fill(Qt::black);
+  colours.background.fill(Qt::white);
+  colours.edge_light = QColor(0xC0, 0xC0, 0xC0);
+  colours.edge_shadow = Qt::black;
+  colours.button_face = QColor(0xC0, 0xC0, 0xC0);
+  colours.button_text = Qt::black;
+  return colours;
+}
+
+bool valid_region(std::span<const std::uint32_t> grid, int columns, const TextView& region) {
+  if (columns <= 0 || region.rows <= 0 || region.columns <= 0) return false;
+  const auto rows = static_cast<int>(grid.size() / static_cast<std::size_t>(columns));
+  return region.first_row >= 0 && region.first_column >= 0 &&
+         region.first_row + region.rows <= rows && region.first_column + region.columns <= columns;
+}
+
+}  // namespace
+
+QImage TextScreenPainter::picture(const TextScreenLook& look, std::span<const std::uint32_t> grid,
+                                  int columns, const TextView& view) {
+  const int rows =
+      columns > 0 ? static_cast<int>(grid.size() / static_cast<std::size_t>(columns)) : 0;
+  const TextView region = hardcopy_region(view, columns, rows);
+  if (!valid_region(grid, columns, region)) return {};
+  const TextScreenPainter cells(look);
+  QImage image(cells.grid_size(region.columns, region.rows), QImage::Format_RGB32);
+  if (image.isNull()) return image;
+  image.fill(cells.screen_background());
+  QPainter painter(&image);
+  paint_region(cells, painter, grid, columns, region, QPoint(0, 0));
+  return image;
+}
+
+QRect TextScreenPainter::paint_page(QPainter& painter, const TextScreenLook& look,
+                                    std::span<const std::uint32_t> grid, int columns,
+                                    const TextView& view, const QRect& page, bool text_mode) {
+  const int rows =
+      columns > 0 ? static_cast<int>(grid.size() / static_cast<std::size_t>(columns)) : 0;
+  const TextView region = hardcopy_region(view, columns, rows);
+  if (!valid_region(grid, columns, region) || page.isEmpty()) return {};
+  if (!text_mode) {
+    const QImage image = picture(look, grid, columns, region);
+    if (image.isNull()) return {};
+    const QRect target(page.topLeft(), fitted(image.size(), page.size()));
+    painter.drawImage(target, image);
+    return target;
+  }
+  // The fonts measured for the device at their own size, then scaled so that the grid fills
+  // the page in one direction; cells are whole device pixels, so a rounding that makes the
+  // grid overflow shrinks the fonts a little more.
+  const QPaintDevice* device = painter.device();
+  const QSize natural = TextScreenPainter(look, device).grid_size(region.columns, region.rows);
+  const QSize target = fitted(natural, page.size());
+  if (target.isEmpty()) return {};
+  qreal scale = static_cast<qreal>(target.width()) / natural.width();
+  TextScreenPainter cells(look, device, scale);
+  for (int i = 0; i < 8; ++i) {
+    const QSize size = cells.grid_size(region.columns, region.rows);
+    if (size.width() <= page.width() && size.height() <= page.height()) break;
+    scale *= 0.97;
+    cells = TextScreenPainter(look, device, scale);
+  }
+  cells.set_colours(paper_colours());
+  painter.save();
+  paint_region(cells, painter, grid, columns, region, page.topLeft());
+  painter.restore();
+  return {page.topLeft(), cells.grid_size(region.columns, region.rows)};
 }
 
 }  // namespace kovw::session

@@ -15,6 +15,7 @@
 
 #include "session/program/text_screen_update.h"
 
+class QImage;
 class QPainter;
 class QPaintDevice;
 
@@ -64,6 +65,18 @@ class TextScreenPainter {
   void paint_caret(QPainter& painter, QPoint cell_origin, std::uint32_t cell) const;
   // The area paint_caret paints.
   QRect caret_rect(QPoint cell_origin) const;
+
+  // Hardcopy forms of the cells of `region` of a grid of `columns` cells per row.
+  // The picture: the cells in the screen's colours at the screen's size.
+  static QImage picture(const TextScreenLook& look, std::span<const std::uint32_t> grid,
+                        int columns, const TextView& region);
+  // A page: the cells fitted into `page` (device pixels of the painter's device) keeping the
+  // screen's aspect ratio, at the top-left corner of `page`. Text mode paints black text on
+  // white with the fonts made again for the device at the fitted size; otherwise the picture
+  // is stretched onto the page. Returns the area painted.
+  static QRect paint_page(QPainter& painter, const TextScreenLook& look,
+                          std::span<const std::uint32_t> grid, int columns, const TextView& region,
+                          const QRect& page, bool text_mode);
 
  private:
   QColor foreground(std::uint32_t attribute) const;
