@@ -9,6 +9,7 @@
 #include <QTest>
 #include <cstring>
 
+#include "foundation/message_table.h"
 #include "protocol/program/menu_records.h"
 #include "protocol/program/window_service.h"
 #include "session/program/menu_items.h"
@@ -198,9 +199,12 @@ TEST_F(FrameTest, MenuBarPopupsAndContextMenusSendTheirKeys) {
   ASSERT_GT(peer.send(net::KWD_WIN, net::KWK_WDAT, {0x1B, '\\'}), 0);
   ASSERT_TRUE(wait_until([&] { return window->frame()->context_menu() != nullptr; }));
   auto context = window->frame()->context_menu()->actions();
-  ASSERT_EQ(2, context.size());
+  // The host's entries, then a text screen's own: the window's hardcopy.
+  ASSERT_EQ(4, context.size());
   EXPECT_EQ("&Delete", context[0]->text());
   EXPECT_EQ("D&uplicate", context[1]->text());
+  EXPECT_TRUE(context[2]->isSeparator());
+  EXPECT_EQ(QString::fromUtf8(foundation::message_text(10053)), context[3]->text());
   context[1]->trigger();
   EXPECT_EQ(Codes{0x010A}, key_data(peer));
 
@@ -212,7 +216,7 @@ TEST_F(FrameTest, MenuBarPopupsAndContextMenusSendTheirKeys) {
   ASSERT_GT(peer.send(net::KWD_WIN, net::KWK_ACTKONTEXT), 0);
   ASSERT_TRUE(wait_until([&] {
     const QMenu* menu = window->frame()->context_menu();
-    return menu != nullptr && menu->actions().size() == 3;
+    return menu != nullptr && menu->actions().size() == 5;
   }));
   context = window->frame()->context_menu()->actions();
   EXPECT_TRUE(context[1]->isSeparator());
