@@ -68,7 +68,8 @@ bool update_wanted(int offered_version, int running_version, bool no_auto_update
 std::string version_text(int version_word) {
   char text[48];
   const auto word = static_cast<std::uint32_t>(version_word);
-  std::snprintf(text, sizeof text, "V %u.%u / %u", word >> 24, (word >> 16) & 0xFF, word & 0xFFFF);
+  std::snprintf(text, sizeof text, "V %u.%u / %u", (word >> 16) & 0xFF, (word >> 8) & 0xFF,
+                word & 0xFF);
   return text;
 }
 

@@ -15,8 +15,7 @@ namespace kovw::shell {
 // An update is offered when the daemon's version is newer, unless -ou or workflow mode.
 bool update_wanted(int offered_version, int running_version, bool no_auto_update, bool workflow);
 
-// "V major.minor / patch" of a version word (0xMMmmpppp: major in the top byte, minor in the
-// next, patch in the low 16 bits).
+// "V major.minor / patch" of a version word (0x070305 is "V 7.3 / 5").
 std::string version_text(int version_word);
 
 struct UpdateFiles {

@@ -57,7 +57,7 @@ TEST(SelfUpdate, OfferedOnlyWhenNewerAndAllowed) {
     EXPECT_EQ(update_wanted(c.offered, c.running, c.no_auto_update, c.workflow), c.wanted)
         << std::hex << c.offered;
   }
-  EXPECT_EQ(version_text(0x0302000B), "V 3.2 / 11");
+  EXPECT_EQ(version_text(0x03020B), "V 3.2 / 11");
 }
 
 TEST(SelfUpdate, TheUpdaterMustBeAProgramOfThisMachineOfTheOfferedSize) {
