@@ -131,6 +131,25 @@ TextScreenPainter::TextScreenPainter(const TextScreenLook& look, const QPaintDev
                  static_cast<int>(std::ceil(metrics_b.leading()));
   ascent_ = static_cast<int>(std::ceil(std::max(metrics_a.ascent(), metrics_b.ascent())));
   caret_height_ = static_cast<int>(metrics_b.height());
+  // Runs are drawn whole when both fonts give every character one advance.
+  const auto fixed_advance = [](const QFontMetricsF& metrics) -> qreal {
+    const qreal advance = metrics.horizontalAdvance(QLatin1Char('M'));
+    for (const QChar c : {QChar(u'i'), QChar(u'W'), QChar(u' '), QChar(0xC4)}) {
+      if (std::abs(metrics.horizontalAdvance(c) - advance) > 1e-3) return -1;
+    }
+    if (std::abs(metrics.horizontalAdvance(QStringLiteral("iWiW")) - 4 * advance) > 1e-3) return -1;
+    return advance;
+  };
+  const qreal advance_a = fixed_advance(metrics_a), advance_b = fixed_advance(metrics_b);
+  if (advance_a > 0 && advance_b > 0) {
+    run_font_a_ = font_a_;
+    run_font_b_ = font_b_;
+    run_font_a_.setLetterSpacing(QFont::AbsoluteSpacing, cell_width_ - advance_a);
+    run_font_b_.setLetterSpacing(QFont::AbsoluteSpacing, cell_width_ - advance_b);
+    run_font_a_.setKerning(false);
+    run_font_b_.setKerning(false);
+    whole_runs_ = true;
+  }
 }
 
 QColor TextScreenPainter::foreground(std::uint32_t attribute) const {
@@ -197,6 +216,9 @@ void TextScreenPainter::paint_row(QPainter& painter, std::span<const std::uint32
     const bool semigraphics = (attribute & kAttrSemigraphics) != 0;
     if (field_layout_ && !semigraphics) {
       paint_field_text(painter, run_cells, attribute, span, baseline);
+    } else if (whole_runs_ && !semigraphics) {
+      painter.setFont((attribute & kAttrBold) ? run_font_b_ : run_font_a_);
+      painter.drawText(QPoint(span.left(), baseline), text_of(run_cells));
     } else {
       for (int i = 0; i < run.count; ++i) {
         const std::uint8_t character = cell_character(run_cells[static_cast<std::size_t>(i)]);

@@ -89,6 +89,12 @@ class TextScreenPainter {
   int caret_width_ = 2;
   QFont font_a_;
   QFont font_b_;  // font A in bold
+  // The fonts of runs drawn as one text: a fixed-pitch font whose advance differs from the
+  // cell width gets that difference as letter spacing, so every glyph starts at its cell.
+  // Without them (a proportional font) each cell is drawn on its own.
+  QFont run_font_a_;
+  QFont run_font_b_;
+  bool whole_runs_ = false;
   int cell_width_ = 8;
   int cell_height_ = 16;
   int ascent_ = 12;
