@@ -2,11 +2,14 @@
 // built from the screen's menu item records, and what choosing an item sends to the host.
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 #include <cstring>
 
 #include "foundation/message_table.h"
@@ -172,6 +175,27 @@ TEST_F(FrameTest, HostBusyDisablesTheKeyBars) {
   ASSERT_GT(busy(0), 0);
   ASSERT_TRUE(wait_until([&] { return end->isEnabled(); }));
   EXPECT_FALSE(help->isEnabled());
+  expect_no_keys(peer);
+}
+
+// A button of the hardcopy function key makes a hardcopy of the window and sends nothing.
+TEST_F(FrameTest, TheHardcopyKeyOpensTheHardcopyDialogAndSendsNothing) {
+  HostPeer& peer = start_program();
+  MainWindow* window = program(peer, {item(2, 0, "Hardcopy", 308)});
+  ASSERT_NE(nullptr, window);
+  QPushButton* hardcopy = window->frame()->button(100);
+  ASSERT_NE(nullptr, hardcopy);
+  bool shown = false;
+  QTimer answer;
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (dialog == nullptr || dialog->objectName() != "hardcopy_dialog") return;
+    shown = true;
+    static_cast<QDialog*>(dialog)->reject();
+  });
+  answer.start(10);
+  QTest::mouseClick(hardcopy, Qt::LeftButton);
+  EXPECT_TRUE(wait_until([&] { return shown; }));
   expect_no_keys(peer);
 }
 

@@ -5,9 +5,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -20,6 +23,7 @@
 #include "session/program/text_cells.h"
 #include "session/session_fixture.h"
 #include "session/view/window_hardcopy.h"
+#include "shell/startup.h"
 
 namespace kovw::session::test {
 namespace {
@@ -219,6 +223,41 @@ TEST_F(HardcopyDialogTest, ASecondHardcopyWhileOneRunsOnlySaysSo) {
   window_hardcopy(nullptr, small_screen(), 1);
   EXPECT_EQ(QApplication::clipboard()->text(), "before");
   EXPECT_EQ(flat(user_.asked), std::vector<std::string>{text_of(40277)});
+}
+
+// Printing on the printer "PDF" writes a file of the PDF printer's folder; a cancelled job
+// leaves none, and the window is enabled again either way.
+TEST_F(HardcopyDialogTest, PrintingOnThePdfPrinterAndCancelling) {
+  QTemporaryDir data;
+  const std::string saved_data = shell::shell_state().directories.data;
+  shell::shell_state().directories.data = data.path().toStdString();
+  QWidget window;
+  HardcopySettings settings;
+  settings.printer_name = "PDF";
+  settings.format = kHardcopyText;
+  const HardcopySource source = small_screen();
+  EXPECT_EQ(print_window_hardcopy(&window, source, settings), 0);
+  EXPECT_TRUE(window.isEnabled());
+  QDir folder(data.filePath("print"));
+  const QStringList files = folder.entryList(QDir::Files);
+  ASSERT_EQ(files.size(), 1);
+  EXPECT_TRUE(files[0].startsWith("Kunden__host1__")) << files[0].toStdString();
+  EXPECT_TRUE(files[0].endsWith(".pdf"));
+  QProcess text;
+  text.start("pdftotext", {"-layout", folder.filePath(files[0]), "-"});
+  ASSERT_TRUE(text.waitForFinished(30000));
+  const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+  EXPECT_TRUE(printed.contains("Kunden (host1)")) << printed.toStdString();
+  EXPECT_TRUE(printed.contains("cde")) << printed.toStdString();
+
+  // "Cancel Print" as soon as the abort window shows.
+  QTimer::singleShot(0, [&window] {
+    if (auto* abort = window.findChild<QProgressDialog*>("hardcopy_abort")) abort->cancel();
+  });
+  EXPECT_EQ(print_window_hardcopy(&window, source, settings), -1);
+  EXPECT_TRUE(window.isEnabled());
+  EXPECT_EQ(folder.entryList(QDir::Files), files);
+  shell::shell_state().directories.data = saved_data;
 }
 
 // A program's text output asks for the hardcopy.
