@@ -50,5 +50,6 @@ void add_protocol_seeds(SeedSet& seeds);
 void add_session_seeds(SeedSet& seeds);
 void add_print_seeds(SeedSet& seeds);
 void add_graphics_seeds(SeedSet& seeds);
+void add_shell_seeds(SeedSet& seeds);
 
 }  // namespace kovw::fuzz

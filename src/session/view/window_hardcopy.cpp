@@ -87,7 +87,10 @@ int write_hardcopy(QWidget* owner, const HardcopySource& source, const HardcopyS
   }
   const QByteArray bytes = hardcopy_file_bytes(source, settings.format, settings.area);
   if (bytes.isEmpty()) {
-    foundation::show_message_number(owner, 0, 0, "Hardcopy", 10054, 0, 0, "");
+    // No picture could be made (the position says which kind of window).
+    foundation::show_message_number(
+        owner, 0, 0, source.text_screen ? "KOVW Text Hardcopy" : "KOVW Grafik Hardcopy", 10054,
+        ENOMEM, source.text_screen ? 901 : 12446, "");
     return 10054;
   }
   const std::string resolved =
