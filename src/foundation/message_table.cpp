@@ -128,7 +128,7 @@ constexpr MessageEntry kMessages[] = {
     {40275, "Für Grafikfenster bitte Grafik-Format angeben.", "Please choose graphic format for graphic windows."},
     {40276, "Fehler %d beim Öffnen des Druckers %s", "Error %d while accessing printer %s"},
     {40277, "Hardcopy Funktion bereits einmal aktiv. Erst beenden!", "Hardcopy already active."},
-    {40278, "Kann Hardcopy-Datei %s nicht öffnen. Fehler %d", "Cannot open hardcopy printer %s. Error %d"},
+    {40278, "Kann Hardcopy-Datei %s nicht öffnen. Fehler %d", "Cannot open hardcopy file %s. Error %d"},
     {40282, "Auftrag von %s für Drucker \"%s\" akzeptiert", "Request %s on printer \"%s\" accepted"},
     {40283, "Druck auf \"%s\" für %s beendet.", "Printing on \"%s\" for %s finished."},
     {40284, "Fehler %d beim Drucken", "Error %d while printing"},

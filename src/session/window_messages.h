@@ -35,6 +35,7 @@
 
 #include "dialogs/host_dialog.h"
 #include "session/event_channel.h"
+#include "session/hardcopy_request.h"
 #include "session/program/frame_description.h"
 #include "session/program/key_translation.h"
 #include "session/program/text_screen_update.h"
@@ -371,7 +372,8 @@ using ViewMessage =
                  to_view::Warning, to_view::MessageWindow, to_view::Beep, to_view::TextScreen,
                  to_view::TextRows, to_view::MapWindow, to_view::Frame, to_view::ItemState,
                  to_view::ContextMenu, to_view::StatusText, to_view::Clipboard, to_view::InputField,
-                 to_view::EditArea, to_view::HostDialog, to_view::GraphicsWindow, to_view::Destroy>;
+                 to_view::EditArea, to_view::HostDialog, to_view::GraphicsWindow, to_view::Destroy,
+                 to_view::Hardcopy>;
 
 // ---------------------------------------------------------------------------------------------
 // To the program.

@@ -1,4 +1,5 @@
 #include "shell/main_commands.h"
+#include "shell/update_offer.h"
 
 #include <algorithm>
 
@@ -171,6 +172,8 @@ void run_command(int id, MainCommandHost& host, int parameter) {
       show_text_dialog(parent, standard_folders_title(), standard_folders_text());
       break;
     case kCmdPreviousVersion:
+      if (restore_previous_version(parent)) host.end_workstation();
+      break;
     case kCmdRecordMacro:
     case kCmdPlayMacro:
       show_unavailable(host, id);

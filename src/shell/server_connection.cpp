@@ -37,11 +37,13 @@
 #include "shell/password_dialogs.h"
 #include "shell/password_rules.h"
 #include "shell/program_link_handoff.h"
+#include "shell/self_update.h"
 #include "shell/server_events.h"
 #include "shell/server_session_hooks.h"
 #include "shell/server_texts.h"
 #include "shell/settings_store.h"
 #include "shell/startup.h"
+#include "shell/update_offer.h"
 
 namespace kovw::shell {
 namespace {
@@ -358,6 +360,14 @@ void ServerConnection::on_readable() {
 }
 
 void ServerConnection::on_link_failure(int result, int error) {
+  if (phase_ == Phase::Updating) {
+    // The link broke during the download: nothing of it stays, the login is abandoned.
+    end_update();
+    foundation::show_message_number(window_, 0, error, "Update", 10037, display_text_.c_str(),
+                                    result, error);
+    login_failed(result);
+    return;
+  }
   if (phase_ == Phase::AwaitConnect || phase_ == Phase::AwaitLogin ||
       phase_ == Phase::AwaitPasswordInput || phase_ == Phase::AwaitPassword) {
     log_printf(" ... done. Result %d / %d", result, error);
@@ -388,6 +398,9 @@ void ServerConnection::on_frame(const net::LinkMessage& message,
       return;
     case Phase::AwaitPassword:
       handle_password_answer(message, payload);
+      return;
+    case Phase::Updating:
+      handle_update_frame(message, payload);
       return;
     case Phase::Online: {
       // While a fetch runs, every frame of the server link is its answer.
@@ -544,12 +557,16 @@ void ServerConnection::handle_login_reply(const net::LinkMessage& message,
     link_.set_net_timeout(*ok->net_timeout_ms);
     net::set_default_net_timeout(*ok->net_timeout_ms);
   }
-  const int update_version = ok->update_version.value_or(0);
-  if (update_version > static_cast<int>(shell_state().version_word) &&
-      !shell_state().options.no_auto_update) {
-    log_printf("Update auf Version %x angeboten (%d Bytes); Aktualisierung nicht verfügbar",
-               update_version, ok->update_size.value_or(0));
+  if (update_wanted(ok->update_version.value_or(0), static_cast<int>(shell_state().version_word),
+                    shell_state().options.no_auto_update, workflow) &&
+      begin_update(*ok)) {
+    return;
   }
+  continue_login_reply(*ok);
+}
+
+void ServerConnection::continue_login_reply(const protocol::LoginReply& reply) {
+  const protocol::LoginReply* ok = &reply;
 
   const bool supports_change = reply_flags_ & protocol::kReplyPasswordChange;
   if (supports_change && (reply_flags_ & protocol::kReplyPasswordExpired)) {

@@ -7,6 +7,7 @@
 #include <QBasicTimer>
 #include <QObject>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QString>
 #include <array>
 #include <chrono>
@@ -20,9 +21,11 @@
 #include "net/link.h"
 #include "net/link_message.h"
 #include "protocol/outgoing.h"
+#include "protocol/server_messages.h"
 #include "shell/connection_state.h"
 #include "shell/host_search.h"
 #include "shell/settings_record.h"
+#include "shell/updater_download.h"
 
 class QSocketNotifier;
 
@@ -121,6 +124,7 @@ class ServerConnection : public QObject {
     AwaitLogin,
     AwaitPasswordInput,  // the change or choose dialog is open
     AwaitPassword,       // the new password was sent
+    Updating,            // the daemon sends the updater (between the login reply and online)
     Online
   };
 
@@ -134,6 +138,12 @@ class ServerConnection : public QObject {
   void on_frame(const net::LinkMessage& message, std::span<const std::uint8_t> payload);
   void handle_connect_reply(const net::LinkMessage& message, std::span<const std::uint8_t> payload);
   void handle_login_reply(const net::LinkMessage& message, std::span<const std::uint8_t> payload);
+  // The rest of a login after its reply (and after an update that was declined or cancelled).
+  void continue_login_reply(const protocol::LoginReply& reply);
+  // The offer of a newer version: true when the download runs (the login waits for it).
+  bool begin_update(const protocol::LoginReply& reply);
+  void handle_update_frame(const net::LinkMessage& message, std::span<const std::uint8_t> payload);
+  void end_update();
   bool send_after_login();
   // The password change after the login reply: the dialog (the old password asked when
   // `voluntary`), KWK_KPASS, the daemon's answer, then the logout that ends the login.
@@ -177,6 +187,11 @@ class ServerConnection : public QObject {
   int host_port_ = 0;
   std::array<std::uint8_t, 16> client_value_{};
   int daemon_version_ = 0;
+  // The running update's download, its progress window and the login reply that waits for it.
+  std::unique_ptr<UpdaterDownload> update_download_;
+  QPointer<QProgressDialog> update_progress_;
+  std::unique_ptr<protocol::LoginReply> pending_reply_;
+  std::uint64_t update_size_ = 0;
   std::uint32_t options_word_ = 0;
   std::uint32_t reply_flags_ = 0;
   std::time_t login_time_ = 0;

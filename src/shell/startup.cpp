@@ -1,4 +1,5 @@
 #include "shell/startup.h"
+#include "shell/update_offer.h"
 
 #include "shell/cache_clean.h"
 #include "shell/sound_player.h"
@@ -223,11 +224,8 @@ int run_workstation(int argc, char** argv) {
     case StartAction::End:
       return kExitOk;
     case StartAction::SelfUpdate:
-      foundation::show_message(nullptr, 0, 0, "KOVW", "%s",
-                               foundation::german()
-                                   ? "Die Installation einer neuen Version ist nicht verfügbar."
-                                   : "Installing a new version is not available.");
-      return kExitOtherResult;
+      install_update(nullptr);
+      return kExitOk;
     default:
       break;
   }

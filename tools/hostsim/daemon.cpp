@@ -4,8 +4,11 @@
 
 #include <poll.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <random>
 
 #include "net/datagram.h"
@@ -349,8 +352,16 @@ bool Daemon::serve_session(int socket) {
   proto::LoginReply reply;
   reply.flags = options_.reply_flags;
   reply.listen_port = options_.listen_port_request;
-  reply.update_version = 0;
-  reply.update_size = 0;
+  std::vector<std::uint8_t> updater;
+  if (!options_.update_file.empty()) {
+    std::ifstream file(options_.update_file, std::ios::binary);
+    updater.assign(std::istreambuf_iterator<char>(file), {});
+  }
+  reply.update_version = options_.update_version;
+  reply.update_size =
+      static_cast<std::int32_t>(options_.update_version == 0 ? 0
+                                : options_.update_size >= 0  ? options_.update_size
+                                                             : static_cast<long>(updater.size()));
   reply.daemon_version = options_.daemon_version;
   reply.session_timeout_min = options_.session_timeout_min;
   reply.path_ints = std::array<std::int32_t, 4>{1, 0, 0, 0};
@@ -468,6 +479,34 @@ bool Daemon::serve_session(int socket) {
       case net::KWK_KPASS:
         if (!send(socket, proto::build_empty(net::KWK_KOMOK))) return true;
         break;
+      case net::KWK_KUPDATE:
+        if (options_.update_version != 0 && !options_.update_refuse) {
+          // The updater in data frames, then the end of the transfer.
+          constexpr std::size_t kChunk = 8192;
+          std::size_t sent = 0;
+          while (sent < updater.size()) {
+            std::size_t count = std::min(kChunk, updater.size() - sent);
+            const bool breaks =
+                options_.update_break_after >= 0 &&
+                sent + count >= static_cast<std::size_t>(options_.update_break_after);
+            if (breaks) count = static_cast<std::size_t>(options_.update_break_after) - sent;
+            proto::Outgoing data{net::KWD_KOMM,
+                                 net::KWK_KDATA,
+                                 {updater.begin() + static_cast<std::ptrdiff_t>(sent),
+                                  updater.begin() + static_cast<std::ptrdiff_t>(sent + count)}};
+            if (count > 0 && !send(socket, data)) return true;
+            sent += count;
+            if (breaks) {
+              log_line("update: link closed after " + std::to_string(sent) + " bytes");
+              return true;
+            }
+          }
+          log_line("update: sent " + std::to_string(sent) + " bytes");
+          if (!send(socket, proto::build_empty(net::KWK_KOMOK))) return true;
+          break;
+        }
+        if (!send(socket, proto::build_empty(net::KWK_KOMFAIL))) return true;
+        break;
       case net::KWK_KSDATEI:
       case net::KWK_KSKOVW:
         if (!serve_fetch(
@@ -475,9 +514,6 @@ bool Daemon::serve_session(int socket) {
                 [&](const proto::Outgoing& out) { return send(socket, out); },
                 [&](const std::string& line) { log_line(line); }))
           return true;
-        break;
-      case net::KWK_KUPDATE:
-        if (!send(socket, proto::build_empty(net::KWK_KOMFAIL))) return true;
         break;
       default:
         break;

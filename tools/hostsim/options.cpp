@@ -35,7 +35,11 @@ const char kUsage[] =
     "  --files DIR          serve file fetches from DIR (default: refuse them)\n"
     "  --load N             load value in host search answers\n"
     "  --address A          address in host search answers (default: this station's)\n"
-    "  --exit-after-logout  end after the first session\n";
+    "  --exit-after-logout  end after the first session\n"
+    "  --offer-update V FILE  offer workstation version V; FILE is sent as its updater\n"
+    "  --update-size N      offer N bytes instead of the file's size\n"
+    "  --update-break N     close the link after N bytes of the updater\n"
+    "  --update-refuse      refuse the updater's download (KOMFAIL)\n";
 
 bool number(std::string_view text, long& out) {
   const std::string s(text);
@@ -161,6 +165,20 @@ std::optional<Options> parse_options(int argc, char** argv) {
       const char* v = value();
       if (!v || std::string_view(v).size() > 31) return fail("bad --address");
       o.address = v;
+    } else if (arg == "--offer-update") {
+      if (!int_value(n)) return fail("bad --offer-update");
+      o.update_version = static_cast<std::int32_t>(n);
+      const char* v = value();
+      if (!v) return fail("bad --offer-update");
+      o.update_file = v;
+    } else if (arg == "--update-size") {
+      if (!int_value(n) || n < 0) return fail("bad --update-size");
+      o.update_size = n;
+    } else if (arg == "--update-break") {
+      if (!int_value(n) || n < 0) return fail("bad --update-break");
+      o.update_break_after = n;
+    } else if (arg == "--update-refuse") {
+      o.update_refuse = true;
     } else if (arg == "--exit-after-logout") {
       o.exit_after_logout = true;
     } else {

@@ -38,6 +38,14 @@ struct Options {
   bool exit_after_logout = false;
   int load = -1;        // load value in host search answers (-1: not sent)
   std::string address;  // address in host search answers (empty: this station's)
+  // The workstation update the login reply offers (version 0: none), the file sent as the
+  // updater, the size offered (-1: the file's), the bytes after which the link is closed
+  // during the download (-1: never), and whether the download is refused (KOMFAIL).
+  std::int32_t update_version = 0;
+  std::string update_file;
+  long update_size = -1;
+  long update_break_after = -1;
+  bool update_refuse = false;
 };
 
 // Parses the arguments; on failure prints the reason and the usage to stderr and returns

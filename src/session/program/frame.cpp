@@ -12,6 +12,7 @@
 #include "session/program/key_translation.h"
 #include "session/program/program_dispatch.h"
 #include "session/program/program_session.h"
+#include "session/program/window_hardcopy_request.h"
 #include "session/window_messages.h"
 
 #include "session/program/command_table.h"
@@ -101,17 +102,22 @@ void frame_build(ProgramSession& session, std::span<const protocol::MenuItemReco
 }
 
 void frame_item_chosen(ProgramSession& session, int id) {
+  if (id == kHardcopyCommand) {
+    request_window_hardcopy(session, 0);
+    return;
+  }
   const MenuItem* item = session.frame.items.find(id);
   if (item == nullptr || item->disabled()) return;
+  // The hardcopy function key makes a hardcopy of the window and sends nothing.
+  if (item->keys.size() == 1 && item->keys[0] == kFunctionKeyBase + kHardcopyKey) {
+    request_window_hardcopy(session, 0);
+    return;
+  }
   if (session.screen_kind != kScreenText) {
     foundation::log_printf("dframe: Knopf %d ohne Textbildschirm", id);
     return;
   }
   if (session.cursor_kind == kCursorWait || item->keys.empty()) return;
-  if (item->keys.size() == 1 && item->keys[0] == kFunctionKeyBase + kHardcopyKey) {
-    foundation::log_printf("dframe: Hardcopy nicht verfügbar");
-    return;
-  }
   // All of the item's keys or none; one entry of the buffer stays free.
   if (static_cast<int>(item->keys.size()) > session.keys.room() - 1) {
     host_beep(session);

@@ -16,6 +16,7 @@
 #include "session/program/program_session.h"
 #include "session/program/qt_colour.h"
 #include "session/program/session_host.h"
+#include "session/program/window_hardcopy_request.h"
 
 namespace kovw::session {
 
@@ -73,7 +74,7 @@ void reply(ProgramSession& session, int exit_key) {
 
 void after(ProgramSession& session, const dialogs::FieldStep& step) {
   if (step.beep) host_beep(session);
-  if (step.hardcopy) foundation::log_printf("DIAC: Hardcopy aus dem Feld");
+  if (step.hardcopy) request_window_hardcopy(session, 0);
   if (step.left)
     reply(session, step.exit_key);
   else

@@ -17,6 +17,7 @@
 #include "session/program/text_screen.h"
 #include "session/program/text_screen_port.h"
 #include "session/program/text_screen_update.h"
+#include "session/program/window_hardcopy_request.h"
 #include "session/window_messages.h"
 
 namespace kovw::session {
@@ -27,15 +28,13 @@ constexpr int kDefaultCaretWidth = 2;
 constexpr int kMaxCaretWidth = 30;
 
 // What the output stream asks of the program: sounds, cursors, the context menu and the state
-// of key bar items; the hardcopy is not there yet.
+// of key bar items, the window hardcopy.
 class SessionTextEffects : public TextScreenEffects {
  public:
   explicit SessionTextEffects(ProgramSession& session) : session_(session) {}
   void beep() override { host_beep(session_); }
   void set_cursor_kind(int kind) override { session::set_cursor_kind(session_, kind); }
-  void request_hardcopy(int parameter) override {
-    foundation::log_printf("text_output: Hardcopy %d nicht verfügbar", parameter);
-  }
+  void request_hardcopy(int parameter) override { request_window_hardcopy(session_, parameter); }
   void activate_context_menu() override { context_menu_activate(session_, 0); }
   void set_item_state(int command_code, int state) override {
     frame_command_state(session_, command_code, state);

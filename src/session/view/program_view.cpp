@@ -6,9 +6,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QDropEvent>
 #include <QGridLayout>
+#include <QMenu>
 #include <QMimeData>
 #include <QScreen>
 #include <QScrollArea>
@@ -21,10 +23,13 @@
 #include <variant>
 
 #include "foundation/log.h"
+#include "foundation/message_table.h"
 #include "foundation/show_message.h"
 #include "foundation/verbose.h"
 #include "platform/font_substitution.h"
+#include "session/program/window_hardcopy_request.h"
 #include "session/view/cursor_kinds.h"
+#include "session/view/window_hardcopy.h"
 #include "session/view/window_operations.h"
 #include "session/view/window_placement.h"
 #include "session/window_registry.h"
@@ -119,6 +124,15 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   // The program decides: the repeated-close rule and the question run on its thread.
   event->ignore();
   post_to_program(*to_program_, to_program::Close{});
+}
+
+void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
+  if (content_->geometry().contains(event->pos())) return;
+  QMenu menu(this);
+  menu.addAction(QString::fromUtf8(foundation::message_text(10053)), this, [this] {
+    post_to_program(*to_program_, to_program::FrameItem{kHardcopyCommand});
+  });
+  menu.exec(event->globalPos());
 }
 
 void MainWindow::moveEvent(QMoveEvent* event) {
@@ -450,7 +464,41 @@ void ProgramView::apply(const to_view::ItemState& message) {
 }
 
 void ProgramView::apply(const to_view::ContextMenu& message) {
-  if (main_) main_->frame()->show_context_menu(message.entries);
+  if (!main_) return;
+  main_->frame()->show_context_menu(message.entries);
+  // A text screen's context menu ends with the window's hardcopy.
+  QMenu* menu = main_->frame()->context_menu();
+  if (text_ && menu) {
+    menu->addSeparator();
+    menu->addAction(QString::fromUtf8(foundation::message_text(10053)), this, [this] {
+      post_to_program(*to_program_, to_program::FrameItem{kHardcopyCommand});
+    });
+  }
+}
+
+void ProgramView::apply(const to_view::Hardcopy& message) {
+  if (!main_) return;
+  HardcopySource source;
+  source.description = message.description;
+  source.text_screen = message.text_screen;
+  if (message.text_screen) {
+    if (!text_) return;
+    source.look = text_->look();
+    source.cells = message.cells;
+    source.columns = message.columns;
+    source.view = message.view;
+  } else {
+    if (!graphics_) return;
+    source.whole = graphics_->picture();
+    QRect visible = source.whole.rect();
+    if (graphics_scroll_) {
+      const QPoint at(graphics_scroll_->horizontalScrollBar()->value(),
+                      graphics_scroll_->verticalScrollBar()->value());
+      visible &= QRect(at, graphics_scroll_->viewport()->size());
+    }
+    source.visible = source.whole.copy(visible);
+  }
+  window_hardcopy(main_, source, message.parameter);
 }
 
 void ProgramView::apply(const to_view::StatusText& message) {

@@ -58,6 +58,8 @@ class MainWindow : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Over the frame (not the content window, whose clicks go to the host): the hardcopy entry.
+  void contextMenuEvent(QContextMenuEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
@@ -114,6 +116,7 @@ class ProgramView : public QObject {
   void apply(const to_view::HostDialog& message);
   void apply(const to_view::GraphicsWindow& message);
   void apply(const to_view::Destroy& message);
+  void apply(const to_view::Hardcopy& message);
 
   // Sizes the main window so that the content window gets `content` inside the frame's bars.
   void fit_main_window(QSize content);

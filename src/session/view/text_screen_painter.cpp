@@ -1,6 +1,7 @@
 #include "session/view/text_screen_painter.h"
 
 #include <QFontMetricsF>
+#include <QImage>
 #include <QPainter>
 #include <QPolygon>
 #include <QString>
@@ -9,6 +10,7 @@
 
 #include "foundation/host_text.h"
 #include "platform/font_substitution.h"
+#include "session/program/hardcopy_text.h"
 #include "session/program/text_cells.h"
 #include "session/program/text_runs.h"
 
@@ -129,6 +131,25 @@ TextScreenPainter::TextScreenPainter(const TextScreenLook& look, const QPaintDev
                  static_cast<int>(std::ceil(metrics_b.leading()));
   ascent_ = static_cast<int>(std::ceil(std::max(metrics_a.ascent(), metrics_b.ascent())));
   caret_height_ = static_cast<int>(metrics_b.height());
+  // Runs are drawn whole when both fonts give every character one advance.
+  const auto fixed_advance = [](const QFontMetricsF& metrics) -> qreal {
+    const qreal advance = metrics.horizontalAdvance(QLatin1Char('M'));
+    for (const QChar c : {QChar(u'i'), QChar(u'W'), QChar(u' '), QChar(0xC4)}) {
+      if (std::abs(metrics.horizontalAdvance(c) - advance) > 1e-3) return -1;
+    }
+    if (std::abs(metrics.horizontalAdvance(QStringLiteral("iWiW")) - 4 * advance) > 1e-3) return -1;
+    return advance;
+  };
+  const qreal advance_a = fixed_advance(metrics_a), advance_b = fixed_advance(metrics_b);
+  if (advance_a > 0 && advance_b > 0) {
+    run_font_a_ = font_a_;
+    run_font_b_ = font_b_;
+    run_font_a_.setLetterSpacing(QFont::AbsoluteSpacing, cell_width_ - advance_a);
+    run_font_b_.setLetterSpacing(QFont::AbsoluteSpacing, cell_width_ - advance_b);
+    run_font_a_.setKerning(false);
+    run_font_b_.setKerning(false);
+    whole_runs_ = true;
+  }
 }
 
 QColor TextScreenPainter::foreground(std::uint32_t attribute) const {
@@ -195,6 +216,9 @@ void TextScreenPainter::paint_row(QPainter& painter, std::span<const std::uint32
     const bool semigraphics = (attribute & kAttrSemigraphics) != 0;
     if (field_layout_ && !semigraphics) {
       paint_field_text(painter, run_cells, attribute, span, baseline);
+    } else if (whole_runs_ && !semigraphics) {
+      painter.setFont((attribute & kAttrBold) ? run_font_b_ : run_font_a_);
+      painter.drawText(QPoint(span.left(), baseline), text_of(run_cells));
     } else {
       for (int i = 0; i < run.count; ++i) {
         const std::uint8_t character = cell_character(run_cells[static_cast<std::size_t>(i)]);
@@ -243,6 +267,103 @@ void TextScreenPainter::paint_row(QPainter& painter, std::span<const std::uint32
       painter.setBrush(Qt::NoBrush);
     }
   }
+}
+
+namespace {
+
+// The rows of `region`, each cut to the region's columns, painted with their top-left cell at
+// `origin`.
+void paint_region(const TextScreenPainter& cells, QPainter& painter,
+                  std::span<const std::uint32_t> grid, int columns, const TextView& region,
+                  QPoint origin) {
+  for (int row = 0; row < region.rows; ++row) {
+    const std::size_t start =
+        static_cast<std::size_t>(region.first_row + row) * static_cast<std::size_t>(columns) +
+        static_cast<std::size_t>(region.first_column);
+    cells.paint_row(painter, grid.subspan(start, static_cast<std::size_t>(region.columns)),
+                    origin + QPoint(0, row * cells.cell_height()));
+  }
+}
+
+// `size` made as large as fits into `box` keeping its aspect ratio, rounded up.
+QSize fitted(QSize size, QSize box) {
+  if (size.isEmpty() || box.isEmpty()) return {};
+  const double scale = std::min(static_cast<double>(box.width()) / size.width(),
+                                static_cast<double>(box.height()) / size.height());
+  return {std::min(box.width(), static_cast<int>(std::ceil(size.width() * scale - 1e-9))),
+          std::min(box.height(), static_cast<int>(std::ceil(size.height() * scale - 1e-9)))};
+}
+
+// Black text on white paper; edges and buttons in greys.
+TextScreenColours paper_colours() {
+  TextScreenColours colours;
+  colours.foreground.fill(Qt::black);
+  colours.background.fill(Qt::white);
+  colours.edge_light = QColor(0xC0, 0xC0, 0xC0);
+  colours.edge_shadow = Qt::black;
+  colours.button_face = QColor(0xC0, 0xC0, 0xC0);
+  colours.button_text = Qt::black;
+  return colours;
+}
+
+bool valid_region(std::span<const std::uint32_t> grid, int columns, const TextView& region) {
+  if (columns <= 0 || region.rows <= 0 || region.columns <= 0) return false;
+  const auto rows = static_cast<int>(grid.size() / static_cast<std::size_t>(columns));
+  return region.first_row >= 0 && region.first_column >= 0 &&
+         region.first_row + region.rows <= rows && region.first_column + region.columns <= columns;
+}
+
+}  // namespace
+
+QImage TextScreenPainter::picture(const TextScreenLook& look, std::span<const std::uint32_t> grid,
+                                  int columns, const TextView& view) {
+  const int rows =
+      columns > 0 ? static_cast<int>(grid.size() / static_cast<std::size_t>(columns)) : 0;
+  const TextView region = hardcopy_region(view, columns, rows);
+  if (!valid_region(grid, columns, region)) return {};
+  const TextScreenPainter cells(look);
+  QImage image(cells.grid_size(region.columns, region.rows), QImage::Format_RGB32);
+  if (image.isNull()) return image;
+  image.fill(cells.screen_background());
+  QPainter painter(&image);
+  paint_region(cells, painter, grid, columns, region, QPoint(0, 0));
+  return image;
+}
+
+QRect TextScreenPainter::paint_page(QPainter& painter, const TextScreenLook& look,
+                                    std::span<const std::uint32_t> grid, int columns,
+                                    const TextView& view, const QRect& page, bool text_mode) {
+  const int rows =
+      columns > 0 ? static_cast<int>(grid.size() / static_cast<std::size_t>(columns)) : 0;
+  const TextView region = hardcopy_region(view, columns, rows);
+  if (!valid_region(grid, columns, region) || page.isEmpty()) return {};
+  if (!text_mode) {
+    const QImage image = picture(look, grid, columns, region);
+    if (image.isNull()) return {};
+    const QRect target(page.topLeft(), fitted(image.size(), page.size()));
+    painter.drawImage(target, image);
+    return target;
+  }
+  // The fonts measured for the device at their own size, then scaled so that the grid fills
+  // the page in one direction; cells are whole device pixels, so a rounding that makes the
+  // grid overflow shrinks the fonts a little more.
+  const QPaintDevice* device = painter.device();
+  const QSize natural = TextScreenPainter(look, device).grid_size(region.columns, region.rows);
+  const QSize target = fitted(natural, page.size());
+  if (target.isEmpty()) return {};
+  qreal scale = static_cast<qreal>(target.width()) / natural.width();
+  TextScreenPainter cells(look, device, scale);
+  for (int i = 0; i < 8; ++i) {
+    const QSize size = cells.grid_size(region.columns, region.rows);
+    if (size.width() <= page.width() && size.height() <= page.height()) break;
+    scale *= 0.97;
+    cells = TextScreenPainter(look, device, scale);
+  }
+  cells.set_colours(paper_colours());
+  painter.save();
+  paint_region(cells, painter, grid, columns, region, page.topLeft());
+  painter.restore();
+  return {page.topLeft(), cells.grid_size(region.columns, region.rows)};
 }
 
 }  // namespace kovw::session

@@ -15,6 +15,7 @@
 
 #include "session/program/text_screen_update.h"
 
+class QImage;
 class QPainter;
 class QPaintDevice;
 
@@ -65,6 +66,18 @@ class TextScreenPainter {
   // The area paint_caret paints.
   QRect caret_rect(QPoint cell_origin) const;
 
+  // Hardcopy forms of the cells of `region` of a grid of `columns` cells per row.
+  // The picture: the cells in the screen's colours at the screen's size.
+  static QImage picture(const TextScreenLook& look, std::span<const std::uint32_t> grid,
+                        int columns, const TextView& region);
+  // A page: the cells fitted into `page` (device pixels of the painter's device) keeping the
+  // screen's aspect ratio, at the top-left corner of `page`. Text mode paints black text on
+  // white with the fonts made again for the device at the fitted size; otherwise the picture
+  // is stretched onto the page. Returns the area painted.
+  static QRect paint_page(QPainter& painter, const TextScreenLook& look,
+                          std::span<const std::uint32_t> grid, int columns, const TextView& region,
+                          const QRect& page, bool text_mode);
+
  private:
   QColor foreground(std::uint32_t attribute) const;
   QColor background(std::uint32_t attribute) const;
@@ -76,6 +89,12 @@ class TextScreenPainter {
   int caret_width_ = 2;
   QFont font_a_;
   QFont font_b_;  // font A in bold
+  // The fonts of runs drawn as one text: a fixed-pitch font whose advance differs from the
+  // cell width gets that difference as letter spacing, so every glyph starts at its cell.
+  // Without them (a proportional font) each cell is drawn on its own.
+  QFont run_font_a_;
+  QFont run_font_b_;
+  bool whole_runs_ = false;
   int cell_width_ = 8;
   int cell_height_ = 16;
   int ascent_ = 12;

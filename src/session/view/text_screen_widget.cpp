@@ -13,6 +13,7 @@ namespace kovw::session {
 TextScreenWidget::TextScreenWidget(const TextScreenLook& look, QWidget* parent)
     : QWidget(parent),
       focus_owner_(parent),
+      look_(look),
       painter_(look),
       caret_suppressed_(look.caret_suppressed) {
   setAttribute(Qt::WA_OpaquePaintEvent);

@@ -33,6 +33,8 @@ class TextScreenWidget : public QWidget {
   QRect cursor_rect() const;
   std::uint32_t cell(int column, int row) const;
   const TextScreenPainter& painter() const { return painter_; }
+  // The look the screen was made with (a hardcopy paints it again for its own device).
+  const TextScreenLook& look() const { return look_; }
   int columns() const { return columns_; }
   // The top-left corner of a cell in the widget's pixels.
   QPoint cell_origin(int column, int row) const;
@@ -55,6 +57,7 @@ class TextScreenWidget : public QWidget {
   void update_caret();
 
   QWidget* focus_owner_;  // the content window, which holds the focus for the screen
+  TextScreenLook look_;
   TextScreenPainter painter_;
   bool caret_suppressed_ = false;
   // The grid as last received, with the cursor and the view.

@@ -2,13 +2,17 @@
 // built from the screen's menu item records, and what choosing an item sends to the host.
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 #include <cstring>
 
+#include "foundation/message_table.h"
 #include "protocol/program/menu_records.h"
 #include "protocol/program/window_service.h"
 #include "session/program/menu_items.h"
@@ -174,6 +178,27 @@ TEST_F(FrameTest, HostBusyDisablesTheKeyBars) {
   expect_no_keys(peer);
 }
 
+// A button of the hardcopy function key makes a hardcopy of the window and sends nothing.
+TEST_F(FrameTest, TheHardcopyKeyOpensTheHardcopyDialogAndSendsNothing) {
+  HostPeer& peer = start_program();
+  MainWindow* window = program(peer, {item(2, 0, "Hardcopy", 308)});
+  ASSERT_NE(nullptr, window);
+  QPushButton* hardcopy = window->frame()->button(100);
+  ASSERT_NE(nullptr, hardcopy);
+  bool shown = false;
+  QTimer answer;
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (dialog == nullptr || dialog->objectName() != "hardcopy_dialog") return;
+    shown = true;
+    static_cast<QDialog*>(dialog)->reject();
+  });
+  answer.start(10);
+  QTest::mouseClick(hardcopy, Qt::LeftButton);
+  EXPECT_TRUE(wait_until([&] { return shown; }));
+  expect_no_keys(peer);
+}
+
 TEST_F(FrameTest, MenuBarPopupsAndContextMenusSendTheirKeys) {
   HostPeer& peer = start_program();
   MainWindow* window = program(
@@ -198,9 +223,12 @@ TEST_F(FrameTest, MenuBarPopupsAndContextMenusSendTheirKeys) {
   ASSERT_GT(peer.send(net::KWD_WIN, net::KWK_WDAT, {0x1B, '\\'}), 0);
   ASSERT_TRUE(wait_until([&] { return window->frame()->context_menu() != nullptr; }));
   auto context = window->frame()->context_menu()->actions();
-  ASSERT_EQ(2, context.size());
+  // The host's entries, then a text screen's own: the window's hardcopy.
+  ASSERT_EQ(4, context.size());
   EXPECT_EQ("&Delete", context[0]->text());
   EXPECT_EQ("D&uplicate", context[1]->text());
+  EXPECT_TRUE(context[2]->isSeparator());
+  EXPECT_EQ(QString::fromUtf8(foundation::message_text(10053)), context[3]->text());
   context[1]->trigger();
   EXPECT_EQ(Codes{0x010A}, key_data(peer));
 
@@ -212,7 +240,7 @@ TEST_F(FrameTest, MenuBarPopupsAndContextMenusSendTheirKeys) {
   ASSERT_GT(peer.send(net::KWD_WIN, net::KWK_ACTKONTEXT), 0);
   ASSERT_TRUE(wait_until([&] {
     const QMenu* menu = window->frame()->context_menu();
-    return menu != nullptr && menu->actions().size() == 3;
+    return menu != nullptr && menu->actions().size() == 5;
   }));
   context = window->frame()->context_menu()->actions();
   EXPECT_TRUE(context[1]->isSeparator());

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "foundation/host_text.h"
 #include "session/program/text_cells.h"
 #include "session/program/text_screen.h"
 #include "session/session_fixture.h"
@@ -100,6 +101,40 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Raised and sunken at once: two nested rectangles in the frame colour, the inside untouched.
 // A drop-down button in field layout is at least 9 pixels wide, also in a small font.
+// A run drawn as one text puts every character where a cell of its own would put it, in both
+// fonts and with characters of every width.
+TEST(TextScreenRuns, WholeRunsKeepEveryCharacterInItsCell) {
+  test_app();
+  const TextScreenLook look = test_look(false);
+  const TextScreenPainter painter(look);
+  const std::string text = "iW.Mil|\xC4m mWi";
+  for (const std::uint32_t attribute : {kResetAttribute, kResetAttribute | kAttrBold}) {
+    SCOPED_TRACE(attribute);
+    const auto cells = row_of(text, attribute);
+    const QSize size = painter.grid_size(static_cast<int>(cells.size()), 1);
+    QImage run(size, QImage::Format_RGB32), single(size, QImage::Format_RGB32);
+    run.fill(kBack);
+    single.fill(kBack);
+    {
+      QPainter p(&run);
+      painter.paint_row(p, cells, QPoint(0, 0));
+    }
+    {
+      QPainter p(&single);
+      p.setPen(kText);
+      p.setFont(painter.font((attribute & kAttrBold) != 0));
+      for (std::size_t i = 0; i < text.size(); ++i) {
+        p.drawText(QPoint(static_cast<int>(i) * painter.cell_width(), 2 + painter.ascent()),
+                   QString(QChar(foundation::ansi_to_wide(static_cast<unsigned char>(text[i])))));
+      }
+    }
+    int differing = 0;
+    for (int y = 0; y < size.height(); ++y)
+      for (int x = 0; x < size.width(); ++x) differing += run.pixel(x, y) != single.pixel(x, y);
+    EXPECT_LE(differing, size.width() * size.height() / 200) << differing;
+  }
+}
+
 TEST(TextScreenElements, DoubleOutlineAndButtonWidth) {
   test_app();
   TextScreenLook look = test_look(true);
