@@ -21,6 +21,7 @@
 #include "session/program/program_session.h"
 #include "session/program/screen_metrics.h"
 #include "session/program/text_output.h"
+#include "session/program/window_hardcopy_request.h"
 #include "session/window_messages.h"
 #include "shell/window_sizes.h"
 
@@ -709,6 +710,10 @@ int GraphicsProgram::element_operation(const graphics::GraphicsDefinition& step)
       return 0;
     case 44:
       return define_sub_window(definition_);
+    case 23:
+      // As the window's hardcopy command, with bit 0x0010 of offset 86 passed on.
+      request_window_hardcopy(session_, r.i16(86) & 0x0010);
+      return 0;
     case 26:
       beep();
       return 0;
@@ -733,7 +738,6 @@ int GraphicsProgram::element_operation(const graphics::GraphicsDefinition& step)
     case 9:
     case 18:
     case 21:
-    case 23:
     case 25:
     case 29:
     case 32:
