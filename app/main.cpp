@@ -8,6 +8,7 @@
 #include "session/program/session_host.h"
 #include "session/program/shell_bridge.h"
 #include "session/view/onscreen_keyboard.h"
+#include "shell/fetch_service.h"
 #include "shell/main_window.h"
 #include "shell/program_link_handoff.h"
 #include "shell/server_connection.h"
@@ -50,6 +51,11 @@ int main(int argc, char** argv) {
     host.no_save_page = facts.no_save_page;
     host.open_print_job = print::open_graphics_print_job;
     host.poster_print = shell::settings().poster_print != 0;
+    host.fetch_host_file = [data = shell::shell_state().directories.data](
+                               const std::string& name, const std::string& extension,
+                               std::string& error) {
+      return shell::fetch_cached(data, name, extension, 0, {}, error);
+    };
     session::set_session_host(std::move(host));
   };
   hooks.stop_programs = [](int run_id) { return session::post_stop_programs(run_id); };

@@ -70,12 +70,20 @@ PictureOutcome show_picture(PainterRenderer& renderer, const PictureRequest& req
                name.c_str());
     return PictureOutcome::UnknownKind;
   }
+  std::optional<std::string> path;
   if (!local) {
-    log_printf("kovg(%d): 236 Dateifehler %s beim Übertragen von %s", program,
-               "Dateiübertragung nicht verfügbar", name.c_str());
-    return PictureOutcome::NotTransferred;
+    std::string error = "Dateiübertragung nicht verfügbar";
+    std::string fetched;
+    if (request.fetch) fetched = request.fetch(name, extension, error);
+    if (fetched.empty()) {
+      log_printf("kovg(%d): 236 Dateifehler %s beim Übertragen von %s", program, error.c_str(),
+                 name.c_str());
+      return PictureOutcome::NotTransferred;
+    }
+    path = fetched;
+  } else {
+    path = foundation::resolve_path(logical);
   }
-  const std::optional<std::string> path = foundation::resolve_path(logical);
   std::vector<std::uint8_t> bytes;
   int error = ENAMETOOLONG;
   if (!path || !read_file(*path, bytes, error)) {

@@ -3,10 +3,11 @@
 // file, or a host file from the local cache), loaded by its extension and drawn into its
 // rectangle. Every failure is logged with its number and drawing goes on.
 //
-// Host files come through the local cache of the file transfer; until that is part of the
-// workstation, a host file is logged as not transferred and nothing is drawn.
+// Host files come through the local cache of the file transfer; a host file that cannot be
+// fetched is logged as not transferred and nothing is drawn.
 
 #include <QRectF>
+#include <functional>
 #include <string>
 
 namespace kovw::graphics {
@@ -15,12 +16,17 @@ class PainterRenderer;
 
 inline constexpr std::string_view kLocalFilePrefix = "kovw:";
 
+// Fetches a host file into the local cache: its local path, or empty with `error` set.
+using HostFileFetch = std::function<std::string(const std::string& host_name,
+                                                const std::string& extension, std::string& error)>;
+
 struct PictureRequest {
   std::string file_name;   // host text as the host sent it
   QRectF rect;             // device pixels
   int program = 0;         // the program's number for the log lines
   bool all_local = false;  // the program option that makes every name a local file
   bool printing = false;
+  HostFileFetch fetch;  // host files come through the cache; none: they cannot be shown
 };
 
 enum class PictureOutcome {

@@ -223,6 +223,7 @@ void StreamCanvas::picture(StreamWindow& w, const PictureCommand& p) {
   request.file_name = std::string(p.file_name);
   request.rect = s->drawing_canvas->device_rect(p.x1, p.y1, p.x2, p.y2);
   request.program = program_;
+  request.fetch = fetch_;
   show_picture(*s->drawing_renderer, request);
 }
 

@@ -18,6 +18,7 @@
 #include "graphics/graphics_canvas.h"
 #include "graphics/offscreen_view.h"
 #include "graphics/painter_renderer.h"
+#include "graphics/picture_display.h"
 #include "graphics/stream_interpreter.h"
 
 namespace kovw::graphics {
@@ -43,6 +44,8 @@ class StreamCanvas : public DrawingOperations {
   FontWindowFacts& font_facts() { return font_facts_; }
   void set_host_version(std::int32_t version) { host_version_ = version; }
   void set_program(int program) { program_ = program; }
+  // How pictures that are host files reach the workstation (the file cache).
+  void set_host_file_fetch(HostFileFetch fetch) { fetch_ = std::move(fetch); }
 
   // Makes window `id` with a picture of `width` x `height` filled with `background`; false
   // when the picture's memory cannot be had (the window then draws nothing).
@@ -109,6 +112,7 @@ class StreamCanvas : public DrawingOperations {
   FontWindowFacts font_facts_;
   std::int32_t host_version_ = 0;
   int program_ = 0;
+  HostFileFetch fetch_;
   bool tips_active_ = true;
   int next_tip_id_ = 1001;
 };

@@ -241,6 +241,35 @@ TEST_F(PictureDisplayTest, LocalFilesAreDrawnIntoTheirRectangle) {
   EXPECT_TRUE(logged("dwmedia: Ende"));
 }
 
+TEST_F(PictureDisplayTest, HostFilesComeThroughTheCache) {
+  const std::string cached = dir_ + "/cached.png";
+  QImage blue(1, 1, QImage::Format_RGB32);
+  blue.fill(qRgb(0, 0, 255));
+  ASSERT_TRUE(blue.save(QString::fromStdString(cached), "PNG"));
+  QImage target = test::white_image(6, 6);
+  QPainter painter(&target);
+  PainterRenderer renderer(painter);
+  PictureRequest request;
+  request.file_name = "/host/pics/logo.png";
+  request.rect = QRectF(0, 0, 4, 4);
+  request.program = 3;
+  std::string asked;
+  request.fetch = [&](const std::string& name, const std::string& extension, std::string&) {
+    asked = name + " " + extension;
+    return cached;
+  };
+  EXPECT_EQ(PictureOutcome::Shown, show_picture(renderer, request));
+  EXPECT_EQ("/host/pics/logo.png png", asked);
+  EXPECT_EQ(qRgb(0, 0, 255), target.pixel(2, 2));
+  // A fetch that fails is logged with its reason.
+  request.fetch = [](const std::string&, const std::string&, std::string& error) {
+    error = "Fehler 2";
+    return std::string();
+  };
+  EXPECT_EQ(PictureOutcome::NotTransferred, show_picture(renderer, request));
+  EXPECT_TRUE(logged("kovg(3): 236 Dateifehler Fehler 2 beim Übertragen von /host/pics/logo.png"));
+}
+
 TEST_F(PictureDisplayTest, FailuresAreLoggedWithTheirNumbers) {
   QImage target = test::white_image(6, 6);
   EXPECT_EQ(PictureOutcome::EmptyName, show("", target));

@@ -93,6 +93,8 @@ GraphicsProgram::GraphicsProgram(ProgramSession& session)
   receipts_->bind(this);
   set_host_version(session.host_version);
   set_program(session.thread_id);
+  if (session.host_hooks && session.host_hooks->fetch_host_file)
+    set_host_file_fetch(session.host_hooks->fetch_host_file);
   graphics::FontWindowFacts& facts = font_facts();
   if (session.host_hooks) {
     facts.fixed_face = session.host_hooks->text_font_name;

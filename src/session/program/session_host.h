@@ -69,6 +69,11 @@ struct SessionHost {
   std::function<std::unique_ptr<PrintOutput>(const std::string& printer,
                                              const std::string& document, bool interactive)>
       open_print_job;
+  // Fetches a host file into the local cache (pictures of graphics windows); called on program
+  // threads, which wait for it. Its local path, or empty with `error` set.
+  std::function<std::string(const std::string& host_name, const std::string& extension,
+                            std::string& error)>
+      fetch_host_file;
   // "Poster Print": graphics print jobs may spread a world over several pages.
   bool poster_print = false;
 };
