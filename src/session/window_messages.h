@@ -454,6 +454,7 @@ struct GraphicsClick {
   int x = 0;
   int y = 0;
   int modifiers = 0;
+  std::int32_t window = 0;  // 0 the main window, else the window inside it (its own pixels)
 };
 
 // Wheel steps: positive away from the user, one per 120 units.

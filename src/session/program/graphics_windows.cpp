@@ -903,26 +903,34 @@ void GraphicsProgram::key(const std::vector<std::uint16_t>& codes, int modifiers
   }
 }
 
-void GraphicsProgram::click(int button_code, int x, int y, int modifiers) {
+void GraphicsProgram::click(int button_code, int x, int y, int modifiers, std::int32_t window) {
   graphics::InputEvent event;
   event.kind = graphics::kInputClick;
   event.key = button_code;
-  event.device_x = x;
-  event.device_y = y;
   event.modifiers = modifiers;
-  if (const graphics::StreamWindow* w = stream().current()) {
+  const graphics::StreamWindow* w = stream().window(window);
+  if (!w) w = stream().window(0);
+  if (w) {
+    // A window inside the main one reports in its drawing area, scrolled as it is shown.
+    if (const auto sub = sub_windows_.find(w->id); sub != sub_windows_.end()) {
+      x += sub->second.scroll.x();
+      y += sub->second.scroll.y();
+    }
     // World = (device - offset) x denominator / numerator.
     const auto& m = w->mapping;
     event.world_x =
         static_cast<std::int32_t>((std::int64_t{x} - m.x_offset) * m.x_denominator / m.x_numerator);
     event.world_y =
         static_cast<std::int32_t>((std::int64_t{y} - m.y_offset) * m.y_denominator / m.y_numerator);
+    event.window = w->id;
   }
+  event.device_x = x;
+  event.device_y = y;
   input(event);
 }
 
 void GraphicsProgram::input(graphics::InputEvent event) {
-  event.window = stream().current_id();
+  if (event.kind != graphics::kInputClick) event.window = stream().current_id();
   switch (session_.graphics_pending_answer) {
     case 3:
       answer_input(event);

@@ -54,7 +54,8 @@ class GraphicsProgram : public QObject, public graphics::StreamCanvas {
   void convert_position(std::span<const std::uint8_t> payload);
   // The user's input in the graphics window: host key codes, and clicks (device pixels).
   void key(const std::vector<std::uint16_t>& codes, int modifiers);
-  void click(int button_code, int x, int y, int modifiers);
+  // A click at `x`, `y` in the pixels of window `window` (0 the main one).
+  void click(int button_code, int x, int y, int modifiers, std::int32_t window = 0);
   // The user scrolled window `id` inside the main one.
   void scroll_to(std::int32_t id, int x, int y);
   const graphics::InputRing& input_ring() const { return ring_; }

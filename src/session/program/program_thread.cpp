@@ -235,7 +235,8 @@ void SuperWindow::on(to_program::GraphicsScroll& message) {
 
 void SuperWindow::on(to_program::GraphicsClick& message) {
   if (session_.graphics && session_.graphics->open())
-    session_.graphics->click(message.button_code, message.x, message.y, message.modifiers);
+    session_.graphics->click(message.button_code, message.x, message.y, message.modifiers,
+                             message.window);
 }
 
 void SuperWindow::on(to_program::MouseClick& message) {

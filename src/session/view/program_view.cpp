@@ -363,6 +363,11 @@ void ProgramView::apply(const to_view::GraphicsWindow& message) {
       delete sub.data();
       sub = new graphics::GraphicsSubWindow(message.window, message.place, message.background,
                                             graphics_);
+      connect(sub->view(), &graphics::GraphicsWindowWidget::clicked, this,
+              [this, id = message.window](QPoint at, int button_code, int modifiers) {
+                post_to_program(*to_program_, to_program::GraphicsClick{button_code, at.x(), at.y(),
+                                                                        modifiers, id});
+              });
       connect(sub, &graphics::GraphicsSubWindow::scrolled, this,
               [this](std::int32_t id, int x, int y) {
                 post_to_program(*to_program_, to_program::GraphicsScroll{id, x, y});

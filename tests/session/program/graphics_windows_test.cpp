@@ -473,6 +473,13 @@ TEST_F(GraphicsWindowsTest, AWindowInsideTheMainOneScrollsOverItsSegments) {
     return shown->vertical()->value() == 100 &&
            shown->view()->picture().pixelColor(40, 50) == QColor(255, 0, 0);
   }));
+  // A click in it reports the position in its drawing area, scrolled as it is:
+  // x (40 + 10) x 5 / 2, y (150 - 189) x 5 / -2.
+  ASSERT_GT(peer.send(net::KWD_DIGRA, net::KWK_GGET, ints({0, 0})), 0);
+  QTest::qWait(50);
+  QTest::mouseClick(shown->view(), Qt::LeftButton, {}, QPoint(40, 50));
+  EXPECT_EQ((std::vector<std::int32_t>{graphics::kInputClick, 1, 125, 97, 40, 150}),
+            input_answer(peer));
   // The user drags the scroll bar back to the top.
   shown->vertical()->setValue(0);
   ASSERT_TRUE(wait_until(
