@@ -73,7 +73,7 @@ TEST_F(PrintEndToEnd, PrintEventsDirectLinksAndThePrintPort) {
                "-ok", "-t", "0x201", "-z", data});
   ASSERT_TRUE(kovw_.waitForStarted(10000));
   ASSERT_TRUE(kovw_.waitForFinished(90000)) << read(data + "/kovw.log").toStdString();
-  EXPECT_EQ(kovw_.exitCode(), 0);
+  EXPECT_EQ(kovw_.exitCode(), 0) << kovw_.readAllStandardError().toStdString();
   ASSERT_TRUE(daemon_.waitForFinished(10000));
 
   const QString frames = read(frames_path());
