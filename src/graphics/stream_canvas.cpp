@@ -86,8 +86,8 @@ const std::vector<TooltipArea>* StreamCanvas::tooltips(std::int32_t id) const {
   return s ? &s->tips : nullptr;
 }
 
-bool StreamCanvas::create_window(std::int32_t id, const WorldMapping& mapping, int width,
-                                 int height, Argb background) {
+StreamWindow& StreamCanvas::new_window(std::int32_t id, const WorldMapping& mapping, int width,
+                                       int height, Argb background) {
   StreamWindow& window = stream_.add_window(id);
   window.mapping = mapping;
   window.attributes.background = background;
@@ -95,43 +95,42 @@ bool StreamCanvas::create_window(std::int32_t id, const WorldMapping& mapping, i
   window.visible_height = height;
   window.extent_width = width;
   window.extent_height = height;
-  auto s = std::make_unique<Surface>();
-  s->image = QImage(width, height, QImage::Format_ARGB32_Premultiplied);
   surfaces_.erase(id);
-  if (s->image.isNull()) return false;
+  return window;
+}
+
+void StreamCanvas::add_surface(std::int32_t id, std::unique_ptr<Surface> s,
+                               const StreamWindow& window, QPainter& painter,
+                               const QPaintDevice* font_device, Argb background) {
   s->background = background;
-  s->image.fill(QColor::fromRgba(background));
-  s->own_painter = std::make_unique<QPainter>(&s->image);
-  s->painter = s->own_painter.get();
-  s->renderer = std::make_unique<PainterRenderer>(*s->painter);
+  s->painter = &painter;
+  s->renderer = std::make_unique<PainterRenderer>(painter);
   s->canvas = std::make_unique<GraphicsCanvas>(*s->renderer, window.mapping);
-  s->fonts = std::make_unique<FontSelector>(&s->image);
+  s->fonts = std::make_unique<FontSelector>(font_device);
   s->drawing_renderer = s->renderer.get();
   s->drawing_canvas = s->canvas.get();
-  font_facts_.device_width = width;
+  font_facts_.device_width = window.visible_width;
   surfaces_[id] = std::move(s);
+}
+
+bool StreamCanvas::create_window(std::int32_t id, const WorldMapping& mapping, int width,
+                                 int height, Argb background) {
+  const StreamWindow& window = new_window(id, mapping, width, height, background);
+  auto s = std::make_unique<Surface>();
+  s->image = QImage(width, height, QImage::Format_ARGB32_Premultiplied);
+  if (s->image.isNull()) return false;
+  s->image.fill(QColor::fromRgba(background));
+  s->own_painter = std::make_unique<QPainter>(&s->image);
+  QPainter& painter = *s->own_painter;
+  const QPaintDevice* device = &s->image;
+  add_surface(id, std::move(s), window, painter, device, background);
   return true;
 }
 
 void StreamCanvas::attach_window(std::int32_t id, const WorldMapping& mapping, QPainter& page,
                                  int width, int height, Argb background) {
-  StreamWindow& window = stream_.add_window(id);
-  window.mapping = mapping;
-  window.attributes.background = background;
-  window.visible_width = width;
-  window.visible_height = height;
-  window.extent_width = width;
-  window.extent_height = height;
-  auto s = std::make_unique<Surface>();
-  s->background = background;
-  s->painter = &page;
-  s->renderer = std::make_unique<PainterRenderer>(page);
-  s->canvas = std::make_unique<GraphicsCanvas>(*s->renderer, window.mapping);
-  s->fonts = std::make_unique<FontSelector>(page.device());
-  s->drawing_renderer = s->renderer.get();
-  s->drawing_canvas = s->canvas.get();
-  font_facts_.device_width = width;
-  surfaces_[id] = std::move(s);
+  const StreamWindow& window = new_window(id, mapping, width, height, background);
+  add_surface(id, std::make_unique<Surface>(), window, page, page.device(), background);
 }
 
 void StreamCanvas::release_windows() {

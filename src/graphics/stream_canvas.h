@@ -104,6 +104,10 @@ class StreamCanvas : public DrawingOperations {
 
  private:
   struct Surface;
+  StreamWindow& new_window(std::int32_t id, const WorldMapping& mapping, int width, int height,
+                           Argb background);
+  void add_surface(std::int32_t id, std::unique_ptr<Surface> surface, const StreamWindow& window,
+                   QPainter& painter, const QPaintDevice* font_device, Argb background);
   Surface* surface(std::int32_t id);
   const Surface* surface(std::int32_t id) const;
 
