@@ -49,7 +49,10 @@ int main(int argc, char** argv) {
     host.tab_blanks = shell::settings().tab_blanks;
     host.font_factor = facts.font_factor;
     host.no_save_page = facts.no_save_page;
-    host.open_print_job = print::open_graphics_print_job;
+    host.open_print_job = [](const std::string& printer, const std::string& document,
+                             bool interactive) {
+      return print::open_graphics_print_job(printer, document, interactive);
+    };
     host.poster_print = shell::settings().poster_print != 0;
     host.fetch_host_file = [data = shell::shell_state().directories.data](
                                const std::string& name, const std::string& extension,

@@ -3,6 +3,7 @@
 #include <QPageLayout>
 #include <QPagedPaintDevice>
 
+#include "print/job_window.h"
 #include "print/print_report.h"
 
 namespace kovw::print {
@@ -93,14 +94,36 @@ namespace {
 // The cancel flag of a graphics job, a base of its own so that it is made before the output
 // that refers to it.
 struct OwnCancelFlag {
-  std::atomic<bool> cancel{false};
+  std::shared_ptr<std::atomic<bool>> cancel = std::make_shared<std::atomic<bool>>(false);
 };
 
+// An interactive job shows its window, titled with the document and the printer, whose button
+// cancels it, from the moment the printer is open until the job ends.
 class GraphicsJob : private OwnCancelFlag, public JobOutput {
  public:
   GraphicsJob(const QString& printer, const QString& document, bool interactive,
               const PrintEnvironment& env)
-      : JobOutput(printer, document, document, interactive, env, cancel) {}
+      : JobOutput(printer, document, document, interactive, env, *cancel),
+        document_(document),
+        interactive_(interactive) {}
+  ~GraphicsJob() override {
+    finish();
+    window_.reset();
+  }
+
+  bool open() override {
+    if (!JobOutput::open()) return false;
+    if (interactive_ && !window_) {
+      const QString printer = job_window_printer(opened().name, opened().driver);
+      window_ = std::make_unique<JobWindowHandle>(document_, printer, cancel);
+    }
+    return true;
+  }
+
+ private:
+  QString document_;
+  bool interactive_;
+  std::unique_ptr<JobWindowHandle> window_;
 };
 
 }  // namespace
@@ -108,9 +131,15 @@ class GraphicsJob : private OwnCancelFlag, public JobOutput {
 std::unique_ptr<session::PrintOutput> open_graphics_print_job(const std::string& printer,
                                                               const std::string& document,
                                                               bool interactive) {
+  return open_graphics_print_job(printer, document, interactive, current_print_environment());
+}
+
+std::unique_ptr<session::PrintOutput> open_graphics_print_job(const std::string& printer,
+                                                              const std::string& document,
+                                                              bool interactive,
+                                                              const PrintEnvironment& env) {
   return std::make_unique<GraphicsJob>(QString::fromStdString(printer),
-                                       QString::fromStdString(document), interactive,
-                                       current_print_environment());
+                                       QString::fromStdString(document), interactive, env);
 }
 
 }  // namespace kovw::print

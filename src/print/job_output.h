@@ -59,5 +59,10 @@ class JobOutput : public session::PrintOutput {
 std::unique_ptr<session::PrintOutput> open_graphics_print_job(const std::string& printer,
                                                               const std::string& document,
                                                               bool interactive);
+// The same in a given print environment.
+std::unique_ptr<session::PrintOutput> open_graphics_print_job(const std::string& printer,
+                                                              const std::string& document,
+                                                              bool interactive,
+                                                              const PrintEnvironment& env);
 
 }  // namespace kovw::print

@@ -593,6 +593,7 @@ int GraphicsProgram::start_print_job() {
 
 bool GraphicsProgram::start_page_if_pending() {
   if (!page_pending_ || !job_) return job_ != nullptr;
+  if (job_->cancelled()) return false;  // the user cancelled the job: nothing more is drawn
   QPainter* page = job_->page();
   if (!page) {
     foundation::show_message_number(nullptr, 0, 0, "KOVW Print", 40316, 0);
