@@ -208,24 +208,24 @@ void PainterPrintDevice::end_document(bool abort) {
   finished_ok_ = target_.finish(!abort);
 }
 
-const PainterPrintDevice::CachedFont& PainterPrintDevice::font_for(const FontSpec& spec) {
+const PainterPrintDevice::CachedFont& PainterPrintDevice::font_for(const FontSpec& wanted) {
   for (const auto& cached : fonts_) {
-    if (cached->spec == spec) return *cached;
+    if (cached->wanted == wanted) return *cached;
   }
   auto cached = std::make_unique<CachedFont>();
-  cached->spec = spec;
-  const QString face = QString::fromStdU16String(foundation::host_to_wide(spec.face));
+  cached->wanted = wanted;
+  const QString face = QString::fromStdU16String(foundation::host_to_wide(wanted.face));
   QFont font(platform::substitute_font_family(face));
-  const bool double_width = (spec.flags & (kFontDoubleWidth | kFontDoubleWidth2)) != 0;
-  const bool double_height = (spec.flags & kFontDoubleHeight) != 0;
-  font.setPointSizeF(spec.size_tenths / 10.0 * (double_height ? 2 : 1));
+  const bool double_width = (wanted.flags & (kFontDoubleWidth | kFontDoubleWidth2)) != 0;
+  const bool double_height = (wanted.flags & kFontDoubleHeight) != 0;
+  font.setPointSizeF(wanted.size_tenths / 10.0 * (double_height ? 2 : 1));
   if (double_width != double_height) font.setStretch(double_width ? 200 : 50);
-  font.setWeight((spec.flags & kFontBold) ? QFont::Bold
-                 : spec.light             ? QFont::Light
-                                          : QFont::Normal);
-  font.setItalic((spec.flags & kFontItalic) != 0);
-  font.setUnderline((spec.flags & kFontUnderline) != 0);
-  font.setStrikeOut((spec.flags & kFontStrikeOut) != 0);
+  font.setWeight((wanted.flags & kFontBold) ? QFont::Bold
+                 : wanted.light             ? QFont::Light
+                                            : QFont::Normal);
+  font.setItalic((wanted.flags & kFontItalic) != 0);
+  font.setUnderline((wanted.flags & kFontUnderline) != 0);
+  font.setStrikeOut((wanted.flags & kFontStrikeOut) != 0);
   cached->font = font;
   cached->metrics = std::make_unique<QFontMetricsF>(font, target_.device());
   cached->summary.ascent = round_int(cached->metrics->ascent());
@@ -238,8 +238,8 @@ const PainterPrintDevice::CachedFont& PainterPrintDevice::font_for(const FontSpe
   return *fonts_.back();
 }
 
-FontMetrics PainterPrintDevice::select_font(const FontSpec& spec) {
-  font_ = &font_for(spec);
+FontMetrics PainterPrintDevice::select_font(const FontSpec& wanted) {
+  font_ = &font_for(wanted);
   return font_->summary;
 }
 
@@ -253,7 +253,7 @@ void PainterPrintDevice::draw_text(const TextRun& run) {
   if (!document_open_ || run.text.empty()) return;
   if (font_ == nullptr) select_font(FontSpec{});
   text_ = QString::fromUtf16(run.text.data(), static_cast<qsizetype>(run.text.size()));
-  const bool rotated = (font_->spec.flags & kFontRotated) != 0;
+  const bool rotated = (font_->wanted.flags & kFontRotated) != 0;
   if (rotated) {
     painter_.save();
     painter_.translate(run.x, run.y);

@@ -43,12 +43,12 @@ class PainterPrintDevice : public PrintDevice {
 
  private:
   struct CachedFont {
-    FontSpec spec;
+    FontSpec wanted;
     QFont font;
     std::unique_ptr<QFontMetricsF> metrics;
     FontMetrics summary;
   };
-  const CachedFont& font_for(const FontSpec& spec);
+  const CachedFont& font_for(const FontSpec& wanted);
   void use_pen(const PenSpec& pen);
   void use_brush(const BrushSpec& brush);
 

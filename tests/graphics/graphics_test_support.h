@@ -8,28 +8,12 @@
 #include <QImage>
 #include <QPainter>
 
+#include "support/test_application.h"
+
 namespace kovw::graphics::test {
 
-class ApplicationEnvironment : public ::testing::Environment {
- public:
-  void TearDown() override {
-    delete owned();
-    owned() = nullptr;
-  }
-  static QApplication*& owned() {
-    static QApplication* app = nullptr;
-    return app;
-  }
-};
-
 inline void ensure_application() {
-  static int argc = 1;
-  static char name[] = "graphics_test";
-  static char* argv[] = {name, nullptr};
-  if (QCoreApplication::instance()) return;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  ApplicationEnvironment::owned() = new QApplication(argc, argv);
-  ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
+  ::kovw::test::application();
 }
 
 // A white image of `width` x `height`.

@@ -1,34 +1,8 @@
 #pragma once
-// The QApplication of the print tests (fonts, printers, the job window), made on first use and
-// deleted after the last test.
+// The QApplication of the print tests (fonts, printers, the job window).
 
-#include <gtest/gtest.h>
-
-#include <QApplication>
+#include "support/test_application.h"
 
 namespace kovw::print::test {
-
-class ApplicationEnvironment : public ::testing::Environment {
- public:
-  void TearDown() override {
-    delete owned();
-    owned() = nullptr;
-  }
-  static QApplication*& owned() {
-    static QApplication* app = nullptr;
-    return app;
-  }
-};
-
-inline QApplication* application() {
-  static int argc = 1;
-  static char name[] = "print_test";
-  static char* argv[] = {name, nullptr};
-  if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) return app;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  ApplicationEnvironment::owned() = new QApplication(argc, argv);
-  ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
-  return ApplicationEnvironment::owned();
-}
-
+using ::kovw::test::application;
 }  // namespace kovw::print::test
