@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "support/workstation_process.h"
+
 namespace {
 
 struct LinkCase {
@@ -21,16 +23,7 @@ class HostsimLogin : public ::testing::TestWithParam<LinkCase> {
  protected:
   void SetUp() override {
     ASSERT_TRUE(home_.isValid());
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("HOME", home_.path());
-    env.insert("XDG_CONFIG_HOME", home_.path() + "/config");
-    env.insert("XDG_DATA_HOME", home_.path() + "/share");
-    env.insert("TMPDIR", home_.path());
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("KOVW_UNATTENDED", "1");
-    env.insert("LANG", "C");
-    env.remove("LC_ALL");
-    env.remove("KOVW_TEST");
+    QProcessEnvironment env = kovw::test::workstation_environment(home_.path());
     daemon_.setProcessEnvironment(env);
     kovw_.setProcessEnvironment(env);
     kovw_.setWorkingDirectory(home_.path());

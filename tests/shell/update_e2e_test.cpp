@@ -10,6 +10,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "support/workstation_process.h"
+
 namespace {
 
 class UpdateFlow : public ::testing::Test {
@@ -22,16 +24,8 @@ class UpdateFlow : public ::testing::Test {
     program_ = install_ + "/kovw";
     ASSERT_TRUE(QFile::copy(QStringLiteral(KOVW_BINARY), program_));
     program_size_ = QFileInfo(program_).size();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("HOME", home_.path());
-    env.insert("XDG_CONFIG_HOME", home_.path() + "/config");
-    env.insert("XDG_DATA_HOME", home_.path() + "/share");
-    env.insert("TMPDIR", home_.path());
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("KOVW_UNATTENDED", "1");
+    QProcessEnvironment env = kovw::test::workstation_environment(home_.path());
     env.insert("KOVW_ACCEPT_UPDATE", "1");
-    env.insert("LANG", "C");
-    env.remove("LC_ALL");
     daemon_.setProcessEnvironment(env);
     kovw_.setProcessEnvironment(env);
     kovw_.setWorkingDirectory(home_.path());
