@@ -1,5 +1,6 @@
 #include "host_program.h"
 
+#include "accept_link.h"
 #include "graphics_steps.h"
 
 #include <poll.h>
@@ -485,12 +486,7 @@ void run_host_program(const HostScript& script, int run_id, int listen_socket,
   // A program link starts plain, whatever the server link negotiated.
   net::link_set_options(0, false, false);
 
-  int socket = -1;
-  for (int waited = 0; socket < 0 && waited < kDefaultWaitMs && !stop; waited += kPollSliceMs) {
-    pollfd fd{listen_socket, POLLIN, 0};
-    if (::poll(&fd, 1, kPollSliceMs) > 0) socket = net::sc_accept(listen_socket);
-  }
-  net::sc_close(listen_socket);
+  const int socket = accept_workstation(listen_socket, kDefaultWaitMs, stop);
   if (socket < 0) {
     log(me + "the workstation did not connect");
     return;

@@ -1,6 +1,7 @@
 #include "print_job.h"
 
-#include <poll.h>
+#include "accept_link.h"
+
 #include <sys/socket.h>
 
 #include <cstdio>
@@ -27,7 +28,6 @@ namespace {
 
 constexpr int kAcceptWaitMs = 10000;
 constexpr int kStatusWaitMs = 120000;  // printing a long job takes its time
-constexpr int kPollSliceMs = 20;
 
 }  // namespace
 
@@ -135,12 +135,7 @@ void run_print_job(const PrintJobSpec& job, int run_id, int listen_socket,
                    const std::atomic<bool>& stop, const LogLine& log) {
   const std::string me = "print " + std::to_string(run_id) + ": ";
   net::link_set_options(0, false, false);
-  int socket = -1;
-  for (int waited = 0; socket < 0 && waited < kAcceptWaitMs && !stop; waited += kPollSliceMs) {
-    pollfd fd{listen_socket, POLLIN, 0};
-    if (::poll(&fd, 1, kPollSliceMs) > 0) socket = net::sc_accept(listen_socket);
-  }
-  net::sc_close(listen_socket);
+  const int socket = accept_workstation(listen_socket, kAcceptWaitMs, stop);
   if (socket < 0) {
     log(me + "the workstation did not connect");
     return;
