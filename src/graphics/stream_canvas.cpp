@@ -25,6 +25,12 @@ struct StreamCanvas::Surface {
   std::vector<TooltipArea> tips;
   std::vector<std::vector<TooltipArea>> tip_levels;
   std::vector<QImage> levels;  // the pictures below the open drawing levels
+  struct Region {
+    QPoint at;
+    QImage image;
+  };
+  std::map<std::int32_t, Region> regions;
+  std::int64_t region_pixels = 0;
 };
 
 StreamCanvas::StreamCanvas() : stream_(*this) {}
@@ -184,6 +190,43 @@ void StreamCanvas::close_level(std::int32_t id) {
   s->painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
   s->levels.pop_back();
   if (StreamWindow* w = stream_.window(id)) w->changed = true;
+}
+
+int StreamCanvas::store_region(std::int32_t id, std::int32_t key, bool whole, std::int32_t x1,
+                               std::int32_t y1, std::int32_t x2, std::int32_t y2) {
+  Surface* s = surface(id);
+  if (!s) return 0;
+  if (s->image.isNull()) return kLevelNoMemory;  // pages keep no regions
+  const QRect rect =
+      whole ? s->image.rect()
+            : s->canvas->device_rect(x1, y1, x2, y2).toAlignedRect().intersected(s->image.rect());
+  const auto old = s->regions.find(key);
+  const std::int64_t freed = old == s->regions.end() ? 0
+                                                     : std::int64_t{old->second.image.width()} *
+                                                           old->second.image.height();
+  if (old == s->regions.end() && s->regions.size() >= kRegionsMax) return kRegionsFull;
+  const std::int64_t pixels = std::int64_t{rect.width()} * rect.height();
+  if (s->region_pixels - freed + pixels > kRegionPixelsMax) return kLevelNoMemory;
+  QImage copy = s->image.copy(rect);
+  if (copy.isNull() && pixels > 0) return kLevelNoMemory;
+  s->region_pixels += pixels - freed;
+  s->regions[key] = Surface::Region{rect.topLeft(), std::move(copy)};
+  return 0;
+}
+
+bool StreamCanvas::restore_region(std::int32_t id, std::int32_t key, bool at, std::int32_t x,
+                                  std::int32_t y) {
+  Surface* s = surface(id);
+  if (!s) return false;
+  const auto region = s->regions.find(key);
+  if (region == s->regions.end()) return false;
+  const QPoint place =
+      at ? s->canvas->device_rect(x, y, x, y).toAlignedRect().topLeft() : region->second.at;
+  s->painter->setCompositionMode(QPainter::CompositionMode_Source);
+  s->painter->drawImage(place, region->second.image);
+  s->painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  if (StreamWindow* w = stream_.window(id)) w->changed = true;
+  return true;
 }
 
 void StreamCanvas::lines(StreamWindow& w, std::span<const WorldPoint> p) {

@@ -34,6 +34,9 @@ struct TooltipArea {
 inline constexpr std::size_t kLevelsMax = 20;
 inline constexpr int kLevelsFull = 119;
 inline constexpr int kLevelNoMemory = 120;
+inline constexpr std::size_t kRegionsMax = 64;
+inline constexpr int kRegionsFull = 119;
+inline constexpr std::int64_t kRegionPixelsMax = std::int64_t{32} << 20;
 
 class StreamCanvas : public DrawingOperations {
  public:
@@ -67,6 +70,15 @@ class StreamCanvas : public DrawingOperations {
   // kLevelsFull at kLevelsMax open levels, kLevelNoMemory when the copy cannot be had.
   int open_level(std::int32_t id);
   void close_level(std::int32_t id);
+  // Stored regions: a copy of the device rectangle of the world corners (of the whole picture
+  // with `whole`) kept under `key`; storing again under a key replaces it. Returns 0, or
+  // kRegionsFull when kRegionsMax regions are kept, kLevelNoMemory when the copy is larger than
+  // what is left of kRegionPixelsMax or cannot be had.
+  int store_region(std::int32_t id, std::int32_t key, bool whole, std::int32_t x1, std::int32_t y1,
+                   std::int32_t x2, std::int32_t y2);
+  // Copies region `key` back at its old place, or with `at` its top left corner at the world
+  // position (x, y). False when there is no such region.
+  bool restore_region(std::int32_t id, std::int32_t key, bool at, std::int32_t x, std::int32_t y);
 
   const QImage* picture(std::int32_t id) const;
   // The picture of a segmented window's view: its own picture behind, every segment that

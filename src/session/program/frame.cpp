@@ -8,6 +8,7 @@
 #include "protocol/program/window_service.h"
 #include "session/program/cursor_kind_numbers.h"
 #include "session/program/frame_description.h"
+#include "session/program/graphics_windows.h"
 #include "session/program/key_buffer.h"
 #include "session/program/key_translation.h"
 #include "session/program/program_dispatch.h"
@@ -106,8 +107,16 @@ void frame_item_chosen(ProgramSession& session, int id) {
     request_window_hardcopy(session, 0);
     return;
   }
+  if (id >= kPageChoiceBase && id < kPageChoiceBase + kPageChoicesMax) {
+    if (session.graphics) session.graphics->page_chosen(id - kPageChoiceBase);
+    return;
+  }
   const MenuItem* item = session.frame.items.find(id);
   if (item == nullptr || item->disabled()) return;
+  // The page history's keys work on the graphics window.
+  if (item->keys.size() == 1 && session.graphics && session.graphics->open() &&
+      session.graphics->page_command(item->keys[0] - kFunctionKeyBase))
+    return;
   // The hardcopy function key makes a hardcopy of the window and sends nothing.
   if (item->keys.size() == 1 && item->keys[0] == kFunctionKeyBase + kHardcopyKey) {
     request_window_hardcopy(session, 0);

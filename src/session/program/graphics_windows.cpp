@@ -10,11 +10,13 @@
 #include "foundation/host_text.h"
 #include "foundation/log.h"
 #include "foundation/show_message.h"
+#include "graphics/page_history.h"
 #include "graphics/world_mapping.h"
 #include "net/link_names.h"
 #include "protocol/payload_codec.h"
 #include "protocol/program/retc.h"
 #include "session/program/command_table.h"
+#include "session/program/graphics_record_places.h"
 #include "session/program/print_output.h"
 #include "session/program/program_dispatch.h"
 #include "session/program/program_link.h"
@@ -28,14 +30,12 @@
 namespace kovw::session {
 
 using graphics::Argb;
+using namespace graphics_places;
 
 namespace {
 
 constexpr int kNoDefinition = 7;
 constexpr int kUnrealisticWorld = 270;
-constexpr int kNoPictureMemory = 219;
-// A drawing area larger than this either way is refused (its picture would not fit in memory).
-constexpr int kDeviceSizeMax = 16384;
 // What the window's frame takes around the drawing area when it must fit on the screen.
 constexpr int kFrameAllowance = 80;
 // Reply fields of frame, scroll bar and title bar until the view reports them.
@@ -46,15 +46,6 @@ constexpr int kTitleHeight = 24;
 // remembered value is at most 3000.
 constexpr int kRememberPlace = 0x20;
 constexpr int kRememberedMax = 3000;
-constexpr int kUnknownOperation = 4;
-// Where the answer of an element input (operation 17) puts the event in the returned record:
-// kind and key (16 bits each), then the world position (32 bits each).
-constexpr std::size_t kInputKindAt = 80;
-constexpr std::size_t kInputKeyAt = 82;
-constexpr std::size_t kInputXAt = 84;
-constexpr std::size_t kInputYAt = 88;
-// Operation 28 reports whether the window could not move the whole step.
-constexpr std::size_t kScrollShortAt = 70;
 
 QEvent::Type picture_shown_type() {
   static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
@@ -455,7 +446,10 @@ void GraphicsProgram::post_picture(std::int32_t id) {
     message.extent = QSize(std::max(window->extent_width, window->visible_width),
                            std::max(window->extent_height, window->visible_height));
   }
-  if (window->segmented()) {
+  if (id == 0 && showing_page()) {
+    // A stored page is shown instead of the live picture, which goes on being drawn.
+    message.picture = shown_page_;
+  } else if (window->segmented()) {
     // The view of a segmented window is made from its segments for the scroll position.
     graphics::SegmentedView view;
     view.view = QRect(message.scroll, image->size());
@@ -654,208 +648,12 @@ void GraphicsProgram::end_print_job() {
   font_facts().print_definition = false;
 }
 
-// ---- element operations --------------------------------------------------------------------
-
-int GraphicsProgram::element_operation(const graphics::GraphicsDefinition& step) {
-  const graphics::WindowRecord& r = step.record;
-  const int operation = r.i16(64);
-  graphics::StreamWindow* window = stream().current();
-  const std::int32_t id = window ? window->id : 0;
-  switch (operation) {
-    case 0:
-    case 4:
-    case 6:
-    case 22:
-    case 27:
-    case 38:
-    case 39:
-    case 40:
-      return 0;
-    case 5:
-      if (printing_) {
-        end_page();
-        return 0;
-      }
-      [[fallthrough]];
-    case 17: {
-      // Wait for the user: a click or a key answers with this step's reply; operation 17 also
-      // ends waiting after its time.
-      post_picture(0);
-      session_.graphics_pending_answer = 1;
-      std::int64_t timeout = 0;
-      if (operation == 17) {
-        const bool page_history = (r.u16(78) & 0x8000) != 0;
-        if (page_history && (r.u8(67) & 0x80)) {
-          session_.graphics_pending_answer = 0;
-          graphics::InputEvent none;
-          none.kind = graphics::kInputNone;
-          definition_.record.set16(kInputKindAt, none.kind);
-          return 0;
-        }
-        timeout = (definition_.flags & 0x0040) ? r.i32(96) : r.u8(76);
-        if (!(r.u8(110) & 0x80)) timeout *= 1000;
-      }
-      if (!ring_.empty()) {
-        // An event that came before the request answers it at once.
-        const graphics::InputEvent event = *ring_.take();
-        session_.graphics_pending_answer = 0;
-        definition_.record.set16(kInputKindAt, event.kind);
-        definition_.record.set16(kInputKeyAt, event.key);
-        definition_.record.set32(kInputXAt, event.world_x);
-        definition_.record.set32(kInputYAt, event.world_y);
-        return 0;
-      }
-      if (timeout > 0) start_input_timeout(timeout);
-      return 0;
-    }
-    case 24:
-      clear_pictures();
-      return 0;
-    case 44:
-      return define_sub_window(definition_);
-    case 23:
-      // As the window's hardcopy command, with bit 0x0010 of offset 86 passed on.
-      request_window_hardcopy(session_, r.i16(86) & 0x0010);
-      return 0;
-    case 26:
-      beep();
-      return 0;
-    case 28:
-      scroll_step(definition_);
-      return 0;
-    case 30:
-    case 31:
-      if (window) window->changed = true;
-      post_picture(0);
-      return 0;
-    case 33:
-      return open_level(id);
-    case 34:
-      close_level(id);
-      return 0;
-    case 37:
-      clear_rectangle(id, r.i32(68), r.i32(72), r.i32(76), r.i32(80));
-      return 0;
-    case 1:
-    case 2:
-    case 9:
-    case 18:
-    case 21:
-    case 25:
-    case 29:
-    case 32:
-    case 35:
-    case 36:
-    case 41:
-    case 43:
-      foundation::log_printf("dg_interp: Elementoperation %d hier nicht verfügbar", operation);
-      return 0;
-    default:
-      return kUnknownOperation;
-  }
+int GraphicsProgram::shown_page() const {
+  return page_history_ ? page_history_->shown() : -1;
 }
 
-// ---- windows inside the main one ----------------------------------------------------------
-
-namespace {
-
-constexpr std::int32_t kVersionWorldPlaces = 0x041310;
-constexpr int kSubWorldPosition = 0x0001;
-constexpr int kSubWorldSize = 0x0002;
-constexpr int kSubVirtualHeight = 0x0020;
-constexpr int kSubVirtualWidth = 0x0040;
-
-}  // namespace
-
-int GraphicsProgram::define_sub_window(const graphics::GraphicsDefinition& step) {
-  graphics::WindowRecord& r = definition_.record;
-  const graphics::StreamWindow* main = stream().window(0);
-  if (!main) return 0;
-  const int flags = step.record.i16(66);
-  std::int32_t id = step.record.i32(68);
-  if (id == -1) {
-    // A new identifier: the processor time in clock ticks times 100, the next free one.
-    id = static_cast<std::int32_t>((std::clock() * 100) & 0x7FFFFFFF);
-    while (id == 0 || stream().window(id)) ++id;
-    r.set32(68, id);
-  }
-  const bool world = session_.host_version >= kVersionWorldPlaces;
-  const graphics::WorldMapping& m = main->mapping;
-  QPoint at(step.record.i32(72), step.record.i32(76));
-  QSize size(step.record.i32(80), step.record.i32(84));
-  if (world && (flags & kSubWorldPosition)) {
-    const graphics::DevicePoint p = m.map(at.x(), at.y());
-    at = QPoint(p.x, p.y);
-  }
-  if (world && (flags & kSubWorldSize))
-    size = QSize(std::abs(m.map_length_x(size.width())),
-                 static_cast<int>(m.map_length_y_f(size.height())));
-  size = size.boundedTo(QSize(kDeviceSizeMax, kDeviceSizeMax)).expandedTo(QSize(1, 1));
-  // The window draws in the main window's world: its own pixels start at its place.
-  graphics::WorldMapping mapping = m;
-  mapping.x_offset -= at.x();
-  mapping.y_offset -= at.y();
-  const graphics::Argb background = graphics::colour_record_at(step.record, 112);
-  if (!create_window(id, mapping, size.width(), size.height(), background)) return kNoPictureMemory;
-  graphics::StreamWindow& window = *stream().window(id);
-  window.virtual_x = (flags & kSubVirtualWidth) != 0;
-  window.virtual_y = (flags & kSubVirtualHeight) != 0;
-  window.attributes.colours.set(graphics::kSlotLine, graphics::colour_record_at(step.record, 100));
-  sub_windows_[id] = SubWindow{QRect(at, size), QPoint(0, 0)};
-  pictures_.erase(id);
-  to_view::GraphicsWindow define;
-  define.operation = to_view::GraphicsWindow::Operation::Define;
-  define.window = id;
-  define.place = QRect(at, size);
-  define.extent = size;
-  define.size = size;
-  define.background = qcolor(background);
-  post_to_view(*session_.to_view, std::move(define));
-  post_picture(id);
-  return 0;
-}
-
-void GraphicsProgram::scroll_to(std::int32_t id, int x, int y) {
-  const auto sub = sub_windows_.find(id);
-  graphics::StreamWindow* window = stream().window(id);
-  if (sub == sub_windows_.end() || !window) return;
-  const int most_x = std::max(0, window->extent_width - window->visible_width);
-  const int most_y = std::max(0, window->extent_height - window->visible_height);
-  const QPoint to(std::clamp(x, 0, most_x), std::clamp(y, 0, most_y));
-  if (to == sub->second.scroll) return;
-  sub->second.scroll = to;
-  post_picture(id);
-}
-
-void GraphicsProgram::scroll_step(const graphics::GraphicsDefinition& step) {
-  const graphics::WindowRecord& r = step.record;
-  int operation = r.i16(66);
-  std::int32_t id = 0;
-  if (operation & 0x8000) {
-    id = r.i32(96);
-    operation &= 0x7FFF;
-  } else if (const graphics::StreamWindow* current = stream().current()) {
-    id = current->id;
-  }
-  const int divisor = r.i16(68);
-  const auto sub = sub_windows_.find(id);
-  graphics::StreamWindow* window = stream().window(id);
-  if (sub == sub_windows_.end() || !window || operation > 3) {
-    // The main window shows its whole drawing area: it never moves.
-    definition_.record.set16(kScrollShortAt, 1);
-    return;
-  }
-  const bool across = operation <= 1;
-  const int visible = across ? window->visible_width : window->visible_height;
-  const int step_size = divisor > 0 ? visible / divisor : visible - visible / 16;
-  const int sign = (operation == 0 || operation == 2) ? -1 : 1;
-  QPoint to = sub->second.scroll;
-  (across ? to.rx() : to.ry()) += sign * step_size;
-  const QPoint before = sub->second.scroll;
-  scroll_to(id, to.x(), to.y());
-  const QPoint moved = sub->second.scroll - before;
-  const int distance = std::abs(across ? moved.x() : moved.y());
-  definition_.record.set16(kScrollShortAt, distance < step_size || distance == 0 ? 1 : 0);
+std::size_t GraphicsProgram::stored_pages() const {
+  return page_history_ ? page_history_->pages().size() : 0;
 }
 
 // ---- graphics input ------------------------------------------------------------------------
@@ -939,10 +737,7 @@ void GraphicsProgram::input(graphics::InputEvent event) {
     case 1:
       input_timeout_.stop();
       session_.graphics_pending_answer = 0;
-      definition_.record.set16(kInputKindAt, event.kind);
-      definition_.record.set16(kInputKeyAt, event.key);
-      definition_.record.set32(kInputXAt, event.world_x);
-      definition_.record.set32(kInputYAt, event.world_y);
+      put_input_event(definition_.record, event);
       send_reply();
       return;
     default:

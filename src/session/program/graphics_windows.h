@@ -9,6 +9,7 @@
 // whatever a message drew and no repaint showed yet is shown when the throttle's time is up.
 
 #include <QBasicTimer>
+#include <QImage>
 #include <QObject>
 #include <QPainter>
 #include <QPicture>
@@ -28,7 +29,25 @@
 #include "graphics/stream_canvas.h"
 #include "session/event_channel.h"
 
+namespace kovw::graphics {
+class PageHistory;
+}
+
 namespace kovw::session {
+
+// The window commands of the page history (function keys of the frame's items): the first,
+// previous, next and last stored page, the list of pages, and scrolling to the bottom and the
+// top of the drawing area. The page list's entries come back as frame items from
+// kPageChoiceBase.
+inline constexpr int kPageFirst = 11990;
+inline constexpr int kPagePrevious = 11991;
+inline constexpr int kPageNext = 11992;
+inline constexpr int kPageLast = 11993;
+inline constexpr int kPageList = 11994;
+inline constexpr int kScrollBottom = 11995;
+inline constexpr int kScrollTop = 11996;
+inline constexpr int kPageChoiceBase = 41000;
+inline constexpr int kPageChoicesMax = 999;
 
 class CommandTable;
 class PrintOutput;
@@ -59,6 +78,13 @@ class GraphicsProgram : public QObject, public graphics::StreamCanvas {
   // The user scrolled window `id` inside the main one.
   void scroll_to(std::int32_t id, int x, int y);
   const graphics::InputRing& input_ring() const { return ring_; }
+  // A page history command (kPageFirst ... kScrollTop); false for any other key.
+  bool page_command(int key);
+  // The user chose page `index` (0-based) from the page list.
+  void page_chosen(int index);
+  // The page shown instead of the live picture, -1 for the live one.
+  int shown_page() const;
+  std::size_t stored_pages() const;
 
   // What the stream shows: repaints go to the view, beeps to the user.
   void beep() override;
@@ -82,6 +108,13 @@ class GraphicsProgram : public QObject, public graphics::StreamCanvas {
   int element_operation(const graphics::GraphicsDefinition& step);
   int define_sub_window(const graphics::GraphicsDefinition& step);
   void scroll_step(const graphics::GraphicsDefinition& step);
+  void move_window(const graphics::WindowRecord& record);
+  graphics::PageHistory& page_history();
+  bool showing_page() const;
+  void page_history_step(const graphics::WindowRecord& record);
+  void show_page(int index);
+  void update_page_keys();
+  QPoint sub_window_scroll(std::int32_t id) const;
   void input(graphics::InputEvent event);
   void answer_input(const graphics::InputEvent& event);
   void start_input_timeout(std::int64_t milliseconds);
@@ -121,6 +154,9 @@ class GraphicsProgram : public QObject, public graphics::StreamCanvas {
     QPoint scroll;
   };
   std::map<std::int32_t, SubWindow> sub_windows_;
+  // Pages the host asked to keep, and the one shown instead of the live picture.
+  std::unique_ptr<graphics::PageHistory> page_history_;
+  QImage shown_page_;
 };
 
 // The program's graphics, made on first use.

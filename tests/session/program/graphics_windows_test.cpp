@@ -3,11 +3,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMenu>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <cstring>
 
 #include "graphics/graphics_definition.h"
 #include "graphics/graphics_input.h"
@@ -19,6 +22,7 @@
 #include "protocol/program/window_service.h"
 #include "session/program/print_output.h"
 #include "session/session_fixture.h"
+#include "session/view/frame_widgets.h"
 
 namespace kovw::session::test {
 namespace {
@@ -532,6 +536,149 @@ TEST_F(GraphicsWindowsTest, OldHostLibrariesGetTheirAcknowledgements) {
   ASSERT_GT(peer.send(net::KWD_STREAM, net::KWK_SDATA, Stream{}.u8(graphics::DB_LWID).u8(1).bytes),
             0);
   expect_no_acknowledgement(peer);
+}
+
+// A key bar item with a function key.
+protocol::MenuItemRecord page_key(const std::string& label, int key) {
+  protocol::MenuItemRecord record{};
+  std::memcpy(record.data(), label.data(), label.size());
+  record[171] = 2;
+  protocol::put_le16(record.data() + 172, static_cast<std::uint16_t>(key));
+  return record;
+}
+
+class PageHistoryTest : public GraphicsWindowsTest {
+ protected:
+  // A graphics program whose key bar has the page keys first, next and list (buttons 100 to
+  // 102), with its window defined.
+  MainWindow* program_with_page_keys(HostPeer& peer) {
+    const auto ids = init_program(peer, 89, "graphics");
+    protocol::ScreenDefinition screen;
+    screen.mode_and_style = 2;
+    screen.title = "Chart";
+    screen.width = 400;
+    screen.height = 200;
+    screen.screen_options = protocol::default_screen_options();
+    screen.menu_items = {page_key("First", 11990), page_key("Next", 11992),
+                         page_key("List", 11994)};
+    const auto out =
+        protocol::build_screen_definition(screen, 0x070305, net::KWD_WIN, net::KWK_WINIT);
+    EXPECT_GT(peer.send(out.service, out.type, out.payload), 0);
+    QWidget* main = nullptr;
+    EXPECT_TRUE(wait_until([&] {
+      main = registered_window(ids[1]);
+      return main != nullptr && main->isVisible();
+    }));
+    define(peer, definition(graphics::kDefine));
+    reply(peer);
+    return static_cast<MainWindow*>(main);
+  }
+  static void draw_red_half(HostPeer& peer) {
+    Stream s = with_length(0x19, Stream{}.u8(200).u8(0).u8(0));
+    s.append(with_length(graphics::DB_FILL, Stream{}.u8(1)));
+    s.append(with_length(
+        graphics::DB_RECT,
+        Stream{}.u8(0).u16(0).u16(0).u8(0).u8(0).i32(0).i32(0).i32(500).i32(250).u8(0).u16(0)));
+    s.append(with_length(graphics::DB_FLUSH, Stream{}));
+    ASSERT_GT(peer.send(net::KWD_STREAM, net::KWK_SDLEN, s.bytes), 0);
+  }
+  static graphics::GraphicsDefinition operation(int number) {
+    graphics::GraphicsDefinition step = definition(graphics::kElementOperation);
+    step.record.set16(64, number);
+    return step;
+  }
+  // Operation 17 that stores the picture as a page titled "Q1" and answers at once.
+  static graphics::GraphicsDefinition store_page() {
+    graphics::GraphicsDefinition step = operation(17);
+    step.record.set16(78, static_cast<std::int16_t>(0x8000));
+    step.record.set8(67, 0x01 | 0x04 | 0x80);
+    step.record.set8(132, 'Q');
+    step.record.set8(133, '1');
+    return step;
+  }
+  static int step(HostPeer& peer, const graphics::GraphicsDefinition& d) {
+    define(peer, d);
+    return reply(peer).record.i32(56);
+  }
+  static bool shows(QWidget* main, QColor colour) {
+    return wait_until([&] {
+      const auto* shown = main->findChild<graphics::GraphicsWindowWidget*>();
+      return shown && !shown->picture().isNull() && shown->picture().pixelColor(50, 150) == colour;
+    });
+  }
+};
+
+TEST_F(PageHistoryTest, StoredPagesAreShownByThePageKeysAndRegionsComeBack) {
+  HostPeer& peer = start_program();
+  MainWindow* main = program_with_page_keys(peer);
+  ASSERT_NE(nullptr, main);
+  draw_red_half(peer);
+  ASSERT_TRUE(shows(main, QColor(200, 0, 0)));
+  define(peer, store_page());
+  EXPECT_EQ(graphics::kInputNone, reply(peer).record.i16(80));  // answered at once
+  graphics::GraphicsDefinition keep = operation(35);
+  keep.record.set32(68, 7);
+  EXPECT_EQ(0, step(peer, keep));
+  EXPECT_EQ(0, step(peer, operation(24)));  // the live picture is cleared
+  ASSERT_TRUE(shows(main, Qt::white));
+
+  // The first page shows what was stored; the next after the last is the live picture.
+  QTest::mouseClick(main->frame()->button(100), Qt::LeftButton);
+  EXPECT_TRUE(shows(main, QColor(200, 0, 0)));
+  // A window showing a stored page does not scroll.
+  graphics::GraphicsDefinition scroll = operation(28);
+  scroll.record.set16(66, 3);
+  define(peer, scroll);
+  EXPECT_EQ(1, reply(peer).record.i16(70));
+  QTest::mouseClick(main->frame()->button(101), Qt::LeftButton);
+  EXPECT_TRUE(shows(main, Qt::white));
+  // The page list names the pages with their titles; choosing one shows it.
+  QTest::mouseClick(main->frame()->button(102), Qt::LeftButton);
+  ASSERT_TRUE(wait_until([&] { return main->frame()->context_menu() != nullptr; }));
+  const auto entries = main->frame()->context_menu()->actions();
+  ASSERT_FALSE(entries.isEmpty());
+  EXPECT_EQ("1  Q1", entries[0]->text());
+  entries[0]->trigger();
+  main->frame()->context_menu()->close();
+  EXPECT_TRUE(shows(main, QColor(200, 0, 0)));
+  QTest::mouseClick(main->frame()->button(101), Qt::LeftButton);
+  EXPECT_TRUE(shows(main, Qt::white));
+
+  // The stored region comes back at its place; an unknown one changes nothing.
+  graphics::GraphicsDefinition put_back = operation(36);
+  put_back.record.set32(68, 7);
+  EXPECT_EQ(0, step(peer, put_back));
+  EXPECT_TRUE(shows(main, QColor(200, 0, 0)));
+  put_back.record.set32(68, 8);
+  EXPECT_EQ(0, step(peer, put_back));
+  // Regions are kept up to their count: the 65th different one is refused.
+  for (int key = 100; key < 163; ++key) {
+    keep.record.set32(68, key);
+    ASSERT_EQ(0, step(peer, keep)) << key;
+  }
+  keep.record.set32(68, 200);
+  EXPECT_EQ(119, step(peer, keep));
+  keep.record.set32(68, 7);  // replacing one is not a new one
+  EXPECT_EQ(0, step(peer, keep));
+}
+
+TEST_F(PageHistoryTest, NoSavePageKeepsNoPagesAndStillAnswersAtOnce) {
+  SessionHost host = *session_host();
+  host.no_save_page = 1;
+  set_session_host(host);
+  HostPeer& peer = start_program();
+  MainWindow* main = program_with_page_keys(peer);
+  ASSERT_NE(nullptr, main);
+  draw_red_half(peer);
+  ASSERT_TRUE(shows(main, QColor(200, 0, 0)));
+  define(peer, store_page());
+  EXPECT_EQ(graphics::kInputNone, reply(peer).record.i16(80));
+  EXPECT_EQ(0, step(peer, operation(24)));
+  ASSERT_TRUE(shows(main, Qt::white));
+  // The page keys start disabled and no page came: the live picture stays.
+  EXPECT_FALSE(main->frame()->button(100)->isEnabled());
+  QTest::qWait(100);
+  EXPECT_TRUE(shows(main, Qt::white));
 }
 
 }  // namespace
