@@ -8,6 +8,8 @@
 // The library's header needs size_t and FILE declared before it.
 #include <jpeglib.h>
 
+#include "graphics/graphics_definition.h"
+#include "graphics/page_file.h"
 #include "graphics/width_table_code.h"
 #include "seed_set.h"
 
@@ -219,9 +221,45 @@ void add_stream_seeds(SeedSet& seeds) {
   seeds.add(kTarget, "lengths_alpha_tooltip_winop", lengths);
 }
 
+// ---- graphics_definition: host library selector, then a definition ------------------------
+
+void add_definition_seeds(SeedSet& seeds) {
+  constexpr std::string_view kTarget = "graphics_definition";
+  graphics::GraphicsDefinition define;
+  define.mode = graphics::kDefine;
+  define.record.set32(76, 1000);
+  define.record.set32(80, 500);
+  define.record.set16(70, 400);
+  define.record.set16(72, 200);
+  seeds.add(kTarget, "define", prefixed({3}, graphics::build_graphics_definition(define, true)));
+  seeds.add(kTarget, "define_old_library",
+            prefixed({0}, graphics::build_graphics_definition(define, false)));
+  graphics::GraphicsDefinition element = define;
+  element.mode = graphics::kElementOperation;
+  element.record.set16(64, 44);
+  element.record.set32(68, -1);
+  seeds.add(kTarget, "sub_window",
+            prefixed({3}, graphics::build_graphics_definition(element, true)));
+  graphics::GraphicsDefinition end = define;
+  end.mode = graphics::kEndDefinition;
+  seeds.add(kTarget, "end", prefixed({2}, graphics::build_graphics_definition(end, true)));
+}
+
+// ---- page_file: a stored page of 2 x 3 pixels ----------------------------------------------
+
+void add_page_file_seeds(SeedSet& seeds) {
+  std::uint8_t header[graphics::kPageHeaderSize];
+  graphics::put_page_file_header(header, 2, 3);
+  Bytes file(header, header + graphics::kPageHeaderSize);
+  for (int i = 0; i < 2 * 3; ++i) file.insert(file.end(), {0x10, 0x20, 0x30, 0xFF});
+  seeds.add("page_file", "two_by_three", file);
+}
+
 }  // namespace
 
 void add_graphics_seeds(SeedSet& seeds) {
+  add_definition_seeds(seeds);
+  add_page_file_seeds(seeds);
   add_jpeg_seeds(seeds);
   add_tiff_seeds(seeds);
   add_width_table_seeds(seeds);
