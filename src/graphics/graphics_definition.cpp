@@ -222,6 +222,18 @@ Bytes build_graphics_definition(const GraphicsDefinition& d, bool extended_setti
   out.int_field(d.mode);
   out.tagged_bytes(d.record.bytes(), kWindowRecordTag);
   out.int_field(d.flags);
+  if (d.mode == kElementOperation) {
+    // What follows the record for the operation: an input field's description (in the form of
+    // current host libraries), or a picture's or medium's data.
+    const int operation = d.record.i16(64);
+    if (operation == 25) {
+      Bytes field = d.element_data;
+      field.resize(kInputFieldSize, 0);
+      out.tagged_bytes(field, kInputFieldTag);
+    } else if (operation == 21 || operation == 41) {
+      out.bytes(d.element_data);
+    }
+  }
   if (d.mode != kDefine) return payload;
   if (d.record.kind() != kRecordRelayout) {
     out.tagged_bytes(d.page, kPageDefinitionTag);

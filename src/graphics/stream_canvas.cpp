@@ -162,6 +162,11 @@ std::shared_ptr<CachedFont> StreamCanvas::information_font(std::int32_t id,
   return s->fonts->current();
 }
 
+std::shared_ptr<CachedFont> StreamCanvas::current_font(std::int32_t id) {
+  Surface* s = surface(id);
+  return s ? s->fonts->current() : nullptr;
+}
+
 void StreamCanvas::clear_rectangle(std::int32_t id, std::int32_t x1, std::int32_t y1,
                                    std::int32_t x2, std::int32_t y2) {
   Surface* s = surface(id);

@@ -90,6 +90,8 @@ class StreamCanvas : public DrawingOperations {
   // null when it has none.
   std::shared_ptr<CachedFont> information_font(std::int32_t id, const FontRequest& request,
                                                bool wide_widths);
+  // The font window `id` draws texts with now, null before it selected one.
+  std::shared_ptr<CachedFont> current_font(std::int32_t id);
   bool tooltips_active() const { return tips_active_; }
   // The measurements of the last text window `id` drew (zeros before the first).
   LastText last_text(std::int32_t id) const;

@@ -34,6 +34,7 @@
 #include <vector>
 
 #include "dialogs/host_dialog.h"
+#include "graphics/field_look.h"
 #include "session/event_channel.h"
 #include "session/hardcopy_request.h"
 #include "session/program/frame_description.h"
@@ -242,11 +243,12 @@ struct GraphicsTip {
 };
 
 // The graphics window in the content window: made (Define: its drawing area's size and
-// background), shown as drawn so far (Picture: the whole drawing area and its tooltips), or
-// taken away (End). `done` runs once the view is done with the picture.
+// background), shown as drawn so far (Picture: the whole drawing area and its tooltips), taken
+// away (End), or given an input field (Field). `done` runs once the view is done with the
+// picture.
 struct GraphicsWindow {
   static constexpr int kNumber = WML_VIEW_GRAPHICS;
-  enum class Operation { Define, Picture, End };
+  enum class Operation { Define, Picture, End, Field };
   Operation operation = Operation::Picture;
   // 0 the main window; else a window inside it at `place` (main window pixels), whose drawing
   // area of `extent` is shown from `scroll` on (the picture is that view).
@@ -261,6 +263,8 @@ struct GraphicsWindow {
   bool tips_active = true;
   bool square_tips = false;
   Receipt done;
+  // Field: the input field inside the window, or none when it is not shown.
+  graphics::FieldLook field;
 };
 
 // A new text screen in the content window (replaces any screen), or, without a look, no text

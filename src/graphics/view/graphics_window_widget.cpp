@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QToolTip>
 
+#include "graphics/view/graphics_field_widget.h"
+
 namespace kovw::graphics {
 
 GraphicsWindowWidget::GraphicsWindowWidget(QSize size, QColor background, QWidget* parent)
@@ -28,6 +30,14 @@ QString GraphicsWindowWidget::tooltip_at(QPoint at) const {
   for (auto tip = tips_.rbegin(); tip != tips_.rend(); ++tip)
     if (tip->rect.contains(at)) return tip->text;
   return {};
+}
+
+void GraphicsWindowWidget::set_field(const FieldLook& look) {
+  if (!field_) {
+    if (!look.shown) return;
+    field_ = new GraphicsFieldWidget(this);
+  }
+  field_->apply(look);
 }
 
 void GraphicsWindowWidget::paintEvent(QPaintEvent* event) {

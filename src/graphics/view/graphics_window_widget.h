@@ -4,10 +4,14 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <QWidget>
 #include <vector>
+
+#include "graphics/field_look.h"
+#include "graphics/view/graphics_field_widget.h"
 
 namespace kovw::graphics {
 
@@ -28,6 +32,9 @@ class GraphicsWindowWidget : public QWidget {
   const QImage& picture() const { return picture_; }
   // The tooltip text at `at`, empty where none is.
   QString tooltip_at(QPoint at) const;
+  // The input field over the picture, as the program shows it (made on first use).
+  void set_field(const FieldLook& look);
+  GraphicsFieldWidget* field() const { return field_; }
 
   QSize sizeHint() const override { return size_; }
 
@@ -47,6 +54,7 @@ class GraphicsWindowWidget : public QWidget {
   QImage picture_;
   std::vector<TooltipRegion> tips_;
   bool tips_active_ = true;
+  QPointer<GraphicsFieldWidget> field_;
 };
 
 }  // namespace kovw::graphics

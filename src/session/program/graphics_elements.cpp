@@ -137,12 +137,13 @@ int GraphicsProgram::element_operation(const graphics::GraphicsDefinition& step)
     case 43:
       move_window(r);
       return 0;
+    case 25:
+      return start_field(step);
     case 1:
     case 2:
     case 9:
     case 18:
     case 21:
-    case 25:
     case 29:
     case 32:
     case 41:

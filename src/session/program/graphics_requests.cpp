@@ -10,6 +10,7 @@
 #include "protocol/program/window_service.h"
 #include "session/program/command_table.h"
 #include "session/program/cursor_kind_numbers.h"
+#include "session/program/graphics_windows.h"
 #include "session/program/program_dispatch.h"
 #include "session/program/program_link.h"
 #include "session/program/program_session.h"
@@ -36,6 +37,8 @@ void answer_abort(ProgramSession& session) {
   const int state = session.graphics_pending_answer;
   const int answer = state == 1 ? kAbortInputOwed : state == 2 ? kAbortFieldOwed : 0;
   dt_send_retc(1, session, net::KWD_DIGRA, net::KWK_GABORT, answer);
+  // An input field waiting for the user goes without a reply.
+  if (state == 2 && session.graphics) session.graphics->drop_field();
   session.graphics_pending_answer = 0;
   session.suppress_digra_reply = true;
 }

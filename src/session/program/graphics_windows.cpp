@@ -16,6 +16,7 @@
 #include "protocol/payload_codec.h"
 #include "protocol/program/retc.h"
 #include "session/program/command_table.h"
+#include "session/program/graphics_field.h"
 #include "session/program/graphics_record_places.h"
 #include "session/program/print_output.h"
 #include "session/program/program_dispatch.h"
@@ -244,8 +245,7 @@ void GraphicsProgram::define(std::span<const std::uint8_t> payload, int type) {
         // Flag 0x0010 with a value at offset 64 ends the page first.
         if ((incoming.flags & 0x0010) && incoming.record.i16(64) > 0) end_page();
         release_windows();
-        sub_windows_.clear();
-        pictures_.clear();
+        drop_field();
         sub_windows_.clear();
         pictures_.clear();
         end_print_job();
@@ -254,8 +254,7 @@ void GraphicsProgram::define(std::span<const std::uint8_t> payload, int type) {
         if (definition_.record.u8(296) & kRememberPlace) remember_place();
         pending_repaint_.stop();
         release_windows();
-        sub_windows_.clear();
-        pictures_.clear();
+        drop_field();
         sub_windows_.clear();
         pictures_.clear();
         open_ = false;
@@ -277,8 +276,8 @@ void GraphicsProgram::define(std::span<const std::uint8_t> payload, int type) {
       break;
   }
   fill_reply(result);
-  // An element input (and a page end on the screen) answers when the user acts.
-  if (session_.graphics_pending_answer == 1) return;
+  // An element input, a page end on the screen and an input field answer when the user acts.
+  if (session_.graphics_pending_answer == 1 || session_.graphics_pending_answer == 2) return;
   send_reply();
 }
 
@@ -694,6 +693,7 @@ void GraphicsProgram::request_input(int type, std::span<const std::uint8_t> payl
 
 void GraphicsProgram::key(const std::vector<std::uint16_t>& codes, int modifiers) {
   for (const std::uint16_t code : codes) {
+    if (field_key(code)) continue;
     graphics::InputEvent event;
     event.kind = graphics::kInputKey;
     event.key = code;
@@ -703,6 +703,7 @@ void GraphicsProgram::key(const std::vector<std::uint16_t>& codes, int modifiers
 }
 
 void GraphicsProgram::click(int button_code, int x, int y, int modifiers, std::int32_t window) {
+  if (field_click(button_code, QPoint(x, y), window)) return;
   graphics::InputEvent event;
   event.kind = graphics::kInputClick;
   event.key = button_code;

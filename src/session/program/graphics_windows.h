@@ -29,6 +29,10 @@
 #include "graphics/stream_canvas.h"
 #include "session/event_channel.h"
 
+namespace kovw::dialogs {
+struct FieldStep;
+}
+
 namespace kovw::graphics {
 class PageHistory;
 }
@@ -85,6 +89,10 @@ class GraphicsProgram : public QObject, public graphics::StreamCanvas {
   // The page shown instead of the live picture, -1 for the live one.
   int shown_page() const;
   std::size_t stored_pages() const;
+  // An input field inside the window is being edited (operation 25).
+  bool field_active() const;
+  // The field goes without a reply (the host aborted the input, or the window ends).
+  void drop_field();
 
   // What the stream shows: repaints go to the view, beeps to the user.
   void beep() override;
@@ -115,6 +123,12 @@ class GraphicsProgram : public QObject, public graphics::StreamCanvas {
   void show_page(int index);
   void update_page_keys();
   QPoint sub_window_scroll(std::int32_t id) const;
+  int start_field(const graphics::GraphicsDefinition& step);
+  void show_field();
+  void field_step(const dialogs::FieldStep& step);
+  // The user's key or click while a field is active; false when none is.
+  bool field_key(std::uint16_t code);
+  bool field_click(int button_code, QPoint at, std::int32_t window);
   void input(graphics::InputEvent event);
   void answer_input(const graphics::InputEvent& event);
   void start_input_timeout(std::int64_t milliseconds);
@@ -157,6 +171,8 @@ class GraphicsProgram : public QObject, public graphics::StreamCanvas {
   // Pages the host asked to keep, and the one shown instead of the live picture.
   std::unique_ptr<graphics::PageHistory> page_history_;
   QImage shown_page_;
+  struct ActiveField;
+  std::unique_ptr<ActiveField> field_;
 };
 
 // The program's graphics, made on first use.

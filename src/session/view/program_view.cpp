@@ -375,6 +375,8 @@ void ProgramView::apply(const to_view::GraphicsWindow& message) {
     } else if (message.operation == Operation::Picture && sub) {
       sub->show_part(message.picture, message.extent, message.scroll, std::move(tips),
                      message.tips_active);
+    } else if (message.operation == Operation::Field && sub) {
+      sub->view()->set_field(message.field);
     }
     return;
   }
@@ -406,6 +408,9 @@ void ProgramView::apply(const to_view::GraphicsWindow& message) {
     case Operation::End:
       graphics_subs_.clear();
       delete graphics_scroll_.data();
+      return;
+    case Operation::Field:
+      if (graphics_) graphics_->set_field(message.field);
       return;
   }
 }

@@ -16,6 +16,7 @@
 #include "graphics/graphics_input.h"
 #include "graphics/stream_opcodes.h"
 #include "graphics/stream_test_support.h"
+#include "graphics/view/graphics_field_widget.h"
 #include "graphics/view/graphics_sub_window.h"
 #include "graphics/view/graphics_window_widget.h"
 #include "protocol/payload_codec.h"
@@ -545,6 +546,77 @@ protocol::MenuItemRecord page_key(const std::string& label, int key) {
   record[171] = 2;
   protocol::put_le16(record.data() + 172, static_cast<std::uint16_t>(key));
   return record;
+}
+
+// An input field inside the window: 8 characters of kind 1 (capitals) on the baseline at world
+// (100, 250), black on white, with a help text and no preset.
+graphics::GraphicsDefinition field_step(const graphics::GraphicsDefinition& base) {
+  graphics::GraphicsDefinition step = base;
+  step.record.set16(64, 25);
+  step.record.set32(68, 100);
+  step.record.set32(72, 250);
+  step.record.set8(76, 1);
+  step.record.set16(78, 40);
+  step.record.set16(88, 8);
+  for (std::size_t at : {std::size_t{92}, std::size_t{104}}) {
+    const int level = at == 92 ? 0 : 255;
+    step.record.set16(at + 4, static_cast<std::int16_t>(level));
+    step.record.set16(at + 6, static_cast<std::int16_t>(level));
+    step.record.set16(at + 8, static_cast<std::int16_t>(level));
+    step.record.set16(at + 10, 0x0003);
+  }
+  step.element_data.assign(320, 0);
+  step.element_data[44] = 1;
+  const std::string help = "Customer";
+  std::memcpy(step.element_data.data() + 63, help.data(), help.size());
+  step.element_data[302] = 'F';
+  step.element_data[303] = '1';
+  return step;
+}
+
+TEST_F(GraphicsWindowsTest, AnInputFieldInTheWindowTakesCapitalsAndAnswersWhenLeft) {
+  HostPeer& peer = start_program();
+  const auto ids = init_program(peer, 91, "graphics");
+  ASSERT_GT(define_screen(peer, "Chart", 2, 400, 200, 20, 20), 0);
+  define(peer, definition(graphics::kDefine));
+  reply(peer);
+  QWidget* content = nullptr;
+  graphics::GraphicsWindowWidget* shown = nullptr;
+  ASSERT_TRUE(wait_until([&] {
+    content = registered_window(ids[0]);
+    shown = content ? content->findChild<graphics::GraphicsWindowWidget*>() : nullptr;
+    return shown != nullptr;
+  }));
+  const graphics::GraphicsDefinition step = field_step(definition(graphics::kElementOperation));
+  define(peer, step);
+  expect_no_acknowledgement(peer);  // the reply waits for the user
+  ASSERT_TRUE(wait_until([&] { return shown->field() && shown->field()->isVisible(); }));
+  // Baseline at device (40, 100): the field reaches from the ascent above it.
+  const QRect place = shown->field()->geometry();
+  EXPECT_EQ(40, place.left());
+  EXPECT_LT(place.top(), 100);
+  EXPECT_GT(place.bottom(), 100);
+  QTest::keyClicks(content, "ab1");
+  ASSERT_TRUE(wait_until([&] { return shown->field()->look().text.startsWith("AB1"); }));
+  EXPECT_EQ(3, shown->field()->look().cursor);
+  QTest::keyClick(content, Qt::Key_Return);
+  const graphics::GraphicsDefinition answer = reply(peer);
+  EXPECT_EQ(0, answer.record.i32(56));
+  EXPECT_EQ(graphics::kInputKey, answer.record.i16(80));
+  EXPECT_NE(0, answer.record.i16(82));
+  EXPECT_EQ("AB1     ", answer.record.text(144, 8));
+  EXPECT_TRUE(wait_until([&] { return !shown->field()->isVisible(); }));
+
+  // A click outside a new field leaves it with the click's exit key; the click is no graphics
+  // input of its own.
+  define(peer, step);
+  ASSERT_TRUE(wait_until([&] { return shown->field()->isVisible(); }));
+  QTest::mouseClick(shown, Qt::LeftButton, {}, QPoint(300, 20));
+  const graphics::GraphicsDefinition clicked = reply(peer);
+  EXPECT_EQ(101, clicked.record.i16(82));
+  EXPECT_EQ("        ", clicked.record.text(144, 8));
+  ASSERT_GT(peer.send(net::KWD_DIGRA, net::KWK_GGET, ints({graphics::kGetAnswerAtOnce, 0})), 0);
+  EXPECT_EQ(graphics::kInputNone, input_answer(peer)[0]);
 }
 
 class PageHistoryTest : public GraphicsWindowsTest {
