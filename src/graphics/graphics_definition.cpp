@@ -17,7 +17,6 @@ constexpr std::int32_t kVersionExtendedSettings = 0x060B00;
 constexpr std::int32_t kVersionElementData = 0x041001;
 constexpr std::int32_t kVersionWideInputField = 0x060400;
 constexpr int kInputFieldTag = 14;
-constexpr std::size_t kInputFieldSize = 320;
 constexpr int kOldInputFieldTag = 8;
 constexpr std::size_t kOldInputFieldSize = 256;
 

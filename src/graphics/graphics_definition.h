@@ -41,6 +41,8 @@ inline constexpr std::int32_t kDefinitionCountMax = 10000;
 inline constexpr int kDefine = 1;
 inline constexpr int kEndDefinition = 2;
 inline constexpr int kElementOperation = 5;
+// The description of an input field (operation 25) that follows the record.
+inline constexpr std::size_t kInputFieldSize = 320;
 
 // Record kinds (offset 0).
 inline constexpr int kRecordNoElements = 8;

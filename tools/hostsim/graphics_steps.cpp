@@ -82,6 +82,18 @@ proto::Outgoing definition(int mode, const std::vector<int>& ints, const std::st
   return proto::Outgoing{net::KWD_DIGRA, net::KWK_GDIGRA, gfx::build_graphics_definition(d, true)};
 }
 
+// A mode-5 definition: one element operation with its operands.
+proto::Outgoing element_operation(const gfx::GraphicsDefinition& d) {
+  return proto::Outgoing{net::KWD_DIGRA, net::KWK_GDIGRA, gfx::build_graphics_definition(d, true)};
+}
+
+gfx::GraphicsDefinition element(int operation) {
+  gfx::GraphicsDefinition d;
+  d.mode = gfx::kElementOperation;
+  d.record.set16(64, static_cast<std::int16_t>(operation));
+  return d;
+}
+
 }  // namespace
 
 std::optional<proto::Outgoing> parse_graphics_step(const std::vector<std::string>& w,
@@ -216,6 +228,40 @@ std::optional<proto::Outgoing> parse_graphics_step(const std::vector<std::string
     proto::PayloadWriter(out.payload).int_field(ints[1]).int_field(ints[0]);
     return out;
   }
+  if (command == "GFIELD") {
+    // GFIELD X Y LENGTH KIND SIZE "help": an input field of LENGTH characters inside the window,
+    // its text's baseline starting at world (X, Y), in font 1 of SIZE; KIND 1 takes capitals.
+    // The reply comes when the user leaves it (expect GDIGRA).
+    if (!read(6, 6, 6)) return std::nullopt;
+    gfx::GraphicsDefinition d = element(25);
+    d.record.set32(68, ints[0]);
+    d.record.set32(72, ints[1]);
+    d.record.set8(76, 1);
+    d.record.set16(78, static_cast<std::int16_t>(ints[4]));
+    d.record.set16(88, static_cast<std::int16_t>(ints[2]));
+    for (const std::size_t at : {std::size_t{92}, std::size_t{104}}) {
+      const std::int16_t level = at == 92 ? 0 : 255;  // black on white
+      d.record.set16(at + 4, level);
+      d.record.set16(at + 6, level);
+      d.record.set16(at + 8, level);
+      d.record.set16(at + 10, 0x0003);
+    }
+    d.element_data.assign(gfx::kInputFieldSize, 0);
+    d.element_data[44] = static_cast<std::uint8_t>(ints[3]);
+    for (std::size_t i = 0; i < text.size() && i < 60; ++i)
+      d.element_data[63 + i] = static_cast<std::uint8_t>(text[i]);
+    return element_operation(d);
+  }
+  if (command == "GSTOREPAGE") {
+    // GSTOREPAGE "title": keep the window's picture as a page of its history (the user pages
+    // through them with the page keys); answered at once.
+    if (!read(1, 1, 1)) return std::nullopt;
+    gfx::GraphicsDefinition d = element(17);
+    d.record.set16(78, static_cast<std::int16_t>(0x8000));
+    d.record.set8(67, 0x01 | 0x04 | 0x80);
+    for (std::size_t i = 0; i < text.size() && i < 127; ++i) d.record.set8(132 + i, text[i]);
+    return element_operation(d);
+  }
   if (command == "GFLUSH") {
     if (!read(0, 0)) return std::nullopt;
     return stream_command(gfx::DB_FLUSH, Operands{});
@@ -242,6 +288,13 @@ std::string describe_definition_reply(std::span<const std::uint8_t> payload) {
   const gfx::WindowRecord r(record);
   char options[16];
   std::snprintf(options, sizeof options, "0x%04X", static_cast<unsigned>(r.u16(38)));
+  if (mode == gfx::kElementOperation) {
+    std::string answer =
+        " mode=5 operation=" + std::to_string(r.i16(64)) + " result=" + std::to_string(r.i32(56));
+    if (r.i16(64) == 25)
+      answer += " key=" + std::to_string(r.i16(82)) + " text=\"" + r.text(144, 80) + "\"";
+    return answer;
+  }
   return " mode=" + std::to_string(mode) + " result=" + std::to_string(r.i32(56)) +
          " area=" + std::to_string(r.u16(70)) + "x" + std::to_string(r.u16(72)) +
          " world=" + std::to_string(r.world_width()) + "x" + std::to_string(r.world_height()) +

@@ -40,6 +40,8 @@ void GraphicsFieldWidget::paintEvent(QPaintEvent*) {
   const QFontMetrics metrics(look_.font);
   const QString shown = look_.text.mid(first_);
   painter.drawText(0, metrics.ascent(), shown);
+  // A thin line under the field shows where it ends when its background is the picture's.
+  painter.fillRect(QRect(0, height() - 1, width(), 1), QColor(128, 128, 128));
   const int cursor = std::clamp(look_.cursor - first_, 0, static_cast<int>(shown.size()));
   const int x = metrics.horizontalAdvance(shown.left(cursor));
   if (look_.insert) {

@@ -565,7 +565,7 @@ graphics::GraphicsDefinition field_step(const graphics::GraphicsDefinition& base
     step.record.set16(at + 8, static_cast<std::int16_t>(level));
     step.record.set16(at + 10, 0x0003);
   }
-  step.element_data.assign(320, 0);
+  step.element_data.assign(graphics::kInputFieldSize, 0);
   step.element_data[44] = 1;
   const std::string help = "Customer";
   std::memcpy(step.element_data.data() + 63, help.data(), help.size());
