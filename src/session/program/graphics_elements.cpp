@@ -10,7 +10,9 @@
 #include "foundation/host_text.h"
 #include "foundation/log.h"
 #include "graphics/page_history.h"
+#include "graphics/stream_opcodes.h"
 #include "graphics/world_mapping.h"
+#include "net/link_names.h"
 #include "session/program/frame.h"
 #include "session/program/graphics_record_places.h"
 #include "session/program/graphics_windows.h"
@@ -139,14 +141,15 @@ int GraphicsProgram::element_operation(const graphics::GraphicsDefinition& step)
       return 0;
     case 25:
       return start_field(step);
+    case 21:
+    case 41:
+      return picture_element(operation, step.element_data);
     case 1:
     case 2:
     case 9:
     case 18:
-    case 21:
     case 29:
     case 32:
-    case 41:
       foundation::log_printf("dg_interp: Elementoperation %d hier nicht verfügbar", operation);
       return 0;
     default:
@@ -256,6 +259,36 @@ void GraphicsProgram::scroll_step(const graphics::GraphicsDefinition& step) {
   const QPoint moved = sub->second.scroll - before;
   const int distance = std::abs(across ? moved.x() : moved.y());
   definition_.record.set16(kScrollShortAt, distance < step_size || distance == 0 ? 1 : 0);
+}
+
+// ---- pictures and media ------------------------------------------------------------------
+
+int GraphicsProgram::picture_element(int operation, const std::vector<std::uint8_t>& data) {
+  // The element's data are the operands of the stream's picture (or media) command: they are
+  // drawn as that command is, with its checks, into the current window.
+  if (data.empty()) {
+    foundation::log_printf("dg_elem: Elementoperation %d ohne Daten", operation);
+    return 0;
+  }
+  const std::size_t length = data.size() + 2;  // with the two-byte length form
+  if (length > 0x7FFF) {
+    foundation::log_printf("dg_elem: Elementoperation %d mit %zu Bytes zu lang", operation,
+                           data.size());
+    return 0;
+  }
+  std::vector<std::uint8_t> command;
+  command.reserve(length + 1);
+  command.push_back(
+      static_cast<std::uint8_t>(operation == 21 ? graphics::DB_PICTURE : graphics::DB_MEDIA));
+  command.push_back(static_cast<std::uint8_t>(0x80 | (length >> 8)));
+  command.push_back(static_cast<std::uint8_t>(length & 0xFF));
+  command.insert(command.end(), data.begin(), data.end());
+  interpret(command, net::KWK_SDLEN);
+  if (graphics::StreamWindow* window = stream().current()) {
+    window->changed = true;
+    post_picture(window->id);
+  }
+  return 0;
 }
 
 // ---- moving the window ---------------------------------------------------------------------

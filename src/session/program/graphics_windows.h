@@ -117,6 +117,7 @@ class GraphicsProgram : public QObject, public graphics::StreamCanvas {
   int define_sub_window(const graphics::GraphicsDefinition& step);
   void scroll_step(const graphics::GraphicsDefinition& step);
   void move_window(const graphics::WindowRecord& record);
+  int picture_element(int operation, const std::vector<std::uint8_t>& data);
   graphics::PageHistory& page_history();
   bool showing_page() const;
   void page_history_step(const graphics::WindowRecord& record);

@@ -619,6 +619,44 @@ TEST_F(GraphicsWindowsTest, AnInputFieldInTheWindowTakesCapitalsAndAnswersWhenLe
   EXPECT_EQ(graphics::kInputNone, input_answer(peer)[0]);
 }
 
+TEST_F(GraphicsWindowsTest, APictureElementIsDrawnFromTheHostFileThroughTheCache) {
+  // The host's picture comes through the file cache: here a green picture of the test's own.
+  const QString file = QDir::temp().filePath("element_picture.png");
+  QImage green(20, 20, QImage::Format_RGB32);
+  green.fill(QColor(0, 160, 0));
+  ASSERT_TRUE(green.save(file));
+  SessionHost host = *session_host();
+  std::vector<std::string> asked;
+  host.fetch_host_file = [&asked, file](const std::string& name, const std::string&, std::string&) {
+    asked.push_back(name);
+    return file.toStdString();
+  };
+  set_session_host(host);
+  HostPeer& peer = start_program();
+  QWidget* main = program(peer, 92);
+  define(peer, definition(graphics::kDefine));
+  reply(peer);
+  // The element's data are the picture command's operands: kind, the world rectangle of the
+  // left half's bottom (device 0-200 x 100-200), the name, and the parameters.
+  graphics::GraphicsDefinition step = definition(graphics::kElementOperation);
+  step.record.set16(64, 21);
+  const std::string name = "/pictures/green.png";
+  Stream operands =
+      Stream{}.u8(0).i32(0).i32(0).i32(500).i32(250).u16(static_cast<int>(name.size()));
+  operands.text(name);
+  for (int i = 0; i < 66; ++i) operands.u8(0);
+  step.element_data = operands.bytes;
+  define(peer, step);
+  EXPECT_EQ(0, reply(peer).record.i32(56));
+  EXPECT_TRUE(wait_until([&] {
+    const auto* shown = main->findChild<graphics::GraphicsWindowWidget*>();
+    return shown && !shown->picture().isNull() &&
+           shown->picture().pixelColor(100, 150) == QColor(0, 160, 0);
+  }));
+  EXPECT_EQ(std::vector<std::string>{name}, asked);
+  QFile::remove(file);
+}
+
 class PageHistoryTest : public GraphicsWindowsTest {
  protected:
   // A graphics program whose key bar has the page keys first, next and list (buttons 100 to
