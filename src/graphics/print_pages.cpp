@@ -1,6 +1,9 @@
 #include "graphics/print_pages.h"
 
 #include <algorithm>
+#include <cmath>
+
+#include <algorithm>
 #include <utility>
 
 namespace kovw::graphics {
@@ -75,6 +78,30 @@ PrintLayout print_layout(const PrintRequest& r) {
   out.down = down;
   out.poster = across * down > 1;
   return out;
+}
+
+PaperSize paper_from_options(int code, std::int32_t user_width, std::int32_t user_height) {
+  switch (code) {
+    case 1:
+      return {148, 210};  // A5
+    case 2:
+      return {297, 420};  // A3
+    case 3:
+      return {420, 594};  // A2
+    case 4:
+      return {594, 841};
+    case 5:
+      return {841, 1189};
+    case 6: {
+      if (user_width <= 0 || user_height <= 0) return {};
+      // Hundredths of a millimetre to tenths, rounded; the shorter side is the width.
+      const double a = std::round(user_width / 10.0) / 10.0;
+      const double b = std::round(user_height / 10.0) / 10.0;
+      return {std::min(a, b), std::max(a, b)};
+    }
+    default:
+      return {};  // A4
+  }
 }
 
 }  // namespace kovw::graphics

@@ -38,6 +38,15 @@ struct PrintLayout {
 
 PrintLayout print_layout(const PrintRequest& request);
 
+// The paper a graphics print job asks for in its window options (byte 108, and for user sizes
+// the integers at 208 and 216 in hundredths of a millimetre), in portrait, in millimetres
+// rounded to tenths. A user size that is not positive falls back to A4.
+struct PaperSize {
+  double width_mm = 210;
+  double height_mm = 297;
+};
+PaperSize paper_from_options(int code, std::int32_t user_width, std::int32_t user_height);
+
 // Pages needed for `world` units (hundredths of a millimetre) on `page_mm` of paper.
 int pages_for(std::int32_t world, double page_mm);
 

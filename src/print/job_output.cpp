@@ -41,6 +41,27 @@ void JobOutput::set_orientation(int orientation) {
                                                                 : QPageLayout::Portrait);
 }
 
+bool JobOutput::set_paper(double width_mm, double height_mm) {
+  if (!open() || painter_.isActive() || from_dialog()) return false;
+  QPagedPaintDevice* device = opened_.target->device();
+  const QPageLayout::Orientation orientation = device->pageLayout().orientation();
+  const bool set = device->setPageSize(QPageSize(QSizeF(width_mm, height_mm), QPageSize::Millimeter,
+                                                 QString(), QPageSize::FuzzyOrientationMatch));
+  device->setPageOrientation(orientation);
+  return set;
+}
+
+bool JobOutput::set_source(int n) {
+  if (!open() || painter_.isActive() || from_dialog()) return false;
+  const QList<int> sources = opened_.target->paper_sources();
+  if (n < 1 || n > sources.size()) return false;
+  return opened_.target->set_paper_source(sources[n - 1]);
+}
+
+bool JobOutput::from_dialog() const {
+  return printer_.trimmed().compare(QLatin1String("dialog"), Qt::CaseInsensitive) == 0;
+}
+
 QSize JobOutput::printable_dots() const {
   if (!opened_.target) return {};
   return opened_.target->device()->pageLayout().paintRectPixels(resolution()).size();

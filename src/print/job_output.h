@@ -25,6 +25,9 @@ class JobOutput : public session::PrintOutput {
 
   bool open() override;
   void set_orientation(int orientation) override;
+  // Neither changes a printer the user chose in the print dialog, whose settings hold.
+  bool set_paper(double width_mm, double height_mm) override;
+  bool set_source(int n) override;
   QSize printable_dots() const override;
   QSizeF printable_mm() const override;
   QPainter* page() override;
@@ -39,6 +42,8 @@ class JobOutput : public session::PrintOutput {
   int pages() const { return pages_; }
 
  private:
+  bool from_dialog() const;
+
   QString printer_;
   QString origin_;
   QString document_;

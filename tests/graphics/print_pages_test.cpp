@@ -59,5 +59,23 @@ TEST(PrintPagesTest, FittingAnEmptyWorldAndTheHostsChoice) {
   EXPECT_FALSE(print_layout(poster).poster_refused);
 }
 
+TEST(PrintPagesTest, ThePaperComesFromTheWindowOptionsAndBadUserSizesGiveA4) {
+  struct Case {
+    int code;
+    std::int32_t width, height;
+    double width_mm, height_mm;
+  };
+  for (const Case& c : {Case{1, 0, 0, 148, 210}, Case{2, 0, 0, 297, 420}, Case{0, 0, 0, 210, 297},
+                        Case{9, 0, 0, 210, 297}, Case{4, 0, 0, 594, 841},
+                        // user sizes in hundredths of a millimetre, rounded to tenths, turned
+                        // to portrait
+                        Case{6, 30049, 20000, 200, 300.5}, Case{6, 0, 20000, 210, 297},
+                        Case{6, -5, -5, 210, 297}}) {
+    const PaperSize paper = paper_from_options(c.code, c.width, c.height);
+    EXPECT_DOUBLE_EQ(c.width_mm, paper.width_mm) << c.code << " " << c.width;
+    EXPECT_DOUBLE_EQ(c.height_mm, paper.height_mm) << c.code << " " << c.width;
+  }
+}
+
 }  // namespace
 }  // namespace kovw::graphics

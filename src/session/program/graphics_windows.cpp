@@ -13,6 +13,7 @@
 #include "graphics/page_history.h"
 #include "graphics/world_mapping.h"
 #include "net/link_names.h"
+#include "protocol/little_endian.h"
 #include "protocol/payload_codec.h"
 #include "protocol/program/retc.h"
 #include "session/program/command_table.h"
@@ -526,8 +527,9 @@ int GraphicsProgram::start_print_job() {
     end_print_job();
     return kPrinterAccess;
   }
-  // The printable page in portrait.
+  // The paper and its source the window options ask for; the printable page in portrait.
   job_->set_orientation(graphics::kPortrait);
+  apply_paper(options);
   QSizeF page_mm = job_->printable_mm();
   if (page_mm.width() > page_mm.height()) page_mm.transpose();
   graphics::PrintRequest request;
@@ -582,6 +584,28 @@ int GraphicsProgram::start_print_job() {
     page_pending_ = false;
   }
   return 0;
+}
+
+void GraphicsProgram::apply_paper(const std::vector<std::uint8_t>& options) {
+  auto byte = [&](std::size_t at) -> int { return at < options.size() ? options[at] : 0; };
+  auto int32 = [&](std::size_t at) -> std::int32_t {
+    return at + 4 <= options.size() ? static_cast<std::int32_t>(protocol::le32(&options[at])) : 0;
+  };
+  const graphics::PaperSize paper = graphics::paper_from_options(byte(108), int32(208), int32(216));
+  if (!job_->set_paper(paper.width_mm, paper.height_mm))
+    foundation::log_printf("dg_print: Papier %.1f x %.1f mm nicht gesetzt", paper.width_mm,
+                           paper.height_mm);
+  const int source = byte(109);
+  if (source == 0) return;
+  if (byte(207) & 0x01) {
+    // Sources by name are not offered by the printing system: the printer's own source stays.
+    foundation::log_printf("dg_print: Papierquelle nach Namen %d nicht verfügbar", source);
+    return;
+  }
+  if (!job_->set_source(source)) {
+    foundation::log_printf("dg_print: Papierquelle %d nicht gesetzt", source);
+    foundation::show_message_number(nullptr, 0, 0, "KOVW Print", 40326, source);
+  }
 }
 
 bool GraphicsProgram::start_page_if_pending() {

@@ -109,6 +109,7 @@ class GraphicsProgram : public QObject, public graphics::StreamCanvas {
   QString remembered_name(const graphics::WindowRecord& record) const;
   void remember_place();
   int start_print_job();
+  void apply_paper(const std::vector<std::uint8_t>& options);
   bool start_page_if_pending();
   void end_page();
   void end_print_job();

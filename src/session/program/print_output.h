@@ -19,6 +19,10 @@ class PrintOutput {
   virtual bool open() = 0;
   // Before the first page: the orientation, 1 portrait or 2 landscape.
   virtual void set_orientation(int orientation) = 0;
+  // Before the first page: the paper (portrait, millimetres), and the `n`-th source of the
+  // printer's sources (from 1). False when the printer does not take it.
+  virtual bool set_paper(double width_mm, double height_mm) = 0;
+  virtual bool set_source(int n) = 0;
   // The printable part of a page with the orientation set, in dots and in millimetres; empty
   // before the printer is open.
   virtual QSize printable_dots() const = 0;

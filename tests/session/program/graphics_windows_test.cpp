@@ -332,6 +332,10 @@ class PdfOutput : public PrintOutput {
   void set_orientation(int orientation) override {
     writer_.setPageOrientation(orientation == 2 ? QPageLayout::Landscape : QPageLayout::Portrait);
   }
+  bool set_paper(double width_mm, double height_mm) override {
+    return writer_.setPageSize(QPageSize(QSizeF(width_mm, height_mm), QPageSize::Millimeter));
+  }
+  bool set_source(int) override { return false; }  // a file has no paper sources
   QSize printable_dots() const override {
     return writer_.pageLayout().paintRectPixels(writer_.resolution()).size();
   }
@@ -377,11 +381,13 @@ TEST_F(GraphicsWindowsTest, APrintJobDrawsItsPagesOnThePrinter) {
   set_session_host(std::move(host));
   HostPeer& peer = start_program();
   init_program(peer, 86, "printing");
-  // A world of 19000 x 25000 hundredths of a millimetre: one A4 page in portrait.
+  // A world of 19000 x 25000 hundredths of a millimetre: one A3 page in portrait, the paper
+  // the window options ask for.
   graphics::GraphicsDefinition job = definition(graphics::kDefine);
   job.record.set32(76, 19000);
   job.record.set32(80, 25000);
   job.options.assign(graphics::kWindowOptionsSize, 0);
+  job.options[108] = 2;
   const std::string printer = "PDF";
   std::copy(printer.begin(), printer.end(), job.options.begin() + 52);
   ASSERT_GT(
@@ -413,7 +419,10 @@ TEST_F(GraphicsWindowsTest, APrintJobDrawsItsPagesOnThePrinter) {
       0);
   EXPECT_EQ(0, reply(peer).record.i32(56));
   ASSERT_TRUE(QFile::exists(path));
-  EXPECT_TRUE(run_tool("pdfinfo", {path}).contains(QRegularExpression("Pages:\\s+2")));
+  const QString info = run_tool("pdfinfo", {path});
+  EXPECT_TRUE(info.contains(QRegularExpression("Pages:\\s+2")));
+  EXPECT_TRUE(info.contains(QRegularExpression("Page size:\\s+84[12].* x 119[01].*A3")))
+      << info.toStdString();
   const QString first = run_tool("pdftotext", {"-f", "1", "-l", "1", path, "-"});
   const QString second = run_tool("pdftotext", {"-f", "2", "-l", "2", path, "-"});
   EXPECT_TRUE(first.contains("Invoice 4711")) << first.toStdString();
