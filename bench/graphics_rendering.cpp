@@ -13,6 +13,7 @@
 
 #include "bench_application.h"
 #include "graphics/font_selector.h"
+#include "graphics/graphics_definition.h"
 #include "graphics/painter_renderer.h"
 #include "graphics/pens_and_brushes.h"
 #include "graphics/stream_canvas.h"
@@ -321,5 +322,99 @@ void BM_SegmentedRepaintAfterScrolling(benchmark::State& state) {
   state.counters["replayed"] = static_cast<double>(replayed);
 }
 BENCHMARK(BM_SegmentedRepaintAfterScrolling)->Unit(benchmark::kMicrosecond);
+
+// The same view drawn with bare QPainter calls: the lines of the segments that reach into the
+// view, with their colours, straight onto a fresh picture of the view.
+void BM_SegmentedViewBareQPainter(benchmark::State& state) {
+  kovw::bench::bench_application();
+  constexpr int kWorld = 4000, kViewWidth = 800, kViewHeight = 600;
+  struct Line {
+    QColor colour;
+    QLine line;
+  };
+  std::vector<Line> lines;
+  std::mt19937 random(7);
+  const QRect view(0, kViewHeight, kViewWidth, kViewHeight);
+  for (int top = kWorld; top > 0; top -= 100) {
+    for (int left = 0; left < kWorld; left += 400) {
+      const QRect segment(QPoint(left, kWorld - top), QSize(400, 100));
+      for (int i = 0; i < 20; ++i) {
+        const int x = left + static_cast<int>(random() % 380);
+        const int y = top - static_cast<int>(random() % 90);
+        const auto red = static_cast<int>(random() & 0xFF);
+        if (segment.intersects(view))
+          lines.push_back({QColor(red, 0, 0), QLine(x, kWorld - y, x + 20, kWorld - y + 10)});
+      }
+    }
+  }
+  for (auto _ : state) {
+    QImage picture(kViewWidth, kViewHeight, QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    painter.translate(-view.topLeft());
+    for (const Line& l : lines) {
+      painter.setPen(QPen(l.colour, 1));
+      painter.drawLine(l.line);
+    }
+    painter.end();
+    benchmark::DoNotOptimize(picture.constBits());
+  }
+  state.counters["lines"] = static_cast<double>(lines.size());
+}
+BENCHMARK(BM_SegmentedViewBareQPainter)->Unit(benchmark::kMicrosecond);
+
+// A graphics window definition with 1,000 elements: parsed from its payload and answered (the
+// reply with the computed fields and the geometry record).
+void BM_DefinitionWithThousandElements(benchmark::State& state) {
+  GraphicsDefinition d;
+  d.mode = kDefine;
+  d.record.set32(76, 32000);
+  d.record.set32(80, 20000);
+  d.record.set16(70, kWidth);
+  d.record.set16(72, kHeight);
+  d.record.set16(38, kReplyGeometry);
+  d.page.assign(64, 0);
+  for (int i = 0; i < 1000; ++i) {
+    std::vector<std::uint8_t> element(kWideElementSize, 0);
+    for (std::size_t b = 0; b < element.size(); ++b)
+      element[b] = static_cast<std::uint8_t>(i * 7 + b);
+    d.elements.push_back(std::move(element));
+  }
+  d.record.set16(74, d.record.i16(74) | kWideElements);
+  d.record.set32(272, 1000);
+  const std::vector<std::uint8_t> payload = build_graphics_definition(d, true);
+  const std::array<std::uint8_t, kGeometryRecordSize> geometry{};
+  const DefinitionParse check = parse_graphics_definition(payload, 0x070305);
+  if (!check.definition || check.definition->elements.size() != 1000) {
+    state.SkipWithError(("definition not parsed: " + check.error).c_str());
+    return;
+  }
+  for (auto _ : state) {
+    const DefinitionParse parsed = parse_graphics_definition(payload, 0x070305);
+    const auto reply = build_definition_reply(*parsed.definition, geometry);
+    benchmark::DoNotOptimize(reply.data());
+  }
+  state.counters["payload_bytes"] = static_cast<double>(payload.size());
+}
+BENCHMARK(BM_DefinitionWithThousandElements)->Unit(benchmark::kMicrosecond);
+
+// Beside it: 1,000 filled rectangles drawn with bare QPainter calls into a window-sized picture,
+// the least a window of 1,000 figures costs on the screen.
+void BM_ThousandRectanglesBareQPainter(benchmark::State& state) {
+  kovw::bench::bench_application();
+  std::mt19937 random(11);
+  std::vector<QRect> rects;
+  for (int i = 0; i < 1000; ++i)
+    rects.emplace_back(static_cast<int>(random() % (kWidth - 40)),
+                       static_cast<int>(random() % (kHeight - 40)), 40, 30);
+  QImage picture(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
+  for (auto _ : state) {
+    QPainter painter(&picture);
+    for (const QRect& r : rects) painter.fillRect(r, QColor(58, 111, 176));
+    painter.end();
+    benchmark::DoNotOptimize(picture.constBits());
+  }
+}
+BENCHMARK(BM_ThousandRectanglesBareQPainter)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
