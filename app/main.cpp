@@ -15,6 +15,7 @@
 #include "shell/server_session_hooks.h"
 #include "shell/settings_store.h"
 #include "shell/startup.h"
+#include "shell/table_file.h"
 
 int main(int argc, char** argv) {
   using namespace kovw;
@@ -54,6 +55,13 @@ int main(int argc, char** argv) {
       return print::open_graphics_print_job(printer, document, interactive);
     };
     host.poster_print = shell::settings().poster_print != 0;
+    host.store_page_definition =
+        [data = shell::shell_state().directories.data](std::span<const std::uint8_t> page) {
+          std::string error;
+          const int result = shell::store_page_definition(data + "/drtab.ini", page, error);
+          if (!error.empty()) foundation::log_printf("drtab.ini: %s", error.c_str());
+          return result;
+        };
     host.fetch_host_file = [data = shell::shell_state().directories.data](
                                const std::string& name, const std::string& extension,
                                std::string& error) {

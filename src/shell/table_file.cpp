@@ -101,4 +101,23 @@ int write_table_file(const std::string& path, std::span<const std::uint8_t> reco
   return file.commit();
 }
 
+int store_page_definition(const std::string& path, std::span<const std::uint8_t> record,
+                          std::string& error) {
+  std::vector<std::uint8_t> file(4 + record.size());
+  const auto length = static_cast<std::uint32_t>(record.size());
+  for (int i = 0; i < 4; ++i) file[i] = static_cast<std::uint8_t>(length >> (8 * i));
+  std::copy(record.begin(), record.end(), file.begin() + 4);
+  // Stored as sent, once it is known to read back.
+  const TableRead read = parse_table_file(file);
+  if (read.record.empty()) {
+    error = read.error;
+    return EINVAL;
+  }
+  foundation::DefaultLockGuard lock;
+  foundation::AtomicFile out;
+  if (const int failed = out.open(path); failed != 0) return failed;
+  if (const int failed = out.write(file); failed != 0) return failed;
+  return out.commit();
+}
+
 }  // namespace kovw::shell

@@ -46,4 +46,11 @@ TableRead read_table_file(const std::string& path);
 // lock. Returns 0 or the system error (EINVAL for a record whose text length does not fit).
 int write_table_file(const std::string& path, std::span<const std::uint8_t> record);
 
+// Keeps a host's page definition (a host table record as sent, of either layout) as the table
+// file at `path`, exactly as sent, when it reads back as a table file would (the reader converts
+// the old layout). Returns 0, EINVAL with `error` set for a record that does not read, or the
+// system error.
+int store_page_definition(const std::string& path, std::span<const std::uint8_t> record,
+                          std::string& error);
+
 }  // namespace kovw::shell

@@ -83,5 +83,24 @@ TEST(TableFile, WrittenRecordReadsBackUnchanged) {
   EXPECT_FALSE(read_table_file(dir.filePath("missing").toStdString()).error.empty());
 }
 
+TEST(TableFile, APageDefinitionIsKeptAsTheFileGivesItBack) {
+  QTemporaryDir dir;
+  const std::string path = dir.filePath("drtab.ini").toStdString();
+  std::string error;
+  // A graphics window's page definition in the old layout reads back converted.
+  ASSERT_EQ(store_page_definition(path, old_record(3, "Ari"), error), 0) << error;
+  const TableRead read = read_table_file(path);
+  ASSERT_TRUE(read.error.empty()) << read.error;
+  EXPECT_EQ(read.record[0], 'H');
+  EXPECT_EQ(read.record[kTableTextLengthOffset], 3);
+  EXPECT_EQ(std::string(read.record.begin() + kTableTextOffset,
+                        read.record.begin() + kTableTextOffset + 3),
+            "Ari");
+  // One whose text length lies is refused, and the file kept.
+  EXPECT_EQ(store_page_definition(path, old_record(4000, "x"), error), EINVAL);
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(read_table_file(path).record, read.record);
+}
+
 }  // namespace
 }  // namespace kovw::shell

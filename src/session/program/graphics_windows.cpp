@@ -3,6 +3,7 @@
 #include <QPen>
 #include <QTimerEvent>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <ctime>
@@ -162,6 +163,7 @@ void GraphicsProgram::define(std::span<const std::uint8_t> payload, int type) {
       }
       session_.screen_kind = kScreenGraphics;
       text_screen_release(session_);
+      keep_page_definition(incoming.page);
       const std::int32_t world_width = r.world_width();
       const std::int32_t world_height = r.world_height();
       if (world_width <= 0 || world_height <= 0) {
@@ -280,6 +282,16 @@ void GraphicsProgram::define(std::span<const std::uint8_t> payload, int type) {
   // An element input, a page end on the screen and an input field answer when the user acts.
   if (session_.graphics_pending_answer == 1 || session_.graphics_pending_answer == 2) return;
   send_reply();
+}
+
+void GraphicsProgram::keep_page_definition(const std::vector<std::uint8_t>& page) {
+  // The first page definition of a screen window in this run becomes the process's, kept in
+  // the local table file; later ones are not written again.
+  static std::atomic<bool> stored{false};
+  if (page.empty() || !session_.host_hooks || !session_.host_hooks->store_page_definition) return;
+  if (stored.exchange(true)) return;
+  if (const int error = session_.host_hooks->store_page_definition(page); error != 0)
+    foundation::log_printf("dg_interp: Seitendefinition nicht gespeichert (%d)", error);
 }
 
 void GraphicsProgram::send_reply() {

@@ -114,6 +114,7 @@ class GraphicsProgram : public QObject, public graphics::StreamCanvas {
   void end_page();
   void end_print_job();
   void send_reply();
+  void keep_page_definition(const std::vector<std::uint8_t>& page);
   int element_operation(const graphics::GraphicsDefinition& step);
   int define_sub_window(const graphics::GraphicsDefinition& step);
   void scroll_step(const graphics::GraphicsDefinition& step);

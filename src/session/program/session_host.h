@@ -74,6 +74,9 @@ struct SessionHost {
   std::function<std::string(const std::string& host_name, const std::string& extension,
                             std::string& error)>
       fetch_host_file;
+  // Keeps the page definition of the run's first graphics window as the local table file
+  // ("drtab.ini"); called on program threads. Returns 0 or an error number.
+  std::function<int(std::span<const std::uint8_t> page_definition)> store_page_definition;
   // "Poster Print": graphics print jobs may spread a world over several pages.
   bool poster_print = false;
 };

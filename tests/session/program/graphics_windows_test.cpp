@@ -666,6 +666,29 @@ TEST_F(GraphicsWindowsTest, APictureElementIsDrawnFromTheHostFileThroughTheCache
   QFile::remove(file);
 }
 
+TEST_F(GraphicsWindowsTest, TheRunsFirstPageDefinitionIsKeptOnce) {
+  SessionHost host = *session_host();
+  auto kept = std::make_shared<std::vector<std::vector<std::uint8_t>>>();
+  host.store_page_definition = [kept](std::span<const std::uint8_t> page) {
+    kept->emplace_back(page.begin(), page.end());
+    return 0;
+  };
+  set_session_host(host);
+  HostPeer& peer = start_program();
+  program(peer, 93);
+  graphics::GraphicsDefinition first = definition(graphics::kDefine);
+  first.page.assign(1300, 0x11);
+  define(peer, first);
+  reply(peer);
+  define(peer, definition(graphics::kEndDefinition));
+  reply(peer);
+  first.page.assign(1300, 0x22);
+  define(peer, first);
+  reply(peer);
+  ASSERT_EQ(1u, kept->size());
+  EXPECT_EQ(std::vector<std::uint8_t>(1300, 0x11), kept->front());
+}
+
 class PageHistoryTest : public GraphicsWindowsTest {
  protected:
   // A graphics program whose key bar has the page keys first, next and list (buttons 100 to
