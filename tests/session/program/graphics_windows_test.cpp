@@ -100,6 +100,22 @@ class GraphicsWindowsTest : public SessionTest {
     });
     return found;
   }
+  // A program with a graphics screen and its window defined: the content window and the
+  // window's view (null when it did not show).
+  std::pair<QWidget*, graphics::GraphicsWindowWidget*> shown_window(HostPeer& peer, int pid) {
+    const auto ids = init_program(peer, pid, "graphics");
+    EXPECT_GT(define_screen(peer, "Chart", 2, 400, 200, 20, 20), 0);
+    define(peer, definition(graphics::kDefine));
+    reply(peer);
+    QWidget* content = nullptr;
+    graphics::GraphicsWindowWidget* shown = nullptr;
+    wait_until([&] {
+      content = registered_window(ids[0]);
+      shown = content ? content->findChild<graphics::GraphicsWindowWidget*>() : nullptr;
+      return shown != nullptr;
+    });
+    return {content, shown};
+  }
   // The next frame the workstation sends is the answer to a KGETWINID (no acknowledgement
   // came before it).
   void expect_no_acknowledgement(HostPeer& peer) {
@@ -201,17 +217,10 @@ std::vector<std::uint8_t> ints(std::initializer_list<std::int32_t> values) {
 
 TEST_F(GraphicsWindowsTest, GraphicsInputAnswersWithClicksKeysAndTimeOuts) {
   HostPeer& peer = start_program();
-  const auto ids = init_program(peer, 83, "graphics");
-  ASSERT_GT(define_screen(peer, "Chart", 2, 400, 200, 20, 20), 0);
-  define(peer, definition(graphics::kDefine));
-  reply(peer);
-  QWidget* content = nullptr;
-  graphics::GraphicsWindowWidget* shown = nullptr;
-  ASSERT_TRUE(wait_until([&] {
-    content = registered_window(ids[0]);
-    shown = content ? content->findChild<graphics::GraphicsWindowWidget*>() : nullptr;
-    return shown != nullptr;
-  }));
+  const auto window = shown_window(peer, 83);
+  QWidget* content = window.first;
+  graphics::GraphicsWindowWidget* shown = window.second;
+  ASSERT_NE(nullptr, shown);
   // A click while the host waits: the world position of (100, 150) is (250, 122):
   // (150 - 199) x 5 / -2, truncated.
   ASSERT_GT(peer.send(net::KWD_DIGRA, net::KWK_GGET, ints({0, 0})), 0);
@@ -585,17 +594,10 @@ graphics::GraphicsDefinition field_step(const graphics::GraphicsDefinition& base
 
 TEST_F(GraphicsWindowsTest, AnInputFieldInTheWindowTakesCapitalsAndAnswersWhenLeft) {
   HostPeer& peer = start_program();
-  const auto ids = init_program(peer, 91, "graphics");
-  ASSERT_GT(define_screen(peer, "Chart", 2, 400, 200, 20, 20), 0);
-  define(peer, definition(graphics::kDefine));
-  reply(peer);
-  QWidget* content = nullptr;
-  graphics::GraphicsWindowWidget* shown = nullptr;
-  ASSERT_TRUE(wait_until([&] {
-    content = registered_window(ids[0]);
-    shown = content ? content->findChild<graphics::GraphicsWindowWidget*>() : nullptr;
-    return shown != nullptr;
-  }));
+  const auto window = shown_window(peer, 91);
+  QWidget* content = window.first;
+  graphics::GraphicsWindowWidget* shown = window.second;
+  ASSERT_NE(nullptr, shown);
   const graphics::GraphicsDefinition step = field_step(definition(graphics::kElementOperation));
   define(peer, step);
   expect_no_acknowledgement(peer);  // the reply waits for the user
