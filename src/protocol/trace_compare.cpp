@@ -100,6 +100,12 @@ std::string bytes_difference(std::span<const std::uint8_t> expected,
          std::to_string(received.size()) + ")";
 }
 
+// "field 3" or "field 3 \"screen width\"".
+std::string field_label(std::size_t index, const std::string& name) {
+  const std::string number = "field " + std::to_string(index + 1);
+  return name == number ? number : number + " \"" + name + "\"";
+}
+
 }  // namespace
 
 std::optional<std::vector<TraceField>> trace_fields(int service, int type,
@@ -157,16 +163,17 @@ std::optional<std::string> trace_frame_difference(int expected_service, int expe
   if (!want || !got) return bytes_difference(expected, received);
   for (std::size_t i = 0; i < std::max(want->size(), got->size()); ++i) {
     if (i >= want->size())
-      return "field " + std::to_string(i + 1) + " \"" + (*got)[i].name +
-             "\": not expected, received " + field_value((*got)[i]);
+      return field_label(i, (*got)[i].name) + ": not expected, received " + field_value((*got)[i]);
     if (i >= got->size())
-      return "field " + std::to_string(i + 1) + " \"" + (*want)[i].name + "\": expected " +
-             field_value((*want)[i]) + ", missing";
+      return field_label(i, (*want)[i].name) + ": expected " + field_value((*want)[i]) +
+             ", missing";
     const TraceField& w = (*want)[i];
     const TraceField& g = (*got)[i];
     if (w.bytes == g.bytes || field_varies_between_runs(service, type, w.name)) continue;
-    return "field " + std::to_string(i + 1) + " \"" + w.name + "\": expected " + field_value(w) +
-           ", received " + field_value(g);
+    std::string where = field_label(i, w.name);
+    // In a record field the offset of the first differing byte says which member it is.
+    if (!w.is_int || !g.is_int) where += " at " + bytes_difference(w.bytes, g.bytes);
+    return where + ": expected " + field_value(w) + ", received " + field_value(g);
   }
   return std::nullopt;
 }
