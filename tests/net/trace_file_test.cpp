@@ -55,6 +55,8 @@ TEST(TraceFile, WrittenRecordsReadBackWithHeaderOptionsAndOrder) {
     writer.options({2, kTraceCompression});
     writer.frame(TraceRecordKind::Sent, 3, 7, Bytes(70000, 0x5a));  // a long frame
     writer.frame(TraceRecordKind::Sent, 1, 2, {});
+    // Every record is in the file while the writer is still open (as after a crash).
+    EXPECT_EQ(read_trace_file(path).records.size(), 4u);
   }
   const TraceContents trace = read_trace_file(path);
   ASSERT_EQ(trace.error, "");

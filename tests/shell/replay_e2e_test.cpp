@@ -135,6 +135,22 @@ TEST_F(Replay, AChangedReplyIsReportedAtItsFrame) {
   EXPECT_TRUE(errors_.contains("expected KWD_KOMM/KWK_KGETWINID")) << errors_.toStdString();
 }
 
+// A trace cut inside a record (a crash of the recording workstation) replays its whole
+// records.
+TEST_F(Replay, ATraceCutInsideARecordReplaysItsWholeRecords) {
+  QFile whole(kReplays + "text_screen.kovwtrace");
+  ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+  const QByteArray bytes = whole.readAll();
+  const QString path = home_.path() + "/cut.kovwtrace";
+  QFile cut(path);
+  ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+  cut.write(bytes.left(bytes.size() - 5));  // into the last window-id answer
+  cut.close();
+  EXPECT_EQ(replay(path), 0) << errors_.toStdString();
+  EXPECT_TRUE(errors_.contains("ends inside a record")) << errors_.toStdString();
+  EXPECT_TRUE(frames().contains("all 9 frames matched")) << frames().toStdString();
+}
+
 // A session recorded with --record replays against a fresh workstation, and the server link's
 // trace holds the marker where the login's password was.
 TEST_F(Replay, RecordedSessionReplaysAndKeepsNoPassword) {
