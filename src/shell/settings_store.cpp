@@ -378,8 +378,6 @@ int dr_save_date(std::int32_t date) {
   return settings_store().save_date(date);
 }
 
-int dr_delete_all_keys() {
-  return settings_store().delete_all_keys();
-}
+int dr_delete_all_keys() { return settings_store().delete_all_keys(); }
 
 }  // namespace kovw::shell
