@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
   kovw::fuzz::add_graphics_seeds(seeds);
   kovw::fuzz::add_file_transfer_seeds(seeds);
   kovw::fuzz::add_shell_seeds(seeds);
+  kovw::fuzz::add_trace_seeds(seeds);
   for (const auto& error : seeds.errors()) std::fprintf(stderr, "%s\n", error.c_str());
   std::printf("%d seeds written\n", seeds.written());
   return seeds.errors().empty() ? 0 : 1;

@@ -52,5 +52,6 @@ void add_print_seeds(SeedSet& seeds);
 void add_graphics_seeds(SeedSet& seeds);
 void add_file_transfer_seeds(SeedSet& seeds);
 void add_shell_seeds(SeedSet& seeds);
+void add_trace_seeds(SeedSet& seeds);
 
 }  // namespace kovw::fuzz

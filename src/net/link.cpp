@@ -5,6 +5,7 @@
 #include "foundation/error_text.h"
 #include "net/last_socket_error.h"
 #include "net/link_io.h"
+#include "net/link_recording.h"
 #include "net/tcp_socket.h"
 
 namespace kovw::net {
@@ -42,11 +43,38 @@ int Link::release() {
 void Link::close() {
   const int socket = release();
   if (socket >= 0) sc_close(socket);
+  std::lock_guard lock(mutex_);
+  recorder_.reset();
+}
+
+void Link::set_recorder(std::shared_ptr<TraceWriter> recorder) {
+  std::lock_guard lock(mutex_);
+  recorder_ = std::move(recorder);
+}
+
+// The recording helpers run under the link's lock.
+void Link::record_sent(const LinkMessage& message, const void* payload) {
+  if (!recorder_) return;
+  const auto* bytes = static_cast<const std::uint8_t*>(payload);
+  recorder_->frame(TraceRecordKind::Sent, message.service & kKindServiceMask, message.type,
+                   {bytes, bytes ? static_cast<std::size_t>(message.length) : 0});
+}
+
+void Link::record_received() {
+  if (!recorder_) return;
+  recorder_->frame(TraceRecordKind::Received, message_.service, message_.type,
+                   reader_.payload_view());
+}
+
+void Link::record_options() {
+  if (recorder_) recorder_->options(trace_options(state_));
 }
 
 int Link::set_options(unsigned flags_word, bool level_tracking, bool encryption_allowed) {
   std::lock_guard lock(mutex_);
-  return link_set_options(state_, flags_word, level_tracking, encryption_allowed);
+  const int result = link_set_options(state_, flags_word, level_tracking, encryption_allowed);
+  record_options();
+  return result;
 }
 
 void Link::reset_options() {
@@ -54,6 +82,7 @@ void Link::reset_options() {
   const int timeout = state_.net_timeout_ms;
   state_ = LinkState{};
   state_.net_timeout_ms = timeout;
+  record_options();
 }
 
 LinkState Link::options() const {
@@ -86,6 +115,7 @@ LinkResult Link::send(const LinkMessage& message, const void* payload) {
   if (socket_ < 0) return {-1, foundation::kWSAENOTSOCK};
   const int value = link_send(socket_, state_, work_buffer_, message, payload);
   if (value < 0) return {value, last_socket_error()};
+  record_sent(message, payload);
   ++traffic_.frames_sent;
   traffic_.bytes_sent += static_cast<std::uint64_t>(value);
   return {value, 0};
@@ -99,6 +129,7 @@ LinkResult Link::send_plain(const LinkMessage& message, const void* payload) {
   const int error = value < 0 ? last_socket_error() : 0;
   state_.encryption_on = encryption;
   if (value >= 0) {
+    record_sent(message, payload);
     ++traffic_.frames_sent;
     traffic_.bytes_sent += static_cast<std::uint64_t>(value);
   }
@@ -139,6 +170,9 @@ ReceiveStep Link::receive_step() {
             finished == kLinkMalformed ? kErrorInvalidData : kErrorNotEnoughMemory};
   }
   link_take_message(reader_, message_);
+  record_received();
+  // A received frame may switch the sending encryption on.
+  record_options();
   return {ReceiveOutcome::Message, 1, 0};
 }
 
@@ -150,6 +184,11 @@ LinkResult Link::receive(int flags) {
   }
   // Blocking receives are for links that one thread alone uses: the state is not shared.
   const int value = link_receive(state_, message_, reader_, flags);
+  if (value == 1) {
+    std::lock_guard lock(mutex_);
+    record_received();
+    record_options();
+  }
   return {value, value < 0 ? last_socket_error() : 0};
 }
 

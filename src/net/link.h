@@ -5,6 +5,7 @@
 // so any thread may send; receiving is the business of one thread, the one that owns the link.
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <span>
 
@@ -13,6 +14,7 @@
 #include "net/link_io.h"
 #include "net/link_message.h"
 #include "net/link_state.h"
+#include "net/trace_file.h"
 
 namespace kovw::net {
 
@@ -103,6 +105,10 @@ class Link {
 
   LinkTraffic traffic() const;
 
+  // Records every frame sent and received from now on, and every change of the options, in
+  // `recorder` (null: no recording). Closing the link ends its recording.
+  void set_recorder(std::shared_ptr<TraceWriter> recorder);
+
   // The last message received and its payload; valid until the next receive or frame_done.
   const LinkMessage& message() const { return message_; }
   std::span<const std::uint8_t> payload() const { return reader_.payload_view(); }
@@ -116,6 +122,11 @@ class Link {
   LinkMessage message_;
   LinkTraffic traffic_;
   int receive_timeout_ms_ = -1;  // -1: the net time-out
+  std::shared_ptr<TraceWriter> recorder_;
+
+  void record_sent(const LinkMessage& message, const void* payload);
+  void record_received();
+  void record_options();
 };
 
 }  // namespace kovw::net

@@ -669,6 +669,16 @@ StartAction Parser::parse_option() {
   if (!at_end()) ++pos_;
   int n = 0;
   switch (letter) {
+    case '-': {
+      // Long options: --record DIR.
+      std::string name = "--";
+      while (!at_end() && !is_blank(peek())) name += text_[pos_++];
+      if (name != "--record") return fatal(name);
+      if (refused_in_url(name)) return StartAction::Error;
+      options_.record_directory = read_word();
+      if (options_.record_directory.empty()) return fatal(name);
+      break;
+    }
     case 'a':
       if (read_number("-a", n)) {
         values.ping_timer = n;

@@ -25,11 +25,13 @@
 #include "net/last_socket_error.h"
 #include "net/link_io.h"
 #include "net/link_names.h"
+#include "net/link_recording.h"
 #include "net/link_state.h"
 #include "net/socket_errors.h"
 #include "net/tcp_socket.h"
 #include "platform/gui_call.h"
 #include "protocol/server_messages.h"
+#include "protocol/trace_redaction.h"
 #include "shell/environment_expansion.h"
 #include "shell/front_door_rules.h"
 #include "shell/login_data.h"
@@ -44,6 +46,7 @@
 #include "shell/settings_store.h"
 #include "shell/startup.h"
 #include "shell/update_offer.h"
+#include "shell/version.h"
 
 namespace kovw::shell {
 namespace {
@@ -297,6 +300,7 @@ void ServerConnection::on_connected(int, int socket, int result, int error) {
   }
   link_.attach(socket);
   display_text_ = host_name_;
+  start_recording();
 
   // A new link starts without key and with plain classic frames.
   net::link_set_session_key(nullptr, nullptr);
@@ -908,6 +912,17 @@ void ServerConnection::on_program_accept() {
   link.port = -1;
   link.process_id = "0";
   hand_over_link(std::move(link));
+}
+
+void ServerConnection::start_recording() {
+  // The command line's directory before the setting's; the program links of the session are
+  // recorded into the same directory.
+  const std::string& given = shell_state().options.record_directory;
+  net::set_recording(given.empty() ? settings_.record_directory.str() : given, version_text());
+  std::shared_ptr<net::TraceWriter> recorder =
+      net::open_link_recording(net::TraceLinkKind::Server, host_name_, link_.options());
+  if (recorder) recorder->set_redactor(protocol::redact_passwords);
+  link_.set_recorder(std::move(recorder));
 }
 
 void ServerConnection::stop_session_timer() {

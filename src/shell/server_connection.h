@@ -132,6 +132,8 @@ class ServerConnection : public QObject {
   void refresh_display();
   void continue_login();
   void on_connected(int attempt, int socket, int result, int error);
+  // Opens the trace of the new server link when recording is on (--record, "Record Directory").
+  void start_recording();
   void on_readable();
   void on_link_failure(int result, int error);
   void on_server_closed();

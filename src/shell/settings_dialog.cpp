@@ -205,6 +205,9 @@ SettingsDialog::SettingsDialog(SettingsStore& store, QWidget* parent)
   add_text(transfer, "Install Path",
            ui_text("&Lokales Datenverzeichnis:", "&Local data directory:"),
            &SettingsRecord::install_path, 259);
+  add_text(transfer, "Record Directory",
+           ui_text("Sitzungen &aufzeichnen in:", "&Record sessions to:"),
+           &SettingsRecord::record_directory, 259);
 
   QFormLayout* advanced = add_tab(ui_text("&Erweitert", "Ad&vanced"));
   auto* level = new QSpinBox(this);

@@ -82,6 +82,7 @@ struct SettingsRecord {
   std::uint8_t icon_size = 0;                        // "Icon Size" (always recomputed)
   std::array<std::uint32_t, 16> custom_colors{};     // "Custom Colors"
   BoundedString<260> pdf_folder;                     // "PDF Folder": where the PDF printer writes
+  BoundedString<260> record_directory;  // "Record Directory": session traces go here (empty: off)
 
   // "Login" key.
   FixedString<64> host;                     // "Host"

@@ -124,6 +124,7 @@ const auto& table() {
       number("TAB Blanks", &R::tab_blanks, 2, 2),
       byte("Icon Size", &R::icon_size, 0, 0, /*write_only=*/true),
       text("PDF Folder", text_of<&R::pdf_folder>()),
+      text("Record Directory", text_of<&R::record_directory>()),
   };
   return kTable;
 }

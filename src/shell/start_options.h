@@ -79,6 +79,7 @@ struct StartOptions {
   foundation::BoundedString<260> install_path;
 
   std::string standard_environment;  // -s dir
+  std::string record_directory;      // --record DIR: session traces go there
   WorkflowOptions workflow;
 };
 

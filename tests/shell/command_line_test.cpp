@@ -265,3 +265,25 @@ TEST(CommandLine, InstallHelperAndOtherOneShotActions) {
 
 }  // namespace
 }  // namespace kovw::shell
+
+namespace kovw::shell {
+namespace {
+
+TEST(CommandLine, RecordNamesTheTraceDirectory) {
+  Parsed given = parse("--record \"/tmp/my traces\" -l");
+  EXPECT_EQ(given.action, StartAction::Run);
+  EXPECT_EQ(given.options.record_directory, "/tmp/my traces");
+  EXPECT_EQ(given.v().auto_login, 1);  // the options after it still count
+  // Without a directory, in a kovw: link (a web page must not make the workstation write
+  // files) and misspelt, it is an error.
+  for (const char* text : {"--record", "kovw:--record%20/tmp", "--recrod /tmp"}) {
+    SCOPED_TRACE(text);
+    Parsed p = parse(text);
+    EXPECT_EQ(p.action, StartAction::Error);
+    EXPECT_TRUE(p.options.record_directory.empty());
+    EXPECT_FALSE(p.messages.empty());
+  }
+}
+
+}  // namespace
+}  // namespace kovw::shell

@@ -24,6 +24,7 @@
 #include "protocol/program/menu_records.h"
 #include "protocol/program/program_window.h"
 #include "protocol/server_messages.h"
+#include "replay.h"
 #include "script.h"
 
 namespace hostsim {
@@ -611,6 +612,11 @@ void run_host_program(const HostScript& script, int run_id, int listen_socket,
                                       std::vector<std::uint8_t>(view.begin(), view.end()));
               },
               [&](const std::string& line) { log(me + line); });
+          break;
+        case HostStep::Kind::replay:
+          run_replay(*step.trace, step.fast, socket, reader, stop,
+                     [&](const std::string& line) { log(me + line); });
+          going = false;
           break;
       }
       if (!going) break;

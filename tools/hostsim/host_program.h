@@ -6,11 +6,13 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "net/trace_file.h"
 #include "protocol/outgoing.h"
 #include "protocol/program/screen_definition.h"
 #include "protocol/program/start_messages.h"
@@ -27,7 +29,8 @@ struct HostStep {
     close,
     list_dialog,
     download,
-    upload
+    upload,
+    replay
   } kind = Kind::send;
   kovw::protocol::Outgoing message;         // send
   kovw::protocol::KInit kinit;              // kinit (host pid 0: the run id)
@@ -44,6 +47,9 @@ struct HostStep {
   std::string source;
   std::string target;
   int flags = 0;
+  // replay: the recorded program link and whether its timing is kept.
+  std::shared_ptr<const kovw::net::TraceContents> trace;
+  bool fast = false;
 };
 
 struct HostScript {

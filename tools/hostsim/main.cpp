@@ -5,6 +5,7 @@
 
 #include "daemon.h"
 #include "options.h"
+#include "replay.h"
 #include "script.h"
 
 namespace {
@@ -18,6 +19,11 @@ void on_terminate(int) {
 int main(int argc, char** argv) {
   auto options = hostsim::parse_options(argc, argv);
   if (!options) return 2;
+  if (!options->dump_trace_path.empty()) {
+    const auto trace = kovw::net::read_trace_file(options->dump_trace_path);
+    std::fputs(hostsim::dump_trace(trace).c_str(), stdout);
+    return trace.error.empty() ? 0 : 1;
+  }
   std::vector<hostsim::ScriptAction> script;
   if (!options->script_path.empty()) {
     std::string error;
@@ -27,6 +33,29 @@ int main(int argc, char** argv) {
       return 2;
     }
     script = std::move(*loaded);
+  }
+  const bool replaying = !options->replay_path.empty();
+  if (replaying) {
+    // The replay runs as a host program after the login, after the event script's lines.
+    std::string error;
+    auto trace = hostsim::load_replay_trace(options->replay_path, error);
+    if (!trace) {
+      std::fprintf(stderr, "hostsim: replay %s\n", error.c_str());
+      return 2;
+    }
+    auto program = std::make_shared<hostsim::HostScript>();
+    program->name = options->replay_path;
+    hostsim::HostStep step;
+    step.kind = hostsim::HostStep::Kind::replay;
+    step.text = "replay " + options->replay_path + (options->replay_fast ? " --fast" : "");
+    step.trace = std::make_shared<const kovw::net::TraceContents>(std::move(*trace));
+    step.fast = options->replay_fast;
+    program->steps.push_back(std::move(step));
+    hostsim::ScriptAction action;
+    action.kind = hostsim::ScriptAction::Kind::program;
+    action.text = "program " + options->replay_path;
+    action.program = std::move(program);
+    script.push_back(std::move(action));
   }
   std::shared_ptr<const hostsim::HostScript> start_program;
   if (!options->start_program_path.empty()) {
@@ -56,7 +85,9 @@ int main(int argc, char** argv) {
   if (!daemon.open()) return 1;
   std::printf("listening on port %d\n", daemon.base_port());
   std::fflush(stdout);
-  const int rc = daemon.run();
+  int rc = daemon.run();
   if (log != stdout) std::fclose(log);
+  // A replay that found a difference, or never ran to its end, fails the run.
+  if (rc == 0 && replaying && hostsim::replays_passed() == 0) rc = 1;
   return rc;
 }

@@ -39,7 +39,11 @@ const char kUsage[] =
     "  --offer-update V FILE  offer workstation version V; FILE is sent as its updater\n"
     "  --update-size N      offer N bytes instead of the file's size\n"
     "  --update-break N     close the link after N bytes of the updater\n"
-    "  --update-refuse      refuse the updater's download (KOMFAIL)\n";
+    "  --update-refuse      refuse the updater's download (KOMFAIL)\n"
+    "  --replay FILE        after the login, play the host side of a recorded program link\n"
+    "                       and compare the workstation's frames (exit code 1 on a difference)\n"
+    "  --fast               replay without the recorded timing\n"
+    "  --dump-trace FILE    print a trace file decoded, one frame a line, and end\n";
 
 bool number(std::string_view text, long& out) {
   const std::string s(text);
@@ -179,6 +183,16 @@ std::optional<Options> parse_options(int argc, char** argv) {
       o.update_break_after = n;
     } else if (arg == "--update-refuse") {
       o.update_refuse = true;
+    } else if (arg == "--replay") {
+      const char* v = value();
+      if (!v) return fail("bad --replay");
+      o.replay_path = v;
+    } else if (arg == "--fast") {
+      o.replay_fast = true;
+    } else if (arg == "--dump-trace") {
+      const char* v = value();
+      if (!v) return fail("bad --dump-trace");
+      o.dump_trace_path = v;
     } else if (arg == "--exit-after-logout") {
       o.exit_after_logout = true;
     } else {

@@ -46,6 +46,11 @@ struct Options {
   long update_size = -1;
   long update_break_after = -1;
   bool update_refuse = false;
+  // Replays: the program link trace played after the login, without its timing with
+  // `replay_fast`; a trace printed decoded by --dump-trace.
+  std::string replay_path;
+  bool replay_fast = false;
+  std::string dump_trace_path;
 };
 
 // Parses the arguments; on failure prints the reason and the usage to stderr and returns

@@ -15,6 +15,8 @@
 #include <QWheelEvent>
 #include <algorithm>
 
+#include "platform/accessible_label.h"
+
 namespace kovw::dialogs {
 
 namespace {
@@ -51,6 +53,7 @@ HostDialogWindow::HostDialogWindow(const DialogDefinition& definition, QWidget* 
     auto* row = new QHBoxLayout;
     list_ = new QListWidget(this);
     list_->setObjectName(QStringLiteral("list"));
+    list_->setAccessibleName(windowTitle());
     list_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list_->setHorizontalScrollBarPolicy(
@@ -91,6 +94,7 @@ HostDialogWindow::HostDialogWindow(const DialogDefinition& definition, QWidget* 
   if (definition.has_input()) {
     input_ = new QLineEdit(text_of(definition.input), this);
     input_->setObjectName(QStringLiteral("input"));
+    input_->setAccessibleName(windowTitle());
     const int length = header.input_length > 0 ? std::min<int>(header.input_length, 255) : 80;
     input_->setMaxLength(length);
     input_->setMinimumWidth(
@@ -107,6 +111,9 @@ HostDialogWindow::HostDialogWindow(const DialogDefinition& definition, QWidget* 
     auto* button = new QPushButton(text_of(b.label), this);
     button->setToolTip(text_of(b.help));
     button->setStatusTip(text_of(b.help));
+    // Host labels come padded with blanks; assistive technology reads the label alone.
+    button->setAccessibleName(platform::accessible_label(text_of(b.label)));
+    button->setAccessibleDescription(text_of(b.help).simplified());
     button->setAutoDefault(true);
     button->installEventFilter(this);
     connect(button, &QPushButton::clicked, this,

@@ -14,6 +14,7 @@
 #include "foundation/verbose.h"
 #include "net/link_message.h"
 #include "net/link_names.h"
+#include "net/link_recording.h"
 #include "net/link_state.h"
 #include "net/tcp_socket.h"
 #include "session/program/cursor_kind_numbers.h"
@@ -97,6 +98,8 @@ std::uint32_t ProgramThread::dt_winmain() {
   session.to_program = to_program_;
   session.to_view = to_view_;
   session.link.attach(std::exchange(record_->socket, -1));
+  session.link.set_recorder(
+      net::open_link_recording(net::TraceLinkKind::Program, session.title, session.link.options()));
   session.link_timeout_ms = net::default_net_timeout();
   session.link.set_receive_timeout(session.link_timeout_ms);
   session.awaiting_introduction = true;  // admitted by dt_open
@@ -293,6 +296,8 @@ void SuperWindow::on(to_program::Reconnect& message) {
   foundation::log_printf("WML_RECONNECT Host-Pid %d", message.host_pid);
   close_link();
   session_.link.attach(message.socket.take());
+  session_.link.set_recorder(net::open_link_recording(net::TraceLinkKind::Program, session_.title,
+                                                      session_.link.options()));
   session_.link_lost_reported = false;
   connect_link();
 }

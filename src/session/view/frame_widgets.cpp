@@ -7,6 +7,7 @@
 #include <QStatusTipEvent>
 #include <utility>
 
+#include "platform/accessible_label.h"
 #include "session/program/menu_items.h"
 #include "session/window_messages.h"
 
@@ -107,6 +108,7 @@ void FrameWidgets::build(const FrameDescription& frame) {
     menu_bar_ = new QMenuBar(window_);
     for (const FrameEntry& popup : frame.menus) {
       QMenu* menu = menu_bar_->addMenu(popup.label);
+      menu->setAccessibleName(platform::accessible_label(popup.label));
       fill_menu(*menu, popup.entries);
       colour_menu(*menu, menu_, menu_text_);
       show_state(*menu->menuAction(), popup.state);
@@ -132,6 +134,9 @@ void FrameWidgets::set_bars_enabled(bool enabled) {
 
 QWidget* FrameWidgets::make_bar(int bar, const std::vector<FrameEntry>& entries) {
   auto* widget = new QWidget(window_);
+  static const char* const kBarNames[] = {"Top key bar", "Right key bar", "Bottom key bar",
+                                          "Left key bar"};
+  if (bar >= 0 && bar < 4) widget->setAccessibleName(QString::fromLatin1(kBarNames[bar]));
   const bool vertical = bar == 1 || bar == 3;
   auto* box = new QBoxLayout(vertical ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight, widget);
   box->setContentsMargins(kButtonGap, kButtonGap, kButtonGap, kButtonGap);
@@ -142,12 +147,15 @@ QWidget* FrameWidgets::make_bar(int bar, const std::vector<FrameEntry>& entries)
     button->setFocusPolicy(Qt::NoFocus);
     button->setToolTip(entry.help);
     button->setStatusTip(entry.help);
+    button->setAccessibleName(platform::accessible_label(entry.label));
+    button->setAccessibleDescription(entry.help.simplified());
     const QFontMetrics metrics = button->fontMetrics();
     QString plain = entry.label;
     plain.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove(u'&').replace(u'\x01', u'&');
     button->setMinimumWidth(metrics.horizontalAdvance(plain) + 2 * metrics.averageCharWidth());
     if (!entry.entries.empty()) {
       auto* menu = new QMenu(button);
+      menu->setAccessibleName(platform::accessible_label(entry.label));
       fill_menu(*menu, entry.entries);
       button->setMenu(menu);
     }

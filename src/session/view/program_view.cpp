@@ -269,6 +269,9 @@ void ProgramView::apply(const to_view::InputField& message) {
   if (!text_) return;
   if (!field_) field_ = new InputFieldWidget(text_);
   field_->apply(message);
+  // Assistive technology names the field after the label before it on its row.
+  if (message.shown)
+    field_->setAccessibleName(text_->label_before_cell(message.column, message.row));
   text_->set_field_shown(message.shown);
 }
 

@@ -1,14 +1,27 @@
 #include "session/view/text_screen_widget.h"
 
+#include <QAccessible>
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
+#include <mutex>
 #include <span>
+#include <utility>
 
 #include "session/program/text_cells.h"
+#include "session/view/text_screen_accessible.h"
 
 namespace kovw::session {
+
+namespace {
+TextScreenWidget::AccessibilityUpdate g_accessibility_update = QAccessible::updateAccessibility;
+}  // namespace
+
+TextScreenWidget::AccessibilityUpdate TextScreenWidget::set_accessibility_update(
+    AccessibilityUpdate update) {
+  return std::exchange(g_accessibility_update, update);
+}
 
 TextScreenWidget::TextScreenWidget(const TextScreenLook& look, QWidget* parent)
     : QWidget(parent),
@@ -17,6 +30,9 @@ TextScreenWidget::TextScreenWidget(const TextScreenLook& look, QWidget* parent)
       painter_(look),
       caret_suppressed_(look.caret_suppressed) {
   setAttribute(Qt::WA_OpaquePaintEvent);
+  static std::once_flag accessible_factory;
+  std::call_once(accessible_factory,
+                 [] { QAccessible::installFactory(text_screen_accessible_factory); });
   // The content window holds the focus; the caret follows it.
   if (parent != nullptr) parent->installEventFilter(this);
 }
@@ -72,7 +88,67 @@ void TextScreenWidget::scroll_cells(int count) {
   std::fill(cells_.end() - static_cast<std::ptrdiff_t>(shift), cells_.end(), kBlankCell);
 }
 
+std::span<const std::uint32_t> TextScreenWidget::row_cells(int row) const {
+  if (row < 0 || row >= rows_ || columns_ <= 0) return {};
+  return std::span(cells_).subspan(
+      static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_),
+      static_cast<std::size_t>(columns_));
+}
+
+QString TextScreenWidget::row_text(int row) const {
+  return row_reading(row_cells(row));
+}
+
+QString TextScreenWidget::reading() const {
+  return screen_reading(cells_, columns_, rows_);
+}
+
+std::optional<ScreenField> TextScreenWidget::field_under_cursor() const {
+  return field_at(row_cells(cursor_.row), cursor_.column);
+}
+
+QString TextScreenWidget::label_before_cell(int column, int row) const {
+  return label_before(row_cells(row), column);
+}
+
+void TextScreenWidget::announce(const std::vector<QString>& old_rows, bool whole, int old_caret) {
+  if (whole) {
+    QAccessibleTextUpdateEvent event(this, 0, QString(), reading());
+    g_accessibility_update(&event);
+  } else {
+    for (int row = 0; row < rows_ && row < static_cast<int>(old_rows.size()); ++row) {
+      const QString now = row_text(row);
+      if (now == old_rows[static_cast<std::size_t>(row)]) continue;
+      QAccessibleTextUpdateEvent event(this, reading_offset(columns_, 0, row),
+                                       old_rows[static_cast<std::size_t>(row)], now);
+      g_accessibility_update(&event);
+    }
+  }
+  const int caret = rows_ > 0 ? reading_offset(columns_, cursor_.column, cursor_.row) : 0;
+  if (caret != old_caret) {
+    QAccessibleTextCursorEvent event(this, caret);
+    g_accessibility_update(&event);
+  }
+}
+
 void TextScreenWidget::apply(const TextUpdate& update) {
+  // What assistive technology had before the update, only while it listens.
+  const bool listening = read_aloud_ || QAccessible::isActive();
+  std::vector<QString> old_rows;
+  int old_caret = -1;
+  const int old_columns = columns_;
+  if (listening) {
+    for (int row = 0; row < rows_; ++row) old_rows.push_back(row_text(row));
+    old_caret = rows_ > 0 ? reading_offset(columns_, cursor_.column, cursor_.row) : 0;
+  }
+  apply_cells(update);
+  if (listening) {
+    const bool whole = old_columns != columns_ || static_cast<int>(old_rows.size()) != rows_;
+    announce(old_rows, whole, old_caret);
+  }
+}
+
+void TextScreenWidget::apply_cells(const TextUpdate& update) {
   const bool resized = update.columns != columns_ || update.rows_in_grid != rows_;
   const bool view_changed = !(update.view == view_);
   const int old_cursor_row = cursor_.row;

@@ -5,12 +5,17 @@
 // (the visible part the host chose) and scrolls over the rest. It lives in the program's content
 // window on the GUI thread and is fed by the rows its program thread posts.
 
+#include <QString>
 #include <QWidget>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "session/program/text_screen_update.h"
 #include "session/view/text_screen_painter.h"
+#include "session/view/text_screen_reading.h"
+
+class QAccessibleEvent;
 
 namespace kovw::session {
 
@@ -36,6 +41,22 @@ class TextScreenWidget : public QWidget {
   // The look the screen was made with (a hardcopy paints it again for its own device).
   const TextScreenLook& look() const { return look_; }
   int columns() const { return columns_; }
+  int rows() const { return rows_; }
+  TextCursor cursor() const { return cursor_; }
+  // What assistive technology reads (text_screen_accessible.h): one row, the whole screen, the
+  // field under the cursor, and the label before a cell of a row.
+  QString row_text(int row) const;
+  QString reading() const;
+  std::optional<ScreenField> field_under_cursor() const;
+  QString label_before_cell(int column, int row) const;
+  // Assistive technology asked for the screen's interface: from now on updates are announced
+  // (also where the platform does not report assistive technology as active).
+  void set_read_aloud() { read_aloud_ = true; }
+  // Where announcements go: QAccessible::updateAccessibility, which drops them while the
+  // platform reports no assistive technology (as the offscreen platform always does). Returns
+  // the previous receiver.
+  using AccessibilityUpdate = void (*)(QAccessibleEvent*);
+  static AccessibilityUpdate set_accessibility_update(AccessibilityUpdate update);
   // The top-left corner of a cell in the widget's pixels.
   QPoint cell_origin(int column, int row) const;
   // Whether the caret shows: not suppressed by the screen's style, not hidden by the host, and
@@ -55,6 +76,11 @@ class TextScreenWidget : public QWidget {
   QRect row_rect(int row) const;
   void scroll_cells(int count);
   void update_caret();
+  void apply_cells(const TextUpdate& update);
+  std::span<const std::uint32_t> row_cells(int row) const;
+  // Tells assistive technology what an update changed: the rows whose text changed (or the
+  // whole text) and where the caret went.
+  void announce(const std::vector<QString>& old_rows, bool whole, int old_caret);
 
   QWidget* focus_owner_;  // the content window, which holds the focus for the screen
   TextScreenLook look_;
@@ -68,6 +94,7 @@ class TextScreenWidget : public QWidget {
   bool caret_hidden_ = false;
   bool field_shown_ = false;
   TextView view_;
+  bool read_aloud_ = false;
 };
 
 }  // namespace kovw::session

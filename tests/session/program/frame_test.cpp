@@ -1,6 +1,7 @@
 // The frame of a program window: key bar buttons, the menu bar, context menus and item states
 // built from the screen's menu item records, and what choosing an item sends to the host.
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
@@ -94,6 +95,14 @@ TEST_F(FrameTest, KeyBarButtonsSendTheirKeysAndHonourTheirState) {
   EXPECT_EQ("F3 End", plain(end->text()));
   EXPECT_EQ("Ends the program", end->toolTip());
   EXPECT_EQ("A&B", plain(list->text()));
+  // Assistive technology reads the labels without mnemonic marks, the help texts and the bars'
+  // names.
+  EXPECT_EQ("F3 End", QAccessible::queryAccessibleInterface(end)->text(QAccessible::Name));
+  EXPECT_EQ("Ends the program",
+            QAccessible::queryAccessibleInterface(end)->text(QAccessible::Description));
+  EXPECT_EQ("A&B", QAccessible::queryAccessibleInterface(list)->text(QAccessible::Name));
+  EXPECT_EQ("Bottom key bar",
+            QAccessible::queryAccessibleInterface(end->parentWidget())->text(QAccessible::Name));
   ASSERT_NE(nullptr, frame.status_bar());
   // The bottom bar lies below the content window, the top bar above it.
   EXPECT_GT(end->mapTo(window, QPoint()).y(), window->content()->geometry().bottom());

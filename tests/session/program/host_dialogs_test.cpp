@@ -1,6 +1,7 @@
 // Host dialogs end to end: a definition from the host, the dialog window over the program's
 // window, the user's clicks and keys through it, and the reply bytes.
 
+#include <QAccessible>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -67,6 +68,9 @@ TEST_F(HostDialogsTest, AYesNoQuestionAnswersWithTheButtonAndCloses) {
   EXPECT_EQ(Qt::WindowModal, window->windowModality());
   ASSERT_EQ(2u, window->buttons().size());
   EXPECT_EQ("Save the record?\nIt was changed.", window->findChild<QLabel*>()->text());
+  QAccessibleInterface* yes = QAccessible::queryAccessibleInterface(window->buttons()[0]);
+  EXPECT_EQ("Yes", yes->text(QAccessible::Name));
+  EXPECT_EQ("Saves it", yes->text(QAccessible::Description));
   QTest::mouseClick(window->buttons()[1], Qt::LeftButton);
   const protocol::DialogReply answer = reply(peer);
   EXPECT_EQ(2, answer.result);
@@ -90,6 +94,8 @@ TEST_F(HostDialogsTest, AVirtualListPagesThroughTheHost) {
   ASSERT_NE(nullptr, window);
   ASSERT_NE(nullptr, window->scroll_bar());
   EXPECT_EQ(12, window->list()->count());
+  EXPECT_EQ("Choose",
+            QAccessible::queryAccessibleInterface(window->list())->text(QAccessible::Name));
   const int visible = window->visible_lines();
   QTest::keyClick(window->list(), Qt::Key_PageDown);
   protocol::DialogReply answer = reply(peer);

@@ -1,0 +1,11 @@
+#pragma once
+// The name assistive technology reads for a labelled control: the label without its mnemonic
+// marks ("&&" stays one "&") and without the blanks the host pads labels with.
+
+#include <QString>
+
+namespace kovw::platform {
+
+QString accessible_label(const QString& label);
+
+}  // namespace kovw::platform
