@@ -23,8 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (again.size() > macro_record_limit(record.kind)) std::abort();
     at += again.size();
     if (const auto answer = macro_answer_of_record(record)) {
-      const auto kind = macro_kind_of_answer(answer->service, answer->type,
-                                             record.kind == kMacroDialog);
+      const auto kind =
+          macro_kind_of_answer(answer->service, answer->type, record.kind == kMacroDialog);
       if (!kind || *kind != record.kind) std::abort();
     }
   }

@@ -47,8 +47,7 @@ ParseFailure failure(ParseError code, std::string message) {
   return ParseFailure{code, "Makro-Datei: " + std::move(message)};
 }
 
-void put_padded(std::vector<std::uint8_t>& out, std::string_view text, std::size_t size,
-                char pad) {
+void put_padded(std::vector<std::uint8_t>& out, std::string_view text, std::size_t size, char pad) {
   const std::size_t n = std::min(text.size(), size);
   out.insert(out.end(), text.begin(), text.begin() + static_cast<std::ptrdiff_t>(n));
   out.insert(out.end(), size - n, static_cast<std::uint8_t>(pad));
@@ -86,7 +85,8 @@ std::vector<std::uint8_t> macro_file_header() {
 
 bool is_macro_file_header(std::span<const std::uint8_t> bytes) {
   const std::size_t n = std::strlen(kMacroFileHeader);
-  return bytes.size() >= kMacroFileHeaderSize && std::memcmp(bytes.data(), kMacroFileHeader, n) == 0;
+  return bytes.size() >= kMacroFileHeaderSize &&
+         std::memcmp(bytes.data(), kMacroFileHeader, n) == 0;
 }
 
 std::vector<std::uint8_t> encode_macro_record(const MacroRecord& record) {
@@ -103,8 +103,8 @@ std::vector<std::uint8_t> encode_macro_record(const MacroRecord& record) {
 Result<MacroRecord> decode_macro_record(std::span<const std::uint8_t> bytes, std::size_t& used) {
   used = 0;
   if (bytes.size() < kMacroRecordHeaderSize)
-    return failure(ParseError::kTruncated, "Satzkopf unvollständig (" +
-                                               std::to_string(bytes.size()) + " Bytes)");
+    return failure(ParseError::kTruncated,
+                   "Satzkopf unvollständig (" + std::to_string(bytes.size()) + " Bytes)");
   const std::uint32_t length = le32(bytes.data());
   const std::int32_t kind = static_cast<std::int32_t>(le32(bytes.data() + 4));
   if (!valid_kind(kind))
@@ -166,7 +166,8 @@ std::optional<std::int32_t> macro_kind_of_answer(int service, int type, bool ans
       if (type == net::KWK_KGETCOL) return kMacroColour;
       return std::nullopt;
     case net::KWD_DIGRA:
-      if (type == net::KWK_GDIALOG) return answers_host_dialog ? kMacroDialog : kMacroGraphicsDialog;
+      if (type == net::KWK_GDIALOG)
+        return answers_host_dialog ? kMacroDialog : kMacroGraphicsDialog;
       if (type == net::KWK_GGET) return kMacroWindowRequest;
       return std::nullopt;
     case net::KWD_WIN:
@@ -198,7 +199,8 @@ std::optional<MacroRecord> macro_record_of_answer(int service, int type,
     append_le32(record.data, static_cast<std::uint32_t>(answer->event));
     put_padded(record.data, std::string_view(answer->text).substr(0, kMacroMenuTextSize - 1),
                kMacroMenuTextSize, '\0');
-    for (int i = 0; i < 9; ++i) append_le32(record.data, static_cast<std::uint32_t>(answer->values[i]));
+    for (int i = 0; i < 9; ++i)
+      append_le32(record.data, static_cast<std::uint32_t>(answer->values[i]));
     return record;
   }
   if (*kind == kMacroFieldDialog) {

@@ -112,9 +112,7 @@ bool pack_macro_directory(const std::string& directory, const std::string& zip_p
     const fs::directory_entry& entry = *it;
     if (entry.is_symlink() || !entry.is_regular_file()) continue;
     std::error_code same;
-    if (fs::equivalent(entry.path(), archive, same) ||
-        entry.path().string() == temporary)
-      continue;
+    if (fs::equivalent(entry.path(), archive, same) || entry.path().string() == temporary) continue;
     const std::string name = entry.path().lexically_relative(root).generic_string();
     ok = add_file(zip, entry.path(), name, error);
   }

@@ -182,9 +182,8 @@ void MacroRequests::next_macro() {
   if (pause) {
     const int ms = port_.random_pause_ms ? port_.random_pause_ms() : 5000;
     log_printf("Makro %s: Pause %d ms", name.c_str(), ms);
-    QTimer::singleShot(ms, this, [this, name, wait, all] {
-      start_one(name, wait, all ? kAllMacrosWaitMs : 0);
-    });
+    QTimer::singleShot(
+        ms, this, [this, name, wait, all] { start_one(name, wait, all ? kAllMacrosWaitMs : 0); });
     return;
   }
   start_one(name, wait, all ? kAllMacrosWaitMs : 0);
@@ -192,25 +191,25 @@ void MacroRequests::next_macro() {
 
 void MacroRequests::start_one(const std::string& name, bool wait, int limit_ms) {
   if (!run_) return;
-  if (port_.show_info && (run_->flags & protocol::kMacroAll)) port_.show_info("Makro " + name + " aktiv.");
+  if (port_.show_info && (run_->flags & protocol::kMacroAll))
+    port_.show_info("Makro " + name + " aktiv.");
   status(kMacroStatusExecuting, name, "Executing");
   const std::string parameter_file =
       (fs::path(macro_root(port_.data_directory)) / name / "start.kovw").string();
   const int token = ++run_->waiting_for;
   QPointer<MacroRequests> self(this);
-  const int error = port_.start_workstation
-                        ? port_.start_workstation(parameter_file,
-                                                  [self, token, wait, name](int exit_code) {
-                                                    if (!self || !self->run_ || !wait ||
-                                                        self->run_->waiting_for != token)
-                                                      return;
-                                                    self->run_->waiting_for = 0;
-                                                    log_printf("Makro %s: beendet mit %d",
-                                                               name.c_str(), exit_code);
-                                                    if (exit_code != 0) self->run_->failed = true;
-                                                    self->next_macro();
-                                                  })
-                        : 2;
+  const int error =
+      port_.start_workstation
+          ? port_.start_workstation(
+                parameter_file,
+                [self, token, wait, name](int exit_code) {
+                  if (!self || !self->run_ || !wait || self->run_->waiting_for != token) return;
+                  self->run_->waiting_for = 0;
+                  log_printf("Makro %s: beendet mit %d", name.c_str(), exit_code);
+                  if (exit_code != 0) self->run_->failed = true;
+                  self->next_macro();
+                })
+          : 2;
   if (error != 0) {
     status(kMacroStatusError, name,
            "Fehler " + std::to_string(error) + ", Datei " + parameter_file);
@@ -229,7 +228,8 @@ void MacroRequests::start_one(const std::string& name, bool wait, int limit_ms) 
     QTimer::singleShot(limit_ms, this, [this, token, name] {
       if (!run_ || run_->waiting_for != token) return;
       run_->waiting_for = 0;
-      log_printf("Makro %s: nach %d s nicht beendet, weiter", name.c_str(), kAllMacrosWaitMs / 1000);
+      log_printf("Makro %s: nach %d s nicht beendet, weiter", name.c_str(),
+                 kAllMacrosWaitMs / 1000);
       next_macro();
     });
   }
@@ -251,7 +251,8 @@ void MacroRequests::remove(const protocol::MacroDelete& request) {
   std::error_code ec;
   if ((request.flags & protocol::kMacroAll) != 0) {
     fs::remove_all(root, ec);
-    log_printf("Makros gelöscht: %s%s%s", root.c_str(), ec ? ": " : "", ec ? ec.message().c_str() : "");
+    log_printf("Makros gelöscht: %s%s%s", root.c_str(), ec ? ": " : "",
+               ec ? ec.message().c_str() : "");
     return;
   }
   if (!valid_macro_name(request.macro_name)) {

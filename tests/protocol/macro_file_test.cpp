@@ -25,8 +25,7 @@ std::vector<std::uint8_t> file_of(const std::vector<MacroRecord>& records) {
 TEST(MacroFile, HeaderIsTheTextPaddedWithBlanks) {
   const auto header = macro_file_header();
   ASSERT_EQ(header.size(), 32u);
-  EXPECT_EQ(std::string(header.begin(), header.end()),
-            "KOVW_MACRO_V07.00.00            ");
+  EXPECT_EQ(std::string(header.begin(), header.end()), "KOVW_MACRO_V07.00.00            ");
   EXPECT_TRUE(is_macro_file_header(header));
   EXPECT_FALSE(is_macro_file_header(std::span(header).first(20)));
 }
@@ -94,7 +93,8 @@ TEST(MacroFile, HostDialogAndGraphicsDialogAnswersAreToldApartByTheRequest) {
 
 // A file cannot make playback send a message that is no answer of the record's kind.
 TEST(MacroFile, RecordNamingAnotherMessageGivesNoAnswer) {
-  auto r = macro_record_of_answer(net::KWD_WIN, net::KWK_WTAST, std::vector<std::uint8_t>{1}, false);
+  auto r =
+      macro_record_of_answer(net::KWD_WIN, net::KWK_WTAST, std::vector<std::uint8_t>{1}, false);
   ASSERT_TRUE(r);
   put_le32(r->data.data(), net::KWK_WINIT);
   EXPECT_FALSE(macro_answer_of_record(*r));
@@ -108,8 +108,8 @@ struct BadFile {
 };
 
 TEST(MacroFile, TruncatedAndLyingFilesAreRefusedWithoutReadingPastTheEnd) {
-  const auto keys =
-      *macro_record_of_answer(net::KWD_WIN, net::KWK_WTAST, std::vector<std::uint8_t>(10, 1), false);
+  const auto keys = *macro_record_of_answer(net::KWD_WIN, net::KWK_WTAST,
+                                            std::vector<std::uint8_t>(10, 1), false);
   const std::vector<std::uint8_t> good = file_of({macro_comment("c", "x"), keys});
   const std::size_t second = 32 + 160;
   const std::vector<BadFile> cases = {

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 
@@ -56,7 +56,8 @@ struct Fixture {
     port.fetch = [this](FetchJob job, std::function<void(FetchOutcome)> done) {
       FetchOutcome outcome;
       std::error_code ec;
-      if (!package.empty()) fs::copy_file(package, job.local_path, fs::copy_options::overwrite_existing, ec);
+      if (!package.empty())
+        fs::copy_file(package, job.local_path, fs::copy_options::overwrite_existing, ec);
       outcome.result = package.empty() || ec ? -2 : 0;
       QTimer::singleShot(0, [done, outcome] { done(outcome); });
     };
@@ -140,9 +141,8 @@ TEST(MacroRequests, StartAllStopsAtTheFirstFailure) {
   f.settle();
   EXPECT_EQ(f.started.size(), 2u);
   EXPECT_FALSE(f.requests->running());
-  EXPECT_EQ(f.statuses, (std::vector<Status>{{9, "a", "Executing"},
-                                             {9, "b", "Executing"},
-                                             {1, "", "Finished"}}));
+  EXPECT_EQ(f.statuses, (std::vector<Status>{
+                            {9, "a", "Executing"}, {9, "b", "Executing"}, {1, "", "Finished"}}));
 }
 
 TEST(MacroRequests, StartFailuresAndScriptsAreReported) {

@@ -76,7 +76,8 @@ void report(const char* format, const std::string& path, int error) {
 
 class MacroSession {
  public:
-  MacroSession(ProgramSession& session, std::string path) : session_(session), path_(std::move(path)) {}
+  MacroSession(ProgramSession& session, std::string path)
+      : session_(session), path_(std::move(path)) {}
   ~MacroSession() {
     if (file_ != nullptr) std::fclose(file_);
   }
@@ -288,16 +289,15 @@ void macro_session_start(ProgramSession& session) {
   std::string program = session.program_name.empty() ? session.title : session.program_name;
   const std::size_t slash = program.find_last_of("/\\");
   if (slash != std::string::npos) program.erase(0, slash + 1);
-  const std::string path =
-      shell::macro_file_path(state, program, next_macro_sequence(program));
+  const std::string path = shell::macro_file_path(state, program, next_macro_sequence(program));
   MacroSessionPtr macro(new MacroSession(session, path));
   const bool ok = state.mode == shell::MacroMode::Recording ? macro->open_for_recording()
-                                                           : macro->open_for_playback(state.wait);
+                                                            : macro->open_for_playback(state.wait);
   if (!ok) return;
-  foundation::log_printf("Makro %s: %s", state.mode == shell::MacroMode::Recording
-                                              ? "Aufzeichnung in"
-                                              : "Wiedergabe aus",
-                         path.c_str());
+  foundation::log_printf(
+      "Makro %s: %s",
+      state.mode == shell::MacroMode::Recording ? "Aufzeichnung in" : "Wiedergabe aus",
+      path.c_str());
   session.macro_playback = state.mode == shell::MacroMode::Playback;
   session.macro = std::move(macro);
 }

@@ -85,9 +85,9 @@ TEST(MacroPlayback, WaitsCountFromThePreviousRecordPlayed) {
 
 TEST(MacroPlayback, CommentsAreSkippedAndAnswersWaitForTheirQuestion) {
   FakeClock clock;
-  MacroPlayback playback({protocol::macro_comment("a", "b"), date(0), protocol::macro_comment("c", "d"),
-                          keys(0)},
-                         {}, clock.function());
+  MacroPlayback playback(
+      {protocol::macro_comment("a", "b"), date(0), protocol::macro_comment("c", "d"), keys(0)}, {},
+      clock.function());
   // A date choice is not given unasked.
   EXPECT_EQ(playback.poll(std::nullopt).action, MacroPlayback::Action::Wait);
   const MacroPlayback::Step step = playback.poll(protocol::kMacroDate);
