@@ -282,6 +282,13 @@ int next_macro_sequence(std::string_view program) {
   return ++it->second;
 }
 
+namespace testing {
+void reset_macro_sequences() {
+  std::lock_guard lock(g_sequence_mutex);
+  g_sequences.clear();
+}
+}  // namespace testing
+
 void macro_session_start(ProgramSession& session) {
   if (session.macro) return;  // a second KINIT keeps the file
   const shell::MacroState state = shell::macro_state();

@@ -42,6 +42,11 @@ bool macro_playing(const ProgramSession& session);
 // number in its macro file's name.
 int next_macro_sequence(std::string_view program);
 
+namespace testing {
+// Starts the sequence numbers again at 1, as a new process does.
+void reset_macro_sequences();
+}  // namespace testing
+
 struct MacroSessionDeleter {
   void operator()(MacroSession* macro) const;
 };
