@@ -15,31 +15,31 @@
 
 namespace kovw::shell {
 
-std::optional<MacroChoice> ask_macro(QWidget* parent, bool playback) {
-  QDialog dialog(parent);
-  dialog.setObjectName("macro_dialog");
-  dialog.setWindowTitle(playback ? "Makro abspielen" : "Makro aufzeichnen");
-  auto* form = new QFormLayout(&dialog);
-  auto* name = new QLineEdit(&dialog);
+void open_macro_dialog(QWidget* parent, bool playback,
+                       std::function<void(const MacroChoice&)> chosen) {
+  auto* dialog = new QDialog(parent);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->setObjectName("macro_dialog");
+  dialog->setWindowTitle(playback ? "Makro abspielen" : "Makro aufzeichnen");
+  auto* form = new QFormLayout(dialog);
+  auto* name = new QLineEdit(dialog);
   name->setObjectName("macro_name");
   name->setMaxLength(static_cast<int>(kMaxMacroName));
   form->addRow("Makroname:", name);
   QLineEdit* wait = nullptr;
   if (playback) {
-    wait = new QLineEdit("1000", &dialog);
+    wait = new QLineEdit("1000", dialog);
     wait->setObjectName("macro_wait");
     wait->setToolTip("+n: feste Wartezeit von n ms; n: höchstens n ms");
     form->addRow("Wartezeit (ms):", wait);
   }
-  auto* problem = new QLabel(&dialog);
+  auto* problem = new QLabel(dialog);
   problem->setObjectName("macro_problem");
   form->addRow(problem);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
   form->addRow(buttons);
-  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-
-  MacroChoice choice;
-  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
+  QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, [=] {
     const std::string text = name->text().trimmed().toStdString();
     if (!valid_macro_name(text)) {
       problem->setText("Der Name darf weder leer sein noch / \\ : oder \"..\" enthalten.");
@@ -51,11 +51,11 @@ std::optional<MacroChoice> ask_macro(QWidget* parent, bool playback) {
       problem->setText("Wartezeit: eine Zahl (ms), mit + davor eine feste Wartezeit.");
       return;
     }
-    choice = {text, *rule};
-    dialog.accept();
+    const MacroChoice choice{text, *rule};
+    dialog->accept();
+    if (chosen) chosen(choice);
   });
-  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-  return choice;
+  dialog->open();
 }
 
 bool start_macro(QWidget* parent, const MacroChoice& choice, bool playback,

@@ -3,6 +3,7 @@
 // playback, the wait value ("+n" a fixed wait of n ms, "n" at most n ms; preset "1000"); then
 // the macro's folder is prepared and the recording or playback starts.
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -17,9 +18,10 @@ struct MacroChoice {
   protocol::MacroWaitRule wait;
 };
 
-// Shows the dialog; nullopt when the user cancels. The dialog accepts only a valid name and
-// wait value and says what is wrong otherwise.
-std::optional<MacroChoice> ask_macro(QWidget* parent, bool playback);
+// Opens the dialog (window-modal, without waiting); `chosen` runs when the user confirms. The
+// dialog accepts only a valid name and wait value and says what is wrong otherwise.
+void open_macro_dialog(QWidget* parent, bool playback,
+                       std::function<void(const MacroChoice&)> chosen);
 
 // Prepares and starts the macro; a failure is shown (caption "KOVW Makro"). True when it runs.
 bool start_macro(QWidget* parent, const MacroChoice& choice, bool playback,

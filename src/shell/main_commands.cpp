@@ -1,6 +1,7 @@
 #include "shell/main_commands.h"
 #include "shell/update_offer.h"
 
+#include <QPointer>
 #include <algorithm>
 
 #include "foundation/log.h"
@@ -161,8 +162,11 @@ void run_command(int id, MainCommandHost& host, int parameter) {
       break;
     case kCmdRecordMacro:
     case kCmdPlayMacro:
-      if (const auto choice = ask_macro(parent, id == kCmdPlayMacro))
-        start_macro(parent, *choice, id == kCmdPlayMacro, shell_state().directories.data);
+      open_macro_dialog(parent, id == kCmdPlayMacro,
+                        [parent = QPointer<QWidget>(parent),
+                         play = id == kCmdPlayMacro](const MacroChoice& choice) {
+                          start_macro(parent, choice, play, shell_state().directories.data);
+                        });
       break;
     default:
       break;
