@@ -198,9 +198,10 @@ class MacroSession {
   void step() {
     if (!playback_ || session_.ending) return;
     timer_.stop();
-    // Menu selections and keys are given once the host's screen is ready and no frame is
-    // half received.
-    const bool ready = asked_ || (session_.screen_ready && !session_.link.frame_started());
+    // Menu selections and keys are given once the host shows its screen (or marked it ready)
+    // and no frame is half received.
+    const bool ready = asked_ || ((session_.screen_ready || session_.windows_shown) &&
+                                  !session_.link.frame_started());
     int next_ms = kMacroTimerMs;
     if (ready) {
       const MacroPlayback::Step s = playback_->poll(asked_);

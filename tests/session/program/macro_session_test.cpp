@@ -6,10 +6,13 @@
 #include <fstream>
 #include <mutex>
 
+#include <QTest>
 #include "platform/colour_chooser.h"
 #include "protocol/macro_file.h"
 #include "protocol/program/host_requests.h"
 #include "session/session_fixture.h"
+#include "session/view/text_screen_widget.h"
+#include "shell/macro_comment.h"
 #include "shell/macro_state.h"
 
 namespace kovw::session::test {
@@ -122,6 +125,59 @@ TEST_F(MacroSessionTest, DamagedFileIsReportedAndTheUserAnswers) {
     reported |= text.find("Fehler beim Lesen der Makro-Datei.") != std::string::npos &&
                 text.find("Farben_1.mdx") != std::string::npos;
   EXPECT_TRUE(reported) << ::testing::PrintToString(user_.asked);
+}
+
+// Typed keys are recorded as key data with a comment between them (Shift+F3); playback sends the
+// same key data unasked once the screen is ready, and skips the comment.
+TEST_F(MacroSessionTest, TypedKeysAndCommentsPlayBack) {
+  shell::testing::set_macro_comment_responder([] {
+    return shell::MacroComment{"Schritt", "nach dem A"};
+  });
+  std::string error;
+  ASSERT_TRUE(shell::macro_record(error)) << error;
+  const auto keys_program = [this](bool type) {
+    HostPeer& peer = start_program();
+    const auto ids = init_program(peer, 7, "Tasten");
+    EXPECT_GT(define_screen(peer, "Keys", 1, 40, 10, 10, 10), 0);
+    QWidget* window = nullptr;
+    EXPECT_TRUE(wait_until([&] {
+      window = registered_window(ids[0]);
+      return window != nullptr && window->isVisible();
+    }));
+    if (type) {
+      QTest::keyClick(window, 'A', Qt::ShiftModifier);
+      QTest::keyClick(window, Qt::Key_F3, Qt::ShiftModifier);
+      QTest::keyClick(window, Qt::Key_F7);
+    }
+    std::vector<std::vector<std::uint16_t>> got;
+    for (int i = 0; i < 2; ++i) {
+      auto [header, payload] = answer_pumping(peer);
+      EXPECT_EQ(header.type, net::KWK_WTAST);
+      std::vector<std::uint16_t> codes;
+      for (std::size_t at = 0; at + 1 < payload.size(); at += 2)
+        codes.push_back(static_cast<std::uint16_t>(payload[at] | payload[at + 1] << 8));
+      got.push_back(codes);
+    }
+    peer.close();
+    EXPECT_TRUE(wait_until([] { return program_count() == 0 && live_program_threads() == 0; }));
+    return got;
+  };
+  const auto typed = keys_program(true);
+  std::ifstream in(shell::macro_state().directory + "/Tasten_1.mdx", std::ios::binary);
+  const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+  const auto contents = protocol::decode_macro_file(bytes);
+  ASSERT_FALSE(contents.failure);
+  ASSERT_EQ(contents.records.size(), 3u);
+  EXPECT_EQ(contents.records[0].kind, protocol::kMacroKeys);
+  EXPECT_EQ(contents.records[1].kind, protocol::kMacroComment);
+  EXPECT_EQ(contents.records[1].tag, "Schritt");
+  EXPECT_EQ(contents.records[2].kind, protocol::kMacroKeys);
+
+  shell::macro_off();
+  testing::reset_macro_sequences();
+  shell::macro_play(*protocol::parse_macro_wait_rule("+10"));
+  EXPECT_EQ(keys_program(false), typed);
+  shell::testing::set_macro_comment_responder({});
 }
 
 }  // namespace
