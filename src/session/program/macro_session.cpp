@@ -80,6 +80,9 @@ class MacroSession {
       : session_(session), path_(std::move(path)) {}
   ~MacroSession() {
     if (file_ != nullptr) std::fclose(file_);
+    // A program that ends before its macro did: the log says that this playback was cut short.
+    if (playback_ && !playback_->finished())
+      foundation::log_printf("Makro: Wiedergabe für %s abgebrochen, Sätze übrig", path_.c_str());
   }
 
   bool open_for_recording() {

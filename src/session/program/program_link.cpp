@@ -82,8 +82,9 @@ int dt_send(ProgramSession& session, int service, int type, const void* payload,
     const int result = sent.value;
     session.activity = true;
     if (result >= 0) {
-      macro_note_sent(session, service, type,
-                      {static_cast<const std::uint8_t*>(payload), static_cast<std::size_t>(length)});
+      macro_note_sent(
+          session, service, type,
+          {static_cast<const std::uint8_t*>(payload), static_cast<std::size_t>(length)});
       return result;
     }
     const int error = sent.error;
