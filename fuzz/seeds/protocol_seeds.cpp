@@ -5,6 +5,7 @@
 
 #include "net/link_names.h"
 #include "net/twofish_cipher.h"
+#include "protocol/macro_file.h"
 #include "protocol/program/host_requests.h"
 #include "protocol/program/list_view_messages.h"
 #include "protocol/program/program_window.h"
@@ -323,11 +324,37 @@ void add_program_message_seeds(SeedSet& seeds) {
   add("lantwdia", 47, build_lantwdia({1, Bytes{'W', 'e', 'r', 't'}}));
 }
 
+// ---- macro_file: a whole macro file --------------------------------------------------------
+
+void add_macro_file_seeds(SeedSet& seeds) {
+  constexpr std::string_view kTarget = "macro_file";
+  const auto file = [](std::initializer_list<MacroRecord> records) {
+    Bytes out = macro_file_header();
+    for (const MacroRecord& r : records) append(out, encode_macro_record(r));
+    return out;
+  };
+  const auto answer = [](const Outgoing& a, bool host_dialog = false) {
+    MacroRecord r = *macro_record_of_answer(a.service, a.type, a.payload, host_dialog, "Fenster");
+    r.wait_ms = 300;
+    return r;
+  };
+  seeds.add(kTarget, "empty", file({}));
+  seeds.add(kTarget, "comment_and_menu",
+            file({macro_comment("Titel", "Text"),
+                  answer(build_lantw({2, "Eintrag", {1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0}}))}));
+  seeds.add(kTarget, "keys_and_dialogs",
+            file({answer(Outgoing{net::KWD_WIN, net::KWK_WTAST, {0, 4, 0, 0, 0, 65}}),
+                  answer(Outgoing{net::KWD_DIGRA, net::KWK_GDIALOG, {0, 4, 0, 0, 0, 2}}, true),
+                  answer(build_lantwdia({1, Bytes{'W', 'e', 'r', 't'}})),
+                  answer(Outgoing{net::KWD_KOMM, net::KWK_KGETDATE, {0, 4, 0, 0, 0, 2}})}));
+}
+
 }  // namespace
 
 void add_protocol_seeds(SeedSet& seeds) {
   add_server_message_seeds(seeds);
   add_program_message_seeds(seeds);
+  add_macro_file_seeds(seeds);
 }
 
 }  // namespace kovw::fuzz

@@ -1,6 +1,7 @@
 #include "shell/main_commands.h"
 #include "shell/update_offer.h"
 
+#include <QPointer>
 #include <algorithm>
 
 #include "foundation/log.h"
@@ -11,12 +12,14 @@
 #include "shell/change_list.h"
 #include "shell/log_viewer.h"
 #include "shell/login_data.h"
+#include "shell/macro_dialog.h"
 #include "shell/printers_dialog.h"
 #include "shell/server_connection.h"
 #include "shell/settings_dialog.h"
 #include "shell/settings_store.h"
 #include "shell/standard_folders.h"
 #include "shell/start_program_dialog.h"
+#include "shell/startup.h"
 #include "shell/text_dialog.h"
 #include "shell/ui_text.h"
 #include "shell/usage_text.h"
@@ -54,18 +57,6 @@ constexpr MainCommand kCommands[] = {
 int menu_bit(int menu) {
   return menu == foundation::kMenuTray ? kInTrayMenu
                                        : (menu == foundation::kMenuLoginDialog ? kInLoginMenu : 0);
-}
-
-// The texts of this file that have no number of their own.
-QString not_in_this_version(bool in_german) {
-  return in_german ? QStringLiteral("Diese Funktion ist in dieser Version nicht verfügbar.")
-                   : QStringLiteral("This function is not available in this version.");
-}
-
-QString menu_caption(int id) {
-  QString text = main_command_text(foundation::kMenuLoginDialog, id);
-  if (text.isEmpty()) text = main_command_text(foundation::kMenuTray, id);
-  return text.remove(QLatin1Char('&'));
 }
 
 bool ask_yes(MainCommandHost& host, const char* caption, const char* text) {
@@ -108,11 +99,6 @@ void run_cron(MainCommandHost& host, protocol::CronAction action) {
     foundation::show_message_number(host.dialog_parent(), 0, 0, "KOVDcron", 10038,
                                     connection->display_text().c_str(), -result,
                                     connection->send_error());
-}
-
-void show_unavailable(MainCommandHost& host, int id) {
-  foundation::show_message(host.dialog_parent(), 0, 0, menu_caption(id).toUtf8().constData(), "%s",
-                           not_in_this_version(foundation::german()).toUtf8().constData());
 }
 
 void run_command(int id, MainCommandHost& host, int parameter) {
@@ -176,7 +162,11 @@ void run_command(int id, MainCommandHost& host, int parameter) {
       break;
     case kCmdRecordMacro:
     case kCmdPlayMacro:
-      show_unavailable(host, id);
+      open_macro_dialog(parent, id == kCmdPlayMacro,
+                        [parent = QPointer<QWidget>(parent),
+                         play = id == kCmdPlayMacro](const MacroChoice& choice) {
+                          start_macro(parent, choice, play, shell_state().directories.data);
+                        });
       break;
     default:
       break;

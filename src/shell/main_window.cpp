@@ -1,4 +1,5 @@
 #include "shell/main_window.h"
+#include "shell/macro_state.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -160,6 +161,7 @@ MainMenuState MainWindow::menu_state() const {
   state.connected = c && c->state() == kStateConnected;
   state.override_active = shell_state().options.overrides.mask != 0;
   state.host_kind = c ? host_kind_of_reply_flags(c->reply_flags()) : 0;
+  state.macro_active = macro_active();
   return state;
 }
 

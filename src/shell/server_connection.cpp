@@ -35,6 +35,8 @@
 #include "shell/environment_expansion.h"
 #include "shell/front_door_rules.h"
 #include "shell/login_data.h"
+#include "shell/macro_requests.h"
+#include "shell/macro_state.h"
 #include "shell/main_window.h"
 #include "shell/password_dialogs.h"
 #include "shell/password_rules.h"
@@ -734,6 +736,17 @@ bool ServerConnection::send_after_login() {
       return fail(sent);
     }
   }
+  // A macro that records or plays is named to the daemon; a playback reports that it runs.
+  if (const MacroState macro = macro_state(); macro.mode != MacroMode::Off) {
+    const bool recording = macro.mode == MacroMode::Recording;
+    for (const protocol::EnvironmentEntry& entry :
+         {protocol::EnvironmentEntry{"HVKOVW_MAKRONAME", macro.name},
+          protocol::EnvironmentEntry{"HVKOVW_MAKROFUNK", recording ? "REC" : "PLAY"}}) {
+      if (const int sent = send(protocol::build_environment(entry)); sent < 0) return fail(sent);
+    }
+    if (!recording && daemon_version_ > kMacroStatusDaemon)
+      send(protocol::build_script_status({kMacroStatusExecutingAtLogin, macro.name, "Executing"}));
+  }
   const StartOptions& options = shell_state().options;
   if (foundation::workflow_mode()) {
     const std::string command = options.workflow.command.str();
@@ -816,6 +829,9 @@ int ServerConnection::do_logout(bool show_dialog) {
   if (const auto& stop = server_session_hooks().stop_programs; stop) stop(0);
   int result = 0;
   if (link_.is_open()) {
+    if (const MacroState macro = macro_state();
+        macro.mode == MacroMode::Playback && daemon_version_ > kMacroStatusDaemon)
+      send(protocol::build_script_status({kMacroStatusLogoutFinished, macro.name, "Finished"}));
     result = send(net::KWK_KLOGOUT, {});
     if (result < 0) {
       const int system_error = send_error_;

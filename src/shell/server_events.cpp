@@ -2,9 +2,13 @@
 
 #include "shell/fetch_service.h"
 #include "shell/file_cache.h"
+#include "shell/macro_requests.h"
+#include "shell/macro_start.h"
 #include "shell/sound_player.h"
 #include "shell/startup.h"
 
+#include <QPointer>
+#include <QRandomGenerator>
 #include <QString>
 #include <atomic>
 #include <string>
@@ -132,6 +136,38 @@ void on_alarm(ServerConnection& c, std::span<const std::uint8_t> payload) {
   foundation::show_message(c.window(), 0, 0, caption.c_str(), "%s", text.c_str());
 }
 
+// The macro requests of this connection, made on first use.
+MacroRequests& macro_requests_of(ServerConnection& c) {
+  if (auto* existing = c.findChild<MacroRequests*>("macro_requests", Qt::FindDirectChildrenOnly))
+    return *existing;
+  MacroRequestPort port;
+  port.data_directory = shell_state().directories.data;
+  port.send_status = [connection =
+                          QPointer<ServerConnection>(&c)](const protocol::ScriptStatus& status) {
+    if (connection && connection->state() == kStateConnected &&
+        connection->daemon_version() > kMacroStatusDaemon)
+      connection->send(protocol::build_script_status(status));
+  };
+  port.fetch = [connection = QPointer<ServerConnection>(&c)](
+                   FetchJob job, std::function<void(FetchOutcome)> done) {
+    if (!connection || connection->fetches() == nullptr) {
+      FetchOutcome failed;
+      failed.error = "keine Verbindung";
+      done(failed);
+      return;
+    }
+    connection->fetches()->submit(std::move(job), std::move(done));
+  };
+  port.start_workstation = start_macro_workstation;
+  port.show_info = [connection = QPointer<ServerConnection>(&c)](const std::string& text) {
+    show_macro_info(connection ? connection->window() : nullptr, text);
+  };
+  port.random_pause_ms = [] { return QRandomGenerator::global()->bounded(5000, 10001); };
+  auto* requests = new MacroRequests(std::move(port), &c);
+  requests->setObjectName("macro_requests");
+  return *requests;
+}
+
 }  // namespace
 
 void dispatch_server_event(ServerConnection& c, const net::LinkMessage& message,
@@ -178,7 +214,7 @@ void dispatch_server_event(ServerConnection& c, const net::LinkMessage& message,
     case protocol::kTypeMacroStart:
     case protocol::kTypeMacroDelete:
     case protocol::kTypeScriptAbort:
-      log_printf("Makro-Anforderung %d: Makros nicht verfügbar", type);
+      macro_requests_of(c).handle(type, payload);
       break;
     case net::KWK_KPING:
       c.send(type, payload);  // echoed unchanged

@@ -1,4 +1,5 @@
 #include "shell/startup.h"
+#include "shell/macro_dialog.h"
 #include "shell/update_offer.h"
 
 #include "shell/cache_clean.h"
@@ -312,6 +313,16 @@ int run_workstation(int argc, char** argv) {
   QObject::connect(window, &QObject::destroyed, &app, &QCoreApplication::quit);
   window->winId();  // created, never shown
 
+  // A macro named on the command line records or plays from the first program on.
+  if (state.options.macro != MacroRequest::None) {
+    MacroChoice choice{state.options.macro_name, {}};
+    if (state.options.macro_wait_given)
+      choice.wait = {state.options.macro_wait_plus ? protocol::MacroWaitRule::Mode::Fixed
+                                                   : protocol::MacroWaitRule::Mode::Maximum,
+                     state.options.macro_wait};
+    start_macro(nullptr, choice, state.options.macro == MacroRequest::Play, state.directories.data);
+  }
+
   // The server connection lives with the main window; its creation runs the first login.
   auto* connection = new ServerConnection(window, settings);
   if (main_window_hook()) main_window_hook()(*window);
@@ -320,6 +331,7 @@ int run_workstation(int argc, char** argv) {
   app.exec();
 
   foundation::uninstall_console_signal_handlers();
+  end_macro(nullptr);
   if (verbosity & foundation::kVerboseGeneral) log_printf("KOVW Ende.");
   if (window) delete window;
   if (state.options.cache_clean_flags != 0)

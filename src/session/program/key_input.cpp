@@ -1,5 +1,8 @@
 #include "session/program/key_input.h"
 
+#include "session/program/macro_session.h"
+#include "shell/macro_comment.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -73,6 +76,14 @@ void handle_key_press(ProgramSession& session, const to_program::KeyPress& input
   // Ctrl+Tab moves to the key bar; without one the user hears that there is none.
   if (input.key == HostKey::Tab && (input.modifiers & (kModCtrl | kModAlt)) == kModCtrl) {
     host_beep(session);
+    return;
+  }
+  // While a macro records, Shift+F3 of the first layout writes a comment into it.
+  if (input.key == HostKey::F3 &&
+      (input.modifiers & (kModShift | kModCtrl | kModAlt)) == kModShift && layout(session) == 0 &&
+      macro_recording(session)) {
+    if (const auto comment = shell::ask_macro_comment())
+      macro_write_comment(session, comment->title, comment->text);
     return;
   }
   if (const auto number =

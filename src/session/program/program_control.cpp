@@ -15,6 +15,7 @@
 #include "net/link_state.h"
 #include "protocol/program/start_messages.h"
 #include "session/program/command_table.h"
+#include "session/program/macro_session.h"
 #include "session/program/program_dispatch.h"
 #include "session/program/program_link.h"
 #include "session/program/program_list.h"
@@ -85,6 +86,7 @@ void handle_kinit(ProgramSession& session, std::span<const std::uint8_t> payload
   const std::int64_t content =
       session.content_window != 0 ? session.content_window : new_window_handle();
   program_list_update(session, kinit.host_pid, program_name, main, content);
+  macro_session_start(session);
   if (!session.windows_created) {
     post_to_view(*session.to_view,
                  to_view::CreateWindows{

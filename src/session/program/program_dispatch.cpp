@@ -9,6 +9,7 @@
 #include "session/program/command_table.h"
 #include "session/program/cursor_kind_numbers.h"
 #include "session/program/handler_context.h"
+#include "session/program/macro_session.h"
 #include "session/program/program_link.h"
 #include "session/program/program_session.h"
 #include "session/program/program_thread.h"
@@ -58,6 +59,7 @@ void dt_command(ProgramSession& session, const net::LinkMessage& header,
     receive_download(session, header.type, payload);
     return;
   }
+  if (macro_takes_request(session, header.service, header.type, payload)) return;
   dispatch_command(program_commands(), session, header, payload);
 }
 

@@ -13,6 +13,7 @@
 #include "net/link_names.h"
 #include "net/socket_errors.h"
 #include "net/tcp_socket.h"
+#include "session/program/macro_session.h"
 #include "session/program/program_session.h"
 #include "session/program/program_thread.h"
 #include "session/program/text_output.h"
@@ -80,7 +81,12 @@ int dt_send(ProgramSession& session, int service, int type, const void* payload,
     const net::LinkResult sent = session.link.send(message, payload);
     const int result = sent.value;
     session.activity = true;
-    if (result >= 0) return result;
+    if (result >= 0) {
+      macro_note_sent(
+          session, service, type,
+          {static_cast<const std::uint8_t*>(payload), static_cast<std::size_t>(length)});
+      return result;
+    }
     const int error = sent.error;
     if (link_is_dead(error)) {
       lose_link(session, 10038, result, error);

@@ -28,6 +28,7 @@
 #include "session/program/frame.h"
 #include "session/program/key_buffer.h"
 #include "session/program/key_translation.h"
+#include "session/program/macro_session.h"
 #include "session/program/screen.h"
 #include "session/program/screen_font.h"
 #include "session/program/session_host.h"
@@ -161,6 +162,8 @@ struct ProgramSession {
   int current_message_flags = 0;           // the flags of the last box shown
   bool boxes_on_graphics_allowed = false;  // the program allows boxes on kind-3 graphics
   bool macro_playback = false;             // a macro plays: boxes become 1 s message windows
+  // The program's part of a recording or playback (macro_session.h), null without a macro.
+  MacroSessionPtr macro;
 
   // The current screen: takes the host's output and the user's input, and closes in its own
   // way (a text screen sends the close key). Null while the screen kind has none; then a close
