@@ -16,9 +16,8 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
-#include <string>
-#include <string_view>
-#include <vector>
+
+#include "dialogs/host_file_filter.h"
 
 namespace kovw::dialogs {
 
@@ -29,8 +28,6 @@ inline constexpr std::int32_t kPathSaveFile = 37;     // "%": a file to save
 inline constexpr std::int32_t kPathFolder = 34;       // '"': a folder
 inline constexpr std::int32_t kPathSettings = 8;      // a selection of the settings module
 inline constexpr std::int32_t kPathFileViewer = 256;  // 256, 512, 768, 1024: the file viewer
-// Backslashes of the start path come doubled; the answer doubles every backslash.
-inline constexpr std::int32_t kPathDoubledBackslashes = 0x8000;
 
 // Message box titles and texts of the path selection.
 inline constexpr const char* kPathTitle = "Pfadwahl";
@@ -40,26 +37,8 @@ inline constexpr const char* kMalformedFilterFormat =
 inline constexpr const char* kFileDialogFailedText = "Fehler beim Aufruf der File-Dialogbox";
 inline constexpr int kFolderTitleMessage = 10078;
 
-// One entry of the file type list: its comment and its patterns ("*.txt").
-struct FileFilter {
-  std::string comment;
-  std::vector<std::string> patterns;
-};
-struct FilterConversion {
-  std::vector<FileFilter> entries;
-  bool malformed = false;  // no "|" at all, or an even number of them
-};
-
-// The host filter "comment | types | comment | types ...", types separated by ";" and blanks
-// inside a types part dropped. Complete comment/types pairs become entries; a comment left
-// without types is not offered. A malformed filter still gives what it holds.
-FilterConversion convert_host_filter(std::string_view filter);
-
 // The entries as the file dialog's name filters: "comment (p1 p2)".
 QStringList name_filters(const std::vector<FileFilter>& entries);
-
-// Every backslash doubled.
-std::string double_backslashes(std::string_view text);
 
 // The host's start path as a local path: doubled backslashes collapsed under flag 0x8000, then
 // every backslash read as "/".
@@ -73,17 +52,6 @@ struct StartPlace {
   QString file;
 };
 StartPlace start_place(const QString& local_path);
-
-// What the server reported at login about paths.
-struct HostPathRule {
-  bool keeps_slash = false;  // the host keeps "/" in returned paths
-  int daemon_version = 0;
-};
-inline constexpr int kDaemonSlashVersion = 0x30008;
-
-// The chosen local path as the host gets it (the slash rule above), backslashes doubled under
-// flag 0x8000.
-std::string host_answer_path(std::string_view chosen, const HostPathRule& rule, std::int32_t flags);
 
 // What the file dialog shows.
 struct PathDialogSetup {
