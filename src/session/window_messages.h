@@ -70,6 +70,7 @@ inline constexpr int WML_VIEW_TEXT_SCREEN = 3111;   // to the view: a new text s
 inline constexpr int WML_VIEW_TEXT_ROWS = 3112;     // to the view: changed rows of the text screen
 inline constexpr int WML_VIEW_FRAME = 3113;         // to the view: key bars, menu and status bar
 inline constexpr int WML_VIEW_ITEM_STATE = 3114;    // to the view: an item's state
+inline constexpr int WML_VIEW_ITEM_TEXT = 3161;     // to the view: an item's label and help text
 inline constexpr int WML_VIEW_CONTEXT_MENU = 3115;  // to the view: a context menu at the pointer
 inline constexpr int WML_VIEW_STATUS = 3116;        // to the view: the status bar's text
 inline constexpr int WML_VIEW_CLIPBOARD = 3117;     // to the view: the clipboard's new text
@@ -298,6 +299,14 @@ struct ItemState {
   int state = 0;
 };
 
+// An item's new label (ready for the widgets, as FrameEntry::label) and help text.
+struct ItemText {
+  static constexpr int kNumber = WML_VIEW_ITEM_TEXT;
+  int item = 0;
+  QString label;
+  QString help;
+};
+
 // Show these entries as a popup menu at the pointer.
 struct ContextMenu {
   static constexpr int kNumber = WML_VIEW_CONTEXT_MENU;
@@ -371,9 +380,9 @@ using ViewMessage =
                  to_view::Cursor, to_view::InputEnabled, to_view::Background, to_view::ChildHolds,
                  to_view::Warning, to_view::MessageWindow, to_view::Beep, to_view::TextScreen,
                  to_view::TextRows, to_view::MapWindow, to_view::Frame, to_view::ItemState,
-                 to_view::ContextMenu, to_view::StatusText, to_view::Clipboard, to_view::InputField,
-                 to_view::EditArea, to_view::HostDialog, to_view::GraphicsWindow, to_view::Destroy,
-                 to_view::Hardcopy>;
+                 to_view::ItemText, to_view::ContextMenu, to_view::StatusText, to_view::Clipboard,
+                 to_view::InputField, to_view::EditArea, to_view::HostDialog,
+                 to_view::GraphicsWindow, to_view::Destroy, to_view::Hardcopy>;
 
 // ---------------------------------------------------------------------------------------------
 // To the program.

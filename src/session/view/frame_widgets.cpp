@@ -197,6 +197,21 @@ void FrameWidgets::set_state(int id, int state) {
     if (at->second) show_state(*at->second, state);
 }
 
+void FrameWidgets::set_text(int id, const QString& label, const QString& help) {
+  if (const auto found = buttons_.find(id); found != buttons_.end() && found->second) {
+    QPushButton& button = *found->second;
+    button.setText(label);
+    button.setToolTip(help);
+    button.setStatusTip(help);
+  }
+  const auto [first, last] = actions_.equal_range(id);
+  for (auto at = first; at != last; ++at) {
+    if (!at->second) continue;
+    at->second->setText(label);
+    at->second->setStatusTip(help);
+  }
+}
+
 void FrameWidgets::show_context_menu(const std::vector<FrameEntry>& entries) {
   delete context_.data();
   context_ = new QMenu(window_);

@@ -31,6 +31,8 @@ class FrameWidgets : public QObject {
   void build(const FrameDescription& frame);
   // Shows an item's state: buttons disabled or pressed, menu entries grayed or checked.
   void set_state(int id, int state);
+  // Shows an item's new label and help text on its button and menu entries.
+  void set_text(int id, const QString& label, const QString& help);
   // Shows a context menu of `entries` at the pointer (replacing one still open).
   void show_context_menu(const std::vector<FrameEntry>& entries);
   void set_status_text(const QString& text);
