@@ -12,6 +12,7 @@
 #include "session/program/key_translation.h"
 #include "session/program/program_dispatch.h"
 #include "session/program/program_session.h"
+#include "session/program/qt_colour.h"
 #include "session/program/window_hardcopy_request.h"
 #include "session/window_messages.h"
 
@@ -113,7 +114,18 @@ void frame_build(ProgramSession& session, std::span<const protocol::MenuItemReco
   // Icon views and menu program windows with their own layout have no status bar.
   frame.status_bar = session.screen_kind == kScreenText || session.screen_kind == kScreenGraphics ||
                      session.screen_kind == kScreenGraphics2;
-  if (show) post_to_view(*session.to_view, to_view::Frame{describe(frame)});
+  if (!show) return;
+  FrameDescription description = describe(frame);
+  const ColourModel& model = session.colour_model;
+  if (model.frame_type() == kOwnFrame) {
+    OwnFrameLook& own = description.own;
+    own.on = true;
+    own.embedded = (session.status & kStatusEmbedded) != 0;
+    own.border = own.embedded ? 0 : model.border_width();
+    own.caption = to_qcolor(model.caption());
+    own.caption_text = to_qcolor(model.caption_text());
+  }
+  post_to_view(*session.to_view, to_view::Frame{std::move(description)});
 }
 
 void frame_item_chosen(ProgramSession& session, int id) {
