@@ -89,6 +89,7 @@ inline constexpr int WML_MOUSE_CLICK = 3121;        // to the program: a click o
 inline constexpr int WML_MOUSE_WHEEL = 3122;        // to the program: wheel steps
 inline constexpr int WML_FRAME_ITEM = 3123;         // to the program: the user chose an item
 inline constexpr int WML_FILES_DROPPED = 3124;      // to the program: local files were dropped
+inline constexpr int WML_PALETTE_CHANGED = 3162;    // to the program: the desktop's colours changed
 inline constexpr int WML_WINDOW_GEOMETRY = 3190;  // to the program: the main window moved or sized
 
 // The name of a message number for log lines ("WML_STOP"), or "WM_USER+n" for others.
@@ -514,13 +515,23 @@ struct EditLeft {
 
 }  // namespace to_program
 
+namespace to_program {
+
+// The desktop's colours changed (the system colours are taken anew): the colour model is
+// applied again.
+struct PaletteChanged {
+  static constexpr int kNumber = WML_PALETTE_CHANGED;
+};
+
+}  // namespace to_program
+
 using ProgramMessage =
     std::variant<to_program::Close, to_program::Stop, to_program::Reconnect,
                  to_program::ChildProgram, to_program::ShowMessage, to_program::TextOutput,
                  to_program::KeyPress, to_program::MouseClick, to_program::MouseWheel,
                  to_program::FrameItem, to_program::FilesDropped, to_program::WindowGeometry,
                  to_program::EditLeft, to_program::DialogUserAction, to_program::GraphicsClick,
-                 to_program::GraphicsScroll>;
+                 to_program::GraphicsScroll, to_program::PaletteChanged>;
 
 // The number of the alternative a message holds.
 template <typename Variant>

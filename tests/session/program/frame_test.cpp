@@ -286,6 +286,28 @@ TEST_F(FrameTest, TheFrameTakesTheModelsBrushesAndMainFont) {
   window->frame()->context_menu()->close();
 }
 
+// Without the model the windows take the desktop's colours; when they change, the model is
+// applied again: the background is the desktop's button face, which the palette change alone
+// would never put into the window role.
+TEST_F(FrameTest, TheModelFollowsTheDesktopsColours) {
+  HostPeer& peer = start_program();
+  MainWindow* window = program(peer, {item(2, 0, "F3 End", 1)});
+  ASSERT_NE(nullptr, window);
+  QPushButton* end = window->frame()->button(100);
+  ASSERT_NE(nullptr, end);
+  const QPalette before = QApplication::palette();
+  QPalette changed = before;
+  changed.setColor(QPalette::Button, QColor(12, 34, 56));
+  changed.setColor(QPalette::ButtonText, QColor(250, 240, 230));
+  QApplication::setPalette(changed);
+  const bool followed = wait_until([&] {
+    return window->palette().color(QPalette::Window) == QColor(12, 34, 56) &&
+           end->palette().color(QPalette::ButtonText) == QColor(250, 240, 230);
+  });
+  QApplication::setPalette(before);
+  EXPECT_TRUE(followed) << window->palette().color(QPalette::Window).name().toStdString();
+}
+
 // Ctrl+Tab takes the keyboard into the key bar: the arrows move between its enabled buttons,
 // Enter chooses one, Escape goes back to the content window. Without a bar nothing moves.
 TEST_F(FrameTest, CtrlTabTakesTheKeyboardIntoTheKeyBar) {
