@@ -365,6 +365,21 @@ TEST(MenuItemsTest, MnemonicsOfUtf8Labels) {
   EXPECT_EQ((std::vector<int>{0, 1}), choose_mnemonics({first.label, second.label}));
 }
 
+// A record whose texts and key list fill their fields without an end stops at the field: the
+// label keeps 39 characters (the wide label holds no more), the help its 108 bytes, the key list
+// its 28 entries.
+TEST(MenuItemsTest, RecordFieldsWithoutTerminatorStayInTheirFields) {
+  MenuItemRecord record = item(2, 0, "", -1);
+  std::fill_n(record.begin(), 40, std::uint8_t{'L'});
+  std::fill_n(record.begin() + 40, 108, std::uint8_t{'H'});
+  for (std::size_t i = 0; i < 28; ++i) protocol::put_le16(record.data() + 174 + 2 * i, 'k');
+  protocol::put_le16(record.data() + 230, 0x7F7F);  // the kind word right after the list
+  const MenuItem entry = make_menu_item(record, 100, false);
+  EXPECT_EQ(std::u16string(39, u'L'), entry.label);
+  EXPECT_EQ(std::u16string(108, u'H'), entry.help);
+  EXPECT_EQ(Codes(28, 'k'), entry.keys);
+}
+
 // KWK_GKTEXT texts longer than the item holds are cut: the wide label to 39 characters and the
 // help to 117, the record's copies to 39 and 107 bytes and never inside a UTF-8 character.
 TEST(MenuItemsTest, ItemTextsAreCutToTheirFields) {
