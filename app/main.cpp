@@ -28,6 +28,11 @@ int main(int argc, char** argv) {
     host.save_custom_colours = [](const platform::CustomColours& colours) {
       shell::settings_store().save_custom_colors(colours);
     };
+    // The path selection's last folder is kept with them too.
+    host.load_choose_directory = [] { return shell::settings_store().choose_directory(); };
+    host.save_choose_directory = [](const std::string& folder) {
+      shell::settings_store().save_choose_directory(folder);
+    };
     session::set_session_host(std::move(host));
   }
   shell::ServerSessionHooks hooks;
@@ -50,6 +55,8 @@ int main(int argc, char** argv) {
     host.tab_blanks = shell::settings().tab_blanks;
     host.font_factor = facts.font_factor;
     host.no_save_page = facts.no_save_page;
+    host.daemon_version = facts.daemon_version;
+    host.host_keeps_slash = facts.host_keeps_slash;
     host.open_print_job = [](const std::string& printer, const std::string& document,
                              bool interactive) {
       return print::open_graphics_print_job(printer, document, interactive);

@@ -157,6 +157,23 @@ void add_field_editor_seeds(SeedSet& seeds) {
 
 // ---- edit_area: the 28-byte record, then the text -------------------------------------------
 
+void add_host_file_filter_seeds(SeedSet& seeds) {
+  constexpr std::string_view kTarget = "host_file_filter";
+  // Input: the answer's form (bit 0 the host keeps "/", bit 1 a 3.0.8 daemon, bit 2 doubled
+  // backslashes), then the text.
+  auto add = [&](std::string_view name, std::uint8_t form, std::string_view text) {
+    std::string bytes(1, static_cast<char>(form));
+    bytes += text;
+    seeds.add(kTarget, name,
+              std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+  };
+  add("two_entries", 0, "Texte | *.txt; *.asc | Alle | *.*");
+  add("one_entry", 3, "Bilder|*.pcx");
+  add("malformed_even", 4, "Texte|*.txt|Alle");
+  add("no_bar", 0, "*.txt");
+  add("path_doubled", 4, "/home/u/a\\b.txt");
+}
+
 void add_edit_area_seeds(SeedSet& seeds) {
   constexpr std::string_view kTarget = "edit_area";
   auto add = [&](std::string_view name, int capacity, int max_length, int flags,
@@ -226,6 +243,7 @@ void add_session_seeds(SeedSet& seeds) {
   add_text_screen_seeds(seeds);
   add_field_editor_seeds(seeds);
   add_edit_area_seeds(seeds);
+  add_host_file_filter_seeds(seeds);
 }
 
 }  // namespace kovw::fuzz

@@ -71,6 +71,7 @@ inline constexpr int WML_VIEW_TEXT_SCREEN = 3111;   // to the view: a new text s
 inline constexpr int WML_VIEW_TEXT_ROWS = 3112;     // to the view: changed rows of the text screen
 inline constexpr int WML_VIEW_FRAME = 3113;         // to the view: key bars, menu and status bar
 inline constexpr int WML_VIEW_ITEM_STATE = 3114;    // to the view: an item's state
+inline constexpr int WML_VIEW_ITEM_TEXT = 3161;     // to the view: an item's label and help text
 inline constexpr int WML_VIEW_CONTEXT_MENU = 3115;  // to the view: a context menu at the pointer
 inline constexpr int WML_VIEW_STATUS = 3116;        // to the view: the status bar's text
 inline constexpr int WML_VIEW_CLIPBOARD = 3117;     // to the view: the clipboard's new text
@@ -89,6 +90,7 @@ inline constexpr int WML_MOUSE_CLICK = 3121;        // to the program: a click o
 inline constexpr int WML_MOUSE_WHEEL = 3122;        // to the program: wheel steps
 inline constexpr int WML_FRAME_ITEM = 3123;         // to the program: the user chose an item
 inline constexpr int WML_FILES_DROPPED = 3124;      // to the program: local files were dropped
+inline constexpr int WML_PALETTE_CHANGED = 3162;    // to the program: the desktop's colours changed
 inline constexpr int WML_WINDOW_GEOMETRY = 3190;  // to the program: the main window moved or sized
 
 // The name of a message number for log lines ("WML_STOP"), or "WM_USER+n" for others.
@@ -302,6 +304,14 @@ struct ItemState {
   int state = 0;
 };
 
+// An item's new label (ready for the widgets, as FrameEntry::label) and help text.
+struct ItemText {
+  static constexpr int kNumber = WML_VIEW_ITEM_TEXT;
+  int item = 0;
+  QString label;
+  QString help;
+};
+
 // Show these entries as a popup menu at the pointer.
 struct ContextMenu {
   static constexpr int kNumber = WML_VIEW_CONTEXT_MENU;
@@ -375,9 +385,9 @@ using ViewMessage =
                  to_view::Cursor, to_view::InputEnabled, to_view::Background, to_view::ChildHolds,
                  to_view::Warning, to_view::MessageWindow, to_view::Beep, to_view::TextScreen,
                  to_view::TextRows, to_view::MapWindow, to_view::Frame, to_view::ItemState,
-                 to_view::ContextMenu, to_view::StatusText, to_view::Clipboard, to_view::InputField,
-                 to_view::EditArea, to_view::HostDialog, to_view::GraphicsWindow, to_view::Destroy,
-                 to_view::Hardcopy>;
+                 to_view::ItemText, to_view::ContextMenu, to_view::StatusText, to_view::Clipboard,
+                 to_view::InputField, to_view::EditArea, to_view::HostDialog,
+                 to_view::GraphicsWindow, to_view::Destroy, to_view::Hardcopy>;
 
 // ---------------------------------------------------------------------------------------------
 // To the program.
@@ -509,13 +519,23 @@ struct EditLeft {
 
 }  // namespace to_program
 
+namespace to_program {
+
+// The desktop's colours changed (the system colours are taken anew): the colour model is
+// applied again.
+struct PaletteChanged {
+  static constexpr int kNumber = WML_PALETTE_CHANGED;
+};
+
+}  // namespace to_program
+
 using ProgramMessage =
     std::variant<to_program::Close, to_program::Stop, to_program::Reconnect,
                  to_program::ChildProgram, to_program::ShowMessage, to_program::TextOutput,
                  to_program::KeyPress, to_program::MouseClick, to_program::MouseWheel,
                  to_program::FrameItem, to_program::FilesDropped, to_program::WindowGeometry,
                  to_program::EditLeft, to_program::DialogUserAction, to_program::GraphicsClick,
-                 to_program::GraphicsScroll>;
+                 to_program::GraphicsScroll, to_program::PaletteChanged>;
 
 // The number of the alternative a message holds.
 template <typename Variant>

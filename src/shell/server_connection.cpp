@@ -435,6 +435,7 @@ void ServerConnection::handle_connect_reply(const net::LinkMessage& message,
   log_printf(" ... done. Result %d / %d", 1, 0);
   options_word_ = 0;
   daemon_version_ = 0;
+  host_keeps_slash_ = false;
   if (message.type == net::KWK_KCONNECT) {
     const protocol::Result<protocol::ConnectReply> reply = protocol::parse_connect_reply(payload);
     if (!reply) {
@@ -446,6 +447,7 @@ void ServerConnection::handle_connect_reply(const net::LinkMessage& message,
     }
     if (!reply->host_name.empty()) display_text_ = reply->host_name;
     daemon_version_ = reply->daemon_version;
+    if (reply->path_ints) host_keeps_slash_ = (*reply->path_ints)[0] != 0;
     options_word_ = protocol::effective_options(reply->options, daemon_version_);
     net::link_set_session_key(client_value_.data(), reply->server_value.data());
     link_.set_options(options_word_, true, settings_.crypted_connection != 0);
@@ -559,6 +561,7 @@ void ServerConnection::handle_login_reply(const net::LinkMessage& message,
   } else if (ok->daemon_version.value_or(0) != 0) {
     daemon_version_ = *ok->daemon_version;
   }
+  if (ok->path_ints) host_keeps_slash_ = (*ok->path_ints)[0] != 0;
   if (ok->net_timeout_ms.value_or(0) > link_.net_timeout()) {
     link_.set_net_timeout(*ok->net_timeout_ms);
     net::set_default_net_timeout(*ok->net_timeout_ms);
@@ -716,6 +719,8 @@ void ServerConnection::tell_programs_of_login() {
   facts.keyboard_layout = settings_.keyboard;
   facts.font_factor = settings_.font_factor;
   facts.no_save_page = settings_.no_save_page;
+  facts.daemon_version = daemon_version_;
+  facts.host_keeps_slash = host_keeps_slash_;
   hooks.logged_in(facts);
 }
 

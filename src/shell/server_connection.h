@@ -189,6 +189,7 @@ class ServerConnection : public QObject {
   int host_port_ = 0;
   std::array<std::uint8_t, 16> client_value_{};
   int daemon_version_ = 0;
+  bool host_keeps_slash_ = false;  // the host keeps "/" in the paths of the path selection
   // The running update's download, its progress window and the login reply that waits for it.
   std::unique_ptr<UpdaterDownload> update_download_;
   QPointer<QProgressDialog> update_progress_;

@@ -24,11 +24,13 @@ struct LoginFacts {
   int text_font_tenths = 0;
   std::string prop_font_name;  // the derived proportional font and its height
   int prop_font_tenths = 0;
-  int caret_width = 0;         // "Cursor Width"
-  int keyboard_layout = 0;     // "Keyboard"
-  int slow_connect_level = 0;  // the effective slow-connection level
-  int font_factor = 0;         // "Font Faktor"
-  int no_save_page = 0;        // "No Save Page"
+  int caret_width = 0;            // "Cursor Width"
+  int keyboard_layout = 0;        // "Keyboard"
+  int slow_connect_level = 0;     // the effective slow-connection level
+  int font_factor = 0;            // "Font Faktor"
+  int no_save_page = 0;           // "No Save Page"
+  int daemon_version = 0;         // the server daemon's version (0 in workflow mode)
+  bool host_keeps_slash = false;  // the host keeps "/" in the paths of the path selection
 };
 
 struct ServerSessionHooks {

@@ -317,6 +317,17 @@ int SettingsStore::save_custom_colors(const CustomColors& colors) {
   return 0;
 }
 
+std::string SettingsStore::choose_directory() {
+  foundation::DefaultLockGuard lock;
+  return record_.choose_directory.str();
+}
+
+int SettingsStore::save_choose_directory(std::string_view folder) {
+  foundation::DefaultLockGuard lock;
+  if (!record_.choose_directory.assign(folder)) return -2;
+  return save_setting("Choose Directory");
+}
+
 int SettingsStore::delete_all_keys() {
   Registry::WriteGuard guard(*registry_);
   if (!guard.locked()) return -1;
@@ -378,6 +389,8 @@ int dr_save_date(std::int32_t date) {
   return settings_store().save_date(date);
 }
 
-int dr_delete_all_keys() { return settings_store().delete_all_keys(); }
+int dr_delete_all_keys() {
+  return settings_store().delete_all_keys();
+}
 
 }  // namespace kovw::shell

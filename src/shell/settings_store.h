@@ -81,6 +81,11 @@ class SettingsStore {
   CustomColors load_custom_colors();
   // Writes them when they differ from the stored ones: 0 written, -1 equal, -2 failure.
   int save_custom_colors(const CustomColors& colors);
+  // "Choose Directory": the last folder of the path selection. Both hold the global lock
+  // (program threads call them). Saving returns 0, -1 when it could not be written, -2 when the
+  // folder is longer than the value holds (nothing is kept then).
+  std::string choose_directory();
+  int save_choose_directory(std::string_view folder);
 
   // Deletes the keys of the program for the current user (uninstall): "Settings",
   // "Workflow", "Login", "Environ", "Sizes", "DIRVIEW" and finally the root key.

@@ -21,6 +21,7 @@
 #include "protocol/file_transfer.h"
 #include "protocol/payload_codec.h"
 #include "protocol/program/dialog_messages.h"
+#include "protocol/program/host_requests.h"
 #include "protocol/program/menu_records.h"
 #include "protocol/program/program_window.h"
 #include "protocol/server_messages.h"
@@ -251,6 +252,30 @@ std::optional<HostStep> parse_step(const std::vector<std::string>& w, std::strin
   } else if (command == "KGETWINID") {
     if (!arity(0, 0)) return std::nullopt;
     step.message = proto::build_kgetwinid_request();
+  } else if (command == "KGETDATE") {
+    // KGETDATE YEAR MONTH DAY "title": the date question (year 0: no date preset).
+    if (!arity(4, 4)) return std::nullopt;
+    proto::KGetDate date;
+    date.title = w[4];
+    if (!script_int(w[1], date.year) || !script_int(w[2], date.month) ||
+        !script_int(w[3], date.day)) {
+      error = "KGETDATE: not a number";
+      return std::nullopt;
+    }
+    step.message = proto::build_kgetdate(date);
+  } else if (command == "KGETFNAME") {
+    // KGETFNAME FLAGS "start path" "filter" "title": the path selection (flags 33 open, 37
+    // save, 34 folder; 0x8000 doubled backslashes).
+    if (!arity(4, 4)) return std::nullopt;
+    proto::KGetFname path;
+    if (!script_int(w[1], path.flags)) {
+      error = "not a number: " + w[1];
+      return std::nullopt;
+    }
+    path.start_path = w[2];
+    path.filter = w[3];
+    path.title = w[4];
+    step.message = proto::build_kgetfname(path);
   } else if (command == "KCFLAG") {
     if (!arity(1, 1) || !numbers(1)) return std::nullopt;
     step.message = proto::build_kcflag(ints[0]);
@@ -369,6 +394,17 @@ std::string describe_program_frame(int service, int type, std::span<const std::u
     } else {
       return text + " malformed: " + ids.error().message;
     }
+  }
+  if (service == net::KWD_KOMM && type == net::KWK_KGETDATE) {
+    if (const auto date = proto::parse_date_answer(payload))
+      return text + " date=" + std::to_string(date->year) + "-" + std::to_string(date->month) +
+             "-" + std::to_string(date->day) + " result=" + std::to_string(date->result);
+    return text + " malformed";
+  }
+  if (service == net::KWD_KOMM && type == net::KWK_KGETFNAME) {
+    if (const auto path = proto::parse_fname_answer(payload))
+      return text + " path=\"" + path->path + "\" result=" + std::to_string(path->result);
+    return text + " malformed";
   }
   if (service == net::KWD_DIGRA && type == net::KWK_GDIGRA)
     return text + describe_definition_reply(payload);

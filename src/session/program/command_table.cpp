@@ -6,6 +6,7 @@
 #include "foundation/verbose.h"
 #include "net/link_message.h"
 #include "net/link_names.h"
+#include "session/program/choice_questions.h"
 #include "session/program/clipboard_commands.h"
 #include "session/program/colour_choice.h"
 #include "session/program/edit_areas.h"
@@ -64,6 +65,7 @@ const CommandTable& program_commands() {
     register_screen_commands(commands);
     register_clipboard_commands(commands);
     register_colour_choice_commands(commands);
+    register_choice_question_commands(commands);
     register_window_map_commands(commands);
     register_local_file_commands(commands);
     register_local_program_commands(commands);

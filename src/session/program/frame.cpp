@@ -13,6 +13,7 @@
 #include "session/program/key_translation.h"
 #include "session/program/program_dispatch.h"
 #include "session/program/program_session.h"
+#include "session/program/qt_colour.h"
 #include "session/program/window_hardcopy_request.h"
 #include "session/window_messages.h"
 
@@ -85,6 +86,21 @@ FrameDescription describe(const FrameState& frame) {
   return description;
 }
 
+// The label the item's widget shows: key bar buttons keep the mnemonics chosen over all
+// buttons, as when the frame was built.
+QString label_shown(const MenuItems& items, const MenuItem& item) {
+  if ((item.flags & kItemKeyBarButton) == 0 || item.id >= kContextItemBase)
+    return shown_label(item.label, -1);
+  std::vector<std::u16string> labels;
+  std::size_t at = 0;
+  for (const MenuItem& other : items.screen) {
+    if ((other.flags & kItemKeyBarButton) == 0) continue;
+    if (&other == &item) at = labels.size();
+    labels.push_back(other.label);
+  }
+  return shown_label(item.label, choose_mnemonics(labels)[at]);
+}
+
 void post_state(ProgramSession& session, const MenuItem& item) {
   post_to_view(*session.to_view, to_view::ItemState{item.id, item.state()});
 }
@@ -99,7 +115,18 @@ void frame_build(ProgramSession& session, std::span<const protocol::MenuItemReco
   // Icon views and menu program windows with their own layout have no status bar.
   frame.status_bar = session.screen_kind == kScreenText || session.screen_kind == kScreenGraphics ||
                      session.screen_kind == kScreenGraphics2;
-  if (show) post_to_view(*session.to_view, to_view::Frame{describe(frame)});
+  if (!show) return;
+  FrameDescription description = describe(frame);
+  const ColourModel& model = session.colour_model;
+  if (model.frame_type() == kOwnFrame) {
+    OwnFrameLook& own = description.own;
+    own.on = true;
+    own.embedded = (session.status & kStatusEmbedded) != 0;
+    own.border = own.embedded ? 0 : model.border_width();
+    own.caption = to_qcolor(model.caption());
+    own.caption_text = to_qcolor(model.caption_text());
+  }
+  post_to_view(*session.to_view, to_view::Frame{std::move(description)});
 }
 
 void frame_item_chosen(ProgramSession& session, int id) {
@@ -139,6 +166,33 @@ void frame_item_chosen(ProgramSession& session, int id) {
 void frame_set_item_state(ProgramSession& session, int id, int state, int mode) {
   if (const MenuItem* item = set_item_state(session.frame.items, id, state, mode))
     post_state(session, *item);
+}
+
+void frame_set_item_text(ProgramSession& session, int id, std::string_view label,
+                         std::string_view help) {
+  const MenuItem* item = set_item_text(session.frame.items, id, label, help, session.texts_utf8());
+  if (item == nullptr) return;
+  post_to_view(*session.to_view,
+               to_view::ItemText{item->id, label_shown(session.frame.items, *item),
+                                 QString::fromStdU16String(item->help)});
+}
+
+void handle_grefr(ProgramSession& session, std::span<const std::uint8_t> payload) {
+  const auto message = protocol::parse_grefr(payload);
+  if (!message) {
+    log_parse_failure(message.error());
+    return;
+  }
+  frame_set_item_state(session, message->item + kHostItemOffset, message->state, kStateSet);
+}
+
+void handle_gktext(ProgramSession& session, std::span<const std::uint8_t> payload) {
+  const auto message = protocol::parse_gktext(payload);
+  if (!message) {
+    log_parse_failure(message.error());
+    return;
+  }
+  frame_set_item_text(session, message->item + kHostItemOffset, message->text, message->tip);
 }
 
 void frame_key_buttons(ProgramSession& session, std::optional<int> index, int value) {
@@ -238,6 +292,12 @@ void register_frame_commands(CommandTable& table) {
       handle_actkontext(session, command.service, command.payload);
     });
   }
+  table.add(net::KWD_DIGRA, net::KWK_GREFR, [](ProgramSession& session, const Command& command) {
+    handle_grefr(session, command.payload);
+  });
+  table.add(net::KWD_DIGRA, net::KWK_GKTEXT, [](ProgramSession& session, const Command& command) {
+    handle_gktext(session, command.payload);
+  });
   table.add(net::KWD_WIN, net::KWK_STATUS, [](ProgramSession& session, const Command& command) {
     frame_status_text(session, command.payload);
   });

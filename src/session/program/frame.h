@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string_view>
 
 #include "protocol/program/menu_records.h"
 #include "session/program/menu_items.h"
@@ -35,6 +36,15 @@ void frame_item_chosen(ProgramSession& session, int id);
 // Sets an item's state (modes of set_item_state) and shows it.
 void frame_set_item_state(ProgramSession& session, int id, int state, int mode);
 
+// KWK_GKTEXT: the item's new label and help text (cut to what the item holds) and shows them.
+void frame_set_item_text(ProgramSession& session, int id, std::string_view label,
+                         std::string_view help);
+
+// KWK_GREFR and KWK_GKTEXT address items by the host's number: the item id less 99.
+inline constexpr int kHostItemOffset = 99;
+void handle_grefr(ProgramSession& session, std::span<const std::uint8_t> payload);
+void handle_gktext(ProgramSession& session, std::span<const std::uint8_t> payload);
+
 // KWK_KBUTTON (all screen items, no index) and KWK_KBUTTON_NR (the item at `index`): value 1
 // restores the saved states; any other value saves them and sets disabled when bit 0 is clear,
 // pressed when bit 1 is set.
@@ -57,8 +67,8 @@ void frame_status_text(ProgramSession& session, std::span<const std::uint8_t> pa
 void handle_kbutton(ProgramSession& session, int type, std::span<const std::uint8_t> payload);
 void handle_actkontext(ProgramSession& session, int service, std::span<const std::uint8_t> payload);
 
-// Registers The key bar buttons (KWD_KOMM), context menus (KWD_DIGRA, KWD_WIN, KWD_DIMEN) and
-// the status text (KWD_WIN).
+// Registers The key bar buttons (KWD_KOMM), context menus (KWD_DIGRA, KWD_WIN, KWD_DIMEN), item
+// states and texts (KWD_DIGRA) and the status text (KWD_WIN).
 void register_frame_commands(CommandTable& table);
 
 }  // namespace kovw::session

@@ -3,6 +3,7 @@
 // bars, the menu bar and the status bar (built anew for every screen), item state changes,
 // context menus to show, status texts; and the item the user chose, posted back.
 
+#include <QColor>
 #include <QString>
 #include <array>
 #include <vector>
@@ -20,7 +21,17 @@ struct FrameEntry {
   std::vector<FrameEntry> entries;  // a popup's entries
 };
 
+// The workstation's own drawn frame (in place of the window system's): a title bar with the
+// caption and, unless the program is embedded, the window buttons; a border; rounded corners.
+struct OwnFrameLook {
+  bool on = false;
+  bool embedded = false;  // only the caption, no border, no buttons, square corners
+  int border = 0;         // pixels
+  QColor caption, caption_text;
+};
+
 struct FrameDescription {
+  OwnFrameLook own;
   std::array<std::vector<FrameEntry>, 4> bars;  // top, right, bottom, left
   std::vector<FrameEntry> menus;                // the menu bar's popups
   bool status_bar = false;

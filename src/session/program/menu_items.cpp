@@ -25,18 +25,34 @@ constexpr std::size_t kHelpWide = 118;
 constexpr int kKindMask = 0x7F;
 constexpr int kStateShift = 7;
 
+// A host text as a wide text of at most `capacity` - 1 characters.
+std::u16string wide_text(std::string_view text, std::size_t capacity, bool utf8) {
+  std::u16string wide(capacity, u'\0');
+  const std::size_t length = foundation::host_to_wide(
+      text, wide, foundation::kTextTerminate | (utf8 ? foundation::kTextUtf8 : 0));
+  wide.resize(length);
+  return wide;
+}
+
 // A zero-terminated host text of a record field, converted into at most `capacity` - 1 wide
 // characters.
 std::u16string field_text(const protocol::MenuItemRecord& record, std::size_t offset,
                           std::size_t size, std::size_t capacity, bool utf8) {
   const auto* begin = reinterpret_cast<const char*>(record.data() + offset);
   const std::string_view field(begin, size);
-  const std::string_view text = field.substr(0, field.find('\0'));
-  std::u16string wide(capacity, u'\0');
-  const std::size_t length = foundation::host_to_wide(
-      text, wide, foundation::kTextTerminate | (utf8 ? foundation::kTextUtf8 : 0));
-  wide.resize(length);
-  return wide;
+  return wide_text(field.substr(0, field.find('\0')), capacity, utf8);
+}
+
+// Writes `text` into the record's zero-terminated field: at most size - 1 bytes, cut before a
+// UTF-8 sequence that does not fit whole; the rest of the field is zero.
+void put_field(protocol::MenuItemRecord& record, std::size_t offset, std::size_t size,
+               std::string_view text, bool utf8) {
+  text = text.substr(0, text.find('\0'));
+  std::size_t length = std::min(text.size(), size - 1);
+  if (utf8 && length < text.size())
+    while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) --length;
+  std::fill_n(record.begin() + static_cast<std::ptrdiff_t>(offset), size, std::uint8_t{0});
+  std::copy_n(text.begin(), length, record.begin() + static_cast<std::ptrdiff_t>(offset));
 }
 
 // The keys of a record: a single host function key n (0x0100 + n), or the key list when the
@@ -170,13 +186,40 @@ void create_context_menu(MenuItems& items, std::span<const protocol::MenuItemRec
   items.current_context = 0;
 }
 
+namespace {
+
+// The item a host request addresses: up to 500 a screen item (id 500 names screen item 400, not
+// the first context menu entry), above it an entry of the current context menu.
+MenuItem* addressed(MenuItems& items, int id) {
+  if (id == kContextItemBase) {
+    const std::size_t index = static_cast<std::size_t>(id - kScreenItemBase);
+    return index < items.screen.size() ? &items.screen[index] : nullptr;
+  }
+  return items.find(id);
+}
+
+}  // namespace
+
 const MenuItem* set_item_state(MenuItems& items, int id, int state, int mode) {
-  MenuItem* item = items.find(id);
+  MenuItem* item = addressed(items, id);
   if (item == nullptr) return nullptr;
   std::uint32_t bits = static_cast<std::uint32_t>(state) & kItemStateMask;
   if (mode == kStateSaveAndSet) item->saved_flags = item->flags;
   if (mode == kStateRestore) bits = item->saved_flags & kItemStateMask;
   item->flags = (item->flags & ~kItemStateMask) | bits;
+  return item;
+}
+
+const MenuItem* set_item_text(MenuItems& items, int id, std::string_view label,
+                              std::string_view help, bool utf8) {
+  MenuItem* item = addressed(items, id);
+  if (item == nullptr) return nullptr;
+  label = label.substr(0, label.find('\0'));
+  help = help.substr(0, help.find('\0'));
+  item->label = wide_text(label, kLabelWide, utf8);
+  item->help = wide_text(help, kHelpWide, utf8);
+  put_field(item->record, kMenuLabelOffset, kMenuLabelSize, label, utf8);
+  put_field(item->record, kMenuHelpOffset, kMenuHelpSize, help, utf8);
   return item;
 }
 

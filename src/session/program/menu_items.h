@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "protocol/program/menu_records.h"
@@ -97,8 +98,17 @@ void create_context_menu(MenuItems& items, std::span<const protocol::MenuItemRec
                          bool utf8);
 
 // Sets an item's state: mode 0 to the low 4 bits of `state`, mode 1 the same after saving the
-// flags, mode 2 back to the state saved last. Returns the item, null when `id` names none.
+// flags, mode 2 back to the state saved last. Returns the item, null when `id` names none. Ids
+// up to 500 address screen items (500 is screen item 400), larger ones the entries of the
+// current context menu.
 const MenuItem* set_item_state(MenuItems& items, int id, int state, int mode);
+
+// KWK_GKTEXT: the item's label and help text become `label` and `help` (host texts). Texts
+// longer than the item holds are cut, never refused: the label to 39 characters and the help
+// text to 117, and their copies in the record to 39 and 107 bytes, never inside a character.
+// Returns the item, null when `id` names none.
+const MenuItem* set_item_text(MenuItems& items, int id, std::string_view label,
+                              std::string_view help, bool utf8);
 
 // The id of the first screen item with `command_code`, 0 when none has it.
 int item_with_command(const MenuItems& items, int command_code);

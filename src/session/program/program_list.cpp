@@ -116,6 +116,13 @@ int post_stop_programs(int run_id) {
   return posted;
 }
 
+int post_palette_changed() {
+  int posted = 0;
+  for (const ChannelPtr& channel : select_channels([](const ProgramSession&) { return true; }))
+    if (post_to_program(*channel, to_program::PaletteChanged{})) ++posted;
+  return posted;
+}
+
 int post_show_message(const std::string& caption, const std::string& text) {
   bool first = true;
   for (const ChannelPtr& channel : select_channels([&first](const ProgramSession&) {

@@ -50,6 +50,9 @@ void program_list_update(ProgramSession& session, int host_pid, const std::strin
 // Shell requests. Each returns the number of programs the event was posted to.
 // WML_STOP to every program whose host pid is `run_id`, or to all when `run_id` is 0.
 int post_stop_programs(int run_id);
+
+// Tells every program that the desktop's colours changed; returns the number told.
+int post_palette_changed();
 // WML_SHOW_MESSAGE (an urgent message of the daemon) to the first program of the list.
 int post_show_message(const std::string& caption, const std::string& text);
 // WML_TEXT_OUTPUT (text output commands handed over by the shell) to the program `thread_id`.

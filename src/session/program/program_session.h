@@ -113,6 +113,10 @@ struct ProgramSession {
   // The screen option record of the last screen definition (normalised) and the model values
   // derived from it when the screen was made.
   protocol::ScreenOptions screen_options = protocol::default_screen_options();
+  // The options as the screen definition sent them, before the system colours filled them in:
+  // the colour model is computed from them again when the desktop's colours change.
+  protocol::ScreenOptions definition_options = protocol::default_screen_options();
+  bool colour_model_applied = false;  // a screen definition set the model
   ColourModel colour_model;
   // From host library 0x060B00: the program options the host sends with its screen definition;
   // such a host also sets the program's font name table itself.

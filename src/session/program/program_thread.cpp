@@ -1,5 +1,7 @@
 #include "session/program/program_thread.h"
 
+#include "session/program/screen_initialisation.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
@@ -210,6 +212,10 @@ void SuperWindow::customEvent(QEvent* event) {
 void SuperWindow::on(to_program::Stop&) {
   foundation::log_printf("%s (%s:%d)", "WML_STOP", __FILE__, __LINE__);
   end_program(session_);
+}
+
+void SuperWindow::on(to_program::PaletteChanged&) {
+  reapply_colour_model(session_);
 }
 
 void SuperWindow::on(to_program::ShowMessage& message) {

@@ -82,6 +82,7 @@ void initialise_screen(ProgramSession& session, std::span<const std::uint8_t> pa
   session.keys.clear();
   session.key_translator.clear();
   protocol::ScreenOptions options = screen.screen_options;
+  session.definition_options = options;
   const SystemColourTable system = system_colours();
   normalise_screen_options(options, system);
   if (version >= protocol::kVersionExtendedOptions) {
@@ -116,6 +117,7 @@ void initialise_screen(ProgramSession& session, std::span<const std::uint8_t> pa
   context.font_scale_percent = session.font_scale_percent;
   context.font_factor = session.font_scale_percent;
   session.colour_model = apply_colour_model(session.screen_options, context, system);
+  session.colour_model_applied = true;
   // The model's brushes and main font are the look of the program's windows.
   post_to_view(*session.to_view,
                model_look(session.colour_model, *session.host_hooks, session.font_scale_percent));
@@ -136,6 +138,22 @@ void initialise_screen(ProgramSession& session, std::span<const std::uint8_t> pa
   frame_build(session, screen.menu_items, show);
   if (show) show_windows(session);
   if (screen.screen_mode() != kModeIconStyle) set_cursor_kind(session, kCursorArrow);
+}
+
+void reapply_colour_model(ProgramSession& session) {
+  if (!session.colour_model_applied) return;
+  const SystemColourTable system = system_colours();
+  protocol::ScreenOptions options = session.definition_options;
+  normalise_screen_options(options, system);
+  session.screen_options = options;
+  ModelContext context;
+  context.screen_kind = session.screen_kind;
+  context.host_version = session.host_version;
+  context.font_scale_percent = session.font_scale_percent;
+  context.font_factor = session.font_scale_percent;
+  session.colour_model = apply_colour_model(session.screen_options, context, system);
+  post_to_view(*session.to_view,
+               model_look(session.colour_model, *session.host_hooks, session.font_scale_percent));
 }
 
 }  // namespace kovw::session

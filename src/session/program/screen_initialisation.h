@@ -16,6 +16,10 @@ struct ProgramSession;
 // and changes nothing.
 void initialise_screen(ProgramSession& session, std::span<const std::uint8_t> payload);
 
+// The desktop's colours changed: the colour model of the current screen is computed again from
+// its definition's options and the new system colours, and the windows take its look.
+void reapply_colour_model(ProgramSession& session);
+
 // The screen kind a screen mode (the low byte of the definition's style) selects.
 int screen_kind_for_mode(int mode);
 

@@ -79,6 +79,14 @@ struct SessionHost {
   std::function<int(std::span<const std::uint8_t> page_definition)> store_page_definition;
   // "Poster Print": graphics print jobs may spread a world over several pages.
   bool poster_print = false;
+  // What the server reported at login about the paths of the path selection: its version, and
+  // whether the host keeps "/" in the paths it gets back.
+  int daemon_version = 0;
+  bool host_keeps_slash = false;
+  // "Choose Directory": the folder the last folder selection chose (UTF-8), kept with the
+  // settings. Called on program threads; without them no folder is remembered.
+  std::function<std::string()> load_choose_directory;
+  std::function<void(const std::string&)> save_choose_directory;
 };
 
 // Replaces the host description; threads that run keep the snapshot they took.

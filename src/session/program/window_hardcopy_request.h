@@ -10,6 +10,8 @@ struct ProgramSession;
 
 // The command id of "Hardcopy of this window".
 inline constexpr int kHardcopyCommand = 40025;
+// The catalogue text of the hardcopy entry in the window menus.
+inline constexpr int kHardcopyMessage = 10053;
 
 // Parameter bit 0: the clipboard at once, without the dialog. Text screens and graphics
 // windows have a hardcopy; other screens log the request and do nothing.

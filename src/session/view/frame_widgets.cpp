@@ -5,10 +5,13 @@
 #include <QCursor>
 #include <QEvent>
 #include <QStatusTipEvent>
+#include <QToolButton>
 #include <utility>
 
+#include "foundation/message_table.h"
 #include "platform/accessible_label.h"
 #include "session/program/menu_items.h"
+#include "session/program/window_hardcopy_request.h"
 #include "session/window_messages.h"
 
 namespace kovw::session {
@@ -59,6 +62,7 @@ void FrameWidgets::clear() {
   for (auto& bar : bars_) delete bar.data();
   layout_->setMenuBar(nullptr);
   delete menu_bar_.data();
+  delete title_area_.data();
   delete status_.data();
   delete context_.data();
   buttons_.clear();
@@ -105,7 +109,7 @@ void FrameWidgets::build(const FrameDescription& frame) {
     layout_->addWidget(bars_[bar], cell.row, cell.column, cell.rows, cell.columns);
   }
   if (!frame.menus.empty()) {
-    menu_bar_ = new QMenuBar(window_);
+    menu_bar_ = new QMenuBar(frame.own.on ? nullptr : window_);
     for (const FrameEntry& popup : frame.menus) {
       QMenu* menu = menu_bar_->addMenu(popup.label);
       menu->setAccessibleName(platform::accessible_label(popup.label));
@@ -115,8 +119,9 @@ void FrameWidgets::build(const FrameDescription& frame) {
       menu->menuAction()->setStatusTip(popup.help);
       actions_.emplace(popup.id, menu->menuAction());
     }
-    layout_->setMenuBar(menu_bar_);
+    if (!frame.own.on) layout_->setMenuBar(menu_bar_);
   }
+  apply_own_frame(frame.own);
   status_text_ = frame.status_text;
   if (frame.status_bar) {
     status_ = new QStatusBar(window_);
@@ -124,6 +129,45 @@ void FrameWidgets::build(const FrameDescription& frame) {
     status_->showMessage(status_text_);
     layout_->addWidget(status_, kStatusRow, 0, 1, 3);
   }
+}
+
+void FrameWidgets::apply_own_frame(const OwnFrameLook& own) {
+  const bool top_level = window_->parentWidget() == nullptr || window_->isWindow();
+  if (top_level && !own.embedded &&
+      window_->windowFlags().testFlag(Qt::FramelessWindowHint) != own.on) {
+    const bool visible = window_->isVisible();
+    window_->setWindowFlag(Qt::FramelessWindowHint, own.on);
+    if (visible) window_->show();  // changing the flags hides the window
+  }
+  if (!own.on) {
+    layout_->setContentsMargins(0, 0, 0, 0);
+    if (mouse_) {
+      window_->removeEventFilter(mouse_);
+      delete mouse_.data();
+      window_->clearMask();
+    }
+    return;
+  }
+  // The title bar, and below it the menu bar, across the top.
+  title_area_ = new QWidget(window_);
+  auto* rows = new QVBoxLayout(title_area_);
+  rows->setContentsMargins(0, 0, 0, 0);
+  rows->setSpacing(0);
+  title_bar_ = new OwnTitleBar(window_, own);
+  rows->addWidget(title_bar_);
+  if (menu_bar_) rows->addWidget(menu_bar_);
+  layout_->setMenuBar(title_area_);
+  layout_->setContentsMargins(own.border, own.border, own.border, own.border);
+  window_->setMinimumSize(kOwnFrameMinimum, kOwnFrameMinimum);
+  if (QToolButton* menu_button = title_bar_->menu_button()) {
+    // The window menu: the window system's cannot be extended, this one has the hardcopy.
+    auto* menu = new QMenu(menu_button);
+    menu->addAction(QString::fromUtf8(foundation::message_text(kHardcopyMessage)), this,
+                    [this] { choose(kHardcopyCommand); });
+    menu_button->setMenu(menu);
+  }
+  if (!mouse_) mouse_ = new OwnFrameMouse(window_, own.embedded);
+  mouse_->update_mask();
 }
 
 void FrameWidgets::set_bars_enabled(bool enabled) {
@@ -203,6 +247,21 @@ void FrameWidgets::set_state(int id, int state) {
   const auto [first, last] = actions_.equal_range(id);
   for (auto at = first; at != last; ++at)
     if (at->second) show_state(*at->second, state);
+}
+
+void FrameWidgets::set_text(int id, const QString& label, const QString& help) {
+  if (const auto found = buttons_.find(id); found != buttons_.end() && found->second) {
+    QPushButton& button = *found->second;
+    button.setText(label);
+    button.setToolTip(help);
+    button.setStatusTip(help);
+  }
+  const auto [first, last] = actions_.equal_range(id);
+  for (auto at = first; at != last; ++at) {
+    if (!at->second) continue;
+    at->second->setText(label);
+    at->second->setStatusTip(help);
+  }
 }
 
 void FrameWidgets::show_context_menu(const std::vector<FrameEntry>& entries) {

@@ -19,6 +19,7 @@
 
 #include "session/event_channel.h"
 #include "session/program/frame_description.h"
+#include "session/view/own_frame.h"
 
 namespace kovw::session {
 
@@ -31,6 +32,8 @@ class FrameWidgets : public QObject {
   void build(const FrameDescription& frame);
   // Shows an item's state: buttons disabled or pressed, menu entries grayed or checked.
   void set_state(int id, int state);
+  // Shows an item's new label and help text on its button and menu entries.
+  void set_text(int id, const QString& label, const QString& help);
   // Shows a context menu of `entries` at the pointer (replacing one still open).
   void show_context_menu(const std::vector<FrameEntry>& entries);
   void set_status_text(const QString& text);
@@ -49,6 +52,9 @@ class FrameWidgets : public QObject {
   QSize extra_size() const;
 
   QStatusBar* status_bar() const { return status_; }
+  // The own frame's title bar and its mouse handling (null with the standard frame).
+  OwnTitleBar* title_bar() const { return title_bar_; }
+  OwnFrameMouse* own_frame_mouse() const { return mouse_; }
   QMenuBar* menu_bar() const { return menu_bar_; }
   QMenu* context_menu() const { return context_; }
   // The key bar button of item `id`, or null.
@@ -59,6 +65,7 @@ class FrameWidgets : public QObject {
 
  private:
   void clear();
+  void apply_own_frame(const OwnFrameLook& own);
   QWidget* make_bar(int bar, const std::vector<FrameEntry>& entries);
   void fill_menu(QMenu& menu, const std::vector<FrameEntry>& entries);
   void choose(int id);
@@ -70,6 +77,9 @@ class FrameWidgets : public QObject {
   QGridLayout* layout_;
   std::array<QPointer<QWidget>, 4> bars_;
   QPointer<QMenuBar> menu_bar_;
+  QPointer<QWidget> title_area_;
+  QPointer<OwnTitleBar> title_bar_;
+  QPointer<OwnFrameMouse> mouse_;
   QPointer<QStatusBar> status_;
   QPointer<QMenu> context_;
   QString status_text_;

@@ -476,6 +476,10 @@ void ProgramView::apply(const to_view::ItemState& message) {
   if (main_) main_->frame()->set_state(message.item, message.state);
 }
 
+void ProgramView::apply(const to_view::ItemText& message) {
+  if (main_) main_->frame()->set_text(message.item, message.label, message.help);
+}
+
 void ProgramView::apply(const to_view::ContextMenu& message) {
   if (!main_) return;
   main_->frame()->show_context_menu(message.entries);

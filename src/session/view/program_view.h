@@ -108,6 +108,7 @@ class ProgramView : public QObject {
   void apply(const to_view::MapWindow& message);
   void apply(const to_view::Frame& message);
   void apply(const to_view::ItemState& message);
+  void apply(const to_view::ItemText& message);
   void apply(const to_view::ContextMenu& message);
   void apply(const to_view::StatusText& message);
   void apply(const to_view::Clipboard& message);

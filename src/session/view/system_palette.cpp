@@ -1,6 +1,10 @@
 #include "session/view/system_palette.h"
 
 #include <QApplication>
+#include <QEvent>
+#include <QPointer>
+
+#include "session/program/program_list.h"
 
 namespace kovw::session {
 
@@ -50,9 +54,36 @@ SystemColourTable system_colours_from(const QPalette& palette) {
   return table;
 }
 
+namespace {
+
+// Takes the system colours anew when the desktop's colours change and tells every program,
+// which applies its colour model again.
+class PaletteWatcher : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == QCoreApplication::instance() &&
+        event->type() == QEvent::ApplicationPaletteChange) {
+      remember_system_colours(system_colours_from(QApplication::palette()), true);
+      post_palette_changed();
+    }
+    return false;
+  }
+};
+
+}  // namespace
+
 void remember_system_palette() {
-  if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) return;
+  QCoreApplication* app = QCoreApplication::instance();
+  if (qobject_cast<QApplication*>(app) == nullptr) return;
   remember_system_colours(system_colours_from(QApplication::palette()));
+  static QPointer<PaletteWatcher> watcher;  // one per application object
+  if (!watcher) {
+    watcher = new PaletteWatcher(app);
+    app->installEventFilter(watcher);
+  }
 }
 
 }  // namespace kovw::session

@@ -1,6 +1,12 @@
 #pragma once
 // Where a new main window goes: windows cascade from their defined position with one offset
 // for the whole process, and every window is kept inside the work area of its screen.
+//
+// Some window systems do not let a program place its top-level windows (Wayland: the
+// compositor places them and a move is ignored). The arithmetic below still runs, so the
+// remembered positions and the cascade stay the same on every platform; the window then simply
+// appears where the window system puts it. The own frame's moving and sizing go through the
+// window system (startSystemMove, startSystemResize), which works there as well.
 
 #include <QPoint>
 #include <QRect>

@@ -295,6 +295,28 @@ TEST_F(FrameTest, TheFrameTakesTheModelsBrushesAndMainFont) {
   window->frame()->context_menu()->close();
 }
 
+// Without the model the windows take the desktop's colours; when they change, the model is
+// applied again: the background is the desktop's button face, which the palette change alone
+// would never put into the window role.
+TEST_F(FrameTest, TheModelFollowsTheDesktopsColours) {
+  HostPeer& peer = start_program();
+  MainWindow* window = program(peer, {item(2, 0, "F3 End", 1)});
+  ASSERT_NE(nullptr, window);
+  QPushButton* end = window->frame()->button(100);
+  ASSERT_NE(nullptr, end);
+  const QPalette before = QApplication::palette();
+  QPalette changed = before;
+  changed.setColor(QPalette::Button, QColor(12, 34, 56));
+  changed.setColor(QPalette::ButtonText, QColor(250, 240, 230));
+  QApplication::setPalette(changed);
+  const bool followed = wait_until([&] {
+    return window->palette().color(QPalette::Window) == QColor(12, 34, 56) &&
+           end->palette().color(QPalette::ButtonText) == QColor(250, 240, 230);
+  });
+  QApplication::setPalette(before);
+  EXPECT_TRUE(followed) << window->palette().color(QPalette::Window).name().toStdString();
+}
+
 // Ctrl+Tab takes the keyboard into the key bar: the arrows move between its enabled buttons,
 // Enter chooses one, Escape goes back to the content window. Without a bar nothing moves.
 TEST_F(FrameTest, CtrlTabTakesTheKeyboardIntoTheKeyBar) {
@@ -341,6 +363,85 @@ TEST(MenuItemsTest, MnemonicsTakeTheFirstFreeLetter) {
             choose_mnemonics({u"Delete", u"Duplicate", u"x&y", u""}));
   // No letter free: the first free character from "!" up, never "&".
   EXPECT_EQ((std::vector<int>{0, 1}), choose_mnemonics({u"a1", u"A1"}));
+}
+
+// Labels in UTF-8 take their mnemonics by character, not by byte: "Ärger" and "Äpfel" get "Ä"
+// and "p".
+TEST(MenuItemsTest, MnemonicsOfUtf8Labels) {
+  const MenuItem first = make_menu_item(item(2, 0, "\xC3\x84rger", 1), 100, true);
+  const MenuItem second = make_menu_item(item(2, 0, "\xC3\x84pfel", 2), 101, true);
+  EXPECT_EQ(u"\u00C4rger", first.label);
+  EXPECT_EQ((std::vector<int>{0, 1}), choose_mnemonics({first.label, second.label}));
+}
+
+// A record whose texts and key list fill their fields without an end stops at the field: the
+// label keeps 39 characters (the wide label holds no more), the help its 108 bytes, the key list
+// its 28 entries.
+TEST(MenuItemsTest, RecordFieldsWithoutTerminatorStayInTheirFields) {
+  MenuItemRecord record = item(2, 0, "", -1);
+  std::fill_n(record.begin(), 40, std::uint8_t{'L'});
+  std::fill_n(record.begin() + 40, 108, std::uint8_t{'H'});
+  for (std::size_t i = 0; i < 28; ++i) protocol::put_le16(record.data() + 174 + 2 * i, 'k');
+  protocol::put_le16(record.data() + 230, 0x7F7F);  // the kind word right after the list
+  const MenuItem entry = make_menu_item(record, 100, false);
+  EXPECT_EQ(std::u16string(39, u'L'), entry.label);
+  EXPECT_EQ(std::u16string(108, u'H'), entry.help);
+  EXPECT_EQ(Codes(28, 'k'), entry.keys);
+}
+
+// KWK_GKTEXT texts longer than the item holds are cut: the wide label to 39 characters and the
+// help to 117, the record's copies to 39 and 107 bytes and never inside a UTF-8 character.
+TEST(MenuItemsTest, ItemTextsAreCutToTheirFields) {
+  MenuItems items = build_menu_items(std::vector<MenuItemRecord>{item(2, 0, "Old", 1)}, true);
+  std::string label;
+  for (int i = 0; i < 30; ++i) label += "\xC3\xA4";  // 30 two-byte characters
+  const std::string help(500, 'h');
+  const MenuItem* changed = set_item_text(items, 100, label, help, true);
+  ASSERT_NE(nullptr, changed);
+  EXPECT_EQ(std::u16string(30, u'\u00E4'), changed->label);
+  EXPECT_EQ(117u, changed->help.size());
+  // 39 bytes would split the 20th character: the copy ends after 19 characters.
+  const std::string copy(reinterpret_cast<const char*>(changed->record.data()));
+  EXPECT_EQ(38u, copy.size());
+  EXPECT_EQ(0, changed->record[39]);
+  EXPECT_EQ(std::string(107, 'h'),
+            std::string(reinterpret_cast<const char*>(changed->record.data() + 40)));
+  EXPECT_EQ(0, changed->record[147]);
+  // A label of 50 plain characters keeps 39.
+  EXPECT_EQ(39u, set_item_text(items, 100, std::string(50, 'x'), "", false)->label.size());
+  // Id 500 addresses screen item 400, which is not there; it never reaches a context entry.
+  create_context_menu(items, std::vector<MenuItemRecord>{item(5, 0, "A", 3), item(5, 0, "B", 4)},
+                      false);
+  EXPECT_EQ(nullptr, set_item_text(items, 500, "x", "y", false));
+  EXPECT_EQ(nullptr, set_item_state(items, 500, 1, kStateSet));
+  const MenuItem* second = set_item_state(items, 501, 1, kStateSet);
+  ASSERT_NE(nullptr, second);
+  EXPECT_EQ(u"B", second->label);
+  EXPECT_TRUE(second->disabled());
+}
+
+TEST_F(FrameTest, HostItemNumbersChangeStateAndTexts) {
+  HostPeer& peer = start_program();
+  MainWindow* window = program(peer, {item(2, 0, "Save", 2, "Saves"), item(2, 0, "Send", 3)});
+  ASSERT_NE(nullptr, window);
+  QPushButton* save = window->frame()->button(100);
+  QPushButton* send = window->frame()->button(101);
+  ASSERT_TRUE(save && send);
+  // Host item 1 is the first item (id 100); 401 (id 500) names no item and changes nothing.
+  ASSERT_GT(peer.send(net::KWD_DIGRA, net::KWK_GREFR, protocol::build_grefr({401, 1}).payload), 0);
+  ASSERT_GT(peer.send(net::KWD_DIGRA, net::KWK_GREFR, protocol::build_grefr({1, 1}).payload), 0);
+  ASSERT_TRUE(wait_until([&] { return !save->isEnabled(); }));
+  EXPECT_TRUE(send->isEnabled());
+  // New texts: the second button keeps a mnemonic apart from the first one's "S".
+  ASSERT_GT(peer.send(net::KWD_DIGRA, net::KWK_GKTEXT,
+                      protocol::build_gktext({2, "Senden & drucken", "Sends and prints"}).payload),
+            0);
+  ASSERT_TRUE(wait_until([&] { return send->toolTip() == "Sends and prints"; }));
+  EXPECT_EQ("Senden & drucken", plain(send->text()));
+  EXPECT_EQ("S&enden && drucken", send->text());
+  // Choosing it still sends its key.
+  QTest::mouseClick(send, Qt::LeftButton);
+  EXPECT_EQ(Codes{0x0103}, key_data(peer));
 }
 
 }  // namespace

@@ -1,0 +1,114 @@
+// The own drawn frame: where a press sizes instead of moves, the smallest size a drag leaves,
+// the title bar of a full and of an embedded frame, and the window menu's hardcopy entry.
+
+#include "session/view/own_frame.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QToolButton>
+#include <memory>
+
+#include "foundation/message_table.h"
+#include "session/session_fixture.h"
+#include "session/view/frame_widgets.h"
+
+namespace kovw::session::test {
+namespace {
+
+TEST(OwnFrameTest, TheBottomRightCornerSizesAndSizesStayAtLeast50) {
+  const QSize size(300, 200);
+  EXPECT_TRUE(in_size_grip({299, 199}, size));
+  EXPECT_TRUE(in_size_grip({251, 151}, size));  // 49 pixels in from the corner
+  EXPECT_FALSE(in_size_grip({250, 199}, size));
+  EXPECT_FALSE(in_size_grip({299, 150}, size));
+  EXPECT_FALSE(in_size_grip({10, 10}, size));
+  EXPECT_EQ(QSize(50, 50), own_frame_size({10, 10}));
+  EXPECT_EQ(QSize(50, 120), own_frame_size({-40, 120}));
+  EXPECT_EQ(QSize(640, 480), own_frame_size({640, 480}));
+}
+
+TEST(OwnFrameTest, DraggingTheCornerStopsAt50x50AndTheBarMovesTheWindow) {
+  test_app();
+  auto window = std::make_unique<QWidget>();
+  window->setGeometry(100, 100, 300, 200);
+  window->show();
+  OwnFrameMouse mouse(window.get(), false);
+  // The offscreen window system neither moves nor sizes: the frame follows the pointer itself.
+  const QPoint before = window->pos();
+  ASSERT_TRUE(mouse.begin({10, 10}, {500, 500}));
+  mouse.drag({530, 520});
+  mouse.end();
+  EXPECT_EQ(before + QPoint(30, 20), window->pos());
+  EXPECT_EQ(QSize(300, 200), window->size());
+
+  ASSERT_TRUE(mouse.begin({290, 190}, {390, 290}));
+  mouse.drag({100, 100});  // 290 pixels to the left and up: far below the smallest size
+  mouse.end();
+  EXPECT_EQ(QSize(50, 50), window->size());
+  EXPECT_FALSE(window->mask().isEmpty());  // rounded corners follow the size
+
+  // An embedded frame neither moves nor sizes and keeps square corners.
+  auto embedded = std::make_unique<QWidget>();
+  embedded->resize(200, 100);
+  OwnFrameMouse fixed(embedded.get(), true);
+  EXPECT_FALSE(fixed.begin({195, 95}, {195, 95}));
+  fixed.update_mask();
+  EXPECT_TRUE(embedded->mask().isEmpty());
+}
+
+TEST(OwnFrameTest, EmbeddedTitleBarShowsOnlyTheCaption) {
+  test_app();
+  auto window = std::make_unique<QWidget>();
+  window->setWindowTitle("Kunden");
+  OwnFrameLook look;
+  look.on = true;
+  look.caption = Qt::darkBlue;
+  look.caption_text = Qt::white;
+  auto* full = new OwnTitleBar(window.get(), look);
+  EXPECT_EQ("Kunden", full->caption()->text());
+  EXPECT_TRUE(full->menu_button() && full->minimise_button() && full->maximise_button() &&
+              full->close_button());
+  window->setWindowTitle("Kunden 2");
+  EXPECT_EQ("Kunden 2", full->caption()->text());
+
+  look.embedded = true;
+  auto* embedded = new OwnTitleBar(window.get(), look);
+  EXPECT_EQ("Kunden 2", embedded->caption()->text());
+  EXPECT_EQ(nullptr, embedded->menu_button());
+  EXPECT_EQ(nullptr, embedded->minimise_button());
+  EXPECT_EQ(nullptr, embedded->maximise_button());
+  EXPECT_EQ(nullptr, embedded->close_button());
+}
+
+TEST(OwnFrameTest, FrameWithTheOwnLookHasATitleBarWithTheHardcopyEntry) {
+  test_app();
+  auto window = std::make_unique<QWidget>();
+  auto* layout = new QGridLayout(window.get());
+  layout->addWidget(new QWidget(window.get()), 1, 1);
+  FrameWidgets frame(nullptr, window.get(), layout);
+  FrameDescription description;
+  description.own.on = true;
+  description.own.border = 3;
+  frame.build(description);
+  ASSERT_NE(nullptr, frame.title_bar());
+  EXPECT_TRUE(window->windowFlags().testFlag(Qt::FramelessWindowHint));
+  EXPECT_EQ(QSize(50, 50), window->minimumSize());
+  EXPECT_EQ(QMargins(3, 3, 3, 3), layout->contentsMargins());
+  QMenu* menu = frame.title_bar()->menu_button()->menu();
+  ASSERT_NE(nullptr, menu);
+  ASSERT_EQ(1, menu->actions().size());
+  EXPECT_EQ(QString::fromUtf8(foundation::message_text(10053)), menu->actions()[0]->text());
+
+  // The next screen with the standard frame takes it all away again.
+  frame.build(FrameDescription{});
+  EXPECT_EQ(nullptr, frame.title_bar());
+  EXPECT_FALSE(window->windowFlags().testFlag(Qt::FramelessWindowHint));
+  EXPECT_EQ(QMargins(0, 0, 0, 0), layout->contentsMargins());
+}
+
+}  // namespace
+}  // namespace kovw::session::test
