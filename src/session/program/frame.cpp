@@ -25,6 +25,10 @@ namespace {
 
 constexpr int kHardcopyKey = 308;  // the function key that asks for a window hardcopy
 constexpr int kKButtonRestore = 1;
+// The icon name of an item record, and the first bar whose items may go to the toolbar.
+constexpr std::size_t kIconNameOffset = 148;
+constexpr std::size_t kIconNameSize = 20;
+constexpr int kBarToolbarFirst = 4;
 
 // The label as the widgets show it: "&" is a literal ampersand, the mnemonic (an index, -1 for
 // none) gets the marker.
@@ -54,6 +58,37 @@ FrameEntry separator() {
   return entry;
 }
 
+// The icon name of an item, empty when it names none.
+std::string icon_name(const MenuItem& item) {
+  const auto* name = reinterpret_cast<const char*>(item.record.data() + kIconNameOffset);
+  if (static_cast<unsigned char>(name[0]) <= ' ') return {};
+  std::string text(name, kIconNameSize);
+  text.resize(std::min(text.find('\0'), text.size()));
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
+// The toolbar: items of the menu bar and the toolbar bar (plain items and popup entries) that
+// name an icon become buttons; popup titles and separators put a gap between groups (never two
+// in a row, none at the start).
+void describe_toolbar(const FrameState& frame, std::vector<FrameEntry>& toolbar) {
+  for (const MenuItem& item : frame.items.screen) {
+    if (item.bar < kBarToolbarFirst || item.bar == kBarContext) continue;
+    if (item.kind == kKindPopup || item.kind == kKindSeparator) {
+      if (!toolbar.empty() && !toolbar.back().separator) toolbar.push_back(separator());
+      continue;
+    }
+    if (item.kind != kKindPlain && item.kind != kKindPopupEntry) continue;
+    const std::string name = icon_name(item);
+    if (name.empty()) continue;
+    FrameEntry button = entry_of(item);
+    if (const auto icon = frame.icons.find(name); icon != frame.icons.end())
+      button.icon = icon->second;
+    toolbar.push_back(std::move(button));
+  }
+  if (!toolbar.empty() && toolbar.back().separator) toolbar.pop_back();
+}
+
 // The key bars and the menu bar of the screen's items: buttons (with the mnemonics chosen over
 // all buttons) and popups with their entries and separators.
 FrameDescription describe(const FrameState& frame) {
@@ -81,6 +116,7 @@ FrameDescription describe(const FrameState& frame) {
       popup->entries.push_back(separator());
     }
   }
+  describe_toolbar(frame, description.toolbar);
   description.status_bar = frame.status_bar;
   description.status_text = frame.status_text;
   return description;
@@ -161,6 +197,19 @@ void frame_item_chosen(ProgramSession& session, int id) {
   }
   for (const std::uint16_t key : item->keys) key_put(session, key);
   key_send_pending(session);
+}
+
+void frame_add_icons(FrameState& frame, const std::vector<protocol::HostIcon>& icons) {
+  for (const protocol::HostIcon& icon : icons) {
+    if (icon.name.empty() || frame.icons.count(icon.name)) continue;
+    QImage image = QImage::fromData(icon.data.data(), static_cast<int>(icon.data.size()));
+    if (image.isNull()) {
+      foundation::log_printf("dframe: Icon %s nicht lesbar (%zu Bytes)", icon.name.c_str(),
+                             icon.data.size());
+      continue;
+    }
+    frame.icons.emplace(icon.name, std::move(image));
+  }
 }
 
 void frame_set_item_state(ProgramSession& session, int id, int state, int mode) {

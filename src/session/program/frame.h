@@ -3,13 +3,18 @@
 // of its context menus, what the host asks of them (states, context menus, status texts) and
 // what choosing an item does. The widgets follow from the events this posts (frame_description.h).
 
+#include <QImage>
 #include <QString>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "protocol/program/menu_records.h"
+#include "protocol/program/screen_definition.h"
 #include "session/program/menu_items.h"
 
 namespace kovw::session {
@@ -20,9 +25,16 @@ struct ProgramSession;
 
 struct FrameState {
   MenuItems items;
+  // The host icon set: the named icons of the screen definitions (and graphics windows),
+  // decoded; a name already in the set keeps its first icon.
+  std::map<std::string, QImage> icons;
   bool status_bar = false;  // the screen's frame has one
   QString status_text;      // the host's last status text
 };
+
+// Adds the host's named icons (icon file data) to the icon set; names already in it and data
+// that do not decode as a picture are left out (the latter logged).
+void frame_add_icons(FrameState& frame, const std::vector<protocol::HostIcon>& icons);
 
 // Keeps the screen's item entries (replacing the old ones and the context menus) and, when
 // `show` is set, posts the frame's description to the view.

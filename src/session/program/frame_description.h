@@ -4,6 +4,7 @@
 // context menus to show, status texts; and the item the user chose, posted back.
 
 #include <QColor>
+#include <QImage>
 #include <QString>
 #include <array>
 #include <vector>
@@ -19,6 +20,7 @@ struct FrameEntry {
   int state = 0;  // item state bits (disabled, pressed look)
   bool separator = false;
   std::vector<FrameEntry> entries;  // a popup's entries
+  QImage icon;                      // toolbar buttons: the host's icon (null: a stock one)
 };
 
 // The workstation's own drawn frame (in place of the window system's): a title bar with the
@@ -34,6 +36,7 @@ struct FrameDescription {
   OwnFrameLook own;
   std::array<std::vector<FrameEntry>, 4> bars;  // top, right, bottom, left
   std::vector<FrameEntry> menus;                // the menu bar's popups
+  std::vector<FrameEntry> toolbar;              // icon buttons and gaps (separators)
   bool status_bar = false;
   QString status_text;
 };

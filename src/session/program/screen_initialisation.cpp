@@ -135,6 +135,7 @@ void initialise_screen(ProgramSession& session, std::span<const std::uint8_t> pa
 
   // The frame's items are kept for every screen; its widgets come with the windows.
   const bool show = !screen.has_style(protocol::kStyleDeferredWindow);
+  frame_add_icons(session.frame, screen.icons);
   frame_build(session, screen.menu_items, show);
   if (show) show_windows(session);
   if (screen.screen_mode() != kModeIconStyle) set_cursor_kind(session, kCursorArrow);

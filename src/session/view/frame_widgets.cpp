@@ -5,7 +5,10 @@
 #include <QCursor>
 #include <QEvent>
 #include <QStatusTipEvent>
+#include <QStyle>
+#include <QToolBar>
 #include <QToolButton>
+#include <QVBoxLayout>
 #include <utility>
 
 #include "foundation/message_table.h"
@@ -45,6 +48,14 @@ void show_state(QPushButton& button, int state) {
   button.setChecked(pressed(state));
 }
 
+// A label as text: the mnemonic marker gone, "&&" a literal ampersand.
+QString plain_label(const QString& label) {
+  QString plain = label;
+  return plain.replace(QStringLiteral("&&"), QStringLiteral("\x01"))
+      .remove(u'&')
+      .replace(u'\x01', u'&');
+}
+
 void show_state(QAction& action, int state) {
   action.setEnabled(!disabled(state));
   action.setCheckable(pressed(state));
@@ -60,6 +71,8 @@ FrameWidgets::FrameWidgets(ChannelPtr to_program, QWidget* window, QGridLayout* 
 
 void FrameWidgets::clear() {
   for (auto& bar : bars_) delete bar.data();
+  delete toolbar_.data();
+  delete top_area_.data();
   layout_->setMenuBar(nullptr);
   delete menu_bar_.data();
   delete title_area_.data();
@@ -101,12 +114,28 @@ void FrameWidgets::set_menu_colours(QColor menu, QColor menu_text, QColor contex
 
 void FrameWidgets::build(const FrameDescription& frame) {
   clear();
+  if (!frame.toolbar.empty()) toolbar_ = make_toolbar(frame.toolbar);
   for (std::size_t bar = 0; bar < bars_.size(); ++bar) {
     if (frame.bars[bar].empty()) continue;
     bars_[bar] = make_bar(static_cast<int>(bar), frame.bars[bar]);
     bars_[bar]->setEnabled(bars_enabled_);
     const Cell cell = kBarCells[bar];
+    if (static_cast<int>(bar) == kBarTop && toolbar_) {
+      // The toolbar lies above the top key bar, both in the top row.
+      top_area_ = new QWidget(window_);
+      auto* column = new QVBoxLayout(top_area_);
+      column->setContentsMargins(0, 0, 0, 0);
+      column->setSpacing(0);
+      column->addWidget(toolbar_);
+      column->addWidget(bars_[bar]);
+      layout_->addWidget(top_area_, cell.row, cell.column, cell.rows, cell.columns);
+      continue;
+    }
     layout_->addWidget(bars_[bar], cell.row, cell.column, cell.rows, cell.columns);
+  }
+  if (toolbar_ && !top_area_) {
+    const Cell cell = kBarCells[kBarTop];
+    layout_->addWidget(toolbar_, cell.row, cell.column, cell.rows, cell.columns);
   }
   if (!frame.menus.empty()) {
     menu_bar_ = new QMenuBar(frame.own.on ? nullptr : window_);
@@ -176,6 +205,37 @@ void FrameWidgets::set_bars_enabled(bool enabled) {
     if (bar) bar->setEnabled(enabled);
 }
 
+QToolBar* FrameWidgets::make_toolbar(const std::vector<FrameEntry>& entries) {
+  auto* toolbar = new QToolBar(window_);
+  toolbar->setAccessibleName(QStringLiteral("Toolbar"));
+  toolbar->setFocusPolicy(Qt::NoFocus);
+  toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  for (const FrameEntry& entry : entries) {
+    if (entry.separator) {
+      toolbar->addSeparator();
+      continue;
+    }
+    const QString plain = plain_label(entry.label);
+    // A missing icon gets a stock one, so the button still shows.
+    const QIcon icon = entry.icon.isNull() ? toolbar->style()->standardIcon(QStyle::SP_FileIcon)
+                                           : QIcon(QPixmap::fromImage(entry.icon));
+    QAction* action = toolbar->addAction(icon, plain);
+    action->setToolTip(entry.help.isEmpty() ? plain : entry.help);
+    action->setStatusTip(entry.help);
+    show_state(*action, entry.state);
+    const int id = entry.id;
+    QObject::connect(action, &QAction::triggered, this, [this, id, action] {
+      // The program decides the state; a click does not toggle the checked look.
+      action->setChecked(!action->isChecked());
+      choose(id);
+    });
+    actions_.emplace(id, action);
+  }
+  for (QToolButton* button : toolbar->findChildren<QToolButton*>())
+    button->setFocusPolicy(Qt::NoFocus);
+  return toolbar;
+}
+
 QWidget* FrameWidgets::make_bar(int bar, const std::vector<FrameEntry>& entries) {
   auto* widget = new QWidget(window_);
   static const char* const kBarNames[] = {"Top key bar", "Right key bar", "Bottom key bar",
@@ -194,8 +254,7 @@ QWidget* FrameWidgets::make_bar(int bar, const std::vector<FrameEntry>& entries)
     button->setAccessibleName(platform::accessible_label(entry.label));
     button->setAccessibleDescription(entry.help.simplified());
     const QFontMetrics metrics = button->fontMetrics();
-    QString plain = entry.label;
-    plain.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove(u'&').replace(u'\x01', u'&');
+    const QString plain = plain_label(entry.label);
     button->setMinimumWidth(metrics.horizontalAdvance(plain) + 2 * metrics.averageCharWidth());
     if (!entry.entries.empty()) {
       auto* menu = new QMenu(button);
@@ -283,8 +342,8 @@ QSize FrameWidgets::extra_size() const {
   QSize extra(0, 0);
   auto height = [](const QWidget* widget) { return widget ? widget->sizeHint().height() : 0; };
   auto width = [](const QWidget* widget) { return widget ? widget->sizeHint().width() : 0; };
-  extra.rheight() +=
-      height(bars_[kBarTop]) + height(bars_[kBarBottom]) + height(menu_bar_) + height(status_);
+  extra.rheight() += height(bars_[kBarTop]) + height(bars_[kBarBottom]) + height(menu_bar_) +
+                     height(status_) + height(toolbar_);
   extra.rwidth() += width(bars_[kBarLeft]) + width(bars_[kBarRight]);
   return extra;
 }

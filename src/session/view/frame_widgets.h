@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QSize>
 #include <QStatusBar>
+#include <QToolBar>
 #include <array>
 #include <unordered_map>
 
@@ -57,6 +58,8 @@ class FrameWidgets : public QObject {
   OwnFrameMouse* own_frame_mouse() const { return mouse_; }
   QMenuBar* menu_bar() const { return menu_bar_; }
   QMenu* context_menu() const { return context_; }
+  // The toolbar of icon buttons, or null.
+  QToolBar* toolbar() const { return toolbar_; }
   // The key bar button of item `id`, or null.
   QPushButton* button(int id) const;
 
@@ -67,6 +70,7 @@ class FrameWidgets : public QObject {
   void clear();
   void apply_own_frame(const OwnFrameLook& own);
   QWidget* make_bar(int bar, const std::vector<FrameEntry>& entries);
+  QToolBar* make_toolbar(const std::vector<FrameEntry>& entries);
   void fill_menu(QMenu& menu, const std::vector<FrameEntry>& entries);
   void choose(int id);
   // The keys of a key bar button that has the focus; true when taken.
@@ -78,6 +82,8 @@ class FrameWidgets : public QObject {
   std::array<QPointer<QWidget>, 4> bars_;
   QPointer<QMenuBar> menu_bar_;
   QPointer<QWidget> title_area_;
+  QPointer<QToolBar> toolbar_;
+  QPointer<QWidget> top_area_;  // the toolbar above the top key bar
   QPointer<OwnTitleBar> title_bar_;
   QPointer<OwnFrameMouse> mouse_;
   QPointer<QStatusBar> status_;

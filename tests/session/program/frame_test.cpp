@@ -4,6 +4,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
 #include <QDialog>
 #include <QMenu>
 #include <QMenuBar>
@@ -11,6 +12,7 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 #include <cstring>
 
 #include "foundation/message_table.h"
@@ -53,7 +55,8 @@ class FrameTest : public SessionTest {
  protected:
   // A program with a text screen of 40 x 10 and these items, shown.
   MainWindow* program(HostPeer& peer, const std::vector<MenuItemRecord>& items,
-                      const protocol::ScreenOptions& options = protocol::default_screen_options()) {
+                      const protocol::ScreenOptions& options = protocol::default_screen_options(),
+                      const std::vector<protocol::HostIcon>& icons = {}) {
     const auto ids = init_program(peer, 7, "frame");
     protocol::ScreenDefinition screen;
     screen.mode_and_style = 1;
@@ -62,6 +65,8 @@ class FrameTest : public SessionTest {
     screen.height = 10;
     screen.screen_options = options;
     screen.menu_items = items;
+    screen.icons = icons;
+    if (!icons.empty()) screen.mode_and_style |= protocol::kStyleIconsFirstForm;
     const auto out =
         protocol::build_screen_definition(screen, 0x070305, net::KWD_WIN, net::KWK_WINIT);
     EXPECT_GT(peer.send(out.service, out.type, out.payload), 0);
@@ -442,6 +447,43 @@ TEST_F(FrameTest, HostItemNumbersChangeStateAndTexts) {
   // Choosing it still sends its key.
   QTest::mouseClick(send, Qt::LeftButton);
   EXPECT_EQ(Codes{0x0103}, key_data(peer));
+}
+
+TEST_F(FrameTest, ItemsWithIconsMakeTheToolbarAboveTheContent) {
+  HostPeer& peer = start_program();
+  QImage red(16, 16, QImage::Format_ARGB32);
+  red.fill(Qt::red);
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  ASSERT_TRUE(red.save(&buffer, "PNG"));
+  const protocol::HostIcon open{"open", {png.begin(), png.end()}};
+  auto with_icon = [](MenuItemRecord record, const std::string& name) {
+    std::memcpy(record.data() + 148, name.data(), name.size());
+    return record;
+  };
+  MainWindow* window = program(
+      peer,
+      {item(6, 0x20, "File", 0), with_icon(item(6, 0x21, "Open", 5, "Opens a file"), "open"),
+       item(6, 0x22, "", 0), with_icon(item(6, 0x21, "Save", 6), "save"),
+       with_icon(item(7, 0, "Print", 9), "print"), item(2, 0, "End", 1)},
+      protocol::default_screen_options(), {open});
+  ASSERT_NE(nullptr, window);
+  QToolBar* toolbar = window->frame()->toolbar();
+  ASSERT_NE(nullptr, toolbar);
+  const auto actions = toolbar->actions();
+  // The menu's title puts no gap at the start; its separator puts one between the groups.
+  ASSERT_EQ(4, actions.size());
+  EXPECT_EQ("Open", actions[0]->text());
+  EXPECT_TRUE(actions[1]->isSeparator());
+  EXPECT_EQ("Save", actions[2]->text());
+  EXPECT_EQ("Print", actions[3]->text());
+  EXPECT_EQ("Opens a file", actions[0]->toolTip());
+  EXPECT_EQ(QColor(Qt::red), actions[0]->icon().pixmap(16, 16).toImage().pixelColor(8, 8));
+  EXPECT_FALSE(actions[2]->icon().isNull());  // an icon the host did not send: a stock one
+  EXPECT_LT(toolbar->mapTo(window, QPoint()).y(), window->content()->geometry().top());
+  actions[0]->trigger();
+  EXPECT_EQ(Codes{0x0105}, key_data(peer));
 }
 
 }  // namespace
