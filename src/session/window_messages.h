@@ -25,6 +25,7 @@
 #include <QRect>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -208,6 +209,9 @@ struct Background {
   QColor context_menu, context_menu_text;
   QString frame_font;         // empty: the system font
   int frame_font_tenths = 0;  // its height in tenths of a point
+  // With the model on: the key bar buttons' shades, top to bottom, of the button face (normal)
+  // and of the highlighted face (pressed); invalid colours leave the style's buttons.
+  std::array<QColor, 3> button_shades, pressed_shades;
 };
 
 // A child program holds this program (its window is modal to ours) or let it go again.

@@ -6,8 +6,6 @@
 
 namespace kovw::session {
 
-namespace {}  // namespace
-
 to_view::Background model_look(const ColourModel& model, const SessionHost& host,
                                int font_scale_percent) {
   to_view::Background look;
@@ -25,6 +23,11 @@ to_view::Background model_look(const ColourModel& model, const SessionHost& host
     look.frame_font = QString::fromStdString(host.prop_font_name);
     look.frame_font_tenths =
         model.font(0).size * (font_scale_percent > 0 ? font_scale_percent : 100) / 100;
+    const graphics::Shades& face = model.shades(0);
+    const graphics::Shades& highlighted = model.shades(1);
+    look.button_shades = {to_qcolor(face.top), to_qcolor(face.middle), to_qcolor(face.bottom)};
+    look.pressed_shades = {to_qcolor(highlighted.top), to_qcolor(highlighted.middle),
+                           to_qcolor(highlighted.bottom)};
   }
   return look;
 }

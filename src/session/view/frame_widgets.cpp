@@ -238,6 +238,7 @@ QToolBar* FrameWidgets::make_toolbar(const std::vector<FrameEntry>& entries) {
 
 QWidget* FrameWidgets::make_bar(int bar, const std::vector<FrameEntry>& entries) {
   auto* widget = new QWidget(window_);
+  widget->setStyleSheet(button_sheet_);
   static const char* const kBarNames[] = {"Top key bar", "Right key bar", "Bottom key bar",
                                           "Left key bar"};
   if (bar >= 0 && bar < 4) widget->setAccessibleName(QString::fromLatin1(kBarNames[bar]));
@@ -346,6 +347,30 @@ QSize FrameWidgets::extra_size() const {
                      height(status_) + height(toolbar_);
   extra.rwidth() += width(bars_[kBarLeft]) + width(bars_[kBarRight]);
   return extra;
+}
+
+void FrameWidgets::set_button_shades(const std::array<QColor, 3>& normal,
+                                     const std::array<QColor, 3>& pressed, const QColor& text) {
+  auto valid = [](const std::array<QColor, 3>& shades) {
+    return shades[0].isValid() && shades[1].isValid() && shades[2].isValid();
+  };
+  auto gradient = [](const std::array<QColor, 3>& shades) {
+    return QStringLiteral(
+               "qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 %1, stop:0.5 %2, stop:1 %3)")
+        .arg(shades[0].name(), shades[1].name(), shades[2].name());
+  };
+  button_sheet_.clear();
+  if (valid(normal)) {
+    const QString down = valid(pressed) ? gradient(pressed) : gradient(normal);
+    button_sheet_ = QStringLiteral(
+                        "QPushButton { background: %1; border: 1px solid %2; border-radius: 3px;"
+                        " padding: 3px 8px; color: %4; }"
+                        " QPushButton:pressed, QPushButton:checked { background: %3; }")
+                        .arg(gradient(normal), normal[2].darker(130).name(), down,
+                             text.isValid() ? text.name() : QStringLiteral("palette(button-text)"));
+  }
+  for (const auto& bar : bars_)
+    if (bar) bar->setStyleSheet(button_sheet_);
 }
 
 QPushButton* FrameWidgets::button(int id) const {

@@ -48,6 +48,10 @@ class FrameWidgets : public QObject {
   // The colours of the menu bar's popups and of context menus (the model's menu and context
   // menu brushes); invalid colours leave the style's.
   void set_menu_colours(QColor menu, QColor menu_text, QColor context, QColor context_text);
+  // The key bar buttons drawn with the model's shades, top to bottom (a vertical gradient), and
+  // the highlighted face's shades while pressed; invalid colours give the style's buttons.
+  void set_button_shades(const std::array<QColor, 3>& normal, const std::array<QColor, 3>& pressed,
+                         const QColor& text);
 
   // The room the bars, menu bar and status bar take beside the content window.
   QSize extra_size() const;
@@ -91,6 +95,7 @@ class FrameWidgets : public QObject {
   QString status_text_;
   bool bars_enabled_ = true;
   QColor menu_, menu_text_, context_colour_, context_text_;
+  QString button_sheet_;  // the key bars' style sheet of the model's shades
   std::unordered_map<int, QPointer<QPushButton>> buttons_;
   std::unordered_multimap<int, QPointer<QAction>> actions_;
 };

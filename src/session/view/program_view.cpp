@@ -260,6 +260,8 @@ void ProgramView::apply(const to_view::Background& message) {
     window->setAutoFillBackground(true);
   main_->frame()->set_menu_colours(message.menu, message.menu_text, message.context_menu,
                                    message.context_menu_text);
+  main_->frame()->set_button_shades(message.button_shades, message.pressed_shades,
+                                    message.button_text);
   main_->setFont(message.frame_font.isEmpty()
                      ? QApplication::font()
                      : platform::font_for(message.frame_font, message.frame_font_tenths));

@@ -288,9 +288,15 @@ TEST_F(FrameTest, TheFrameTakesTheModelsBrushesAndMainFont) {
   EXPECT_EQ(QColor(200, 210, 220), file->palette().color(QPalette::WindowText));
   QPushButton* end = window->frame()->button(102);
   ASSERT_NE(nullptr, end);
-  EXPECT_EQ(QColor(70, 80, 90), end->palette().color(QPalette::Button));
+  EXPECT_EQ(QColor(70, 80, 90), window->palette().color(QPalette::Button));
   EXPECT_EQ(QColor(1, 2, 3), end->palette().color(QPalette::ButtonText));
   EXPECT_EQ(14, end->font().pointSize());
+  // The button is drawn in the shades of the button face: lighter at the top than at the
+  // bottom.
+  const QImage drawn = end->grab().toImage();
+  const int middle = drawn.width() / 2;
+  EXPECT_GT(drawn.pixelColor(middle, 3).lightness(),
+            drawn.pixelColor(middle, drawn.height() - 4).lightness());
 
   ASSERT_GT(peer.send(net::KWD_WIN, net::KWK_WDAT, {0x1B, '\\'}), 0);
   ASSERT_TRUE(wait_until([&] { return window->frame()->context_menu() != nullptr; }));
