@@ -54,6 +54,7 @@ int main(int argc, char** argv) {
       return print::open_graphics_print_job(printer, document, interactive);
     };
     host.poster_print = shell::settings().poster_print != 0;
+    host.double_click = shell::settings().double_click != 0;
     host.fetch_host_file = [data = shell::shell_state().directories.data](
                                const std::string& name, const std::string& extension,
                                std::string& error) {

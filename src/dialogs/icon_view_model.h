@@ -39,6 +39,27 @@ struct TreeDefinition {
   std::vector<std::string> notes;
 };
 
+// What the user did in an icon view. Entries and folders are indices into the definitions the
+// view shows.
+struct IconViewEvent {
+  enum class Kind {
+    Open,            // open `entry` (click or double click, as the setting says)
+    EntrySelected,   // `entry` became the selected one
+    FolderSelected,  // `folder` was selected
+    DropOnFolder,    // `entry` dropped on `folder`
+    DropOnEntry,     // `entry` dropped on `target`
+    ContextMenu,     // right click on the list (`folder` -1) or on `folder`
+    BarButton,       // a button of the docked bar: `entry`
+    ShowFull,        // the docked bar's "show full window" button
+    TreeWidth,       // the tree is `value` pixels wide now
+  };
+  Kind kind = Kind::Open;
+  int entry = -1;
+  int folder = -1;
+  int target = -1;
+  int value = 0;
+};
+
 // KWK_LTREE's definition: a 64-byte header (entry count at 0, bit 0 of 4: UTF-8 texts) and
 // 136-byte entries. `text_flags` convert non-UTF-8 labels (foundation::host_to_wide). A count
 // that is negative or more than the entries present is refused.

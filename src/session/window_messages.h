@@ -36,6 +36,7 @@
 #include "dialogs/host_dialog.h"
 #include "session/event_channel.h"
 #include "session/hardcopy_request.h"
+#include "session/icon_view_messages.h"
 #include "session/program/frame_description.h"
 #include "session/program/key_translation.h"
 #include "session/program/text_screen_update.h"
@@ -373,7 +374,7 @@ using ViewMessage =
                  to_view::TextRows, to_view::MapWindow, to_view::Frame, to_view::ItemState,
                  to_view::ContextMenu, to_view::StatusText, to_view::Clipboard, to_view::InputField,
                  to_view::EditArea, to_view::HostDialog, to_view::GraphicsWindow, to_view::Destroy,
-                 to_view::Hardcopy>;
+                 to_view::Hardcopy, to_view::IconView, to_view::ListDialog>;
 
 // ---------------------------------------------------------------------------------------------
 // To the program.
@@ -511,7 +512,8 @@ using ProgramMessage =
                  to_program::KeyPress, to_program::MouseClick, to_program::MouseWheel,
                  to_program::FrameItem, to_program::FilesDropped, to_program::WindowGeometry,
                  to_program::EditLeft, to_program::DialogUserAction, to_program::GraphicsClick,
-                 to_program::GraphicsScroll>;
+                 to_program::GraphicsScroll, to_program::IconViewAction,
+                 to_program::ListDialogDone>;
 
 // The number of the alternative a message holds.
 template <typename Variant>

@@ -14,6 +14,7 @@
 #include "foundation/verbose.h"
 #include "net/link_message.h"
 #include "net/link_names.h"
+#include "session/program/icon_view.h"
 #include "net/link_state.h"
 #include "net/tcp_socket.h"
 #include "session/program/cursor_kind_numbers.h"
@@ -257,6 +258,14 @@ void SuperWindow::on(to_program::FilesDropped& message) {
 
 void SuperWindow::on(to_program::DialogUserAction& message) {
   host_dialog_action(session_, message.action);
+}
+
+void SuperWindow::on(to_program::IconViewAction& message) {
+  icon_view_action(session_, message);
+}
+
+void SuperWindow::on(to_program::ListDialogDone& message) {
+  list_dialog_done(session_, message);
 }
 
 void SuperWindow::on(to_program::EditLeft& message) {

@@ -69,6 +69,8 @@ class SuperWindow : public QObject {
   void on(to_program::DialogUserAction& message);
   void on(to_program::GraphicsClick& message);
   void on(to_program::GraphicsScroll& message);
+  void on(to_program::IconViewAction& message);
+  void on(to_program::ListDialogDone& message);
 
   ProgramSession& session_;
   QBasicTimer keep_alive_;

@@ -74,6 +74,8 @@ struct SessionHost {
   std::function<std::string(const std::string& host_name, const std::string& extension,
                             std::string& error)>
       fetch_host_file;
+  // "Double Click": icon views open entries by double click (else by a single click).
+  bool double_click = false;
   // "Poster Print": graphics print jobs may spread a world over several pages.
   bool poster_print = false;
 };
