@@ -27,8 +27,7 @@ class ListDialogWindow : public QDialog {
   QPushButton* button(int index) const;
   // Ends the dialog as if button `index` was pressed.
   void press(int index);
-
- protected:
+  // Closed without a button (Esc, the close box).
   void reject() override;
 
  private:
