@@ -24,8 +24,9 @@ class QTreeView;
 namespace kovw::dialogs {
 
 class IconViewWidget : public QWidget {
- public:
-  struct Options {
+  Q_OBJECT  // findChild<IconViewWidget*> finds this class, not any widget
+
+      public : struct Options {
     bool with_tree = true;
     bool button_bar = false;
     bool double_click = false;  // open entries by double click (else by a single click)

@@ -18,8 +18,9 @@ namespace kovw::dialogs {
 inline constexpr int kListDialogClosed = 0;
 
 class ListDialogWindow : public QDialog {
- public:
-  using Done = std::function<void(int result, const std::vector<std::uint8_t>& data)>;
+  Q_OBJECT  // findChild<ListDialogWindow*> finds this class, not any dialog
+
+      public : using Done = std::function<void(int result, const std::vector<std::uint8_t>& data)>;
 
   ListDialogWindow(ListDialogForm form, Done done, QWidget* parent);
 
