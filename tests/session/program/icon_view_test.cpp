@@ -243,3 +243,57 @@ TEST_F(IconViewTest, ANewScreenReleasesTheViews) {
 
 }  // namespace
 }  // namespace kovw::session::test
+
+namespace kovw::session {
+namespace {
+
+IconViewState state_with(std::vector<std::uint8_t> folder_flags) {
+  IconViewState state;
+  state.active = true;
+  auto tree = std::make_shared<dialogs::TreeDefinition>();
+  for (std::size_t i = 0; i < folder_flags.size(); ++i) {
+    dialogs::TreeFolder folder;
+    folder.value = 10 + static_cast<int>(i);
+    folder.flags = folder_flags[i];
+    tree->folders.push_back(folder);
+  }
+  state.tree = tree;
+  auto list = std::make_shared<dialogs::ListDefinition>();
+  dialogs::ListEntry entry;
+  entry.number = 5;
+  entry.value = 55;
+  entry.texts = {u"first", u"\u00e4second"};
+  list->entries.push_back(entry);
+  list->list_number = 120;
+  state.list = list;
+  state.tree_width = 230;
+  return state;
+}
+
+TEST(IconViewAnswers, BarButtonsShowFullAndTheFolderOfKey40) {
+  IconViewState state = state_with({0, 0x20, 0x20});
+  const WindowFacts window{-8, 20, 80, 1000};
+  const protocol::ListAnswer bar = compose_bar_answer(state, 0, window);
+  EXPECT_EQ(bar.event, kEventOpen);
+  EXPECT_EQ(bar.text, "\xe4second");
+  EXPECT_EQ((std::vector<std::int32_t>(bar.values.begin(), bar.values.end())),
+            (std::vector<std::int32_t>{55, 0, -9999, 5, 0, 20, 80, 1000, 230, 0, 0, 0}));
+  const protocol::ListAnswer full = compose_show_full_answer(state, window);
+  EXPECT_EQ(full.event, kEventShowFull);
+  EXPECT_TRUE(full.text.empty());
+  EXPECT_EQ(full.values[0] | full.values[1] | full.values[2] | full.values[3], 0);
+  // Key 40: the folder chosen last, else the first that takes drops, else none.
+  EXPECT_EQ(key_40_folder(state), 1);
+  state.chosen_folder = 2;
+  EXPECT_EQ(key_40_folder(state), 2);
+  EXPECT_EQ(key_40_folder(state_with({0, 0})), -1);
+  // Without an entry the answer carries the list number and the text of the entry selected last.
+  state.selected_entry = 0;
+  const protocol::ListAnswer key = compose_list_answer(state, 1003, {}, -1, -1, window);
+  EXPECT_EQ(key.text, "first");
+  EXPECT_EQ(key.values[0], 120);
+  EXPECT_EQ(key.values[3], -1);
+}
+
+}  // namespace
+}  // namespace kovw::session
