@@ -23,6 +23,7 @@ namespace {
 constexpr int kLargeIcon = 32;
 constexpr int kMinTreeWidth = 200;
 constexpr int kMessageShowFull = 10092;
+constexpr int kMinShownWidth = 100;  // below it the list is not laid out yet
 
 // Views of the list take entries dragged from it and drop them on entries.
 void allow_entry_drags(QAbstractItemView& view) {
@@ -127,6 +128,7 @@ void IconViewWidget::build_list() {
   details_->header()->setStretchLastSection(false);
   details_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   allow_entry_drags(*details_);
+  details_->installEventFilter(this);  // its size gives the column widths
   // One selection for every mode.
   details_->setSelectionModel(icons_->selectionModel());
   stack_->addWidget(icons_);
@@ -313,8 +315,9 @@ void IconViewWidget::apply_column_widths() {
   const std::vector<int> widths = column_widths(widths_, client, scroll);
   for (std::size_t i = 0; i < widths.size(); ++i)
     details_->header()->resizeSection(static_cast<int>(i), widths[i]);
-  // Widths from shares follow the list's width until the view has been shown with them.
-  if (isVisible()) widths_pending_ = false;
+  // Widths from shares follow the list's width until the view has been shown with them at a
+  // real size; afterwards the user's widths stay.
+  if (details_->isVisible() && client >= kMinShownWidth) widths_pending_ = false;
 }
 
 void IconViewWidget::place_tree() {
@@ -332,6 +335,8 @@ void IconViewWidget::resizeEvent(QResizeEvent* event) {
 }
 
 bool IconViewWidget::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == details_ && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
+    apply_column_widths();
   if (event->type() == QEvent::KeyPress) {
     const auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {

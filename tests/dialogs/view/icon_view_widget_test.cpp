@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QToolBar>
 #include <QTreeView>
+#include <QVBoxLayout>
 #include <memory>
 
 #include "dialogs/view/list_dialog_window.h"
@@ -169,6 +170,28 @@ TEST_F(IconViewWidgetTest, ColumnWidthsComeFromShares) {
   make();
   view_->set_mode(kModeDetails);
   QTreeView* details = view_->details();
+  const int client = details->width() - 2 * details->frameWidth();
+  const int scroll = details->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, details);
+  const std::vector<int> expected =
+      column_widths(std::vector<std::uint8_t>{1, 1, 2}, client, scroll);
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(details->header()->sectionSize(i), expected[static_cast<std::size_t>(i)]);
+}
+
+TEST_F(IconViewWidgetTest, ColumnWidthsFollowTheLayoutOfAViewAddedToAShownWindow) {
+  // As in a program's window: the view joins a shown window and gets its list before the
+  // window's layout has given it its size.
+  QWidget window;
+  auto* layout = new QVBoxLayout(&window);
+  window.resize(900, 500);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  auto* view = new IconViewWidget({}, &window);
+  layout->addWidget(view);
+  view->set_list(list_of(5), true, -1, kModeDetails);
+  QTest::qWait(50);
+  QTreeView* details = view->details();
+  ASSERT_GT(details->width(), 300);
   const int client = details->width() - 2 * details->frameWidth();
   const int scroll = details->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, details);
   const std::vector<int> expected =
