@@ -146,7 +146,7 @@ class ProgramView : public QObject {
   QPointer<graphics::GraphicsWindowWidget> graphics_;  // the graphics window, while defined
   QPointer<QScrollArea> graphics_scroll_;
   std::map<std::int32_t, QPointer<graphics::GraphicsSubWindow>>
-      graphics_subs_;  // the host dialog shown over the window
+      graphics_subs_;                        // the host dialog shown over the window
   QPointer<dialogs::IconViewWidget> icons_;  // the icon view of screen mode 4
   bool icon_bar_docked_ = false;
   bool icon_bar_left_ = false;
