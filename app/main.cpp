@@ -69,6 +69,7 @@ int main(int argc, char** argv) {
           if (!error.empty()) foundation::log_printf("drtab.ini: %s", error.c_str());
           return result;
         };
+    host.double_click = shell::settings().double_click != 0;
     host.fetch_host_file = [data = shell::shell_state().directories.data](
                                const std::string& name, const std::string& extension,
                                std::string& error) {

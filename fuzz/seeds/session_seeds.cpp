@@ -3,6 +3,7 @@
 #include <string>
 
 #include "protocol/program/dialog_messages.h"
+#include "protocol/program/list_view_messages.h"
 #include "protocol/program/screen_definition.h"
 #include "protocol/program/screen_options.h"
 #include "seed_set.h"
@@ -203,6 +204,72 @@ void add_edit_area_seeds(SeedSet& seeds) {
 
 // ---- host_dialog: the split byte, then two definitions --------------------------------------
 
+// Icon views: a selector byte (0 tree, 1 list, 2 list dialog; 0x10 UTF-8 texts, 0x20 a newer
+// host library), then the definition.
+void add_icon_view_seeds(SeedSet& seeds) {
+  constexpr std::string_view kTarget = "icon_view";
+  auto put32 = [](Bytes& out, std::size_t at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) out[at + static_cast<std::size_t>(i)] = (value >> (8 * i)) & 0xFF;
+  };
+  Bytes tree(1 + 64 + 5 * 136, 0);
+  put32(tree, 1, 5);
+  const std::uint8_t levels[] = {0x40, 1, 1 | 0x20, 2 | 0x80, 3};  // the last one jumps a level
+  for (std::size_t i = 0; i < 5; ++i) {
+    const std::size_t at = 1 + 64 + i * 136;
+    put32(tree, at, static_cast<std::uint32_t>(10 + i));
+    tree[at + 4] = levels[i];
+    tree[at + 7] = static_cast<std::uint8_t>('A' + i);
+  }
+  seeds.add(kTarget, "tree_levels", tree);
+
+  Bytes list(1 + 720 + 2 * 516, 0);
+  list[0] = 0x21;
+  put32(list, 1, 2);
+  put32(list, 5, 100);
+  const std::string titles("Name\0Size\0Kind", 14);
+  std::copy(titles.begin(), titles.end(), list.begin() + 1 + 192);
+  list[1 + 701] = 0x02;
+  list[1 + 703] = 3;
+  list[1 + 704] = 1;
+  list[1 + 705] = 1;
+  list[1 + 706] = 2;
+  for (std::size_t i = 0; i < 2; ++i) {
+    const std::size_t at = 1 + 720 + i * 516;
+    put32(list, at, static_cast<std::uint32_t>(500 + i));
+    list[at + 4] = i == 0 ? 255 : 3;
+    const std::string texts(
+        "a.txt\0"
+        "12 KB\0"
+        "tip\0"
+        "text",
+        20);
+    std::copy(texts.begin(), texts.end(), list.begin() + static_cast<std::ptrdiff_t>(at + 5));
+    const std::string icon = "disk";
+    std::copy(icon.begin(), icon.end(), list.begin() + static_cast<std::ptrdiff_t>(at + 476));
+    put32(list, at + 512, static_cast<std::uint32_t>(9000 + i));
+  }
+  seeds.add(kTarget, "list_details", list);
+
+  kovw::protocol::ListDialog dialog;
+  dialog.header.assign(144, 0);
+  dialog.header[16] = 'T';
+  Bytes field(136, 0);
+  field[0] = 'N';
+  field[128] = 5;
+  field[130] = 2;
+  dialog.fields = {field};
+  Bytes button(130, 0);
+  button[0] = 'O';
+  button[128] = 1;
+  dialog.buttons = {button};
+  const std::string block = "##Meier##";
+  dialog.data.assign(block.begin(), block.end());
+  Bytes ldialog{2};
+  const auto payload = kovw::protocol::build_ldialog(dialog).payload;
+  ldialog.insert(ldialog.end(), payload.begin(), payload.end());
+  seeds.add(kTarget, "list_dialog", ldialog);
+}
+
 void add_host_dialog_seeds(SeedSet& seeds) {
   constexpr std::string_view kTarget = "host_dialog";
   auto add = [&](std::string_view name, const DialogMessage& first, const DialogMessage& second) {
@@ -239,6 +306,7 @@ void add_host_dialog_seeds(SeedSet& seeds) {
 
 void add_session_seeds(SeedSet& seeds) {
   add_host_dialog_seeds(seeds);
+  add_icon_view_seeds(seeds);
   add_colour_model_seeds(seeds);
   add_text_screen_seeds(seeds);
   add_field_editor_seeds(seeds);

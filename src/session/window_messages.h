@@ -38,6 +38,7 @@
 #include "graphics/field_look.h"
 #include "session/event_channel.h"
 #include "session/hardcopy_request.h"
+#include "session/icon_view_messages.h"
 #include "session/program/frame_description.h"
 #include "session/program/key_translation.h"
 #include "session/program/text_screen_update.h"
@@ -391,7 +392,8 @@ using ViewMessage =
                  to_view::TextRows, to_view::MapWindow, to_view::Frame, to_view::ItemState,
                  to_view::ItemText, to_view::ContextMenu, to_view::StatusText, to_view::Clipboard,
                  to_view::InputField, to_view::EditArea, to_view::HostDialog,
-                 to_view::GraphicsWindow, to_view::Destroy, to_view::Hardcopy>;
+                 to_view::GraphicsWindow, to_view::Destroy, to_view::Hardcopy, to_view::IconView,
+                 to_view::ListDialog>;
 
 // ---------------------------------------------------------------------------------------------
 // To the program.
@@ -539,7 +541,8 @@ using ProgramMessage =
                  to_program::KeyPress, to_program::MouseClick, to_program::MouseWheel,
                  to_program::FrameItem, to_program::FilesDropped, to_program::WindowGeometry,
                  to_program::EditLeft, to_program::DialogUserAction, to_program::GraphicsClick,
-                 to_program::GraphicsScroll, to_program::PaletteChanged>;
+                 to_program::GraphicsScroll, to_program::PaletteChanged,
+                 to_program::IconViewAction, to_program::ListDialogDone>;
 
 // The number of the alternative a message holds.
 template <typename Variant>

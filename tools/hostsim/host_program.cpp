@@ -2,6 +2,7 @@
 
 #include "accept_link.h"
 #include "graphics_steps.h"
+#include "icon_steps.h"
 
 #include <poll.h>
 
@@ -71,6 +72,11 @@ std::optional<HostStep> parse_step(const std::vector<std::string>& w, std::strin
     return step;
   }
   if (!error.empty()) return std::nullopt;
+  if (auto icons = parse_icon_step(w, error)) {
+    step.message = std::move(*icons);
+    return step;
+  }
+  if (!error.empty()) return std::nullopt;
   if (command == "sleep") {
     if (!arity(1, 1) || !numbers(1)) return std::nullopt;
     step.kind = HostStep::Kind::sleep;
@@ -97,6 +103,13 @@ std::optional<HostStep> parse_step(const std::vector<std::string>& w, std::strin
       step.service = net::KWD_DIGRA;
       step.type = net::KWK_GDIGRA;
     }
+    for (const auto& [name, type] :
+         {std::pair{"LANTW", net::KWK_LANTW}, std::pair{"LANTWDIA", net::KWK_LANTWDIA}}) {
+      if (step.type < 0 && (w[1] == name || w[1] == std::string("KWK_") + name)) {
+        step.service = net::KWD_LIST;
+        step.type = type;
+      }
+    }
     if (step.type < 0 && (w[1] == "WDIAC" || w[1] == "KWK_WDIAC")) {
       step.service = net::KWD_WIN;
       step.type = net::KWK_WDIAC;
@@ -121,14 +134,16 @@ std::optional<HostStep> parse_step(const std::vector<std::string>& w, std::strin
     if (ints.size() > 2) step.kinit.parent_window = ints[2];
     if (ints.size() > 3) step.kinit.embed = ints[3];
     if (ints.size() > 4) step.kinit.link_timeout_ms = ints[4];
-  } else if (command == "WINIT") {
-    // WINIT "title" [MODE [WIDTH HEIGHT [X Y]]]: a screen definition without menu or icons.
+  } else if (command == "WINIT" || command == "LINIT") {
+    // WINIT "title" [MODE [WIDTH HEIGHT [X Y]]]: a screen definition without icons, with the
+    // ITEM lines before it. LINIT: the same for an icon view (service KWD_LIST).
     if (!arity(1, 6) || !numbers(2)) return std::nullopt;
     if (ints.size() == 2 || ints.size() == 4) {
       error = "WINIT: width and height, x and y come in pairs";
       return std::nullopt;
     }
     step.kind = HostStep::Kind::winit;
+    step.service = command == "LINIT" ? net::KWD_LIST : net::KWD_WIN;
     step.screen.title = w[1];
     step.screen.mode_and_style = ints.size() > 0 ? ints[0] : 3;
     if (ints.size() > 1) step.screen.width = ints[1], step.screen.height = ints[2];
@@ -406,6 +421,10 @@ std::string describe_program_frame(int service, int type, std::span<const std::u
       return text + " path=\"" + path->path + "\" result=" + std::to_string(path->result);
     return text + " malformed";
   }
+  if (service == net::KWD_LIST && type == net::KWK_LANTW)
+    return text + describe_list_answer(payload);
+  if (service == net::KWD_LIST && type == net::KWK_LANTWDIA)
+    return text + describe_list_dialog_answer(payload);
   if (service == net::KWD_DIGRA && type == net::KWK_GDIGRA)
     return text + describe_definition_reply(payload);
   if (service == net::KWD_DIGRA && type == net::KWK_GGET)
@@ -603,8 +622,10 @@ void run_host_program(const HostScript& script, int run_id, int listen_socket,
             host_version = kinit.version();
             out = proto::build_kinit(kinit);
           } else if (step.kind == HostStep::Kind::winit) {
-            out = proto::build_screen_definition(step.screen, host_version, net::KWD_WIN,
-                                                 net::KWK_WINIT);
+            const bool list = step.service == net::KWD_LIST;
+            out = proto::build_screen_definition(step.screen, host_version,
+                                                 list ? net::KWD_LIST : net::KWD_WIN,
+                                                 list ? net::KWK_LINIT : net::KWK_WINIT);
           }
           const int rc = net::link_send(socket, out.header(),
                                         out.payload.empty() ? nullptr : out.payload.data());

@@ -18,6 +18,7 @@
 #include "session/program/host_busy.h"
 #include "session/program/host_dialogs.h"
 #include "session/program/host_message_box.h"
+#include "session/program/icon_view.h"
 #include "session/program/ignored_requests.h"
 #include "session/program/input_fields.h"
 #include "session/program/local_files.h"
@@ -82,6 +83,7 @@ const CommandTable& program_commands() {
     register_edit_area_commands(commands);
     register_host_dialog_commands(commands);
     register_transfer_commands(commands);
+    register_icon_view_commands(commands);
     return commands;
   }();
   return table;

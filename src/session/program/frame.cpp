@@ -9,6 +9,7 @@
 #include "session/program/cursor_kind_numbers.h"
 #include "session/program/frame_description.h"
 #include "session/program/graphics_windows.h"
+#include "session/program/icon_view.h"
 #include "session/program/key_buffer.h"
 #include "session/program/key_translation.h"
 #include "session/program/program_dispatch.h"
@@ -185,6 +186,11 @@ void frame_item_chosen(ProgramSession& session, int id) {
     request_window_hardcopy(session, 0);
     return;
   }
+  // An icon view answers every key bar button with the item's function key.
+  if (const auto key = static_cast<std::int16_t>(
+          protocol::le16(item->record.data() + protocol::kMenuFunctionKeyOffset));
+      key >= 0 && icon_view_key_button(session, key))
+    return;
   if (session.screen_kind != kScreenText) {
     foundation::log_printf("dframe: Knopf %d ohne Textbildschirm", id);
     return;

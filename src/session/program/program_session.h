@@ -38,6 +38,7 @@ namespace kovw::session {
 
 struct ActiveField;
 class GraphicsProgram;
+struct IconViewState;
 class PrintOutput;
 
 class SuperWindow;
@@ -175,6 +176,8 @@ struct ProgramSession {
   std::unique_ptr<Screen> screen;
   // The graphics windows and their stream (graphics_windows.h), made on first use.
   std::shared_ptr<GraphicsProgram> graphics;
+  // The icon view of screen mode 4 (icon_view.h), made with the first one.
+  std::shared_ptr<IconViewState> icon_view;
 
   // Closing.
   CloseRule close_rule;

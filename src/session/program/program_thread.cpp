@@ -24,6 +24,7 @@
 #include "session/program/frame.h"
 #include "session/program/graphics_windows.h"
 #include "session/program/host_dialogs.h"
+#include "session/program/icon_view.h"
 #include "session/program/key_buffer.h"
 #include "session/program/key_input.h"
 #include "session/program/program_link.h"
@@ -266,6 +267,14 @@ void SuperWindow::on(to_program::FilesDropped& message) {
 
 void SuperWindow::on(to_program::DialogUserAction& message) {
   host_dialog_action(session_, message.action);
+}
+
+void SuperWindow::on(to_program::IconViewAction& message) {
+  icon_view_action(session_, message);
+}
+
+void SuperWindow::on(to_program::ListDialogDone& message) {
+  list_dialog_done(session_, message);
 }
 
 void SuperWindow::on(to_program::EditLeft& message) {

@@ -70,6 +70,8 @@ class SuperWindow : public QObject {
   void on(to_program::GraphicsClick& message);
   void on(to_program::GraphicsScroll& message);
   void on(to_program::PaletteChanged& message);
+  void on(to_program::IconViewAction& message);
+  void on(to_program::ListDialogDone& message);
 
   ProgramSession& session_;
   QBasicTimer keep_alive_;

@@ -9,6 +9,7 @@
 #include "session/program/colour_model.h"
 #include "session/program/cursor_kind_numbers.h"
 #include "session/program/frame.h"
+#include "session/program/icon_view.h"
 #include "session/program/input_fields.h"
 #include "session/program/model_look.h"
 #include "session/program/program_list.h"
@@ -78,6 +79,8 @@ void initialise_screen(ProgramSession& session, std::span<const std::uint8_t> pa
     return;
   }
   const protocol::ScreenDefinition& screen = *parsed;
+  // The views of an icon view belong to the screen they were made for.
+  icon_view_release(session);
   // Keys typed for the old screen mean nothing to the new one.
   session.keys.clear();
   session.key_translator.clear();
@@ -137,6 +140,7 @@ void initialise_screen(ProgramSession& session, std::span<const std::uint8_t> pa
   const bool show = !screen.has_style(protocol::kStyleDeferredWindow);
   frame_add_icons(session.frame, screen.icons);
   frame_build(session, screen.menu_items, show);
+  if (session.screen_kind == kScreenIcons) icon_view_create(session);
   if (show) show_windows(session);
   if (screen.screen_mode() != kModeIconStyle) set_cursor_kind(session, kCursorArrow);
 }

@@ -77,6 +77,8 @@ struct SessionHost {
   // Keeps the page definition of the run's first graphics window as the local table file
   // ("drtab.ini"); called on program threads. Returns 0 or an error number.
   std::function<int(std::span<const std::uint8_t> page_definition)> store_page_definition;
+  // "Double Click": icon views open entries by double click (else by a single click).
+  bool double_click = false;
   // "Poster Print": graphics print jobs may spread a world over several pages.
   bool poster_print = false;
   // What the server reported at login about the paths of the path selection: its version, and

@@ -219,6 +219,7 @@ void ProgramView::apply(const to_view::ShowWindows& message) {
   main_->show();
   // The frame's size is known once the window is shown.
   if (top_level) place_shown_window(*main_, message.first_show && message.cascade);
+  if (icon_bar_docked_) dock_icon_bar();
   main_->raise();
   main_->activateWindow();
   main_->content()->setFocus();

@@ -28,6 +28,10 @@
 #include "session/view/text_screen_widget.h"
 #include "session/window_messages.h"
 
+namespace kovw::dialogs {
+class IconViewWidget;
+}  // namespace kovw::dialogs
+
 namespace kovw::graphics {
 class GraphicsSubWindow;
 class GraphicsWindowWidget;
@@ -118,6 +122,10 @@ class ProgramView : public QObject {
   void apply(const to_view::GraphicsWindow& message);
   void apply(const to_view::Destroy& message);
   void apply(const to_view::Hardcopy& message);
+  void apply(const to_view::IconView& message);  // program_view_icons.cpp
+  void apply(const to_view::ListDialog& message);
+  // The docked button bar form: the main window at the desktop's edge, as high as the desktop.
+  void dock_icon_bar();
 
   // Sizes the main window so that the content window gets `content` inside the frame's bars.
   void fit_main_window(QSize content);
@@ -139,7 +147,10 @@ class ProgramView : public QObject {
   QPointer<graphics::GraphicsWindowWidget> graphics_;  // the graphics window, while defined
   QPointer<QScrollArea> graphics_scroll_;
   std::map<std::int32_t, QPointer<graphics::GraphicsSubWindow>>
-      graphics_subs_;  // the host dialog shown over the window
+      graphics_subs_;                        // the host dialog shown over the window
+  QPointer<dialogs::IconViewWidget> icons_;  // the icon view of screen mode 4
+  bool icon_bar_docked_ = false;
+  bool icon_bar_left_ = false;
   std::int64_t main_handle_ = 0;
   std::int64_t content_handle_ = 0;
   MessageWindows messages_;

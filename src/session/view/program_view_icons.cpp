@@ -1,0 +1,102 @@
+// The icon view of screen mode 4 in the program's content window, and its list dialog.
+
+#include <QGuiApplication>
+#include <QLayout>
+#include <QListView>
+#include <QScreen>
+#include <QTreeView>
+
+#include "dialogs/view/icon_view_widget.h"
+#include "dialogs/view/list_dialog_window.h"
+#include "session/view/program_view.h"
+
+namespace kovw::session {
+
+namespace {
+constexpr int kIconBarWidth = 80;
+}  // namespace
+
+void ProgramView::apply(const to_view::IconView& message) {
+  using Operation = to_view::IconView::Operation;
+  if (!main_) return;
+  switch (message.operation) {
+    case Operation::Create: {
+      delete icons_.data();
+      delete text_scroll_.data();  // the views take the place of a text screen
+      dialogs::IconViewWidget::Options options;
+      options.with_tree = message.with_tree;
+      options.button_bar = message.button_bar;
+      options.double_click = message.double_click;
+      options.tree_width = message.tree_width;
+      icons_ = new dialogs::IconViewWidget(options, main_->content());
+      icons_->set_event_function([channel = to_program_](const dialogs::IconViewEvent& event) {
+        to_program::IconViewAction action;
+        static_cast<dialogs::IconViewEvent&>(action) = event;
+        post_to_program(*channel, std::move(action));
+      });
+      main_->content()->layout()->addWidget(icons_);
+      icon_bar_docked_ = message.button_bar;
+      icon_bar_left_ = message.dock_left;
+      if (QWidget* list = icons_->current_list()) list->setFocus();
+      return;
+    }
+    case Operation::Release:
+      delete icons_.data();
+      icon_bar_docked_ = false;
+      return;
+    default:
+      break;
+  }
+  if (!icons_) return;
+  switch (message.operation) {
+    case Operation::Tree:
+      icons_->set_tree(message.tree, message.select_folder);
+      return;
+    case Operation::Select:
+      icons_->select_folder(message.select_folder);
+      return;
+    case Operation::List:
+      icons_->set_list(message.list, message.take_columns, message.select_entry, message.view_mode);
+      return;
+    case Operation::Icons:
+      icons_->set_icon_files(message.list, message.icon_files);
+      return;
+    case Operation::Mode:
+      icons_->set_mode(message.view_mode);
+      return;
+    case Operation::Expand:
+    case Operation::Collapse:
+      icons_->expand_all(message.operation == Operation::Expand);
+      return;
+    case Operation::Create:
+    case Operation::Release:
+      return;
+  }
+}
+
+void ProgramView::dock_icon_bar() {
+  if (!main_ || !main_->isWindow()) return;
+  const QScreen* screen = main_->screen();
+  if (screen == nullptr) return;
+  // Window systems that place windows themselves (Wayland) ignore the position; the bar keeps its
+  // size there.
+  const QRect desktop = screen->availableGeometry();
+  const int frame = main_->frameGeometry().width() - main_->width();
+  const int x = icon_bar_left_ ? desktop.left() : desktop.right() + 1 - kIconBarWidth - frame;
+  main_->setGeometry(x, desktop.top(), kIconBarWidth,
+                     desktop.height() - (main_->frameGeometry().height() - main_->height()));
+}
+
+void ProgramView::apply(const to_view::ListDialog& message) {
+  if (!main_) return;
+  auto* dialog = new dialogs::ListDialogWindow(
+      message.form,
+      [channel = to_program_](int result, const std::vector<std::uint8_t>& data) {
+        post_to_program(*channel, to_program::ListDialogDone{result, data});
+      },
+      main_);
+  dialog->setWindowModality(Qt::WindowModal);
+  dialog->show();
+}
+
+}  // namespace kovw::session

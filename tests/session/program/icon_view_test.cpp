@@ -1,0 +1,299 @@
+// Icon views end to end: a mode-4 screen from the host, its tree and list, the user's clicks,
+// drops and key bar buttons in the widgets, and the answers on the link.
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QListView>
+#include <QPointer>
+#include <QTest>
+#include <QTreeView>
+#include <cstring>
+
+#include "dialogs/view/icon_view_widget.h"
+#include "dialogs/view/list_dialog_window.h"
+#include "protocol/little_endian.h"
+#include "protocol/program/list_view_messages.h"
+#include "session/program/icon_view.h"
+#include "session/session_fixture.h"
+
+namespace kovw::session::test {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+protocol::MenuItemRecord key_bar_button(const char* label, std::int16_t key) {
+  protocol::MenuItemRecord record{};
+  std::memcpy(record.data(), label, std::strlen(label));
+  record[protocol::kMenuBarOffset] = 0;  // top key bar
+  protocol::put_le16(record.data() + protocol::kMenuFunctionKeyOffset,
+                     static_cast<std::uint16_t>(key));
+  return record;
+}
+
+Bytes tree_bytes() {
+  const std::vector<std::pair<std::int32_t, std::uint8_t>> folders = {
+      {10, 0x40}, {11, 1}, {12, 1 | 0x20}, {13, 2 | 0x80}, {20, 0}};
+  Bytes bytes(64 + folders.size() * 136, 0);
+  protocol::put_le32(bytes.data(), static_cast<std::uint32_t>(folders.size()));
+  for (std::size_t i = 0; i < folders.size(); ++i) {
+    std::uint8_t* at = bytes.data() + 64 + i * 136;
+    protocol::put_le32(at, static_cast<std::uint32_t>(folders[i].first));
+    at[4] = folders[i].second;
+    at[7] = static_cast<std::uint8_t>('A' + i);
+  }
+  return bytes;
+}
+
+Bytes list_bytes(int count) {
+  Bytes bytes(720 + static_cast<std::size_t>(count) * 516, 0);
+  protocol::put_le32(bytes.data(), static_cast<std::uint32_t>(count));
+  protocol::put_le32(bytes.data() + 4, 77);  // list number
+  bytes[703] = 2;
+  bytes[704] = 1;
+  bytes[705] = 1;
+  for (int i = 0; i < count; ++i) {
+    std::uint8_t* at = bytes.data() + 720 + static_cast<std::size_t>(i) * 516;
+    protocol::put_le32(at, static_cast<std::uint32_t>(500 + i));
+    const std::string texts = "entry" + std::to_string(i) + std::string(1, '\0') + "x";
+    std::memcpy(at + 5, texts.data(), texts.size());
+    protocol::put_le32(at + 512, static_cast<std::uint32_t>(9000 + i));
+  }
+  return bytes;
+}
+
+class IconViewTest : public SessionTest {
+ protected:
+  dialogs::IconViewWidget* program(HostPeer& peer) {
+    const auto ids = init_program(peer, 4711, "icons");
+    protocol::ScreenDefinition screen;
+    screen.mode_and_style = 4;
+    screen.title = "Icons";
+    screen.width = 700;
+    screen.height = 400;
+    screen.screen_options = protocol::default_screen_options();
+    screen.menu_items = {key_bar_button("Details", 1005), key_bar_button("Move", 40),
+                         key_bar_button("Open all", 1000)};
+    const auto out =
+        protocol::build_screen_definition(screen, 0x070305, net::KWD_LIST, net::KWK_LINIT);
+    EXPECT_GT(peer.send(out.service, out.type, out.payload), 0);
+    EXPECT_TRUE(wait_until([&] {
+      main_ = registered_window(ids[1]);
+      return main_ != nullptr && main_->isVisible() &&
+             main_->findChild<dialogs::IconViewWidget*>() != nullptr;
+    }));
+    auto* view = main_ ? main_->findChild<dialogs::IconViewWidget*>() : nullptr;
+    if (view == nullptr) {
+      ADD_FAILURE() << "no icon view" << (main_ ? " in a window" : "");
+      return nullptr;
+    }
+    send_definition(peer, net::KWK_LTREE, tree_bytes());
+    send_definition(peer, net::KWK_LLIST, list_bytes(3));
+    QPointer<dialogs::IconViewWidget> guard(view);
+    EXPECT_TRUE(wait_until([&] {
+      return !guard || (view->list_model().rowCount() == 3 && view->tree_model().rowCount() == 2);
+    }));
+    if (!guard) ADD_FAILURE() << "the icon view went";
+    return guard.data();
+  }
+  static void send_definition(HostPeer& peer, int type, const Bytes& definition) {
+    const auto out = protocol::build_view_definition(type, definition);
+    ASSERT_GT(peer.send(out.service, out.type, out.payload), 0);
+  }
+  static protocol::ListAnswer answer(HostPeer& peer) {
+    const auto [message, payload] = answer_pumping(peer);
+    EXPECT_EQ(message.service, net::KWD_LIST);
+    EXPECT_EQ(message.type, net::KWK_LANTW);
+    auto parsed = protocol::parse_lantw(payload);
+    EXPECT_TRUE(parsed);
+    return parsed ? *parsed : protocol::ListAnswer{};
+  }
+  static bool nothing_more(HostPeer& peer) {
+    return !wait_until(
+        [&peer] {
+          pollfd readable{peer.socket, POLLIN, 0};
+          return ::poll(&readable, 1, 0) > 0;
+        },
+        300);
+  }
+  QAbstractButton* button(const QString& label) {
+    for (auto* button : main_->findChildren<QAbstractButton*>())
+      if (button->text().remove('&') == label) return button;
+    return nullptr;
+  }
+  static QPoint entry_point(dialogs::IconViewWidget* view, int row) {
+    return view->list_view()->visualRect(view->sorted().index(row, 0)).center();
+  }
+  QWidget* main_ = nullptr;
+};
+
+TEST_F(IconViewTest, ClicksFoldersDropsAndKeyBarButtonsAnswer) {
+  HostPeer& peer = start_program();
+  dialogs::IconViewWidget* view = program(peer);
+  ASSERT_NE(view, nullptr);
+  QListView* list = view->list_view();
+
+  // "Double Click" is off: the first click of a double click opens, once.
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, entry_point(view, 1));
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, entry_point(view, 1));
+  protocol::ListAnswer open = answer(peer);
+  EXPECT_EQ(open.event, kEventOpen);
+  EXPECT_EQ(open.text, "entry1");
+  EXPECT_EQ(open.values[0], 9001);
+  EXPECT_EQ(open.values[1], 0);
+  EXPECT_EQ(open.values[2], dialogs::kNoFolderSelected);
+  EXPECT_EQ(open.values[3], 501);
+  EXPECT_GT(open.values[6], 0);  // the window's width
+  EXPECT_GE(open.values[8], 0);
+  EXPECT_EQ(open.values[9] | open.values[10] | open.values[11], 0);
+  EXPECT_TRUE(nothing_more(peer));
+
+  // A folder that reports its selection.
+  view->tree()->setCurrentIndex(view->tree_model().item_of(3)->index());
+  protocol::ListAnswer folder = answer(peer);
+  EXPECT_EQ(folder.event, kEventFolder);
+  EXPECT_EQ(folder.text, "13");
+  EXPECT_EQ(folder.values[1], 13);
+  EXPECT_EQ(folder.values[2], 13);
+  EXPECT_EQ(folder.values[3], -1);
+  EXPECT_EQ(folder.values[0], 77);  // no entry: the list number
+
+  // Drops: on a folder that takes them, then on another entry.
+  view->drop(0, 2, -1);
+  protocol::ListAnswer on_folder = answer(peer);
+  EXPECT_EQ(on_folder.event, kEventDropOnFolder);
+  EXPECT_EQ(on_folder.values[0], 9000);
+  EXPECT_EQ(on_folder.values[1], 12);
+  view->drop(0, -1, 2);
+  protocol::ListAnswer on_entry = answer(peer);
+  EXPECT_EQ(on_entry.event, kEventDropOnEntry);
+  EXPECT_EQ(on_entry.text, "2");
+  EXPECT_EQ(on_entry.values[3], 500);
+
+  // Key bar buttons: 1005 shows details, 40 names the folder chosen last.
+  ASSERT_NE(button("Details"), nullptr);
+  QTest::mouseClick(button("Details"), Qt::LeftButton);
+  EXPECT_EQ(answer(peer).event, 1005);
+  EXPECT_TRUE(wait_until([&] { return view->mode() == dialogs::kModeDetails; }));
+  // The button of the mode in force shows pressed.
+  EXPECT_TRUE(wait_until([&] { return button("Details")->isChecked(); }));
+  QTest::mouseClick(button("Move"), Qt::LeftButton);
+  protocol::ListAnswer move = answer(peer);
+  EXPECT_EQ(move.event, 40);
+  EXPECT_EQ(move.values[1], 12);
+  // 1000 expands every folder but those that report their selection; so does request 64.
+  QTest::mouseClick(button("Open all"), Qt::LeftButton);
+  EXPECT_EQ(answer(peer).event, 1000);
+  const QModelIndex second_child = view->tree_model().item_of(2)->index();
+  EXPECT_TRUE(wait_until([&] { return view->tree()->isExpanded(second_child); }));
+  ASSERT_GT(peer.send(net::KWD_LIST, kRequestCollapseAll), 0);
+  EXPECT_TRUE(wait_until([&] { return !view->tree()->isExpanded(second_child); }));
+  EXPECT_TRUE(nothing_more(peer));
+}
+
+TEST_F(IconViewTest, ListDialogAnswersWithItsDataBlock) {
+  HostPeer& peer = start_program();
+  ASSERT_NE(program(peer), nullptr);
+  protocol::ListDialog dialog;
+  dialog.header.assign(144, 0);
+  std::memcpy(dialog.header.data() + 16, "Edit", 4);
+  Bytes field(136, 0);
+  std::memcpy(field.data(), "Name", 4);
+  protocol::put_le16(field.data() + 128, 5);
+  protocol::put_le16(field.data() + 130, 2);
+  dialog.fields.push_back(field);
+  Bytes ok(130, 0);
+  std::memcpy(ok.data(), "OK", 2);
+  protocol::put_le16(ok.data() + 128, 7);
+  dialog.buttons.push_back(ok);
+  const std::string block = "##Meier##";
+  dialog.data.assign(block.begin(), block.end());
+  const auto out = protocol::build_ldialog(dialog);
+  ASSERT_GT(peer.send(out.service, out.type, out.payload), 0);
+  dialogs::ListDialogWindow* window = nullptr;
+  ASSERT_TRUE(wait_until([&] {
+    window = main_->findChild<dialogs::ListDialogWindow*>();
+    return window != nullptr && window->isVisible();
+  }));
+  EXPECT_EQ(window->field(0)->text(), "Meier");
+  window->field(0)->setText("Ott");
+  window->press(0);
+  const auto [message, payload] = answer_pumping(peer);
+  EXPECT_EQ(message.service, net::KWD_LIST);
+  EXPECT_EQ(message.type, net::KWK_LANTWDIA);
+  const std::string expected = "##Ott  ##";
+  EXPECT_EQ(payload,
+            protocol::build_lantwdia({7, Bytes(expected.begin(), expected.end())}).payload);
+
+  // A dialog whose field leaves the data block is refused: nothing is shown or sent.
+  protocol::put_le16(dialog.fields[0].data() + 130, 6);
+  const auto bad = protocol::build_ldialog(dialog);
+  ASSERT_GT(peer.send(bad.service, bad.type, bad.payload), 0);
+  EXPECT_TRUE(nothing_more(peer));
+}
+
+TEST_F(IconViewTest, ANewScreenReleasesTheViews) {
+  HostPeer& peer = start_program();
+  ASSERT_NE(program(peer), nullptr);
+  EXPECT_GT(define_screen(peer, "Text", 1, 60, 25, 10, 10), 0);
+  EXPECT_TRUE(wait_until([&] { return main_->findChild<dialogs::IconViewWidget*>() == nullptr; }));
+  // Definitions for a screen without views are checked and dropped.
+  send_definition(peer, net::KWK_LLIST, list_bytes(2));
+  EXPECT_TRUE(nothing_more(peer));
+}
+
+}  // namespace
+}  // namespace kovw::session::test
+
+namespace kovw::session {
+namespace {
+
+IconViewState state_with(std::vector<std::uint8_t> folder_flags) {
+  IconViewState state;
+  state.active = true;
+  auto tree = std::make_shared<dialogs::TreeDefinition>();
+  for (std::size_t i = 0; i < folder_flags.size(); ++i) {
+    dialogs::TreeFolder folder;
+    folder.value = 10 + static_cast<int>(i);
+    folder.flags = folder_flags[i];
+    tree->folders.push_back(folder);
+  }
+  state.tree = tree;
+  auto list = std::make_shared<dialogs::ListDefinition>();
+  dialogs::ListEntry entry;
+  entry.number = 5;
+  entry.value = 55;
+  entry.texts = {u"first", u"\u00e4second"};
+  list->entries.push_back(entry);
+  list->list_number = 120;
+  state.list = list;
+  state.tree_width = 230;
+  return state;
+}
+
+TEST(IconViewAnswers, BarButtonsShowFullAndTheFolderOfKey40) {
+  IconViewState state = state_with({0, 0x20, 0x20});
+  const WindowFacts window{-8, 20, 80, 1000};
+  const protocol::ListAnswer bar = compose_bar_answer(state, 0, window);
+  EXPECT_EQ(bar.event, kEventOpen);
+  EXPECT_EQ(bar.text, "\xe4second");
+  EXPECT_EQ((std::vector<std::int32_t>(bar.values.begin(), bar.values.end())),
+            (std::vector<std::int32_t>{55, 0, -9999, 5, 0, 20, 80, 1000, 230, 0, 0, 0}));
+  const protocol::ListAnswer full = compose_show_full_answer(state, window);
+  EXPECT_EQ(full.event, kEventShowFull);
+  EXPECT_TRUE(full.text.empty());
+  EXPECT_EQ(full.values[0] | full.values[1] | full.values[2] | full.values[3], 0);
+  // Key 40: the folder chosen last, else the first that takes drops, else none.
+  EXPECT_EQ(key_40_folder(state), 1);
+  state.chosen_folder = 2;
+  EXPECT_EQ(key_40_folder(state), 2);
+  EXPECT_EQ(key_40_folder(state_with({0, 0})), -1);
+  // Without an entry the answer carries the list number and the text of the entry selected last.
+  state.selected_entry = 0;
+  const protocol::ListAnswer key = compose_list_answer(state, 1003, {}, -1, -1, window);
+  EXPECT_EQ(key.text, "first");
+  EXPECT_EQ(key.values[0], 120);
+  EXPECT_EQ(key.values[3], -1);
+}
+
+}  // namespace
+}  // namespace kovw::session
