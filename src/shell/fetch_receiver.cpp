@@ -1,5 +1,7 @@
 #include "shell/fetch_receiver.h"
 
+#include <string>
+
 #include <cstring>
 
 #include "foundation/log.h"
@@ -111,6 +113,12 @@ bool FetchReceiver::data(std::span<const std::uint8_t> bytes) {
 }
 
 bool FetchReceiver::finish_success() {
+  if (job_.request.mode == protocol::kFetchFile && outcome_.announced &&
+      outcome_.received < *outcome_.announced) {
+    // The transfer ended before the size the daemon gave: the file is not whole.
+    return finish_failure(10037, "transfer ended after " + std::to_string(outcome_.received) +
+                                     " of " + std::to_string(*outcome_.announced) + " bytes");
+  }
   if (job_.request.mode == protocol::kFetchFile) {
     const int error = file_.commit(
         outcome_.file_time ? std::optional<std::time_t>(*outcome_.file_time) : std::nullopt);

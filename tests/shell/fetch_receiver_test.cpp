@@ -112,6 +112,10 @@ TEST_F(FetchReceiverTest, FailuresAndCancelLeaveNoFile) {
         {net::KWK_KOMFAIL, komfail}},
        10064},
       {FetchAnswer::InfoHeader, {{net::KWK_KDATA, bytes("short")}}, 10037},
+      // Another frame ends the transfer before the size it gave: not a success.
+      {FetchAnswer::SizeFirst,
+       {{net::KWK_KSIZE, int_payload(6)}, {net::KWK_KDATA, bytes("abc")}, {net::KWK_KSTART, {}}},
+       10037},
   };
   for (const auto& c : cases) {
     FetchReceiver receiver(file_job(), c.answer);
