@@ -14,24 +14,8 @@
 namespace kovw::print {
 namespace {
 
-class PrintEndToEnd : public ::testing::Test {
+class PrintEndToEnd : public kovw::test::DaemonAndWorkstation<> {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(home_.isValid());
-    const QProcessEnvironment env = kovw::test::workstation_environment(home_.path());
-    daemon_.setProcessEnvironment(env);
-    kovw_.setProcessEnvironment(env);
-    kovw_.setWorkingDirectory(home_.path());
-  }
-  void TearDown() override {
-    for (QProcess* p : {&kovw_, &daemon_}) {
-      if (p->state() != QProcess::NotRunning) {
-        p->kill();
-        p->waitForFinished(5000);
-      }
-    }
-  }
-
   int start_daemon(const QByteArray& events) {
     QFile script(home_.path() + "/events.script");
     EXPECT_TRUE(script.open(QIODevice::WriteOnly));
@@ -55,10 +39,6 @@ class PrintEndToEnd : public ::testing::Test {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
   }
-
-  QTemporaryDir home_;
-  QProcess daemon_;
-  QProcess kovw_;
 };
 
 TEST_F(PrintEndToEnd, PrintEventsDirectLinksAndThePrintPort) {

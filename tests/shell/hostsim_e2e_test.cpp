@@ -19,24 +19,8 @@ struct LinkCase {
   const char* frame_log_expectation;
 };
 
-class HostsimLogin : public ::testing::TestWithParam<LinkCase> {
+class HostsimLogin : public kovw::test::DaemonAndWorkstation<::testing::TestWithParam<LinkCase>> {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(home_.isValid());
-    QProcessEnvironment env = kovw::test::workstation_environment(home_.path());
-    daemon_.setProcessEnvironment(env);
-    kovw_.setProcessEnvironment(env);
-    kovw_.setWorkingDirectory(home_.path());
-  }
-  void TearDown() override {
-    for (QProcess* p : {&kovw_, &daemon_}) {
-      if (p->state() != QProcess::NotRunning) {
-        p->kill();
-        p->waitForFinished(5000);
-      }
-    }
-  }
-
   // Starts hostsim on a free port and returns the daemon port it prints.
   int start_daemon(const QStringList& options,
                    const QByteArray& events =
@@ -94,10 +78,6 @@ class HostsimLogin : public ::testing::TestWithParam<LinkCase> {
     ASSERT_TRUE(daemon_.waitForFinished(10000));
     EXPECT_EQ(daemon_.exitCode(), 0);
   }
-
-  QTemporaryDir home_;
-  QProcess daemon_;
-  QProcess kovw_;
 };
 
 TEST_P(HostsimLogin, LogsInReceivesEventsLogsOutAndEnds) {

@@ -13,23 +13,11 @@
 
 namespace {
 
-class MacroE2e : public ::testing::Test {
+class MacroE2e : public kovw::test::DaemonAndWorkstation<> {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(home_.isValid());
-    const QProcessEnvironment env = kovw::test::workstation_environment(home_.path());
-    daemon_.setProcessEnvironment(env);
-    kovw_.setProcessEnvironment(env);
-    kovw_.setWorkingDirectory(home_.path());
+    DaemonAndWorkstation::SetUp();
     QDir(home_.path()).mkpath("files");
-  }
-  void TearDown() override {
-    for (QProcess* p : {&kovw_, &daemon_}) {
-      if (p->state() != QProcess::NotRunning) {
-        p->kill();
-        p->waitForFinished(5000);
-      }
-    }
   }
 
   QString path(const QString& name) const { return home_.path() + "/" + name; }
@@ -70,10 +58,6 @@ class MacroE2e : public ::testing::Test {
     EXPECT_EQ(kovw_.exitCode(), 0);
     ASSERT_TRUE(daemon_.waitForFinished(10000));
   }
-
-  QTemporaryDir home_;
-  QProcess daemon_;
-  QProcess kovw_;
 };
 
 TEST_F(MacroE2e, RecordingFromTheCommandLinePlaysBack) {

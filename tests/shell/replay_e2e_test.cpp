@@ -18,24 +18,8 @@ using kovw::net::TraceRecordKind;
 
 const QString kReplays = QStringLiteral(KOVW_SOURCE_DIR "/tests/shell/replays/");
 
-class Replay : public ::testing::Test {
+class Replay : public kovw::test::DaemonAndWorkstation<> {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(home_.isValid());
-    const QProcessEnvironment env = kovw::test::workstation_environment(home_.path());
-    daemon_.setProcessEnvironment(env);
-    kovw_.setProcessEnvironment(env);
-    kovw_.setWorkingDirectory(home_.path());
-  }
-  void TearDown() override {
-    for (QProcess* p : {&kovw_, &daemon_}) {
-      if (p->state() != QProcess::NotRunning) {
-        p->kill();
-        p->waitForFinished(5000);
-      }
-    }
-  }
-
   // Starts hostsim with `options` on a free port and returns the daemon port.
   int start_daemon(const QStringList& options) {
     daemon_.start(QStringLiteral(HOSTSIM_BINARY),
@@ -80,9 +64,6 @@ class Replay : public ::testing::Test {
   }
   QString frames() const { return read(home_.path() + "/frames.log"); }
 
-  QTemporaryDir home_;
-  QProcess daemon_;
-  QProcess kovw_;
   QString errors_;
 };
 

@@ -14,7 +14,7 @@
 
 namespace {
 
-class UpdateFlow : public ::testing::Test {
+class UpdateFlow : public kovw::test::DaemonAndWorkstation<> {
  protected:
   void SetUp() override {
     ASSERT_TRUE(home_.isValid());
@@ -26,17 +26,7 @@ class UpdateFlow : public ::testing::Test {
     program_size_ = QFileInfo(program_).size();
     QProcessEnvironment env = kovw::test::workstation_environment(home_.path());
     env.insert("KOVW_ACCEPT_UPDATE", "1");
-    daemon_.setProcessEnvironment(env);
-    kovw_.setProcessEnvironment(env);
-    kovw_.setWorkingDirectory(home_.path());
-  }
-  void TearDown() override {
-    for (QProcess* p : {&kovw_, &daemon_}) {
-      if (p->state() != QProcess::NotRunning) {
-        p->kill();
-        p->waitForFinished(5000);
-      }
-    }
+    set_environment(env);
   }
 
   // A stand-in updater that is a program of this machine and ends at once.
@@ -107,10 +97,8 @@ class UpdateFlow : public ::testing::Test {
     return QDir(install_).entryList(QDir::Files | QDir::Hidden, QDir::Name);
   }
 
-  QTemporaryDir home_;
   QString install_, data_, program_;
   qint64 program_size_ = 0;
-  QProcess daemon_, kovw_;
 };
 
 TEST_F(UpdateFlow, TheOfferedUpdaterIsDownloadedCheckedAndStarted) {

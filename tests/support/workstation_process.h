@@ -29,6 +29,35 @@ inline QProcessEnvironment workstation_environment(const QString& home) {
   return env;
 }
 
+// A daemon (tools/hostsim) and a workstation process sharing a private home with the
+// workstation's environment; both are killed at the end when still running. `Base` is the gtest
+// fixture class (::testing::Test, or TestWithParam<...> for parameterised tests).
+template <class Base = ::testing::Test>
+class DaemonAndWorkstation : public Base {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(home_.isValid());
+    set_environment(workstation_environment(home_.path()));
+  }
+  void TearDown() override {
+    for (QProcess* p : {&kovw_, &daemon_}) {
+      if (p->state() != QProcess::NotRunning) {
+        p->kill();
+        p->waitForFinished(5000);
+      }
+    }
+  }
+  void set_environment(const QProcessEnvironment& env) {
+    daemon_.setProcessEnvironment(env);
+    kovw_.setProcessEnvironment(env);
+    kovw_.setWorkingDirectory(home_.path());
+  }
+
+  QTemporaryDir home_;  // first made, last gone
+  QProcess daemon_;
+  QProcess kovw_;
+};
+
 class WorkstationProcess : public ::testing::Test {
  protected:
   void SetUp() override {
