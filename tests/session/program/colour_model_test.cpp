@@ -357,12 +357,18 @@ class ColourModelViewTest : public SessionTest {
     HostPeer& peer = start_program();
     const auto ids = init_program(peer, pid, "farben");
     EXPECT_GT(define_text_screen(peer, options), 0);
-    EXPECT_TRUE(wait_until([&] { return screen(ids) != nullptr; }));
-    TextScreenWidget* text = screen(ids);
+    // The screen is there once its widget has the grid's size: the cell lies inside it.
+    const auto at = [](const TextScreenWidget& text) {
+      return QPoint(3 * text.cell_width() + text.cell_width() / 2,
+                    2 * text.cell_height() + text.cell_height() / 2);
+    };
+    TextScreenWidget* text = nullptr;
+    EXPECT_TRUE(wait_until([&] {
+      text = screen(ids);
+      return text != nullptr && text->rect().contains(at(*text));
+    }));
     if (!text) return {};
-    const QImage image = text->grab().toImage();
-    return image.pixelColor(3 * text->cell_width() + text->cell_width() / 2,
-                            2 * text->cell_height() + text->cell_height() / 2);
+    return text->grab().toImage().pixelColor(at(*text));
   }
 };
 
