@@ -52,6 +52,7 @@ struct IconViewEvent {
     BarButton,       // a button of the docked bar: `entry`
     ShowFull,        // the docked bar's "show full window" button
     TreeWidth,       // the tree is `value` pixels wide now
+    ControlEnter,    // Enter in the frame's toolbar edit field (its text goes along)
   };
   Kind kind = Kind::Open;
   int entry = -1;

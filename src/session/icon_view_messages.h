@@ -64,6 +64,7 @@ namespace to_program {
 // What the user did in an icon view.
 struct IconViewAction : dialogs::IconViewEvent {
   static constexpr int kNumber = WML_ICON_ACTION;
+  QString toolbar_text;  // the text of the frame toolbar's first control (empty: none)
 };
 
 struct ListDialogDone {

@@ -487,6 +487,7 @@ struct MouseWheel {
 struct FrameItem {
   static constexpr int kNumber = WML_FRAME_ITEM;
   int id = 0;
+  QString toolbar_text;  // what the toolbar's first control holds (icon views answer with it)
 };
 
 // Local files dropped on the content window, in the order they came; the host asks for them
@@ -541,8 +542,8 @@ using ProgramMessage =
                  to_program::KeyPress, to_program::MouseClick, to_program::MouseWheel,
                  to_program::FrameItem, to_program::FilesDropped, to_program::WindowGeometry,
                  to_program::EditLeft, to_program::DialogUserAction, to_program::GraphicsClick,
-                 to_program::GraphicsScroll, to_program::PaletteChanged,
-                 to_program::IconViewAction, to_program::ListDialogDone>;
+                 to_program::GraphicsScroll, to_program::PaletteChanged, to_program::IconViewAction,
+                 to_program::ListDialogDone>;
 
 // The number of the alternative a message holds.
 template <typename Variant>

@@ -30,6 +30,9 @@ constexpr int kKButtonRestore = 1;
 constexpr std::size_t kIconNameOffset = 148;
 constexpr std::size_t kIconNameSize = 20;
 constexpr int kBarToolbarFirst = 4;
+// Toolbar controls: at most four per screen, their width in characters at offset 169.
+constexpr int kToolbarControlsMax = 4;
+constexpr std::size_t kControlWidthOffset = 169;
 
 // The label as the widgets show it: "&" is a literal ampersand, the mnemonic (an index, -1 for
 // none) gets the marker.
@@ -72,9 +75,29 @@ std::string icon_name(const MenuItem& item) {
 // The toolbar: items of the menu bar and the toolbar bar (plain items and popup entries) that
 // name an icon become buttons; popup titles and separators put a gap between groups (never two
 // in a row, none at the start).
-void describe_toolbar(const FrameState& frame, std::vector<FrameEntry>& toolbar) {
+void describe_toolbar(const FrameState& frame, int font_scale_percent,
+                      std::vector<FrameEntry>& toolbar) {
+  int controls = 0;
   for (const MenuItem& item : frame.items.screen) {
     if (item.bar < kBarToolbarFirst || item.bar == kBarContext) continue;
+    if (item.kind == kKindControl) {
+      // An edit field, or a combo box with bit 7 of the kind word (which is no state here), as
+      // wide as the record's characters at 7 pixels each, scaled.
+      if (++controls > kToolbarControlsMax) {
+        foundation::log_printf("dframe: mehr als %d Steuerelemente", kToolbarControlsMax);
+        continue;
+      }
+      const std::uint16_t kind_word =
+          protocol::le16(item.record.data() + protocol::kMenuKindOffset);
+      FrameEntry control = entry_of(item);
+      control.control = (kind_word & 0x80) ? kControlCombo : kControlEdit;
+      control.state &= ~static_cast<int>(kItemDisabled);
+      control.control_width =
+          std::max(1, item.record[kControlWidthOffset] * 7 *
+                          (font_scale_percent > 0 ? font_scale_percent : 100) / 100);
+      toolbar.push_back(std::move(control));
+      continue;
+    }
     if (item.kind == kKindPopup || item.kind == kKindSeparator) {
       if (!toolbar.empty() && !toolbar.back().separator) toolbar.push_back(separator());
       continue;
@@ -92,7 +115,7 @@ void describe_toolbar(const FrameState& frame, std::vector<FrameEntry>& toolbar)
 
 // The key bars and the menu bar of the screen's items: buttons (with the mnemonics chosen over
 // all buttons) and popups with their entries and separators.
-FrameDescription describe(const FrameState& frame) {
+FrameDescription describe(const FrameState& frame, int font_scale_percent) {
   FrameDescription description;
   const std::vector<MenuItem>& items = frame.items.screen;
   std::vector<std::u16string> labels;
@@ -117,7 +140,7 @@ FrameDescription describe(const FrameState& frame) {
       popup->entries.push_back(separator());
     }
   }
-  describe_toolbar(frame, description.toolbar);
+  describe_toolbar(frame, font_scale_percent, description.toolbar);
   description.status_bar = frame.status_bar;
   description.status_text = frame.status_text;
   return description;
@@ -153,7 +176,7 @@ void frame_build(ProgramSession& session, std::span<const protocol::MenuItemReco
   frame.status_bar = session.screen_kind == kScreenText || session.screen_kind == kScreenGraphics ||
                      session.screen_kind == kScreenGraphics2;
   if (!show) return;
-  FrameDescription description = describe(frame);
+  FrameDescription description = describe(frame, session.font_scale_percent);
   const ColourModel& model = session.colour_model;
   if (model.frame_type() == kOwnFrame) {
     OwnFrameLook& own = description.own;

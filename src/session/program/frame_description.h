@@ -21,7 +21,12 @@ struct FrameEntry {
   bool separator = false;
   std::vector<FrameEntry> entries;  // a popup's entries
   QImage icon;                      // toolbar buttons: the host's icon (null: a stock one)
+  int control = 0;                  // toolbar controls: kControlEdit or kControlCombo
+  int control_width = 0;            // their width in pixels
 };
+
+inline constexpr int kControlEdit = 1;
+inline constexpr int kControlCombo = 2;
 
 // The workstation's own drawn frame (in place of the window system's): a title bar with the
 // caption and, unless the program is embedded, the window buttons; a border; rounded corners.

@@ -21,6 +21,9 @@ namespace kovw::session {
 
 namespace {
 
+// The toolbar's text goes into answers with at most this many characters.
+constexpr std::size_t kToolbarTextMax = 19;
+
 using Operation = to_view::IconView::Operation;
 
 constexpr int kPressedState = 2;  // an item's state with the pressed look
@@ -218,7 +221,9 @@ protocol::ListAnswer compose_list_answer(const IconViewState& state, int event,
                                          const WindowFacts& window) {
   protocol::ListAnswer answer;
   answer.event = event;
-  std::u16string shown = text.empty() ? entry_text(state, state.selected_entry) : text;
+  std::u16string shown = text;
+  if (shown.empty()) shown = state.toolbar_text.substr(0, kToolbarTextMax);
+  if (shown.empty()) shown = entry_text(state, state.selected_entry);
   answer.text = foundation::wide_to_host(shown, answer_text_flags(state));
   const dialogs::ListEntry* involved = entry_at(state, entry);
   const dialogs::TreeFolder* in_folder = folder_at(state, folder);
@@ -316,6 +321,10 @@ void register_icon_view_commands(CommandTable& table) {
             [](ProgramSession& session, const Command&) { tree_request(session, false); });
 }
 
+void icon_view_toolbar_text(ProgramSession& session, const QString& text) {
+  if (IconViewState* state = state_of(session)) state->toolbar_text = text.toStdU16String();
+}
+
 bool icon_view_key_button(ProgramSession& session, int code) {
   IconViewState* state = state_of(session);
   if (state == nullptr || session.screen_kind != kScreenIcons) return false;
@@ -335,7 +344,13 @@ void icon_view_action(ProgramSession& session, const to_program::IconViewAction&
   using Kind = to_program::IconViewAction::Kind;
   IconViewState* state = state_of(session);
   if (state == nullptr) return;
+  state->toolbar_text = action.toolbar_text.toStdU16String();
   switch (action.kind) {
+    case Kind::ControlEnter:
+      // Enter in the toolbar's edit field opens with its text.
+      if (action.toolbar_text.isEmpty()) return;
+      return list_answer(session, kEventOpen, state->toolbar_text.substr(0, kToolbarTextMax), -1,
+                         -1);
     case Kind::Open:
       if (!entry_at(*state, action.entry)) return;
       state->selected_entry = action.entry;

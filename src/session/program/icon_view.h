@@ -4,6 +4,7 @@
 // the list dialog, and the KWK_LANTW answers. The widgets follow from the messages this posts
 // (icon_view_messages.h); the user's actions come back as to_program::IconViewAction.
 
+#include <QString>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -46,6 +47,7 @@ struct IconViewState {
   bool with_tree = true;
   bool button_bar = false;
   int text_flags = 0;
+  std::u16string toolbar_text;  // what the toolbar's first control held at the user's last act
 };
 
 // Where the main window stands, as the answer reports it.
@@ -53,7 +55,8 @@ struct WindowFacts {
   int x = 0, y = 0, width = 0, height = 0;
 };
 
-// KWK_LANTW: `event`; the text (`text`, else the text of the entry selected last); the value of
+// KWK_LANTW: `event`; the text (`text`, else the toolbar's first control's text, at most 19
+// characters, else the text of the entry selected last); the value of
 // entry `entry` (or the list number), the value of folder `folder` (or 0), the selected folder,
 // the entry's number (or -1), the window (negative positions as 0), the tree width, three zeros.
 protocol::ListAnswer compose_list_answer(const IconViewState& state, int event,
@@ -83,6 +86,8 @@ void register_icon_view_commands(CommandTable& table);
 // expand, 1001 collapse, 1002 to 1005 view modes, 40 the folder), then KWK_LANTW goes with the
 // code as its event. False when the program shows no icon view.
 bool icon_view_key_button(ProgramSession& session, int code);
+// The toolbar's first control holds `text` as the user chose a frame item.
+void icon_view_toolbar_text(ProgramSession& session, const QString& text);
 
 void icon_view_action(ProgramSession& session, const to_program::IconViewAction& action);
 void list_dialog_done(ProgramSession& session, const to_program::ListDialogDone& done);

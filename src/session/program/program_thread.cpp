@@ -258,6 +258,7 @@ void SuperWindow::on(to_program::MouseWheel& message) {
 }
 
 void SuperWindow::on(to_program::FrameItem& message) {
+  icon_view_toolbar_text(session_, message.toolbar_text);
   frame_item_chosen(session_, message.id);
 }
 

@@ -2,8 +2,10 @@
 
 #include <QAction>
 #include <QBoxLayout>
+#include <QComboBox>
 #include <QCursor>
 #include <QEvent>
+#include <QLineEdit>
 #include <QStatusTipEvent>
 #include <QStyle>
 #include <QToolBar>
@@ -73,6 +75,7 @@ void FrameWidgets::clear() {
   for (auto& bar : bars_) delete bar.data();
   delete toolbar_.data();
   delete top_area_.data();
+  controls_.clear();
   layout_->setMenuBar(nullptr);
   delete menu_bar_.data();
   delete title_area_.data();
@@ -216,6 +219,29 @@ QToolBar* FrameWidgets::make_toolbar(const std::vector<FrameEntry>& entries) {
       continue;
     }
     const QString plain = plain_label(entry.label);
+    if (entry.control != 0) {
+      QLineEdit* edit = nullptr;
+      QWidget* control = nullptr;
+      if (entry.control == kControlCombo) {
+        auto* combo = new QComboBox(toolbar);
+        combo->setEditable(true);
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        edit = combo->lineEdit();
+        control = combo;
+      } else {
+        edit = new QLineEdit(toolbar);
+        control = edit;
+      }
+      control->setFixedWidth(entry.control_width);
+      control->setToolTip(entry.help);
+      control->setAccessibleName(plain.isEmpty() ? entry.help.simplified() : plain);
+      QObject::connect(edit, &QLineEdit::returnPressed, this, [this, edit] {
+        if (control_entered_) control_entered_(edit->text());
+      });
+      toolbar->addWidget(control);
+      controls_.emplace_back(entry.id, control);
+      continue;
+    }
     // A missing icon gets a stock one, so the button still shows.
     const QIcon icon = entry.icon.isNull() ? toolbar->style()->standardIcon(QStyle::SP_FileIcon)
                                            : QIcon(QPixmap::fromImage(entry.icon));
@@ -298,7 +324,7 @@ void FrameWidgets::fill_menu(QMenu& menu, const std::vector<FrameEntry>& entries
 }
 
 void FrameWidgets::choose(int id) {
-  post_to_program(*to_program_, to_program::FrameItem{id});
+  post_to_program(*to_program_, to_program::FrameItem{id, first_control_text()});
 }
 
 void FrameWidgets::set_state(int id, int state) {
@@ -371,6 +397,20 @@ void FrameWidgets::set_button_shades(const std::array<QColor, 3>& normal,
   }
   for (const auto& bar : bars_)
     if (bar) bar->setStyleSheet(button_sheet_);
+}
+
+QWidget* FrameWidgets::control(int id) const {
+  for (const auto& [item, widget] : controls_)
+    if (item == id) return widget.data();
+  return nullptr;
+}
+
+QString FrameWidgets::first_control_text() const {
+  if (controls_.empty() || !controls_.front().second) return {};
+  QWidget* first = controls_.front().second.data();
+  if (auto* combo = qobject_cast<QComboBox*>(first)) return combo->currentText();
+  if (auto* edit = qobject_cast<QLineEdit*>(first)) return edit->text();
+  return {};
 }
 
 QPushButton* FrameWidgets::button(int id) const {

@@ -16,7 +16,10 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <array>
+#include <functional>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "session/event_channel.h"
 #include "session/program/frame_description.h"
@@ -64,6 +67,14 @@ class FrameWidgets : public QObject {
   QMenu* context_menu() const { return context_; }
   // The toolbar of icon buttons, or null.
   QToolBar* toolbar() const { return toolbar_; }
+  // The toolbar's controls (edit fields and combo boxes) by item id, and the first one's text
+  // (empty without one). Enter in a control reports its text to `entered` (the icon view
+  // answers with it); Tab and Enter are not typed into the control.
+  QWidget* control(int id) const;
+  QString first_control_text() const;
+  void set_control_entered(std::function<void(const QString& text)> entered) {
+    control_entered_ = std::move(entered);
+  }
   // The key bar button of item `id`, or null.
   QPushButton* button(int id) const;
 
@@ -96,6 +107,8 @@ class FrameWidgets : public QObject {
   bool bars_enabled_ = true;
   QColor menu_, menu_text_, context_colour_, context_text_;
   QString button_sheet_;  // the key bars' style sheet of the model's shades
+  std::vector<std::pair<int, QPointer<QWidget>>> controls_;  // toolbar controls in order
+  std::function<void(const QString&)> control_entered_;
   std::unordered_map<int, QPointer<QPushButton>> buttons_;
   std::unordered_multimap<int, QPointer<QAction>> actions_;
 };

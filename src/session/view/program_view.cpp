@@ -130,7 +130,7 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
   if (content_->geometry().contains(event->pos())) return;
   QMenu menu(this);
   menu.addAction(QString::fromUtf8(foundation::message_text(10053)), this, [this] {
-    post_to_program(*to_program_, to_program::FrameItem{kHardcopyCommand});
+    post_to_program(*to_program_, to_program::FrameItem{kHardcopyCommand, {}});
   });
   menu.exec(event->globalPos());
 }
@@ -491,7 +491,7 @@ void ProgramView::apply(const to_view::ContextMenu& message) {
   if (text_ && menu) {
     menu->addSeparator();
     menu->addAction(QString::fromUtf8(foundation::message_text(10053)), this, [this] {
-      post_to_program(*to_program_, to_program::FrameItem{kHardcopyCommand});
+      post_to_program(*to_program_, to_program::FrameItem{kHardcopyCommand, {}});
     });
   }
 }

@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QLayout>
 #include <QListView>
+#include <QPointer>
 #include <QScreen>
 #include <QTreeView>
 
@@ -29,11 +30,20 @@ void ProgramView::apply(const to_view::IconView& message) {
       options.double_click = message.double_click;
       options.tree_width = message.tree_width;
       icons_ = new dialogs::IconViewWidget(options, main_->content());
-      icons_->set_event_function([channel = to_program_](const dialogs::IconViewEvent& event) {
+      icons_->set_event_function([this](const dialogs::IconViewEvent& event) {
         to_program::IconViewAction action;
         static_cast<dialogs::IconViewEvent&>(action) = event;
-        post_to_program(*channel, std::move(action));
+        if (main_) action.toolbar_text = main_->frame()->first_control_text();
+        post_to_program(*to_program_, std::move(action));
       });
+      main_->frame()->set_control_entered(
+          [self = QPointer<ProgramView>(this)](const QString& text) {
+            if (!self || !self->icons_) return;
+            to_program::IconViewAction action;
+            action.kind = dialogs::IconViewEvent::Kind::ControlEnter;
+            action.toolbar_text = text;
+            post_to_program(*self->to_program_, std::move(action));
+          });
       main_->content()->layout()->addWidget(icons_);
       icon_bar_docked_ = message.button_bar;
       icon_bar_left_ = message.dock_left;

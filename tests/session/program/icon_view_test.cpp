@@ -15,6 +15,7 @@
 #include "protocol/program/list_view_messages.h"
 #include "session/program/icon_view.h"
 #include "session/session_fixture.h"
+#include "session/view/frame_widgets.h"
 
 namespace kovw::session::test {
 namespace {
@@ -63,7 +64,8 @@ Bytes list_bytes(int count) {
 
 class IconViewTest : public SessionTest {
  protected:
-  dialogs::IconViewWidget* program(HostPeer& peer) {
+  dialogs::IconViewWidget* program(HostPeer& peer,
+                                   const std::vector<protocol::MenuItemRecord>& more = {}) {
     const auto ids = init_program(peer, 4711, "icons");
     protocol::ScreenDefinition screen;
     screen.mode_and_style = 4;
@@ -73,6 +75,7 @@ class IconViewTest : public SessionTest {
     screen.screen_options = protocol::default_screen_options();
     screen.menu_items = {key_bar_button("Details", 1005), key_bar_button("Move", 40),
                          key_bar_button("Open all", 1000)};
+    screen.menu_items.insert(screen.menu_items.end(), more.begin(), more.end());
     const auto out =
         protocol::build_screen_definition(screen, 0x070305, net::KWD_LIST, net::KWK_LINIT);
     EXPECT_GT(peer.send(out.service, out.type, out.payload), 0);
@@ -239,6 +242,35 @@ TEST_F(IconViewTest, ANewScreenReleasesTheViews) {
   // Definitions for a screen without views are checked and dropped.
   send_definition(peer, net::KWK_LLIST, list_bytes(2));
   EXPECT_TRUE(nothing_more(peer));
+}
+
+TEST_F(IconViewTest, TheToolbarsEditFieldOpensWithItsTextAndGoesIntoAnswers) {
+  HostPeer& peer = start_program();
+  // A toolbar control (kind 0x23) of 10 characters: an edit field.
+  protocol::MenuItemRecord control{};
+  std::memcpy(control.data(), "Search", 6);
+  control[169] = 10;
+  control[protocol::kMenuBarOffset] = 7;
+  protocol::put_le16(control.data() + protocol::kMenuFunctionKeyOffset, 3);
+  protocol::put_le16(control.data() + protocol::kMenuKindOffset, 0x23);
+  dialogs::IconViewWidget* view = program(peer, {control});
+  ASSERT_NE(view, nullptr);
+  FrameWidgets& frame = *static_cast<MainWindow*>(main_)->frame();
+  auto* edit = qobject_cast<QLineEdit*>(frame.control(103));
+  ASSERT_NE(edit, nullptr);
+  EXPECT_EQ(70, edit->width());  // 10 characters at 7 pixels
+  // Enter in it opens with its text.
+  QTest::keyClicks(edit, "report 2026");
+  QTest::keyClick(edit, Qt::Key_Return);
+  protocol::ListAnswer opened = answer(peer);
+  EXPECT_EQ(opened.event, kEventOpen);
+  EXPECT_EQ(opened.text, "report 2026");
+  // Other answers carry its text, at most 19 characters of it.
+  edit->setText("a search text longer than the answer takes");
+  QTest::mouseClick(button("Open all"), Qt::LeftButton);
+  protocol::ListAnswer expanded = answer(peer);
+  EXPECT_EQ(expanded.event, 1000);
+  EXPECT_EQ(expanded.text, "a search text longe");
 }
 
 }  // namespace
