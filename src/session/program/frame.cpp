@@ -91,7 +91,6 @@ void describe_toolbar(const FrameState& frame, int font_scale_percent,
           protocol::le16(item.record.data() + protocol::kMenuKindOffset);
       FrameEntry control = entry_of(item);
       control.control = (kind_word & 0x80) ? kControlCombo : kControlEdit;
-      control.state &= ~static_cast<int>(kItemDisabled);
       control.control_width =
           std::max(1, item.record[kControlWidthOffset] * 7 *
                           (font_scale_percent > 0 ? font_scale_percent : 100) / 100);

@@ -334,6 +334,12 @@ bool icon_view_key_button(ProgramSession& session, int code) {
   } else if (const auto mode = dialogs::view_mode_for_key(code)) {
     set_mode(session, *mode);
   } else if (code == kEventDropOnFolder) {
+    // Nothing at all happens while the toolbar's first control is disabled.
+    for (const MenuItem& item : session.frame.items.screen) {
+      if (item.kind != kKindControl) continue;
+      if (item.disabled()) return true;
+      break;
+    }
     folder = key_40_folder(*state);
   }
   list_answer(session, code, {}, state->selected_entry, folder);

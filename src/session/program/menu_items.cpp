@@ -97,8 +97,9 @@ void disable_from_the_start(MenuItem& item) {
 }
 
 void apply_initial_state(MenuItem& item) {
-  const int initial =
-      (protocol::le16(item.record.data() + protocol::kMenuKindOffset) >> kStateShift);
+  int initial = (protocol::le16(item.record.data() + protocol::kMenuKindOffset) >> kStateShift);
+  // In a toolbar control's kind word bit 7 makes it a combo box; it is no state.
+  if (item.kind == kKindControl) initial &= ~static_cast<int>(kItemDisabled);
   if (initial != 0) item.flags = (item.flags & ~kItemStateMask) | (initial & kItemStateMask);
 }
 

@@ -233,6 +233,7 @@ QToolBar* FrameWidgets::make_toolbar(const std::vector<FrameEntry>& entries) {
         control = edit;
       }
       control->setFixedWidth(entry.control_width);
+      control->setEnabled(!disabled(entry.state));
       control->setToolTip(entry.help);
       control->setAccessibleName(plain.isEmpty() ? entry.help.simplified() : plain);
       QObject::connect(edit, &QLineEdit::returnPressed, this, [this, edit] {
@@ -327,7 +328,16 @@ void FrameWidgets::choose(int id) {
   post_to_program(*to_program_, to_program::FrameItem{id, first_control_text()});
 }
 
+void FrameWidgets::set_first_control_text(const QString& text) {
+  if (controls_.empty() || !controls_.front().second) return;
+  QWidget* first = controls_.front().second.data();
+  if (auto* combo = qobject_cast<QComboBox*>(first)) combo->setEditText(text);
+  if (auto* edit = qobject_cast<QLineEdit*>(first)) edit->setText(text);
+}
+
 void FrameWidgets::set_state(int id, int state) {
+  for (const auto& [item, widget] : controls_)
+    if (item == id && widget) widget->setEnabled(!disabled(state));
   if (const auto found = buttons_.find(id); found != buttons_.end() && found->second)
     show_state(*found->second, state);
   const auto [first, last] = actions_.equal_range(id);

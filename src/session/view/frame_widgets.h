@@ -72,6 +72,7 @@ class FrameWidgets : public QObject {
   // answers with it); Tab and Enter are not typed into the control.
   QWidget* control(int id) const;
   QString first_control_text() const;
+  void set_first_control_text(const QString& text);
   void set_control_entered(std::function<void(const QString& text)> entered) {
     control_entered_ = std::move(entered);
   }

@@ -31,6 +31,12 @@ void ProgramView::apply(const to_view::IconView& message) {
       options.tree_width = message.tree_width;
       icons_ = new dialogs::IconViewWidget(options, main_->content());
       icons_->set_event_function([this](const dialogs::IconViewEvent& event) {
+        // Selecting an entry puts its text into the toolbar's first control.
+        if (event.kind == dialogs::IconViewEvent::Kind::EntrySelected && main_ && icons_) {
+          const dialogs::IconListModel& model = icons_->list_model();
+          main_->frame()->set_first_control_text(
+              model.data(model.index(event.entry, 0), Qt::DisplayRole).toString());
+        }
         to_program::IconViewAction action;
         static_cast<dialogs::IconViewEvent&>(action) = event;
         if (main_) action.toolbar_text = main_->frame()->first_control_text();

@@ -13,6 +13,7 @@
 #include "dialogs/view/list_dialog_window.h"
 #include "protocol/little_endian.h"
 #include "protocol/program/list_view_messages.h"
+#include "protocol/program/start_messages.h"
 #include "session/program/icon_view.h"
 #include "session/session_fixture.h"
 #include "session/view/frame_widgets.h"
@@ -271,6 +272,16 @@ TEST_F(IconViewTest, TheToolbarsEditFieldOpensWithItsTextAndGoesIntoAnswers) {
   protocol::ListAnswer expanded = answer(peer);
   EXPECT_EQ(expanded.event, 1000);
   EXPECT_EQ(expanded.text, "a search text longe");
+  // Selecting an entry puts its text into the field.
+  QTest::mouseClick(view->list_view()->viewport(), Qt::LeftButton, {}, entry_point(view, 1));
+  EXPECT_EQ(answer(peer).text, "entry1");
+  EXPECT_EQ("entry1", edit->text());
+  // While the field is disabled, key 40 does nothing at all.
+  ASSERT_GT(peer.send(net::KWD_KOMM, net::KWK_KBUTTON_NR, protocol::build_kbutton({3, 0}).payload),
+            0);
+  ASSERT_TRUE(wait_until([&] { return !edit->isEnabled(); }));
+  QTest::mouseClick(button("Move"), Qt::LeftButton);
+  EXPECT_TRUE(nothing_more(peer));
 }
 
 }  // namespace
