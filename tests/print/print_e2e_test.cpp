@@ -17,13 +17,10 @@ namespace {
 class PrintEndToEnd : public kovw::test::DaemonAndWorkstation<> {
  protected:
   int start_daemon(const QByteArray& events) {
-    QFile script(home_.path() + "/events.script");
-    EXPECT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write(events);
-    script.close();
+    const QString script = write("events.script", events);
     daemon_.start(QStringLiteral(HOSTSIM_BINARY),
                   {"--port", "0", "--user", "anna:geheim", "--exit-after-logout", "--script",
-                   script.fileName(), "--start-run-ms", "60000", "--log", frames_path()});
+                   script, "--start-run-ms", "60000", "--log", frames_path()});
     if (!daemon_.waitForStarted(10000)) return -1;
     for (int waited = 0; waited < 10000; waited += 20) {
       if (daemon_.canReadLine()) {

@@ -25,17 +25,14 @@ class HostsimLogin : public kovw::test::DaemonAndWorkstation<::testing::TestWith
   int start_daemon(const QStringList& options,
                    const QByteArray& events =
                        "KMESSAGE \"hello from the host\"\nKPING\nwait-for KPING\nKSTOP 0\n") {
-    QFile script(home_.path() + "/events.script");
-    EXPECT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write(events);
-    script.close();
+    const QString script = write("events.script", events);
     QStringList arguments = {"--port",
                              "0",
                              "--user",
                              "anna:geheim",
                              "--exit-after-logout",
                              "--script",
-                             script.fileName(),
+                             script,
                              "--start-run-ms",
                              "60000",
                              "--log",
@@ -50,13 +47,6 @@ class HostsimLogin : public kovw::test::DaemonAndWorkstation<::testing::TestWith
       daemon_.waitForReadyRead(20);
     }
     return -1;
-  }
-
-  QString write(const QString& name, const QByteArray& text) const {
-    QFile file(home_.path() + "/" + name);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(text);
-    return file.fileName();
   }
 
   QString read(const QString& path) const {

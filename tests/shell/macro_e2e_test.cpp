@@ -21,12 +21,6 @@ class MacroE2e : public kovw::test::DaemonAndWorkstation<> {
   }
 
   QString path(const QString& name) const { return home_.path() + "/" + name; }
-  QString write(const QString& name, const QByteArray& text) const {
-    QFile file(path(name));
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(text);
-    return file.fileName();
-  }
   QString read(const QString& name) const {
     QFile file(path(name));
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();

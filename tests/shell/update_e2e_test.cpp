@@ -39,17 +39,14 @@ class UpdateFlow : public kovw::test::DaemonAndWorkstation<> {
 
   int start_daemon(const QStringList& options) {
     // A login that goes on is ended by the daemon soon after.
-    QFile script(home_.path() + "/events.script");
-    EXPECT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write("sleep 1000\nKSTOP 0\n");
-    script.close();
+    const QString script = write("events.script", "sleep 1000\nKSTOP 0\n");
     QStringList arguments = {"--port",
                              "0",
                              "--user",
                              "anna:geheim",
                              "--exit-after-logout",
                              "--script",
-                             script.fileName(),
+                             script,
                              "--log",
                              home_.path() + "/frames.log"};
     daemon_.start(QStringLiteral(HOSTSIM_BINARY), arguments + options);

@@ -47,6 +47,13 @@ class DaemonAndWorkstation : public Base {
       }
     }
   }
+  // Writes `text` into the file `name` of the home; its path.
+  QString write(const QString& name, const QByteArray& text) const {
+    QFile file(home_.path() + "/" + name);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+    return file.fileName();
+  }
   void set_environment(const QProcessEnvironment& env) {
     daemon_.setProcessEnvironment(env);
     kovw_.setProcessEnvironment(env);
