@@ -42,11 +42,11 @@ class PageHistory {
   int shown() const { return shown_; }
   void show(int index);
 
+ private:
   // The name of the next page file: temporary folder, "SAVE", the process number in hex, the
   // time stamp as 16 hex digits, the counter and the extension "RBM".
   std::string next_file_name();
 
- private:
   std::string folder_;
   std::uint32_t process_ = 0;
   int counter_ = 0;

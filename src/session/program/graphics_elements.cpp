@@ -384,8 +384,7 @@ bool GraphicsProgram::page_command(int key) {
   if (key == kScrollBottom || key == kScrollTop) {
     const graphics::StreamWindow* current = stream().current();
     if (current && !showing_page())
-      scroll_to(current->id,
-                sub_windows_.count(current->id) ? sub_window_scroll(current->id).x() : 0,
+      scroll_to(current->id, sub_window_scroll(current->id).x(),
                 key == kScrollBottom ? current->extent_height : 0);
     return true;
   }

@@ -683,14 +683,6 @@ void GraphicsProgram::end_print_job() {
   font_facts().print_definition = false;
 }
 
-int GraphicsProgram::shown_page() const {
-  return page_history_ ? page_history_->shown() : -1;
-}
-
-std::size_t GraphicsProgram::stored_pages() const {
-  return page_history_ ? page_history_->pages().size() : 0;
-}
-
 // ---- graphics input ------------------------------------------------------------------------
 
 void GraphicsProgram::start_input_timeout(std::int64_t milliseconds) {

@@ -86,9 +86,6 @@ class GraphicsProgram : public QObject, public graphics::StreamCanvas {
   bool page_command(int key);
   // The user chose page `index` (0-based) from the page list.
   void page_chosen(int index);
-  // The page shown instead of the live picture, -1 for the live one.
-  int shown_page() const;
-  std::size_t stored_pages() const;
   // An input field inside the window is being edited (operation 25).
   bool field_active() const;
   // The field goes without a reply (the host aborted the input, or the window ends).
