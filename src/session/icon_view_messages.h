@@ -33,6 +33,7 @@ struct IconView {
     Collapse,  // collapse them
     Select,    // select the folder at `select_folder` (no event)
     Icons,     // the entries' icon files were fetched: `icon_files` of the current list
+    Remember,  // `text` goes to the top of the toolbar's first control's list
   };
   Operation operation = Operation::Create;
   // Create.
@@ -50,6 +51,8 @@ struct IconView {
   bool take_columns = true;  // the column widths and titles are new
   int select_entry = -1;
   int view_mode = dialogs::kModeSmallIcons;
+  // Remember.
+  QString text;
 };
 
 struct ListDialog {

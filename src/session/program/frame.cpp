@@ -1,5 +1,7 @@
 #include "session/program/frame.h"
 
+#include <algorithm>
+
 #include "foundation/host_text.h"
 #include "foundation/log.h"
 #include "net/link_names.h"
@@ -299,7 +301,7 @@ void context_menu_create(ProgramSession& session, std::span<const std::uint8_t> 
   create_context_menu(session.frame.items, *records, session.texts_utf8());
 }
 
-void context_menu_activate(ProgramSession& session, int number) {
+void context_menu_activate(ProgramSession& session, int number, bool without_6_to_10) {
   MenuItems& items = session.frame.items;
   if (number < 0 || static_cast<std::size_t>(number) >= items.context_menus.size()) return;
   items.current_context = static_cast<std::size_t>(number);
@@ -316,6 +318,9 @@ void context_menu_activate(ProgramSession& session, int number) {
   std::size_t label = 0;
   for (const MenuItem* item : shown)
     entries.push_back(item == nullptr ? separator() : entry_of(*item, mnemonics[label++]));
+  if (without_6_to_10)
+    for (std::size_t i = 5; i < std::min<std::size_t>(entries.size(), 10); ++i)
+      entries[i].state |= static_cast<int>(kItemDisabled);
   if (entries.empty()) return;
   post_to_view(*session.to_view, to_view::ContextMenu{std::move(entries)});
 }

@@ -69,7 +69,9 @@ void frame_command_state(ProgramSession& session, int command_code, int state);
 void context_menu_create(ProgramSession& session, std::span<const std::uint8_t> payload);
 // Makes context menu `number` current (ignored when there is none with that number) and shows
 // it at the pointer; nothing happens when it has no entries.
-void context_menu_activate(ProgramSession& session, int number);
+// With `without_6_to_10` the menu's entries 6 to 10 are shown disabled (an icon view's list
+// numbered 100 or more whose screen has only the one context menu).
+void context_menu_activate(ProgramSession& session, int number, bool without_6_to_10 = false);
 
 // KWK_STATUS: the status bar shows the text (when the frame has a status bar).
 void frame_status_text(ProgramSession& session, std::span<const std::uint8_t> payload);

@@ -355,8 +355,16 @@ void icon_view_action(ProgramSession& session, const to_program::IconViewAction&
     case Kind::ControlEnter:
       // Enter in the toolbar's edit field opens with its text.
       if (action.toolbar_text.isEmpty()) return;
-      return list_answer(session, kEventOpen, state->toolbar_text.substr(0, kToolbarTextMax), -1,
-                         -1);
+      list_answer(session, kEventOpen, state->toolbar_text.substr(0, kToolbarTextMax), -1, -1);
+      // The text goes to the top of the control's list of earlier texts. The whole text is kept
+      // there (the answer carries only its start): what the user typed is never cut.
+      {
+        to_view::IconView remember;
+        remember.operation = Operation::Remember;
+        remember.text = action.toolbar_text;
+        post(session, std::move(remember));
+      }
+      return;
     case Kind::Open:
       if (!entry_at(*state, action.entry)) return;
       state->selected_entry = action.entry;
@@ -391,9 +399,14 @@ void icon_view_action(ProgramSession& session, const to_program::IconViewAction&
                          QString::number(action.target).toStdU16String(), action.entry, -1);
     case Kind::ContextMenu:
       if (action.folder < 0) {
+        // Lists numbered 100 or more take the second context menu; with only one, its entries
+        // 6 to 10 are not offered for them.
         const bool second =
             state->list && state->list->list_number >= dialogs::kSecondContextListNumber;
-        context_menu_activate(session, second ? 1 : 0);
+        if (second && session.frame.items.context_menus.size() == 1)
+          context_menu_activate(session, 0, true);
+        else
+          context_menu_activate(session, second ? 1 : 0);
       } else if (const dialogs::TreeFolder* folder = folder_at(*state, action.folder);
                  folder && (folder->flags & dialogs::kFolderDropTarget) &&
                  session.frame.items.context_menus.size() >= 3) {

@@ -22,6 +22,11 @@
 namespace kovw::session {
 
 namespace {
+// Marks the line edits of the toolbar's controls for the event filter.
+constexpr char kControlProperty[] = "kovwToolbarControl";
+}  // namespace
+
+namespace {
 
 constexpr int kButtonGap = 2;
 
@@ -236,9 +241,9 @@ QToolBar* FrameWidgets::make_toolbar(const std::vector<FrameEntry>& entries) {
       control->setEnabled(!disabled(entry.state));
       control->setToolTip(entry.help);
       control->setAccessibleName(plain.isEmpty() ? entry.help.simplified() : plain);
-      QObject::connect(edit, &QLineEdit::returnPressed, this, [this, edit] {
-        if (control_entered_) control_entered_(edit->text());
-      });
+      // Tab and Enter are not typed into the control (eventFilter).
+      edit->setProperty(kControlProperty, true);
+      edit->installEventFilter(this);
       toolbar->addWidget(control);
       controls_.emplace_back(entry.id, control);
       continue;
@@ -332,6 +337,21 @@ void FrameWidgets::set_first_control_text(const QString& text) {
   if (controls_.empty() || !controls_.front().second) return;
   QWidget* first = controls_.front().second.data();
   if (auto* combo = qobject_cast<QComboBox*>(first)) combo->setEditText(text);
+  if (auto* edit = qobject_cast<QLineEdit*>(first)) edit->setText(text);
+}
+
+void FrameWidgets::remember_first_control_text(const QString& text) {
+  if (text.isEmpty() || controls_.empty() || !controls_.front().second) return;
+  QWidget* first = controls_.front().second.data();
+  if (auto* combo = qobject_cast<QComboBox*>(first)) {
+    if (const int earlier = combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        earlier >= 0)
+      combo->removeItem(earlier);
+    combo->insertItem(0, text);
+    while (combo->count() > kRememberedTexts) combo->removeItem(combo->count() - 1);
+    combo->setCurrentIndex(0);
+    combo->setEditText(text);
+  }
   if (auto* edit = qobject_cast<QLineEdit*>(first)) edit->setText(text);
 }
 
@@ -483,10 +503,35 @@ bool FrameWidgets::bar_key(QPushButton& button, const QKeyEvent& key) {
   }
 }
 
+bool FrameWidgets::control_key(QLineEdit& edit, const QKeyEvent& key) {
+  switch (key.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (control_entered_) control_entered_(edit.text());
+      return true;
+    case Qt::Key_Tab:
+      if (key.modifiers() != Qt::NoModifier) return false;
+      if (control_tab_) {
+        control_tab_();
+      } else if (QWidget* content = layout_->itemAtPosition(1, 1)
+                                        ? layout_->itemAtPosition(1, 1)->widget()
+                                        : nullptr) {
+        content->setFocus(Qt::TabFocusReason);
+      }
+      return true;
+    default:
+      return false;
+  }
+}
+
 bool FrameWidgets::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress) {
+    const auto& key = static_cast<const QKeyEvent&>(*event);
+    if (auto* edit = qobject_cast<QLineEdit*>(watched);
+        edit != nullptr && edit->property(kControlProperty).toBool())
+      return control_key(*edit, key);
     auto* button = qobject_cast<QPushButton*>(watched);
-    return button != nullptr && bar_key(*button, static_cast<const QKeyEvent&>(*event));
+    return button != nullptr && bar_key(*button, key);
   }
   // The status bar shows an item's help while it is highlighted, otherwise the status text.
   if (event->type() != QEvent::StatusTip || !status_) return false;

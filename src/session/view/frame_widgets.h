@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QGridLayout>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QObject>
@@ -73,6 +74,13 @@ class FrameWidgets : public QObject {
   QWidget* control(int id) const;
   QString first_control_text() const;
   void set_first_control_text(const QString& text);
+  // Puts `text` at the top of the first control's list of earlier texts (an equal one moves up;
+  // beyond kRememberedTexts the oldest go) and makes it the control's text.
+  void remember_first_control_text(const QString& text);
+  static constexpr int kRememberedTexts = 20;
+  // Tab in a control calls `tab` (the icon view moves the focus to its list); without one the
+  // content window gets the focus.
+  void set_control_tab(std::function<void()> tab) { control_tab_ = std::move(tab); }
   void set_control_entered(std::function<void(const QString& text)> entered) {
     control_entered_ = std::move(entered);
   }
@@ -91,6 +99,7 @@ class FrameWidgets : public QObject {
   void choose(int id);
   // The keys of a key bar button that has the focus; true when taken.
   bool bar_key(QPushButton& button, const QKeyEvent& key);
+  bool control_key(QLineEdit& edit, const QKeyEvent& key);
 
   ChannelPtr to_program_;
   QWidget* window_;
@@ -110,6 +119,7 @@ class FrameWidgets : public QObject {
   QString button_sheet_;  // the key bars' style sheet of the model's shades
   std::vector<std::pair<int, QPointer<QWidget>>> controls_;  // toolbar controls in order
   std::function<void(const QString&)> control_entered_;
+  std::function<void()> control_tab_;
   std::unordered_map<int, QPointer<QPushButton>> buttons_;
   std::unordered_multimap<int, QPointer<QAction>> actions_;
 };

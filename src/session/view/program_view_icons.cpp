@@ -50,6 +50,11 @@ void ProgramView::apply(const to_view::IconView& message) {
             action.toolbar_text = text;
             post_to_program(*self->to_program_, std::move(action));
           });
+      // Tab in the toolbar's control goes to the list.
+      main_->frame()->set_control_tab([self = QPointer<ProgramView>(this)] {
+        if (self && self->icons_)
+          if (QWidget* list = self->icons_->current_list()) list->setFocus(Qt::TabFocusReason);
+      });
       main_->content()->layout()->addWidget(icons_);
       icon_bar_docked_ = message.button_bar;
       icon_bar_left_ = message.dock_left;
@@ -59,6 +64,10 @@ void ProgramView::apply(const to_view::IconView& message) {
     case Operation::Release:
       delete icons_.data();
       icon_bar_docked_ = false;
+      main_->frame()->set_control_tab({});
+      return;
+    case Operation::Remember:
+      main_->frame()->remember_first_control_text(message.text);
       return;
     default:
       break;
@@ -86,6 +95,7 @@ void ProgramView::apply(const to_view::IconView& message) {
       return;
     case Operation::Create:
     case Operation::Release:
+    case Operation::Remember:
       return;
   }
 }

@@ -2,8 +2,11 @@
 // drops and key bar buttons in the widgets, and the answers on the link.
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QPointer>
 #include <QTest>
 #include <QTreeView>
@@ -46,10 +49,10 @@ Bytes tree_bytes() {
   return bytes;
 }
 
-Bytes list_bytes(int count) {
+Bytes list_bytes(int count, std::int32_t list_number = 77) {
   Bytes bytes(720 + static_cast<std::size_t>(count) * 516, 0);
   protocol::put_le32(bytes.data(), static_cast<std::uint32_t>(count));
-  protocol::put_le32(bytes.data() + 4, 77);  // list number
+  protocol::put_le32(bytes.data() + 4, static_cast<std::uint32_t>(list_number));
   bytes[703] = 2;
   bytes[704] = 1;
   bytes[705] = 1;
@@ -266,6 +269,11 @@ TEST_F(IconViewTest, TheToolbarsEditFieldOpensWithItsTextAndGoesIntoAnswers) {
   protocol::ListAnswer opened = answer(peer);
   EXPECT_EQ(opened.event, kEventOpen);
   EXPECT_EQ(opened.text, "report 2026");
+  EXPECT_TRUE(nothing_more(peer));  // Enter is not also a key of the window
+  // Tab goes to the list.
+  edit->setFocus();
+  QTest::keyClick(edit, Qt::Key_Tab);
+  EXPECT_TRUE(view->list_view()->hasFocus() || QApplication::focusWidget() == view->list_view());
   // Other answers carry its text, at most 19 characters of it.
   edit->setText("a search text longer than the answer takes");
   QTest::mouseClick(button("Open all"), Qt::LeftButton);
@@ -282,6 +290,97 @@ TEST_F(IconViewTest, TheToolbarsEditFieldOpensWithItsTextAndGoesIntoAnswers) {
   ASSERT_TRUE(wait_until([&] { return !edit->isEnabled(); }));
   QTest::mouseClick(button("Move"), Qt::LeftButton);
   EXPECT_TRUE(nothing_more(peer));
+}
+
+protocol::MenuItemRecord toolbar_control(bool combo) {
+  protocol::MenuItemRecord control{};
+  std::memcpy(control.data(), "Search", 6);
+  control[169] = 10;
+  control[protocol::kMenuBarOffset] = 7;
+  protocol::put_le16(control.data() + protocol::kMenuFunctionKeyOffset, 3);
+  protocol::put_le16(control.data() + protocol::kMenuKindOffset, combo ? 0xA3 : 0x23);
+  return control;
+}
+
+TEST_F(IconViewTest, TheComboBoxRemembersTheTextsThatOpened) {
+  HostPeer& peer = start_program();
+  dialogs::IconViewWidget* view = program(peer, {toolbar_control(true)});
+  ASSERT_NE(view, nullptr);
+  FrameWidgets& frame = *static_cast<MainWindow*>(main_)->frame();
+  auto* combo = qobject_cast<QComboBox*>(frame.control(103));
+  ASSERT_NE(combo, nullptr);
+  const auto items = [&] {
+    QStringList texts;
+    for (int i = 0; i < combo->count(); ++i) texts << combo->itemText(i);
+    return texts;
+  };
+  // Enter opens with the text, which then stands at the top of the list.
+  const auto enter = [&](const QString& text) {
+    combo->setEditText(text);
+    QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(answer(peer).text, text.left(19).toStdString());
+    EXPECT_TRUE(wait_until([&] { return items().value(0) == text; }));
+  };
+  enter("alpha");
+  enter("beta");
+  enter("alpha");  // an equal text moves to the top, it is not there twice
+  EXPECT_EQ(items(), (QStringList{"alpha", "beta"}));
+  EXPECT_EQ("alpha", combo->currentText());
+  // A long text is kept whole in the list; the answer carries its first 19 characters.
+  enter("a search text longer than the answer takes");
+  EXPECT_EQ(3, combo->count());
+  EXPECT_EQ("a search text longer than the answer takes", combo->itemText(0));
+  // When the list is full, the oldest texts go.
+  for (int i = 0; i < FrameWidgets::kRememberedTexts + 2; ++i) enter(QString("text %1").arg(i));
+  EXPECT_EQ(FrameWidgets::kRememberedTexts, combo->count());
+  EXPECT_EQ("text 2", combo->itemText(combo->count() - 1));
+}
+
+// A list numbered 100 or more takes the second context menu; a screen with only one shows that
+// one without its entries 6 to 10.
+TEST_F(IconViewTest, ListsFrom100WithOneContextMenuLoseEntries6To10) {
+  HostPeer& peer = start_program();
+  std::vector<protocol::MenuItemRecord> context;
+  for (int i = 1; i <= 11; ++i) {
+    protocol::MenuItemRecord item{};
+    const std::string label = "Entry " + std::to_string(i);
+    std::memcpy(item.data(), label.data(), label.size());
+    item[protocol::kMenuBarOffset] = 5;
+    protocol::put_le16(item.data() + protocol::kMenuFunctionKeyOffset,
+                       static_cast<std::uint16_t>(200 + i));
+    context.push_back(item);
+  }
+  dialogs::IconViewWidget* view = program(peer, context);
+  ASSERT_NE(view, nullptr);
+  FrameWidgets& frame = *static_cast<MainWindow*>(main_)->frame();
+  const auto enabled_entries = [&] {
+    std::vector<bool> enabled;
+    if (QMenu* menu = frame.context_menu())
+      for (QAction* action : menu->actions())
+        if (!action->isSeparator()) enabled.push_back(action->isEnabled());
+    return enabled;
+  };
+  // List 77: all entries.
+  emit view->list_view()->customContextMenuRequested({5, 5});
+  ASSERT_TRUE(wait_until([&] { return enabled_entries().size() == 11; }));
+  EXPECT_EQ(enabled_entries(), std::vector<bool>(11, true));
+  const auto close_menu = [&] {
+    if (QMenu* menu = frame.context_menu()) {
+      menu->clear();
+      menu->hide();
+    }
+  };
+  close_menu();
+  // List 120: entries 6 to 10 are disabled.
+  send_definition(peer, net::KWK_LLIST, list_bytes(3, 120));
+  ASSERT_TRUE(wait_until([&] { return view->list_model().rowCount() == 3; }));
+  QTest::qWait(50);
+  emit view->list_view()->customContextMenuRequested({5, 5});
+  ASSERT_TRUE(wait_until([&] { return enabled_entries().size() == 11; }));
+  std::vector<bool> expected(11, true);
+  for (int i = 5; i < 10; ++i) expected[static_cast<std::size_t>(i)] = false;
+  EXPECT_EQ(enabled_entries(), expected);
+  close_menu();
 }
 
 }  // namespace
