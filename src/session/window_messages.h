@@ -213,6 +213,7 @@ struct Background {
   // With the model on: the key bar buttons' shades, top to bottom, of the button face (normal)
   // and of the highlighted face (pressed); invalid colours leave the style's buttons.
   std::array<QColor, 3> button_shades, pressed_shades;
+  int icon_size = 0;  // the title bar's icons (icon views size theirs by it)
 };
 
 // A child program holds this program (its window is modal to ours) or let it go again.

@@ -1,6 +1,7 @@
 #include "dialogs/view/icon_view_widget.h"
 
 #include <QAction>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QListView>
@@ -272,7 +273,7 @@ void IconViewWidget::set_mode(int mode) {
     apply_column_widths();
     return;
   }
-  const int small = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, icons_);
+  const int small = small_icon_size();
   icons_->setViewMode(mode_ == kModeLargeIcons ? QListView::IconMode : QListView::ListMode);
   icons_->setMovement(QListView::Static);
   icons_->setFlow(mode_ == kModeList ? QListView::TopToBottom : QListView::LeftToRight);
@@ -326,6 +327,38 @@ void IconViewWidget::place_tree() {
       options_.tree_width > 0 ? options_.tree_width : std::max(kMinTreeWidth, width() * 2 / 5);
   split_->setSizes({tree_width, std::max(0, width() - tree_width)});
   if (isVisible()) tree_placed_ = true;
+}
+
+int IconViewWidget::small_icon_size() const {
+  if (title_icon_size_ <= 0) return style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, icons_);
+  const QFontMetrics metrics(font());
+  return std::max(title_icon_size_, metrics.ascent() + metrics.descent());
+}
+
+void IconViewWidget::set_look(QColor background, QColor text, int title_icon_size) {
+  for (QWidget* view : {static_cast<QWidget*>(tree_), static_cast<QWidget*>(icons_),
+                        static_cast<QWidget*>(details_)}) {
+    if (view == nullptr) continue;
+    QPalette colours = view->palette();
+    if (background.isValid()) colours.setColor(QPalette::Base, background);
+    if (text.isValid()) colours.setColor(QPalette::Text, text);
+    view->setPalette(colours);
+  }
+  title_icon_size_ = title_icon_size;
+  apply_icon_size();
+}
+
+void IconViewWidget::apply_icon_size() {
+  const int small = small_icon_size();
+  if (tree_) tree_->setIconSize(QSize(small, small));
+  if (details_) details_->setIconSize(QSize(small, small));
+  if (icons_ && mode_ != kModeLargeIcons) icons_->setIconSize(QSize(small, small));
+}
+
+void IconViewWidget::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  // The icons follow the font's height.
+  if (event->type() == QEvent::FontChange) apply_icon_size();
 }
 
 void IconViewWidget::resizeEvent(QResizeEvent* event) {

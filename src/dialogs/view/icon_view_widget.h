@@ -4,6 +4,7 @@
 // one-column list, details with sortable columns), or the docked bar of buttons. It reports what
 // the user does through its event function; drops go through drop(), which tests call too.
 
+#include <QColor>
 #include <QPointer>
 #include <QSortFilterProxyModel>
 #include <QWidget>
@@ -47,6 +48,12 @@ class IconViewWidget : public QWidget {
   void set_icon_files(const std::shared_ptr<const ListDefinition>& list,
                       std::shared_ptr<const std::vector<QString>> files);
   void set_mode(int mode);
+  // The views' colours (the menu colours of the program's look; invalid colours keep the
+  // style's) and the title bar's icon size: the small icons are as large as that or as the
+  // font's height, whichever is larger.
+  void set_look(QColor background, QColor text, int title_icon_size);
+  // The size of the small icons in force.
+  int small_icon_size() const;
   // Expands (or collapses) every folder that does not report its selection.
   void expand_all(bool expand);
 
@@ -67,8 +74,10 @@ class IconViewWidget : public QWidget {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
+  void apply_icon_size();
   void emit_event(IconViewEvent event);
   void build_list();
   void build_tree();
@@ -90,6 +99,7 @@ class IconViewWidget : public QWidget {
   QTreeView* details_ = nullptr;
   QToolBar* bar_ = nullptr;
   int mode_ = kModeSmallIcons;
+  int title_icon_size_ = 0;  // 0: the style's small icon size
   std::vector<std::uint8_t> widths_;
   bool widths_pending_ = false;
   bool tree_placed_ = false;

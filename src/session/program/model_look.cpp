@@ -19,6 +19,7 @@ to_view::Background model_look(const ColourModel& model, const SessionHost& host
   look.menu_text = to_qcolor(model.menu_text());
   look.context_menu = to_qcolor(model.context_menu_background());
   look.context_menu_text = to_qcolor(model.context_menu_text());
+  look.icon_size = model.icon_size();
   if (model.on()) {
     look.frame_font = QString::fromStdString(host.prop_font_name);
     look.frame_font_tenths =

@@ -22,6 +22,7 @@
 #include <utility>
 #include <variant>
 
+#include "dialogs/view/icon_view_widget.h"
 #include "foundation/log.h"
 #include "foundation/message_table.h"
 #include "foundation/show_message.h"
@@ -246,6 +247,7 @@ void ProgramView::apply(const to_view::InputEnabled& message) {
 
 void ProgramView::apply(const to_view::Background& message) {
   if (!main_) return;
+  look_ = message;
   // The main window's palette reaches the bars, the status bar and the content window; fields
   // and lists take the window brush, buttons the button colours.
   QPalette palette = main_->palette();
@@ -266,6 +268,8 @@ void ProgramView::apply(const to_view::Background& message) {
   main_->setFont(message.frame_font.isEmpty()
                      ? QApplication::font()
                      : platform::font_for(message.frame_font, message.frame_font_tenths));
+  // The icon views' tree and list take the menu colours.
+  if (icons_) icons_->set_look(message.menu, message.menu_text, message.icon_size);
 }
 
 void ProgramView::apply(const to_view::InputField& message) {

@@ -149,6 +149,7 @@ class ProgramView : public QObject {
   std::map<std::int32_t, QPointer<graphics::GraphicsSubWindow>>
       graphics_subs_;                        // the host dialog shown over the window
   QPointer<dialogs::IconViewWidget> icons_;  // the icon view of screen mode 4
+  to_view::Background look_;                 // the program's look, for views made later
   bool icon_bar_docked_ = false;
   bool icon_bar_left_ = false;
   std::int64_t main_handle_ = 0;

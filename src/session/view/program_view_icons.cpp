@@ -30,6 +30,7 @@ void ProgramView::apply(const to_view::IconView& message) {
       options.double_click = message.double_click;
       options.tree_width = message.tree_width;
       icons_ = new dialogs::IconViewWidget(options, main_->content());
+      icons_->set_look(look_.menu, look_.menu_text, look_.icon_size);
       icons_->set_event_function([this](const dialogs::IconViewEvent& event) {
         // Selecting an entry puts its text into the toolbar's first control.
         if (event.kind == dialogs::IconViewEvent::Kind::EntrySelected && main_ && icons_) {

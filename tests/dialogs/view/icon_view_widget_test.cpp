@@ -226,6 +226,37 @@ TEST_F(IconViewWidgetTest, DropsReachTheDropFunctionThroughTheModels) {
   EXPECT_EQ(events_[0].folder, 4);
 }
 
+// The views take the menu colours; small icons are as large as the title bar's icons or the
+// font's height, whichever is larger, in every mode but large icons (32 pixels).
+TEST_F(IconViewWidgetTest, LookGivesColoursAndIconSizes) {
+  make();
+  view_->set_look(QColor(10, 20, 30), QColor(200, 210, 220), 20);
+  for (QAbstractItemView* list : {static_cast<QAbstractItemView*>(view_->tree()),
+                                  static_cast<QAbstractItemView*>(view_->list_view()),
+                                  static_cast<QAbstractItemView*>(view_->details())}) {
+    EXPECT_EQ(QColor(10, 20, 30), list->palette().color(QPalette::Base));
+    EXPECT_EQ(QColor(200, 210, 220), list->palette().color(QPalette::Text));
+  }
+  QFont small_font = view_->font();
+  small_font.setPixelSize(8);
+  view_->setFont(small_font);
+  EXPECT_EQ(20, view_->small_icon_size());
+  EXPECT_EQ(QSize(20, 20), view_->list_view()->iconSize());
+  EXPECT_EQ(QSize(20, 20), view_->tree()->iconSize());
+  QFont large_font = view_->font();
+  large_font.setPixelSize(30);
+  view_->setFont(large_font);
+  const QFontMetrics metrics(large_font);
+  const int height = metrics.ascent() + metrics.descent();
+  ASSERT_GT(height, 20);
+  EXPECT_EQ(height, view_->small_icon_size());
+  EXPECT_EQ(QSize(height, height), view_->tree()->iconSize());
+  view_->set_mode(kModeLargeIcons);
+  EXPECT_EQ(QSize(32, 32), view_->list_view()->iconSize());
+  view_->set_mode(kModeList);
+  EXPECT_EQ(QSize(height, height), view_->list_view()->iconSize());
+}
+
 TEST_F(IconViewWidgetTest, ButtonBarHasButtonsAndSingleGaps) {
   IconViewWidget::Options options;
   options.button_bar = true;
