@@ -35,6 +35,8 @@ constexpr int kBarToolbarFirst = 4;
 // Toolbar controls: at most four per screen, their width in characters at offset 169.
 constexpr int kToolbarControlsMax = 4;
 constexpr std::size_t kControlWidthOffset = 169;
+// Icon views: the number of the item's key (the same byte as a control's width).
+constexpr std::size_t kAcceleratorOffset = 169;
 
 // The label as the widgets show it: "&" is a literal ampersand, the mnemonic (an index, -1 for
 // none) gets the marker.
@@ -178,6 +180,18 @@ void frame_build(ProgramSession& session, std::span<const protocol::MenuItemReco
                      session.screen_kind == kScreenGraphics2;
   if (!show) return;
   FrameDescription description = describe(frame, session.font_scale_percent);
+  if (session.screen_kind == kScreenIcons) {
+    // Items naming a key of the current layout (by its number) get it as their key.
+    const int layout = session.host_hooks ? session.host_hooks->keyboard_layout : 0;
+    for (const MenuItem& item : frame.items.screen) {
+      if (item.kind != kKindPlain && item.kind != kKindPopupEntry) continue;
+      const int number = item.record[kAcceleratorOffset];
+      if (number == 0) continue;
+      if (const auto key = key_for_number(layout, number))
+        description.accelerators.push_back({item.id, *key});
+    }
+    description.control_focus_key = true;
+  }
   const ColourModel& model = session.colour_model;
   if (model.frame_type() == kOwnFrame) {
     OwnFrameLook& own = description.own;

@@ -9,6 +9,8 @@
 #include <array>
 #include <vector>
 
+#include "session/program/key_translation.h"
+
 namespace kovw::session {
 
 // One button, menu entry or popup. Labels are ready for the widgets ("&" marks a mnemonic,
@@ -37,6 +39,12 @@ struct OwnFrameLook {
   QColor caption, caption_text;
 };
 
+// A key that chooses an item (icon views).
+struct FrameAccelerator {
+  int id = 0;
+  KeyChord key;
+};
+
 struct FrameDescription {
   OwnFrameLook own;
   std::array<std::vector<FrameEntry>, 4> bars;  // top, right, bottom, left
@@ -44,6 +52,10 @@ struct FrameDescription {
   std::vector<FrameEntry> toolbar;              // icon buttons and gaps (separators)
   bool status_bar = false;
   QString status_text;
+  // Icon views: keys that choose items, and Ctrl+P, which moves the focus into the toolbar's
+  // first control (and from there back to the view).
+  std::vector<FrameAccelerator> accelerators;
+  bool control_focus_key = false;
 };
 
 }  // namespace kovw::session

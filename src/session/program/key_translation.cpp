@@ -143,6 +143,15 @@ std::optional<int> layout_number(int layout, HostKey key, int modifiers) {
   return entry->plain;
 }
 
+std::optional<KeyChord> key_for_number(int layout, int n) {
+  for (const int modifiers : {0, kModShift, kModCtrl})
+    for (int k = static_cast<int>(HostKey::Backspace); k <= static_cast<int>(HostKey::F20); ++k) {
+      const auto key = static_cast<HostKey>(k);
+      if (layout_number(layout, key, modifiers) == n) return KeyChord{key, modifiers};
+    }
+  return std::nullopt;
+}
+
 std::optional<int> KeyTranslator::translate(int layout, HostKey key, int modifiers) {
   layout = valid_layout(layout);
   if ((modifiers & kModAlt) == 0) {

@@ -62,6 +62,13 @@ enum class HostKey : std::uint8_t {
 // The function key Fn (1 to 20), or None.
 HostKey function_key(int number);
 
+// A key with modifier bits.
+struct KeyChord {
+  HostKey key = HostKey::None;
+  int modifiers = 0;
+  friend bool operator==(const KeyChord&, const KeyChord&) = default;
+};
+
 // Modifier bits of a key press (and of a mouse button code, where they count 20 each).
 inline constexpr int kModShift = 1;
 inline constexpr int kModCtrl = 2;
@@ -76,6 +83,10 @@ inline constexpr std::uint16_t kFunctionKeyBase = 0x0100;
 // function. A layout outside 0 to 2 counts as layout 0. With Alt held only F4 and F10 are
 // translated; with Shift and Ctrl together Shift wins. No prefix is involved.
 std::optional<int> layout_number(int layout, HostKey key, int modifiers);
+
+// The key that gives number `n` in `layout`: a plain key before one with Shift, before one with
+// Ctrl; nothing when the layout has no key for it (Escape, the prefix, is never one).
+std::optional<KeyChord> key_for_number(int layout, int n);
 
 // The name of host function n as keyboards label it ("Ende" for 1, "Hilfe" for 7), or null for
 // a function without a name. UTF-8.

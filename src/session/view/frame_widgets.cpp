@@ -17,6 +17,7 @@
 #include "platform/accessible_label.h"
 #include "session/program/menu_items.h"
 #include "session/program/window_hardcopy_request.h"
+#include "session/view/text_input.h"
 #include "session/window_messages.h"
 
 namespace kovw::session {
@@ -88,6 +89,8 @@ void FrameWidgets::clear() {
   delete context_.data();
   buttons_.clear();
   actions_.clear();
+  for (auto& shortcut : shortcuts_) delete shortcut.data();
+  shortcuts_.clear();
 }
 
 namespace {
@@ -159,6 +162,7 @@ void FrameWidgets::build(const FrameDescription& frame) {
     if (!frame.own.on) layout_->setMenuBar(menu_bar_);
   }
   apply_own_frame(frame.own);
+  add_keys(frame);
   status_text_ = frame.status_text;
   if (frame.status_bar) {
     status_ = new QStatusBar(window_);
@@ -166,6 +170,38 @@ void FrameWidgets::build(const FrameDescription& frame) {
     status_->showMessage(status_text_);
     layout_->addWidget(status_, kStatusRow, 0, 1, 3);
   }
+}
+
+void FrameWidgets::add_keys(const FrameDescription& frame) {
+  for (const FrameAccelerator& accelerator : frame.accelerators) {
+    const QKeySequence sequence = key_sequence_of(accelerator.key);
+    if (sequence.isEmpty()) continue;
+    auto* shortcut = new QShortcut(sequence, window_);
+    const int id = accelerator.id;
+    QObject::connect(shortcut, &QShortcut::activated, this, [this, id] { choose(id); });
+    shortcuts_.emplace_back(shortcut);
+  }
+  if (frame.control_focus_key) {
+    auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), window_);
+    QObject::connect(shortcut, &QShortcut::activated, this, [this] { focus_first_control(); });
+    shortcuts_.emplace_back(shortcut);
+  }
+}
+
+void FrameWidgets::focus_first_control() {
+  if (controls_.empty() || !controls_.front().second) return;
+  QWidget* control = controls_.front().second.data();
+  if (!control->isEnabled()) return;
+  auto* combo = qobject_cast<QComboBox*>(control);
+  QLineEdit* edit = combo ? combo->lineEdit() : qobject_cast<QLineEdit*>(control);
+  if (edit != nullptr && edit->hasFocus()) {
+    // From the control the key goes back, as Tab does.
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    control_key(*edit, tab);
+    return;
+  }
+  control->setFocus(Qt::ShortcutFocusReason);
+  if (edit != nullptr) edit->selectAll();
 }
 
 void FrameWidgets::apply_own_frame(const OwnFrameLook& own) {

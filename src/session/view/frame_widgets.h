@@ -13,6 +13,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSize>
 #include <QStatusBar>
 #include <QToolBar>
@@ -100,6 +101,9 @@ class FrameWidgets : public QObject {
   // The keys of a key bar button that has the focus; true when taken.
   bool bar_key(QPushButton& button, const QKeyEvent& key);
   bool control_key(QLineEdit& edit, const QKeyEvent& key);
+  // The keys of the items (icon views) and Ctrl+P.
+  void add_keys(const FrameDescription& frame);
+  void focus_first_control();
 
   ChannelPtr to_program_;
   QWidget* window_;
@@ -120,6 +124,7 @@ class FrameWidgets : public QObject {
   std::vector<std::pair<int, QPointer<QWidget>>> controls_;  // toolbar controls in order
   std::function<void(const QString&)> control_entered_;
   std::function<void()> control_tab_;
+  std::vector<QPointer<QShortcut>> shortcuts_;
   std::unordered_map<int, QPointer<QPushButton>> buttons_;
   std::unordered_multimap<int, QPointer<QAction>> actions_;
 };

@@ -97,6 +97,20 @@ HostKey host_key_of(int qt_key, quint32 native_key) {
   return HostKey::None;
 }
 
+QKeySequence key_sequence_of(KeyChord chord) {
+  int qt_key = 0;
+  if (chord.key >= HostKey::F1 && chord.key <= HostKey::F20)
+    qt_key = Qt::Key_F1 + static_cast<int>(chord.key) - static_cast<int>(HostKey::F1);
+  for (const KeyName& name : kKeys)
+    if (qt_key == 0 && name.key == chord.key) qt_key = name.qt_key;
+  if (qt_key == 0) return {};
+  const Qt::KeyboardModifiers modifiers =
+      ((chord.modifiers & kModShift) ? Qt::ShiftModifier : Qt::NoModifier) |
+      ((chord.modifiers & kModCtrl) ? Qt::ControlModifier : Qt::NoModifier) |
+      ((chord.modifiers & kModAlt) ? Qt::AltModifier : Qt::NoModifier);
+  return QKeySequence(QKeyCombination(modifiers, static_cast<Qt::Key>(qt_key)));
+}
+
 int modifier_bits(Qt::KeyboardModifiers modifiers) {
   return ((modifiers & Qt::ShiftModifier) ? kModShift : 0) |
          ((modifiers & Qt::ControlModifier) ? kModCtrl : 0) |

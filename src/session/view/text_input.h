@@ -4,6 +4,7 @@
 // (key_input.h), which turns them into key codes for the host. The view only reports what the
 // user did; the key translation and the key buffer live with the program.
 
+#include <QKeySequence>
 #include <QObject>
 #include <Qt>
 #include <functional>
@@ -23,6 +24,10 @@ class TextScreenWidget;
 // platform's virtual key code (the key symbol under X11), which names the OEM keys where the
 // platform has them and the keys the toolkit reports without a code.
 HostKey host_key_of(int qt_key, quint32 native_key = 0);
+
+// The toolkit's key sequence of a host key with modifier bits; an empty one for keys the
+// toolkit has no name for (the OEM keys).
+QKeySequence key_sequence_of(KeyChord chord);
 
 // Modifier bits (kModShift, kModCtrl, kModAlt) of toolkit modifiers.
 int modifier_bits(Qt::KeyboardModifiers modifiers);

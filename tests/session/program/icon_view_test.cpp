@@ -66,6 +66,16 @@ Bytes list_bytes(int count, std::int32_t list_number = 77) {
   return bytes;
 }
 
+protocol::MenuItemRecord toolbar_control(bool combo) {
+  protocol::MenuItemRecord control{};
+  std::memcpy(control.data(), "Search", 6);
+  control[169] = 10;
+  control[protocol::kMenuBarOffset] = 7;
+  protocol::put_le16(control.data() + protocol::kMenuFunctionKeyOffset, 3);
+  protocol::put_le16(control.data() + protocol::kMenuKindOffset, combo ? 0xA3 : 0x23);
+  return control;
+}
+
 class IconViewTest : public SessionTest {
  protected:
   dialogs::IconViewWidget* program(HostPeer& peer,
@@ -292,14 +302,26 @@ TEST_F(IconViewTest, TheToolbarsEditFieldOpensWithItsTextAndGoesIntoAnswers) {
   EXPECT_TRUE(nothing_more(peer));
 }
 
-protocol::MenuItemRecord toolbar_control(bool combo) {
-  protocol::MenuItemRecord control{};
-  std::memcpy(control.data(), "Search", 6);
-  control[169] = 10;
-  control[protocol::kMenuBarOffset] = 7;
-  protocol::put_le16(control.data() + protocol::kMenuFunctionKeyOffset, 3);
-  protocol::put_le16(control.data() + protocol::kMenuKindOffset, combo ? 0xA3 : 0x23);
-  return control;
+// An item naming a key by its number (F7 is 40 in layout 0) is chosen by that key; Ctrl+P takes
+// the focus into the toolbar's control and from there back to the list.
+TEST_F(IconViewTest, ItemKeysChooseItemsAndCtrlPReachesTheControl) {
+  HostPeer& peer = start_program();
+  protocol::MenuItemRecord keyed = key_bar_button("Large", 1003);
+  keyed[169] = 40;
+  dialogs::IconViewWidget* view = program(peer, {keyed, toolbar_control(false)});
+  ASSERT_NE(view, nullptr);
+  QTest::keyClick(view->list_view(), Qt::Key_F7);
+  EXPECT_EQ(answer(peer).event, 1003);
+  EXPECT_TRUE(wait_until([&] { return view->mode() == dialogs::kModeLargeIcons; }));
+  FrameWidgets& frame = *static_cast<MainWindow*>(main_)->frame();
+  auto* edit = qobject_cast<QLineEdit*>(frame.control(104));  // the fifth item
+  ASSERT_NE(edit, nullptr);
+  view->list_view()->setFocus();
+  QTest::keyClick(view->list_view(), Qt::Key_P, Qt::ControlModifier);
+  EXPECT_TRUE(wait_until([&] { return QApplication::focusWidget() == edit; }));
+  QTest::keyClick(edit, Qt::Key_P, Qt::ControlModifier);
+  EXPECT_TRUE(wait_until([&] { return QApplication::focusWidget() == view->list_view(); }));
+  EXPECT_TRUE(nothing_more(peer));
 }
 
 TEST_F(IconViewTest, TheComboBoxRemembersTheTextsThatOpened) {

@@ -121,6 +121,20 @@ TEST(KeyTranslation, CommonKeysLayoutTwoAndModifierRules) {
 
 // Escape makes the next key act as Ctrl (layouts 0 and 1; Ctrl+Escape as Shift), in layout 2
 // Escape and F6 act as Shift. The prefix waits through keys without a number and is used once.
+// The key of a number: plain before Shift before Ctrl, and always one that gives the number.
+TEST(KeyTranslation, KeyForNumberFindsTheKeyThatGivesIt) {
+  EXPECT_EQ(key_for_number(0, 40), (KeyChord{HostKey::F7, 0}));
+  EXPECT_EQ(key_for_number(0, 0x16), (KeyChord{HostKey::F7, kModCtrl}));
+  EXPECT_EQ(key_for_number(0, 250), std::nullopt);
+  for (int layout = 0; layout < kLayoutCount; ++layout)
+    for (int n = 1; n < 256; ++n)
+      if (const auto chord = key_for_number(layout, n)) {
+        EXPECT_NE(chord->key, HostKey::Escape);
+        EXPECT_EQ(layout_number(layout, chord->key, chord->modifiers), n)
+            << "layout " << layout << " number " << n;
+      }
+}
+
 TEST(KeyTranslation, EscapePrefix) {
   KeyTranslator keys;
   EXPECT_FALSE(keys.translate(0, HostKey::Escape, 0));
