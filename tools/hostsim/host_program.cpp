@@ -331,10 +331,11 @@ std::optional<HostStep> parse_step(const std::vector<std::string>& w, std::strin
 // ITEM BAR KIND "label" KEY ["help"]: a menu item record for the next screen definition.
 std::optional<proto::MenuItemRecord> parse_item(const std::vector<std::string>& w,
                                                 std::string& error) {
-  int bar = 0, kind = 0, key = 0;
-  if (w.size() < 5 || w.size() > 6 || !script_int(w[1], bar) || !script_int(w[2], kind) ||
-      !script_int(w[4], key)) {
-    error = "ITEM: BAR KIND \"label\" KEY [\"help\"] expected";
+  int bar = 0, kind = 0, key = 0, extra = 0;
+  if (w.size() < 5 || w.size() > 7 || !script_int(w[1], bar) || !script_int(w[2], kind) ||
+      !script_int(w[4], key) ||
+      (w.size() > 6 && (!script_int(w[6], extra) || extra < 0 || extra > 255))) {
+    error = "ITEM: BAR KIND \"label\" KEY [\"help\" [BYTE169]] expected";
     return std::nullopt;
   }
   proto::MenuItemRecord record{};
@@ -347,6 +348,7 @@ std::optional<proto::MenuItemRecord> parse_item(const std::vector<std::string>& 
   record[proto::kMenuBarOffset] = static_cast<std::uint8_t>(bar);
   proto::put_le16(record.data() + proto::kMenuFunctionKeyOffset, static_cast<std::uint16_t>(key));
   proto::put_le16(record.data() + proto::kMenuKindOffset, static_cast<std::uint16_t>(kind));
+  record[169] = static_cast<std::uint8_t>(extra);  // a control's width, an icon view's key
   return record;
 }
 
