@@ -24,6 +24,7 @@ namespace {
 constexpr int kLargeIcon = 32;
 constexpr int kMinTreeWidth = 200;
 constexpr int kMessageShowFull = 10092;
+constexpr int kMessageFinish = 10091;
 constexpr int kMinShownWidth = 100;  // below it the list is not laid out yet
 
 // Views of the list take entries dragged from it and drop them on entries.
@@ -164,6 +165,12 @@ void IconViewWidget::build_bar(const ListDefinition& list) {
   connect(full, &QAction::triggered, this, [this] {
     emit_event({IconViewEvent::Kind::ShowFull, -1, -1, -1, 0});
   });
+  // Finishing closes the program's window, as its close button does.
+  QAction* finish =
+      bar_->addAction(style()->standardIcon(QStyle::SP_TitleBarCloseButton), QString());
+  finish->setToolTip(message(kMessageFinish));
+  finish->setObjectName(QStringLiteral("finish"));
+  connect(finish, &QAction::triggered, this, [this] { window()->close(); });
   bar_->setToolTip(QString::fromStdU16String(list.title));
   bool gap = false;
   for (std::size_t i = 0; i < list.entries.size(); ++i) {

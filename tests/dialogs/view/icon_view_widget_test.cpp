@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "dialogs/view/list_dialog_window.h"
+#include "foundation/message_table.h"
 #include "support/test_application.h"
 
 namespace kovw::dialogs {
@@ -271,14 +272,20 @@ TEST_F(IconViewWidgetTest, ButtonBarHasButtonsAndSingleGaps) {
   }
   bar.set_list(std::make_shared<const ListDefinition>(list), true, -1, 0);
   const auto actions = bar.bar()->actions();
-  ASSERT_EQ(actions.size(), 4);  // show full window, a, one gap, b
-  EXPECT_TRUE(actions[2]->isSeparator());
-  actions[3]->trigger();
+  ASSERT_EQ(actions.size(), 5);  // show full window, finish, a, one gap, b
+  EXPECT_TRUE(actions[3]->isSeparator());
+  actions[4]->trigger();
   actions[0]->trigger();
   ASSERT_EQ(events.size(), 2u);
   EXPECT_EQ(events[0].kind, Kind::BarButton);
   EXPECT_EQ(events[0].entry, 3);
   EXPECT_EQ(events[1].kind, Kind::ShowFull);
+  // Finishing closes the window.
+  bar.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&bar));
+  EXPECT_EQ(actions[1]->toolTip(), QString::fromUtf8(foundation::message_text(10091)));
+  actions[1]->trigger();
+  EXPECT_FALSE(bar.isVisible());
 }
 
 TEST(ListDialogWindow, ButtonsWriteTheFieldsBackAndClosingKeepsTheData) {
