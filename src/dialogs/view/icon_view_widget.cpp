@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QListView>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -57,6 +58,7 @@ IconViewWidget::IconViewWidget(const Options& options, QWidget* parent)
     bar_->setObjectName(QStringLiteral("icon_bar"));
     bar_->setOrientation(Qt::Vertical);
     bar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    bar_->installEventFilter(this);
     layout->addWidget(bar_);
     return;
   }
@@ -375,6 +377,13 @@ void IconViewWidget::resizeEvent(QResizeEvent* event) {
 }
 
 bool IconViewWidget::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == bar_ && event->type() == QEvent::MouseButtonRelease) {
+    const auto* click = static_cast<QMouseEvent*>(event);
+    if (click->button() == Qt::LeftButton && on_bar_click_ &&
+        bar_->actionAt(click->position().toPoint()) == nullptr)
+      on_bar_click_();
+    return false;
+  }
   if (watched == details_ && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
     apply_column_widths();
   if (event->type() == QEvent::KeyPress) {

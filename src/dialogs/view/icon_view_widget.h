@@ -38,6 +38,10 @@ class IconViewWidget : public QWidget {
   IconViewWidget(const Options& options, QWidget* parent);
 
   void set_event_function(EventFunction function) { on_event_ = std::move(function); }
+  // The button bar form: a click on the bar itself (not on a button).
+  void set_bar_click_function(std::function<void()> function) {
+    on_bar_click_ = std::move(function);
+  }
 
   // A new tree; `select_folder` (an index, -1 none) is selected without an event.
   void set_tree(std::shared_ptr<const TreeDefinition> tree, int select_folder);
@@ -89,6 +93,7 @@ class IconViewWidget : public QWidget {
 
   Options options_;
   EventFunction on_event_;
+  std::function<void()> on_bar_click_;
   FolderTreeModel tree_model_;
   IconListModel list_model_;
   QSortFilterProxyModel sorted_;

@@ -152,6 +152,7 @@ class ProgramView : public QObject {
   to_view::Background look_;                 // the program's look, for views made later
   bool icon_bar_docked_ = false;
   bool icon_bar_left_ = false;
+  bool icon_bar_slid_ = false;  // slid out of the desktop but for a strip
   std::int64_t main_handle_ = 0;
   std::int64_t content_handle_ = 0;
   MessageWindows messages_;

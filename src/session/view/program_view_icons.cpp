@@ -4,17 +4,20 @@
 #include <QLayout>
 #include <QListView>
 #include <QPointer>
+#include <QPropertyAnimation>
 #include <QScreen>
 #include <QTreeView>
 
 #include "dialogs/view/icon_view_widget.h"
 #include "dialogs/view/list_dialog_window.h"
 #include "session/view/program_view.h"
+#include "session/view/window_placement.h"
 
 namespace kovw::session {
 
 namespace {
 constexpr int kIconBarWidth = 80;
+constexpr int kIconBarSlideMs = 150;
 }  // namespace
 
 void ProgramView::apply(const to_view::IconView& message) {
@@ -59,6 +62,13 @@ void ProgramView::apply(const to_view::IconView& message) {
       main_->content()->layout()->addWidget(icons_);
       icon_bar_docked_ = message.button_bar;
       icon_bar_left_ = message.dock_left;
+      icon_bar_slid_ = false;
+      // A click on the bar itself slides it out of the desktop and back in.
+      icons_->set_bar_click_function([self = QPointer<ProgramView>(this)] {
+        if (!self || !self->icon_bar_docked_) return;
+        self->icon_bar_slid_ = !self->icon_bar_slid_;
+        self->dock_icon_bar();
+      });
       if (QWidget* list = icons_->current_list()) list->setFocus();
       return;
     }
@@ -109,9 +119,19 @@ void ProgramView::dock_icon_bar() {
   // size there.
   const QRect desktop = screen->availableGeometry();
   const int frame = main_->frameGeometry().width() - main_->width();
-  const int x = icon_bar_left_ ? desktop.left() : desktop.right() + 1 - kIconBarWidth - frame;
-  main_->setGeometry(x, desktop.top(), kIconBarWidth,
-                     desktop.height() - (main_->frameGeometry().height() - main_->height()));
+  const int x = docked_bar_x(desktop, kIconBarWidth + frame, icon_bar_left_, icon_bar_slid_);
+  main_->resize(kIconBarWidth,
+                desktop.height() - (main_->frameGeometry().height() - main_->height()));
+  const QPoint target(x, desktop.top());
+  if (!main_->isVisible() || main_->pos() == target) {
+    main_->move(target);
+    return;
+  }
+  // The bar slides to its place.
+  auto* slide = new QPropertyAnimation(main_, "pos", main_);
+  slide->setDuration(kIconBarSlideMs);
+  slide->setEndValue(target);
+  slide->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
 void ProgramView::apply(const to_view::ListDialog& message) {

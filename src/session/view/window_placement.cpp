@@ -32,4 +32,9 @@ QPoint place_new_window(const QRect& frame, const QRect& work_area, int step, bo
   return kept_in_work_area(frame, work_area);
 }
 
+int docked_bar_x(const QRect& desktop, int width, bool left, bool slid_out) {
+  const int hidden = slid_out ? std::max(0, width - kDockedStrip) : 0;
+  return left ? desktop.left() - hidden : desktop.right() + 1 - width + hidden;
+}
+
 }  // namespace kovw::session

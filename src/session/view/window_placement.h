@@ -31,4 +31,9 @@ QPoint place_new_window(const QRect& frame, const QRect& work_area, int step, bo
 // The window moved back into `work_area` as described above.
 QPoint kept_in_work_area(const QRect& frame, const QRect& work_area);
 
+// A bar docked at the left or right edge of `desktop` (`width` with its frame): its x, lying at
+// the edge, or slid out so that only kDockedStrip pixels of it stay on the desktop.
+inline constexpr int kDockedStrip = 6;
+int docked_bar_x(const QRect& desktop, int width, bool left, bool slid_out);
+
 }  // namespace kovw::session

@@ -280,9 +280,19 @@ TEST_F(IconViewWidgetTest, ButtonBarHasButtonsAndSingleGaps) {
   EXPECT_EQ(events[0].kind, Kind::BarButton);
   EXPECT_EQ(events[0].entry, 3);
   EXPECT_EQ(events[1].kind, Kind::ShowFull);
-  // Finishing closes the window.
   bar.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&bar));
+  // A click on the bar itself, below its buttons, is reported; one on a button is not.
+  int bar_clicks = 0;
+  bar.set_bar_click_function([&] { ++bar_clicks; });
+  bar.resize(80, 600);
+  QTest::mouseClick(bar.bar(), Qt::LeftButton, {}, QPoint(40, bar.bar()->height() - 5));
+  EXPECT_EQ(1, bar_clicks);
+  QWidget* first_button = bar.bar()->widgetForAction(actions[2]);
+  ASSERT_NE(first_button, nullptr);
+  QTest::mouseClick(first_button, Qt::LeftButton);
+  EXPECT_EQ(1, bar_clicks);
+  // Finishing closes the window.
   EXPECT_EQ(actions[1]->toolTip(), QString::fromUtf8(foundation::message_text(10091)));
   actions[1]->trigger();
   EXPECT_FALSE(bar.isVisible());

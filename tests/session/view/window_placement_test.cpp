@@ -45,4 +45,14 @@ TEST(WindowPlacement, WindowsOutsideTheWorkAreaAreMovedBack) {
 }
 
 }  // namespace
+// A docked bar lies at its edge; slid out, a strip of it stays on the desktop.
+TEST(WindowPlacement, DockedBarsLieAtTheirEdgeOrSlideOut) {
+  const QRect desktop(0, 0, 1920, 1040);
+  EXPECT_EQ(1840, docked_bar_x(desktop, 80, false, false));
+  EXPECT_EQ(1920 - kDockedStrip, docked_bar_x(desktop, 80, false, true));
+  EXPECT_EQ(0, docked_bar_x(desktop, 80, true, false));
+  EXPECT_EQ(kDockedStrip - 80, docked_bar_x(desktop, 80, true, true));
+  EXPECT_EQ(1920 - 4, docked_bar_x(desktop, 4, false, true));  // narrower than the strip
+}
+
 }  // namespace kovw::session
