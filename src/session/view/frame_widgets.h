@@ -17,6 +17,7 @@
 #include <QToolBar>
 #include <array>
 #include <functional>
+#include <map>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -32,8 +33,12 @@ class FrameWidgets : public QObject {
   // `window` is the main window, `layout` its grid with the content window in the middle cell.
   FrameWidgets(ChannelPtr to_program, QWidget* window, QGridLayout* layout);
 
-  // Replaces the bars, menu bar and status bar by those of `frame`.
+  // Replaces the bars, menu bar and status bar by those of `frame`. With the own frame the menu
+  // bar's popups are drop-down buttons of the title bar, not a menu bar.
   void build(const FrameDescription& frame);
+  // Icons that joined the host icon set: toolbar buttons and title bar buttons that name one
+  // show it.
+  void set_icons(const std::map<QString, QImage>& icons);
   // Shows an item's state: buttons disabled or pressed, menu entries grayed or checked.
   void set_state(int id, int state);
   // Shows an item's new label and help text on its button and menu entries.
@@ -84,7 +89,9 @@ class FrameWidgets : public QObject {
 
  private:
   void clear();
-  void apply_own_frame(const OwnFrameLook& own);
+  void apply_own_frame(const OwnFrameLook& own, bool encrypted);
+  void add_popups(const std::vector<FrameEntry>& menus);
+  void paint_border();
   QWidget* make_bar(int bar, const std::vector<FrameEntry>& entries);
   QToolBar* make_toolbar(const std::vector<FrameEntry>& entries);
   void fill_menu(QMenu& menu, const std::vector<FrameEntry>& entries);
@@ -97,7 +104,6 @@ class FrameWidgets : public QObject {
   QGridLayout* layout_;
   std::array<QPointer<QWidget>, 4> bars_;
   QPointer<QMenuBar> menu_bar_;
-  QPointer<QWidget> title_area_;
   QPointer<QToolBar> toolbar_;
   QPointer<QWidget> top_area_;  // the toolbar above the top key bar
   QPointer<OwnTitleBar> title_bar_;
@@ -112,6 +118,11 @@ class FrameWidgets : public QObject {
   std::function<void(const QString&)> control_entered_;
   std::unordered_map<int, QPointer<QPushButton>> buttons_;
   std::unordered_multimap<int, QPointer<QAction>> actions_;
+  std::multimap<QString, QPointer<QAction>> icon_actions_;  // toolbar buttons by host icon name
+  std::vector<QPointer<QMenu>> popups_;                     // the menu bar's or title bar's
+  // The own frame's border: its width and colour (painted around the content).
+  int border_ = 0;
+  QColor border_colour_;
 };
 
 }  // namespace kovw::session

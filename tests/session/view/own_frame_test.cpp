@@ -68,7 +68,7 @@ TEST(OwnFrameTest, EmbeddedTitleBarShowsOnlyTheCaption) {
   look.on = true;
   look.caption = Qt::darkBlue;
   look.caption_text = Qt::white;
-  auto* full = new OwnTitleBar(window.get(), look);
+  auto* full = new OwnTitleBar(window.get(), look, false);
   EXPECT_EQ("Kunden", full->caption()->text());
   EXPECT_TRUE(full->menu_button() && full->minimise_button() && full->maximise_button() &&
               full->close_button());
@@ -76,7 +76,7 @@ TEST(OwnFrameTest, EmbeddedTitleBarShowsOnlyTheCaption) {
   EXPECT_EQ("Kunden 2", full->caption()->text());
 
   look.embedded = true;
-  auto* embedded = new OwnTitleBar(window.get(), look);
+  auto* embedded = new OwnTitleBar(window.get(), look, false);
   EXPECT_EQ("Kunden 2", embedded->caption()->text());
   EXPECT_EQ(nullptr, embedded->menu_button());
   EXPECT_EQ(nullptr, embedded->minimise_button());
