@@ -135,7 +135,15 @@ QToolButton* OwnTitleBar::add_drop_down(QMenu* menu) {
   button->setAutoRaise(true);
   button->setFocusPolicy(Qt::NoFocus);
   button->setMinimumHeight(icon_size_ + 4);
-  button->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
+  // In the caption's text colour, dimmed while disabled; no arrow beside the label.
+  const QColor text = palette().color(QPalette::ButtonText);
+  const QColor background = palette().color(QPalette::Window);
+  const QColor dimmed = QColor::fromRgbF((text.redF() + background.redF()) / 2,
+                                         (text.greenF() + background.greenF()) / 2,
+                                         (text.blueF() + background.blueF()) / 2);
+  button->setStyleSheet(QStringLiteral("QToolButton { color: %1; } QToolButton:disabled { color: "
+                                       "%2; } QToolButton::menu-indicator { image: none; }")
+                            .arg(text.name(), dimmed.name()));
   button->setAccessibleName(menu->accessibleName());
   // Host requests change the popup's action; its button follows.
   connect(action, &QAction::changed, button, [button, action] {
