@@ -192,7 +192,7 @@ void FrameWidgets::set_icons(const std::map<QString, QImage>& icons) {
 }
 
 void FrameWidgets::paint_border() {
-  if (border_ <= 0 || !border_colour_.isValid()) return;
+  if (border_ <= 0) return;
   // The margins around the content (below the title bar, which lies across the top).
   const QRect all = window_->rect();
   const int top = title_bar_ ? title_bar_->geometry().bottom() + 1 : 0;
@@ -216,7 +216,8 @@ void FrameWidgets::apply_own_frame(const OwnFrameLook& own, bool encrypted) {
     if (visible) window_->show();  // changing the flags hides the window
   }
   border_ = own.on ? own.border : 0;
-  border_colour_ = own.caption;
+  // Without a caption colour of the model the border takes the style's dark shade.
+  border_colour_ = own.caption.isValid() ? own.caption : window_->palette().color(QPalette::Dark);
   window_->update();
   if (!own.on) {
     layout_->setContentsMargins(0, 0, 0, 0);
