@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "graphics/graphics_definition.h"
 #include "protocol/little_endian.h"
@@ -100,6 +101,51 @@ bool parse_frame_extra(const std::vector<std::string>& w, FrameExtras& extras, s
 void apply_screen_extras(FrameExtras& extras, proto::ScreenDefinition& screen) {
   namespace opt = proto::screen_option;
   if (extras.own_frame) {
+    // The colour model on, in light colours: dark texts on light faces, a white window.
+    constexpr int kText = 0x202020, kFace = 0xE8E8E8, kGrey = 0x808080, kShadow = 0xA0A0A0;
+    const std::pair<std::size_t, int> model[] = {
+        {opt::kButtonText, kText},
+        {opt::kInactiveText, kGrey},
+        {opt::kButtonFace, kFace},
+        {opt::kInactiveFace, kFace},
+        {opt::kHighlightedText, kText},
+        {opt::kHighlightedFace, 0xD0E0F4},
+        {opt::kMenuText, kText},
+        {opt::kMenuBackground, 0xFAFAFA},
+        {opt::kModelColour31, kText},
+        {opt::kModelColour34, kFace},
+        {opt::kBackground, kFace},
+        {opt::kTextColour, kText},
+        {opt::kWindowText, kText},
+        {opt::kHighlight, 0x3875D7},
+        {opt::kModelColour53, 0xF4F4F4},
+        {opt::kEdgeHighlight, 0xFFFFFF},
+        {opt::kEdgeDarkShadow, 0x404040},
+        {opt::kMenuText2, kText},
+        {opt::kMenuBackground2, 0xFAFAFA},
+        {opt::kModelColour74, 0xF4F4F4},
+        {opt::kModelColour77, kShadow},
+        {opt::kHighlightText, 0xFFFFFF},
+        {opt::kModelColour83, kGrey},
+        {opt::kModelColour86, kFace},
+        {opt::kMenuBackground3, 0xFAFAFA},
+        {opt::kWindowBackground, 0xFFFFFF},
+        {opt::kEdgeLight, 0xF4F4F4},
+        {opt::kEdgeShadow, kShadow},
+        {opt::kMenuBackground4, 0xFAFAFA},
+        {opt::kContextMenuText, kText},
+        {opt::kContextMenuBackground, 0xFAFAFA},
+        {opt::kModelColour168, extras.caption_text},
+        {opt::kModelColour171, kText},
+        {opt::kModelColour183, kText},
+        {opt::kModelColour190, kGrey},
+        {opt::kModelColour193, extras.caption},
+    };
+    for (const auto& [offset, colour] : model)
+      proto::set_option_colour(
+          screen.screen_options, offset,
+          proto::Rgb{static_cast<std::uint8_t>(colour >> 16),
+                     static_cast<std::uint8_t>(colour >> 8), static_cast<std::uint8_t>(colour)});
     screen.screen_options[opt::kModelSwitch] = 1;
     screen.screen_options[opt::kFrameType] = opt::kOwnFrame;
     screen.screen_options[opt::kBorderWidth] = static_cast<std::uint8_t>(extras.border);
