@@ -394,7 +394,7 @@ using ViewMessage =
                  to_view::ItemText, to_view::ContextMenu, to_view::StatusText, to_view::Clipboard,
                  to_view::InputField, to_view::EditArea, to_view::HostDialog,
                  to_view::GraphicsWindow, to_view::Destroy, to_view::Hardcopy, to_view::IconView,
-                 to_view::ListDialog, to_view::FrameIcons>;
+                 to_view::ListDialog, to_view::FrameIcons, to_view::ToolCaption>;
 
 // ---------------------------------------------------------------------------------------------
 // To the program.

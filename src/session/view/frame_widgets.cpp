@@ -191,6 +191,11 @@ void FrameWidgets::set_icons(const std::map<QString, QImage>& icons) {
   if (title_bar_) title_bar_->set_icons(icons);
 }
 
+void FrameWidgets::set_tool_caption(const QString& text) {
+  tool_caption_ = text;
+  if (title_bar_) title_bar_->set_tool_caption(text);
+}
+
 void FrameWidgets::paint_border() {
   if (border_ <= 0) return;
   // The margins around the content (below the title bar, which lies across the top).
@@ -230,6 +235,7 @@ void FrameWidgets::apply_own_frame(const OwnFrameLook& own, bool encrypted) {
   }
   // The title bar across the top; the menu bar's popups become its drop-down buttons.
   title_bar_ = new OwnTitleBar(window_, own, encrypted);
+  title_bar_->set_tool_caption(tool_caption_);
   layout_->setMenuBar(title_bar_);
   layout_->setContentsMargins(own.border, own.border, own.border, own.border);
   window_->setMinimumSize(kOwnFrameMinimum, kOwnFrameMinimum);

@@ -39,6 +39,8 @@ class FrameWidgets : public QObject {
   // Icons that joined the host icon set: toolbar buttons and title bar buttons that name one
   // show it.
   void set_icons(const std::map<QString, QImage>& icons);
+  // The own frame's tool caption (kept for the next frame; the standard frame shows none).
+  void set_tool_caption(const QString& text);
   // Shows an item's state: buttons disabled or pressed, menu entries grayed or checked.
   void set_state(int id, int state);
   // Shows an item's new label and help text on its button and menu entries.
@@ -123,6 +125,7 @@ class FrameWidgets : public QObject {
   // The own frame's border: its width and colour (painted around the content).
   int border_ = 0;
   QColor border_colour_;
+  QString tool_caption_;
 };
 
 }  // namespace kovw::session

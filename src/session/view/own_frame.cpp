@@ -69,6 +69,11 @@ OwnTitleBar::OwnTitleBar(QWidget* window, const OwnFrameLook& look, bool encrypt
   caption_->setTextFormat(Qt::PlainText);
   row->addWidget(caption_, 1);
   connect(window, &QWidget::windowTitleChanged, caption_, &QLabel::setText);
+  tool_caption_ = new QLabel(this);
+  tool_caption_->setTextFormat(Qt::PlainText);
+  tool_caption_->setObjectName(QStringLiteral("toolCaption"));
+  tool_caption_->hide();
+  row->addWidget(tool_caption_);
   if (look.embedded) return;
   if (look.minimise) {
     minimise_ = window_button(kIconMinimise, QStyle::SP_TitleBarMinButton, QStringLiteral("_"));
@@ -154,6 +159,11 @@ QToolButton* OwnTitleBar::add_drop_down(QMenu* menu) {
   row->insertWidget((menu_ ? 1 : 0) + static_cast<int>(drop_downs_.size()), button);
   drop_downs_.push_back(button);
   return button;
+}
+
+void OwnTitleBar::set_tool_caption(const QString& text) {
+  tool_caption_->setText(text);
+  tool_caption_->setVisible(!text.isEmpty());
 }
 
 void OwnTitleBar::set_icons(const std::map<QString, QImage>& icons) {

@@ -50,7 +50,11 @@ class OwnTitleBar : public QWidget {
   // New host icons: the window buttons that name one show it.
   void set_icons(const std::map<QString, QImage>& icons);
 
+  // The tool caption after the caption (hidden while empty).
+  void set_tool_caption(const QString& text);
+
   QLabel* caption() const { return caption_; }
+  QLabel* tool_caption() const { return tool_caption_; }
   QToolButton* menu_button() const { return menu_; }
   bool encrypted() const { return encrypted_; }
   const std::vector<QToolButton*>& drop_downs() const { return drop_downs_; }
@@ -73,6 +77,7 @@ class OwnTitleBar : public QWidget {
   bool encrypted_;
   std::map<QString, QImage> icons_;
   QLabel* caption_ = nullptr;
+  QLabel* tool_caption_ = nullptr;
   QToolButton* menu_ = nullptr;
   std::vector<QToolButton*> drop_downs_;
   QToolButton* minimise_ = nullptr;

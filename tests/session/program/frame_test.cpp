@@ -547,6 +547,16 @@ TEST_F(FrameTest, TheOwnFramesTitleBarHoldsTheMenusAndTheHostsWindowIcons) {
   entries[0]->trigger();
   expect_no_keys(peer);
 
+  // KWK_WTOOL: the tool caption beside the caption.
+  EXPECT_FALSE(title->tool_caption()->isVisibleTo(title));
+  const std::string tool = "Werkzeug";
+  ASSERT_GT(peer.send(net::KWD_WIN, net::KWK_WTOOL,
+                      std::vector<std::uint8_t>(tool.c_str(), tool.c_str() + tool.size() + 1)),
+            0);
+  ASSERT_TRUE(wait_until([&] { return title->tool_caption()->text() == "Werkzeug"; }));
+  EXPECT_TRUE(title->tool_caption()->isVisibleTo(title));
+  EXPECT_GT(title->tool_caption()->x(), title->caption()->x());
+
   // The host's close icon; minimise and maximise keep the style's (or their texts).
   ASSERT_NE(nullptr, title->close_button());
   EXPECT_EQ(QColor(Qt::red),
