@@ -175,6 +175,16 @@ TEST(OwnFrameTest, NewHostIconsReachTheToolbarAndTheWindowButtons) {
   EXPECT_EQ(QColor(Qt::green), icon_image(title->close_button()->icon()).pixelColor(8, 8));
   EXPECT_EQ(QColor(Qt::green), icon_image(title->minimise_button()->icon()).pixelColor(8, 8));
   EXPECT_TRUE(title->close_button()->text().isEmpty());
+
+  // The maximise button shows "winmax" and, while the window is maximised, "winres".
+  QImage white(16, 16, QImage::Format_ARGB32);
+  white.fill(Qt::white);
+  frame.set_icons({{"winmax", blue}, {"winres", white}});
+  EXPECT_EQ(QColor(Qt::blue), icon_image(title->maximise_button()->icon()).pixelColor(8, 8));
+  window->setWindowState(Qt::WindowMaximized);
+  EXPECT_EQ(QColor(Qt::white), icon_image(title->maximise_button()->icon()).pixelColor(8, 8));
+  window->setWindowState(Qt::WindowNoState);
+  EXPECT_EQ(QColor(Qt::blue), icon_image(title->maximise_button()->icon()).pixelColor(8, 8));
 }
 
 }  // namespace
