@@ -1,9 +1,12 @@
 // The graphics window definition: arbitrary payloads are parsed for every mode the first int
-// names, across host library versions; a parsed definition builds again and its reply builds.
+// names, across host library versions; a parsed definition builds again and its reply builds,
+// and its icon entries and toolbar items decode.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <span>
+#include <string>
+#include <vector>
 
 #include "graphics/graphics_definition.h"
 
@@ -18,6 +21,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto again = kovw::graphics::build_graphics_definition(*parsed.definition, true);
     if (again.empty()) std::abort();
     kovw::graphics::build_definition_reply(*parsed.definition, {});
+    std::vector<std::string> refused;
+    const auto icons = kovw::graphics::definition_icons(*parsed.definition, version, refused);
+    if (icons.size() + refused.size() !=
+        parsed.definition->icons.size() / kovw::graphics::kIconEntrySize)
+      std::abort();
+    for (const auto& icon : icons)
+      if (icon.data.size() > parsed.definition->icon_data.size()) std::abort();
+    kovw::graphics::definition_toolbar_records(*parsed.definition, version);
   }
   return 0;
 }

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 // The library's header needs size_t and FILE declared before it.
 #include <jpeglib.h>
@@ -234,6 +235,23 @@ void add_definition_seeds(SeedSet& seeds) {
   seeds.add(kTarget, "define", prefixed({3}, graphics::build_graphics_definition(define, true)));
   seeds.add(kTarget, "define_old_library",
             prefixed({0}, graphics::build_graphics_definition(define, false)));
+  // With toolbar items and an icon list: one item naming the icon, one entry inside the icon
+  // data and one past it.
+  graphics::GraphicsDefinition items = define;
+  items.record.set16(74, graphics::kToolbarItems | graphics::kIconList);
+  items.toolbar.assign(graphics::kToolbarItemSize, 0);
+  std::memcpy(items.toolbar.data(), "Zoom", 4);
+  std::memcpy(items.toolbar.data() + 148, "zoom", 4);
+  items.toolbar[171] = 6;
+  items.icons.assign(2 * graphics::kIconEntrySize, 0);
+  std::memcpy(items.icons.data(), "zoom", 4);
+  items.icons[32] = 4;  // 4 bytes at offset 0
+  std::memcpy(items.icons.data() + graphics::kIconEntrySize, "far", 3);
+  items.icons[graphics::kIconEntrySize + 32] = 4;
+  items.icons[graphics::kIconEntrySize + 36] = 2;  // 4 bytes at offset 2: past the data
+  items.icon_data = {0x89, 'P', 'N', 'G'};
+  seeds.add(kTarget, "define_toolbar_icons",
+            prefixed({3}, graphics::build_graphics_definition(items, true)));
   graphics::GraphicsDefinition element = define;
   element.mode = graphics::kElementOperation;
   element.record.set16(64, 44);

@@ -215,6 +215,32 @@ DefinitionParse parse_graphics_definition(std::span<const std::uint8_t> payload,
   return out;
 }
 
+std::vector<protocol::HostIcon> definition_icons(const GraphicsDefinition& d,
+                                                 std::int32_t library_version,
+                                                 std::vector<std::string>& refused) {
+  std::vector<protocol::HostIcon> icons;
+  const std::span<const std::uint8_t> entries(d.icons);
+  for (std::size_t at = 0; at + kIconEntrySize <= entries.size(); at += kIconEntrySize) {
+    auto icon = protocol::decode_icon_entry(entries.subspan(at, kIconEntrySize), d.icon_data,
+                                            library_version);
+    if (icon)
+      icons.push_back(std::move(*icon));
+    else
+      refused.push_back(icon.error().message);
+  }
+  return icons;
+}
+
+std::vector<protocol::MenuItemRecord> definition_toolbar_records(const GraphicsDefinition& d,
+                                                                 std::int32_t library_version) {
+  Bytes records;
+  for (std::size_t at = 0; at + kToolbarItemSize <= d.toolbar.size(); at += kToolbarItemSize)
+    records.insert(
+        records.end(), d.toolbar.begin() + static_cast<std::ptrdiff_t>(at),
+        d.toolbar.begin() + static_cast<std::ptrdiff_t>(at + protocol::kMenuItemRecordSize));
+  return protocol::split_menu_records(records, library_version);
+}
+
 Bytes build_graphics_definition(const GraphicsDefinition& d, bool extended_settings) {
   Bytes payload;
   protocol::PayloadWriter out(payload);
@@ -252,6 +278,18 @@ Bytes build_graphics_definition(const GraphicsDefinition& d, bool extended_setti
       e.resize(wide ? kWideElementSize : kElementSize, 0);
       out.tagged_bytes(e, wide ? kWideElementTag : kElementTag);
     }
+  }
+  if (d.record.window_flags() & kToolbarItems) {
+    out.int_field(static_cast<std::int64_t>(d.toolbar.size() / kToolbarItemSize));
+    out.int_field(static_cast<std::int64_t>(kToolbarItemSize));
+    out.bytes(d.toolbar);
+  }
+  if (d.record.window_flags() & kIconList) {
+    out.int_field(static_cast<std::int64_t>(d.icons.size() / kIconEntrySize));
+    out.int_field(static_cast<std::int64_t>(kIconEntrySize));
+    out.int_field(static_cast<std::int64_t>(d.icon_data.size()));
+    out.bytes(d.icons);
+    out.bytes(d.icon_data);
   }
   return payload;
 }

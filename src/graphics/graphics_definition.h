@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "protocol/program/icon_records.h"
+#include "protocol/program/menu_records.h"
+
 namespace kovw::graphics {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -33,7 +36,7 @@ inline constexpr std::size_t kWideElementSize = 192;
 inline constexpr int kGeometryRecordTag = 11;
 inline constexpr std::size_t kGeometryRecordSize = 112;
 inline constexpr std::size_t kToolbarItemSize = 808;
-inline constexpr std::size_t kIconEntrySize = 40;
+inline constexpr std::size_t kIconEntrySize = protocol::kIconEntrySize;
 // More elements, toolbar items or icons than this in one definition are refused.
 inline constexpr std::int32_t kDefinitionCountMax = 10000;
 
@@ -124,9 +127,23 @@ struct DefinitionParse {
 DefinitionParse parse_graphics_definition(std::span<const std::uint8_t> payload,
                                           std::int32_t library_version);
 
+// The icons of the definition's icon list, each entry decoded against the icon data as a
+// screen definition's icon entries are. An entry whose data lies outside the data block is
+// refused: it is left out and its fault appended to `refused`.
+std::vector<protocol::HostIcon> definition_icons(const GraphicsDefinition& definition,
+                                                 std::int32_t library_version,
+                                                 std::vector<std::string>& refused);
+
+// The toolbar items as menu item records. A toolbar item's slot is wider than a menu item
+// record: its first 234 bytes are read as one (label, help text, icon name, function key, kind
+// and state at their usual places) and the rest of the slot is not used.
+std::vector<protocol::MenuItemRecord> definition_toolbar_records(
+    const GraphicsDefinition& definition, std::int32_t library_version);
+
 // The definition as a host sends it (the host side, for tools and tests): the mode, the record,
 // the flags, and for mode 1 the page definition, options and display record (and, with
-// `extended_settings`, the field of host libraries from 6.11.0) and the elements.
+// `extended_settings`, the field of host libraries from 6.11.0), the elements, and the toolbar
+// items and icon list when the window flags announce them.
 Bytes build_graphics_definition(const GraphicsDefinition& definition, bool extended_settings);
 
 // The reply: the mode, the record, the window flags, for mode 1 with a record kind other than

@@ -37,6 +37,7 @@
 #include "dialogs/host_dialog.h"
 #include "graphics/field_look.h"
 #include "session/event_channel.h"
+#include "session/frame_messages.h"
 #include "session/hardcopy_request.h"
 #include "session/icon_view_messages.h"
 #include "session/program/frame_description.h"
@@ -394,7 +395,7 @@ using ViewMessage =
                  to_view::ItemText, to_view::ContextMenu, to_view::StatusText, to_view::Clipboard,
                  to_view::InputField, to_view::EditArea, to_view::HostDialog,
                  to_view::GraphicsWindow, to_view::Destroy, to_view::Hardcopy, to_view::IconView,
-                 to_view::ListDialog>;
+                 to_view::ListDialog, to_view::FrameIcons, to_view::ToolCaption>;
 
 // ---------------------------------------------------------------------------------------------
 // To the program.

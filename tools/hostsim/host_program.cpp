@@ -1,6 +1,7 @@
 #include "host_program.h"
 
 #include "accept_link.h"
+#include "frame_steps.h"
 #include "graphics_steps.h"
 #include "icon_steps.h"
 
@@ -359,6 +360,7 @@ std::optional<HostScript> parse_host_script(const std::string& text, std::string
   std::istringstream in(text);
   std::string line;
   std::vector<proto::MenuItemRecord> items;  // ITEM lines for the next WINIT
+  FrameExtras extras;  // OWNFRAME, ICON, GTOOL and GICON lines for the next WINIT or GDIGRA
   for (int number = 1; std::getline(in, line); ++number) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     std::vector<std::string> words;
@@ -371,6 +373,8 @@ std::optional<HostScript> parse_host_script(const std::string& text, std::string
           items.push_back(*record);
           continue;
         }
+      } else if (parse_frame_extra(words, extras, why)) {
+        if (why.empty()) continue;
       } else {
         step = parse_step(words, why);
       }
@@ -380,7 +384,13 @@ std::optional<HostScript> parse_host_script(const std::string& text, std::string
       return std::nullopt;
     }
     step->text = line;
-    if (step->kind == HostStep::Kind::winit) step->screen.menu_items = std::exchange(items, {});
+    if (step->kind == HostStep::Kind::winit) {
+      step->screen.menu_items = std::exchange(items, {});
+      apply_screen_extras(extras, step->screen);
+    }
+    if (step->kind == HostStep::Kind::send && step->message.service == net::KWD_DIGRA &&
+        step->message.type == net::KWK_GDIGRA)
+      apply_definition_extras(extras, step->message);
     script.steps.push_back(std::move(*step));
   }
   return script;

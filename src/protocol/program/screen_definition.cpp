@@ -64,11 +64,6 @@ void for_each_icon_record(PayloadReader& in, std::span<const std::uint8_t> data,
   }
 }
 
-std::string icon_name(const Bytes& slot) {
-  return foundation::copy_field(
-      std::string_view(reinterpret_cast<const char*>(slot.data()), kIconNameSize), kIconNameSize);
-}
-
 void read_first_form(PayloadReader& in, ScreenDefinition& screen, std::size_t& total) {
   const std::int32_t count = in.int_field("icon count");
   const std::int32_t record_size = in.int_field("icon record size");
@@ -88,7 +83,7 @@ void read_first_form(PayloadReader& in, ScreenDefinition& screen, std::size_t& t
       return false;
     }
     const auto begin = slot.bytes.begin() + kIconFirstFormDataOffset;
-    screen.icons.push_back(HostIcon{icon_name(slot.bytes), Bytes(begin, begin + length)});
+    screen.icons.push_back(HostIcon{icon_record_name(slot.bytes), Bytes(begin, begin + length)});
     return true;
   });
 }
@@ -102,29 +97,22 @@ void read_second_form(PayloadReader& in, ScreenDefinition& screen, std::int32_t 
       record_size > 0 ? in.records("icon records", count, static_cast<std::size_t>(record_size))
                       : in.bytes("icon records");
   const auto block = in.records("icon data", data_length, 1);
-  for_each_icon_record(
-      in, records, count, record_size, kIconSecondFormSize, [&](const IconSlot& slot) {
-        const std::size_t length = le16(slot.bytes.data() + kIconNameSize);
-        std::uint32_t offset = le32(slot.bytes.data() + 36);
-        const auto signed_offset = static_cast<std::int32_t>(offset);
-        // Old host libraries may send the offset in the high 16 bits.
-        if (host_version < kVersionLowIconOffset && (signed_offset > 32000 || signed_offset < 0))
-          offset >>= 16;
-        if (offset > block.size() || length > block.size() - offset) {
-          in.fail(ParseError::kBadRecord, "icon data at " + std::to_string(offset) + " (" +
-                                              std::to_string(length) + " bytes) outside the " +
-                                              std::to_string(block.size()) + "-byte data block");
-          return false;
-        }
-        total += length;
-        if (total > kMaxIconDataTotal) {
-          in.fail(ParseError::kBadRecord, "too much icon data");
-          return false;
-        }
-        const auto begin = block.begin() + offset;
-        screen.icons.push_back(HostIcon{icon_name(slot.bytes), Bytes(begin, begin + length)});
-        return true;
-      });
+  for_each_icon_record(in, records, count, record_size, kIconSecondFormSize,
+                       [&](const IconSlot& slot) {
+                         auto icon = decode_icon_entry(slot.bytes, block, host_version);
+                         if (!icon) {
+                           in.fail(icon.error().code, icon.error().message);
+                           return false;
+                         }
+                         const std::size_t length = icon->data.size();
+                         total += length;
+                         if (total > kMaxIconDataTotal) {
+                           in.fail(ParseError::kBadRecord, "too much icon data");
+                           return false;
+                         }
+                         screen.icons.push_back(std::move(*icon));
+                         return true;
+                       });
 }
 
 }  // namespace

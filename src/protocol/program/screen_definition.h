@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "protocol/outgoing.h"
+#include "protocol/program/icon_records.h"
 #include "protocol/program/menu_records.h"
 #include "protocol/result.h"
 
@@ -25,18 +26,10 @@ inline constexpr std::int32_t kStyleUtf8Title = 1 << 18;
 
 // Icon record forms.
 inline constexpr std::size_t kIconFirstFormSize = 808;  // name, 16-bit length, data at 34
-inline constexpr std::size_t kIconSecondFormSize = 40;  // name, 16-bit length, 32-bit offset
-inline constexpr std::size_t kIconNameSize = 32;
+inline constexpr std::size_t kIconSecondFormSize = kIconEntrySize;  // icon_records.h
 inline constexpr std::size_t kIconFirstFormDataOffset = 34;
 
 inline constexpr std::size_t kScreenOptionRecordSize = 224;
-
-// One named icon of the host: its name and its icon file data.
-struct HostIcon {
-  std::string name;
-  std::vector<std::uint8_t> data;
-  bool operator==(const HostIcon&) const = default;
-};
 
 struct ScreenDefinition {
   std::int32_t mode_and_style = 0;

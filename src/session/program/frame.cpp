@@ -22,6 +22,8 @@
 
 #include "session/program/command_table.h"
 
+#include <algorithm>
+
 namespace kovw::session {
 
 namespace {
@@ -37,6 +39,8 @@ constexpr int kToolbarControlsMax = 4;
 constexpr std::size_t kControlWidthOffset = 169;
 // Icon views: the number of the item's key (the same byte as a control's width).
 constexpr std::size_t kAcceleratorOffset = 169;
+// The own frame's title bar icons at a font scale of 100.
+constexpr int kTitleIconSize = 16;
 
 // The label as the widgets show it: "&" is a literal ampersand, the mnemonic (an index, -1 for
 // none) gets the marker.
@@ -82,8 +86,19 @@ std::string icon_name(const MenuItem& item) {
 void describe_toolbar(const FrameState& frame, int font_scale_percent,
                       std::vector<FrameEntry>& toolbar) {
   int controls = 0;
-  for (const MenuItem& item : frame.items.screen) {
-    if (item.bar < kBarToolbarFirst || item.bar == kBarContext) continue;
+  // The graphics window's toolbar items follow the screen's, after a gap; they are all the
+  // toolbar's, whatever bar their records name.
+  std::vector<const MenuItem*> items;
+  for (const MenuItem& item : frame.items.screen)
+    if (item.bar >= kBarToolbarFirst && item.bar != kBarContext) items.push_back(&item);
+  if (!frame.items.graphics_toolbar.empty() && !items.empty()) items.push_back(nullptr);
+  for (const MenuItem& item : frame.items.graphics_toolbar) items.push_back(&item);
+  for (const MenuItem* listed : items) {
+    if (listed == nullptr) {
+      if (!toolbar.empty() && !toolbar.back().separator) toolbar.push_back(separator());
+      continue;
+    }
+    const MenuItem& item = *listed;
     if (item.kind == kKindControl) {
       // An edit field, or a combo box with bit 7 of the kind word (which is no state here), as
       // wide as the record's characters at 7 pixels each, scaled.
@@ -109,6 +124,7 @@ void describe_toolbar(const FrameState& frame, int font_scale_percent,
     const std::string name = icon_name(item);
     if (name.empty()) continue;
     FrameEntry button = entry_of(item);
+    button.icon_name = QString::fromStdString(name);
     if (const auto icon = frame.icons.find(name); icon != frame.icons.end())
       button.icon = icon->second;
     toolbar.push_back(std::move(button));
@@ -178,7 +194,12 @@ void frame_build(ProgramSession& session, std::span<const protocol::MenuItemReco
   // Icon views and menu program windows with their own layout have no status bar.
   frame.status_bar = session.screen_kind == kScreenText || session.screen_kind == kScreenGraphics ||
                      session.screen_kind == kScreenGraphics2;
-  if (!show) return;
+  frame.shown = false;
+  if (show) frame_show(session);
+}
+
+void frame_show(ProgramSession& session) {
+  FrameState& frame = session.frame;
   FrameDescription description = describe(frame, session.font_scale_percent);
   if (session.screen_kind == kScreenIcons) {
     // Items naming a key of the current layout (by its number) get it as their key.
@@ -192,6 +213,7 @@ void frame_build(ProgramSession& session, std::span<const protocol::MenuItemReco
     }
     description.control_focus_key = true;
   }
+  description.encrypted = session.link.encryption_on();
   const ColourModel& model = session.colour_model;
   if (model.frame_type() == kOwnFrame) {
     OwnFrameLook& own = description.own;
@@ -200,7 +222,13 @@ void frame_build(ProgramSession& session, std::span<const protocol::MenuItemReco
     own.border = own.embedded ? 0 : model.border_width();
     own.caption = to_qcolor(model.caption());
     own.caption_text = to_qcolor(model.caption_text());
+    const int scale = session.font_scale_percent > 0 ? session.font_scale_percent : 100;
+    own.icon_size = std::max(1, kTitleIconSize * scale / 100);
+    for (const char* name : {kIconMinimise, kIconMaximise, kIconRestore, kIconClose})
+      if (const auto icon = frame.icons.find(name); icon != frame.icons.end())
+        own.icons.emplace(QString::fromLatin1(name), icon->second);
   }
+  frame.shown = true;
   post_to_view(*session.to_view, to_view::Frame{std::move(description)});
 }
 
@@ -243,7 +271,9 @@ void frame_item_chosen(ProgramSession& session, int id) {
   key_send_pending(session);
 }
 
-void frame_add_icons(FrameState& frame, const std::vector<protocol::HostIcon>& icons) {
+std::vector<std::string> frame_add_icons(FrameState& frame,
+                                         const std::vector<protocol::HostIcon>& icons) {
+  std::vector<std::string> added;
   for (const protocol::HostIcon& icon : icons) {
     if (icon.name.empty() || frame.icons.count(icon.name)) continue;
     QImage image = QImage::fromData(icon.data.data(), static_cast<int>(icon.data.size()));
@@ -253,7 +283,27 @@ void frame_add_icons(FrameState& frame, const std::vector<protocol::HostIcon>& i
       continue;
     }
     frame.icons.emplace(icon.name, std::move(image));
+    added.push_back(icon.name);
   }
+  return added;
+}
+
+void frame_add_graphics_icons(ProgramSession& session,
+                              const std::vector<protocol::HostIcon>& icons) {
+  const std::vector<std::string> added = frame_add_icons(session.frame, icons);
+  if (added.empty() || !session.frame.shown) return;
+  to_view::FrameIcons refresh;
+  for (const std::string& name : added)
+    refresh.icons.emplace(QString::fromStdString(name), session.frame.icons.at(name));
+  post_to_view(*session.to_view, std::move(refresh));
+}
+
+void frame_set_graphics_toolbar(ProgramSession& session,
+                                std::span<const protocol::MenuItemRecord> records) {
+  MenuItems& items = session.frame.items;
+  if (records.empty() && items.graphics_toolbar.empty()) return;
+  set_graphics_toolbar(items, records, session.texts_utf8());
+  if (session.frame.shown) frame_show(session);
 }
 
 void frame_set_item_state(ProgramSession& session, int id, int state, int mode) {

@@ -29,17 +29,32 @@ struct FrameState {
   // decoded; a name already in the set keeps its first icon.
   std::map<std::string, QImage> icons;
   bool status_bar = false;  // the screen's frame has one
+  bool shown = false;       // its description went to the view
   QString status_text;      // the host's last status text
 };
 
 // Adds the host's named icons (icon file data) to the icon set; names already in it and data
-// that do not decode as a picture are left out (the latter logged).
-void frame_add_icons(FrameState& frame, const std::vector<protocol::HostIcon>& icons);
+// that do not decode as a picture are left out (the latter logged). Returns the names added.
+std::vector<std::string> frame_add_icons(FrameState& frame,
+                                         const std::vector<protocol::HostIcon>& icons);
+
+// A graphics window definition's icons: added to the icon set; when the frame is shown, the
+// toolbar and title bar buttons that name a new icon show it.
+void frame_add_graphics_icons(ProgramSession& session,
+                              const std::vector<protocol::HostIcon>& icons);
+
+// A graphics window definition's toolbar items replace those of the program's earlier graphics
+// definition; a shown frame is shown again with them.
+void frame_set_graphics_toolbar(ProgramSession& session,
+                                std::span<const protocol::MenuItemRecord> records);
 
 // Keeps the screen's item entries (replacing the old ones and the context menus) and, when
 // `show` is set, posts the frame's description to the view.
 void frame_build(ProgramSession& session, std::span<const protocol::MenuItemRecord> records,
                  bool show);
+// Posts the frame's description (key bars, menus, toolbar, status bar, own frame look) to the
+// view.
+void frame_show(ProgramSession& session);
 
 // The user chose item `id` (button, menu entry, context menu entry). On a text screen its keys
 // go into the key buffer, all of them or none, and are sent; disabled items do nothing.

@@ -19,6 +19,7 @@
 #include "protocol/program/retc.h"
 #include "session/program/command_table.h"
 #include "session/program/graphics_field.h"
+#include "session/program/graphics_frame_items.h"
 #include "session/program/graphics_record_places.h"
 #include "session/program/print_output.h"
 #include "session/program/program_dispatch.h"
@@ -141,6 +142,8 @@ void GraphicsProgram::define(std::span<const std::uint8_t> payload, int type) {
   switch (incoming.mode) {
     case graphics::kDefine: {
       const graphics::WindowRecord& r = incoming.record;
+      if (type != net::KWK_PDIGRA)
+        graphics_frame_items(session_, incoming, !(open_ && r.kind() != graphics::kRecordRelayout));
       if (open_ && r.kind() != graphics::kRecordRelayout) {
         // Another definition while one is open: the drawing area is cleared, nothing else.
         const graphics::GraphicsDefinition kept = definition_;

@@ -110,6 +110,10 @@ MenuItem* MenuItems::find(int id) {
 }
 
 const MenuItem* MenuItems::find(int id) const {
+  if (id >= kGraphicsToolbarItemBase && id < kGraphicsToolbarItemBase + kGraphicsToolbarItemsMax) {
+    const auto index = static_cast<std::size_t>(id - kGraphicsToolbarItemBase);
+    return index < graphics_toolbar.size() ? &graphics_toolbar[index] : nullptr;
+  }
   if (id < kContextItemBase) {
     const int index = id - kScreenItemBase;
     if (index < 0 || index >= static_cast<int>(screen.size())) return nullptr;
@@ -168,6 +172,19 @@ MenuItems build_menu_items(std::span<const protocol::MenuItemRecord> records, bo
     items.screen.push_back(std::move(item));
   }
   return items;
+}
+
+void set_graphics_toolbar(MenuItems& items, std::span<const protocol::MenuItemRecord> records,
+                          bool utf8) {
+  items.graphics_toolbar.clear();
+  const std::size_t count =
+      std::min(records.size(), static_cast<std::size_t>(kGraphicsToolbarItemsMax));
+  for (std::size_t i = 0; i < count; ++i) {
+    MenuItem item =
+        make_menu_item(records[i], kGraphicsToolbarItemBase + static_cast<int>(i), utf8);
+    apply_initial_state(item);
+    items.graphics_toolbar.push_back(std::move(item));
+  }
 }
 
 void create_context_menu(MenuItems& items, std::span<const protocol::MenuItemRecord> records,

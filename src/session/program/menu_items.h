@@ -16,6 +16,9 @@ namespace kovw::session {
 
 inline constexpr int kScreenItemBase = 100;
 inline constexpr int kContextItemBase = 500;
+// The toolbar items of a graphics window definition: ids from here, below the window commands.
+inline constexpr int kGraphicsToolbarItemBase = 30000;
+inline constexpr int kGraphicsToolbarItemsMax = 10000;
 inline constexpr std::size_t kMaxContextMenus = 6;
 
 // Where an item goes (record offset 171).
@@ -75,9 +78,11 @@ struct MenuItems {
   std::vector<MenuItem> screen;
   std::vector<ContextMenu> context_menus;
   std::size_t current_context = 0;
+  // The toolbar items of the program's last graphics window definition.
+  std::vector<MenuItem> graphics_toolbar;
 
-  // The item with `id`: below 500 a screen item, from 500 an item of the current context menu;
-  // null when there is none.
+  // The item with `id`: below 500 a screen item, from 500 an item of the current context menu,
+  // from kGraphicsToolbarItemBase a graphics toolbar item; null when there is none.
   MenuItem* find(int id);
   const MenuItem* find(int id) const;
 };
@@ -92,6 +97,12 @@ MenuItem make_menu_item(const protocol::MenuItemRecord& record, int id, bool utf
 // start disabled and keep that state as their initial one.
 MenuItems build_menu_items(std::span<const protocol::MenuItemRecord> records, bool utf8,
                            bool no_save_page = false);
+
+// A graphics window definition's toolbar items (menu item records) replace the earlier ones;
+// they get ids from kGraphicsToolbarItemBase and their initial states (at most
+// kGraphicsToolbarItemsMax are kept).
+void set_graphics_toolbar(MenuItems& items, std::span<const protocol::MenuItemRecord> records,
+                          bool utf8);
 
 // KWK_CREAKONTEXT: context menu 0 becomes a menu of these records and the current one.
 void create_context_menu(MenuItems& items, std::span<const protocol::MenuItemRecord> records,

@@ -52,8 +52,6 @@ void register_program_window_commands(CommandTable& table) {
   table.add(net::KWD_WIN, net::KWK_WDAT, [](ProgramSession& session, const Command& command) {
     if (session.screen) session.screen->output(session, command.payload);
   });
-  // The caption line of the own frame; the standard frame has none.
-  table.add(net::KWD_WIN, net::KWK_WTOOL, [](ProgramSession&, const Command&) {});
   table.add(net::KWD_WIN, net::KWK_WTAST, [](ProgramSession& session, const Command&) {
     text_flush(session);
     key_request(session);

@@ -51,11 +51,21 @@ std::string shown_title(const std::string& caption, const std::string* connectio
   return title;
 }
 
-void handle_title(HandlerContext& context, std::span<const std::uint8_t> payload) {
+// The caption text of a KWK_WTIT or KWK_WTOOL payload, as UTF-8.
+std::string caption_text(const HandlerContext& context, std::span<const std::uint8_t> payload) {
   const std::string host_text = protocol::parse_raw_text(payload);
   char16_t wide[kCaptionMax + 1];  // a character that does not fit is left out whole
   const std::size_t length = foundation::host_to_wide(host_text, wide, context.text_flags);
-  context.caption = QString::fromStdU16String(std::u16string(wide, length)).toStdString();
+  return QString::fromStdU16String(std::u16string(wide, length)).toStdString();
+}
+
+void handle_tool_caption(HandlerContext& context, std::span<const std::uint8_t> payload) {
+  context.view.post(to_view::ToolCaption{QString::fromStdString(
+      shown_title(caption_text(context, payload), nullptr, context.host.slow_connect_level))});
+}
+
+void handle_title(HandlerContext& context, std::span<const std::uint8_t> payload) {
+  context.caption = caption_text(context, payload);
   name_thread(context);
 
   context.view.post(to_view::Title{QString::fromStdString(
@@ -65,6 +75,9 @@ void handle_title(HandlerContext& context, std::span<const std::uint8_t> payload
 void register_title_commands(CommandTable& table) {
   table.add(net::KWD_WIN, net::KWK_WTIT, [](HandlerContext& context, const Command& command) {
     handle_title(context, command.payload);
+  });
+  table.add(net::KWD_WIN, net::KWK_WTOOL, [](HandlerContext& context, const Command& command) {
+    handle_tool_caption(context, command.payload);
   });
 }
 

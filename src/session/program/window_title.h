@@ -24,8 +24,11 @@ std::string shown_title(const std::string& caption, const std::string* connectio
                         int slow_connect_level);
 
 void handle_title(HandlerContext& context, std::span<const std::uint8_t> payload);
+// KWK_WTOOL: the own frame's tool caption, shown as the title is but without the connection
+// name; the caption and the thread's name stay.
+void handle_tool_caption(HandlerContext& context, std::span<const std::uint8_t> payload);
 
-// Registers KWK_WTIT of service KWD_WIN.
+// Registers KWK_WTIT and KWK_WTOOL of service KWD_WIN.
 void register_title_commands(CommandTable& table);
 
 }  // namespace kovw::session

@@ -6,6 +6,7 @@
 #include <QCursor>
 #include <QEvent>
 #include <QLineEdit>
+#include <QPainter>
 #include <QStatusTipEvent>
 #include <QStyle>
 #include <QToolBar>
@@ -18,6 +19,7 @@
 #include "session/program/menu_items.h"
 #include "session/program/window_hardcopy_request.h"
 #include "session/view/text_input.h"
+#include "session/view/program_icon.h"
 #include "session/window_messages.h"
 
 namespace kovw::session {
@@ -84,7 +86,9 @@ void FrameWidgets::clear() {
   controls_.clear();
   layout_->setMenuBar(nullptr);
   delete menu_bar_.data();
-  delete title_area_.data();
+  delete title_bar_.data();
+  popups_.clear();
+  icon_actions_.clear();
   delete status_.data();
   delete context_.data();
   buttons_.clear();
@@ -117,9 +121,8 @@ void FrameWidgets::set_menu_colours(QColor menu, QColor menu_text, QColor contex
   menu_text_ = menu_text;
   context_colour_ = context;
   context_text_ = context_text;
-  if (menu_bar_)
-    for (QAction* action : menu_bar_->actions())
-      if (action->menu()) colour_menu(*action->menu(), menu_, menu_text_);
+  for (const auto& popup : popups_)
+    if (popup) colour_menu(*popup, menu_, menu_text_);
   if (context_) colour_menu(*context_, context_colour_, context_text_);
 }
 
@@ -148,20 +151,13 @@ void FrameWidgets::build(const FrameDescription& frame) {
     const Cell cell = kBarCells[kBarTop];
     layout_->addWidget(toolbar_, cell.row, cell.column, cell.rows, cell.columns);
   }
-  if (!frame.menus.empty()) {
-    menu_bar_ = new QMenuBar(frame.own.on ? nullptr : window_);
-    for (const FrameEntry& popup : frame.menus) {
-      QMenu* menu = menu_bar_->addMenu(popup.label);
-      menu->setAccessibleName(platform::accessible_label(popup.label));
-      fill_menu(*menu, popup.entries);
-      colour_menu(*menu, menu_, menu_text_);
-      show_state(*menu->menuAction(), popup.state);
-      menu->menuAction()->setStatusTip(popup.help);
-      actions_.emplace(popup.id, menu->menuAction());
-    }
-    if (!frame.own.on) layout_->setMenuBar(menu_bar_);
+  window_->setWindowIcon(program_icon(frame.encrypted));
+  if (!frame.own.on && !frame.menus.empty()) {
+    menu_bar_ = new QMenuBar(window_);
+    layout_->setMenuBar(menu_bar_);
   }
-  apply_own_frame(frame.own);
+  apply_own_frame(frame.own, frame.encrypted);
+  add_popups(frame.menus);
   add_keys(frame);
   status_text_ = frame.status_text;
   if (frame.status_bar) {
@@ -204,7 +200,60 @@ void FrameWidgets::focus_first_control() {
   if (edit != nullptr) edit->selectAll();
 }
 
-void FrameWidgets::apply_own_frame(const OwnFrameLook& own) {
+// The popups go into the menu bar, or with the own frame into the title bar as drop-down
+// buttons; their entries choose items as the menu bar's do.
+void FrameWidgets::add_popups(const std::vector<FrameEntry>& menus) {
+  for (const FrameEntry& popup : menus) {
+    QMenu* menu = nullptr;
+    if (menu_bar_) {
+      menu = menu_bar_->addMenu(popup.label);
+    } else if (title_bar_) {
+      menu = new QMenu(popup.label, title_bar_);
+    } else {
+      continue;
+    }
+    menu->setAccessibleName(platform::accessible_label(popup.label));
+    fill_menu(*menu, popup.entries);
+    colour_menu(*menu, menu_, menu_text_);
+    show_state(*menu->menuAction(), popup.state);
+    menu->menuAction()->setStatusTip(popup.help);
+    actions_.emplace(popup.id, menu->menuAction());
+    popups_.emplace_back(menu);
+    if (!menu_bar_) title_bar_->add_drop_down(menu);
+  }
+}
+
+void FrameWidgets::set_icons(const std::map<QString, QImage>& icons) {
+  for (const auto& [name, image] : icons) {
+    const auto [first, last] = icon_actions_.equal_range(name);
+    for (auto at = first; at != last; ++at)
+      if (at->second) at->second->setIcon(QIcon(QPixmap::fromImage(image)));
+  }
+  if (title_bar_) title_bar_->set_icons(icons);
+}
+
+void FrameWidgets::set_tool_caption(const QString& text) {
+  tool_caption_ = text;
+  if (title_bar_) title_bar_->set_tool_caption(text);
+}
+
+void FrameWidgets::paint_border() {
+  if (border_ <= 0) return;
+  // The margins around the content (below the title bar, which lies across the top).
+  const QRect all = window_->rect();
+  const int top = title_bar_ ? title_bar_->geometry().bottom() + 1 : 0;
+  const QRect inner = all.adjusted(border_, top + border_, -border_, -border_);
+  QPainter painter(window_);
+  painter.setClipRegion(QRegion(all).subtracted(QRegion(inner)));
+  painter.fillRect(all, border_colour_);
+  // A darker line along the edge, so the border shows on a background of its own colour.
+  painter.setPen(border_colour_.darker(150));
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.drawRoundedRect(QRectF(all).adjusted(0.5, 0.5, -0.5, -0.5), kOwnFrameCornerRadius,
+                          kOwnFrameCornerRadius);
+}
+
+void FrameWidgets::apply_own_frame(const OwnFrameLook& own, bool encrypted) {
   const bool top_level = window_->parentWidget() == nullptr || window_->isWindow();
   if (top_level && !own.embedded &&
       window_->windowFlags().testFlag(Qt::FramelessWindowHint) != own.on) {
@@ -212,6 +261,10 @@ void FrameWidgets::apply_own_frame(const OwnFrameLook& own) {
     window_->setWindowFlag(Qt::FramelessWindowHint, own.on);
     if (visible) window_->show();  // changing the flags hides the window
   }
+  border_ = own.on ? own.border : 0;
+  // Without a caption colour of the model the border takes the style's dark shade.
+  border_colour_ = own.caption.isValid() ? own.caption : window_->palette().color(QPalette::Dark);
+  window_->update();
   if (!own.on) {
     layout_->setContentsMargins(0, 0, 0, 0);
     if (mouse_) {
@@ -221,15 +274,10 @@ void FrameWidgets::apply_own_frame(const OwnFrameLook& own) {
     }
     return;
   }
-  // The title bar, and below it the menu bar, across the top.
-  title_area_ = new QWidget(window_);
-  auto* rows = new QVBoxLayout(title_area_);
-  rows->setContentsMargins(0, 0, 0, 0);
-  rows->setSpacing(0);
-  title_bar_ = new OwnTitleBar(window_, own);
-  rows->addWidget(title_bar_);
-  if (menu_bar_) rows->addWidget(menu_bar_);
-  layout_->setMenuBar(title_area_);
+  // The title bar across the top; the menu bar's popups become its drop-down buttons.
+  title_bar_ = new OwnTitleBar(window_, own, encrypted);
+  title_bar_->set_tool_caption(tool_caption_);
+  layout_->setMenuBar(title_bar_);
   layout_->setContentsMargins(own.border, own.border, own.border, own.border);
   window_->setMinimumSize(kOwnFrameMinimum, kOwnFrameMinimum);
   if (QToolButton* menu_button = title_bar_->menu_button()) {
@@ -288,6 +336,7 @@ QToolBar* FrameWidgets::make_toolbar(const std::vector<FrameEntry>& entries) {
     const QIcon icon = entry.icon.isNull() ? toolbar->style()->standardIcon(QStyle::SP_FileIcon)
                                            : QIcon(QPixmap::fromImage(entry.icon));
     QAction* action = toolbar->addAction(icon, plain);
+    if (!entry.icon_name.isEmpty()) icon_actions_.emplace(entry.icon_name, action);
     action->setToolTip(entry.help.isEmpty() ? plain : entry.help);
     action->setStatusTip(entry.help);
     show_state(*action, entry.state);
@@ -438,6 +487,8 @@ QSize FrameWidgets::extra_size() const {
   extra.rheight() += height(bars_[kBarTop]) + height(bars_[kBarBottom]) + height(menu_bar_) +
                      height(status_) + height(toolbar_);
   extra.rwidth() += width(bars_[kBarLeft]) + width(bars_[kBarRight]);
+  // The own frame: its title bar and the border on every side.
+  extra += QSize(2 * border_, height(title_bar_) + 2 * border_);
   return extra;
 }
 
@@ -561,6 +612,10 @@ bool FrameWidgets::control_key(QLineEdit& edit, const QKeyEvent& key) {
 }
 
 bool FrameWidgets::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == window_ && event->type() == QEvent::Paint) {
+    paint_border();
+    return false;
+  }
   if (event->type() == QEvent::KeyPress) {
     const auto& key = static_cast<const QKeyEvent&>(*event);
     if (auto* edit = qobject_cast<QLineEdit*>(watched);

@@ -19,6 +19,7 @@
 #include <QToolBar>
 #include <array>
 #include <functional>
+#include <map>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -34,8 +35,14 @@ class FrameWidgets : public QObject {
   // `window` is the main window, `layout` its grid with the content window in the middle cell.
   FrameWidgets(ChannelPtr to_program, QWidget* window, QGridLayout* layout);
 
-  // Replaces the bars, menu bar and status bar by those of `frame`.
+  // Replaces the bars, menu bar and status bar by those of `frame`. With the own frame the menu
+  // bar's popups are drop-down buttons of the title bar, not a menu bar.
   void build(const FrameDescription& frame);
+  // Icons that joined the host icon set: toolbar buttons and title bar buttons that name one
+  // show it.
+  void set_icons(const std::map<QString, QImage>& icons);
+  // The own frame's tool caption (kept for the next frame; the standard frame shows none).
+  void set_tool_caption(const QString& text);
   // Shows an item's state: buttons disabled or pressed, menu entries grayed or checked.
   void set_state(int id, int state);
   // Shows an item's new label and help text on its button and menu entries.
@@ -93,7 +100,9 @@ class FrameWidgets : public QObject {
 
  private:
   void clear();
-  void apply_own_frame(const OwnFrameLook& own);
+  void apply_own_frame(const OwnFrameLook& own, bool encrypted);
+  void add_popups(const std::vector<FrameEntry>& menus);
+  void paint_border();
   QWidget* make_bar(int bar, const std::vector<FrameEntry>& entries);
   QToolBar* make_toolbar(const std::vector<FrameEntry>& entries);
   void fill_menu(QMenu& menu, const std::vector<FrameEntry>& entries);
@@ -110,7 +119,6 @@ class FrameWidgets : public QObject {
   QGridLayout* layout_;
   std::array<QPointer<QWidget>, 4> bars_;
   QPointer<QMenuBar> menu_bar_;
-  QPointer<QWidget> title_area_;
   QPointer<QToolBar> toolbar_;
   QPointer<QWidget> top_area_;  // the toolbar above the top key bar
   QPointer<OwnTitleBar> title_bar_;
@@ -127,6 +135,12 @@ class FrameWidgets : public QObject {
   std::vector<QPointer<QShortcut>> shortcuts_;
   std::unordered_map<int, QPointer<QPushButton>> buttons_;
   std::unordered_multimap<int, QPointer<QAction>> actions_;
+  std::multimap<QString, QPointer<QAction>> icon_actions_;  // toolbar buttons by host icon name
+  std::vector<QPointer<QMenu>> popups_;                     // the menu bar's or title bar's
+  // The own frame's border: its width and colour (painted around the content).
+  int border_ = 0;
+  QColor border_colour_;
+  QString tool_caption_;
 };
 
 }  // namespace kovw::session

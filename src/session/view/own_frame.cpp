@@ -1,7 +1,9 @@
 #include "session/view/own_frame.h"
 
+#include <QAction>
 #include <QBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainterPath>
 #include <QRegion>
@@ -9,6 +11,8 @@
 #include <QToolButton>
 #include <QWindow>
 #include <algorithm>
+
+#include "session/view/program_icon.h"
 
 namespace kovw::session {
 
@@ -23,27 +27,20 @@ QSize own_frame_size(QSize wanted) {
                std::max(wanted.height(), kOwnFrameMinimum));
 }
 
-namespace {
-
-QToolButton* title_button(QWidget* parent, QStyle::StandardPixmap icon, const QString& fallback) {
-  auto* button = new QToolButton(parent);
-  const QIcon shown = parent->style()->standardIcon(icon, nullptr, parent);
-  if (shown.isNull())
-    button->setText(fallback);
-  else
-    button->setIcon(shown);
-  button->setAutoRaise(true);
-  button->setFocusPolicy(Qt::NoFocus);
-  return button;
-}
-
-}  // namespace
-
-OwnTitleBar::OwnTitleBar(QWidget* window, const OwnFrameLook& look) : QWidget(window) {
+OwnTitleBar::OwnTitleBar(QWidget* window, const OwnFrameLook& look, bool encrypted)
+    : QWidget(window),
+      window_(window),
+      icon_size_(std::max(1, look.icon_size)),
+      encrypted_(encrypted),
+      icons_(look.icons) {
   setObjectName(QStringLiteral("ownTitleBar"));
+  setAccessibleName(QStringLiteral("Title bar"));
   setAutoFillBackground(true);
   QPalette colours = palette();
-  if (look.caption.isValid()) colours.setColor(QPalette::Window, look.caption);
+  if (look.caption.isValid()) {
+    colours.setColor(QPalette::Window, look.caption);
+    colours.setColor(QPalette::Button, look.caption);
+  }
   if (look.caption_text.isValid()) {
     colours.setColor(QPalette::WindowText, look.caption_text);
     colours.setColor(QPalette::ButtonText, look.caption_text);
@@ -53,25 +50,134 @@ OwnTitleBar::OwnTitleBar(QWidget* window, const OwnFrameLook& look) : QWidget(wi
   row->setContentsMargins(2, 2, 2, 2);
   row->setSpacing(2);
   if (!look.embedded) {
-    menu_ = title_button(this, QStyle::SP_TitleBarMenuButton, QStringLiteral("="));
+    // The program icon: it tells whether the link is encrypted and opens the window menu.
+    menu_ = new QToolButton(this);
+    menu_->setObjectName(QStringLiteral("programIcon"));
+    menu_->setIcon(program_icon(encrypted));
+    menu_->setIconSize(QSize(icon_size_, icon_size_));
+    menu_->setFixedSize(icon_size_ + 4, icon_size_ + 4);
+    menu_->setAutoRaise(true);
+    menu_->setFocusPolicy(Qt::NoFocus);
     menu_->setPopupMode(QToolButton::InstantPopup);
+    menu_->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
+    menu_->setAccessibleName(QStringLiteral("Window menu"));
+    menu_->setAccessibleDescription(encrypted ? QStringLiteral("Encrypted link")
+                                              : QStringLiteral("Unencrypted link"));
     row->addWidget(menu_);
   }
   caption_ = new QLabel(window->windowTitle(), this);
   caption_->setTextFormat(Qt::PlainText);
   row->addWidget(caption_, 1);
   connect(window, &QWidget::windowTitleChanged, caption_, &QLabel::setText);
+  tool_caption_ = new QLabel(this);
+  tool_caption_->setTextFormat(Qt::PlainText);
+  tool_caption_->setObjectName(QStringLiteral("toolCaption"));
+  tool_caption_->hide();
+  row->addWidget(tool_caption_);
   if (look.embedded) return;
-  minimise_ = title_button(this, QStyle::SP_TitleBarMinButton, QStringLiteral("_"));
-  maximise_ = title_button(this, QStyle::SP_TitleBarMaxButton, QStringLiteral("#"));
-  close_ = title_button(this, QStyle::SP_TitleBarCloseButton, QStringLiteral("x"));
-  row->addWidget(minimise_);
-  row->addWidget(maximise_);
+  if (look.minimise) {
+    minimise_ = window_button(kIconMinimise, QStyle::SP_TitleBarMinButton, QStringLiteral("_"));
+    minimise_->setAccessibleName(QStringLiteral("Minimise"));
+    row->addWidget(minimise_);
+    connect(minimise_, &QToolButton::clicked, window, &QWidget::showMinimized);
+  }
+  if (look.maximise) {
+    maximise_ = window_button(kIconMaximise, QStyle::SP_TitleBarMaxButton, QStringLiteral("#"));
+    maximise_->setAccessibleName(QStringLiteral("Maximise"));
+    row->addWidget(maximise_);
+    connect(maximise_, &QToolButton::clicked, window,
+            [window] { window->isMaximized() ? window->showNormal() : window->showMaximized(); });
+    show_maximise_state();
+    window->installEventFilter(this);
+  }
+  close_ = window_button(kIconClose, QStyle::SP_TitleBarCloseButton, QStringLiteral("x"));
+  close_->setAccessibleName(QStringLiteral("Close"));
   row->addWidget(close_);
-  connect(minimise_, &QToolButton::clicked, window, &QWidget::showMinimized);
-  connect(maximise_, &QToolButton::clicked, window,
-          [window] { window->isMaximized() ? window->showNormal() : window->showMaximized(); });
   connect(close_, &QToolButton::clicked, window, &QWidget::close);
+}
+
+QToolButton* OwnTitleBar::window_button(const char* host_icon, int stock_icon,
+                                        const QString& text) {
+  auto* button = new QToolButton(this);
+  button->setAutoRaise(true);
+  button->setFocusPolicy(Qt::NoFocus);
+  button->setIconSize(QSize(icon_size_, icon_size_));
+  button->setFixedSize(icon_size_ + 4, icon_size_ + 4);
+  show_window_icon(button, host_icon, stock_icon, text);
+  return button;
+}
+
+void OwnTitleBar::show_window_icon(QToolButton* button, const char* host_icon, int stock_icon,
+                                   const QString& text) {
+  // The host's icon of that name first, then the style's, then a text.
+  QIcon icon;
+  if (const auto host = icons_.find(QString::fromLatin1(host_icon));
+      host != icons_.end() && !host->second.isNull())
+    icon = QIcon(QPixmap::fromImage(host->second));
+  else
+    icon = style()->standardIcon(static_cast<QStyle::StandardPixmap>(stock_icon), nullptr, this);
+  button->setIcon(icon);
+  button->setText(icon.isNull() ? text : QString());
+  button->setToolButtonStyle(icon.isNull() ? Qt::ToolButtonTextOnly : Qt::ToolButtonIconOnly);
+}
+
+void OwnTitleBar::show_maximise_state() {
+  if (!maximise_) return;
+  const bool maximised = window_->isMaximized();
+  show_window_icon(maximise_, maximised ? kIconRestore : kIconMaximise,
+                   maximised ? QStyle::SP_TitleBarNormalButton : QStyle::SP_TitleBarMaxButton,
+                   QStringLiteral("#"));
+}
+
+QToolButton* OwnTitleBar::add_drop_down(QMenu* menu) {
+  auto* button = new QToolButton(this);
+  QAction* action = menu->menuAction();
+  button->setText(action->text());
+  button->setEnabled(action->isEnabled());
+  button->setMenu(menu);
+  button->setPopupMode(QToolButton::InstantPopup);
+  button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  button->setAutoRaise(true);
+  button->setFocusPolicy(Qt::NoFocus);
+  button->setMinimumHeight(icon_size_ + 4);
+  // In the caption's text colour, dimmed while disabled; no arrow beside the label.
+  const QColor text = palette().color(QPalette::ButtonText);
+  const QColor background = palette().color(QPalette::Window);
+  const QColor dimmed = QColor::fromRgbF((text.redF() + background.redF()) / 2,
+                                         (text.greenF() + background.greenF()) / 2,
+                                         (text.blueF() + background.blueF()) / 2);
+  button->setStyleSheet(QStringLiteral("QToolButton { color: %1; } QToolButton:disabled { color: "
+                                       "%2; } QToolButton::menu-indicator { image: none; }")
+                            .arg(text.name(), dimmed.name()));
+  button->setAccessibleName(menu->accessibleName());
+  // Host requests change the popup's action; its button follows.
+  connect(action, &QAction::changed, button, [button, action] {
+    button->setText(action->text());
+    button->setEnabled(action->isEnabled());
+  });
+  auto* row = static_cast<QHBoxLayout*>(layout());
+  row->insertWidget((menu_ ? 1 : 0) + static_cast<int>(drop_downs_.size()), button);
+  drop_downs_.push_back(button);
+  return button;
+}
+
+void OwnTitleBar::set_tool_caption(const QString& text) {
+  tool_caption_->setText(text);
+  tool_caption_->setVisible(!text.isEmpty());
+}
+
+void OwnTitleBar::set_icons(const std::map<QString, QImage>& icons) {
+  for (const auto& [name, image] : icons) icons_[name] = image;
+  if (minimise_)
+    show_window_icon(minimise_, kIconMinimise, QStyle::SP_TitleBarMinButton, QStringLiteral("_"));
+  show_maximise_state();
+  if (close_)
+    show_window_icon(close_, kIconClose, QStyle::SP_TitleBarCloseButton, QStringLiteral("x"));
+}
+
+bool OwnTitleBar::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == window_ && event->type() == QEvent::WindowStateChange) show_maximise_state();
+  return false;
 }
 
 OwnFrameMouse::OwnFrameMouse(QWidget* window, bool embedded)

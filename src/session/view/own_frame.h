@@ -1,10 +1,11 @@
 #pragma once
-// The workstation's own drawn frame around a program's main window: a title bar (the program's
-// window menu, the caption, minimise, maximise and close), a border in the caption colour and
-// rounded corners. The window system moves and sizes the window (startSystemMove and
-// startSystemResize); where it cannot (some platforms refuse, the offscreen one has no
-// pointer), the frame follows the pointer itself. An embedded program's frame shows only the
-// caption: no buttons, no border, square corners, and it neither moves nor sizes.
+// The workstation's own drawn frame around a program's main window: a title bar (the program
+// icon that opens the window menu, the menu bar's popups as drop-down buttons, the caption,
+// minimise, maximise and close), a border in the caption colour and rounded corners. The window
+// system moves and sizes the window (startSystemMove and startSystemResize); where it cannot (some
+// platforms refuse, the offscreen one has no pointer), the frame follows the pointer itself. An
+// embedded program's frame shows only the caption: no buttons, no border, square corners, and it
+// neither moves nor sizes.
 
 #include <QObject>
 #include <QPoint>
@@ -12,10 +13,12 @@
 #include <QRect>
 #include <QSize>
 #include <QWidget>
+#include <vector>
 
 #include "session/program/frame_description.h"
 
 class QLabel;
+class QMenu;
 class QToolButton;
 
 namespace kovw::session {
@@ -31,20 +34,52 @@ bool in_size_grip(QPoint position, QSize size);
 // The size a drag asks for, kept at least kOwnFrameMinimum on both sides.
 QSize own_frame_size(QSize wanted);
 
+// The title bar. Its buttons show icons of look.icon_size pixels on buttons 4 pixels larger;
+// the window buttons take the host's icons named in `look.icons` ("winmin", "winmax",
+// "winres", "wincls"), else the style's, else the texts "_", "#" and "x".
 class OwnTitleBar : public QWidget {
  public:
-  // `window_menu` is filled by the caller (hardcopy) after the window's own entries.
-  OwnTitleBar(QWidget* window, const OwnFrameLook& look);
+  // `encrypted`: the program's link is encrypted (the program icon shows a padlock). The caller
+  // fills the window menu of menu_button().
+  OwnTitleBar(QWidget* window, const OwnFrameLook& look, bool encrypted);
+
+  // Adds a drop-down button for `menu` (a popup of the menu bar) after the earlier ones, before
+  // the caption. The button shows the menu action's text (with its mnemonic) and follows its
+  // enabled state and text.
+  QToolButton* add_drop_down(QMenu* menu);
+  // New host icons: the window buttons that name one show it.
+  void set_icons(const std::map<QString, QImage>& icons);
+
+  // The tool caption after the caption (hidden while empty).
+  void set_tool_caption(const QString& text);
 
   QLabel* caption() const { return caption_; }
+  QLabel* tool_caption() const { return tool_caption_; }
   QToolButton* menu_button() const { return menu_; }
+  bool encrypted() const { return encrypted_; }
+  const std::vector<QToolButton*>& drop_downs() const { return drop_downs_; }
   QToolButton* minimise_button() const { return minimise_; }
   QToolButton* maximise_button() const { return maximise_; }
   QToolButton* close_button() const { return close_; }
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
+  QToolButton* window_button(const char* host_icon, int stock_icon, const QString& text);
+  void show_window_icon(QToolButton* button, const char* host_icon, int stock_icon,
+                        const QString& text);
+  // The maximise button shows "winres" while the window is maximised.
+  void show_maximise_state();
+
+  QWidget* window_;
+  int icon_size_;
+  bool encrypted_;
+  std::map<QString, QImage> icons_;
   QLabel* caption_ = nullptr;
+  QLabel* tool_caption_ = nullptr;
   QToolButton* menu_ = nullptr;
+  std::vector<QToolButton*> drop_downs_;
   QToolButton* minimise_ = nullptr;
   QToolButton* maximise_ = nullptr;
   QToolButton* close_ = nullptr;

@@ -487,6 +487,14 @@ void ProgramView::apply(const to_view::ItemText& message) {
   if (main_) main_->frame()->set_text(message.item, message.label, message.help);
 }
 
+void ProgramView::apply(const to_view::FrameIcons& message) {
+  if (main_) main_->frame()->set_icons(message.icons);
+}
+
+void ProgramView::apply(const to_view::ToolCaption& message) {
+  if (main_) main_->frame()->set_tool_caption(message.text);
+}
+
 void ProgramView::apply(const to_view::ContextMenu& message) {
   if (!main_) return;
   main_->frame()->show_context_menu(message.entries);

@@ -113,6 +113,8 @@ class ProgramView : public QObject {
   void apply(const to_view::Frame& message);
   void apply(const to_view::ItemState& message);
   void apply(const to_view::ItemText& message);
+  void apply(const to_view::FrameIcons& message);
+  void apply(const to_view::ToolCaption& message);
   void apply(const to_view::ContextMenu& message);
   void apply(const to_view::StatusText& message);
   void apply(const to_view::Clipboard& message);

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QDialog>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -13,6 +14,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <cstring>
 
 #include "foundation/message_table.h"
@@ -490,6 +492,80 @@ TEST_F(FrameTest, ItemsWithIconsMakeTheToolbarAboveTheContent) {
   EXPECT_LT(toolbar->mapTo(window, QPoint()).y(), window->content()->geometry().top());
   actions[0]->trigger();
   EXPECT_EQ(Codes{0x0105}, key_data(peer));
+}
+
+// The own frame: the menu bar's popups are drop-down buttons of the title bar whose entries
+// send their keys like the menu bar's and follow the host's state changes; the close button
+// shows the host's "wincls" icon; the border is painted in the caption colour.
+TEST_F(FrameTest, TheOwnFramesTitleBarHoldsTheMenusAndTheHostsWindowIcons) {
+  namespace opt = protocol::screen_option;
+  protocol::ScreenOptions options = protocol::default_screen_options();
+  options[opt::kModelSwitch] = 1;
+  options[opt::kFrameType] = opt::kOwnFrame;
+  options[opt::kBorderWidth] = 5;
+  protocol::set_option_colour(options, opt::kCaption, {0, 90, 40});
+  QImage red(16, 16, QImage::Format_ARGB32);
+  red.fill(Qt::red);
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  ASSERT_TRUE(red.save(&buffer, "PNG"));
+  HostPeer& peer = start_program();
+  MainWindow* window =
+      program(peer,
+              {item(4, 0x20, "File", 0), item(0, 0x21, "Open", 5), item(0, 0x22, "", 0),
+               item(0, 0x21, "Quit", 1), item(4, 0x20, "Edit", 0), item(0, 0x21, "Copy", 7),
+               item(2, 0, "F3 End", 1)},
+              options, {protocol::HostIcon{"wincls", {png.begin(), png.end()}}});
+  ASSERT_NE(nullptr, window);
+  FrameWidgets& frame = *window->frame();
+  OwnTitleBar* title = frame.title_bar();
+  ASSERT_NE(nullptr, title);
+  EXPECT_EQ(nullptr, frame.menu_bar());  // no second row
+  const auto& drops = title->drop_downs();
+  ASSERT_EQ(2u, drops.size());
+  EXPECT_EQ("File", drops[0]->text());
+  EXPECT_EQ("Edit", drops[1]->text());
+  // After the program icon, before the caption.
+  EXPECT_LT(title->menu_button()->x(), drops[0]->x());
+  EXPECT_LT(drops[0]->x(), drops[1]->x());
+  EXPECT_LT(drops[1]->x(), title->caption()->x());
+  QMenu* file = drops[0]->menu();
+  ASSERT_NE(nullptr, file);
+  const auto entries = file->actions();
+  ASSERT_EQ(3, entries.size());
+  EXPECT_TRUE(entries[1]->isSeparator());
+  entries[2]->trigger();
+  EXPECT_EQ(Codes{0x0101}, key_data(peer));
+
+  // Host item 2 is "Open": disabled, it sends nothing; host item 5 is the "Edit" popup.
+  ASSERT_GT(peer.send(net::KWD_DIGRA, net::KWK_GREFR, protocol::build_grefr({2, 1}).payload), 0);
+  ASSERT_GT(peer.send(net::KWD_DIGRA, net::KWK_GREFR, protocol::build_grefr({5, 1}).payload), 0);
+  ASSERT_TRUE(wait_until([&] { return !drops[1]->isEnabled(); }));
+  EXPECT_FALSE(entries[0]->isEnabled());
+  EXPECT_TRUE(drops[0]->isEnabled());
+  entries[0]->trigger();
+  expect_no_keys(peer);
+
+  // KWK_WTOOL: the tool caption beside the caption.
+  EXPECT_FALSE(title->tool_caption()->isVisibleTo(title));
+  const std::string tool = "Werkzeug";
+  ASSERT_GT(peer.send(net::KWD_WIN, net::KWK_WTOOL,
+                      std::vector<std::uint8_t>(tool.c_str(), tool.c_str() + tool.size() + 1)),
+            0);
+  ASSERT_TRUE(wait_until([&] { return title->tool_caption()->text() == "Werkzeug"; }));
+  EXPECT_TRUE(title->tool_caption()->isVisibleTo(title));
+  EXPECT_GT(title->tool_caption()->x(), title->caption()->x());
+
+  // The host's close icon; minimise and maximise keep the style's (or their texts).
+  ASSERT_NE(nullptr, title->close_button());
+  EXPECT_EQ(QColor(Qt::red),
+            title->close_button()->icon().pixmap(16, 16).toImage().pixelColor(8, 8));
+  EXPECT_EQ(QSize(20, 20), title->close_button()->size());  // 16-pixel icons on 20-pixel buttons
+  // The border around the content in the caption colour.
+  const QImage shown = window->grab().toImage();
+  EXPECT_EQ(QColor(0, 90, 40), shown.pixelColor(2, shown.height() / 2));
+  EXPECT_EQ(QColor(0, 90, 40), shown.pixelColor(shown.width() / 2, shown.height() - 3));
 }
 
 }  // namespace

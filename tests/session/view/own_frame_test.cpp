@@ -9,6 +9,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QToolBar>
 #include <QToolButton>
 #include <memory>
 
@@ -68,7 +69,7 @@ TEST(OwnFrameTest, EmbeddedTitleBarShowsOnlyTheCaption) {
   look.on = true;
   look.caption = Qt::darkBlue;
   look.caption_text = Qt::white;
-  auto* full = new OwnTitleBar(window.get(), look);
+  auto* full = new OwnTitleBar(window.get(), look, false);
   EXPECT_EQ("Kunden", full->caption()->text());
   EXPECT_TRUE(full->menu_button() && full->minimise_button() && full->maximise_button() &&
               full->close_button());
@@ -76,7 +77,7 @@ TEST(OwnFrameTest, EmbeddedTitleBarShowsOnlyTheCaption) {
   EXPECT_EQ("Kunden 2", full->caption()->text());
 
   look.embedded = true;
-  auto* embedded = new OwnTitleBar(window.get(), look);
+  auto* embedded = new OwnTitleBar(window.get(), look, false);
   EXPECT_EQ("Kunden 2", embedded->caption()->text());
   EXPECT_EQ(nullptr, embedded->menu_button());
   EXPECT_EQ(nullptr, embedded->minimise_button());
@@ -108,6 +109,82 @@ TEST(OwnFrameTest, FrameWithTheOwnLookHasATitleBarWithTheHardcopyEntry) {
   EXPECT_EQ(nullptr, frame.title_bar());
   EXPECT_FALSE(window->windowFlags().testFlag(Qt::FramelessWindowHint));
   EXPECT_EQ(QMargins(0, 0, 0, 0), layout->contentsMargins());
+}
+
+QImage icon_image(const QIcon& icon) {
+  return icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+TEST(OwnFrameTest, TheProgramIconTellsAnEncryptedLinkFromAPlainOne) {
+  test_app();
+  auto window = std::make_unique<QWidget>();
+  OwnFrameLook look;
+  look.on = true;
+  auto* plain = new OwnTitleBar(window.get(), look, false);
+  auto* encrypted = new OwnTitleBar(window.get(), look, true);
+  EXPECT_FALSE(plain->encrypted());
+  EXPECT_TRUE(encrypted->encrypted());
+  const QImage plain_icon = icon_image(plain->menu_button()->icon());
+  const QImage encrypted_icon = icon_image(encrypted->menu_button()->icon());
+  EXPECT_FALSE(plain_icon.isNull());
+  EXPECT_NE(plain_icon, encrypted_icon);
+  EXPECT_NE(plain->menu_button()->accessibleDescription(),
+            encrypted->menu_button()->accessibleDescription());
+  // The same icon is the window's.
+  auto* layout = new QGridLayout(window.get());
+  layout->addWidget(new QWidget(window.get()), 1, 1);
+  FrameWidgets frame(nullptr, window.get(), layout);
+  FrameDescription description;
+  description.own.on = true;
+  description.encrypted = true;
+  frame.build(description);
+  EXPECT_EQ(encrypted_icon, icon_image(window->windowIcon()));
+  EXPECT_EQ(encrypted_icon, icon_image(frame.title_bar()->menu_button()->icon()));
+}
+
+// Icons that join the host icon set later (a graphics definition) reach the toolbar buttons
+// and the window buttons that name them; the window buttons show texts when the style has no
+// icon and the host none either.
+TEST(OwnFrameTest, NewHostIconsReachTheToolbarAndTheWindowButtons) {
+  test_app();
+  auto window = std::make_unique<QWidget>();
+  auto* layout = new QGridLayout(window.get());
+  layout->addWidget(new QWidget(window.get()), 1, 1);
+  FrameWidgets frame(nullptr, window.get(), layout);
+  FrameDescription description;
+  description.own.on = true;
+  description.own.icon_size = 24;
+  FrameEntry chart;
+  chart.id = 30000;
+  chart.label = "Chart";
+  chart.icon_name = "chart";
+  description.toolbar.push_back(chart);
+  frame.build(description);
+  OwnTitleBar* title = frame.title_bar();
+  ASSERT_NE(nullptr, title);
+  EXPECT_EQ(QSize(28, 28), title->close_button()->size());
+  const QImage stock = icon_image(frame.toolbar()->actions()[0]->icon());
+
+  QImage blue(16, 16, QImage::Format_ARGB32);
+  blue.fill(Qt::blue);
+  QImage green(16, 16, QImage::Format_ARGB32);
+  green.fill(Qt::green);
+  frame.set_icons({{"chart", blue}, {"wincls", green}, {"winmin", green}});
+  EXPECT_NE(stock, icon_image(frame.toolbar()->actions()[0]->icon()));
+  EXPECT_EQ(QColor(Qt::blue), icon_image(frame.toolbar()->actions()[0]->icon()).pixelColor(8, 8));
+  EXPECT_EQ(QColor(Qt::green), icon_image(title->close_button()->icon()).pixelColor(8, 8));
+  EXPECT_EQ(QColor(Qt::green), icon_image(title->minimise_button()->icon()).pixelColor(8, 8));
+  EXPECT_TRUE(title->close_button()->text().isEmpty());
+
+  // The maximise button shows "winmax" and, while the window is maximised, "winres".
+  QImage white(16, 16, QImage::Format_ARGB32);
+  white.fill(Qt::white);
+  frame.set_icons({{"winmax", blue}, {"winres", white}});
+  EXPECT_EQ(QColor(Qt::blue), icon_image(title->maximise_button()->icon()).pixelColor(8, 8));
+  window->setWindowState(Qt::WindowMaximized);
+  EXPECT_EQ(QColor(Qt::white), icon_image(title->maximise_button()->icon()).pixelColor(8, 8));
+  window->setWindowState(Qt::WindowNoState);
+  EXPECT_EQ(QColor(Qt::blue), icon_image(title->maximise_button()->icon()).pixelColor(8, 8));
 }
 
 }  // namespace
