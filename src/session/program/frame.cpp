@@ -258,6 +258,11 @@ void frame_item_chosen(ProgramSession& session, int id) {
       key >= 0 && icon_view_key_button(session, key))
     return;
   if (session.screen_kind != kScreenText) {
+    // A graphics window takes the item's keys as its graphics input, as if they were typed.
+    if (session.graphics && session.graphics->open() && !item->keys.empty()) {
+      session.graphics->key(item->keys, 0);
+      return;
+    }
     foundation::log_printf("dframe: Knopf %d ohne Textbildschirm", id);
     return;
   }

@@ -4,11 +4,15 @@
 // of a fresh definition replace those of the earlier one.
 
 #include <QBuffer>
+#include <QTest>
 #include <QToolBar>
 #include <cstring>
 
 #include "graphics/graphics_definition.h"
+#include "graphics/graphics_input.h"
+#include "net/fields.h"
 #include "protocol/little_endian.h"
+#include "protocol/payload_codec.h"
 #include "session/session_fixture.h"
 #include "session/view/frame_widgets.h"
 
@@ -104,6 +108,22 @@ TEST_F(GraphicsFrameItemsTest, IconsJoinTheSetOnceAndToolbarItemsReplaceTheEarli
   EXPECT_EQ("Zoom", actions[0]->text());
   EXPECT_EQ(QColor(Qt::blue), middle(actions[0]));
   EXPECT_NE(QColor(Qt::red), middle(actions[1]));  // no "pan" yet: a stock icon
+
+  // Choosing an item is graphics input: its function key answers the waiting request.
+  Bytes wait;
+  protocol::PayloadWriter request(wait);
+  request.int_field(0).int_field(0);
+  ASSERT_GT(peer.send(net::KWD_DIGRA, net::KWK_GGET, wait), 0);
+  QTest::qWait(50);
+  actions[1]->trigger();
+  net::LinkMessage message;
+  Bytes payload;
+  ASSERT_EQ(1, peer.receive(message, payload));
+  EXPECT_EQ(net::KWK_GGET, message.type);
+  net::FieldCursor at(payload);
+  EXPECT_EQ(graphics::kInputKey, net::get_int_field(at));
+  EXPECT_EQ(0x100 + 6, net::get_int_field(at));
+  EXPECT_FALSE(at.failed);
 
   // Another definition while the window is open: "zoom" keeps its first icon, "pan" is new and
   // shows at once; the toolbar stays.
