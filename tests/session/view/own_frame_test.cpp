@@ -20,6 +20,15 @@
 namespace kovw::session::test {
 namespace {
 
+// A window with its content in the middle cell and the frame around it, as a program's main
+// window has them.
+struct FramedWindow {
+  FramedWindow() { layout->addWidget(new QWidget(window.get()), 1, 1); }
+  std::unique_ptr<QWidget> window = std::make_unique<QWidget>();
+  QGridLayout* layout = new QGridLayout(window.get());
+  FrameWidgets frame{nullptr, window.get(), layout};
+};
+
 TEST(OwnFrameTest, TheBottomRightCornerSizesAndSizesStayAtLeast50) {
   const QSize size(300, 200);
   EXPECT_TRUE(in_size_grip({299, 199}, size));
@@ -87,10 +96,9 @@ TEST(OwnFrameTest, EmbeddedTitleBarShowsOnlyTheCaption) {
 
 TEST(OwnFrameTest, FrameWithTheOwnLookHasATitleBarWithTheHardcopyEntry) {
   test_app();
-  auto window = std::make_unique<QWidget>();
-  auto* layout = new QGridLayout(window.get());
-  layout->addWidget(new QWidget(window.get()), 1, 1);
-  FrameWidgets frame(nullptr, window.get(), layout);
+  FramedWindow framed;
+  QWidget* window = framed.window.get();
+  FrameWidgets& frame = framed.frame;
   FrameDescription description;
   description.own.on = true;
   description.own.border = 3;
@@ -98,7 +106,7 @@ TEST(OwnFrameTest, FrameWithTheOwnLookHasATitleBarWithTheHardcopyEntry) {
   ASSERT_NE(nullptr, frame.title_bar());
   EXPECT_TRUE(window->windowFlags().testFlag(Qt::FramelessWindowHint));
   EXPECT_EQ(QSize(50, 50), window->minimumSize());
-  EXPECT_EQ(QMargins(3, 3, 3, 3), layout->contentsMargins());
+  EXPECT_EQ(QMargins(3, 3, 3, 3), framed.layout->contentsMargins());
   QMenu* menu = frame.title_bar()->menu_button()->menu();
   ASSERT_NE(nullptr, menu);
   ASSERT_EQ(1, menu->actions().size());
@@ -108,7 +116,7 @@ TEST(OwnFrameTest, FrameWithTheOwnLookHasATitleBarWithTheHardcopyEntry) {
   frame.build(FrameDescription{});
   EXPECT_EQ(nullptr, frame.title_bar());
   EXPECT_FALSE(window->windowFlags().testFlag(Qt::FramelessWindowHint));
-  EXPECT_EQ(QMargins(0, 0, 0, 0), layout->contentsMargins());
+  EXPECT_EQ(QMargins(0, 0, 0, 0), framed.layout->contentsMargins());
 }
 
 QImage icon_image(const QIcon& icon) {
@@ -117,11 +125,13 @@ QImage icon_image(const QIcon& icon) {
 
 TEST(OwnFrameTest, TheProgramIconTellsAnEncryptedLinkFromAPlainOne) {
   test_app();
-  auto window = std::make_unique<QWidget>();
+  FramedWindow framed;
+  QWidget* window = framed.window.get();
+  FrameWidgets& frame = framed.frame;
   OwnFrameLook look;
   look.on = true;
-  auto* plain = new OwnTitleBar(window.get(), look, false);
-  auto* encrypted = new OwnTitleBar(window.get(), look, true);
+  auto* plain = new OwnTitleBar(window, look, false);
+  auto* encrypted = new OwnTitleBar(window, look, true);
   EXPECT_FALSE(plain->encrypted());
   EXPECT_TRUE(encrypted->encrypted());
   const QImage plain_icon = icon_image(plain->menu_button()->icon());
@@ -131,9 +141,6 @@ TEST(OwnFrameTest, TheProgramIconTellsAnEncryptedLinkFromAPlainOne) {
   EXPECT_NE(plain->menu_button()->accessibleDescription(),
             encrypted->menu_button()->accessibleDescription());
   // The same icon is the window's.
-  auto* layout = new QGridLayout(window.get());
-  layout->addWidget(new QWidget(window.get()), 1, 1);
-  FrameWidgets frame(nullptr, window.get(), layout);
   FrameDescription description;
   description.own.on = true;
   description.encrypted = true;
@@ -147,10 +154,9 @@ TEST(OwnFrameTest, TheProgramIconTellsAnEncryptedLinkFromAPlainOne) {
 // icon and the host none either.
 TEST(OwnFrameTest, NewHostIconsReachTheToolbarAndTheWindowButtons) {
   test_app();
-  auto window = std::make_unique<QWidget>();
-  auto* layout = new QGridLayout(window.get());
-  layout->addWidget(new QWidget(window.get()), 1, 1);
-  FrameWidgets frame(nullptr, window.get(), layout);
+  FramedWindow framed;
+  QWidget* window = framed.window.get();
+  FrameWidgets& frame = framed.frame;
   FrameDescription description;
   description.own.on = true;
   description.own.icon_size = 24;
