@@ -3,6 +3,10 @@
 namespace kovw::platform {
 
 QString accessible_label(const QString& label) {
+  return label_text(label).simplified();
+}
+
+QString label_text(const QString& label) {
   QString plain;
   plain.reserve(label.size());
   for (qsizetype i = 0; i < label.size(); ++i) {
@@ -14,7 +18,7 @@ QString accessible_label(const QString& label) {
     }
     plain.append(label[i]);
   }
-  return plain.simplified();
+  return plain;
 }
 
 }  // namespace kovw::platform

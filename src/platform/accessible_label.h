@@ -7,5 +7,7 @@
 namespace kovw::platform {
 
 QString accessible_label(const QString& label);
+// The label as text: without its mnemonic marks ("&&" stays one "&"), blanks kept.
+QString label_text(const QString& label);
 
 }  // namespace kovw::platform

@@ -89,7 +89,8 @@ bool parse_frame_extra(const std::vector<std::string>& w, FrameExtras& extras, s
                 std::min(w[1].size(), proto::kMenuLabelSize - 1));
     std::memcpy(item.data() + proto::kMenuHelpOffset, help.data(),
                 std::min(help.size(), proto::kMenuHelpSize - 1));
-    std::memcpy(item.data() + 148, w[2].data(), std::min<std::size_t>(w[2].size(), 19));
+    std::memcpy(item.data() + proto::kMenuIconNameOffset, w[2].data(),
+                std::min<std::size_t>(w[2].size(), proto::kMenuIconNameSize - 1));
     item[proto::kMenuBarOffset] = 6;
     proto::put_le16(item.data() + proto::kMenuFunctionKeyOffset, static_cast<std::uint16_t>(key));
     extras.toolbar.insert(extras.toolbar.end(), item.begin(), item.end());

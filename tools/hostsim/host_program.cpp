@@ -349,7 +349,7 @@ std::optional<proto::MenuItemRecord> parse_item(const std::vector<std::string>& 
   record[proto::kMenuBarOffset] = static_cast<std::uint8_t>(bar);
   proto::put_le16(record.data() + proto::kMenuFunctionKeyOffset, static_cast<std::uint16_t>(key));
   proto::put_le16(record.data() + proto::kMenuKindOffset, static_cast<std::uint16_t>(kind));
-  record[169] = static_cast<std::uint8_t>(extra);  // a control's width, an icon view's key
+  record[proto::kMenuWidthOrKeyOffset] = static_cast<std::uint8_t>(extra);
   return record;
 }
 

@@ -20,6 +20,11 @@ inline constexpr std::size_t kMenuLabelOffset = 0;  // zero-terminated host text
 inline constexpr std::size_t kMenuLabelSize = 40;
 inline constexpr std::size_t kMenuHelpOffset = 40;  // zero-terminated host text
 inline constexpr std::size_t kMenuHelpSize = 108;
+inline constexpr std::size_t kMenuIconNameOffset = 148;  // the item's host icon, blank-padded
+inline constexpr std::size_t kMenuIconNameSize = 20;
+// One byte: a toolbar control's width in characters; in icon views the number of the key that
+// chooses the item.
+inline constexpr std::size_t kMenuWidthOrKeyOffset = 169;
 inline constexpr std::size_t kMenuOldCommandOffset = 170;   // one byte, old host libraries
 inline constexpr std::size_t kMenuBarOffset = 171;          // one byte: where the item goes
 inline constexpr std::size_t kMenuFunctionKeyOffset = 172;  // 16-bit signed; -1: key list

@@ -8,6 +8,7 @@
 #include "protocol/program/program_window.h"
 #include "protocol/program/start_messages.h"
 #include "protocol/program/window_service.h"
+#include "session/program/command_table.h"
 #include "session/program/cursor_kind_numbers.h"
 #include "session/program/frame_description.h"
 #include "session/program/graphics_windows.h"
@@ -20,25 +21,16 @@
 #include "session/program/window_hardcopy_request.h"
 #include "session/window_messages.h"
 
-#include "session/program/command_table.h"
-
-#include <algorithm>
-
 namespace kovw::session {
 
 namespace {
 
 constexpr int kHardcopyKey = 308;  // the function key that asks for a window hardcopy
 constexpr int kKButtonRestore = 1;
-// The icon name of an item record, and the first bar whose items may go to the toolbar.
-constexpr std::size_t kIconNameOffset = 148;
-constexpr std::size_t kIconNameSize = 20;
+// The first bar whose items may go to the toolbar.
 constexpr int kBarToolbarFirst = 4;
-// Toolbar controls: at most four per screen, their width in characters at offset 169.
+// Toolbar controls: at most four per screen.
 constexpr int kToolbarControlsMax = 4;
-constexpr std::size_t kControlWidthOffset = 169;
-// Icon views: the number of the item's key (the same byte as a control's width).
-constexpr std::size_t kAcceleratorOffset = 169;
 // The own frame's title bar icons at a font scale of 100.
 constexpr int kTitleIconSize = 16;
 
@@ -72,12 +64,11 @@ FrameEntry separator() {
 
 // The icon name of an item, empty when it names none.
 std::string icon_name(const MenuItem& item) {
-  const auto* name = reinterpret_cast<const char*>(item.record.data() + kIconNameOffset);
+  const auto* name =
+      reinterpret_cast<const char*>(item.record.data() + protocol::kMenuIconNameOffset);
   if (static_cast<unsigned char>(name[0]) <= ' ') return {};
-  std::string text(name, kIconNameSize);
-  text.resize(std::min(text.find('\0'), text.size()));
-  while (!text.empty() && text.back() == ' ') text.pop_back();
-  return text;
+  return foundation::copy_field(std::string_view(name, protocol::kMenuIconNameSize),
+                                protocol::kMenuIconNameSize + 1);
 }
 
 // The toolbar: items of the menu bar and the toolbar bar (plain items and popup entries) that
@@ -111,7 +102,7 @@ void describe_toolbar(const FrameState& frame, int font_scale_percent,
       FrameEntry control = entry_of(item);
       control.control = (kind_word & 0x80) ? kControlCombo : kControlEdit;
       control.control_width =
-          std::max(1, item.record[kControlWidthOffset] * 7 *
+          std::max(1, item.record[protocol::kMenuWidthOrKeyOffset] * 7 *
                           (font_scale_percent > 0 ? font_scale_percent : 100) / 100);
       toolbar.push_back(std::move(control));
       continue;
@@ -206,7 +197,7 @@ void frame_show(ProgramSession& session) {
     const int layout = session.host_hooks ? session.host_hooks->keyboard_layout : 0;
     for (const MenuItem& item : frame.items.screen) {
       if (item.kind != kKindPlain && item.kind != kKindPopupEntry) continue;
-      const int number = item.record[kAcceleratorOffset];
+      const int number = item.record[protocol::kMenuWidthOrKeyOffset];
       if (number == 0) continue;
       if (const auto key = key_for_number(layout, number))
         description.accelerators.push_back({item.id, *key});

@@ -18,18 +18,16 @@
 #include "platform/accessible_label.h"
 #include "session/program/menu_items.h"
 #include "session/program/window_hardcopy_request.h"
-#include "session/view/text_input.h"
 #include "session/view/program_icon.h"
+#include "session/view/text_input.h"
 #include "session/window_messages.h"
 
 namespace kovw::session {
 
 namespace {
+
 // Marks the line edits of the toolbar's controls for the event filter.
 constexpr char kControlProperty[] = "kovwToolbarControl";
-}  // namespace
-
-namespace {
 
 constexpr int kButtonGap = 2;
 
@@ -56,14 +54,6 @@ void show_state(QPushButton& button, int state) {
   button.setEnabled(!disabled(state));
   button.setCheckable(pressed(state));
   button.setChecked(pressed(state));
-}
-
-// A label as text: the mnemonic marker gone, "&&" a literal ampersand.
-QString plain_label(const QString& label) {
-  QString plain = label;
-  return plain.replace(QStringLiteral("&&"), QStringLiteral("\x01"))
-      .remove(u'&')
-      .replace(u'\x01', u'&');
 }
 
 void show_state(QAction& action, int state) {
@@ -185,19 +175,31 @@ void FrameWidgets::add_keys(const FrameDescription& frame) {
 }
 
 void FrameWidgets::focus_first_control() {
-  if (controls_.empty() || !controls_.front().second) return;
-  QWidget* control = controls_.front().second.data();
-  if (!control->isEnabled()) return;
-  auto* combo = qobject_cast<QComboBox*>(control);
-  QLineEdit* edit = combo ? combo->lineEdit() : qobject_cast<QLineEdit*>(control);
-  if (edit != nullptr && edit->hasFocus()) {
-    // From the control the key goes back, as Tab does.
-    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
-    control_key(*edit, tab);
-    return;
-  }
-  control->setFocus(Qt::ShortcutFocusReason);
-  if (edit != nullptr) edit->selectAll();
+  QLineEdit* edit = first_edit();
+  if (edit == nullptr || !controls_.front().second->isEnabled()) return;
+  // From the control the key goes back, as Tab does.
+  if (edit->hasFocus()) return leave_control();
+  controls_.front().second->setFocus(Qt::ShortcutFocusReason);
+  edit->selectAll();
+}
+
+void FrameWidgets::leave_control() {
+  if (control_tab_)
+    control_tab_();
+  else if (QWidget* shown = content())
+    shown->setFocus(Qt::TabFocusReason);
+}
+
+QLineEdit* FrameWidgets::first_edit() const {
+  if (controls_.empty() || !controls_.front().second) return nullptr;
+  QWidget* first = controls_.front().second.data();
+  if (auto* combo = qobject_cast<QComboBox*>(first)) return combo->lineEdit();
+  return qobject_cast<QLineEdit*>(first);
+}
+
+QWidget* FrameWidgets::content() const {
+  QLayoutItem* cell = layout_->itemAtPosition(1, 1);
+  return cell ? cell->widget() : nullptr;
 }
 
 // The popups go into the menu bar, or with the own frame into the title bar as drop-down
@@ -307,7 +309,7 @@ QToolBar* FrameWidgets::make_toolbar(const std::vector<FrameEntry>& entries) {
       toolbar->addSeparator();
       continue;
     }
-    const QString plain = plain_label(entry.label);
+    const QString plain = platform::label_text(entry.label);
     if (entry.control != 0) {
       QLineEdit* edit = nullptr;
       QWidget* control = nullptr;
@@ -372,7 +374,7 @@ QWidget* FrameWidgets::make_bar(int bar, const std::vector<FrameEntry>& entries)
     button->setAccessibleName(platform::accessible_label(entry.label));
     button->setAccessibleDescription(entry.help.simplified());
     const QFontMetrics metrics = button->fontMetrics();
-    const QString plain = plain_label(entry.label);
+    const QString plain = platform::label_text(entry.label);
     button->setMinimumWidth(metrics.horizontalAdvance(plain) + 2 * metrics.averageCharWidth());
     if (!entry.entries.empty()) {
       auto* menu = new QMenu(button);
@@ -419,25 +421,21 @@ void FrameWidgets::choose(int id) {
 }
 
 void FrameWidgets::set_first_control_text(const QString& text) {
-  if (controls_.empty() || !controls_.front().second) return;
-  QWidget* first = controls_.front().second.data();
-  if (auto* combo = qobject_cast<QComboBox*>(first)) combo->setEditText(text);
-  if (auto* edit = qobject_cast<QLineEdit*>(first)) edit->setText(text);
+  if (QLineEdit* edit = first_edit()) edit->setText(text);
 }
 
 void FrameWidgets::remember_first_control_text(const QString& text) {
-  if (text.isEmpty() || controls_.empty() || !controls_.front().second) return;
-  QWidget* first = controls_.front().second.data();
-  if (auto* combo = qobject_cast<QComboBox*>(first)) {
+  QLineEdit* edit = first_edit();
+  if (text.isEmpty() || edit == nullptr) return;
+  if (auto* combo = qobject_cast<QComboBox*>(controls_.front().second.data())) {
     if (const int earlier = combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
         earlier >= 0)
       combo->removeItem(earlier);
     combo->insertItem(0, text);
     while (combo->count() > kRememberedTexts) combo->removeItem(combo->count() - 1);
     combo->setCurrentIndex(0);
-    combo->setEditText(text);
   }
-  if (auto* edit = qobject_cast<QLineEdit*>(first)) edit->setText(text);
+  edit->setText(text);
 }
 
 void FrameWidgets::set_state(int id, int state) {
@@ -523,11 +521,8 @@ QWidget* FrameWidgets::control(int id) const {
 }
 
 QString FrameWidgets::first_control_text() const {
-  if (controls_.empty() || !controls_.front().second) return {};
-  QWidget* first = controls_.front().second.data();
-  if (auto* combo = qobject_cast<QComboBox*>(first)) return combo->currentText();
-  if (auto* edit = qobject_cast<QLineEdit*>(first)) return edit->text();
-  return {};
+  const QLineEdit* edit = first_edit();
+  return edit ? edit->text() : QString();
 }
 
 QPushButton* FrameWidgets::button(int id) const {
@@ -548,8 +543,7 @@ bool FrameWidgets::focus_key_bar() {
 }
 
 bool FrameWidgets::bar_key(QPushButton& button, const QKeyEvent& key) {
-  QWidget* content =
-      layout_->itemAtPosition(1, 1) ? layout_->itemAtPosition(1, 1)->widget() : nullptr;
+  QWidget* content = this->content();
   switch (key.key()) {
     case Qt::Key_Escape:
       if (content) content->setFocus(Qt::ShortcutFocusReason);
@@ -598,13 +592,7 @@ bool FrameWidgets::control_key(QLineEdit& edit, const QKeyEvent& key) {
       return true;
     case Qt::Key_Tab:
       if (key.modifiers() != Qt::NoModifier) return false;
-      if (control_tab_) {
-        control_tab_();
-      } else if (QWidget* content = layout_->itemAtPosition(1, 1)
-                                        ? layout_->itemAtPosition(1, 1)->widget()
-                                        : nullptr) {
-        content->setFocus(Qt::TabFocusReason);
-      }
+      leave_control();
       return true;
     default:
       return false;

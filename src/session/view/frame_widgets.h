@@ -113,6 +113,13 @@ class FrameWidgets : public QObject {
   // The keys of the items (icon views) and Ctrl+P.
   void add_keys(const FrameDescription& frame);
   void focus_first_control();
+  // The focus leaves a toolbar control (Tab, Ctrl+P there): to the icon view's list, or to the
+  // content window.
+  void leave_control();
+  // The first toolbar control's line edit (a combo box's own), or null without a control.
+  QLineEdit* first_edit() const;
+  // The content window (the grid's middle cell), or null.
+  QWidget* content() const;
 
   ChannelPtr to_program_;
   QWidget* window_;

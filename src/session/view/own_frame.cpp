@@ -27,6 +27,15 @@ QSize own_frame_size(QSize wanted) {
                std::max(wanted.height(), kOwnFrameMinimum));
 }
 
+const OwnTitleBar::ButtonLook OwnTitleBar::kMinimiseLook{kIconMinimise,
+                                                         QStyle::SP_TitleBarMinButton, "_"};
+const OwnTitleBar::ButtonLook OwnTitleBar::kMaximiseLook{kIconMaximise,
+                                                         QStyle::SP_TitleBarMaxButton, "#"};
+const OwnTitleBar::ButtonLook OwnTitleBar::kRestoreLook{kIconRestore,
+                                                        QStyle::SP_TitleBarNormalButton, "#"};
+const OwnTitleBar::ButtonLook OwnTitleBar::kCloseLook{kIconClose, QStyle::SP_TitleBarCloseButton,
+                                                      "x"};
+
 OwnTitleBar::OwnTitleBar(QWidget* window, const OwnFrameLook& look, bool encrypted)
     : QWidget(window),
       window_(window),
@@ -76,13 +85,13 @@ OwnTitleBar::OwnTitleBar(QWidget* window, const OwnFrameLook& look, bool encrypt
   row->addWidget(tool_caption_);
   if (look.embedded) return;
   if (look.minimise) {
-    minimise_ = window_button(kIconMinimise, QStyle::SP_TitleBarMinButton, QStringLiteral("_"));
+    minimise_ = window_button(kMinimiseLook);
     minimise_->setAccessibleName(QStringLiteral("Minimise"));
     row->addWidget(minimise_);
     connect(minimise_, &QToolButton::clicked, window, &QWidget::showMinimized);
   }
   if (look.maximise) {
-    maximise_ = window_button(kIconMaximise, QStyle::SP_TitleBarMaxButton, QStringLiteral("#"));
+    maximise_ = window_button(kMaximiseLook);
     maximise_->setAccessibleName(QStringLiteral("Maximise"));
     row->addWidget(maximise_);
     connect(maximise_, &QToolButton::clicked, window,
@@ -90,43 +99,39 @@ OwnTitleBar::OwnTitleBar(QWidget* window, const OwnFrameLook& look, bool encrypt
     show_maximise_state();
     window->installEventFilter(this);
   }
-  close_ = window_button(kIconClose, QStyle::SP_TitleBarCloseButton, QStringLiteral("x"));
+  close_ = window_button(kCloseLook);
   close_->setAccessibleName(QStringLiteral("Close"));
   row->addWidget(close_);
   connect(close_, &QToolButton::clicked, window, &QWidget::close);
 }
 
-QToolButton* OwnTitleBar::window_button(const char* host_icon, int stock_icon,
-                                        const QString& text) {
+QToolButton* OwnTitleBar::window_button(const ButtonLook& look) {
   auto* button = new QToolButton(this);
   button->setAutoRaise(true);
   button->setFocusPolicy(Qt::NoFocus);
   button->setIconSize(QSize(icon_size_, icon_size_));
   button->setFixedSize(icon_size_ + 4, icon_size_ + 4);
-  show_window_icon(button, host_icon, stock_icon, text);
+  show_window_icon(button, look);
   return button;
 }
 
-void OwnTitleBar::show_window_icon(QToolButton* button, const char* host_icon, int stock_icon,
-                                   const QString& text) {
+void OwnTitleBar::show_window_icon(QToolButton* button, const ButtonLook& look) {
   // The host's icon of that name first, then the style's, then a text.
   QIcon icon;
-  if (const auto host = icons_.find(QString::fromLatin1(host_icon));
+  if (const auto host = icons_.find(QString::fromLatin1(look.host_icon));
       host != icons_.end() && !host->second.isNull())
     icon = QIcon(QPixmap::fromImage(host->second));
   else
-    icon = style()->standardIcon(static_cast<QStyle::StandardPixmap>(stock_icon), nullptr, this);
+    icon =
+        style()->standardIcon(static_cast<QStyle::StandardPixmap>(look.stock_icon), nullptr, this);
   button->setIcon(icon);
-  button->setText(icon.isNull() ? text : QString());
+  button->setText(icon.isNull() ? QString::fromLatin1(look.text) : QString());
   button->setToolButtonStyle(icon.isNull() ? Qt::ToolButtonTextOnly : Qt::ToolButtonIconOnly);
 }
 
 void OwnTitleBar::show_maximise_state() {
   if (!maximise_) return;
-  const bool maximised = window_->isMaximized();
-  show_window_icon(maximise_, maximised ? kIconRestore : kIconMaximise,
-                   maximised ? QStyle::SP_TitleBarNormalButton : QStyle::SP_TitleBarMaxButton,
-                   QStringLiteral("#"));
+  show_window_icon(maximise_, window_->isMaximized() ? kRestoreLook : kMaximiseLook);
 }
 
 QToolButton* OwnTitleBar::add_drop_down(QMenu* menu) {
@@ -168,11 +173,9 @@ void OwnTitleBar::set_tool_caption(const QString& text) {
 
 void OwnTitleBar::set_icons(const std::map<QString, QImage>& icons) {
   for (const auto& [name, image] : icons) icons_[name] = image;
-  if (minimise_)
-    show_window_icon(minimise_, kIconMinimise, QStyle::SP_TitleBarMinButton, QStringLiteral("_"));
+  if (minimise_) show_window_icon(minimise_, kMinimiseLook);
   show_maximise_state();
-  if (close_)
-    show_window_icon(close_, kIconClose, QStyle::SP_TitleBarCloseButton, QStringLiteral("x"));
+  if (close_) show_window_icon(close_, kCloseLook);
 }
 
 bool OwnTitleBar::eventFilter(QObject* watched, QEvent* event) {

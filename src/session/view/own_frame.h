@@ -66,9 +66,16 @@ class OwnTitleBar : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  QToolButton* window_button(const char* host_icon, int stock_icon, const QString& text);
-  void show_window_icon(QToolButton* button, const char* host_icon, int stock_icon,
-                        const QString& text);
+  // A window button's host icon name, the style's icon (a QStyle::StandardPixmap) and the text
+  // shown without either.
+  struct ButtonLook {
+    const char* host_icon;
+    int stock_icon;
+    const char* text;
+  };
+  static const ButtonLook kMinimiseLook, kMaximiseLook, kRestoreLook, kCloseLook;
+  QToolButton* window_button(const ButtonLook& look);
+  void show_window_icon(QToolButton* button, const ButtonLook& look);
   // The maximise button shows "winres" while the window is maximised.
   void show_maximise_state();
 
