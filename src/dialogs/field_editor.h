@@ -82,6 +82,10 @@ class FieldEditor {
   // without marker for UTF-8 fields, else `text_flags` of the program); a replaced hidden
   // preset enciphered; dates and times in the host's form. `length` gets the length to report.
   std::string reply_contents(int text_flags, int* length) const;
+  // What a log line may show of `contents`: hidden input as "*" of its length.
+  std::string logged_contents(const std::string& contents) const {
+    return (flags_ & kFieldHidden) ? std::string(contents.size(), '*') : contents;
+  }
 
  private:
   int capacity() const;

@@ -132,7 +132,6 @@ void IconViewWidget::build_list() {
   details_->header()->setStretchLastSection(false);
   details_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   allow_entry_drags(*details_);
-  details_->installEventFilter(this);  // its size gives the column widths
   // One selection for every mode.
   details_->setSelectionModel(icons_->selectionModel());
   stack_->addWidget(icons_);
@@ -386,7 +385,8 @@ bool IconViewWidget::eventFilter(QObject* watched, QEvent* event) {
   }
   if (watched == details_ && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
     apply_column_widths();
-  if (event->type() == QEvent::KeyPress) {
+  // Enter in the list opens the current entry (the button bar form has no list).
+  if (event->type() == QEvent::KeyPress && icons_ && (watched == icons_ || watched == details_)) {
     const auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
       open(icons_->currentIndex());

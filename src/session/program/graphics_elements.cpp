@@ -128,10 +128,10 @@ int GraphicsProgram::element_operation(const graphics::GraphicsDefinition& step)
       return store_region(id, r.i32(68), !(r.i16(66) & kRegionPlace), r.i32(72), r.i32(76),
                           r.i32(80), r.i32(84));
     case 36:
-      if (!restore_region(id, r.i32(68), r.i16(66) & kRegionPlace, r.i32(72), r.i32(76)))
+      if (restore_region(id, r.i32(68), r.i16(66) & kRegionPlace, r.i32(72), r.i32(76)))
+        post_picture(id);
+      else
         foundation::log_printf("dg_elem: kein gespeicherter Bereich %d", r.i32(68));
-      if (window) window->changed = true;
-      post_picture(id);
       return 0;
     case 37:
       clear_rectangle(id, r.i32(68), r.i32(72), r.i32(76), r.i32(80));
@@ -374,8 +374,12 @@ void GraphicsProgram::update_page_keys() {
     if (item.keys.size() != 1) continue;
     const int key = item.keys[0] - kFunctionKeyBase;
     if (key < kPageFirst || key > kPageList) continue;
-    frame_set_item_state(session_, kScreenItemBase + static_cast<int>(i),
-                         any ? 0 : static_cast<int>(kItemDisabled), kStateSet);
+    // Only the disabled bit follows the pages; what else the host set stays, and nothing is
+    // sent while the state holds.
+    const int state = (item.state() & ~static_cast<int>(kItemDisabled)) |
+                      (any ? 0 : static_cast<int>(kItemDisabled));
+    if (state != item.state())
+      frame_set_item_state(session_, kScreenItemBase + static_cast<int>(i), state, kStateSet);
   }
 }
 
@@ -416,7 +420,7 @@ bool GraphicsProgram::page_command(int key) {
         entry.id = kPageChoiceBase + i;
         entry.label = QString::number(page.number);
         if (!page.title.isEmpty()) entry.label += QStringLiteral("  ") + page.title;
-        entry.state = i == shown ? 2 : 0;
+        entry.state = i == shown ? kStatePressed : 0;
         menu.entries.push_back(std::move(entry));
       }
       post_to_view(*session_.to_view, std::move(menu));

@@ -183,8 +183,9 @@ void GraphicsProgram::field_step(const dialogs::FieldStep& step) {
   // came, as far as the record holds them.
   int length = 0;
   const std::string contents = field_->editor.reply_contents(session_.host_text_flags(), &length);
+  const std::string logged = field_->editor.logged_contents(contents);
   foundation::log_printf("Sende DIGRA Feld Taste %d %.*s", step.exit_key,
-                         static_cast<int>(contents.size()), contents.c_str());
+                         static_cast<int>(logged.size()), logged.c_str());
   graphics::WindowRecord& record = definition_.record;
   record.set16(kInputKindAt, graphics::kInputKey);
   record.set16(kInputKeyAt, step.exit_key);

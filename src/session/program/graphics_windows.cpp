@@ -155,9 +155,7 @@ void GraphicsProgram::define(std::span<const std::uint8_t> payload, int type) {
       }
       definition_ = incoming;
       pending_repaint_.stop();
-      release_windows();
-      sub_windows_.clear();
-      pictures_.clear();
+      close_windows();
       end_print_job();
       if (type == net::KWK_PDIGRA) {
         result = start_print_job();
@@ -242,6 +240,7 @@ void GraphicsProgram::define(std::span<const std::uint8_t> payload, int type) {
         post_to_view(*session_.to_view, std::move(place));
       }
       post_picture(0);
+      update_page_keys();  // enabled while pages are stored
       break;
     }
     case graphics::kEndDefinition:
@@ -250,19 +249,13 @@ void GraphicsProgram::define(std::span<const std::uint8_t> payload, int type) {
       if (open_ && printing_) {
         // Flag 0x0010 with a value at offset 64 ends the page first.
         if ((incoming.flags & 0x0010) && incoming.record.i16(64) > 0) end_page();
-        release_windows();
-        drop_field();
-        sub_windows_.clear();
-        pictures_.clear();
+        close_windows();
         end_print_job();
         open_ = false;
       } else if (open_) {
         if (definition_.record.u8(296) & kRememberPlace) remember_place();
         pending_repaint_.stop();
-        release_windows();
-        drop_field();
-        sub_windows_.clear();
-        pictures_.clear();
+        close_windows();
         open_ = false;
         to_view::GraphicsWindow end;
         end.operation = to_view::GraphicsWindow::Operation::End;
@@ -287,12 +280,23 @@ void GraphicsProgram::define(std::span<const std::uint8_t> payload, int type) {
   send_reply();
 }
 
+void GraphicsProgram::close_windows() {
+  release_windows();
+  drop_field();
+  sub_windows_.clear();
+  pictures_.clear();
+  // The next window starts with its live picture, not a stored page of this one.
+  if (page_history_) page_history_->show(-1);
+  shown_page_ = QImage();
+}
+
 void GraphicsProgram::keep_page_definition(const std::vector<std::uint8_t>& page) {
   // The first page definition of a screen window in this run becomes the process's, kept in
   // the local table file; later ones are not written again.
-  static std::atomic<bool> stored{false};
-  if (page.empty() || !session_.host_hooks || !session_.host_hooks->store_page_definition) return;
-  if (stored.exchange(true)) return;
+  if (page.empty() || !session_.host_hooks || !session_.host_hooks->store_page_definition ||
+      !session_.host_hooks->page_definition_stored)
+    return;
+  if (session_.host_hooks->page_definition_stored->exchange(true)) return;
   if (const int error = session_.host_hooks->store_page_definition(page); error != 0)
     foundation::log_printf("dg_interp: Seitendefinition nicht gespeichert (%d)", error);
 }

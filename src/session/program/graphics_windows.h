@@ -119,6 +119,9 @@ class GraphicsProgram : public QObject, public graphics::StreamCanvas {
   int picture_element(int operation, const std::vector<std::uint8_t>& data);
   graphics::PageHistory& page_history();
   bool showing_page() const;
+  // Ends the windows of a definition: their segments and sub windows, a field in them, the
+  // pictures, a stored page on show.
+  void close_windows();
   void page_history_step(const graphics::WindowRecord& record);
   void show_page(int index);
   void update_page_keys();

@@ -65,8 +65,9 @@ void reply(ProgramSession& session, int exit_key) {
     answer.mouse_row = static_cast<std::int16_t>(editor.mouse_row());
     answer.mouse_info = static_cast<std::int16_t>(editor.mouse_info());
   }
-  foundation::log_printf("Sende DIAC Taste %d %.*s", exit_key, static_cast<int>(answer.text.size()),
-                         answer.text.c_str());
+  const std::string logged = editor.logged_contents(answer.text);
+  foundation::log_printf("Sende DIAC Taste %d %.*s", exit_key, static_cast<int>(logged.size()),
+                         logged.c_str());
   hide(session);
   const protocol::Outgoing message = protocol::build_field_reply(answer);
   dt_send(session, message.service, message.type, message.payload);

@@ -6,6 +6,7 @@
 // The shell also binds its main window to shell_channel(): every program thread that ends posts
 // a ProgramEndedEvent (WML_ENDE) there: the programs still running and the thread's exit flags.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -77,6 +78,9 @@ struct SessionHost {
   // Keeps the page definition of the run's first graphics window as the local table file
   // ("drtab.ini"); called on program threads. Returns 0 or an error number.
   std::function<int(std::span<const std::uint8_t> page_definition)> store_page_definition;
+  // Set once a page definition was stored: later ones of the run are not written again.
+  std::shared_ptr<std::atomic<bool>> page_definition_stored =
+      std::make_shared<std::atomic<bool>>(false);
   // "Double Click": icon views open entries by double click (else by a single click).
   bool double_click = false;
   // "Poster Print": graphics print jobs may spread a world over several pages.

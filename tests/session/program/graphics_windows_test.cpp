@@ -675,6 +675,7 @@ TEST_F(GraphicsWindowsTest, TheRunsFirstPageDefinitionIsKeptOnce) {
     kept->emplace_back(page.begin(), page.end());
     return 0;
   };
+  host.page_definition_stored = std::make_shared<std::atomic<bool>>(false);  // a run of its own
   set_session_host(host);
   HostPeer& peer = start_program();
   program(peer, 93);
