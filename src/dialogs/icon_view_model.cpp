@@ -7,6 +7,8 @@
 
 #include "foundation/host_text.h"
 #include "protocol/little_endian.h"
+#include "protocol/payload_codec.h"
+#include "protocol/program/list_view_messages.h"
 
 namespace kovw::dialogs {
 
@@ -15,11 +17,11 @@ namespace {
 using protocol::ParseError;
 using protocol::ParseFailure;
 
-constexpr std::size_t kTreeHeader = 64;
-constexpr std::size_t kTreeEntry = 136;
+constexpr std::size_t kTreeHeader = protocol::kTreeHeaderSize;
+constexpr std::size_t kTreeEntry = protocol::kTreeEntrySize;
 constexpr std::size_t kTreeLabelOffset = 7;
-constexpr std::size_t kListHeader = 720;
-constexpr std::size_t kListEntry = 516;
+constexpr std::size_t kListHeader = protocol::kListHeaderSize;
+constexpr std::size_t kListEntry = protocol::kListEntrySize;
 constexpr std::size_t kListTitleOffset = 64;
 constexpr std::size_t kListTitleEnd = 192;
 constexpr std::size_t kColumnTitlesOffset = 192;
@@ -38,22 +40,14 @@ std::int32_t le32s(const std::uint8_t* at) {
   return static_cast<std::int32_t>(protocol::le32(at));
 }
 
-// The zero-terminated text from `from`, never past `end`.
-std::string_view cut_text(std::span<const std::uint8_t> record, std::size_t from, std::size_t end) {
-  end = std::min(end, record.size());
-  if (from >= end) return {};
-  const auto* begin = reinterpret_cast<const char*>(record.data() + from);
-  const std::size_t room = end - from;
-  const void* zero = std::memchr(begin, 0, room);
-  return {begin, zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - begin) : room};
-}
+using protocol::text_view;
 
 // Zero-terminated texts one after the other in [from, end): at most `count`.
 std::vector<std::string_view> texts_in(std::span<const std::uint8_t> record, std::size_t from,
                                        std::size_t end, std::size_t count) {
   std::vector<std::string_view> texts;
   while (texts.size() < count && from < end) {
-    const std::string_view text = cut_text(record, from, end);
+    const std::string_view text = text_view(record, from, end);
     texts.push_back(text);
     from += text.size() + 1;
   }
@@ -106,7 +100,7 @@ protocol::Result<TreeDefinition> parse_tree_definition(std::span<const std::uint
     folder.flags = record[4];
     folder.icon = record[5];
     folder.open_icon = record[6];
-    folder.label = wide(cut_text(record, kTreeLabelOffset, kTreeEntry), tree.utf8, text_flags);
+    folder.label = wide(text_view(record, kTreeLabelOffset, kTreeEntry), tree.utf8, text_flags);
     const int asked = record[4] & kFolderLevelMask;
     int level = asked;
     while (level > 0 && last[static_cast<std::size_t>(level - 1)] < 0) --level;
@@ -140,7 +134,7 @@ protocol::Result<ListDefinition> parse_list_definition(std::span<const std::uint
   const std::uint8_t flags = definition[kListFlagsOffset];
   list.utf8 = (flags & 0x80) != 0;
   list.view_mode = flags & 0x03;
-  list.title = wide(cut_text(definition, kListTitleOffset, kListTitleEnd), list.utf8, text_flags);
+  list.title = wide(text_view(definition, kListTitleOffset, kListTitleEnd), list.utf8, text_flags);
   for (const std::string_view title :
        texts_in(definition, kColumnTitlesOffset, kColumnTitlesEnd, columns))
     list.column_titles.push_back(wide(title.substr(0, kColumnTitleMax), list.utf8, text_flags));
@@ -167,7 +161,7 @@ protocol::Result<ListDefinition> parse_list_definition(std::span<const std::uint
       entry.texts.push_back(wide(texts[t], list.utf8, text_flags));
     }
     entry.texts.resize(shown);
-    entry.icon_name = std::string(cut_text(record, kEntryIconNameOffset, kEntryIconNameEnd));
+    entry.icon_name = std::string(text_view(record, kEntryIconNameOffset, kEntryIconNameEnd));
     entry.value = le32s(record.data() + kEntryValueOffset);
     list.entries.push_back(std::move(entry));
   }

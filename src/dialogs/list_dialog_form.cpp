@@ -5,6 +5,8 @@
 
 #include "foundation/host_text.h"
 #include "protocol/little_endian.h"
+#include "protocol/payload_codec.h"
+#include "protocol/program/list_view_messages.h"
 
 namespace kovw::dialogs {
 
@@ -12,19 +14,9 @@ namespace {
 
 constexpr std::size_t kTitleOffset = 16;
 constexpr std::size_t kLabelSize = 128;
-constexpr std::size_t kFieldLengthOffset = 128;
-constexpr std::size_t kFieldPositionOffset = 130;
-constexpr std::size_t kButtonCodeOffset = 128;
-
-std::string_view text_at(const std::vector<std::uint8_t>& record, std::size_t from,
-                         std::size_t end) {
-  end = std::min(end, record.size());
-  if (from >= end) return {};
-  const auto* begin = reinterpret_cast<const char*>(record.data() + from);
-  const void* zero = std::memchr(begin, 0, end - from);
-  return {begin,
-          zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - begin) : end - from};
-}
+constexpr std::size_t kFieldLengthOffset = protocol::kListFieldLengthOffset;
+constexpr std::size_t kFieldPositionOffset = protocol::kListFieldPositionOffset;
+constexpr std::size_t kButtonCodeOffset = protocol::kListButtonCodeOffset;
 
 }  // namespace
 
@@ -33,15 +25,17 @@ ListDialogForm list_dialog_form(const protocol::ListDialog& dialog, int text_fla
   form.text_flags = text_flags;
   form.data = dialog.data;
   form.title = foundation::host_to_wide(
-      text_at(dialog.header, kTitleOffset, protocol::kListDialogHeaderSize), text_flags);
+      protocol::text_view(dialog.header, kTitleOffset, protocol::kListDialogHeaderSize),
+      text_flags);
   for (const auto& record : dialog.fields) {
     ListDialogField field;
-    field.label = foundation::host_to_wide(text_at(record, 0, kLabelSize), text_flags);
+    field.label = foundation::host_to_wide(protocol::text_view(record, 0, kLabelSize), text_flags);
     field.length = protocol::le16(record.data() + kFieldLengthOffset);
     field.position = protocol::le16(record.data() + kFieldPositionOffset);
     // A record that leaves the data block has no value (the parser refuses such dialogs).
     if (field.position + field.length <= form.data.size()) {
-      std::string_view value = text_at(form.data, field.position, field.position + field.length);
+      std::string_view value =
+          protocol::text_view(form.data, field.position, field.position + field.length);
       while (!value.empty() && value.back() == ' ') value.remove_suffix(1);
       field.value = foundation::host_to_wide(value, text_flags);
     } else {
@@ -51,7 +45,7 @@ ListDialogForm list_dialog_form(const protocol::ListDialog& dialog, int text_fla
   }
   for (const auto& record : dialog.buttons) {
     ListDialogButton button;
-    button.label = foundation::host_to_wide(text_at(record, 0, kLabelSize), text_flags);
+    button.label = foundation::host_to_wide(protocol::text_view(record, 0, kLabelSize), text_flags);
     button.code = static_cast<std::int16_t>(protocol::le16(record.data() + kButtonCodeOffset));
     form.buttons.push_back(std::move(button));
   }

@@ -48,12 +48,6 @@ void set_recording(const std::string& directory, const std::string& version) {
   r.version = version;
 }
 
-bool recording_enabled() {
-  Recording& r = recording();
-  std::lock_guard lock(r.mutex);
-  return !r.directory.empty();
-}
-
 TraceOptions trace_options(const LinkState& state) {
   TraceOptions options;
   options.header_level = state.header_level;

@@ -13,7 +13,6 @@ namespace kovw::net {
 // Switches recording on for links opened from now on (`directory` empty: off). `version` is
 // the workstation's version text written into every trace header.
 void set_recording(const std::string& directory, const std::string& version);
-bool recording_enabled();
 
 // The options of a link as a trace writes them.
 TraceOptions trace_options(const LinkState& state);

@@ -1,13 +1,11 @@
 #include "platform/colour_chooser.h"
 
-#include <QApplication>
 #include <QColorDialog>
-#include <QEventLoop>
 #include <QPointer>
 #include <atomic>
 
-#include "foundation/show_message.h"
 #include "platform/gui_call.h"
+#include "platform/owned_dialog.h"
 
 namespace kovw::platform {
 namespace {
@@ -26,16 +24,7 @@ ColourChoice run_dialog(QRgb initial, const CustomColours& custom, QWidget* owne
   QPointer<QColorDialog> dialog = new QColorDialog(QColor::fromRgb(initial), owner);
   // The workstation's own dialog: a platform dialog would not show the kept custom colours.
   dialog->setOption(QColorDialog::DontUseNativeDialog);
-  // Modal to the program's window only: other programs and the shell go on. Without an owner
-  // the dialog blocks nothing but its caller.
-  dialog->setWindowModality(owner != nullptr ? Qt::WindowModal : Qt::NonModal);
-  QEventLoop loop;
-  QObject::connect(dialog, &QDialog::finished, &loop, &QEventLoop::quit);
-  QObject::connect(dialog, &QObject::destroyed, &loop, &QEventLoop::quit);  // with its owner
-  dialog->show();
-  dialog->raise();
-  dialog->activateWindow();
-  loop.exec();
+  run_owned_modal(dialog);
   ColourChoice choice = cancelled(initial, custom);
   if (dialog && dialog->result() == QDialog::Accepted) {
     choice.chosen = true;
@@ -60,8 +49,7 @@ ColourResponder* colour_responder() {
 ColourChoice choose_colour(QRgb initial, const CustomColours& custom,
                            const std::function<QWidget*()>& owner) {
   if (ColourResponder* responder = g_responder) return responder->choose(initial, custom);
-  if (foundation::unattended() || !qobject_cast<QApplication*>(QCoreApplication::instance()))
-    return cancelled(initial, custom);
+  if (!dialogs_possible()) return cancelled(initial, custom);
   const auto choice =
       gui_call([&] { return run_dialog(initial, custom, owner ? owner() : nullptr); });
   return choice ? *choice : cancelled(initial, custom);

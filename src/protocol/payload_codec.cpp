@@ -112,6 +112,16 @@ std::span<const std::uint8_t> PayloadReader::field(const char* what, const char*
   return view;
 }
 
+std::string_view text_view(std::span<const std::uint8_t> record, std::size_t from,
+                           std::size_t end) {
+  end = std::min(end, record.size());
+  if (from >= end) return {};
+  const auto* begin = reinterpret_cast<const char*>(record.data() + from);
+  const std::size_t room = end - from;
+  const void* zero = std::memchr(begin, 0, room);
+  return {begin, zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - begin) : room};
+}
+
 std::string text_before_zero(std::span<const std::uint8_t> field) {
   const void* zero = field.empty() ? nullptr : std::memchr(field.data(), 0, field.size());
   const std::size_t length =

@@ -117,5 +117,8 @@ inline Bytes to_bytes(std::span<const std::uint8_t> view) {
 
 // A text field's bytes up to the first zero byte (all when there is none).
 std::string text_before_zero(std::span<const std::uint8_t> field);
+// The same without a copy, for the text of `record` from `from` that ends at `end` at the latest
+// (and never past the record): empty when `from` lies beyond.
+std::string_view text_view(std::span<const std::uint8_t> record, std::size_t from, std::size_t end);
 
 }  // namespace kovw::protocol

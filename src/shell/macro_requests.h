@@ -19,9 +19,6 @@ class QTimer;
 
 namespace kovw::shell {
 
-// Statuses go only to daemons above this version.
-inline constexpr int kMacroStatusDaemon = 0x72202;
-
 // Status codes of type 65.
 inline constexpr int kMacroStatusFinished = 1;
 inline constexpr int kMacroStatusLogoutFinished = 2;

@@ -749,7 +749,7 @@ bool ServerConnection::send_after_login() {
           protocol::EnvironmentEntry{"HVKOVW_MAKROFUNK", recording ? "REC" : "PLAY"}}) {
       if (const int sent = send(protocol::build_environment(entry)); sent < 0) return fail(sent);
     }
-    if (!recording && daemon_version_ > kMacroStatusDaemon)
+    if (!recording && daemon_version_ > protocol::kDaemonScriptStatus)
       send(protocol::build_script_status({kMacroStatusExecutingAtLogin, macro.name, "Executing"}));
   }
   const StartOptions& options = shell_state().options;
@@ -835,7 +835,7 @@ int ServerConnection::do_logout(bool show_dialog) {
   int result = 0;
   if (link_.is_open()) {
     if (const MacroState macro = macro_state();
-        macro.mode == MacroMode::Playback && daemon_version_ > kMacroStatusDaemon)
+        macro.mode == MacroMode::Playback && daemon_version_ > protocol::kDaemonScriptStatus)
       send(protocol::build_script_status({kMacroStatusLogoutFinished, macro.name, "Finished"}));
     result = send(net::KWK_KLOGOUT, {});
     if (result < 0) {

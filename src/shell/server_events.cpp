@@ -145,7 +145,7 @@ MacroRequests& macro_requests_of(ServerConnection& c) {
   port.send_status = [connection =
                           QPointer<ServerConnection>(&c)](const protocol::ScriptStatus& status) {
     if (connection && connection->state() == kStateConnected &&
-        connection->daemon_version() > kMacroStatusDaemon)
+        connection->daemon_version() > protocol::kDaemonScriptStatus)
       connection->send(protocol::build_script_status(status));
   };
   port.fetch = [connection = QPointer<ServerConnection>(&c)](

@@ -65,14 +65,8 @@ void DateDialog::empty_toggled(bool checked) {
 }
 
 protocol::DateAnswer DateDialog::answer() const {
+  if (result() != QDialog::Accepted) return protocol::cancelled_date(request_);
   protocol::DateAnswer answer;
-  if (result() != QDialog::Accepted) {
-    answer.year = request_.year;
-    answer.month = request_.month;
-    answer.day = request_.day;
-    answer.result = protocol::kChoiceCancelled;
-    return answer;
-  }
   answer.result = protocol::kChoiceChosen;
   const QDate date = picker_->date();
   if (empty_->isChecked() || !date.isValid()) return answer;  // no date: 0, 0, 0

@@ -14,9 +14,11 @@ class QPushButton;
 namespace kovw::dialogs {
 
 class DateDialog : public QDialog {
-  Q_OBJECT  // findChild / qobject_cast find this class
+  // findChild / qobject_cast find this class
+  Q_OBJECT
 
-      public : DateDialog(const protocol::KGetDate& request, const QString& title, QWidget* owner);
+ public:
+  DateDialog(const protocol::KGetDate& request, const QString& title, QWidget* owner);
 
   // The answer: the picked date or 0, 0, 0 with result 2 after OK; the date sent with result 25
   // otherwise.

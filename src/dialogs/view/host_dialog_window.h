@@ -23,9 +23,11 @@ class QKeyEvent;
 namespace kovw::dialogs {
 
 class HostDialogWindow : public QDialog {
-  Q_OBJECT  // findChild<HostDialogWindow*> finds this class, not any dialog
+  // findChild<HostDialogWindow*> finds this class, not any dialog
+  Q_OBJECT
 
-      public : using ActionSink = std::function<void(const DialogAction&)>;
+ public:
+  using ActionSink = std::function<void(const DialogAction&)>;
   // The host key of a key press in the list, or nothing.
   using KeyTranslator = std::function<std::optional<int>(const QKeyEvent&)>;
 

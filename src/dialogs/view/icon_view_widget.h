@@ -25,9 +25,11 @@ class QTreeView;
 namespace kovw::dialogs {
 
 class IconViewWidget : public QWidget {
-  Q_OBJECT  // findChild<IconViewWidget*> finds this class, not any widget
+  // findChild<IconViewWidget*> finds this class, not any widget
+  Q_OBJECT
 
-      public : struct Options {
+ public:
+  struct Options {
     bool with_tree = true;
     bool button_bar = false;
     bool double_click = false;  // open entries by double click (else by a single click)

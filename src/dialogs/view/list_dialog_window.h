@@ -18,9 +18,11 @@ namespace kovw::dialogs {
 inline constexpr int kListDialogClosed = 0;
 
 class ListDialogWindow : public QDialog {
-  Q_OBJECT  // findChild<ListDialogWindow*> finds this class, not any dialog
+  // findChild<ListDialogWindow*> finds this class, not any dialog
+  Q_OBJECT
 
-      public : using Done = std::function<void(int result, const std::vector<std::uint8_t>& data)>;
+ public:
+  using Done = std::function<void(int result, const std::vector<std::uint8_t>& data)>;
 
   ListDialogWindow(ListDialogForm form, Done done, QWidget* parent);
 

@@ -91,6 +91,10 @@ struct DateAnswer {
   }
 };
 Outgoing build_date_answer(const DateAnswer& answer);
+// The answer of a date question that was cancelled: the date asked with, and 25.
+inline DateAnswer cancelled_date(const KGetDate& request) {
+  return DateAnswer{request.year, request.month, request.day, kChoiceCancelled};
+}
 Result<DateAnswer> parse_date_answer(std::span<const std::uint8_t> payload);
 
 // KWK_KGETCOL and its answer.

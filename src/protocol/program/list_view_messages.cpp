@@ -77,8 +77,8 @@ Result<ListDialog> parse_ldialog(std::span<const std::uint8_t> payload) {
   dialog.buttons = split(buttons, kListDialogButtonSize);
   dialog.data = to_bytes(data);
   for (const Bytes& field : dialog.fields) {
-    const std::size_t field_length = le16(field.data() + 128);
-    const std::size_t position = le16(field.data() + 130);
+    const std::size_t field_length = le16(field.data() + kListFieldLengthOffset);
+    const std::size_t position = le16(field.data() + kListFieldPositionOffset);
     if (position > data.size() || field_length > data.size() - position) {
       in.fail(ParseError::kBadRecord, "field value at " + std::to_string(position) + " (" +
                                           std::to_string(field_length) +

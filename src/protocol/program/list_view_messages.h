@@ -22,6 +22,11 @@ inline constexpr std::size_t kListEntrySize = 516;
 inline constexpr std::size_t kListDialogHeaderSize = 144;
 inline constexpr std::size_t kListDialogFieldSize = 136;
 inline constexpr std::size_t kListDialogButtonSize = 130;
+// A list dialog field record: its 16-bit length and the position of its value in the data
+// block; a button record: its 16-bit code.
+inline constexpr std::size_t kListFieldLengthOffset = 128;
+inline constexpr std::size_t kListFieldPositionOffset = 130;
+inline constexpr std::size_t kListButtonCodeOffset = 128;
 inline constexpr std::size_t kListInfoHeaderSize = 18;
 
 // KWK_LTREE and KWK_LLIST: one byte-string item, at least its header long.

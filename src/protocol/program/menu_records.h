@@ -35,6 +35,11 @@ inline constexpr std::size_t kMenuCommandOffset = 232;  // 16-bit command code
 
 using MenuItemRecord = std::array<std::uint8_t, kMenuItemRecordSize>;
 
+// The record's function key: n for host function key n, -1 for a key list, below that none.
+inline std::int16_t menu_function_key(const MenuItemRecord& record) {
+  return static_cast<std::int16_t>(le16(record.data() + kMenuFunctionKeyOffset));
+}
+
 // Splits `data` (a whole number of records) into records. Host libraries below 0x04180E keep
 // the command number in the byte at offset 170; it is copied into the 16-bit word at 230.
 std::vector<MenuItemRecord> split_menu_records(std::span<const std::uint8_t> data,

@@ -37,8 +37,7 @@ void handle_date_question(HandlerContext& context, std::span<const std::uint8_t>
   if (!answer) {
     foundation::show_message(nullptr, 0, 0, title.toUtf8().constData(),
                              "Fehler %d beim Anzeigen Datum-Info", 0);
-    answer = protocol::DateAnswer{request->year, request->month, request->day,
-                                  protocol::kChoiceCancelled};
+    answer = protocol::cancelled_date(*request);
   }
   context.replies.send(protocol::build_date_answer(*answer));
 }

@@ -244,8 +244,7 @@ void frame_item_chosen(ProgramSession& session, int id) {
     return;
   }
   // An icon view answers every key bar button with the item's function key.
-  if (const auto key = static_cast<std::int16_t>(
-          protocol::le16(item->record.data() + protocol::kMenuFunctionKeyOffset));
+  if (const std::int16_t key = protocol::menu_function_key(item->record);
       key >= 0 && icon_view_key_button(session, key))
     return;
   if (session.screen_kind != kScreenText) {

@@ -26,18 +26,15 @@ constexpr std::size_t kToolbarTextMax = 19;
 
 using Operation = to_view::IconView::Operation;
 
-constexpr int kPressedState = 2;  // an item's state with the pressed look
-
-std::u16string entry_text(const IconViewState& state, int entry) {
-  if (!state.list || entry < 0 || static_cast<std::size_t>(entry) >= state.list->entries.size())
-    return {};
-  return state.list->entries[static_cast<std::size_t>(entry)].texts.front();
-}
-
 const dialogs::ListEntry* entry_at(const IconViewState& state, int entry) {
   if (!state.list || entry < 0 || static_cast<std::size_t>(entry) >= state.list->entries.size())
     return nullptr;
   return &state.list->entries[static_cast<std::size_t>(entry)];
+}
+
+std::u16string entry_text(const IconViewState& state, int entry) {
+  const dialogs::ListEntry* found = entry_at(state, entry);
+  return found ? found->texts.front() : std::u16string();
 }
 
 const dialogs::TreeFolder* folder_at(const IconViewState& state, int folder) {
@@ -95,19 +92,15 @@ int folder_with_value(const IconViewState& state, std::int32_t value) {
 // The key bar buttons of the view modes show the mode in force pressed.
 void show_mode_buttons(ProgramSession& session, int mode) {
   for (const MenuItem& item : session.frame.items.screen) {
-    const auto key = static_cast<std::int16_t>(
-        protocol::le16(item.record.data() + protocol::kMenuFunctionKeyOffset));
-    const auto item_mode = dialogs::view_mode_for_key(key);
+    const auto item_mode = dialogs::view_mode_for_key(protocol::menu_function_key(item.record));
     if (!item_mode) continue;
     const int state =
-        (item.state() & static_cast<int>(kItemDisabled)) | (*item_mode == mode ? kPressedState : 0);
+        (item.state() & static_cast<int>(kItemDisabled)) | (*item_mode == mode ? kStatePressed : 0);
     frame_set_item_state(session, item.id, state, kStateSet);
   }
 }
 
 void set_mode(ProgramSession& session, int mode) {
-  IconViewState& state = *state_of(session);
-  state.view_mode = mode;
   to_view::IconView message;
   message.operation = Operation::Mode;
   message.view_mode = mode;
@@ -172,7 +165,6 @@ void list_set(ProgramSession& session, const Command& command) {
   const int marked = dialogs::first_marked_entry(*list);
   state->list = std::make_shared<const dialogs::ListDefinition>(std::move(*list));
   state->selected_entry = marked;
-  state->view_mode = mode;
 
   // The list shows at once with built-in icons; the host's icon files follow when fetched.
   to_view::IconView message;
@@ -269,15 +261,15 @@ void icon_view_create(ProgramSession& session) {
   const int kept_width = session.icon_view ? session.icon_view->tree_width : 0;
   auto state = std::make_shared<IconViewState>();
   state->active = true;
-  state->with_tree = (session.screen_style & kStyleNoTree) == 0;
-  state->button_bar = (session.screen_style & kStyleButtonBar) != 0;
+  const bool with_tree = (session.screen_style & kStyleNoTree) == 0;
+  const bool button_bar = (session.screen_style & kStyleButtonBar) != 0;
   state->text_flags = session.host_text_flags();
   state->tree_width = kept_width;
   session.icon_view = state;
   to_view::IconView message;
   message.operation = Operation::Create;
-  message.with_tree = state->with_tree && !state->button_bar;
-  message.button_bar = state->button_bar;
+  message.with_tree = with_tree && !button_bar;
+  message.button_bar = button_bar;
   message.dock_left = (session.screen_style & kStyleDockLeft) != 0;
   message.tree_width = kept_width;
   message.double_click = session.host_hooks && session.host_hooks->double_click;

@@ -43,9 +43,6 @@ struct IconViewState {
   int chosen_folder = -1;   // index of the folder selected or dropped on last
   int selected_entry = -1;  // index of the entry selected last
   int tree_width = 0;       // kept while the program runs; 0 until the view reports one
-  int view_mode = dialogs::kModeSmallIcons;
-  bool with_tree = true;
-  bool button_bar = false;
   int text_flags = 0;
   std::u16string toolbar_text;  // what the toolbar's first control held at the user's last act
 };

@@ -13,7 +13,6 @@ namespace {
 
 using protocol::kMenuBarOffset;
 using protocol::kMenuCommandOffset;
-using protocol::kMenuFunctionKeyOffset;
 using protocol::kMenuHelpOffset;
 using protocol::kMenuHelpSize;
 using protocol::kMenuKeyListEntries;
@@ -59,8 +58,7 @@ void put_field(protocol::MenuItemRecord& record, std::size_t offset, std::size_t
 // function key is -1: complete codes, where an entry with low byte 0 names function key n in
 // its high byte.
 std::vector<std::uint16_t> item_keys(const protocol::MenuItemRecord& record) {
-  const auto function_key =
-      static_cast<std::int16_t>(protocol::le16(record.data() + kMenuFunctionKeyOffset));
+  const std::int16_t function_key = protocol::menu_function_key(record);
   if (function_key >= 0) return {static_cast<std::uint16_t>(kFunctionKeyBase + function_key)};
   std::vector<std::uint16_t> keys;
   if (function_key != -1) return keys;  // no key at all
@@ -84,8 +82,7 @@ bool is_letter(char16_t character) {
 
 // The function keys of the page history that shows stored pages.
 bool is_stored_page_key(const protocol::MenuItemRecord& record) {
-  const auto key =
-      static_cast<std::int16_t>(protocol::le16(record.data() + protocol::kMenuFunctionKeyOffset));
+  const std::int16_t key = protocol::menu_function_key(record);
   return key == 11990 || key == 11991 || key == 11993 || key == 11994;
 }
 

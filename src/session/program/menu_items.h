@@ -40,6 +40,7 @@ inline constexpr int kKindNextContext = 0x24;
 // Item state (low 4 bits of the flags): disabled, pressed look (either bit).
 inline constexpr std::uint32_t kItemDisabled = 0x1;
 inline constexpr std::uint32_t kItemPressed = 0x6;
+inline constexpr int kStatePressed = 0x2;  // the state a program sets for the pressed look
 inline constexpr std::uint32_t kItemStateMask = 0xF;
 // Flags: where the item is shown.
 inline constexpr std::uint32_t kItemKeyBarButton = 0x100;

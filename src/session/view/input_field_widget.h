@@ -13,9 +13,11 @@ namespace kovw::session {
 class TextScreenWidget;
 
 class InputFieldWidget : public QWidget {
-  Q_OBJECT  // findChild<InputFieldWidget*> finds this class, not any widget
+  // findChild<InputFieldWidget*> finds this class, not any widget
+  Q_OBJECT
 
-      public : explicit InputFieldWidget(TextScreenWidget* screen);
+ public:
+  explicit InputFieldWidget(TextScreenWidget* screen);
 
   void apply(const to_view::InputField& field);
   const to_view::InputField& field() const { return field_; }

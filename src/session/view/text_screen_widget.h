@@ -20,9 +20,11 @@ class QAccessibleEvent;
 namespace kovw::session {
 
 class TextScreenWidget : public QWidget {
-  Q_OBJECT  // findChild<TextScreenWidget*> finds this class, not any widget
+  // findChild<TextScreenWidget*> finds this class, not any widget
+  Q_OBJECT
 
-      public : TextScreenWidget(const TextScreenLook& look, QWidget* parent);
+ public:
+  TextScreenWidget(const TextScreenLook& look, QWidget* parent);
 
   void apply(const TextUpdate& update);
 

@@ -54,6 +54,7 @@ class MacroSessionTest : public SessionTest {
     platform::set_colour_responder(nullptr);
     shell::macro_off();
     shell::testing::set_macro_status_sink(nullptr);
+    shell::testing::set_macro_comment_responder({});
     shell::testing::reset_macro_state();
     testing::reset_macro_sequences();
   }
@@ -177,7 +178,6 @@ TEST_F(MacroSessionTest, TypedKeysAndCommentsPlayBack) {
   testing::reset_macro_sequences();
   shell::macro_play(*protocol::parse_macro_wait_rule("+10"));
   EXPECT_EQ(keys_program(false), typed);
-  shell::testing::set_macro_comment_responder({});
 }
 
 }  // namespace
