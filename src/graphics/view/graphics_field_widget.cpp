@@ -19,14 +19,6 @@ void GraphicsFieldWidget::apply(const FieldLook& look) {
     return;
   }
   setGeometry(look.rect);
-  // Keep the cursor in sight: scroll right when it passes the end, left when it goes before
-  // the first character shown.
-  const QFontMetrics metrics(look.font);
-  const int cursor = std::clamp(look.cursor, 0, static_cast<int>(look.text.size()));
-  first_ = std::min(first_, cursor);
-  while (first_ < cursor &&
-         metrics.horizontalAdvance(look.text.mid(first_, cursor - first_ + 1)) > width())
-    ++first_;
   show();
   raise();
   update();
@@ -38,11 +30,11 @@ void GraphicsFieldWidget::paintEvent(QPaintEvent*) {
   painter.setFont(look_.font);
   painter.setPen(look_.text_colour);
   const QFontMetrics metrics(look_.font);
-  const QString shown = look_.text.mid(first_);
+  const QString shown = look_.text.mid(look_.first);
   painter.drawText(0, metrics.ascent(), shown);
   // A thin line under the field shows where it ends when its background is the picture's.
   painter.fillRect(QRect(0, height() - 1, width(), 1), QColor(128, 128, 128));
-  const int cursor = std::clamp(look_.cursor - first_, 0, static_cast<int>(shown.size()));
+  const int cursor = std::clamp(look_.cursor - look_.first, 0, static_cast<int>(shown.size()));
   const int x = metrics.horizontalAdvance(shown.left(cursor));
   if (look_.insert) {
     painter.fillRect(QRect(x, 0, 2, height()), look_.text_colour);

@@ -18,15 +18,12 @@ class GraphicsFieldWidget : public QWidget {
 
   void apply(const FieldLook& look);
   const FieldLook& look() const { return look_; }
-  // The first character shown.
-  int first_shown() const { return first_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
   FieldLook look_;
-  int first_ = 0;
 };
 
 }  // namespace kovw::graphics

@@ -150,12 +150,15 @@ void GraphicsProgram::show_field() {
   to_view::GraphicsWindow message;
   message.operation = to_view::GraphicsWindow::Operation::Field;
   if (field_) {
+    graphics::FieldLook& look = field_->look;
+    look.shown = true;
+    look.text = QString::fromStdU16String(field_->editor.shown_text());
+    look.cursor = field_->editor.cursor();
+    look.insert = field_->editor.insert_mode();
+    look.first = graphics::first_shown(look.text, look.cursor, look.rect.width(), look.first,
+                                       QFontMetrics(look.font));
     message.window = field_->window;
-    message.field = field_->look;
-    message.field.shown = true;
-    message.field.text = QString::fromStdU16String(field_->editor.shown_text());
-    message.field.cursor = field_->editor.cursor();
-    message.field.insert = field_->editor.insert_mode();
+    message.field = look;
   }
   post_to_view(*session_.to_view, std::move(message));
 }
@@ -212,22 +215,19 @@ bool GraphicsProgram::field_click(int button_code, QPoint at, std::int32_t windo
   if (!field_) return false;
   const graphics::FieldLook& look = field_->look;
   if (window == field_->window && button_code == 1 && look.rect.contains(at)) {
-    // Inside the field the click places the cursor before the character under it.
+    // Inside the field the click places the cursor before the character under it, counted
+    // from the first character shown.
     const QFontMetrics metrics(look.font);
-    const QString shown = QString::fromStdU16String(field_->editor.shown_text());
+    const QString shown = look.text.mid(look.first);
     const int x = at.x() - look.rect.left();
     int column = 0;
     while (column < shown.size() && metrics.horizontalAdvance(shown.left(column + 1)) <= x)
       ++column;
-    field_step(field_->editor.click(column, 0, 1));
+    field_step(field_->editor.click(look.first + column, 0, 1));
     return true;
   }
   field_step(field_->editor.click(-1, -1, button_code));
   return true;
-}
-
-bool GraphicsProgram::field_active() const {
-  return field_ != nullptr;
 }
 
 }  // namespace kovw::session

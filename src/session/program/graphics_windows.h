@@ -86,8 +86,6 @@ class GraphicsProgram : public QObject, public graphics::StreamCanvas {
   bool page_command(int key);
   // The user chose page `index` (0-based) from the page list.
   void page_chosen(int index);
-  // An input field inside the window is being edited (operation 25).
-  bool field_active() const;
   // The field goes without a reply (the host aborted the input, or the window ends).
   void drop_field();
 
