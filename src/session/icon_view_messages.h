@@ -68,6 +68,10 @@ namespace to_program {
 struct IconViewAction : dialogs::IconViewEvent {
   static constexpr int kNumber = WML_ICON_ACTION;
   QString toolbar_text;  // the text of the frame toolbar's first control (empty: none)
+  // The list and tree the view showed: an action on ones the host has replaced since names
+  // entries and folders that are not there any more (null: the action names none).
+  std::shared_ptr<const dialogs::ListDefinition> list;
+  std::shared_ptr<const dialogs::TreeDefinition> tree;
 };
 
 struct ListDialogDone {

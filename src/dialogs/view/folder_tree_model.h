@@ -26,6 +26,7 @@ class FolderTreeModel : public QStandardItemModel {
   // Replaces every folder with those of `tree`.
   void set_tree(std::shared_ptr<const TreeDefinition> tree);
   const TreeDefinition* tree() const { return tree_.get(); }
+  const std::shared_ptr<const TreeDefinition>& shared_tree() const { return tree_; }
   // The item of folder `folder`, or null.
   QStandardItem* item_of(int folder) const;
   // Shows the folder's second icon while it is expanded, else its first.

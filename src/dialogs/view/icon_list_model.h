@@ -38,6 +38,7 @@ class IconListModel : public QAbstractTableModel {
   void set_icon_files(const std::shared_ptr<const ListDefinition>& list,
                       std::shared_ptr<const std::vector<QString>> files);
   const ListDefinition* list() const { return list_.get(); }
+  const std::shared_ptr<const ListDefinition>& shared_list() const { return list_; }
   void set_drop_function(DropOnEntry drop) { drop_ = std::move(drop); }
 
   int rowCount(const QModelIndex& parent = {}) const override;

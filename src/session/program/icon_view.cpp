@@ -342,6 +342,12 @@ void icon_view_action(ProgramSession& session, const to_program::IconViewAction&
   using Kind = to_program::IconViewAction::Kind;
   IconViewState* state = state_of(session);
   if (state == nullptr) return;
+  // The user acted on a list or tree the host has replaced since: its numbers name other
+  // entries now.
+  if ((action.list && action.list != state->list) || (action.tree && action.tree != state->tree)) {
+    foundation::log_printf("list_answer: Aktion auf ersetzter Liste verworfen");
+    return;
+  }
   state->toolbar_text = action.toolbar_text.toStdU16String();
   switch (action.kind) {
     case Kind::ControlEnter:

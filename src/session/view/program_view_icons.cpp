@@ -44,6 +44,10 @@ void ProgramView::apply(const to_view::IconView& message) {
         to_program::IconViewAction action;
         static_cast<dialogs::IconViewEvent&>(action) = event;
         if (main_) action.toolbar_text = main_->frame()->first_control_text();
+        if (icons_) {
+          action.list = icons_->list_model().shared_list();
+          action.tree = icons_->tree_model().shared_tree();
+        }
         post_to_program(*to_program_, std::move(action));
       });
       main_->frame()->set_control_entered(

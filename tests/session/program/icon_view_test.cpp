@@ -461,3 +461,27 @@ TEST(IconViewAnswers, BarButtonsShowFullAndTheFolderOfKey40) {
 
 }  // namespace
 }  // namespace kovw::session
+
+namespace kovw::session {
+namespace {
+
+// An action on a list the host has replaced since is dropped: its entry numbers name other
+// entries now. One on the list in force counts.
+TEST(IconViewAnswers, ActionsOnAReplacedListAreDropped) {
+  ProgramSession session;
+  session.icon_view = std::make_shared<IconViewState>(state_with({0}));
+  const auto shown_before =
+      std::make_shared<const dialogs::ListDefinition>(*session.icon_view->list);
+  to_program::IconViewAction action;
+  action.kind = dialogs::IconViewEvent::Kind::EntrySelected;
+  action.entry = 0;
+  action.list = shown_before;
+  icon_view_action(session, action);
+  EXPECT_EQ(-1, session.icon_view->selected_entry);
+  action.list = session.icon_view->list;
+  icon_view_action(session, action);
+  EXPECT_EQ(0, session.icon_view->selected_entry);
+}
+
+}  // namespace
+}  // namespace kovw::session
