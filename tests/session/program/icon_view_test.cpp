@@ -246,6 +246,8 @@ TEST_F(IconViewTest, ListDialogAnswersWithItsDataBlock) {
   const auto bad = protocol::build_ldialog(dialog);
   ASSERT_GT(peer.send(bad.service, bad.type, bad.payload), 0);
   EXPECT_TRUE(nothing_more(peer));
+  for (const auto* shown : main_->findChildren<dialogs::ListDialogWindow*>())
+    EXPECT_FALSE(shown->isVisible());
 }
 
 TEST_F(IconViewTest, ANewScreenReleasesTheViews) {
@@ -256,6 +258,7 @@ TEST_F(IconViewTest, ANewScreenReleasesTheViews) {
   // Definitions for a screen without views are checked and dropped.
   send_definition(peer, net::KWK_LLIST, list_bytes(2));
   EXPECT_TRUE(nothing_more(peer));
+  EXPECT_EQ(nullptr, main_->findChild<dialogs::IconViewWidget*>());
 }
 
 TEST_F(IconViewTest, TheToolbarsEditFieldOpensWithItsTextAndGoesIntoAnswers) {
