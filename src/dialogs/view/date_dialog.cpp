@@ -2,9 +2,12 @@
 
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QLocale>
 #include <QPushButton>
+#include <QStyle>
+#include <algorithm>
 
 #include "foundation/log.h"
 #include "foundation/message_table.h"
@@ -31,6 +34,14 @@ DateDialog::DateDialog(const protocol::KGetDate& request, const QString& title, 
   picker_->setCalendarPopup(true);
   picker_->setMinimumDate(QDate(100, 1, 1));
   picker_->setDisplayFormat(QLocale().dateFormat(QLocale::LongFormat));
+  // Wide enough for the longest date of the format (weekday and month names differ in width),
+  // beside the button of the calendar.
+  int widest = 0;
+  const QFontMetrics metrics(picker_->font());
+  for (QDate day(2000, 1, 1); day.year() == 2000; day = day.addDays(1))
+    widest = std::max(widest, metrics.horizontalAdvance(day.toString(picker_->displayFormat())));
+  picker_->setMinimumWidth(widest + picker_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                           4 * picker_->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 8);
   empty_ = new QCheckBox(catalogue(kEmptyDateText), this);
   ok_ = new QPushButton(catalogue(kOkText), this);
   ok_->setDefault(true);
