@@ -57,6 +57,13 @@ TraceOptions trace_options(const LinkState& state) {
   return options;
 }
 
+void apply_trace_options(const TraceOptions& options) {
+  unsigned word = static_cast<unsigned>(options.header_level) & 0xff;
+  if (options.bits & kTraceCompression) word |= 0x100;
+  if (options.bits & kTraceEncryption) word |= 0x200;
+  link_set_options(word, (options.bits & kTraceLevelTracking) != 0, true);
+}
+
 std::shared_ptr<TraceWriter> open_link_recording(TraceLinkKind kind, const std::string& peer,
                                                  const LinkState& options) {
   TraceHeader header;

@@ -16,6 +16,8 @@ void set_recording(const std::string& directory, const std::string& version);
 
 // The options of a link as a trace writes them.
 TraceOptions trace_options(const LinkState& state);
+// The other way: sets the calling thread's link to the options a trace recorded (a replay).
+void apply_trace_options(const TraceOptions& options);
 
 // Opens a new trace file for a link in the recording directory, named
 // "<kind>-<YYYYMMDD-HHMMSS>-<process>-<n>.kovwtrace". Null when recording is off or the file

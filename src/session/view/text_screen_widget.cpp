@@ -111,16 +111,23 @@ QString TextScreenWidget::label_before_cell(int column, int row) const {
   return label_before(row_cells(row), column);
 }
 
-void TextScreenWidget::announce(const std::vector<QString>& old_rows, bool whole, int old_caret) {
+void TextScreenWidget::announce(const std::vector<std::uint32_t>& old_cells, bool whole,
+                                int old_caret) {
   if (whole) {
     QAccessibleTextUpdateEvent event(this, 0, QString(), reading());
     g_accessibility_update(&event);
   } else {
-    for (int row = 0; row < rows_ && row < static_cast<int>(old_rows.size()); ++row) {
-      const QString now = row_text(row);
-      if (now == old_rows[static_cast<std::size_t>(row)]) continue;
-      QAccessibleTextUpdateEvent event(this, reading_offset(columns_, 0, row),
-                                       old_rows[static_cast<std::size_t>(row)], now);
+    // Only rows whose cells changed are read again (the grid has its old size here).
+    const auto width = static_cast<std::size_t>(columns_);
+    for (int row = 0; row < rows_; ++row) {
+      const std::span<const std::uint32_t> before(
+          old_cells.data() + static_cast<std::size_t>(row) * width, width);
+      const auto now_cells = row_cells(row);
+      if (std::equal(before.begin(), before.end(), now_cells.begin(), now_cells.end())) continue;
+      const QString old_text = row_reading(before);
+      const QString now = row_reading(now_cells);
+      if (now == old_text) continue;  // only colours changed
+      QAccessibleTextUpdateEvent event(this, reading_offset(columns_, 0, row), old_text, now);
       g_accessibility_update(&event);
     }
   }
@@ -134,18 +141,16 @@ void TextScreenWidget::announce(const std::vector<QString>& old_rows, bool whole
 void TextScreenWidget::apply(const TextUpdate& update) {
   // What assistive technology had before the update, only while it listens.
   const bool listening = read_aloud_ || QAccessible::isActive();
-  std::vector<QString> old_rows;
+  std::vector<std::uint32_t> old_cells;
   int old_caret = -1;
   const int old_columns = columns_;
+  const int old_rows = rows_;
   if (listening) {
-    for (int row = 0; row < rows_; ++row) old_rows.push_back(row_text(row));
+    old_cells = cells_;
     old_caret = rows_ > 0 ? reading_offset(columns_, cursor_.column, cursor_.row) : 0;
   }
   apply_cells(update);
-  if (listening) {
-    const bool whole = old_columns != columns_ || static_cast<int>(old_rows.size()) != rows_;
-    announce(old_rows, whole, old_caret);
-  }
+  if (listening) announce(old_cells, old_columns != columns_ || old_rows != rows_, old_caret);
 }
 
 void TextScreenWidget::apply_cells(const TextUpdate& update) {

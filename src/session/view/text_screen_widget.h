@@ -82,7 +82,7 @@ class TextScreenWidget : public QWidget {
   std::span<const std::uint32_t> row_cells(int row) const;
   // Tells assistive technology what an update changed: the rows whose text changed (or the
   // whole text) and where the caret went.
-  void announce(const std::vector<QString>& old_rows, bool whole, int old_caret);
+  void announce(const std::vector<std::uint32_t>& old_cells, bool whole, int old_caret);
 
   QWidget* focus_owner_;  // the content window, which holds the focus for the screen
   TextScreenLook look_;
